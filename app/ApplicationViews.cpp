@@ -1,0 +1,56 @@
+#include "ApplicationViews.h"
+
+#include "Form1.h"
+#include "Form1View.h"
+#include "PrintScreenView.h"
+#include "SettingsFormView.h"
+#include "SplashFormView.h"
+
+namespace {
+
+// A view follows its form's window: made on load, dropped on unload. The
+// widget is deleted later, since its own click may be what unloaded it.
+template <class View, class Form>
+void follow(QPointer<View>& view, Form& form, ApplicationViews& views) {
+    if (form.window.loaded && view.isNull()) {
+        view = new View(form);
+        view->binder.afterAction = [&views] { views.refresh(); };
+    } else if (!form.window.loaded && !view.isNull()) {
+        view->hide();
+        view->deleteLater();
+        view.clear();
+    }
+    if (!view.isNull()) {
+        view->refresh();
+    }
+}
+
+} // namespace
+
+ApplicationViews::ApplicationViews(Form1& form)
+    : form_(form), main_(std::make_unique<Form1View>(form)) {
+    main_->binder.afterAction = [this] { refresh(); };
+}
+
+ApplicationViews::~ApplicationViews() {
+    delete splash_.data();
+    delete settings_.data();
+    delete report_.data();
+}
+
+void ApplicationViews::refresh() {
+    if (refreshing_) {
+        return;
+    }
+    refreshing_ = true;
+    follow(splash_, form_.Splash, *this);
+    main_->refresh();
+    follow(settings_, form_.Settings, *this);
+    follow(report_, form_.Report, *this);
+    refreshing_ = false;
+}
+
+Form1View* ApplicationViews::mainView() const { return main_.get(); }
+QWidget* ApplicationViews::settingsView() const { return settings_.data(); }
+QWidget* ApplicationViews::reportView() const { return report_.data(); }
+QWidget* ApplicationViews::splashView() const { return splash_.data(); }

@@ -1,0 +1,369 @@
+#include "Form1.h"
+
+#include "Clock.h"
+#include "CommandNumber.h"
+#include "Delay.h"
+#include "DialogueFlag.h"
+#include "EventPump.h"
+#include "NumberText.h"
+#include "Clipboard.h"
+#include "ProgramHost.h"
+#include "Screen.h"
+#include "Timestamp.h"
+#include "TransformerKinds.h"
+
+Form1::Form1(const Platform& p)
+    : platform(p), exchange(p.d2xx, p.pump, List1, lngHandle, TestFailed),
+      connection(p.d2xx, p.clock, p.pump, exchange,
+                 LinkControls{Text1, Text2, Text12, Text13, Shape1, List1},
+                 LinkVariables{lngHandle, ScopeOpen, TestFailed, CalculationRunning,
+                               DialogueRunning},
+                 [this] { return Settings.isVisible(); }),
+      Splash(p.screen, p.pump, window.width, window.height), Settings(*this, p), Report(*this, p) {}
+
+void Form1::delay(std::int32_t msdelay) { ::delay(platform.clock, platform.pump, msdelay); }
+
+// --- start-up ---------------------------------------------------------------
+
+void Form1::Form_Load() {
+    window.loaded = true;
+    window.visible = false;
+    Splash.ShowSplash();
+    ScopeOpen = 0;
+    StopRequested = false;
+    CalculationRunning = false;
+    TestFailed = false;
+    logOsVersion();
+    measured.InputVoltage = 0;
+    measured.InputCurrent = 0;
+    measured.OutputVoltage = 0;
+    measured.OutputCurrent = 0;
+    fillLists();
+    Shape1.FillColor = Colours::Red;
+    centreWindow(window, platform.screen);
+    styleControls();
+    platform.pump.yield();
+    connection.ConnectScope();
+    Splash.UnloadSplash();
+    window.visible = true;
+}
+
+void Form1::logOsVersion() {
+    osVersionInfo.dwOSVersionInfoSize = 148;
+    osVersionInfo.szCSDVersion.fill(' ');
+    versionResult = platform.os.GetVersionExA(&osVersionInfo);
+    List1.AddItem("OS Version: " + std::to_string(osVersionInfo.dwMajorVersion) + "." +
+                  std::to_string(osVersionInfo.dwMinorVersion));
+    List1.AddItem("");
+}
+
+void Form1::fillLists() {
+    Combo1.Clear();
+    Combo1.AddItem("NO LOAD");
+    Combo2.Clear();
+    Combo2.AddItem("OFF");
+    Combo3.Clear();
+    Combo3.AddItem("16");
+    Combo4.Clear();
+    for (const char* item : {"NO LOAD", "10", "20", "50", "100", "200", "300", "400", "500"}) {
+        Combo4.AddItem(item);
+    }
+}
+
+void Form1::styleControls() {
+    Label1.font = {8, true};
+    for (int n = 2; n <= 30; ++n) {
+        label(n)->font = {10, true};
+    }
+    List1.font = {8, false};
+    List1.BackColor = Colours::White;
+    List1.ForeColor = Colours::Black;
+    for (int n = 1; n <= 24; ++n) {
+        TextBox& box = *textBox(n);
+        box.text.clear();
+        box.font = {12, true};
+        box.alignment = Alignment::Centre;
+        box.setColours(Colours::White, Colours::Black);
+    }
+    Text24.alignment = Alignment::Left;
+    for (TextBox* big : {&Text11, &Text14, &Text16, &Text22}) {
+        big->font.pointSize = 18;
+    }
+    Text13.font.pointSize = 24;
+    Text13.setColours(Colours::Blue, Colours::White);
+
+    ComboBox* combos[] = {&Combo1, &Combo2, &Combo3, &Combo4};
+    const char* shown[] = {"NO LOAD", "OFF", "16", "NO LOAD"};
+    for (int i = 0; i < 4; ++i) {
+        combos[i]->text = shown[i];
+        combos[i]->font = {12, true};
+        combos[i]->BackColor = Colours::White;
+        combos[i]->ForeColor = Colours::Black;
+        if (combos[i] == &Combo3) {
+            SampleAverage = parseWholeNumber(Combo3.text).value_or(16);
+        }
+    }
+    for (Button* b :
+         {&Command1, &Command2, &Command3, &Command4, &Command5, &Command6, &Command7, &Command9}) {
+        b->font = {8, true};
+    }
+}
+
+// --- CLOSE, DISCONNECT, RECONNECT, SETTINGS ------------------------------
+
+void Form1::closeProgram() {
+    if (!TestFailed) {
+        // The statuses are not looked at: the program ends whatever they say.
+        exchange.record.ftStatus = platform.d2xx.FT_CyclePort(lngHandle);
+        exchange.record.ftStatus = platform.d2xx.FT_Close(lngHandle);
+    }
+    window.visible = false;
+    platform.host.endProgram();
+}
+
+void Form1::disconnect() { connection.disconnect(); }
+
+void Form1::reconnect() { connection.reconnect(); }
+
+void Form1::openSettings() {
+    if (CalculationRunning || ScopeOpen != 1 || TestFailed) {
+        return;
+    }
+    if (Settings.isVisible()) {
+        List1.AddItem("");
+        List1.AddItem("Oscilloscope Settings Window Already Open");
+        return;
+    }
+    List1.Clear();
+    List1.AddItem("Oscilloscope Settings Window Button Pressed");
+    Settings.ShowSettings();
+}
+
+// --- run control -----------------------------------------------------------
+
+PassControls Form1::passControls() {
+    return PassControls{Text1,  Text3,  Text4,  Text5,  Text6,  Text7,  Text8,
+                        Text9,  Text10, Text11, Text12, Text14, Text16, Text17,
+                        Text18, Text19, Text20, Text21, Text22, Text23, Combo1,
+                        List1,  Settings.Text1};
+}
+
+void Form1::ClearResultBoxes() {
+    PassControls c = passControls();
+    ::ClearResultBoxes(c);
+}
+
+void Form1::startCalculation() {
+    StopRequested = false;
+    if (ScopeOpen != 1 || CalculationRunning) {
+        return;
+    }
+    if (!statusIs(Text12, "READY") || Text15.text.empty()) {
+        return;
+    }
+    if (Combo2.text == "OFF" || Combo4.text == "NO LOAD") {
+        return;
+    }
+    // One dialogue with the scope at a time.
+    if (DialogueRunning) {
+        return;
+    }
+    CalculationRunning = true;
+    Text12.show("RUNNING", Colours::Yellow, Colours::Black);
+    Text1.show("RUNNING", Colours::Yellow, Colours::Black);
+    Settings.Text1.show("RUNNING", Colours::Yellow, Colours::Black);
+    {
+        DialogueFlag dialogue(DialogueRunning);
+        MeasurementPass pass(exchange, connection, platform.pump, passControls(), measured, figures,
+                             StopRequested, TestFailed,
+                             [this] { return timestampText(now()); });
+        pass.RunCalculation();
+    }
+    CalculationRunning = false;
+}
+
+void Form1::stopCalculation() {
+    if (statusIs(Text12, "WAIT") || ScopeOpen != 1 || !CalculationRunning) {
+        return;
+    }
+    StopRequested = true;
+    ClearResultBoxes();
+}
+
+void Form1::clearList() { List1.Clear(); }
+
+void Form1::capture() {
+    if (CalculationRunning || ScopeOpen != 1 || TestFailed || !statusIs(Text12, "READY")) {
+        return;
+    }
+    // A second press while the report is loading would unload it in the
+    // middle of its own capture.
+    if (Report.window.loaded) {
+        return;
+    }
+    platform.clipboard.EmptyClipboard();
+    List1.AddItem("Capture Print-Screen to Clipboard");
+    Report.Form_Load();
+    Report.Unload();
+    List1.AddItem("Print-Screen Captured to Clipboard");
+}
+
+// --- setup lists -------------------------------------------------------------
+
+void Form1::ShowScopeReady() {
+    Text1.show("READY", Colours::Green, Colours::Black);
+    Settings.Text1.show("READY", Colours::Green, Colours::Black);
+}
+
+void Form1::RefillAverageList() {
+    // A typed count that is no whole number leaves the last applied one.
+    SampleAverage = parseWholeNumber(Combo3.text).value_or(SampleAverage);
+    Combo3.Clear();
+    for (const char* item : {"4", "16", "64", "128"}) {
+        Combo3.AddItem(item);
+    }
+    Combo3.text = std::to_string(SampleAverage);
+}
+
+void Form1::applySampleAverage() {
+    SampleAverage = parseWholeNumber(Combo3.text).value_or(SampleAverage);
+}
+
+void Form1::loadResistorPicked() {
+    if (ScopeOpen != 1) {
+        return;
+    }
+    ClearResultBoxes();
+    if (statusIs(Text12, "WAIT")) {
+        return;
+    }
+    if (Combo2.text == "OFF") {
+        Text12.show("SELECT PWR SUPPLY VOLTAGE", Colours::Yellow, Colours::Black);
+        const TransformerKind kind = kindNamed(Text15.text);
+        if (kind != TransformerKind::Other) {
+            Combo2.Clear();
+            for (const std::string& item : supplyList(kind)) {
+                Combo2.AddItem(item);
+            }
+            Combo2.text = "OFF";
+        }
+    } else {
+        Text12.show("READY", Colours::Green, Colours::Black);
+    }
+    if (Combo1.text != "NO LOAD") {
+        List1.AddItem(Combo1.text + " OHM Load Resistor Selected");
+    } else {
+        List1.AddItem("INFINITE OHM Load Resistor Selected");
+    }
+}
+
+void Form1::supplyVoltagePicked() {
+    if (ScopeOpen != 1) {
+        return;
+    }
+    ClearResultBoxes();
+    if (statusIs(Text12, "WAIT")) {
+        return;
+    }
+    if (Combo2.text == "OFF") {
+        Text12.show("SELECT PWR SUPPLY VOLTAGE", Colours::Yellow, Colours::Black);
+        ShowScopeReady();
+        List1.AddItem("0.0 VOLTS RMS Pwr Supply Voltage Selected");
+        applySampleAverage();
+        return;
+    }
+    const TransformerKind kind = kindNamed(Settings.Text70.text);
+    if (kind == TransformerKind::Other) {
+        applySampleAverage();
+        return;
+    }
+    List1.AddItem(Combo2.text + " VOLTS RMS Pwr Supply Voltage Selected");
+    const auto volts = parseNumber(Combo2.text);
+    const auto gains = volts ? recommendedGains(kind, *volts) : std::nullopt;
+    const TextBox* shown[] = {&Settings.Text45, &Settings.Text46, &Settings.Text47,
+                              &Settings.Text48, &Settings.Text49};
+    bool match = gains.has_value();
+    for (std::size_t i = 0; match && i < 5; ++i) {
+        match = shown[i]->text == (*gains)[i];
+    }
+    if (!match) {
+        const std::string again = "Run " + kindName(kind) + " setup again";
+        Settings.List1.AddItem(again);
+        List1.AddItem(again);
+        Text12.show("WAIT", Colours::Yellow, Colours::Black);
+        Text1.show("RUN SETUP AGAIN", Colours::Yellow, Colours::Black);
+        Settings.Text1.show("RUN SETUP AGAIN", Colours::Yellow, Colours::Black);
+    } else {
+        if (Combo4.text == "NO LOAD") {
+            Text12.show("SELECT LOAD CAPACITOR", Colours::Yellow, Colours::Black);
+        } else {
+            Text12.show("READY", Colours::Green, Colours::Black);
+        }
+        ShowScopeReady();
+        RefillAverageList();
+    }
+    applySampleAverage();
+}
+
+void Form1::sampleAveragePicked() {
+    if (ScopeOpen != 1) {
+        return;
+    }
+    const bool allReady = statusIs(Text12, "READY") && statusIs(Text1, "READY") &&
+                          statusIs(Settings.Text1, "READY");
+    // A count sent inside another dialogue would land between its query and
+    // its answer; it is refused like a count chosen while not ready.
+    if (!allReady || DialogueRunning) {
+        Combo3.text = commandNumber(SampleAverage);
+        return;
+    }
+    const auto count = parseWholeNumber(Combo3.text);
+    if (!count) {
+        Combo3.text = commandNumber(SampleAverage);
+        return;
+    }
+    SampleAverage = *count;
+    const std::string command = "ACQ:NUMAVG " + Combo3.text;
+    exchange.record.BytesWritten = 0;
+    exchange.record.CommandBuffer = command + "\r\n";
+    exchange.record.ReadTimedOut = false;
+    exchange.record.ReadError = false;
+    const auto length = static_cast<std::uint32_t>(Combo3.text.size() + 13);
+    const FT_STATUS status = platform.d2xx.FT_Write(
+        lngHandle, exchange.record.CommandBuffer.data(), length, &exchange.record.BytesWritten);
+    if (status != FT_OK) {
+        List1.AddItem("ACQUIRE NUMERICAL AVERAGE Failed");
+        return;
+    }
+    List1.AddItem(exchange.record.CommandBuffer.substr(0, length - 2));
+}
+
+void Form1::loadCapacitorPicked() {
+    if (ScopeOpen != 1) {
+        return;
+    }
+    if (statusIs(Text12, "WAIT")) {
+        if (Combo4.text != "NO LOAD") {
+            Combo4.text = LoadCapacitance != 0 ? plainNumber(LoadCapacitance) : "NO LOAD";
+        }
+        return;
+    }
+    if (Combo4.text == "NO LOAD") {
+        LoadCapacitance = 0;
+        Text12.show("SELECT LOAD CAPACITOR", Colours::Yellow, Colours::Black);
+        ShowScopeReady();
+        List1.AddItem("0.0 uF Load Capacitor Selected");
+        return;
+    }
+    if (Combo2.text == "OFF") {
+        Combo4.text = "NO LOAD";
+        LoadCapacitance = 0;
+        List1.AddItem("0.0 uF Load Capacitor Selected");
+        return;
+    }
+    Text12.show("READY", Colours::Green, Colours::Black);
+    ShowScopeReady();
+    RefillAverageList();
+    LoadCapacitance = parseNumber(Combo4.text).value_or(0);
+    List1.AddItem(Combo4.text + " uF Load Capacitor Selected");
+}

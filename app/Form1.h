@@ -1,0 +1,84 @@
+#pragma once
+
+#include "D2xx.h"
+#include "Form1Controls.h"
+#include "MeasurementPass.h"
+#include "Measurements.h"
+#include "OsVersion.h"
+#include "Platform.h"
+#include "PrintScreen.h"
+#include "ScopeConnection.h"
+#include "ScopeExchange.h"
+#include "SettingsForm.h"
+#include "SplashForm.h"
+
+#include <QDateTime>
+#include <cstdint>
+#include <functional>
+
+// The main window: the application. It owns the link to the scope, every
+// box a measurement pass fills, the setup lists and the event list.
+class Form1 : public Form1Controls {
+public:
+    explicit Form1(const Platform& platform);
+
+    // The load event: runs once at program start and ends with the window shown.
+    void Form_Load();
+
+    // Buttons.
+    void closeProgram();     // Command1 CLOSE
+    void reconnect();        // Command2 RECONNECT
+    void startCalculation(); // Command3 START CALCULATION
+    void disconnect();       // Command4 DISCONNECT
+    void openSettings();     // Command5 SETTINGS
+    void capture();          // Command6 CAPTURE
+    void stopCalculation();  // Command7 STOP CALCULATION
+    void clearList();        // Command9 CLEAR LIST
+
+    // Setup lists, run when the operator picks an item.
+    void loadResistorPicked();  // Combo1
+    void supplyVoltagePicked(); // Combo2
+    void sampleAveragePicked(); // Combo3
+    void loadCapacitorPicked(); // Combo4
+
+    void delay(std::int32_t msdelay);
+    void ClearResultBoxes();
+    void ShowScopeReady();
+    void RefillAverageList();
+
+    // Link state.
+    FT_HANDLE lngHandle = 0;
+    std::int32_t ScopeOpen = 0;
+    bool TestFailed = false;
+    bool StopRequested = false;
+    bool CalculationRunning = false;
+    // A dialogue with the scope is under way (connection, pass, or one of the
+    // settings window's actions); no second one may start inside its yields.
+    bool DialogueRunning = false;
+
+    std::int32_t SampleAverage = 16;
+    double LoadCapacitance = 0;
+    OSVERSIONINFOA osVersionInfo;
+    std::int32_t versionResult = 0;
+
+    Measurements measured;
+    Figures figures;
+
+    Platform platform;
+    ScopeExchange exchange;
+    ScopeConnection connection;
+    SplashForm Splash;
+    SettingsForm Settings;
+    PrintScreen Report;
+
+    // The time stamped on a result; tests pin it.
+    std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+
+private:
+    PassControls passControls();
+    void styleControls();
+    void fillLists();
+    void logOsVersion();
+    void applySampleAverage();
+    bool statusIs(const TextBox& box, const char* text) const { return box.text == text; }
+};

@@ -1,0 +1,91 @@
+#include "Form1Controls.h"
+
+#include <array>
+
+Form1Controls::Form1Controls() {
+    window.caption = "Transformer Efficiency Calculator";
+    window.width = 1260;
+    window.height = 820;
+
+    Label1.caption = "Transformer Efficiency Calculator  -  bench measuring tool  -  "
+                     "readings come from the oscilloscope on the adapter";
+    const std::array<std::pair<Label*, const char*>, 29> captions{{
+        {&Label2, "OSCILLOSCOPE STATUS"},
+        {&Label3, "USB PORT"},
+        {&Label4, "RESONANT FREQUENCY (Hz)"},
+        {&Label5, "INPUT VOLTAGE (V RMS)"},
+        {&Label6, "INPUT CURRENT (A RMS)"},
+        {&Label7, "INPUT PHASE ANGLE (DEGREES)"},
+        {&Label8, "PHASE REAL INPUT POWER (WATTS)"},
+        {&Label9, "OUTPUT VOLTAGE (V RMS)"},
+        {&Label10, "OUTPUT CURRENT (A RMS)"},
+        {&Label11, "PHASE REAL OUTPUT POWER (WATTS)"},
+        {&Label12, "PHASE ANGLE: EFFICIENCY (%)"},
+        {&Label13, "CALCULATOR STATUS"},
+        {&Label14, "OSCILLOSCOPE"},
+        {&Label15, "TEST TIMESTAMP"},
+        {&Label16, "TRANSFORMER"},
+        {&Label17, "ACQUIRE"},
+        {&Label18, "SELECT LOAD RESISTOR (OHMS)"},
+        {&Label19, "OUTPUT PHASE ANGLE (DEGREES)"},
+        {&Label20, "APPARENT INPUT POWER (VA)"},
+        {&Label21, "APPARENT OUTPUT POWER (VA)"},
+        {&Label22, "REACTIVE INPUT POWER (VAR)"},
+        {&Label23, "REACTIVE OUTPUT POWER (VAR)"},
+        {&Label24, "APPARENT POWER MULTIPLIER"},
+        {&Label25, "RESISTOR REAL OUTPUT POWER (WATTS)"},
+        {&Label26, "LOAD RESISTOR: EFFICIENCY (%)"},
+        {&Label27, "POWER SUPPLY (V RMS)"},
+        {&Label28, "SAMPLE AVERAGE"},
+        {&Label29, "LOAD CAPACITOR (uF)"},
+        {&Label30, "COMMENT:"},
+    }};
+    for (const auto& [label, caption] : captions) {
+        label->caption = caption;
+        label->alignment = Alignment::Centre;
+    }
+    Label30.alignment = Alignment::Left;
+
+    Command1.caption = "CLOSE";
+    Command2.caption = "RECONNECT";
+    Command3.caption = "START CALCULATION";
+    Command4.caption = "DISCONNECT";
+    Command5.caption = "SETTINGS";
+    Command6.caption = "CAPTURE";
+    Command7.caption = "STOP CALCULATION";
+    Command9.caption = "CLEAR LIST";
+}
+
+TextBox* Form1Controls::textBox(int number) {
+    static constexpr std::array<TextBox Form1Controls::*, 24> boxes{
+        &Form1Controls::Text1,  &Form1Controls::Text2,  &Form1Controls::Text3,
+        &Form1Controls::Text4,  &Form1Controls::Text5,  &Form1Controls::Text6,
+        &Form1Controls::Text7,  &Form1Controls::Text8,  &Form1Controls::Text9,
+        &Form1Controls::Text10, &Form1Controls::Text11, &Form1Controls::Text12,
+        &Form1Controls::Text13, &Form1Controls::Text14, &Form1Controls::Text15,
+        &Form1Controls::Text16, &Form1Controls::Text17, &Form1Controls::Text18,
+        &Form1Controls::Text19, &Form1Controls::Text20, &Form1Controls::Text21,
+        &Form1Controls::Text22, &Form1Controls::Text23, &Form1Controls::Text24};
+    if (number < 1 || number > 24) {
+        return nullptr;
+    }
+    return &(this->*boxes[static_cast<std::size_t>(number - 1)]);
+}
+
+Label* Form1Controls::label(int number) {
+    static constexpr std::array<Label Form1Controls::*, 29> labels{
+        &Form1Controls::Label2,  &Form1Controls::Label3,  &Form1Controls::Label4,
+        &Form1Controls::Label5,  &Form1Controls::Label6,  &Form1Controls::Label7,
+        &Form1Controls::Label8,  &Form1Controls::Label9,  &Form1Controls::Label10,
+        &Form1Controls::Label11, &Form1Controls::Label12, &Form1Controls::Label13,
+        &Form1Controls::Label14, &Form1Controls::Label15, &Form1Controls::Label16,
+        &Form1Controls::Label17, &Form1Controls::Label18, &Form1Controls::Label19,
+        &Form1Controls::Label20, &Form1Controls::Label21, &Form1Controls::Label22,
+        &Form1Controls::Label23, &Form1Controls::Label24, &Form1Controls::Label25,
+        &Form1Controls::Label26, &Form1Controls::Label27, &Form1Controls::Label28,
+        &Form1Controls::Label29, &Form1Controls::Label30};
+    if (number < 2 || number > 30) {
+        return nullptr;
+    }
+    return &(this->*labels[static_cast<std::size_t>(number - 2)]);
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "Controls.h"
+
+// Every control of the main window, by its name, in its design state.
+struct Form1Controls {
+    Form1Controls();
+
+    WindowModel window;
+
+    ComboBox Combo1; // SELECT LOAD RESISTOR (OHMS)
+    ComboBox Combo2; // POWER SUPPLY (V RMS)
+    ComboBox Combo3; // SAMPLE AVERAGE
+    ComboBox Combo4; // LOAD CAPACITOR (uF)
+
+    TextBox Text1;  // OSCILLOSCOPE STATUS
+    TextBox Text2;  // USB PORT
+    TextBox Text3;  // RESONANT FREQUENCY (Hz)
+    TextBox Text4;  // INPUT VOLTAGE (V RMS)
+    TextBox Text5;  // INPUT CURRENT (A RMS)
+    TextBox Text6;  // INPUT PHASE ANGLE (DEGREES)
+    TextBox Text7;  // PHASE REAL INPUT POWER (WATTS)
+    TextBox Text8;  // OUTPUT VOLTAGE (V RMS)
+    TextBox Text9;  // OUTPUT CURRENT (A RMS)
+    TextBox Text10; // PHASE REAL OUTPUT POWER (WATTS)
+    TextBox Text11; // PHASE ANGLE: EFFICIENCY (%)
+    TextBox Text12; // CALCULATOR STATUS
+    TextBox Text13; // OSCILLOSCOPE
+    TextBox Text14; // TEST TIMESTAMP
+    TextBox Text15; // TRANSFORMER
+    TextBox Text16; // LOAD RESISTOR: EFFICIENCY (%)
+    TextBox Text17; // OUTPUT PHASE ANGLE (DEGREES)
+    TextBox Text18; // APPARENT INPUT POWER (VA)
+    TextBox Text19; // APPARENT OUTPUT POWER (VA)
+    TextBox Text20; // REACTIVE INPUT POWER (VAR)
+    TextBox Text21; // REACTIVE OUTPUT POWER (VAR)
+    TextBox Text22; // APPARENT POWER MULTIPLIER
+    TextBox Text23; // RESISTOR REAL OUTPUT POWER (WATTS)
+    TextBox Text24; // COMMENT:
+
+    Label Label1; // the notice line in the footer
+    Label Label2, Label3, Label4, Label5, Label6, Label7, Label8, Label9, Label10, Label11;
+    Label Label12, Label13, Label14, Label15, Label16, Label17, Label18, Label19, Label20;
+    Label Label21, Label22, Label23, Label24, Label25, Label26, Label27, Label28, Label29;
+    Label Label30;
+
+    Button Command1; // CLOSE
+    Button Command2; // RECONNECT
+    Button Command3; // START CALCULATION
+    Button Command4; // DISCONNECT
+    Button Command5; // SETTINGS
+    Button Command6; // CAPTURE
+    Button Command7; // STOP CALCULATION
+    Button Command9; // CLEAR LIST
+
+    ListBox List1; // event and result list
+    Lamp Shape1;   // ACQUIRE
+
+    // The boxes Text1 to Text24 in order of their numbers.
+    TextBox* textBox(int number);
+    // The labels Label2 to Label30 in order of their numbers.
+    Label* label(int number);
+};

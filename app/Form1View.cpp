@@ -1,0 +1,159 @@
+#include "Form1View.h"
+
+#include "Form1.h"
+#include "ViewParts.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+
+namespace {
+
+constexpr int LabelHeight = 18;
+constexpr int BoxHeight = 30;
+constexpr int TallBoxHeight = 42;
+constexpr int LeftPanelWidth = 542; // about 43 % of the window
+constexpr int MiddleLeft = 550;
+constexpr int RightLeft = 870;
+constexpr int FooterTop = 772;
+
+QRect labelAbove(int x, int y, int w) { return {x, y, w, LabelHeight}; }
+QRect boxBelow(int x, int y, int w, int h = BoxHeight) { return {x, y + LabelHeight + 2, w, h}; }
+
+} // namespace
+
+Form1View::Form1View(Form1& form, QWidget* parent) : QWidget(parent), form_(form) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(toQString(form.window.caption));
+    setFixedSize(form.window.width, form.window.height);
+    setAutoFillBackground(true);
+    buildTestPanel();
+    buildControlPanel();
+    buildLogPanel();
+    ViewParts parts(this, binder);
+    parts.line("Line2", QRect(LeftPanelWidth + 2, 0, 3, form.window.height));
+    parts.line("Line2_1", QRect(RightLeft - 6, 0, 3, FooterTop));
+    parts.line("Line3", QRect(LeftPanelWidth + 4, FooterTop, form.window.width - LeftPanelWidth, 3));
+    parts.label("Label1", form.Label1, QRect(MiddleLeft + 6, FooterTop + 10, 690, 26));
+    refresh();
+}
+
+void Form1View::buildTestPanel() {
+    Form1& f = form_;
+    ViewParts parts(this, binder);
+    const auto row = [&](const char* labelName, Label& label, int x, int y, int w) {
+        parts.label(labelName, label, labelAbove(x, y, w));
+    };
+    // Row 1: supply, capacitor, frequency
+    int y = 8;
+    row("Label27", f.Label27, 8, y, 170);
+    parts.combo("Combo2", f.Combo2, boxBelow(8, y, 170), [&f] { f.supplyVoltagePicked(); });
+    row("Label29", f.Label29, 186, y, 170);
+    parts.combo("Combo4", f.Combo4, boxBelow(186, y, 170), [&f] { f.loadCapacitorPicked(); });
+    row("Label4", f.Label4, 364, y, 170);
+    parts.box("Text3", f.Text3, boxBelow(364, y, 170));
+    // Row 2: transformer, sample average
+    y += 60;
+    row("Label16", f.Label16, 8, y, 348);
+    parts.box("Text15", f.Text15, boxBelow(8, y, 348));
+    row("Label28", f.Label28, 364, y, 170);
+    parts.combo("Combo3", f.Combo3, boxBelow(364, y, 170), [&f] { f.sampleAveragePicked(); });
+
+    const int inX = 8;
+    const int outX = 275;
+    const int colW = 259;
+    const auto pair = [&](int top, const char* ln1, Label& l1, const char* bn1, TextBox& b1,
+                          const char* ln2, Label& l2, const char* bn2, TextBox& b2) {
+        row(ln1, l1, inX, top, colW);
+        parts.box(bn1, b1, boxBelow(inX, top, colW));
+        row(ln2, l2, outX, top, colW);
+        parts.box(bn2, b2, boxBelow(outX, top, colW));
+    };
+    const auto centred = [&](int top, const char* ln, Label& l, const char* bn, TextBox& b) {
+        row(ln, l, 100, top, 342);
+        parts.box(bn, b, boxBelow(136, top, 270, TallBoxHeight));
+    };
+    y += 60;
+    pair(y, "Label5", f.Label5, "Text4", f.Text4, "Label9", f.Label9, "Text8", f.Text8);
+    y += 58;
+    pair(y, "Label6", f.Label6, "Text5", f.Text5, "Label10", f.Label10, "Text9", f.Text9);
+    y += 58;
+    pair(y, "Label20", f.Label20, "Text18", f.Text18, "Label21", f.Label21, "Text19", f.Text19);
+    y += 58;
+    centred(y, "Label24", f.Label24, "Text22", f.Text22);
+    y += 70;
+    pair(y, "Label7", f.Label7, "Text6", f.Text6, "Label19", f.Label19, "Text17", f.Text17);
+    y += 58;
+    pair(y, "Label22", f.Label22, "Text20", f.Text20, "Label23", f.Label23, "Text21", f.Text21);
+    y += 58;
+    pair(y, "Label8", f.Label8, "Text7", f.Text7, "Label11", f.Label11, "Text10", f.Text10);
+    y += 58;
+    centred(y, "Label12", f.Label12, "Text11", f.Text11);
+    y += 70;
+    row("Label18", f.Label18, inX, y, colW);
+    parts.combo("Combo1", f.Combo1, boxBelow(inX, y, colW), [&f] { f.loadResistorPicked(); });
+    row("Label25", f.Label25, outX, y, colW);
+    parts.box("Text23", f.Text23, boxBelow(outX, y, colW));
+    y += 58;
+    centred(y, "Label26", f.Label26, "Text16", f.Text16);
+    y += 70;
+    parts.label("Label30", f.Label30, labelAbove(inX, y, 200));
+    parts.box("Text24", f.Text24, boxBelow(inX, y, 526));
+}
+
+void Form1View::buildControlPanel() {
+    Form1& f = form_;
+    ViewParts parts(this, binder);
+    const int x = MiddleLeft + 6;
+    const int w = 296;
+    const int half = 144;
+    parts.label("Label14", f.Label14, labelAbove(x, 8, w));
+    parts.box("Text13", f.Text13, boxBelow(x, 8, w, 56));
+    auto* image = new QLabel(this);
+    image->setObjectName(QStringLiteral("Image1"));
+    image->setGeometry(x + (w - 278) / 2, 94, 278, 292);
+    image->setPixmap(benchPicture(278, 292, false));
+    parts.label("Label13", f.Label13, labelAbove(x, 394, w));
+    parts.box("Text12", f.Text12, boxBelow(x, 394, w, 34));
+    parts.button("Command7", f.Command7, QRect(x, 454, half, 52), [&f] { f.stopCalculation(); });
+    parts.button("Command3", f.Command3, QRect(x + w - half, 454, half, 52),
+                 [&f] { f.startCalculation(); });
+    parts.label("Label3", f.Label3, labelAbove(x, 516, 72));
+    parts.box("Text2", f.Text2, boxBelow(x, 516, 72));
+    parts.label("Label2", f.Label2, labelAbove(x + 80, 516, w - 80));
+    parts.box("Text1", f.Text1, boxBelow(x + 80, 516, w - 80));
+    parts.button("Command4", f.Command4, QRect(x, 576, half, 34), [&f] { f.disconnect(); });
+    parts.button("Command2", f.Command2, QRect(x + w - half, 576, half, 34),
+                 [&f] { f.reconnect(); });
+    parts.button("Command5", f.Command5, QRect(x, 618, half, 34), [&f] { f.openSettings(); });
+    parts.button("Command1", f.Command1, QRect(x + w - half, 618, half, 34),
+                 [&f] { f.closeProgram(); });
+}
+
+void Form1View::buildLogPanel() {
+    Form1& f = form_;
+    ViewParts parts(this, binder);
+    const int x = RightLeft;
+    parts.label("Label17", f.Label17, labelAbove(x, 8, 70));
+    parts.lamp("Shape1", f.Shape1, QRect(x + 16, 30, 38, 38));
+    parts.label("Label15", f.Label15, labelAbove(x + 80, 8, 300));
+    parts.box("Text14", f.Text14, boxBelow(x + 80, 8, 300, TallBoxHeight));
+    parts.list("List1", f.List1, QRect(x, 78, 380, 636));
+    parts.button("Command6", f.Command6, QRect(x, 724, 180, 36), [&f] { f.capture(); });
+    parts.button("Command9", f.Command9, QRect(x + 200, 724, 180, 36), [&f] { f.clearList(); });
+}
+
+void Form1View::refresh() {
+    binder.refresh();
+    if (form_.window.visible && !isVisible()) {
+        move(form_.window.left, form_.window.top);
+        show();
+    } else if (!form_.window.visible && isVisible()) {
+        hide();
+    }
+}
+
+void Form1View::closeEvent(QCloseEvent* event) {
+    // The frame's close control does what CLOSE does.
+    event->ignore();
+    form_.closeProgram();
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "WidgetBinder.h"
+
+#include <QWidget>
+
+class Form1;
+
+// The main window on screen: lays out the controls in three panels and a
+// footer strip, binds them to the form and forwards clicks and picks.
+class Form1View final : public QWidget {
+public:
+    explicit Form1View(Form1& form, QWidget* parent = nullptr);
+    void refresh();
+    WidgetBinder binder;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildTestPanel();
+    void buildControlPanel();
+    void buildLogPanel();
+    Form1& form_;
+};

@@ -1,0 +1,62 @@
+#include "ApplicationViews.h"
+#include "Clock.h"
+#include "Form1.h"
+#include "OsVersion.h"
+#include "Platform.h"
+#include "PrintScreenView.h"
+#include "QtEventPump.h"
+#include "QtReportPlatform.h"
+#include "QtScreen.h"
+#include "SimD2xx.h"
+#include "SimScope.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QStyleFactory>
+
+// The composition root: the platform's real parts, the device library (the
+// simulated bench or the adapter), the forms and their views.
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("transformer-efficiency"));
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Transformer Efficiency Calculator"));
+    parser.addHelpOption();
+    const QCommandLineOption simulate(QStringLiteral("simulate"),
+                                      QStringLiteral("Run on the simulated bench (no hardware)."));
+    const QCommandLineOption fastReads(
+        QStringLiteral("fast-reads"),
+        QStringLiteral("Complete a read as soon as the answer's line feed has arrived."));
+    parser.addOption(simulate);
+    parser.addOption(fastReads);
+    parser.process(app);
+
+    RealClock clock;
+    QtEventPump pump;
+    QtScreen screen;
+    SystemOsVersion os;
+    QtProgramHost host;
+    QtClipboard clipboard;
+    QtKeySynth keys;
+    QtCarets carets;
+
+    SimScope scope;
+    SimD2xx bench(scope, clock);
+    bench.fastReads = parser.isSet(fastReads);
+    if (!parser.isSet(simulate)) {
+        bench.devices.clear(); // no adapter backend in this build: nothing is attached
+    }
+
+    Platform platform{bench, clock, pump, screen, os, host, clipboard, keys, carets};
+    Form1 form(platform);
+    ApplicationViews views(form);
+    pump.beforeEvents = [&views] { views.refresh(); };
+    keys.target = [&views]() -> QWidget* { return views.reportView(); };
+    carets.root = [&views]() -> QWidget* { return views.reportView(); };
+
+    form.Form_Load();
+    views.refresh();
+    return QApplication::exec();
+}

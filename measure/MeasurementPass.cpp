@@ -1,0 +1,282 @@
+#include "MeasurementPass.h"
+
+#include "Controls.h"
+#include "DisplayPattern.h"
+#include "EfficiencyFigures.h"
+#include "EventPump.h"
+#include "ScopeConnection.h"
+#include "ScopeExchange.h"
+
+namespace {
+
+constexpr const char* FourDecimals = "##0.0000";
+constexpr const char* Overflow = "OVERFLOW";
+constexpr double FrequencyLimit = 50100;
+constexpr double VoltsAndWattsLimit = 999.9999;
+constexpr double AmpsLimit = 99.9999;
+
+const char* const InputSideMath = "MATH:DEFINE \"CH1 * CH2\"";
+const char* const OutputSideMath = "MATH:DEFINE \"CH3 * CH4\"";
+
+constexpr MeasurementPass::ValueQuery FrequencyQuery{
+    "MEASU:IMMED:VALUE?", "FREQUENCY Request Failed", ">> Read the RESONANT FREQUENCY in Hz"};
+constexpr MeasurementPass::ValueQuery InputVoltageQuery{
+    "MEASU:MEAS1:VALUE?", "INPUT VOLTAGE Request Failed", ">> Read the INPUT VOLTAGE in Volts RMS"};
+constexpr MeasurementPass::ValueQuery InputCurrentQuery{
+    "MEASU:MEAS2:VALUE?", "INPUT CURRENT Request Failed", ">> Read the INPUT CURRENT in Amps RMS"};
+constexpr MeasurementPass::ValueQuery InputPowerQuery{
+    "MEASU:MEAS3:VALUE?", "INPUT POWER Request Failed", ">> Read the REAL INPUT POWER in Watts"};
+constexpr MeasurementPass::ValueQuery OutputVoltageQuery{"MEASU:MEAS4:VALUE?",
+                                                         "OUTPUT VOLTAGE Request Failed",
+                                                         ">> Read the OUTPUT VOLTAGE in Volts RMS"};
+constexpr MeasurementPass::ValueQuery OutputCurrentQuery{"MEASU:MEAS5:VALUE?",
+                                                         "OUTPUT CURRENT Request Failed",
+                                                         ">> Read the OUTPUT CURRENT in Amps RMS"};
+constexpr MeasurementPass::ValueQuery OutputPowerQuery{
+    "MEASU:MEAS3:VALUE?", "OUTPUT POWER Request Failed", ">> Read the REAL OUTPUT POWER in Watts"};
+
+} // namespace
+
+void ClearResultBoxes(PassControls& c) {
+    for (TextBox* box : {&c.Text3, &c.Text4, &c.Text5, &c.Text6, &c.Text7, &c.Text8, &c.Text9,
+                         &c.Text10, &c.Text11, &c.Text14, &c.Text16, &c.Text17, &c.Text18,
+                         &c.Text19, &c.Text20, &c.Text21, &c.Text22, &c.Text23}) {
+        box->text.clear();
+    }
+    for (TextBox* box : {&c.Text3, &c.Text6, &c.Text17}) {
+        box->setColours(Colours::White, Colours::Black);
+    }
+}
+
+MeasurementPass::MeasurementPass(ScopeExchange& exchange, ScopeConnection& connection,
+                                 EventPump& pump, PassControls controls, Measurements& measured,
+                                 Figures& figures, const bool& stopRequested, bool& testFailed,
+                                 std::function<std::string()> timestamp)
+    : exchange_(exchange), connection_(connection), pump_(pump), c_(controls), m_(measured),
+      f_(figures), StopRequested(stopRequested), TestFailed(testFailed),
+      timestamp_(std::move(timestamp)) {}
+
+bool MeasurementPass::defineMath(const char* definition) {
+    if (!exchange_.SendCommand(definition, 25, "MATH Redefinition Failed")) {
+        connection_.ResetScope();
+        return false;
+    }
+    return true;
+}
+
+MeasurementPass::Step MeasurementPass::valueStep(const ValueQuery& q, bool testStopFirst,
+                                                 std::optional<double>& value,
+                                                 std::string& valueText) {
+    if (testStopFirst && StopRequested) {
+        return Step::Stop;
+    }
+    if (!exchange_.SendCommand(q.query, 20, q.failureLine)) {
+        connection_.ResetScope();
+        return Step::Failed;
+    }
+    if (StopRequested) {
+        return Step::Stop;
+    }
+    c_.List1.AddItem(q.announcement);
+    const auto answer = exchange_.ReadAnswer();
+    if (!answer) {
+        connection_.ResetScope();
+        return Step::Failed;
+    }
+    valueText = AnswerValueText(*answer, exchange_.record.CrPos);
+    value = AnswerValue(*answer, exchange_.record.CrPos);
+    return Step::Next;
+}
+
+// A value that is no number is no measurement: it takes each rule's
+// out-of-range branch, and the values a rule would keep count as 0.
+bool MeasurementPass::applyFrequency(std::optional<double> v) {
+    if (!v || *v >= FrequencyLimit) {
+        c_.Text3.show("----", Colours::Red, Colours::White);
+        c_.List1.AddItem("RESONANT FREQUENCY must be <= 50.1KHz");
+        connection_.ResetScope();
+        return false;
+    }
+    m_.Frequency = *v;
+    c_.Text3.text = formatPattern(*v, "##,##0.0");
+    return true;
+}
+
+void MeasurementPass::applyInputVoltage(std::optional<double> v) {
+    m_.InputVoltage = v.value_or(0);
+    c_.Text4.text = v && *v < VoltsAndWattsLimit ? formatPattern(*v, FourDecimals) : Overflow;
+}
+
+void MeasurementPass::applyInputCurrent(std::optional<double> v) {
+    if (!v || *v >= AmpsLimit) {
+        m_.InputCurrent = 0;
+        c_.Text5.text = Overflow;
+        return;
+    }
+    m_.InputCurrent = *v;
+    c_.Text5.text = formatPattern(*v, FourDecimals);
+}
+
+void MeasurementPass::applyInputPower(std::optional<double> v) {
+    m_.InputPower = v.value_or(0);
+    c_.Text7.text = v && *v < VoltsAndWattsLimit ? formatPattern(*v, FourDecimals) : Overflow;
+}
+
+void MeasurementPass::applyOutputVoltage(std::optional<double> v) {
+    if (!v || *v < 1 || *v > VoltsAndWattsLimit) {
+        m_.OutputVoltage = 0;
+        c_.Text8.text = "0.0000";
+        return;
+    }
+    m_.OutputVoltage = *v;
+    c_.Text8.text = formatPattern(*v, FourDecimals);
+}
+
+void MeasurementPass::applyOutputCurrent(std::optional<double> v) {
+    if (!v || *v >= AmpsLimit) {
+        m_.OutputCurrent = 0;
+        c_.Text9.text = Overflow;
+        return;
+    }
+    m_.OutputCurrent = *v;
+    c_.Text9.text = formatPattern(*v, FourDecimals);
+}
+
+void MeasurementPass::applyOutputPower(std::optional<double> v) {
+    m_.OutputPower = v.value_or(0);
+    c_.Text10.text = v && *v < VoltsAndWattsLimit ? formatPattern(*v, FourDecimals) : Overflow;
+}
+
+void MeasurementPass::RunCalculation() {
+    TestFailed = false;
+    c_.List1.Clear();
+    ClearResultBoxes(c_);
+    if (!defineMath(InputSideMath)) {
+        return;
+    }
+    const Step input = readInputSide();
+    if (input == Step::Failed) {
+        return;
+    }
+    if (input == Step::Next) {
+        const Step output = readOutputSide();
+        if (output == Step::Failed) {
+            return;
+        }
+        if (output == Step::Next) {
+            showResults();
+        }
+    }
+    closingSteps();
+}
+
+MeasurementPass::Step MeasurementPass::readInputSide() {
+    std::optional<double> v;
+    Step step = valueStep(FrequencyQuery, true, v, m_.FrequencyText);
+    if (step != Step::Next) {
+        return step;
+    }
+    if (!applyFrequency(v)) {
+        return Step::Failed;
+    }
+    pump_.yield();
+
+    if ((step = valueStep(InputVoltageQuery, true, v, m_.InputVoltageText)) != Step::Next) {
+        return step;
+    }
+    applyInputVoltage(v);
+    pump_.yield();
+
+    if ((step = valueStep(InputCurrentQuery, true, v, m_.InputCurrentText)) != Step::Next) {
+        return step;
+    }
+    applyInputCurrent(v);
+    pump_.yield();
+
+    if (StopRequested) {
+        return Step::Stop;
+    }
+    showApparentInputPower(m_, f_, c_.Text18);
+
+    if ((step = valueStep(InputPowerQuery, false, v, m_.InputPowerText)) != Step::Next) {
+        return step;
+    }
+    applyInputPower(v);
+    pump_.yield();
+
+    if (StopRequested) {
+        return Step::Stop;
+    }
+    showInputPhaseAngle(m_, f_, c_.Text6);
+    pump_.yield();
+
+    if (StopRequested) {
+        return Step::Stop;
+    }
+    showReactiveInputPower(f_, c_.Text20);
+    return Step::Next;
+}
+
+MeasurementPass::Step MeasurementPass::readOutputSide() {
+    if (!defineMath(OutputSideMath)) {
+        return Step::Failed;
+    }
+    std::optional<double> v;
+    Step step = valueStep(OutputVoltageQuery, true, v, m_.OutputVoltageText);
+    if (step != Step::Next) {
+        return step;
+    }
+    applyOutputVoltage(v);
+    pump_.yield();
+
+    if ((step = valueStep(OutputCurrentQuery, true, v, m_.OutputCurrentText)) != Step::Next) {
+        return step;
+    }
+    applyOutputCurrent(v);
+    pump_.yield();
+
+    if (StopRequested) {
+        return Step::Stop;
+    }
+    showApparentOutputPower(m_, f_, c_.Text19, c_.Text22, c_.List1);
+
+    if (m_.OutputVoltage != 0 && m_.OutputCurrent != 0) {
+        if ((step = valueStep(OutputPowerQuery, true, v, m_.OutputPowerText)) != Step::Next) {
+            return step;
+        }
+        applyOutputPower(v);
+        pump_.yield();
+        if (StopRequested) {
+            return Step::Stop;
+        }
+    } else {
+        m_.OutputPower = 0;
+        c_.Text10.text = formatPattern(0, FourDecimals);
+    }
+    return Step::Next;
+}
+
+void MeasurementPass::showResults() {
+    showOutputPhaseAngle(m_, f_, c_.Text17);
+    pump_.yield();
+    showReactiveOutputPower(f_, c_.Text21);
+    showPhaseEfficiency(m_, f_, c_.Text11);
+    showResistorFigures(m_, f_, c_.Combo1.text, c_.Text23, c_.Text16, c_.List1);
+    logEfficiencyDifference(f_, c_.List1);
+    logOutputPowerFactors(m_, f_, c_.List1);
+    c_.Text14.text = timestamp_ ? timestamp_() : std::string();
+    pump_.yield();
+}
+
+void MeasurementPass::closingSteps() {
+    if (!defineMath(InputSideMath)) {
+        return;
+    }
+    c_.List1.AddItem("STOP CALCULATION");
+    pump_.yield();
+    c_.Text1.show("READY", Colours::Green, Colours::Black);
+    c_.Text12.show("READY", Colours::Green, Colours::Black);
+    c_.settingsStatus.show("READY", Colours::Green, Colours::Black);
+    c_.List1.AddItem("READY");
+    pump_.yield();
+}

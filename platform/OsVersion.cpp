@@ -1,0 +1,23 @@
+#include "OsVersion.h"
+
+#include <QSysInfo>
+#include <QStringList>
+
+std::int32_t SystemOsVersion::GetVersionExA(OSVERSIONINFOA* info) {
+    // "6.1.0-18-amd64" and "10.0.19045" both start with major.minor.
+    const QStringList parts = QSysInfo::kernelVersion().split(QLatin1Char('.'));
+    bool okMajor = false;
+    bool okMinor = false;
+    const uint major = parts.value(0).toUInt(&okMajor);
+    QString minorText = parts.value(1);
+    while (!minorText.isEmpty() && !minorText.back().isDigit()) {
+        minorText.chop(1);
+    }
+    const uint minor = minorText.toUInt(&okMinor);
+    if (!okMajor) {
+        return 0;
+    }
+    info->dwMajorVersion = major;
+    info->dwMinorVersion = okMinor ? minor : 0;
+    return 1;
+}

@@ -1,0 +1,14 @@
+#include "QtScreen.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+int QtScreen::width() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->geometry().width() : 1024;
+}
+
+int QtScreen::height() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->geometry().height() : 768;
+}

@@ -1,0 +1,193 @@
+#include "WidgetBinder.h"
+
+#include "LampWidget.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+QColor toQColor(Colour colour) { return QColor(colour.red(), colour.green(), colour.blue()); }
+
+QString toQString(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string fromQString(const QString& text) { return text.toLatin1().toStdString(); }
+
+namespace {
+
+const QString FontFamily = QStringLiteral("Arial");
+
+void applyFont(QWidget* widget, const Font& font) {
+    QFont f(FontFamily);
+    f.setStyleHint(QFont::SansSerif);
+    f.setPointSize(font.pointSize);
+    f.setBold(font.bold);
+    if (widget->font() != f) {
+        widget->setFont(f);
+    }
+}
+
+void applyColours(QWidget* widget, QPalette::ColorRole backRole, QPalette::ColorRole foreRole,
+                  Colour back, Colour fore) {
+    QPalette palette = widget->palette();
+    if (palette.color(backRole) != toQColor(back) || palette.color(foreRole) != toQColor(fore)) {
+        palette.setColor(backRole, toQColor(back));
+        palette.setColor(foreRole, toQColor(fore));
+        widget->setPalette(palette);
+    }
+}
+
+Qt::Alignment toQt(Alignment alignment) {
+    return alignment == Alignment::Centre ? Qt::AlignCenter : (Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+// Control characters of raw answers (the CR LF of a logged line) are drawn
+// invisibly; the model keeps them.
+QString displayed(const std::string& line) {
+    std::string shown;
+    shown.reserve(line.size());
+    for (char c : line) {
+        if (static_cast<unsigned char>(c) >= 0x20) {
+            shown += c;
+        }
+    }
+    return toQString(shown);
+}
+
+} // namespace
+
+void WidgetBinder::bind(QLineEdit* widget, TextBox& model) {
+    QObject::connect(widget, &QLineEdit::textEdited, widget,
+                     [&model](const QString& text) { model.text = fromQString(text); });
+    painters_.push_back([widget, &model] {
+        const QString text = toQString(model.text);
+        if (widget->text() != text) {
+            widget->setText(text);
+            widget->setCursorPosition(0);
+        }
+        applyFont(widget, model.font);
+        applyColours(widget, QPalette::Base, QPalette::Text, model.BackColor, model.ForeColor);
+        if (widget->alignment() != toQt(model.alignment)) {
+            widget->setAlignment(toQt(model.alignment));
+        }
+        widget->setVisible(model.visible);
+        // A hidden caret: the box does not blink while it is captured.
+        const Qt::FocusPolicy policy = model.caretHidden ? Qt::NoFocus : Qt::StrongFocus;
+        if (widget->focusPolicy() != policy) {
+            widget->setFocusPolicy(policy);
+            if (model.caretHidden) {
+                widget->clearFocus();
+            }
+        }
+    });
+}
+
+void WidgetBinder::bind(QComboBox* widget, ComboBox& model, std::function<void()> onPick) {
+    widget->setEditable(true);
+    widget->setInsertPolicy(QComboBox::NoInsert);
+    QObject::connect(widget->lineEdit(), &QLineEdit::textEdited, widget,
+                     [&model](const QString& text) { model.text = fromQString(text); });
+    QObject::connect(widget, &QComboBox::activated, widget,
+                     [this, widget, &model, onPick = std::move(onPick)](int index) {
+                         model.text = fromQString(widget->itemText(index));
+                         if (onPick) {
+                             onPick();
+                         }
+                         if (afterAction) {
+                             afterAction();
+                         }
+                     });
+    painters_.push_back([widget, &model] {
+        QStringList items;
+        for (const std::string& item : model.items) {
+            items << toQString(item);
+        }
+        QStringList shown;
+        for (int i = 0; i < widget->count(); ++i) {
+            shown << widget->itemText(i);
+        }
+        if (shown != items) {
+            const QSignalBlocker blocker(widget);
+            widget->clear();
+            widget->addItems(items);
+        }
+        const QString text = toQString(model.text);
+        if (widget->currentText() != text) {
+            const QSignalBlocker blocker(widget);
+            const int index = widget->findText(text);
+            if (index >= 0) {
+                widget->setCurrentIndex(index);
+            }
+            widget->setEditText(text);
+        }
+        applyFont(widget, model.font);
+        applyColours(widget, QPalette::Base, QPalette::Text, model.BackColor, model.ForeColor);
+    });
+}
+
+void WidgetBinder::bind(QListWidget* widget, ListBox& model) {
+    struct Seen {
+        std::uint64_t clears = 0;
+        std::size_t lines = 0;
+    };
+    auto seen = std::make_shared<Seen>();
+    seen->clears = model.clears;
+    painters_.push_back([widget, &model, seen] {
+        if (seen->clears != model.clears || model.lines.size() < seen->lines) {
+            widget->clear();
+            seen->clears = model.clears;
+            seen->lines = 0;
+        }
+        for (; seen->lines < model.lines.size(); ++seen->lines) {
+            widget->addItem(displayed(model.lines[seen->lines]));
+        }
+        applyFont(widget, model.font);
+        applyColours(widget, QPalette::Base, QPalette::Text, model.BackColor, model.ForeColor);
+    });
+}
+
+void WidgetBinder::bind(QLabel* widget, Label& model) {
+    painters_.push_back([widget, &model] {
+        const QString caption = toQString(model.caption);
+        if (widget->text() != caption) {
+            widget->setText(caption);
+        }
+        applyFont(widget, model.font);
+        if (widget->alignment() != toQt(model.alignment)) {
+            widget->setAlignment(toQt(model.alignment));
+        }
+        widget->setVisible(model.visible);
+    });
+}
+
+void WidgetBinder::bind(QPushButton* widget, Button& model, std::function<void()> onClick) {
+    QObject::connect(widget, &QPushButton::clicked, widget,
+                     [this, onClick = std::move(onClick)] {
+                         if (onClick) {
+                             onClick();
+                         }
+                         if (afterAction) {
+                             afterAction();
+                         }
+                     });
+    painters_.push_back([widget, &model] {
+        const QString caption = toQString(model.caption);
+        if (widget->text() != caption) {
+            widget->setText(caption);
+        }
+        applyFont(widget, model.font);
+    });
+}
+
+void WidgetBinder::bind(LampWidget* widget, Lamp& model) {
+    painters_.push_back([widget, &model] { widget->setFill(toQColor(model.FillColor)); });
+}
+
+void WidgetBinder::refresh() {
+    for (const auto& paint : painters_) {
+        paint();
+    }
+}

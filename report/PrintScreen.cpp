@@ -1,0 +1,110 @@
+#include "PrintScreen.h"
+
+#include "Carets.h"
+#include "Delay.h"
+#include "EventPump.h"
+#include "Form1.h"
+#include "KeySynth.h"
+#include "Screen.h"
+
+#include <array>
+#include <string>
+
+namespace {
+
+// Each report box, its font size and the main-window control it repeats.
+struct ReportBox {
+    int number;
+    int pointSize;
+    std::string (*source)(Form1&);
+};
+
+const std::array<ReportBox, 24> ReportBoxes{{
+        {1, 12, [](Form1& f) { return f.Combo2.text; }},
+        {2, 12, [](Form1& f) { return f.Text3.text; }},
+        {3, 12, [](Form1& f) { return f.Text15.text; }},
+        {4, 12, [](Form1& f) { return f.Combo3.text; }},
+        {5, 18, [](Form1& f) { return f.Text14.text; }},
+        {6, 12, [](Form1& f) { return f.Text4.text; }},
+        {7, 12, [](Form1& f) { return f.Text8.text; }},
+        {8, 12, [](Form1& f) { return f.Text5.text; }},
+        {9, 12, [](Form1& f) { return f.Text9.text; }},
+        {10, 12, [](Form1& f) { return f.Text18.text; }},
+        {11, 12, [](Form1& f) { return f.Text19.text; }},
+        {12, 18, [](Form1& f) { return f.Text22.text; }},
+        {13, 12, [](Form1& f) { return f.Text6.text; }},
+        {14, 12, [](Form1& f) { return f.Text17.text; }},
+        {15, 12, [](Form1& f) { return f.Text20.text; }},
+        {16, 12, [](Form1& f) { return f.Text21.text; }},
+        {17, 12, [](Form1& f) { return f.Text7.text; }},
+        {18, 12, [](Form1& f) { return f.Text10.text; }},
+        {19, 18, [](Form1& f) { return f.Text11.text; }},
+        {20, 12, [](Form1& f) { return f.Combo1.text; }},
+        {21, 12, [](Form1& f) { return f.Text23.text; }},
+        {22, 18, [](Form1& f) { return f.Text16.text; }},
+        {23, 12, [](Form1& f) { return f.Text24.text; }},
+        {24, 12, [](Form1& f) { return f.Combo4.text; }},
+}};
+
+} // namespace
+
+PrintScreen::PrintScreen(Form1& main, const Platform& platform)
+    : main_(main), platform_(platform) {}
+
+void PrintScreen::delay(std::int32_t msdelay) { ::delay(platform_.clock, platform_.pump, msdelay); }
+
+void PrintScreen::Form_Load() {
+    centreWindow(window, platform_.screen);
+    window.loaded = true;
+    window.visible = true;
+    styleControls();
+    copyTexts();
+    setCarets(false);
+    platform_.pump.yield();
+    KeySynth& keys = platform_.keys;
+    keys.keybd_event(VK_MENU, 0, 0, 0);
+    delay(500);
+    keys.keybd_event(VK_SNAPSHOT, 0, 0, 0);
+    delay(500);
+    keys.keybd_event(VK_SNAPSHOT, 0, KEYEVENTF_KEYUP, 0);
+    delay(500);
+    keys.keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
+    delay(4000);
+    platform_.pump.yield();
+    setCarets(true);
+}
+
+void PrintScreen::Unload() {
+    static_cast<PrintScreenControls&>(*this) = PrintScreenControls();
+}
+
+void PrintScreen::styleControls() {
+    for (int n = 1; n <= 24; ++n) {
+        label(n)->font = {10, true};
+    }
+    for (const ReportBox& r : ReportBoxes) {
+        TextBox& box = *textBox(r.number);
+        box.text.clear();
+        box.font = {r.pointSize, true};
+        box.alignment = r.number == 23 ? Alignment::Left : Alignment::Centre;
+        box.setColours(Colours::White, Colours::Black);
+    }
+}
+
+void PrintScreen::copyTexts() {
+    for (const ReportBox& r : ReportBoxes) {
+        textBox(r.number)->text = r.source(main_);
+    }
+}
+
+void PrintScreen::setCarets(bool shown) {
+    for (int n = 1; n <= 24; ++n) {
+        const std::string name = "Text" + std::to_string(n);
+        textBox(n)->caretHidden = !shown;
+        if (shown) {
+            platform_.carets.ShowCaret(name);
+        } else {
+            platform_.carets.HideCaret(name);
+        }
+    }
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "Controls.h"
+
+// The report window's 24 boxes and 24 labels, in their design state.
+struct PrintScreenControls {
+    PrintScreenControls();
+
+    WindowModel window;
+
+    TextBox Text1;
+    TextBox Text2;
+    TextBox Text3;
+    TextBox Text4;
+    TextBox Text5;
+    TextBox Text6;
+    TextBox Text7;
+    TextBox Text8;
+    TextBox Text9;
+    TextBox Text10;
+    TextBox Text11;
+    TextBox Text12;
+    TextBox Text13;
+    TextBox Text14;
+    TextBox Text15;
+    TextBox Text16;
+    TextBox Text17;
+    TextBox Text18;
+    TextBox Text19;
+    TextBox Text20;
+    TextBox Text21;
+    TextBox Text22;
+    TextBox Text23;
+    TextBox Text24;
+
+    Label Label1;
+    Label Label2;
+    Label Label3;
+    Label Label4;
+    Label Label5;
+    Label Label6;
+    Label Label7;
+    Label Label8;
+    Label Label9;
+    Label Label10;
+    Label Label11;
+    Label Label12;
+    Label Label13;
+    Label Label14;
+    Label Label15;
+    Label Label16;
+    Label Label17;
+    Label Label18;
+    Label Label19;
+    Label Label20;
+    Label Label21;
+    Label Label22;
+    Label Label23;
+    Label Label24;
+
+    TextBox* textBox(int number); // Text1..Text24, null otherwise
+    Label* label(int number);     // Label1..Label24, null otherwise
+};

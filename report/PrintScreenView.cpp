@@ -1,0 +1,78 @@
+#include "PrintScreenView.h"
+
+#include "PrintScreen.h"
+#include "ViewParts.h"
+
+#include <QCloseEvent>
+#include <string>
+
+namespace {
+
+constexpr int LabelHeight = 16;
+constexpr int Pitch = 50;
+constexpr int TallPitch = 56;
+
+} // namespace
+
+PrintScreenView::PrintScreenView(PrintScreen& form) : form_(form) {
+    setObjectName(QStringLiteral("PrintScreen"));
+    setWindowTitle(toQString(form.window.caption));
+    setFixedSize(form.window.width, form.window.height);
+    ViewParts parts(this, binder);
+    const auto item = [&](int n, int x, int y, int w, bool tall) {
+        const std::string label = "Label" + std::to_string(n);
+        const std::string box = "Text" + std::to_string(n);
+        parts.label(label.c_str(), *form.label(n), QRect(x, y, w, LabelHeight));
+        parts.box(box.c_str(), *form.textBox(n), QRect(x, y + LabelHeight + 2, w, tall ? 34 : 28));
+    };
+    const int left = 10;
+    const int full = 540;
+    const int half = 262;
+    const int right = left + full - half;
+    int y = 4;
+    item(5, 130, y, 300, true);
+    y += TallPitch;
+    item(1, left, y, 174, false);
+    item(24, left + 183, y, 174, false);
+    item(2, left + 366, y, 174, false);
+    y += Pitch;
+    item(3, left, y, 356, false);
+    item(4, left + 366, y, 174, false);
+    for (const auto& [in, out] : {std::pair{6, 7}, {8, 9}, {10, 11}}) {
+        y += Pitch;
+        item(in, left, y, half, false);
+        item(out, right, y, half, false);
+    }
+    y += Pitch;
+    item(12, 140, y, 280, true);
+    y += TallPitch;
+    for (const auto& [in, out] : {std::pair{13, 14}, {15, 16}, {17, 18}}) {
+        item(in, left, y, half, false);
+        item(out, right, y, half, false);
+        y += Pitch;
+    }
+    item(19, 140, y, 280, true);
+    y += TallPitch;
+    item(20, left, y, half, false);
+    item(21, right, y, half, false);
+    y += Pitch;
+    item(22, 140, y, 280, true);
+    y += TallPitch;
+    item(23, left, y, full, false);
+    refresh();
+}
+
+void PrintScreenView::refresh() {
+    binder.refresh();
+    if (form_.window.visible && !isVisible()) {
+        move(form_.window.left, form_.window.top);
+        show();
+        activateWindow();
+        raise();
+    }
+}
+
+void PrintScreenView::closeEvent(QCloseEvent* event) {
+    // The report goes away by itself when its capture is done.
+    event->ignore();
+}

@@ -1,0 +1,120 @@
+#include "EventPump.h"
+#include "Form1.h"
+#include "NumberText.h"
+#include "SettingsForm.h"
+
+#include <array>
+
+namespace {
+
+// The nine grid values a preset writes: CH1 and CH3 VOLT PROBE, CH2 and CH4
+// AMP PROBE, and the five SCALE boxes.
+struct PresetGrid {
+    const char* ch1VoltProbe;
+    const char* ch2AmpProbe;
+    const char* ch3VoltProbe;
+    const char* ch4AmpProbe;
+    std::array<const char*, 5> scales; // CH1, CH2, MATH, CH3, CH4
+};
+
+constexpr PresetGrid StandardGrid{"20X", "10X", "1X", "10X", {"20.0", "0.5", "10.0", "5.0", "0.5"}};
+constexpr std::array<PresetGrid, 3> SplitFluxGrids{{
+    {"20X", "10X", "20X", "10X", {"20.0", "5.0", "100.0", "20.0", "5.0"}},
+    {"20X", "10X", "20X", "10X", {"10.0", "5.0", "50.0", "10.0", "5.0"}},
+    {"20X", "10X", "20X", "10X", {"5.0", "2.0", "10.0", "5.0", "2.0"}},
+}};
+
+const PresetGrid& gridFor(TransformerKind kind, double volts) {
+    if (kind == TransformerKind::Standard) {
+        return StandardGrid;
+    }
+    return SplitFluxGrids[volts > 10 ? 0 : volts > 5 ? 1 : 2];
+}
+
+} // namespace
+
+void SettingsForm::writePresetGrid(TransformerKind kind, double volts) {
+    const PresetGrid& grid = gridFor(kind, volts);
+    Text32.text = grid.ch1VoltProbe;
+    Text37.text = grid.ch2AmpProbe;
+    Text34.text = grid.ch3VoltProbe;
+    Text39.text = grid.ch4AmpProbe;
+    for (int row = 0; row < Rows; ++row) {
+        scaleBox(row).text = grid.scales[static_cast<std::size_t>(row)];
+    }
+}
+
+void SettingsForm::presetPress(TransformerKind kind) {
+    // A preset talks to the scope through UPDATE SCOPE and the read; inside
+    // another dialogue's yields it would interleave with it.
+    if (main_.DialogueRunning) {
+        return;
+    }
+    if (main_.Text12.text != "WAIT" && main_.Text12.text != "READY") {
+        return;
+    }
+    const std::string& name = kindName(kind);
+    const bool otherKind =
+        Text70.text.empty() || (Text70.text != name && (kindNamed(Text70.text) != TransformerKind::Other ||
+                                                         Text70.text == GeneralName));
+    if (otherKind) {
+        main_.Combo2.Clear();
+        for (const std::string& item : supplyList(kind)) {
+            main_.Combo2.AddItem(item);
+        }
+        main_.Combo2.text = "OFF";
+        main_.List1.AddItem("");
+        main_.List1.AddItem("Demonstrate " + name);
+        main_.List1.AddItem(main_.Combo1.text == "NO LOAD"
+                                ? std::string("INFINITE OHM Load Resistor Selected")
+                                : main_.Combo1.text + " OHM Load Resistor Selected");
+    }
+    Text70.text = name;
+    main_.Text15.text.clear();
+    if (main_.Combo2.text == "OFF") {
+        main_.Text12.show("SELECT PWR SUPPLY VOLTAGE", Colours::Yellow, Colours::Black);
+        return;
+    }
+    writePresetGrid(kind, parseNumber(main_.Combo2.text).value_or(0));
+    platform_.pump.yield();
+    updateScope();
+    platform_.pump.yield();
+    ReadScopeSettings();
+    main_.Text15.text = Text70.text;
+    platform_.pump.yield();
+
+    const auto volts = parseNumber(main_.Combo2.text);
+    const auto gains = recommendedGains(kind, volts.value_or(0));
+    bool match = volts.has_value() && gains.has_value();
+    for (int row = 0; match && row < Rows; ++row) {
+        match = gainBox(row).text == (*gains)[static_cast<std::size_t>(row)];
+    }
+    if (match) {
+        return;
+    }
+    const std::string again = "Run " + name + " setup again";
+    List1.AddItem(again);
+    main_.List1.AddItem(again);
+    main_.Text12.show("WAIT", Colours::Yellow, Colours::Black);
+    Text1.show("RUN SETUP AGAIN", Colours::Yellow, Colours::Black);
+    main_.Text1.show("RUN SETUP AGAIN", Colours::Yellow, Colours::Black);
+}
+
+void SettingsForm::standardPreset() { presetPress(TransformerKind::Standard); }
+
+void SettingsForm::splitFluxPreset() { presetPress(TransformerKind::SplitFlux); }
+
+void SettingsForm::skipSetup() {
+    if (main_.Text12.text == "WAIT" || main_.Text12.text == "READY") {
+        if (main_.Combo2.text == "OFF") {
+            main_.Text12.show("SELECT PWR SUPPLY VOLTAGE", Colours::Yellow, Colours::Black);
+        } else if (main_.Combo4.text == "NO LOAD") {
+            main_.Text12.show("SELECT LOAD CAPACITOR", Colours::Yellow, Colours::Black);
+        }
+    }
+    const std::string line = "Skip " + Text70.text + " setup";
+    List1.AddItem(line);
+    main_.List1.AddItem(line);
+    Text1.show("READY", Colours::Green, Colours::Black);
+    main_.Text1.show("READY", Colours::Green, Colours::Black);
+}

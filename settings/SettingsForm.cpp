@@ -1,0 +1,66 @@
+#include "SettingsForm.h"
+
+#include "Delay.h"
+#include "Form1.h"
+#include "Screen.h"
+
+SettingsForm::SettingsForm(Form1& main, const Platform& platform)
+    : exchange(platform.d2xx, platform.pump, List1, lngHandle, TestFailed), main_(main),
+      platform_(platform) {}
+
+void SettingsForm::delay(std::int32_t msdelay) { ::delay(platform_.clock, platform_.pump, msdelay); }
+
+TextBox* SettingsForm::voltProbeBox(int row) {
+    return row == MathRow ? nullptr : textBox(32 + channelOfRow(row));
+}
+
+TextBox* SettingsForm::ampProbeBox(int row) {
+    return row == MathRow ? nullptr : textBox(36 + channelOfRow(row));
+}
+
+TextBox* SettingsForm::sensorBox(int row) {
+    return row == MathRow ? nullptr : textBox(50 + channelOfRow(row));
+}
+
+void SettingsForm::ShowSettings() {
+    SettingsBusy = false;
+    TestFailed = false;
+    centreWindow(window, platform_.screen);
+    window.loaded = true;
+    window.visible = true;
+    for (int n = 1; n <= 25; ++n) {
+        label(n)->font = {10, true};
+    }
+    Label12.font = {15, true};
+    Label13.font = {15, true};
+    List1.font = {8, false};
+    List1.BackColor = Colours::White;
+    List1.ForeColor = Colours::Black;
+    for (int n = 1; n <= 70; ++n) {
+        TextBox& box = *textBox(n);
+        box.text.clear();
+        box.font = {12, true};
+        box.alignment = Alignment::Centre;
+        box.setColours(Colours::White, Colours::Black);
+    }
+    Text60.setColours(Colours::Blue, Colours::White);
+    for (int n = 1; n <= 8; ++n) {
+        button(n)->font = {8, true};
+    }
+    main_.Text12.show("GET SETTINGS", Colours::Blue, Colours::White);
+    Text1.show("GET SETTINGS", Colours::Blue, Colours::White);
+    Text60.show(main_.Text13.text, main_.Text13.BackColor, main_.Text13.ForeColor);
+}
+
+void SettingsForm::UnloadSettings() {
+    // The controls go back to their design state; the variables stay.
+    static_cast<SettingsControls&>(*this) = SettingsControls();
+}
+
+void SettingsForm::closeWindow() {
+    if (SettingsBusy) {
+        return;
+    }
+    main_.List1.AddItem("Close Settings Window Button Pressed");
+    UnloadSettings();
+}

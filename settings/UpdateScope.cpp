@@ -1,0 +1,171 @@
+#include "AnswerFields.h"
+#include "CommandNumber.h"
+#include "DialogueFlag.h"
+#include "DisplayPattern.h"
+#include "EventPump.h"
+#include "Form1.h"
+#include "GridTexts.h"
+#include "NumberText.h"
+#include "SettingsForm.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr std::array<double, 7> VoltProbeFactors{1, 10, 20, 50, 100, 500, 1000};
+constexpr std::array<double, 8> AmpProbeFactors{0.2, 1, 2, 5, 10, 50, 100, 1000};
+
+bool accepted(double v, const double* first, const double* last) {
+    return std::find(first, last, v) != last;
+}
+
+std::string channelName(int channel) { return "CH" + std::to_string(channel + 1); }
+
+} // namespace
+
+void SettingsForm::handBackToMain() {
+    showSelectionPrompt();
+    Text1.show("READY", Colours::Green, Colours::Black);
+    main_.Text1.show("READY", Colours::Green, Colours::Black);
+    // A typed count that is no whole number leaves the last applied one.
+    SavedAverage = parseWholeNumber(main_.Combo3.text).value_or(main_.SampleAverage);
+    main_.Combo3.Clear();
+    for (const char* item : {"4", "16", "64", "128"}) {
+        main_.Combo3.AddItem(item);
+    }
+    main_.Combo3.text = std::to_string(SavedAverage);
+}
+
+void SettingsForm::startAction(const char* mainLine) {
+    SettingsBusy = true;
+    main_.List1.AddItem(mainLine);
+    main_.Text12.show("WAIT", Colours::Yellow, Colours::Black);
+    Text1.show("RUNNING", Colours::Yellow, Colours::Black);
+    main_.Text1.show("RUNNING", Colours::Yellow, Colours::Black);
+    platform_.pump.yield();
+}
+
+void SettingsForm::recover() {
+    resetPath();
+    SettingsBusy = false;
+}
+
+void SettingsForm::rejectProbe(TextBox& box) { box.setColours(Colours::Red, Colours::White); }
+
+SettingsForm::Outcome SettingsForm::updateProbe(int channel, bool current) {
+    const int row = rowOfChannel(channel);
+    const auto r = static_cast<std::size_t>(row);
+    const auto ch = static_cast<std::size_t>(channel);
+    TextBox& box = current ? *ampProbeBox(row) : *voltProbeBox(row);
+    const std::string& text = box.text;
+    if (text.find_first_of("xX") == std::string::npos) {
+        rejectProbe(box);
+        return Outcome::Next;
+    }
+    const auto v = parseNumber(std::string_view(text).substr(0, text.size() - 1));
+    const bool ok = v && (current ? accepted(*v, AmpProbeFactors.begin(), AmpProbeFactors.end())
+                                  : accepted(*v, VoltProbeFactors.begin(), VoltProbeFactors.end()));
+    if (!ok) {
+        rejectProbe(box);
+        return Outcome::Next;
+    }
+    box.text = probeFactorText(*v);
+    double& known = current ? CurrentProbeFactor[ch] : ProbeFactor[ch];
+    if (*v != known) {
+        const std::string name = channelName(channel);
+        const std::string attenuationFailed = "Set " + name + " Attenuation Factor Failed";
+        const std::string command = current ? name + ":CURRENTPROBE " + commandNumber(*v)
+                                    : channel == 0 ? name + ":PROBE " + commandNumber(*v) + "X"
+                                                   : name + ":PROBE " + commandNumber(*v);
+        if (!exchange.SendCommand(command, lineByteCount(command), attenuationFailed)) {
+            return Outcome::Failed;
+        }
+        const std::string query = name + ":SCALE?";
+        const std::string queryFailed = current ? "Read " + name + " Scale Failed" : attenuationFailed;
+        if (!exchange.SendCommand(query, 12, queryFailed)) {
+            return Outcome::Failed;
+        }
+        platform_.pump.yield();
+        const auto answer = exchange.ReadAnswer();
+        if (!answer) {
+            return Outcome::Failed;
+        }
+        // A read-back that is no number leaves the scale box as it was.
+        if (const auto scale = scaleReadBack(*answer)) {
+            scaleBox(row).text = formatPattern(*scale, "###0.00");
+        }
+        RowChanged[r] = true;
+        known = *v;
+    }
+    const char* units = current ? "A" : "V";
+    if (ChannelUnits[r] == units) {
+        box.setColours(Colours::White, Colours::Black);
+    } else {
+        box.setColours(Colours::Black, Colours::Blue);
+    }
+    return Outcome::Next;
+}
+
+SettingsForm::Outcome SettingsForm::updateScale(int row, std::optional<double>& scale) {
+    const auto r = static_cast<std::size_t>(row);
+    scale = parseNumber(scaleBox(row).text);
+    if (!scale) {
+        return Outcome::Next; // no number: the row is left as it is
+    }
+    scaleBox(row).text = formatPattern(*scale, "###0.00");
+    if (*scale == ScaleSetting[r]) {
+        return Outcome::Next;
+    }
+    const std::string name = row == MathRow ? "MATH" : channelName(channelOfRow(row));
+    const std::string command = (row == MathRow ? std::string("MATH:VERTICAL:SCALE ")
+                                                : name + ":SCALE ") +
+                                commandNumber(*scale);
+    if (!exchange.SendCommand(command, lineByteCount(command), "Set " + name + " Scale Factor Failed")) {
+        return Outcome::Failed;
+    }
+    RowChanged[r] = true;
+    ScaleSetting[r] = *scale;
+    return Outcome::Next;
+}
+
+void SettingsForm::updateScope() {
+    for (int n = 32; n <= 44; ++n) {
+        if (textBox(n)->text.empty()) {
+            return;
+        }
+    }
+    // Refused while any dialogue with the scope is under way.
+    if (SettingsBusy || main_.DialogueRunning) {
+        return;
+    }
+    DialogueFlag dialogue(main_.DialogueRunning);
+    startAction("Update Scope Settings Button Pressed");
+    RowChanged.fill(false);
+    for (bool current : {false, true}) {
+        for (int channel = 0; channel < 4; ++channel) {
+            if (updateProbe(channel, current) == Outcome::Failed) {
+                recover();
+                return;
+            }
+        }
+    }
+    std::array<std::optional<double>, Rows> scales;
+    for (int row = 0; row < Rows; ++row) {
+        platform_.pump.yield();
+        if (updateScale(row, scales[static_cast<std::size_t>(row)]) == Outcome::Failed) {
+            recover();
+            return;
+        }
+    }
+    for (int row = 0; row < Rows; ++row) {
+        platform_.pump.yield();
+        const auto r = static_cast<std::size_t>(row);
+        if (RowChanged[r]) {
+            showGain(row, scales[r].value_or(ScaleSetting[r]), Colours::Blue);
+            RowChanged[r] = false;
+        }
+    }
+    handBackToMain();
+    SettingsBusy = false;
+}

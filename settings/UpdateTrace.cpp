@@ -1,0 +1,95 @@
+#include "CommandNumber.h"
+#include "DialogueFlag.h"
+#include "DisplayPattern.h"
+#include "EventPump.h"
+#include "Form1.h"
+#include "NumberText.h"
+#include "SettingsForm.h"
+
+namespace {
+
+// The definition goes out between double quotes as a command of its own: a
+// quote, a semicolon or a control character in it would put text on the
+// link that is not part of the definition.
+bool isSafeDefinition(const std::string& text) {
+    for (char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == ';' || u < 0x20 || u == 0x7F) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+SettingsForm::Outcome SettingsForm::updatePosition(int row) {
+    const auto r = static_cast<std::size_t>(row);
+    TextBox& box = positionBox(row);
+    const auto p = parseNumber(box.text);
+    if (!p) {
+        return Outcome::Next; // no number: the row is left as it is
+    }
+    box.text = formatPattern(*p, "###0.0");
+    if (*p == PositionSetting[r]) {
+        return Outcome::Next;
+    }
+    const std::string name = row == MathRow ? "MATH" : "CH" + std::to_string(channelOfRow(row) + 1);
+    const std::string command =
+        (row == MathRow ? std::string("MATH:VERTICAL:POSITION ") : name + ":POSITION ") +
+        commandNumber(*p);
+    if (!exchange.SendCommand(command, lineByteCount(command), "Set " + name + " Position Failed")) {
+        return Outcome::Failed;
+    }
+    PositionSetting[r] = *p;
+    return Outcome::Next;
+}
+
+SettingsForm::Outcome SettingsForm::updateMathDefinition() {
+    const std::string definition = Text59.text;
+    if (definition == MathDefinition) {
+        return Outcome::Next;
+    }
+    if (!isSafeDefinition(definition)) {
+        Text59.setColours(Colours::Red, Colours::White);
+        return Outcome::Next;
+    }
+    const std::string command = "MATH:DEFINE \"" + definition + "\"";
+    if (!exchange.SendCommand(command, lineByteCount(command), "Set MATH:DEFINE Failed")) {
+        return Outcome::Failed;
+    }
+    MathDefinition = definition;
+    Label12.visible = definition == "CH1 * CH2";
+    Label13.visible = definition == "CH3 * CH4";
+    return Outcome::Next;
+}
+
+void SettingsForm::updateTrace() {
+    for (int n = 54; n <= 59; ++n) {
+        if (textBox(n)->text.empty()) {
+            return;
+        }
+    }
+    if (SettingsBusy || main_.DialogueRunning) {
+        return;
+    }
+    DialogueFlag dialogue(main_.DialogueRunning);
+    startAction("Update Trace Position");
+    for (int row = 0; row < Rows; ++row) {
+        if (row > 0) {
+            platform_.pump.yield();
+        }
+        if (updatePosition(row) == Outcome::Failed) {
+            recover();
+            return;
+        }
+    }
+    platform_.pump.yield();
+    if (updateMathDefinition() == Outcome::Failed) {
+        recover();
+        return;
+    }
+    delay(2000);
+    handBackToMain();
+    SettingsBusy = false;
+}

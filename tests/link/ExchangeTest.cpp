@@ -1,0 +1,104 @@
+#include "Clock.h"
+#include "Controls.h"
+#include "ScopeExchange.h"
+#include "ScriptedPump.h"
+#include "SimD2xx.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ExchangeBench : testing::Test {
+    void SetUp() override {
+        ASSERT_EQ(d2xx.FT_OpenEx("FT232R USB UART", FT_OPEN_BY_DESCRIPTION, &handle), FT_OK);
+        scope.header = true;
+        scope.verbose = true;
+    }
+    VirtualClock clock;
+    ScriptedPump pump;
+    SimScope scope;
+    SimD2xx d2xx{scope, clock};
+    ListBox log;
+    FT_HANDLE handle = 0;
+    bool testFailed = false;
+    ScopeExchange exchange{d2xx, pump, log, handle, testFailed};
+};
+
+} // namespace
+
+TEST_F(ExchangeBench, ACommandIsItsTextAndCrLfAndIsLoggedWithoutThem) {
+    ASSERT_TRUE(exchange.SendCommand("HEADER ON", 11, "Set Header ON Failed"));
+    EXPECT_EQ(d2xx.writtenBytes(), "HEADER ON\r\n");
+    EXPECT_EQ(log.lines, (std::vector<std::string>{"HEADER ON"}));
+    EXPECT_EQ(pump.yields, 1);
+}
+
+TEST_F(ExchangeBench, AFailedWriteLogsTheCallersLineAndDoesNotYield) {
+    d2xx.forcedStatus["FT_Write"] = FT_IO_ERROR;
+    EXPECT_FALSE(exchange.SendCommand("HEADER ON", 11, "Set Header ON Failed"));
+    EXPECT_EQ(log.lines, (std::vector<std::string>{"Set Header ON Failed"}));
+    EXPECT_EQ(pump.yields, 0);
+}
+
+TEST_F(ExchangeBench, AnAnswerIsLoggedRawAndItsValueCut) {
+    scope.readings.crms[0] = 1500.0;
+    ASSERT_TRUE(exchange.SendCommand("MEASU:MEAS1:VALUE?", 20, "x"));
+    const auto answer = exchange.ReadAnswer();
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_EQ(*answer, ":MEASUREMENT:MEAS1:VALUE 1.5000E+03\r\n");
+    EXPECT_EQ(log.lines.back(), *answer);
+    EXPECT_EQ(exchange.record.CrPos, 36);
+    EXPECT_DOUBLE_EQ(*AnswerValue(*answer, exchange.record.CrPos), 1500.0);
+    EXPECT_EQ(clock.slept(), 5000u) << "a read waits out the time-out for 256 bytes";
+}
+
+TEST_F(ExchangeBench, ValueCutLimitsAndNonNumbers) {
+    // CR before the value position, a value that is no number, 24 characters at most.
+    EXPECT_FALSE(AnswerValue(":MEASUREMENT:MEAS1:VALUE\r\n", 25).has_value());
+    EXPECT_FALSE(AnswerValue(":MEASUREMENT:MEAS1:VALUE ABC\r\n", 29).has_value());
+    const std::string longValue = ":MEASUREMENT:MEAS1:VALUE 1.00000000000000000000000009\r\n";
+    EXPECT_EQ(AnswerValueText(longValue, firstPosition(longValue, '\r')).size(), 24u);
+    EXPECT_EQ(AnswerValueText("short", 3), "");
+}
+
+TEST_F(ExchangeBench, ReadFailuresAreClassifiedAndLogged) {
+    // A silent scope: status 0, no bytes, after the whole time-out.
+    d2xx.addFault("ID?", {SimFault::Kind::NoAnswer});
+    ASSERT_TRUE(exchange.SendCommand("ID?", 5, "ID Request Failed"));
+    EXPECT_FALSE(exchange.ReadAnswer().has_value());
+    EXPECT_TRUE(exchange.record.ReadTimedOut);
+    EXPECT_EQ(log.lines.back(), "FT_Read timeout ftStatus =  0");
+
+    d2xx.clearFaults();
+    d2xx.addFault("ID?", {SimFault::Kind::ReadError, 18});
+    ASSERT_TRUE(exchange.SendCommand("ID?", 5, "ID Request Failed"));
+    EXPECT_FALSE(exchange.record.ReadTimedOut) << "cleared by the write";
+    EXPECT_FALSE(exchange.ReadAnswer().has_value());
+    EXPECT_TRUE(exchange.record.ReadError);
+    EXPECT_EQ(log.lines.back(), "FT_Read error ftStatus =  18");
+
+    // Status 4 with data is a good answer.
+    d2xx.clearFaults();
+    d2xx.addFault("ID?", {SimFault::Kind::StatusWithData, FT_IO_ERROR});
+    ASSERT_TRUE(exchange.SendCommand("ID?", 5, "ID Request Failed"));
+    EXPECT_TRUE(exchange.ReadAnswer().has_value());
+    EXPECT_FALSE(testFailed);
+
+    // Without LF: logged as received, TestFailed set.
+    d2xx.clearFaults();
+    d2xx.addFault("ID?", {SimFault::Kind::NoLF});
+    ASSERT_TRUE(exchange.SendCommand("ID?", 5, "ID Request Failed"));
+    EXPECT_FALSE(exchange.ReadAnswer().has_value());
+    EXPECT_TRUE(testFailed);
+    EXPECT_EQ(log.lines.back(), "ID BENCHSIM DS40,FV:v1.00\r");
+}
+
+TEST_F(ExchangeBench, AQueryBlanksTheAnswerBufferSoNoStaleLineEndIsFound) {
+    ASSERT_TRUE(exchange.SendCommand("ID?", 5, "x"));
+    ASSERT_TRUE(exchange.ReadAnswer().has_value());
+    d2xx.addFault("ACQ:STATE?", {SimFault::Kind::Answer, 0, ":ACQUIRE:STATE 1"});
+    ASSERT_TRUE(exchange.SendCommand("ACQ:STATE?", 12, "x"));
+    EXPECT_FALSE(exchange.ReadAnswer().has_value());
+    EXPECT_EQ(exchange.record.CrPos, 0);
+    EXPECT_EQ(std::string(exchange.record.AnswerBuffer.data() + 16, 10), std::string(10, ' '));
+}
