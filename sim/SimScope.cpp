@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
+#include <charconv>
 
 namespace {
 
@@ -56,10 +56,14 @@ std::string unquoted(std::string argument) {
 
 } // namespace
 
+// The shortest form that reads back exactly, in exponent notation: 1.2E+00.
 std::string scopeNumber(double value) {
     char buffer[48];
-    std::snprintf(buffer, sizeof buffer, "%.4E", value);
-    return buffer;
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                      std::chars_format::scientific);
+    std::string text(buffer, result.ptr);
+    std::replace(text.begin(), text.end(), 'e', 'E');
+    return text;
 }
 
 SimScope::SimScope() {

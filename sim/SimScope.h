@@ -75,5 +75,5 @@ private:
     double measured(const SimSlot& slot) const;
 };
 
-// The scope's number form in answers: "1.0000E+01".
+// The scope's number form in answers: "1.2E+00", "1E+01".
 std::string scopeNumber(double value);

@@ -45,9 +45,9 @@ TEST_F(ExchangeBench, AnAnswerIsLoggedRawAndItsValueCut) {
     ASSERT_TRUE(exchange.SendCommand("MEASU:MEAS1:VALUE?", 20, "x"));
     const auto answer = exchange.ReadAnswer();
     ASSERT_TRUE(answer.has_value());
-    EXPECT_EQ(*answer, ":MEASUREMENT:MEAS1:VALUE 1.5000E+03\r\n");
+    EXPECT_EQ(*answer, ":MEASUREMENT:MEAS1:VALUE 1.5E+03\r\n");
     EXPECT_EQ(log.lines.back(), *answer);
-    EXPECT_EQ(exchange.record.CrPos, 36);
+    EXPECT_EQ(exchange.record.CrPos, 33);
     EXPECT_DOUBLE_EQ(*AnswerValue(*answer, exchange.record.CrPos), 1500.0);
     EXPECT_EQ(clock.slept(), 5000u) << "a read waits out the time-out for 256 bytes";
 }

@@ -1,0 +1,225 @@
+#include "Controls.h"
+#include "EfficiencyFigures.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Boxes {
+    TextBox Text6, Text11, Text16, Text17, Text18, Text19, Text20, Text21, Text22, Text23;
+    ListBox List1;
+};
+
+// All the figures of a pass, in the pass's order.
+void computeAll(const Measurements& m, Figures& f, Boxes& b, const std::string& resistor) {
+    showApparentInputPower(m, f, b.Text18);
+    showInputPhaseAngle(m, f, b.Text6);
+    showReactiveInputPower(f, b.Text20);
+    showApparentOutputPower(m, f, b.Text19, b.Text22, b.List1);
+    showOutputPhaseAngle(m, f, b.Text17);
+    showReactiveOutputPower(f, b.Text21);
+    showPhaseEfficiency(m, f, b.Text11);
+    showResistorFigures(m, f, resistor, b.Text23, b.Text16, b.List1);
+    logEfficiencyDifference(f, b.List1);
+    logOutputPowerFactors(m, f, b.List1);
+}
+
+Measurements typical() {
+    Measurements m;
+    m.InputVoltage = 10.0;
+    m.InputCurrent = 1.2;
+    m.InputPower = 10.0;
+    m.OutputVoltage = 9.2;
+    m.OutputCurrent = 0.98;
+    m.OutputPower = 9.0;
+    return m;
+}
+
+} // namespace
+
+TEST(PhaseAngle, ArcCosineOfThePowerFactorWithItsClamp) {
+    const PhaseAngleResult half = PhaseAngle(5, 10);
+    EXPECT_NEAR(half.degrees, 60.0, 1e-4);
+    EXPECT_NEAR(half.radians, std::acos(0.5), 1e-12);
+    // P = S and P > S: factor 1, angle 0, clamped.
+    for (double p : {10.0, 12.0}) {
+        const PhaseAngleResult r = PhaseAngle(p, 10);
+        EXPECT_TRUE(r.clamped);
+        EXPECT_EQ(r.degrees, 0.0);
+        EXPECT_EQ(r.radians, 0.0);
+    }
+    EXPECT_TRUE(PhaseAngle(1, 0).apparentPowerZero);
+    // A negative factor gives an angle above 90 degrees.
+    EXPECT_NEAR(PhaseAngle(-5, 10).degrees, 120.0, 1e-4);
+}
+
+TEST(Figures, ATypicalPassGivesEveryBoxAndResultLine) {
+    const Measurements m = typical();
+    Figures f;
+    Boxes b;
+    computeAll(m, f, b, "9.4");
+    EXPECT_EQ(b.Text18.text, "12.0000");
+    EXPECT_EQ(b.Text6.text, "33.5573");
+    EXPECT_EQ(b.Text20.text, "6.6332");
+    EXPECT_EQ(b.Text19.text, "9.0160");
+    EXPECT_EQ(b.Text22.text, "0.7513");
+    EXPECT_EQ(b.Text17.text, "3.4139");
+    EXPECT_EQ(b.Text11.text, "90.00");
+    EXPECT_EQ(b.Text23.text, "9.0043");
+    EXPECT_EQ(b.Text16.text, "90.04");
+    EXPECT_EQ(b.List1.lines,
+              (std::vector<std::string>{"Apparent Power Multiplier Efficiency: 75.13",
+                                        "PERCENT EFFICIENCY DIFFERENCE: 0.047%",
+                                        "Phase Angle Output Power Factor: 0.998",
+                                        "Load Resistor Output Power Factor: 0.999"}));
+    EXPECT_EQ(b.Text6.BackColor, Colours::White);
+}
+
+TEST(Figures, PowerFactorOneOrAboveShowsZeroDegreesOnYellow) {
+    for (double power : {12.0, 14.0}) { // equal to, then above the apparent power
+        Measurements m = typical();
+        m.InputPower = power;
+        Figures f;
+        Boxes b;
+        computeAll(m, f, b, "9.4");
+        EXPECT_EQ(b.Text6.text, "0.0000");
+        EXPECT_EQ(b.Text6.BackColor, Colours::Yellow);
+        EXPECT_EQ(b.Text6.ForeColor, Colours::Black);
+        EXPECT_EQ(b.Text20.text, "0.0000");
+    }
+}
+
+TEST(Figures, HalfPowerFactorGivesSixtyDegreesAndRootThreeOverTwoReactive) {
+    Measurements m = typical();
+    m.InputPower = 6.0; // of 12 VA
+    Figures f;
+    Boxes b;
+    computeAll(m, f, b, "9.4");
+    EXPECT_EQ(b.Text6.text, "60.0000");
+    EXPECT_NEAR(f.ReactiveInputPower, 12.0 * std::sqrt(3.0) / 2, 1e-9);
+}
+
+TEST(Figures, NoLoadResistorHasNoResistorFigures) {
+    const Measurements m = typical();
+    Figures f;
+    Boxes b;
+    computeAll(m, f, b, "NO LOAD");
+    EXPECT_EQ(b.Text23.text, "----");
+    EXPECT_EQ(b.Text16.text, "----");
+    EXPECT_EQ(f.LoadResistance, 99999999.9999);
+    EXPECT_EQ(b.List1.lines[1], "PERCENT EFFICIENCY DIFFERENCE: ----%");
+    EXPECT_EQ(b.List1.lines[3], "Load Resistor Output Power Factor: 0.000");
+}
+
+TEST(Figures, ResistorPowerAndTheEfficiencyDifference) {
+    Measurements m = typical();
+    m.OutputVoltage = 20.0;
+    m.OutputCurrent = 0.5;
+    m.OutputPower = 9.0;
+    Figures f;
+    Boxes b;
+    computeAll(m, f, b, "40.0");
+    EXPECT_EQ(b.Text23.text, "10.0000");
+
+    // 90 % against 110 %: |110 - 90| / 100 = 20 %.
+    Figures g;
+    g.PhaseEfficiency = 90;
+    g.ResistorEfficiency = 110;
+    ListBox list;
+    logEfficiencyDifference(g, list);
+    EXPECT_EQ(list.lines.back(), "PERCENT EFFICIENCY DIFFERENCE: 20.000%");
+}
+
+TEST(Figures, OverflowedInputCurrentCountsAsZero) {
+    Measurements m = typical();
+    m.InputCurrent = 0; // the range rule zeroed it
+    Figures f;
+    Boxes b;
+    computeAll(m, f, b, "9.4");
+    EXPECT_EQ(b.Text18.text, "0.0000");
+    EXPECT_EQ(b.Text6.text, "FAULT");
+    EXPECT_EQ(b.Text6.BackColor, Colours::Red);
+    EXPECT_EQ(b.Text6.ForeColor, Colours::White);
+    EXPECT_EQ(b.Text22.text, "----");
+    EXPECT_EQ(b.List1.lines[0], "Apparent Power Multiplier Efficiency: ----");
+}
+
+TEST(Figures, LimitsAndResistorEdgeValues) {
+    Measurements m = typical();
+    Figures f;
+    Boxes b;
+    computeAll(m, f, b, "0");
+    EXPECT_EQ(b.Text23.text, "OVERFLOW");
+    EXPECT_EQ(f.ResistorOutputPower, 999.9999);
+
+    Boxes c;
+    Figures g;
+    computeAll(m, g, c, "0.00001"); // 9.2^2 / 0.00001 W: over 999.9999 W and 9999999.9 %
+    EXPECT_EQ(c.Text23.text, "OVERFLOW");
+    EXPECT_EQ(c.Text16.text, "OVERFLOW");
+    EXPECT_DOUBLE_EQ(g.ResistorOutputPower, 9.2 * 9.2 / 0.00001) << "the value stays";
+
+    // Far more apparent power out than in: grouped, then over the limits.
+    Measurements small = typical();
+    small.InputCurrent = 0.001;
+    Figures h;
+    Boxes d;
+    computeAll(small, h, d, "9.4");
+    EXPECT_EQ(d.Text22.text, "901.6000");
+    EXPECT_EQ(d.List1.lines[0], "Apparent Power Multiplier Efficiency: 90,160.00");
+    small.InputCurrent = 0.0001;
+    Figures k;
+    Boxes e;
+    computeAll(small, k, e, "9.4");
+    EXPECT_EQ(e.Text22.text, "OVERFLOW");
+    EXPECT_EQ(e.List1.lines[0], "Apparent Power Multiplier Efficiency: OVERFLOW");
+}
+
+TEST(Figures, UndefinedRatiosShowDashesNeverInfOrNan) {
+    // No measured input power while the output is present.
+    Measurements m = typical();
+    m.InputPower = 0;
+    Figures f;
+    Boxes b;
+    computeAll(m, f, b, "9.4");
+    EXPECT_EQ(b.Text11.text, "----");
+    EXPECT_EQ(b.Text16.text, "----");
+    EXPECT_EQ(b.List1.lines[1], "PERCENT EFFICIENCY DIFFERENCE: ----%");
+
+    // No apparent output power: both factor lines have no value.
+    Measurements none = typical();
+    none.OutputVoltage = 0;
+    none.OutputPower = 0;
+    Figures g;
+    Boxes c;
+    computeAll(none, g, c, "9.4");
+    EXPECT_EQ(c.Text17.text, "----");
+    EXPECT_EQ(c.List1.lines[2], "Phase Angle Output Power Factor: ----");
+    EXPECT_EQ(c.List1.lines[3], "Load Resistor Output Power Factor: ----");
+
+    // Efficiencies of equal size and opposite sign.
+    Figures opposite;
+    opposite.PhaseEfficiency = 50;
+    opposite.ResistorEfficiency = -50;
+    ListBox list;
+    logEfficiencyDifference(opposite, list);
+    EXPECT_EQ(list.lines.back(), "PERCENT EFFICIENCY DIFFERENCE: ----%");
+
+    // A typed load resistor that is no number.
+    Figures h;
+    Boxes d;
+    computeAll(typical(), h, d, "forty");
+    EXPECT_EQ(d.Text23.text, "----");
+    EXPECT_EQ(d.Text16.text, "----");
+    EXPECT_EQ(d.List1.lines[1], "LOAD RESISTOR NOT A NUMBER: forty");
+
+    for (const Boxes* all : {&b, &c, &d}) {
+        for (const TextBox* box : {&all->Text6, &all->Text11, &all->Text16, &all->Text17,
+                                   &all->Text18, &all->Text19, &all->Text20, &all->Text21,
+                                   &all->Text22, &all->Text23}) {
+            EXPECT_EQ(box->text.find("inf"), std::string::npos) << box->text;
+            EXPECT_EQ(box->text.find("nan"), std::string::npos) << box->text;
+        }
+    }
+}
