@@ -152,8 +152,8 @@ std::optional<std::string> SimScope::query(const std::string& path) {
     if (path == "MATH") {
         return settingsAnswer(":MATH", ":MATH",
                               "DEFINE \"" + mathDefinition + "\";VERTICAL:SCALE " +
-                                  scopeNumber(mathScale) + ";POSITION " +
-                                  scopeNumber(mathPosition));
+                                  scopeNumber(mathScale) + ";VERTICAL:POSITION " +
+                                  scopeNumber(mathPosition) + ";VERTICAL:UNITS \"VA\"");
     }
     const int channel = channelIndex(path.substr(0, 3));
     if (channel >= 0 && path.size() == 3) {

@@ -1,0 +1,188 @@
+#include "Bench.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct SelectBench : testing::Test {
+    void SetUp() override { b.startAndReadSettings(); }
+    Form1& f() { return *b.form; }
+    SettingsForm& s() { return b.form->Settings; }
+    void pick(ComboBox& combo, const std::string& item, void (Form1::*action)()) {
+        b.pick(combo, item, action);
+    }
+    void resistor(const std::string& item) { pick(f().Combo1, item, &Form1::loadResistorPicked); }
+    void supply(const std::string& item) { pick(f().Combo2, item, &Form1::supplyVoltagePicked); }
+    void average(const std::string& item) { pick(f().Combo3, item, &Form1::sampleAveragePicked); }
+    void capacitor(const std::string& item) { pick(f().Combo4, item, &Form1::loadCapacitorPicked); }
+    void setGains(const Lines& gains) {
+        for (int row = 0; row < 5; ++row) {
+            s().gainBox(row).text = gains[static_cast<std::size_t>(row)];
+        }
+    }
+    Bench b;
+};
+
+const Lines Middle{"10.0 V/div", "5.0 A/div", "50.0 VA/div", "10.0 V/div", "5.0 A/div"};
+const Lines Lowest{"5.0 V/div", "2.0 A/div", "10.0 VA/div", "5.0 V/div", "2.0 A/div"};
+
+} // namespace
+
+TEST_F(SelectBench, TheWalkToReadyLogsEachChoice) {
+    resistor("9.4");
+    EXPECT_EQ(f().Text12.text, "SELECT PWR SUPPLY VOLTAGE");
+    EXPECT_EQ(f().Combo2.items.size(), 20u) << "the split-flux supply list";
+    EXPECT_EQ(f().Combo2.text, "OFF");
+    EXPECT_EQ(f().List1.lines.back(), "9.4 OHM Load Resistor Selected");
+    supply("10.0");
+    EXPECT_EQ(f().List1.lines.back(), "10.0 VOLTS RMS Pwr Supply Voltage Selected");
+    EXPECT_EQ(f().Text12.text, "SELECT LOAD CAPACITOR");
+    EXPECT_EQ(f().Combo3.items, (Lines{"4", "16", "64", "128"}));
+    EXPECT_EQ(f().Combo3.text, "16");
+    capacitor("100");
+    EXPECT_EQ(f().List1.lines.back(), "100 uF Load Capacitor Selected");
+    EXPECT_EQ(f().LoadCapacitance, 100);
+    for (const TextBox* box : {&f().Text12, &f().Text1, &s().Text1}) {
+        EXPECT_EQ(box->text, "READY");
+        EXPECT_EQ(box->BackColor, Colours::Green);
+    }
+    f().startCalculation();
+    EXPECT_EQ(f().List1.lines.back(), "READY");
+    EXPECT_NE(f().Text16.text, "");
+}
+
+TEST_F(SelectBench, TheSupplyBandLimitsAreStrict) {
+    resistor("9.4");
+    supply("10.0"); // middle band: matches the scope
+    EXPECT_EQ(f().Text12.text, "SELECT LOAD CAPACITOR");
+
+    Bench c;
+    c.scope.channels[0].scale = 5;
+    c.scope.channels[1].scale = 2;
+    c.scope.mathScale = 10;
+    c.scope.channels[2].scale = 5;
+    c.scope.channels[3].scale = 2;
+    c.startAndReadSettings();
+    c.pick(c.form->Combo1, "9.4", &Form1::loadResistorPicked);
+    c.pick(c.form->Combo2, "5.0", &Form1::supplyVoltagePicked); // lowest band
+    EXPECT_EQ(c.form->Text12.text, "SELECT LOAD CAPACITOR");
+    c.pick(c.form->Combo2, "5.5", &Form1::supplyVoltagePicked); // middle band: mismatch
+    EXPECT_EQ(c.form->Text12.text, "WAIT");
+}
+
+TEST_F(SelectBench, GainsNeverReadAlwaysAskForTheSetupAgain) {
+    for (const char* kind : {"SPLIT-FLUX TRANSFORMER #1", "STANDARD TRANSFORMER F-54X"}) {
+        Bench c;
+        c.start();
+        c.form->Text15.text = kind;
+        c.form->Settings.Text70.text = kind;
+        c.pick(c.form->Combo1, "NO LOAD", &Form1::loadResistorPicked);
+        c.pick(c.form->Combo2, c.form->Combo2.items[1], &Form1::supplyVoltagePicked);
+        const std::string again = std::string("Run ") + kind + " setup again";
+        EXPECT_EQ(c.form->List1.lines.back(), again);
+        EXPECT_EQ(c.form->Settings.List1.lines.back(), again);
+        EXPECT_EQ(c.form->Text12.text, "WAIT");
+        EXPECT_EQ(c.form->Text1.text, "RUN SETUP AGAIN");
+        EXPECT_EQ(c.form->Text1.BackColor, Colours::Yellow);
+        EXPECT_EQ(c.form->Settings.Text1.text, "RUN SETUP AGAIN");
+
+        // In "WAIT" the selections are ignored; a capacitor snaps back.
+        const Lines before = c.form->List1.lines;
+        c.pick(c.form->Combo1, "5.0", &Form1::loadResistorPicked);
+        c.pick(c.form->Combo4, "200", &Form1::loadCapacitorPicked);
+        EXPECT_EQ(c.form->Combo4.text, "NO LOAD");
+        EXPECT_EQ(c.form->List1.lines, before);
+        EXPECT_EQ(c.form->Text12.text, "WAIT");
+    }
+}
+
+TEST_F(SelectBench, OffNoLoadAndTheCapacitorWithoutSupply) {
+    resistor("NO LOAD");
+    EXPECT_EQ(f().List1.lines.back(), "INFINITE OHM Load Resistor Selected");
+    capacitor("50"); // no supply yet: snaps back
+    EXPECT_EQ(f().Combo4.text, "NO LOAD");
+    EXPECT_EQ(f().LoadCapacitance, 0);
+    EXPECT_EQ(f().List1.lines.back(), "0.0 uF Load Capacitor Selected");
+    EXPECT_EQ(f().Text12.text, "SELECT PWR SUPPLY VOLTAGE") << "unchanged";
+    supply("10.0");
+    capacitor("50");
+    EXPECT_EQ(f().Text12.text, "READY");
+    supply("OFF");
+    EXPECT_EQ(f().List1.lines.back(), "0.0 VOLTS RMS Pwr Supply Voltage Selected");
+    EXPECT_EQ(f().Text12.text, "SELECT PWR SUPPLY VOLTAGE");
+    capacitor("NO LOAD");
+    EXPECT_EQ(f().Text12.text, "SELECT LOAD CAPACITOR");
+    EXPECT_EQ(f().List1.lines.back(), "0.0 uF Load Capacitor Selected");
+    // A capacitor picked while "WAIT" goes back to the last one applied.
+    supply("10.0");
+    capacitor("300");
+    f().Text12.text = "WAIT";
+    capacitor("400");
+    EXPECT_EQ(f().Combo4.text, "300");
+}
+
+TEST_F(SelectBench, TheSampleAverageIsSentOnlyWhenEverythingIsReady) {
+    resistor("9.4");
+    supply("10.0");
+    ASSERT_EQ(f().Text12.text, "SELECT LOAD CAPACITOR");
+    std::size_t mark = b.d2xx.transcript.size();
+    average("64");
+    EXPECT_EQ(f().Combo3.text, " 16");
+    EXPECT_EQ(b.d2xx.transcript.size(), mark);
+
+    capacitor("100");
+    average("128");
+    EXPECT_EQ(f().List1.lines.back(), "ACQ:NUMAVG 128");
+    EXPECT_EQ(b.d2xx.transcript.back().bytes, "ACQ:NUMAVG 128\r\n");
+    EXPECT_EQ(b.d2xx.transcript.back().bytes.size(), 16u);
+    EXPECT_EQ(b.scope.numAverages, 128);
+    EXPECT_EQ(f().SampleAverage, 128);
+
+    // The refill keeps the count shown.
+    supply("10.0");
+    EXPECT_EQ(f().Combo3.text, "128");
+    EXPECT_EQ(f().Combo3.items, (Lines{"4", "16", "64", "128"}));
+
+    // A failed write is reported; the new count is kept, nothing else happens.
+    b.d2xx.forcedStatus["FT_Write"] = FT_IO_ERROR;
+    average("4");
+    EXPECT_EQ(f().List1.lines.back(), "ACQUIRE NUMERICAL AVERAGE Failed");
+    EXPECT_EQ(f().SampleAverage, 4);
+    EXPECT_EQ(f().Text1.text, "READY");
+}
+
+TEST_F(SelectBench, NothingHappensWithoutALinkAndTypedTextIsSafe) {
+    Bench c;
+    c.d2xx.devices.clear();
+    c.start();
+    const Lines before = c.form->List1.lines;
+    c.pick(c.form->Combo1, "9.4", &Form1::loadResistorPicked);
+    c.pick(c.form->Combo2, "10.0", &Form1::supplyVoltagePicked);
+    c.pick(c.form->Combo3, "64", &Form1::sampleAveragePicked);
+    c.pick(c.form->Combo4, "100", &Form1::loadCapacitorPicked);
+    EXPECT_EQ(c.form->List1.lines, before);
+    EXPECT_EQ(c.form->Combo4.text, "100") << "only the shown text changed";
+    EXPECT_EQ(c.form->LoadCapacitance, 0);
+
+    // A sample average typed as words keeps the count last applied.
+    resistor("9.4");
+    f().Combo3.text = "lots";
+    supply("10.0");
+    EXPECT_EQ(f().SampleAverage, 16);
+    EXPECT_EQ(f().Combo3.text, "16");
+}
+
+TEST_F(SelectBench, AKindWithoutASupplyListIsNotChecked) {
+    f().Text15.text = "GENERAL TRANSFORMER";
+    s().Text70.text = "GENERAL TRANSFORMER";
+    f().Combo2.items = {"OFF", "12.0"};
+    resistor("9.4");
+    EXPECT_EQ(f().Combo2.items, (Lines{"OFF", "12.0"})) << "left as it is";
+    const std::string status = f().Text12.text;
+    const std::size_t lines = f().List1.lines.size();
+    supply("12.0");
+    EXPECT_EQ(f().Text12.text, status);
+    EXPECT_EQ(f().List1.lines.size(), lines);
+}
