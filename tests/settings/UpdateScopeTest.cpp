@@ -1,0 +1,190 @@
+#include "Bench.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct UpdateBench : testing::Test {
+    void SetUp() override {
+        b.startAndReadSettings();
+        mark = b.d2xx.transcript.size();
+        s().List1.Clear();
+    }
+    SettingsForm& s() { return b.form->Settings; }
+    Form1& f() { return *b.form; }
+    Lines sent() const { return b.linesSince(mark); }
+    Bench b;
+    std::size_t mark = 0;
+};
+
+} // namespace
+
+TEST_F(UpdateBench, NothingChangedSendsNothingAndHandsTheMainWindowBack) {
+    f().Combo3.text = "64";
+    s().updateScope();
+    EXPECT_TRUE(sent().empty());
+    EXPECT_EQ(f().List1.lines.back(), "Update Scope Settings Button Pressed");
+    EXPECT_EQ(f().Text12.text, "SELECT LOAD RESISTOR");
+    EXPECT_EQ(f().Text1.text, "READY");
+    EXPECT_EQ(s().Text1.text, "READY");
+    EXPECT_EQ(f().Combo3.items, (Lines{"4", "16", "64", "128"}));
+    EXPECT_EQ(f().Combo3.text, "64");
+    EXPECT_EQ(s().SavedAverage, 64);
+    EXPECT_FALSE(s().SettingsBusy);
+    EXPECT_EQ(s().Text32.BackColor, Colours::White);
+    EXPECT_EQ(s().Text33.BackColor, Colours::Black) << "volt probe on a current row";
+    EXPECT_EQ(s().Text33.ForeColor, Colours::Blue);
+}
+
+TEST_F(UpdateBench, AnEmptyBoxOrABusyWindowRefusesThePress) {
+    s().Text44.text.clear();
+    const std::size_t mainLines = f().List1.lines.size();
+    s().updateScope();
+    EXPECT_EQ(f().List1.lines.size(), mainLines);
+    EXPECT_TRUE(s().List1.lines.empty());
+
+    s().Text44.text = "5.00";
+    s().Text40.text = "2";
+    int inner = 0;
+    b.pump.whenLogged(s().List1, "CH1:SCALE  2", [&] {
+        ++inner;
+        s().updateScope(); // a second press while the first runs
+    });
+    s().updateScope();
+    EXPECT_EQ(inner, 1);
+    EXPECT_EQ(sent(), (Lines{"CH1:SCALE  2"}));
+}
+
+TEST_F(UpdateBench, AProbeChangeIsSentThenTheScaleReadBack) {
+    s().Text32.text = "10x";
+    s().updateScope();
+    EXPECT_EQ(s().Text32.text, "10X");
+    EXPECT_EQ(sent(), (Lines{"CH1:PROBE  10X", "CH1:SCALE?", "CH1:SCALE  5"}));
+    EXPECT_EQ(b.d2xx.transcript[mark].bytes.size(), 16u);
+    EXPECT_EQ(s().List1.lines,
+              (Lines{"CH1:PROBE  10X", "CH1:SCALE?", ":CH1:SCALE 5E+00\r\n", "CH1:SCALE  5"}));
+    EXPECT_EQ(s().Text40.text, "5.00");
+    EXPECT_EQ(s().Text45.text, "5.0 V/div");
+    EXPECT_EQ(s().ProbeFactor[0], 10);
+    EXPECT_EQ(s().ScaleSetting[0], 5);
+
+    // A second press sends only what still differs: nothing.
+    const std::size_t again = b.d2xx.transcript.size();
+    s().updateScope();
+    EXPECT_EQ(b.linesSince(again), Lines{});
+}
+
+TEST_F(UpdateBench, OnlyTheChannelOneVoltageProbeCarriesTheLetter) {
+    s().Text32.text = "1000X";
+    s().Text34.text = "1000X";
+    s().Text37.text = "100X";
+    s().updateScope();
+    const Lines lines = sent();
+    EXPECT_EQ(lines[0], "CH1:PROBE  1000X");
+    EXPECT_EQ(lines[2], "CH3:PROBE  1000");
+    EXPECT_EQ(lines[4], "CH2:CURRENTPROBE  100");
+    EXPECT_EQ(lines[5], "CH2:SCALE?");
+}
+
+TEST_F(UpdateBench, RejectedProbeEntriesTurnRedAndLaterRowsGoOn) {
+    s().Text32.text = "10";  // no letter
+    s().Text34.text = "15X"; // not an accepted factor
+    s().Text35.text = "abcX"; // no number
+    s().Text39.text = "5X";
+    s().updateScope();
+    for (const TextBox* box : {&s().Text32, &s().Text34, &s().Text35}) {
+        EXPECT_EQ(box->BackColor, Colours::Red);
+        EXPECT_EQ(box->ForeColor, Colours::White);
+    }
+    EXPECT_EQ(s().Text34.text, "15X") << "a rejected entry is left as typed";
+    EXPECT_EQ(sent(), (Lines{"CH4:CURRENTPROBE  5", "CH4:SCALE?", "CH4:SCALE  2.5"}));
+    EXPECT_EQ(s().Text49.text, "2.5 A/div");
+    EXPECT_EQ(s().Text53.text, "100.0 mV/A");
+}
+
+TEST_F(UpdateBench, AFractionalCurrentProbeKeepsItsDecimals) {
+    s().Text37.text = "0.2X";
+    s().updateScope();
+    EXPECT_EQ(s().Text37.text, "0.2X");
+    EXPECT_EQ(sent().front(), "CH2:CURRENTPROBE  .2");
+    const std::size_t again = b.d2xx.transcript.size();
+    s().updateScope();
+    EXPECT_EQ(s().Text37.BackColor, Colours::White) << "accepted again on the next press";
+    EXPECT_TRUE(b.linesSince(again).empty());
+}
+
+TEST_F(UpdateBench, ScalesAreSentUnroundedAndShownRounded) {
+    s().Text40.text = "0.5";
+    s().Text43.text = "1";
+    s().Text41.text = "0.123";
+    s().updateScope();
+    EXPECT_EQ(sent(), (Lines{"CH1:SCALE  .5", "CH2:SCALE  .123", "CH3:SCALE  1"}));
+    EXPECT_EQ(s().Text40.text, "0.50");
+    EXPECT_EQ(s().Text45.text, "500.0 mV/div");
+    EXPECT_EQ(s().Text50.text, "NONE");
+    EXPECT_EQ(s().Text50.ForeColor, Colours::Blue);
+    EXPECT_EQ(s().Text41.text, "0.12");
+    EXPECT_EQ(s().Text46.text, "123.0 mA/div");
+    EXPECT_EQ(s().Text43.text, "1.00");
+    EXPECT_EQ(s().Text48.text, "1.0 V/div");
+    EXPECT_EQ(s().ScaleSetting[1], 0.123);
+    EXPECT_EQ(s().Text47.text, "50.0 VA/div") << "unchanged MATH row not redrawn";
+}
+
+TEST_F(UpdateBench, TheMathGainNeedsOneVoltageAndOneCurrentOnChannelsOneAndTwo) {
+    s().Text42.text = "20";
+    s().updateScope();
+    EXPECT_EQ(sent(), (Lines{"MATH:VERTICAL:SCALE  20"}));
+    EXPECT_EQ(s().Text47.text, "20.0 VA/div");
+
+    s().ChannelUnits[1] = "V";
+    s().Text42.text = "0.5";
+    s().updateScope();
+    EXPECT_EQ(s().Text42.text, "0.50");
+    EXPECT_EQ(s().Text47.text, "20.0 VA/div") << "not redrawn: CH1 and CH2 both in volts";
+}
+
+TEST_F(UpdateBench, ATimeOutOnTheFirstReadBackClosesTheLinkAndStops) {
+    s().Text32.text = "10X";
+    s().Text34.text = "10X";
+    b.d2xx.addFault("CH1:SCALE?", {SimFault::Kind::NoAnswer});
+    s().updateScope();
+    EXPECT_EQ(s().List1.lines, (Lines{"CH1:PROBE  10X", "CH1:SCALE?",
+                                      "FT_Read timeout ftStatus =  0", "Close Scope"}));
+    EXPECT_EQ(sent(), (Lines{"CH1:PROBE  10X", "CH1:SCALE?"}));
+    EXPECT_EQ(s().Text34.text, "10X") << "later rows untouched";
+    EXPECT_EQ(s().Text1.text, "RESET SCOPE");
+    EXPECT_EQ(f().Text12.text, "WAIT");
+    EXPECT_EQ(f().Text1.text, "RUNNING");
+    EXPECT_FALSE(s().SettingsBusy);
+    EXPECT_FALSE(f().DialogueRunning);
+    EXPECT_EQ(s().ProbeFactor[0], 20) << "known values advance only on success";
+}
+
+TEST_F(UpdateBench, WriteFailuresNameTheirStep) {
+    const std::vector<std::tuple<const char*, const char*, const char*, std::string>> cases{
+        {"Text32", "10X", "CH1:PROBE  10X", "Set CH1 Attenuation Factor Failed"},
+        {"Text32", "10X", "CH1:SCALE?", "Set CH1 Attenuation Factor Failed"},
+        {"Text39", "5X", "CH4:CURRENTPROBE  5", "Set CH4 Attenuation Factor Failed"},
+        {"Text39", "5X", "CH4:SCALE?", "Read CH4 Scale Failed"},
+        {"Text42", "20", "MATH:VERTICAL:SCALE  20", "Set MATH Scale Factor Failed"},
+        {"Text43", "2", "CH3:SCALE  2", "Set CH3 Scale Factor Failed"},
+    };
+    for (const auto& [box, value, failing, line] : cases) {
+        Bench c;
+        c.startAndReadSettings();
+        SettingsForm& cs = c.form->Settings;
+        const int number = std::stoi(std::string(box).substr(4));
+        cs.textBox(number)->text = value;
+        c.d2xx.addFault(failing, {SimFault::Kind::WriteFails});
+        cs.updateScope();
+        const auto& log = cs.List1.lines;
+        const auto at = std::find(log.begin(), log.end(), line);
+        ASSERT_NE(at, log.end()) << failing << "\n" << joined(log);
+        EXPECT_EQ(*(at + 1), "Close Scope") << failing;
+        EXPECT_EQ(at + 2, log.end()) << failing;
+        EXPECT_EQ(cs.Text1.text, "RESET SCOPE");
+    }
+}
