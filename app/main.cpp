@@ -7,6 +7,7 @@
 #include "QtEventPump.h"
 #include "QtReportPlatform.h"
 #include "QtScreen.h"
+#include "SerialD2xx.h"
 #include "SimD2xx.h"
 #include "SimScope.h"
 
@@ -42,14 +43,16 @@ int main(int argc, char** argv) {
     QtKeySynth keys;
     QtCarets carets;
 
+    // The simulated bench, or the adapters attached to this machine.
     SimScope scope;
     SimD2xx bench(scope, clock);
+    SystemPortLister ports;
+    SerialD2xx adapters(ports);
     bench.fastReads = parser.isSet(fastReads);
-    if (!parser.isSet(simulate)) {
-        bench.devices.clear(); // no adapter backend in this build: nothing is attached
-    }
+    adapters.fastReads = parser.isSet(fastReads);
+    D2xx& d2xx = parser.isSet(simulate) ? static_cast<D2xx&>(bench) : adapters;
 
-    Platform platform{bench, clock, pump, screen, os, host, clipboard, keys, carets};
+    Platform platform{d2xx, clock, pump, screen, os, host, clipboard, keys, carets};
     Form1 form(platform);
     ApplicationViews views(form);
     pump.beforeEvents = [&views] { views.refresh(); };

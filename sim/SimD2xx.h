@@ -36,6 +36,14 @@ struct SimFault {
     FT_STATUS status = FT_IO_ERROR;
     std::string answer;
     int times = -1; // how often it fires; -1 for every time
+
+    static SimFault writeFails() { return {Kind::WriteFails, FT_IO_ERROR, {}, -1}; }
+    static SimFault noAnswer() { return {Kind::NoAnswer, FT_OK, {}, -1}; }
+    static SimFault noCR() { return {Kind::NoCR, FT_OK, {}, -1}; }
+    static SimFault noLF() { return {Kind::NoLF, FT_OK, {}, -1}; }
+    static SimFault readError(FT_STATUS s) { return {Kind::ReadError, s, {}, -1}; }
+    static SimFault statusWithData(FT_STATUS s) { return {Kind::StatusWithData, s, {}, -1}; }
+    static SimFault answered(std::string text) { return {Kind::Answer, FT_OK, std::move(text), -1}; }
 };
 
 // Which way bytes went over the link.

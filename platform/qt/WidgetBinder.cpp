@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <algorithm>
 
 QColor toQColor(Colour colour) { return QColor(colour.red(), colour.green(), colour.blue()); }
 
@@ -149,6 +150,43 @@ void WidgetBinder::bind(QListWidget* widget, ListBox& model) {
     });
 }
 
+namespace {
+
+// A caption wider than its place grows about its centre, within the window,
+// instead of being cut off at both ends.
+void fitCaption(QLabel* widget) {
+    const int needed = widget->fontMetrics().horizontalAdvance(widget->text()) + 4;
+    if (needed <= widget->width() || widget->parentWidget() == nullptr) {
+        return;
+    }
+    const int limit = widget->parentWidget()->width();
+    const int width = std::min(needed, limit);
+    const int left = std::clamp(widget->geometry().center().x() - width / 2, 0, limit - width);
+    widget->setGeometry(left, widget->y(), width, widget->height());
+}
+
+// A button caption too wide for one line goes on two, broken at the blank
+// nearest its middle, as the captions of tall buttons always have.
+QString wrappedCaption(const QPushButton* button, const QString& caption) {
+    const int room = button->width() - 8;
+    if (button->fontMetrics().horizontalAdvance(caption) <= room) {
+        return caption;
+    }
+    int best = -1;
+    for (int i = 0; i < caption.size(); ++i) {
+        if (caption[i] == QLatin1Char(' ') &&
+            (best < 0 || std::abs(i - caption.size() / 2) < std::abs(best - caption.size() / 2))) {
+            best = i;
+        }
+    }
+    if (best < 0) {
+        return caption;
+    }
+    return caption.left(best) + QLatin1Char('\n') + caption.mid(best + 1).trimmed();
+}
+
+} // namespace
+
 void WidgetBinder::bind(QLabel* widget, Label& model) {
     painters_.push_back([widget, &model] {
         const QString caption = toQString(model.caption);
@@ -156,6 +194,9 @@ void WidgetBinder::bind(QLabel* widget, Label& model) {
             widget->setText(caption);
         }
         applyFont(widget, model.font);
+        if (model.alignment == Alignment::Centre) {
+            fitCaption(widget);
+        }
         if (widget->alignment() != toQt(model.alignment)) {
             widget->setAlignment(toQt(model.alignment));
         }
@@ -174,11 +215,11 @@ void WidgetBinder::bind(QPushButton* widget, Button& model, std::function<void()
                          }
                      });
     painters_.push_back([widget, &model] {
-        const QString caption = toQString(model.caption);
+        applyFont(widget, model.font);
+        const QString caption = wrappedCaption(widget, toQString(model.caption));
         if (widget->text() != caption) {
             widget->setText(caption);
         }
-        applyFont(widget, model.font);
     });
 }
 

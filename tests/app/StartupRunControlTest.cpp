@@ -74,7 +74,7 @@ TEST(Startup, CloseCyclesAndClosesThePortUnlessTheResetAlreadyDid) {
     }
     {
         Bench b; // TestFailed: the reset sequence closed the link already
-        b.d2xx.addFault("ID?", {SimFault::Kind::NoCR});
+        b.d2xx.addFault("ID?", SimFault::noCR());
         b.start();
         const std::size_t calls = b.d2xx.calls.size();
         b.form->closeProgram();

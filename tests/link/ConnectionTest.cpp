@@ -200,7 +200,7 @@ TEST(Connection, ExchangeFailuresEndInTheResetSequence) {
     const Lines head = concat({StartLines, OpenLines, ConfigurationLines});
     {
         Bench b; // a failed write
-        b.d2xx.addFault("HEADER ON", {SimFault::Kind::WriteFails});
+        b.d2xx.addFault("HEADER ON", SimFault::writeFails());
         b.start();
         EXPECT_EQ(b.form->List1.lines,
                   concat({head, {"VERBOSE ON", "Set Header ON Failed", "Close Scope"}}));
@@ -208,7 +208,7 @@ TEST(Connection, ExchangeFailuresEndInTheResetSequence) {
     }
     {
         Bench b; // a silent scope
-        b.d2xx.addFault("ID?", {SimFault::Kind::NoAnswer});
+        b.d2xx.addFault("ID?", SimFault::noAnswer());
         b.start();
         EXPECT_EQ(b.form->List1.lines,
                   concat({head,
@@ -219,7 +219,7 @@ TEST(Connection, ExchangeFailuresEndInTheResetSequence) {
     }
     {
         Bench b; // a read error
-        b.d2xx.addFault("ID?", {SimFault::Kind::ReadError, FT_OTHER_ERROR});
+        b.d2xx.addFault("ID?", SimFault::readError(FT_OTHER_ERROR));
         b.start();
         EXPECT_EQ(b.form->List1.lines,
                   concat({head,
@@ -228,7 +228,7 @@ TEST(Connection, ExchangeFailuresEndInTheResetSequence) {
     }
     {
         Bench b; // an answer without LF: "Test Failed" comes last
-        b.d2xx.addFault("ID?", {SimFault::Kind::NoLF});
+        b.d2xx.addFault("ID?", SimFault::noLF());
         b.start();
         EXPECT_EQ(b.form->List1.lines,
                   concat({head,
@@ -239,7 +239,7 @@ TEST(Connection, ExchangeFailuresEndInTheResetSequence) {
     }
     {
         Bench b; // the cycle fails: no close, the port box keeps its number
-        b.d2xx.addFault("ID?", {SimFault::Kind::NoAnswer});
+        b.d2xx.addFault("ID?", SimFault::noAnswer());
         b.d2xx.forcedStatus["FT_CyclePort"] = FT_IO_ERROR;
         b.start();
         EXPECT_EQ(b.form->List1.lines.back(), "CyclePort failed");
@@ -248,7 +248,7 @@ TEST(Connection, ExchangeFailuresEndInTheResetSequence) {
     }
     {
         Bench b; // an acquisition state that is no digit is a malformed answer
-        b.d2xx.addFault("ACQ:STATE?", {SimFault::Kind::Answer, 0, ":ACQUIRE:STATE ?\r\n"});
+        b.d2xx.addFault("ACQ:STATE?", SimFault::answered(":ACQUIRE:STATE ?\r\n"));
         b.start();
         EXPECT_EQ(b.form->List1.lines.back(), "Test Failed");
         EXPECT_TRUE(b.form->TestFailed);

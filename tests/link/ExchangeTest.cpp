@@ -63,14 +63,14 @@ TEST_F(ExchangeBench, ValueCutLimitsAndNonNumbers) {
 
 TEST_F(ExchangeBench, ReadFailuresAreClassifiedAndLogged) {
     // A silent scope: status 0, no bytes, after the whole time-out.
-    d2xx.addFault("ID?", {SimFault::Kind::NoAnswer});
+    d2xx.addFault("ID?", SimFault::noAnswer());
     ASSERT_TRUE(exchange.SendCommand("ID?", 5, "ID Request Failed"));
     EXPECT_FALSE(exchange.ReadAnswer().has_value());
     EXPECT_TRUE(exchange.record.ReadTimedOut);
     EXPECT_EQ(log.lines.back(), "FT_Read timeout ftStatus =  0");
 
     d2xx.clearFaults();
-    d2xx.addFault("ID?", {SimFault::Kind::ReadError, 18});
+    d2xx.addFault("ID?", SimFault::readError(18));
     ASSERT_TRUE(exchange.SendCommand("ID?", 5, "ID Request Failed"));
     EXPECT_FALSE(exchange.record.ReadTimedOut) << "cleared by the write";
     EXPECT_FALSE(exchange.ReadAnswer().has_value());
@@ -79,14 +79,14 @@ TEST_F(ExchangeBench, ReadFailuresAreClassifiedAndLogged) {
 
     // Status 4 with data is a good answer.
     d2xx.clearFaults();
-    d2xx.addFault("ID?", {SimFault::Kind::StatusWithData, FT_IO_ERROR});
+    d2xx.addFault("ID?", SimFault::statusWithData(FT_IO_ERROR));
     ASSERT_TRUE(exchange.SendCommand("ID?", 5, "ID Request Failed"));
     EXPECT_TRUE(exchange.ReadAnswer().has_value());
     EXPECT_FALSE(testFailed);
 
     // Without LF: logged as received, TestFailed set.
     d2xx.clearFaults();
-    d2xx.addFault("ID?", {SimFault::Kind::NoLF});
+    d2xx.addFault("ID?", SimFault::noLF());
     ASSERT_TRUE(exchange.SendCommand("ID?", 5, "ID Request Failed"));
     EXPECT_FALSE(exchange.ReadAnswer().has_value());
     EXPECT_TRUE(testFailed);
@@ -96,7 +96,7 @@ TEST_F(ExchangeBench, ReadFailuresAreClassifiedAndLogged) {
 TEST_F(ExchangeBench, AQueryBlanksTheAnswerBufferSoNoStaleLineEndIsFound) {
     ASSERT_TRUE(exchange.SendCommand("ID?", 5, "x"));
     ASSERT_TRUE(exchange.ReadAnswer().has_value());
-    d2xx.addFault("ACQ:STATE?", {SimFault::Kind::Answer, 0, ":ACQUIRE:STATE 1"});
+    d2xx.addFault("ACQ:STATE?", SimFault::answered(":ACQUIRE:STATE 1"));
     ASSERT_TRUE(exchange.SendCommand("ACQ:STATE?", 12, "x"));
     EXPECT_FALSE(exchange.ReadAnswer().has_value());
     EXPECT_EQ(exchange.record.CrPos, 0);

@@ -202,9 +202,8 @@ TEST_F(PassBench, LimitsAreComparedExactlyAsWritten) {
 }
 
 TEST_F(PassBench, AValueThatIsNoNumberIsTreatedAsOutOfRange) {
-    b.d2xx.addFault("MEASU:MEAS2:VALUE?", {SimFault::Kind::Answer, 0,
-                                           ":MEASUREMENT:MEAS2:VALUE NONE\r\n"});
-    b.d2xx.addFault("MEASU:MEAS1:VALUE?", {SimFault::Kind::Answer, 0, ":MEASUREMENT:MEAS1\r\n"});
+    b.d2xx.addFault("MEASU:MEAS2:VALUE?", SimFault::answered(":MEASUREMENT:MEAS2:VALUE NONE\r\n"));
+    b.d2xx.addFault("MEASU:MEAS1:VALUE?", SimFault::answered(":MEASUREMENT:MEAS1\r\n"));
     f().startCalculation();
     EXPECT_EQ(f().Text4.text, "OVERFLOW");
     EXPECT_EQ(f().Text5.text, "OVERFLOW");
@@ -212,7 +211,7 @@ TEST_F(PassBench, AValueThatIsNoNumberIsTreatedAsOutOfRange) {
 }
 
 TEST_F(PassBench, ATimeOutOnTheOutputCurrentLeavesMathOnTheOutputSide) {
-    b.d2xx.addFault("MEASU:MEAS5:VALUE?", {SimFault::Kind::NoAnswer});
+    b.d2xx.addFault("MEASU:MEAS5:VALUE?", SimFault::noAnswer());
     f().startCalculation();
     const Lines expected = concat({{InputMath}, FrequencyLines, InputVoltageLines,
                                    InputCurrentLines, InputPowerLines, {OutputMath},
@@ -227,14 +226,14 @@ TEST_F(PassBench, ATimeOutOnTheOutputCurrentLeavesMathOnTheOutputSide) {
 }
 
 TEST_F(PassBench, FailedMathWritesAndMalformedAnswersReset) {
-    b.d2xx.addFault(OutputMath, {SimFault::Kind::WriteFails});
+    b.d2xx.addFault(OutputMath, SimFault::writeFails());
     f().startCalculation();
     EXPECT_EQ(Lines(f().List1.lines.end() - 2, f().List1.lines.end()),
               (Lines{"MATH Redefinition Failed", "Close Scope"}));
 
     Bench c;
     c.walkToReady();
-    c.d2xx.addFault("MEASU:MEAS4:VALUE?", {SimFault::Kind::NoCR});
+    c.d2xx.addFault("MEASU:MEAS4:VALUE?", SimFault::noCR());
     c.form->startCalculation();
     EXPECT_EQ(c.form->List1.lines.back(), "Test Failed");
     EXPECT_TRUE(c.form->TestFailed);

@@ -232,7 +232,7 @@ TEST_F(ReadBench, TheMathInvertFollowsTheInputChannels) {
 }
 
 TEST_F(ReadBench, ATimeOutOnTheFirstChannelKeepsTheSlotsAndEndsInTheResetPath) {
-    b.d2xx.addFault("CH1?", {SimFault::Kind::NoAnswer});
+    b.d2xx.addFault("CH1?", SimFault::noAnswer());
     s().getSettings();
     EXPECT_EQ(s().Text7.text, "CH1");
     EXPECT_EQ(s().Text32.text, "");
@@ -252,7 +252,7 @@ TEST_F(ReadBench, ATimeOutOnTheFirstChannelKeepsTheSlotsAndEndsInTheResetPath) {
 }
 
 TEST_F(ReadBench, AnAnswerWithoutLineFeedEndsWithTestFailed) {
-    b.d2xx.addFault("MEASU:MEAS3?", {SimFault::Kind::NoLF});
+    b.d2xx.addFault("MEASU:MEAS3?", SimFault::noLF());
     s().getSettings();
     const auto& log = s().List1.lines;
     const auto raw = std::find(log.begin(), log.end(),
@@ -272,7 +272,7 @@ TEST_F(ReadBench, AnAnswerWithoutLineFeedEndsWithTestFailed) {
 }
 
 TEST_F(ReadBench, AFailureBeforeTheChannelsRecognisesTheGeneralSetUpWithEmptyGains) {
-    b.d2xx.addFault("MEASU:IMMED:VALUE?", {SimFault::Kind::WriteFails});
+    b.d2xx.addFault("MEASU:IMMED:VALUE?", SimFault::writeFails());
     s().getSettings();
     EXPECT_EQ(s().List1.lines,
               (Lines{"MEASU:IMMED?",
@@ -368,9 +368,9 @@ TEST_F(ReadBench, NoSecondDialogueStartsInsideAPassOrARead) {
 }
 
 TEST_F(ReadBench, MalformedFieldsAreShownEmptyOrMarkedAndTheReadGoesOn) {
-    b.d2xx.addFault("CH1?", {SimFault::Kind::Answer, 0, ":CH1:SCALE abc;POSITION 2\r\n"});
-    b.d2xx.addFault("MEASU:MEAS2?", {SimFault::Kind::Answer, 0, ":MEASUREMENT:MEAS2:\r\n"});
-    b.d2xx.addFault("MATH?", {SimFault::Kind::Answer, 0, ":MATH:DEFINE \r\n"});
+    b.d2xx.addFault("CH1?", SimFault::answered(":CH1:SCALE abc;POSITION 2\r\n"));
+    b.d2xx.addFault("MEASU:MEAS2?", SimFault::answered(":MEASUREMENT:MEAS2:\r\n"));
+    b.d2xx.addFault("MATH?", SimFault::answered(":MATH:DEFINE \r\n"));
     s().getSettings();
     EXPECT_EQ(s().Text40.text, "") << "scale no number";
     EXPECT_EQ(s().Text54.text, "") << "position without its ;";

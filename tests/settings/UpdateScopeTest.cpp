@@ -149,7 +149,7 @@ TEST_F(UpdateBench, TheMathGainNeedsOneVoltageAndOneCurrentOnChannelsOneAndTwo) 
 TEST_F(UpdateBench, ATimeOutOnTheFirstReadBackClosesTheLinkAndStops) {
     s().Text32.text = "10X";
     s().Text34.text = "10X";
-    b.d2xx.addFault("CH1:SCALE?", {SimFault::Kind::NoAnswer});
+    b.d2xx.addFault("CH1:SCALE?", SimFault::noAnswer());
     s().updateScope();
     EXPECT_EQ(s().List1.lines, (Lines{"CH1:PROBE  10X", "CH1:SCALE?",
                                       "FT_Read timeout ftStatus =  0", "Close Scope"}));
@@ -178,7 +178,7 @@ TEST_F(UpdateBench, WriteFailuresNameTheirStep) {
         SettingsForm& cs = c.form->Settings;
         const int number = std::stoi(std::string(box).substr(4));
         cs.textBox(number)->text = value;
-        c.d2xx.addFault(failing, {SimFault::Kind::WriteFails});
+        c.d2xx.addFault(failing, SimFault::writeFails());
         cs.updateScope();
         const auto& log = cs.List1.lines;
         const auto at = std::find(log.begin(), log.end(), line);

@@ -92,7 +92,7 @@ TEST_F(TraceBench, APositionThatIsNoNumberLeavesItsRowAndAWriteFailureRecovers) 
     s().Text55.text = "up";
     s().Text54.text = "3";
     s().Text57.text = "4";
-    b.d2xx.addFault("CH3:POSITION  4", {SimFault::Kind::WriteFails});
+    b.d2xx.addFault("CH3:POSITION  4", SimFault::writeFails());
     s().updateTrace();
     EXPECT_EQ(s().Text55.text, "up");
     EXPECT_EQ(s().List1.lines, (Lines{"CH1:POSITION  3", "Set CH3 Position Failed", "Close Scope"}));

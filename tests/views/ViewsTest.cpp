@@ -1,0 +1,177 @@
+#include "ApplicationViews.h"
+#include "Clock.h"
+#include "Form1.h"
+#include "Form1View.h"
+#include "OsVersion.h"
+#include "QtEventPump.h"
+#include "QtReportPlatform.h"
+#include "Screen.h"
+#include "SimD2xx.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The real views on the simulated bench, on virtual time, headless.
+struct ViewBench : testing::Test {
+    void SetUp() override {
+        pump.beforeEvents = [this] { views->refresh(); };
+        keys.target = [this]() -> QWidget* { return views->reportView(); };
+        carets.root = [this]() -> QWidget* { return views->reportView(); };
+        form.Form_Load();
+        views->refresh();
+    }
+    template <class W> W* find(const char* name, QWidget* in = nullptr) {
+        QWidget* root = in != nullptr ? in : views->mainView();
+        auto* widget = root->findChild<W*>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    void click(const char* name, QWidget* in = nullptr) {
+        QTest::mouseClick(find<QPushButton>(name, in), Qt::LeftButton);
+    }
+    void pick(const char* name, const QString& item) {
+        auto* combo = find<QComboBox>(name);
+        const int index = combo->findText(item);
+        ASSERT_GE(index, 0) << item.toStdString();
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+    }
+
+    VirtualClock clock;
+    QtEventPump pump;
+    SimScope scope;
+    SimD2xx d2xx{scope, clock};
+    FixedScreen screen{1600, 1000};
+    FixedOsVersion os{6, 1};
+    RecordingProgramHost host;
+    QtClipboard clipboard;
+    QtKeySynth keys;
+    QtCarets carets;
+    Platform platform{d2xx, clock, pump, screen, os, host, clipboard, keys, carets};
+    Form1 form{platform};
+    std::unique_ptr<ApplicationViews> views = std::make_unique<ApplicationViews>(form);
+};
+
+} // namespace
+
+TEST_F(ViewBench, WidgetsCarryTheirControlNamesAndShowTheModels) {
+    QWidget* main = views->mainView();
+    EXPECT_EQ(main->objectName(), "Form1");
+    EXPECT_EQ(main->windowTitle(), "Transformer Efficiency Calculator");
+    for (const char* name : {"Text1", "Text12", "Text24", "Combo1", "Combo4", "Label30"}) {
+        EXPECT_NE(main->findChild<QWidget*>(name), nullptr) << name;
+    }
+    EXPECT_EQ(main->findChild<QWidget*>("Command8"), nullptr) << "the main window has none";
+    EXPECT_EQ(find<QLineEdit>("Text1")->text(), "READY");
+    EXPECT_EQ(find<QLineEdit>("Text1")->palette().color(QPalette::Base), QColor(0, 255, 0));
+    EXPECT_EQ(find<QLineEdit>("Text12")->palette().color(QPalette::Base), QColor(0, 0, 255));
+    EXPECT_EQ(find<QLineEdit>("Text12")->palette().color(QPalette::Text), QColor(255, 255, 255));
+    EXPECT_EQ(find<QLineEdit>("Text13")->font().pointSize(), 24);
+    EXPECT_TRUE(find<QLineEdit>("Text3")->font().bold());
+    EXPECT_EQ(find<QComboBox>("Combo4")->count(), 9);
+    EXPECT_EQ(find<QComboBox>("Combo4")->currentText(), "NO LOAD");
+    EXPECT_EQ(find<QLabel>("Label27")->text(), "POWER SUPPLY (V RMS)");
+    auto* list = find<QListWidget>("List1");
+    ASSERT_GT(list->count(), 3);
+    EXPECT_EQ(list->item(0)->text(), "OS Version: 6.1");
+    EXPECT_EQ(list->item(list->count() - 1)->text(), ":ACQUIRE:STATE 1") << "CR LF drawn invisibly";
+    EXPECT_EQ(form.List1.lines.back(), ":ACQUIRE:STATE 1\r\n") << "and kept in the model";
+}
+
+TEST_F(ViewBench, ClicksAndPicksReachTheirActionsAndTypingReachesTheModel) {
+    click("Command5"); // SETTINGS
+    QWidget* settings = views->settingsView();
+    ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(settings->objectName(), "SettingsForm");
+    EXPECT_EQ(settings->windowTitle(), "Oscilloscope Settings");
+    EXPECT_EQ(settings->size(), QSize(1197, 670));
+    EXPECT_EQ(find<QLineEdit>("Text32", settings)->geometry(), QRect(544, 24, 65, 25));
+    EXPECT_EQ(settings->findChild<QWidget*>("Text57")->geometry().top(), 8040 / 15);
+    // A caption too wide for its button is drawn on two lines.
+    EXPECT_EQ(find<QPushButton>("Command6", settings)->text().replace('\n', ' '),
+              "STANDARD TRANSFORMER  F-54X");
+
+    click("Command2", settings); // GET SETTINGS
+    EXPECT_EQ(find<QLineEdit>("Text45", settings)->text(), "10.0 V/div");
+    EXPECT_EQ(find<QLineEdit>("Text65", settings)->palette().color(QPalette::Base),
+              QColor(255, 255, 0));
+
+    const int before = static_cast<int>(form.List1.lines.size());
+    click("Command8", settings); // GENERAL TRANSFORMER: nothing
+    EXPECT_EQ(static_cast<int>(form.List1.lines.size()), before);
+
+    pick("Combo1", "9.4");
+    EXPECT_EQ(form.List1.lines.back(), "9.4 OHM Load Resistor Selected");
+    EXPECT_EQ(find<QComboBox>("Combo2")->count(), 20) << "the supply list reached the widget";
+    pick("Combo2", "10.0");
+    pick("Combo4", "100");
+    EXPECT_EQ(find<QLineEdit>("Text12")->text(), "READY");
+
+    // Typing into the comment goes into the model at once, and runs nothing.
+    auto* comment = find<QLineEdit>("Text24");
+    QTest::keyClicks(comment, "unit 7");
+    EXPECT_EQ(form.Text24.text, "unit 7");
+    // Typing in a list's field runs no action.
+    const std::size_t lines = form.List1.lines.size();
+    QTest::keyClicks(find<QComboBox>("Combo1")->lineEdit(), "5");
+    EXPECT_EQ(form.List1.lines.size(), lines);
+
+    click("Command9"); // CLEAR LIST
+    EXPECT_EQ(find<QListWidget>("List1")->count(), 0);
+
+    click("Command1", settings); // CLOSE unloads the window; its view goes
+    EXPECT_FALSE(form.Settings.window.loaded);
+    EXPECT_EQ(views->settingsView(), nullptr);
+}
+
+TEST_F(ViewBench, CapturePutsAnImageOfTheReportWindowOnTheClipboard) {
+    click("Command5");
+    click("Command2", views->settingsView());
+    pick("Combo1", "9.4");
+    pick("Combo2", "10.0");
+    pick("Combo4", "100");
+    click("Command3"); // START CALCULATION
+    ASSERT_EQ(form.List1.lines.back(), "READY");
+    form.Text24.text = "comment for the notebook";
+
+    QGuiApplication::clipboard()->setText("stale");
+    click("Command6"); // CAPTURE
+    EXPECT_EQ(form.List1.lines.back(), "Print-Screen Captured to Clipboard");
+    const QImage image = QGuiApplication::clipboard()->image();
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.size(), QSize(560, 740));
+    EXPECT_EQ(keys.lastImage.size(), QSize(560, 740));
+    EXPECT_EQ(views->reportView(), nullptr) << "unloaded";
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().isEmpty()) << "emptied first";
+
+    // Where the phase-angle efficiency box shows its text the pixels are not all
+    // the box's white.
+    const QRect efficiencyBox(140, 4 + 56 + 50 * 5 + 56 + 50 * 3 + 18, 280, 34);
+    int dark = 0;
+    for (int y = efficiencyBox.top(); y < efficiencyBox.bottom(); ++y) {
+        for (int x = efficiencyBox.left(); x < efficiencyBox.right(); ++x) {
+            dark += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(dark, 50) << "text is drawn in the box";
+    if (const QByteArray path = qgetenv("CAPTURE_PNG"); !path.isEmpty()) {
+        image.save(QString::fromLocal8Bit(path)); // to look at what the clipboard got
+    }
+}
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
