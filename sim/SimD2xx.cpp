@@ -26,7 +26,9 @@ std::optional<SimFault> SimD2xx::takeFault(const std::string& commandText) {
 }
 
 std::optional<FT_STATUS> SimD2xx::forced(const char* operation) {
-    calls.emplace_back(operation);
+    if (recording) {
+        calls.emplace_back(operation);
+    }
     auto found = forcedStatus.find(operation);
     if (found == forcedStatus.end()) {
         return std::nullopt;
@@ -178,7 +180,9 @@ FT_STATUS SimD2xx::FT_Write(FT_HANDLE ftHandle, const void* lpBuffer, std::uint3
         takeFault(text);
         return FT_IO_ERROR;
     }
-    transcript.push_back({true, bytes});
+    if (recording) {
+        transcript.push_back({true, bytes});
+    }
     if (lpdwBytesWritten != nullptr) {
         *lpdwBytesWritten = dwBytesToWrite;
     }
@@ -265,7 +269,7 @@ FT_STATUS SimD2xx::FT_Read(FT_HANDLE ftHandle, void* lpBuffer, std::uint32_t dwB
     std::copy_n(rx_.begin(), count, static_cast<char*>(lpBuffer));
     rx_.erase(rx_.begin(), rx_.begin() + static_cast<std::ptrdiff_t>(count));
     *lpdwBytesReturned = static_cast<std::uint32_t>(count);
-    if (count > 0) {
+    if (count > 0 && recording) {
         transcript.push_back({false, std::string(static_cast<char*>(lpBuffer), count)});
     }
     return result;

@@ -90,6 +90,8 @@ public:
     bool fastReads = false;
 
     // --- observation ---------------------------------------------------
+    // Off for long soak runs, where the record itself would be the growth.
+    bool recording = true;
     std::vector<TranscriptEntry> transcript;
     std::vector<std::string> calls; // operation names in call order
     std::string writtenBytes() const;

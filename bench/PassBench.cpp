@@ -1,0 +1,127 @@
+#include "Carets.h"
+#include "Clipboard.h"
+#include "Clock.h"
+#include "EventPump.h"
+#include "Form1.h"
+#include "KeySynth.h"
+#include "OsVersion.h"
+#include "ProgramHost.h"
+#include "Screen.h"
+#include "SimD2xx.h"
+
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <fstream>
+#include <string>
+
+namespace {
+
+// Virtual time to reach "READY" quickly, then the real clock for the pass.
+struct SwitchClock final : Clock {
+    std::uint32_t ticks() override { return real ? wall.ticks() : virtualTime.ticks(); }
+    void sleep(std::uint32_t ms) override { real ? wall.sleep(ms) : virtualTime.sleep(ms); }
+    bool real = false;
+    RealClock wall;
+    VirtualClock virtualTime;
+};
+
+struct NoKeys final : KeySynth {
+    void keybd_event(std::uint8_t, std::uint8_t, std::uint32_t, std::uintptr_t) override {}
+};
+struct NoCarets final : Carets {
+    void HideCaret(const std::string&) override {}
+    void ShowCaret(const std::string&) override {}
+};
+struct NoClipboard final : Clipboard {
+    void EmptyClipboard() override {}
+};
+
+struct ReadyBench {
+    ReadyBench() {
+        form.Form_Load();
+        form.openSettings();
+        form.Settings.getSettings();
+        for (auto [combo, item, action] :
+             {std::tuple{&form.Combo1, "9.4", &Form1::loadResistorPicked},
+              std::tuple{&form.Combo2, "10.0", &Form1::supplyVoltagePicked},
+              std::tuple{&form.Combo4, "100", &Form1::loadCapacitorPicked}}) {
+            combo->text = item;
+            (form.*action)();
+        }
+    }
+    SwitchClock clock;
+    NullEventPump pump;
+    SimScope scope;
+    SimD2xx d2xx{scope, clock};
+    FixedScreen screen{1600, 1000};
+    FixedOsVersion os{6, 1};
+    RecordingProgramHost host;
+    NoClipboard clipboard;
+    NoKeys keys;
+    NoCarets carets;
+    Platform platform{d2xx, clock, pump, screen, os, host, clipboard, keys, carets};
+    Form1 form{platform};
+};
+
+double seconds(std::chrono::steady_clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+// A pass as the link is specified: every read waits out its 5-second time-out.
+// The interesting figure is how far the pass exceeds the seven time-outs.
+void BM_PassOnTheRealClock(benchmark::State& state) {
+    ReadyBench bench;
+    bench.clock.real = true;
+    double total = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        bench.form.startCalculation();
+        total += seconds(std::chrono::steady_clock::now() - start);
+    }
+    const double perPass = total / static_cast<double>(state.iterations());
+    state.counters["overhead_ms_beyond_35s"] = (perPass - 35.0) * 1000.0;
+}
+BENCHMARK(BM_PassOnTheRealClock)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+// The same pass with --fast-reads: a read ends at the answer's line feed, and
+// the bench models 9600 baud and a small answer latency.
+void BM_PassWithFastReads(benchmark::State& state) {
+    ReadyBench bench;
+    bench.d2xx.fastReads = true;
+    bench.clock.real = true;
+    for (auto _ : state) {
+        bench.form.startCalculation();
+    }
+}
+BENCHMARK(BM_PassWithFastReads)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Many passes on virtual time: real time per pass and memory growth.
+std::size_t residentKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    while (status >> key) {
+        if (key == "VmRSS:") {
+            std::size_t kib = 0;
+            status >> kib;
+            return kib;
+        }
+    }
+    return 0;
+}
+
+void BM_ThousandPassesOnVirtualTime(benchmark::State& state) {
+    ReadyBench bench;
+    bench.d2xx.recording = false;  // the bench's own byte record is not the program's memory
+    bench.form.startCalculation(); // warm up the lists and strings
+    const std::size_t before = residentKiB();
+    for (auto _ : state) {
+        bench.form.startCalculation();
+    }
+    state.counters["rss_growth_KiB"] =
+        static_cast<double>(residentKiB()) - static_cast<double>(before);
+}
+BENCHMARK(BM_ThousandPassesOnVirtualTime)->Iterations(1000)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,240 @@
+#include "CommandNumber.h"
+#include "Bench.h"
+#include "PtyPeer.h"
+#include "SerialD2xx.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <chrono>
+#include <thread>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ListedPorts final : PortLister {
+    std::vector<PortInfo> list;
+    std::vector<PortInfo> ports() override { return list; }
+};
+
+PortInfo adapterAt(const std::string& path, std::string description = "FT232R USB UART",
+                   std::string serial = "A10KX7Q2", unsigned vendor = 0x0403) {
+    return {path, std::move(description), std::move(serial), vendor};
+}
+
+// The device library with the read time-out the program sets replaced by a
+// short one, so that each read of these tests waits a fraction of a second.
+struct ShortTimeouts final : D2xx {
+    ShortTimeouts(D2xx& inner, std::uint32_t readMs) : d(inner), ms(readMs) {}
+    FT_STATUS FT_ListDevices(void* a, void* b, std::uint32_t f) override { return d.FT_ListDevices(a, b, f); }
+    FT_STATUS FT_OpenEx(const char* a, std::uint32_t f, FT_HANDLE* h) override { return d.FT_OpenEx(a, f, h); }
+    FT_STATUS FT_GetComPortNumber(FT_HANDLE h, std::int32_t* n) override { return d.FT_GetComPortNumber(h, n); }
+    FT_STATUS FT_SetUSBParameters(FT_HANDLE h, std::uint32_t i, std::uint32_t o) override {
+        return d.FT_SetUSBParameters(h, i, o);
+    }
+    FT_STATUS FT_SetBaudRate(FT_HANDLE h, std::uint32_t b) override { return d.FT_SetBaudRate(h, b); }
+    FT_STATUS FT_SetDataCharacteristics(FT_HANDLE h, std::uint8_t w, std::uint8_t s, std::uint8_t p) override {
+        return d.FT_SetDataCharacteristics(h, w, s, p);
+    }
+    FT_STATUS FT_SetFlowControl(FT_HANDLE h, std::uint16_t f, std::uint8_t x, std::uint8_t y) override {
+        return d.FT_SetFlowControl(h, f, x, y);
+    }
+    FT_STATUS FT_SetChars(FT_HANDLE h, std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t e) override {
+        return d.FT_SetChars(h, a, b, c, e);
+    }
+    FT_STATUS FT_SetTimeouts(FT_HANDLE h, std::uint32_t, std::uint32_t w) override {
+        return d.FT_SetTimeouts(h, ms, w);
+    }
+    FT_STATUS FT_Write(FT_HANDLE h, const void* b, std::uint32_t n, std::uint32_t* w) override {
+        return d.FT_Write(h, b, n, w);
+    }
+    FT_STATUS FT_Read(FT_HANDLE h, void* b, std::uint32_t n, std::uint32_t* r) override {
+        return d.FT_Read(h, b, n, r);
+    }
+    FT_STATUS FT_CyclePort(FT_HANDLE h) override { return d.FT_CyclePort(h); }
+    FT_STATUS FT_Close(FT_HANDLE h) override { return d.FT_Close(h); }
+    D2xx& d;
+    std::uint32_t ms;
+};
+
+// One session an operator would run: connect, read the settings, choose, measure.
+void operatorSession(Form1& f) {
+    f.Form_Load();
+    f.openSettings();
+    f.Settings.getSettings();
+    f.Combo1.text = "9.4";
+    f.loadResistorPicked();
+    f.Combo2.text = "10.0";
+    f.supplyVoltagePicked();
+    f.Combo4.text = "100";
+    f.loadCapacitorPicked();
+    f.startCalculation();
+}
+
+std::string readBytes(const SimD2xx& d) {
+    std::string all;
+    for (const TranscriptEntry& e : d.transcript) {
+        if (!e.written) {
+            all += e.bytes;
+        }
+    }
+    return all;
+}
+
+} // namespace
+
+TEST(SerialListing, OnlyFtdiAdaptersAreListedInTheOrderOfTheirNames) {
+    ListedPorts ports;
+    SerialD2xx d2xx(ports);
+    std::uint32_t count = 99;
+    ASSERT_EQ(d2xx.FT_ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY), FT_OK);
+    EXPECT_EQ(count, 0u);
+
+    ports.list = {adapterAt("ttyUSB1", "FT232R USB UART", "B2"),
+                  adapterAt("ttyACM0", "Arduino Uno", "X", 0x2341),
+                  adapterAt("ttyUSB0", "TTL232R-3V3", "A1")};
+    ASSERT_EQ(d2xx.FT_ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY), FT_OK);
+    EXPECT_EQ(count, 2u);
+    char text[FT_LIST_BUFFER_SIZE];
+    ASSERT_EQ(d2xx.FT_ListDevices(deviceIndexArg(0), text, FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION), FT_OK);
+    EXPECT_STREQ(text, "TTL232R-3V3");
+    ASSERT_EQ(d2xx.FT_ListDevices(deviceIndexArg(1), text, FT_LIST_BY_INDEX | FT_OPEN_BY_SERIAL_NUMBER), FT_OK);
+    EXPECT_STREQ(text, "B2");
+    EXPECT_EQ(d2xx.FT_ListDevices(deviceIndexArg(2), text, FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION),
+              FT_DEVICE_NOT_FOUND);
+
+    ports.list.assign(4, adapterAt("ttyUSB9"));
+    ASSERT_EQ(d2xx.FT_ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY), FT_OK);
+    EXPECT_EQ(count, 4u);
+
+    EXPECT_EQ(SerialD2xx::portNumber("ttyUSB3"), 3);
+    EXPECT_EQ(SerialD2xx::portNumber("COM7"), 7);
+    EXPECT_EQ(SerialD2xx::portNumber("/dev/pts/12"), 12);
+    EXPECT_EQ(SerialD2xx::portNumber("cu.usbserial"), -1);
+}
+
+TEST(SerialListing, TheConnectionFindsTheAdapterBesideAnotherFtdiDevice) {
+    PtyPeer peer;
+    ListedPorts ports;
+    ports.list = {adapterAt("/dev/aa-not-there", "USB <-> Serial Cable", "FT1"),
+                  adapterAt(peer.slavePath())};
+    SerialD2xx serial(ports);
+    serial.fastReads = true;
+    Bench b;
+    Platform platform{serial, b.clock, b.pump, b.screen, b.os, b.host, b.clipboard, b.keys, b.carets};
+    Form1 f(platform);
+    f.Form_Load();
+    const std::vector<std::string> head(f.List1.lines.begin() + 2, f.List1.lines.begin() + 9);
+    EXPECT_EQ(head, (std::vector<std::string>{
+                        "Number of Devices: 2", "Device Description 1: USB <-> Serial Cable",
+                        "Serial Number 1: FT1", "Device Description 2: FT232R USB UART",
+                        "Serial Number 2: A10KX7Q2", "Open Scope Device 2",
+                        "USB Port Number: " + commandNumber(SerialD2xx::portNumber(peer.slavePath()))}));
+    EXPECT_EQ(f.Text1.text, "READY");
+    EXPECT_EQ(f.Text13.text, "BENCHSIM DS40");
+}
+
+TEST(SerialLink, ASessionOverARealLineIsByteForByteTheInMemoryOne) {
+    for (bool fast : {true, false}) {
+        PtyPeer peer;
+        ListedPorts ports;
+        ports.list = {adapterAt(peer.slavePath(), "FT232R USB UART", "BS40A001")};
+        SerialD2xx serial(ports);
+        serial.fastReads = fast;
+        ShortTimeouts shortReads(serial, fast ? 2000 : 120);
+        Bench onLine;
+        Platform platform{shortReads, onLine.clock, onLine.pump, onLine.screen, onLine.os,
+                          onLine.host, onLine.clipboard, onLine.keys, onLine.carets};
+        Form1 f(platform);
+        f.now = onLine.form->now;
+        operatorSession(f);
+
+        Bench inMemory;
+        operatorSession(*inMemory.form);
+
+        ASSERT_EQ(f.List1.lines.back(), "READY") << joined(f.List1.lines);
+        // The last command needs no answer: give the peer a moment to take it in.
+        for (int i = 0; i < 100 && peer.received().size() < inMemory.d2xx.writtenBytes().size(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_EQ(peer.received(), inMemory.d2xx.writtenBytes()) << "fast " << fast;
+        EXPECT_EQ(peer.sent(), readBytes(inMemory.d2xx)) << "fast " << fast;
+        EXPECT_EQ(f.List1.lines, inMemory.form->List1.lines);
+        EXPECT_EQ(f.Text16.text, inMemory.form->Text16.text);
+    }
+}
+
+TEST(SerialLink, SilenceSplitAnswersAndAHangUp) {
+    {
+        PtyPeer peer(PtyPeer::Mode::Silent);
+        ListedPorts ports;
+        ports.list = {adapterAt(peer.slavePath())};
+        SerialD2xx serial(ports);
+        FT_HANDLE h = 0;
+        ASSERT_EQ(serial.FT_OpenEx("FT232R USB UART", FT_OPEN_BY_DESCRIPTION, &h), FT_OK);
+        ASSERT_EQ(serial.FT_SetTimeouts(h, 300, 0), FT_OK);
+        std::uint32_t n = 0;
+        ASSERT_EQ(serial.FT_Write(h, "ID?\r\n", 5, &n), FT_OK);
+        char buffer[256];
+        QElapsedTimer timer;
+        timer.start();
+        EXPECT_EQ(serial.FT_Read(h, buffer, 256, &n), FT_OK);
+        EXPECT_EQ(n, 0u);
+        EXPECT_GE(timer.elapsed(), 295);
+        EXPECT_LT(timer.elapsed(), 2000);
+    }
+    for (bool fast : {false, true}) {
+        PtyPeer peer(PtyPeer::Mode::SplitAnswers);
+        peer.scope.header = true;
+        peer.scope.verbose = true;
+        ListedPorts ports;
+        ports.list = {adapterAt(peer.slavePath())};
+        SerialD2xx serial(ports);
+        serial.fastReads = fast;
+        FT_HANDLE h = 0;
+        ASSERT_EQ(serial.FT_OpenEx("FT232R USB UART", FT_OPEN_BY_DESCRIPTION, &h), FT_OK);
+        ASSERT_EQ(serial.FT_SetTimeouts(h, 1000, 0), FT_OK);
+        std::uint32_t n = 0;
+        ASSERT_EQ(serial.FT_Write(h, "MEASU:MEAS1:VALUE?\r\n", 20, &n), FT_OK);
+        char buffer[256];
+        ASSERT_EQ(serial.FT_Read(h, buffer, 256, &n), FT_OK);
+        EXPECT_EQ(std::string(buffer, n), ":MEASUREMENT:MEAS1:VALUE 1E+01\r\n") << "fast " << fast;
+    }
+    {
+        PtyPeer peer;
+        ListedPorts ports;
+        ports.list = {adapterAt(peer.slavePath())};
+        SerialD2xx serial(ports);
+        FT_HANDLE h = 0;
+        ASSERT_EQ(serial.FT_OpenEx("FT232R USB UART", FT_OPEN_BY_DESCRIPTION, &h), FT_OK);
+        ASSERT_EQ(serial.FT_SetTimeouts(h, 300, 0), FT_OK);
+        peer.hangUp();
+        char buffer[256];
+        std::uint32_t n = 0;
+        const FT_STATUS status = serial.FT_Read(h, buffer, 256, &n);
+        EXPECT_EQ(n, 0u);
+        EXPECT_EQ(status, FT_DEVICE_NOT_FOUND) << "a line that went away is a read error";
+        // After the cycle and close the handle is stale.
+        EXPECT_EQ(serial.FT_CyclePort(h), FT_OK);
+        EXPECT_NE(serial.FT_Write(h, "ID?\r\n", 5, &n), FT_OK);
+        EXPECT_EQ(serial.FT_Close(h), FT_OK);
+        EXPECT_EQ(serial.FT_Close(h), FT_INVALID_HANDLE);
+        EXPECT_EQ(serial.FT_SetBaudRate(12345, 9600), FT_INVALID_HANDLE);
+    }
+}
+
+TEST(SerialListing, TheDescriptionIsTheAdaptersOwnProductText) {
+    QTemporaryDir sys;
+    ASSERT_TRUE(sys.isValid());
+    const QString usbDevice = sys.path() + "/devices/pci0/usb1/1-1";
+    ASSERT_TRUE(QDir().mkpath(usbDevice + "/1-1:1.0/ttyUSB0"));
+    QFile product(usbDevice + "/product");
+    ASSERT_TRUE(product.open(QIODevice::WriteOnly));
+    product.write("FT232R USB UART\n");
+    product.close();
+    ASSERT_TRUE(QDir().mkpath(sys.path() + "/class/tty/ttyUSB0"));
+    ASSERT_TRUE(QFile::link(usbDevice + "/1-1:1.0/ttyUSB0", sys.path() + "/class/tty/ttyUSB0/device"));
+    EXPECT_EQ(sysfsProduct("ttyUSB0", sys.path().toStdString()), "FT232R USB UART");
+    EXPECT_FALSE(sysfsProduct("ttyUSB7", sys.path().toStdString()).has_value());
+}
