@@ -18,6 +18,10 @@ std::optional<SimFault> SimD2xx::takeFault(const std::string& commandText) {
         return std::nullopt;
     }
     SimFault& fault = found->second.front();
+    if (fault.skip > 0) {
+        --fault.skip;
+        return std::nullopt;
+    }
     SimFault copy = fault;
     if (fault.times > 0 && --fault.times == 0) {
         found->second.erase(found->second.begin());
@@ -172,12 +176,11 @@ FT_STATUS SimD2xx::FT_Write(FT_HANDLE ftHandle, const void* lpBuffer, std::uint3
         return status != FT_OK ? status : FT_INVALID_PARAMETER;
     }
     const std::string bytes(static_cast<const char*>(lpBuffer), dwBytesToWrite);
-    // A write that is refused by a fault never reaches the scope.
-    const auto crlf = bytes.find("\r\n");
-    const std::string text = bytes.substr(0, crlf);
-    if (auto fault = faults_.find(text); fault != faults_.end() && !fault->second.empty() &&
-                                         fault->second.front().kind == SimFault::Kind::WriteFails) {
-        takeFault(text);
+    // The program writes one command line at a time; its fault, if any, is
+    // taken here. A write refused by a fault never reaches the scope.
+    const std::string text = bytes.substr(0, bytes.find("\r\n"));
+    const std::optional<SimFault> fault = takeFault(text);
+    if (fault && fault->kind == SimFault::Kind::WriteFails) {
         return FT_IO_ERROR;
     }
     if (recording) {
@@ -187,18 +190,19 @@ FT_STATUS SimD2xx::FT_Write(FT_HANDLE ftHandle, const void* lpBuffer, std::uint3
         *lpdwBytesWritten = dwBytesToWrite;
     }
     pendingWrite_ += bytes;
+    bool first = true;
     for (auto end = pendingWrite_.find("\r\n"); end != std::string::npos;
          end = pendingWrite_.find("\r\n")) {
         const std::string line = pendingWrite_.substr(0, end);
         pendingWrite_.erase(0, end + 2);
-        deliverLine(line);
+        deliverLine(line, first ? fault : std::nullopt);
+        first = false;
     }
     return FT_OK;
 }
 
-void SimD2xx::deliverLine(const std::string& text) {
+void SimD2xx::deliverLine(const std::string& text, const std::optional<SimFault>& fault) {
     std::optional<std::string> reply = scope_.execute(text);
-    const auto fault = takeFault(text);
     if (fault) {
         switch (fault->kind) {
         case SimFault::Kind::WriteFails:

@@ -36,6 +36,7 @@ struct SimFault {
     FT_STATUS status = FT_IO_ERROR;
     std::string answer;
     int times = -1; // how often it fires; -1 for every time
+    int skip = 0;   // matching commands let through before it fires
 
     static SimFault writeFails() { return {Kind::WriteFails, FT_IO_ERROR, {}, -1}; }
     static SimFault noAnswer() { return {Kind::NoAnswer, FT_OK, {}, -1}; }
@@ -112,7 +113,7 @@ public:
 private:
     std::optional<FT_STATUS> forced(const char* operation);
     FT_STATUS checkHandle(const char* operation, FT_HANDLE h);
-    void deliverLine(const std::string& text);
+    void deliverLine(const std::string& text, const std::optional<SimFault>& fault);
     std::optional<SimFault> takeFault(const std::string& commandText);
 
     SimScope& scope_;
