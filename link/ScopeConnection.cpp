@@ -195,14 +195,14 @@ bool ScopeConnection::confirmAcquisition() {
         // The state digit follows the 15-character header. Anything but a
         // digit there means the answer is not what the scope sends: the link
         // is judged broken, as for an answer without its line end.
-        const char state = answer->size() >= 16 ? (*answer)[15] : '\0';
-        if (state < '0' || state > '9') {
+        const auto state = acquisitionState(*answer);
+        if (!state) {
             v_.TestFailed = true;
             ResetScope();
             return false;
         }
-        AcqState = std::string(1, state);
-        if (state >= '1') {
+        AcqState = std::to_string(*state);
+        if (*state >= 1) {
             c_.Shape1.FillColor = Colours::Green;
             return true;
         }

@@ -82,3 +82,11 @@ std::string AnswerValueText(const std::string& answer, std::int32_t CrPos) {
 std::optional<double> AnswerValue(const std::string& answer, std::int32_t CrPos) {
     return parseNumber(AnswerValueText(answer, CrPos));
 }
+
+std::optional<int> acquisitionState(const std::string& answer) {
+    const char state = answer.size() >= 16 ? answer[15] : '\0';
+    if (state < '0' || state > '9') {
+        return std::nullopt;
+    }
+    return state - '0';
+}

@@ -65,5 +65,9 @@ std::optional<double> AnswerValue(const std::string& answer, std::int32_t CrPos)
 // The text AnswerValue converts, kept beside each measured value.
 std::string AnswerValueText(const std::string& answer, std::int32_t CrPos);
 
+// The acquisition state of an "ACQ:STATE?" answer: the digit after the
+// 15-character header. None when no digit stands there.
+std::optional<int> acquisitionState(const std::string& answer);
+
 // 1-based position of the first c in text, 0 when absent.
 std::int32_t firstPosition(std::string_view text, char c);
