@@ -16,6 +16,11 @@ namespace {
 constexpr const char* AdapterDescription = "FT232R USB UART";
 constexpr std::int32_t SerialRetryMs = 2000;
 constexpr std::int32_t AcquisitionRetryMs = 2000;
+// A scope that never reports its acquisition running, or a driver that never
+// lists a serial number, would otherwise keep start-up (whose window is not
+// shown yet) waiting for ever. A minute or so of retries is enough.
+constexpr int MostListingAttempts = 30;
+constexpr int MostAcquisitionChecks = 10;
 
 std::string slotText(const char* buffer) {
     return std::string(buffer, strnlen(buffer, FT_LIST_BUFFER_SIZE));
@@ -25,8 +30,12 @@ std::string slotText(const char* buffer) {
 
 void ScopeConnection::ConnectScope() {
     DialogueFlag dialogue(v_.DialogueRunning);
-    while (connectAttempt() == Outcome::Retry) {
-        // a slot's serial number could not be listed: list everything again
+    for (int attempt = 1; connectAttempt() == Outcome::Retry; ++attempt) {
+        // A slot's serial number could not be listed: list everything again.
+        if (attempt == MostListingAttempts) {
+            c_.List1.AddItem("Device Listing Failed");
+            return;
+        }
     }
 }
 
@@ -183,7 +192,7 @@ bool ScopeConnection::prepareScope() {
 }
 
 bool ScopeConnection::confirmAcquisition() {
-    for (;;) {
+    for (int check = 1;; ++check) {
         if (!send("ACQ:STATE?", "ID Request Failed")) {
             return false;
         }
@@ -205,6 +214,11 @@ bool ScopeConnection::confirmAcquisition() {
         if (*state >= 1) {
             c_.Shape1.FillColor = Colours::Green;
             return true;
+        }
+        if (check == MostAcquisitionChecks) {
+            c_.List1.AddItem("Acquisition Start Failed");
+            ResetScope();
+            return false;
         }
         if (!send("ACQ:STATE ON", "ID Request Failed")) {
             return false;

@@ -328,3 +328,26 @@ TEST(Connection, ReconnectAndDisconnectAreRefusedWhileAConnectionIsUnderWay) {
     EXPECT_EQ(f.ScopeOpen, 1);
     EXPECT_TRUE(b.d2xx.isOpen(f.lngHandle));
 }
+
+TEST(Connection, RetriesAreBoundedSoStartUpAlwaysEnds) {
+    {
+        Bench b; // a scope that never starts acquiring
+        b.d2xx.addFault("ACQ:STATE?", SimFault::answered(":ACQUIRE:STATE 0\r\n"));
+        b.start();
+        const Lines& log = b.form->List1.lines;
+        EXPECT_EQ(std::count(log.begin(), log.end(), "ACQ:STATE?"), 10);
+        EXPECT_EQ(Lines(log.end() - 2, log.end()), (Lines{"Acquisition Start Failed", "Close Scope"}));
+        expectResetState(b);
+        EXPECT_TRUE(b.form->window.visible);
+    }
+    {
+        Bench b; // a driver that never lists the serial number
+        b.d2xx.devices[0].serialFailures = 1000;
+        b.start();
+        const Lines& log = b.form->List1.lines;
+        EXPECT_EQ(std::count(log.begin(), log.end(), "Serial Number 1: Locked"), 30);
+        EXPECT_EQ(log.back(), "Device Listing Failed");
+        EXPECT_EQ(b.clock.slept(), 60000u);
+        EXPECT_EQ(b.form->ScopeOpen, 0);
+    }
+}
