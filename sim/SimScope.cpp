@@ -111,7 +111,35 @@ std::string SimScope::settingsAnswer(const std::string& longHeader, const std::s
     return (verbose ? longHeader : shortHeader) + ":" + settings + "\r\n";
 }
 
-double SimScope::measured(const SimSlot& slot) const {
+void SimScope::attach(const SimBench& newBench) {
+    bench = newBench;
+    noise_.seed(newBench.seed);
+}
+
+void SimScope::setUpFor(const TransformerModel& transformer, double supplyVolts) {
+    struct Gains {
+        double ch1, ch2, math, ch3, ch4;
+    };
+    const bool standard = transformer.turnsRatio > 2;
+    const Gains g = standard            ? Gains{20, 0.5, 10, 5, 0.5}
+                    : supplyVolts > 10 ? Gains{20, 5, 100, 20, 5}
+                    : supplyVolts > 5  ? Gains{10, 5, 50, 10, 5}
+                                       : Gains{5, 2, 10, 5, 2};
+    channels[0].probe = transformer.ch1Probe;
+    channels[1].currentProbe = transformer.ch2CurrentProbe;
+    channels[2].probe = transformer.ch3Probe;
+    channels[3].currentProbe = transformer.ch4CurrentProbe;
+    channels[0].scale = g.ch1;
+    channels[1].scale = g.ch2;
+    mathScale = g.math;
+    channels[2].scale = g.ch3;
+    channels[3].scale = g.ch4;
+}
+
+double SimScope::measured(const SimSlot& slot) {
+    if (bench) {
+        return benchMeasurement(*bench, *this, slot, noise_).value_or(InvalidMeasurement);
+    }
     if (slot.type == "FREQUENCY") {
         return readings.frequency;
     }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "SimBench.h"
+
 #include <array>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -57,6 +60,13 @@ public:
     SimSlot immediate{"FREQUENCY", "Hz", "CH1"};
     SimReadings readings;
 
+    // Measures the circuit on the bench instead of the fixed readings.
+    void attach(const SimBench& bench);
+    std::optional<SimBench> bench;
+    // Puts the probes and gains the presets recommend for the transformer on
+    // the bench, as the bench keeper would before handing it over.
+    void setUpFor(const TransformerModel& transformer, double supplyVolts);
+
     // Command lines the scope did not understand, for tests to inspect.
     std::vector<std::string> unknownCommands;
 
@@ -72,7 +82,8 @@ private:
                                const std::string& settings) const;
     std::string channelSettings(int index) const;
     std::string slotSettings(const SimSlot& slot) const;
-    double measured(const SimSlot& slot) const;
+    double measured(const SimSlot& slot);
+    std::mt19937 noise_;
 };
 
 // The scope's number form in answers: "1.2E+00", "1E+01".
