@@ -1,4 +1,5 @@
 #include "ApplicationViews.h"
+#include "BenchPanelView.h"
 #include "Clock.h"
 #include "Form1.h"
 #include "OsVersion.h"
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QStyleFactory>
+#include <memory>
 
 // The composition root: the platform's real parts, the device library (the
 // simulated bench or the adapter), the forms and their views.
@@ -30,8 +32,12 @@ int main(int argc, char** argv) {
     const QCommandLineOption fastReads(
         QStringLiteral("fast-reads"),
         QStringLiteral("Complete a read as soon as the answer's line feed has arrived."));
+    const QCommandLineOption stopped(
+        QStringLiteral("acquisition-stopped"),
+        QStringLiteral("With --simulate: the scope's acquisition is stopped at start-up."));
     parser.addOption(simulate);
     parser.addOption(fastReads);
+    parser.addOption(stopped);
     parser.process(app);
 
     RealClock clock;
@@ -51,6 +57,14 @@ int main(int argc, char** argv) {
     bench.fastReads = parser.isSet(fastReads);
     adapters.fastReads = parser.isSet(fastReads);
     D2xx& d2xx = parser.isSet(simulate) ? static_cast<D2xx&>(bench) : adapters;
+    std::unique_ptr<BenchPanelView> panel;
+    if (parser.isSet(simulate)) {
+        scope.attach(SimBench{});
+        scope.acquiring = !parser.isSet(stopped);
+        panel = std::make_unique<BenchPanelView>(scope);
+        panel->move(0, 0);
+        panel->show();
+    }
 
     Platform platform{d2xx, clock, pump, screen, os, host, clipboard, keys, carets};
     Form1 form(platform);

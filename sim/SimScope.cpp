@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdio>
 
 namespace {
 
@@ -52,6 +53,12 @@ std::string unquoted(std::string argument) {
         return argument.substr(1, argument.size() - 2);
     }
     return argument;
+}
+
+std::string fiveDigits(double value) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.4E", value);
+    return buffer;
 }
 
 } // namespace
@@ -138,7 +145,9 @@ void SimScope::setUpFor(const TransformerModel& transformer, double supplyVolts)
 
 double SimScope::measured(const SimSlot& slot) {
     if (bench) {
-        return benchMeasurement(*bench, *this, slot, noise_).value_or(InvalidMeasurement);
+        // A scope answers with five significant digits.
+        const auto value = benchMeasurement(*bench, *this, slot, noise_);
+        return value ? std::stod(fiveDigits(*value)) : InvalidMeasurement;
     }
     if (slot.type == "FREQUENCY") {
         return readings.frequency;

@@ -1,4 +1,5 @@
 #include "ApplicationViews.h"
+#include "BenchPanelView.h"
 #include "Clock.h"
 #include "Form1.h"
 #include "Form1View.h"
@@ -9,6 +10,7 @@
 #include "SimD2xx.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
@@ -166,6 +168,30 @@ TEST_F(ViewBench, CapturePutsAnImageOfTheReportWindowOnTheClipboard) {
     if (const QByteArray path = qgetenv("CAPTURE_PNG"); !path.isEmpty()) {
         image.save(QString::fromLocal8Bit(path)); // to look at what the clipboard got
     }
+}
+
+TEST(BenchPanel, SetsTheBenchAndRefusesAResistanceThatIsNone) {
+    SimScope scope;
+    BenchPanelView panel(scope);
+    ASSERT_TRUE(scope.bench.has_value());
+    auto* transformer = panel.findChild<QComboBox*>("transformer");
+    ASSERT_NE(transformer, nullptr);
+    transformer->setCurrentIndex(1);
+    emit transformer->activated(1);
+    EXPECT_EQ(scope.bench->transformer.ch3Probe, 1) << "the standard transformer's probes";
+    EXPECT_EQ(scope.bench->conditions.supplyVolts, 120.0);
+
+    auto* resistor = panel.findChild<QComboBox*>("resistor");
+    resistor->setCurrentText("48.0");
+    EXPECT_EQ(scope.bench->conditions.loadOhms, 48.0);
+    resistor->setCurrentText("lots");
+    EXPECT_EQ(scope.bench->conditions.loadOhms, 48.0);
+    resistor->setCurrentText("open");
+    EXPECT_FALSE(scope.bench->conditions.loadOhms.has_value());
+    panel.findChild<QComboBox*>("capacitor")->setCurrentText("200");
+    EXPECT_EQ(scope.bench->conditions.loadMicrofarads, 200.0);
+    panel.findChild<QCheckBox*>("stopped")->setChecked(true);
+    EXPECT_FALSE(scope.acquiring);
 }
 
 int main(int argc, char** argv) {
