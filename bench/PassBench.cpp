@@ -11,6 +11,7 @@
 
 #include <benchmark/benchmark.h>
 #include <chrono>
+#include <ctime>
 #include <fstream>
 #include <string>
 
@@ -94,6 +95,29 @@ void BM_PassWithFastReads(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PassWithFastReads)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+double processCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// CAPTURE keeps the report on the screen for 5.5 s of waits; they sleep.
+void BM_CaptureOnTheRealClock(benchmark::State& state) {
+    ReadyBench bench;
+    bench.clock.real = true;
+    double cpu = 0;
+    double wall = 0;
+    for (auto _ : state) {
+        const double before = processCpuSeconds();
+        const auto start = std::chrono::steady_clock::now();
+        bench.form.capture();
+        cpu += processCpuSeconds() - before;
+        wall += seconds(std::chrono::steady_clock::now() - start);
+    }
+    state.counters["cpu_percent_of_one_core"] = 100.0 * cpu / wall;
+}
+BENCHMARK(BM_CaptureOnTheRealClock)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 // Many passes on virtual time: real time per pass and memory growth.
 std::size_t residentKiB() {
