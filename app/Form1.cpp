@@ -218,11 +218,31 @@ void Form1::ShowScopeReady() {
 void Form1::RefillAverageList() {
     // A typed count that is no whole number leaves the last applied one.
     SampleAverage = parseWholeNumber(Combo3.text).value_or(SampleAverage);
+    fillAverageList(SampleAverage);
+}
+
+void Form1::fillAverageList(std::int32_t shown) {
     Combo3.Clear();
     for (const char* item : {"4", "16", "64", "128"}) {
         Combo3.AddItem(item);
     }
-    Combo3.text = std::to_string(SampleAverage);
+    Combo3.text = std::to_string(shown);
+}
+
+void Form1::loadSupplyList(TransformerKind kind) {
+    Combo2.Clear();
+    for (const std::string& item : supplyList(kind)) {
+        Combo2.AddItem(item);
+    }
+    Combo2.text = "OFF";
+}
+
+void Form1::logLoadResistor() {
+    if (Combo1.text != "NO LOAD") {
+        List1.AddItem(Combo1.text + " OHM Load Resistor Selected");
+    } else {
+        List1.AddItem("INFINITE OHM Load Resistor Selected");
+    }
 }
 
 void Form1::applySampleAverage() {
@@ -241,20 +261,12 @@ void Form1::loadResistorPicked() {
         Text12.show("SELECT PWR SUPPLY VOLTAGE", Colours::Yellow, Colours::Black);
         const TransformerKind kind = kindNamed(Text15.text);
         if (kind != TransformerKind::Other) {
-            Combo2.Clear();
-            for (const std::string& item : supplyList(kind)) {
-                Combo2.AddItem(item);
-            }
-            Combo2.text = "OFF";
+            loadSupplyList(kind);
         }
     } else {
         Text12.show("READY", Colours::Green, Colours::Black);
     }
-    if (Combo1.text != "NO LOAD") {
-        List1.AddItem(Combo1.text + " OHM Load Resistor Selected");
-    } else {
-        List1.AddItem("INFINITE OHM Load Resistor Selected");
-    }
+    logLoadResistor();
 }
 
 void Form1::supplyVoltagePicked() {

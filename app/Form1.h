@@ -11,6 +11,7 @@
 #include "ScopeExchange.h"
 #include "SettingsForm.h"
 #include "SplashForm.h"
+#include "TransformerKinds.h"
 
 #include <QDateTime>
 #include <cstdint>
@@ -45,6 +46,12 @@ public:
     void ClearResultBoxes();
     void ShowScopeReady();
     void RefillAverageList();
+    // The supply list of a transformer kind, "OFF" shown.
+    void loadSupplyList(TransformerKind kind);
+    // "<ohms> OHM Load Resistor Selected", or INFINITE for NO LOAD.
+    void logLoadResistor();
+    // "4", "16", "64", "128", showing the given count.
+    void fillAverageList(std::int32_t shown);
 
     // Link state.
     FT_HANDLE lngHandle = 0;

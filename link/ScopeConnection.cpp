@@ -4,6 +4,7 @@
 #include "CommandNumber.h"
 #include "Controls.h"
 #include "Delay.h"
+#include "EndLink.h"
 #include "DialogueFlag.h"
 #include "EventPump.h"
 #include "ScopeExchange.h"
@@ -231,29 +232,13 @@ void ScopeConnection::ResetScope() {
     c_.Text1.show("RESET SCOPE", Colours::Red, Colours::White);
     c_.Text12.show("FAULT", Colours::Red, Colours::White);
     pump_.yield();
-    if (d2xx_.FT_CyclePort(v_.lngHandle) != FT_OK) {
-        c_.List1.AddItem("CyclePort failed");
-    } else if (d2xx_.FT_Close(v_.lngHandle) != FT_OK) {
-        c_.List1.AddItem("Close Failed");
-    } else {
+    if (endLink(d2xx_, v_.lngHandle, c_.List1)) {
         c_.List1.AddItem("Close Scope");
         c_.Text2.text = "XX";
     }
     if (v_.TestFailed) {
         c_.List1.AddItem("Test Failed");
     }
-}
-
-bool ScopeConnection::closeLink() {
-    if (d2xx_.FT_CyclePort(v_.lngHandle) != FT_OK) {
-        c_.List1.AddItem("CyclePort failed");
-        return false;
-    }
-    if (d2xx_.FT_Close(v_.lngHandle) != FT_OK) {
-        c_.List1.AddItem("Close Failed");
-        return false;
-    }
-    return true;
 }
 
 void ScopeConnection::disconnect() {
@@ -266,7 +251,7 @@ void ScopeConnection::disconnect() {
     c_.Text1.show("DISCONNECTED", Colours::Red, Colours::White);
     c_.Text2.text = "XX";
     c_.Text12.show("NOT READY", Colours::Red, Colours::White);
-    if (!closeLink()) {
+    if (!endLink(d2xx_, v_.lngHandle, c_.List1)) {
         return;
     }
     c_.Text13.text.clear();
@@ -280,7 +265,7 @@ void ScopeConnection::reconnect() {
     if (c_.Text1.text != "DISCONNECTED" || v_.DialogueRunning) {
         return;
     }
-    if (v_.ScopeOpen == 1 && closeLink()) {
+    if (v_.ScopeOpen == 1 && endLink(d2xx_, v_.lngHandle, c_.List1)) {
         c_.List1.AddItem("");
         c_.List1.AddItem("Close Scope");
         c_.Shape1.FillColor = Colours::Red;

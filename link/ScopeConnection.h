@@ -69,7 +69,6 @@ private:
     bool prepareScope();
     bool confirmAcquisition();
     bool send(const std::string& text, const std::string& failureLine);
-    bool closeLink();
 
     D2xx& d2xx_;
     Clock& clock_;

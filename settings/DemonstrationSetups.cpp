@@ -58,16 +58,10 @@ void SettingsForm::presetPress(TransformerKind kind) {
         Text70.text.empty() || (Text70.text != name && (kindNamed(Text70.text) != TransformerKind::Other ||
                                                          Text70.text == GeneralName));
     if (otherKind) {
-        main_.Combo2.Clear();
-        for (const std::string& item : supplyList(kind)) {
-            main_.Combo2.AddItem(item);
-        }
-        main_.Combo2.text = "OFF";
+        main_.loadSupplyList(kind);
         main_.List1.AddItem("");
         main_.List1.AddItem("Demonstrate " + name);
-        main_.List1.AddItem(main_.Combo1.text == "NO LOAD"
-                                ? std::string("INFINITE OHM Load Resistor Selected")
-                                : main_.Combo1.text + " OHM Load Resistor Selected");
+        main_.logLoadResistor();
     }
     Text70.text = name;
     main_.Text15.text.clear();

@@ -1,5 +1,6 @@
 #include "AnswerFields.h"
 #include "DialogueFlag.h"
+#include "EndLink.h"
 #include "DisplayPattern.h"
 #include "EventPump.h"
 #include "Form1.h"
@@ -323,11 +324,7 @@ void SettingsForm::showSelectionPrompt() {
 void SettingsForm::resetPath() {
     Text1.show("RESET SCOPE", Colours::Red, Colours::White);
     platform_.pump.yield();
-    if (platform_.d2xx.FT_CyclePort(lngHandle) != FT_OK) {
-        List1.AddItem("CyclePort failed");
-    } else if (platform_.d2xx.FT_Close(lngHandle) != FT_OK) {
-        List1.AddItem("Close Failed");
-    } else {
+    if (endLink(platform_.d2xx, lngHandle, List1)) {
         List1.AddItem("Close Scope");
     }
     if (TestFailed) {

@@ -102,6 +102,8 @@ private:
 
     // The actions that write to the scope.
     enum class Outcome { Next, Failed };
+    // Every box of the range holds text, and no dialogue is under way.
+    bool canWrite(int firstBox, int lastBox);
     void startAction(const char* mainLine);
     void handBackToMain();
     void recover();

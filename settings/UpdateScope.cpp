@@ -30,11 +30,7 @@ void SettingsForm::handBackToMain() {
     main_.Text1.show("READY", Colours::Green, Colours::Black);
     // A typed count that is no whole number leaves the last applied one.
     SavedAverage = parseWholeNumber(main_.Combo3.text).value_or(main_.SampleAverage);
-    main_.Combo3.Clear();
-    for (const char* item : {"4", "16", "64", "128"}) {
-        main_.Combo3.AddItem(item);
-    }
-    main_.Combo3.text = std::to_string(SavedAverage);
+    main_.fillAverageList(SavedAverage);
 }
 
 void SettingsForm::startAction(const char* mainLine) {
@@ -129,14 +125,18 @@ SettingsForm::Outcome SettingsForm::updateScale(int row, std::optional<double>& 
     return Outcome::Next;
 }
 
-void SettingsForm::updateScope() {
-    for (int n = 32; n <= 44; ++n) {
+bool SettingsForm::canWrite(int firstBox, int lastBox) {
+    for (int n = firstBox; n <= lastBox; ++n) {
         if (textBox(n)->text.empty()) {
-            return;
+            return false;
         }
     }
-    // Refused while any dialogue with the scope is under way.
-    if (SettingsBusy || main_.DialogueRunning) {
+    // Refused also while any dialogue with the scope is under way.
+    return !SettingsBusy && !main_.DialogueRunning;
+}
+
+void SettingsForm::updateScope() {
+    if (!canWrite(32, 44)) {
         return;
     }
     DialogueFlag dialogue(main_.DialogueRunning);

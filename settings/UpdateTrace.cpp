@@ -65,12 +65,7 @@ SettingsForm::Outcome SettingsForm::updateMathDefinition() {
 }
 
 void SettingsForm::updateTrace() {
-    for (int n = 54; n <= 59; ++n) {
-        if (textBox(n)->text.empty()) {
-            return;
-        }
-    }
-    if (SettingsBusy || main_.DialogueRunning) {
+    if (!canWrite(54, 59)) {
         return;
     }
     DialogueFlag dialogue(main_.DialogueRunning);
