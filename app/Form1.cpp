@@ -92,17 +92,14 @@ void Form1::styleControls() {
     Text13.font.pointSize = 24;
     Text13.setColours(Colours::Blue, Colours::White);
 
-    ComboBox* combos[] = {&Combo1, &Combo2, &Combo3, &Combo4};
-    const char* shown[] = {"NO LOAD", "OFF", "16", "NO LOAD"};
-    for (int i = 0; i < 4; ++i) {
-        combos[i]->text = shown[i];
-        combos[i]->font = {12, true};
-        combos[i]->BackColor = Colours::White;
-        combos[i]->ForeColor = Colours::Black;
-        if (combos[i] == &Combo3) {
-            SampleAverage = parseWholeNumber(Combo3.text).value_or(16);
-        }
+    for (auto [combo, shown] : {std::pair{&Combo1, "NO LOAD"}, std::pair{&Combo2, "OFF"},
+                                std::pair{&Combo3, "16"}, std::pair{&Combo4, "NO LOAD"}}) {
+        combo->text = shown;
+        combo->font = {12, true};
+        combo->BackColor = Colours::White;
+        combo->ForeColor = Colours::Black;
     }
+    SampleAverage = parseWholeNumber(Combo3.text).value_or(16);
     for (Button* b :
          {&Command1, &Command2, &Command3, &Command4, &Command5, &Command6, &Command7, &Command9}) {
         b->font = {8, true};

@@ -9,11 +9,13 @@ std::int32_t SystemOsVersion::GetVersionExA(OSVERSIONINFOA* info) {
     bool okMajor = false;
     bool okMinor = false;
     const uint major = parts.value(0).toUInt(&okMajor);
+    // "1-rc2" and the like: the leading digits are the minor version.
     QString minorText = parts.value(1);
-    while (!minorText.isEmpty() && !minorText.back().isDigit()) {
-        minorText.chop(1);
+    qsizetype digits = 0;
+    while (digits < minorText.size() && minorText[digits].isDigit()) {
+        ++digits;
     }
-    const uint minor = minorText.toUInt(&okMinor);
+    const uint minor = minorText.left(digits).toUInt(&okMinor);
     if (!okMajor) {
         return 0;
     }
