@@ -1,7 +1,7 @@
 #include "QtReportPlatform.h"
 
-#include <QApplication>
 #include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QWidget>
 #include <cstdio>
@@ -47,7 +47,8 @@ void QtCarets::ShowCaret(const std::string& box) { setShown(box, true); }
 void QtClipboard::EmptyClipboard() { QGuiApplication::clipboard()->clear(); }
 
 void QtProgramHost::endProgram() {
-    QApplication::closeAllWindows();
+    // Not through closing the windows: the main window's close is CLOSE
+    // itself, and would call back here.
     std::fflush(nullptr);
     std::quick_exit(0);
 }
