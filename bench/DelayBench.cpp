@@ -1,4 +1,5 @@
 #include "Clock.h"
+#include "CpuTime.h"
 #include "Delay.h"
 #include "EventPump.h"
 
@@ -6,12 +7,6 @@
 #include <ctime>
 
 namespace {
-
-double processCpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
 
 // A wait on the real clock should cost no processor time: it sleeps between
 // its 100 ms marks instead of polling the tick count.

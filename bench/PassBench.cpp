@@ -1,6 +1,7 @@
 #include "Carets.h"
 #include "Clipboard.h"
 #include "Clock.h"
+#include "CpuTime.h"
 #include "EventPump.h"
 #include "Form1.h"
 #include "KeySynth.h"
@@ -95,12 +96,6 @@ void BM_PassWithFastReads(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PassWithFastReads)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-double processCpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
 
 // CAPTURE keeps the report on the screen for 5.5 s of waits; they sleep.
 void BM_CaptureOnTheRealClock(benchmark::State& state) {

@@ -48,7 +48,7 @@ FT_STATUS SimD2xx::checkHandle(const char* operation, FT_HANDLE h) {
     if (found == handles_.end()) {
         return FT_INVALID_HANDLE;
     }
-    return found->second ? FT_OK : FT_IO_ERROR;
+    return found->second.usable ? FT_OK : FT_IO_ERROR;
 }
 
 FT_STATUS SimD2xx::FT_ListDevices(void* pArg1, void* pArg2, std::uint32_t Flags) {
@@ -94,7 +94,7 @@ FT_STATUS SimD2xx::FT_OpenEx(const char* pArg1, std::uint32_t Flags, FT_HANDLE* 
         return FT_DEVICE_NOT_FOUND;
     }
     *pHandle = nextHandle_++;
-    handles_[*pHandle] = true;
+    handles_[*pHandle] = {static_cast<std::size_t>(match - devices.begin()), true};
     rx_.clear();
     pendingWrite_.clear();
     nextRead_.reset();
@@ -104,13 +104,8 @@ FT_STATUS SimD2xx::FT_OpenEx(const char* pArg1, std::uint32_t Flags, FT_HANDLE* 
 FT_STATUS SimD2xx::FT_GetComPortNumber(FT_HANDLE ftHandle, std::int32_t* lpdwComPortNumber) {
     const FT_STATUS status = checkHandle("FT_GetComPortNumber", ftHandle);
     if (status == FT_OK && lpdwComPortNumber != nullptr) {
-        *lpdwComPortNumber = devices.empty() ? -1 : devices.front().comPort;
-        for (const SimDevice& d : devices) {
-            if (d.description == "FT232R USB UART") {
-                *lpdwComPortNumber = d.comPort;
-                break;
-            }
-        }
+        const std::size_t device = handles_.at(ftHandle).device;
+        *lpdwComPortNumber = device < devices.size() ? devices[device].comPort : -1;
     }
     return status;
 }
@@ -282,7 +277,7 @@ FT_STATUS SimD2xx::FT_Read(FT_HANDLE ftHandle, void* lpBuffer, std::uint32_t dwB
 FT_STATUS SimD2xx::FT_CyclePort(FT_HANDLE ftHandle) {
     const FT_STATUS status = checkHandle("FT_CyclePort", ftHandle);
     if (status == FT_OK) {
-        handles_[ftHandle] = false; // the port is gone until closed and reopened
+        handles_[ftHandle].usable = false; // the port is gone until closed and reopened
     }
     return status;
 }
@@ -299,7 +294,7 @@ FT_STATUS SimD2xx::FT_Close(FT_HANDLE ftHandle) {
 
 bool SimD2xx::isOpen(FT_HANDLE h) const {
     auto found = handles_.find(h);
-    return found != handles_.end() && found->second;
+    return found != handles_.end() && found->second.usable;
 }
 
 std::string SimD2xx::writtenBytes() const {

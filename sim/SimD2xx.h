@@ -119,7 +119,11 @@ private:
     SimScope& scope_;
     Clock& clock_;
     std::map<std::string, std::vector<SimFault>> faults_;
-    std::map<FT_HANDLE, bool> handles_; // handle -> still usable (not cycled)
+    struct OpenDevice {
+        std::size_t device; // index into devices
+        bool usable;        // false once cycled
+    };
+    std::map<FT_HANDLE, OpenDevice> handles_;
     FT_HANDLE nextHandle_ = 1001;
     std::uint32_t readTimeoutMs_ = 5000;
     std::string pendingWrite_;
