@@ -12,6 +12,9 @@
 #include "Timestamp.h"
 #include "TransformerKinds.h"
 
+#include <algorithm>
+#include <array>
+
 Form1::Form1(const Platform& p)
     : platform(p), exchange(p.d2xx, p.pump, List1, lngHandle, TestFailed),
       connection(p.d2xx, p.clock, p.pump, exchange,
@@ -212,15 +215,29 @@ void Form1::ShowScopeReady() {
     Settings.Text1.show("READY", Colours::Green, Colours::Black);
 }
 
+namespace {
+constexpr std::array<const char*, 4> AverageCounts{"4", "16", "64", "128"};
+} // namespace
+
+std::optional<std::int32_t> Form1::listedAverageCount(const std::string& text) {
+    const auto count = parseWholeNumber(text);
+    if (!count) {
+        return std::nullopt;
+    }
+    const std::string digits = std::to_string(*count);
+    const bool listed = std::find(AverageCounts.begin(), AverageCounts.end(), digits) != AverageCounts.end();
+    return listed ? count : std::nullopt;
+}
+
 void Form1::RefillAverageList() {
-    // A typed count that is no whole number leaves the last applied one.
-    SampleAverage = parseWholeNumber(Combo3.text).value_or(SampleAverage);
+    // A typed count that is not one of the list's leaves the last applied one.
+    SampleAverage = listedAverageCount(Combo3.text).value_or(SampleAverage);
     fillAverageList(SampleAverage);
 }
 
 void Form1::fillAverageList(std::int32_t shown) {
     Combo3.Clear();
-    for (const char* item : {"4", "16", "64", "128"}) {
+    for (const char* item : AverageCounts) {
         Combo3.AddItem(item);
     }
     Combo3.text = std::to_string(shown);
@@ -243,7 +260,7 @@ void Form1::logLoadResistor() {
 }
 
 void Form1::applySampleAverage() {
-    SampleAverage = parseWholeNumber(Combo3.text).value_or(SampleAverage);
+    SampleAverage = listedAverageCount(Combo3.text).value_or(SampleAverage);
 }
 
 void Form1::loadResistorPicked() {
@@ -326,12 +343,15 @@ void Form1::sampleAveragePicked() {
         Combo3.text = commandNumber(SampleAverage);
         return;
     }
-    const auto count = parseWholeNumber(Combo3.text);
+    // Only a listed count goes to the scope, written as plain digits; any
+    // other text is put back like a refused pick.
+    const auto count = listedAverageCount(Combo3.text);
     if (!count) {
         Combo3.text = commandNumber(SampleAverage);
         return;
     }
     SampleAverage = *count;
+    Combo3.text = std::to_string(*count);
     const std::string command = "ACQ:NUMAVG " + Combo3.text;
     exchange.record.BytesWritten = 0;
     exchange.record.CommandBuffer = command + "\r\n";

@@ -16,6 +16,8 @@
 #include <QDateTime>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <string>
 
 // The main window: the application. It owns the link to the scope, every
 // box a measurement pass fills, the setup lists and the event list.
@@ -52,6 +54,9 @@ public:
     void logLoadResistor();
     // "4", "16", "64", "128", showing the given count.
     void fillAverageList(std::int32_t shown);
+    // The count a text names when it is one of the listed ones; only such a
+    // count is ever applied or sent to the scope.
+    static std::optional<std::int32_t> listedAverageCount(const std::string& text);
 
     // Link state.
     FT_HANDLE lngHandle = 0;

@@ -37,3 +37,16 @@ std::string plainNumber(double value) {
         std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed);
     return std::string(buffer.data(), result.ptr);
 }
+
+bool isSendable(std::string_view commandText) {
+    if (commandText.size() > LongestCommandText) {
+        return false;
+    }
+    for (char c : commandText) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u > 0x7E) {
+            return false;
+        }
+    }
+    return true;
+}

@@ -78,6 +78,9 @@ ScopeConnection::Outcome ScopeConnection::listAndOpenSlot(std::uint32_t index) {
     char description[FT_LIST_BUFFER_SIZE] = {};
     if (d2xx_.FT_ListDevices(deviceIndexArg(index), description,
                              FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION) != FT_OK) {
+        // A locked slot has no description: one from an earlier attempt
+        // must not be compared and opened.
+        slot.description.clear();
         c_.List1.AddItem("Device Description " + n + ": Locked");
     } else {
         slot.description = slotText(description);
@@ -87,7 +90,11 @@ ScopeConnection::Outcome ScopeConnection::listAndOpenSlot(std::uint32_t index) {
     char serial[FT_LIST_BUFFER_SIZE] = {};
     if (d2xx_.FT_ListDevices(deviceIndexArg(index), serial,
                              FT_LIST_BY_INDEX | FT_OPEN_BY_SERIAL_NUMBER) != FT_OK) {
+        slot.serialNumber.clear();
         c_.List1.AddItem("Serial Number " + n + ": Locked");
+        // The attempt starts again from the count: a handle an earlier slot
+        // of this attempt opened would otherwise stay open, unreachable.
+        releaseEarlierHandle();
         delay(clock_, pump_, SerialRetryMs);
         return Outcome::Retry;
     }
@@ -99,9 +106,7 @@ ScopeConnection::Outcome ScopeConnection::listAndOpenSlot(std::uint32_t index) {
     }
     // Only one adapter is expected; an earlier match's handle is released
     // before a later one replaces it, so no handle is left open unreachable.
-    if (v_.ScopeOpen == 1 && d2xx_.FT_CyclePort(v_.lngHandle) == FT_OK) {
-        d2xx_.FT_Close(v_.lngHandle);
-    }
+    releaseEarlierHandle();
     if (d2xx_.FT_OpenEx(slot.description.c_str(), FT_OPEN_BY_DESCRIPTION, &v_.lngHandle) != FT_OK) {
         c_.List1.AddItem("Open Device " + n + " Failed");
         return Outcome::Stop;
@@ -117,6 +122,13 @@ ScopeConnection::Outcome ScopeConnection::listAndOpenSlot(std::uint32_t index) {
     c_.Text2.text = commandNumber(ComPortNumber);
     v_.ScopeOpen = 1;
     return Outcome::Next;
+}
+
+void ScopeConnection::releaseEarlierHandle() {
+    if (v_.ScopeOpen == 1 && d2xx_.FT_CyclePort(v_.lngHandle) == FT_OK) {
+        d2xx_.FT_Close(v_.lngHandle);
+    }
+    v_.ScopeOpen = 0;
 }
 
 bool ScopeConnection::configureLink() {
@@ -170,7 +182,7 @@ bool ScopeConnection::prepareScope() {
         !send("ID?", "ID Request Failed")) {
         return false;
     }
-    const auto id = exchange_.ReadAnswer();
+    const auto id = exchange_.ReadAnswer("ID ");
     if (!id) {
         ResetScope();
         return false;
@@ -197,7 +209,7 @@ bool ScopeConnection::confirmAcquisition() {
         if (!send("ACQ:STATE?", "ID Request Failed")) {
             return false;
         }
-        const auto answer = exchange_.ReadAnswer();
+        const auto answer = exchange_.ReadAnswer(":ACQUIRE:STATE ");
         if (!answer) {
             ResetScope();
             return false;

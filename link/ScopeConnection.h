@@ -65,6 +65,7 @@ private:
     enum class Outcome { Next, Stop, Retry };
     Outcome connectAttempt();
     Outcome listAndOpenSlot(std::uint32_t index);
+    void releaseEarlierHandle();
     bool configureLink();
     bool prepareScope();
     bool confirmAcquisition();

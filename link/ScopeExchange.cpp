@@ -22,6 +22,7 @@ bool ScopeExchange::SendCommand(std::string_view text, std::uint32_t byteCount,
     if (!text.empty() && text.back() == '?') {
         record.BytesRead = 0;
         record.AnswerBuffer.fill(' ');
+        DiscardUnread();
     }
     record.CommandBuffer.assign(text);
     record.CommandBuffer += "\r\n";
@@ -39,7 +40,12 @@ bool ScopeExchange::SendCommand(std::string_view text, std::uint32_t byteCount,
     return true;
 }
 
-std::optional<std::string> ScopeExchange::ReadAnswer() {
+void ScopeExchange::DiscardUnread() {
+    // Nothing to report: a purge that fails leaves the write after it to fail.
+    d2xx_.FT_Purge(handle_, FT_PURGE_RX);
+}
+
+std::optional<std::string> ScopeExchange::ReadAnswer(std::string_view expectedHeader) {
     record.ftStatus = d2xx_.FT_Read(handle_, record.AnswerBuffer.data(), ExchangeRecord::AnswerSize,
                                     &record.BytesRead);
     if (record.BytesRead > ExchangeRecord::AnswerSize) {
@@ -62,7 +68,8 @@ std::optional<std::string> ScopeExchange::ReadAnswer() {
     record.CrPos = firstPosition(answer, '\r');
     record.LfPos = firstPosition(answer, '\n');
     log_.AddItem(answer);
-    if (record.CrPos == 0 || record.LfPos == 0) {
+    const bool headed = expectedHeader.empty() || answer.starts_with(expectedHeader);
+    if (record.CrPos == 0 || record.LfPos == 0 || !headed) {
         TestFailed = true;
         return std::nullopt;
     }

@@ -36,12 +36,20 @@ public:
         : d2xx_(d2xx), pump_(pump), log_(log), handle_(handle), TestFailed(testFailed) {}
 
     // Writes text + CR LF; byteCount is the text's length plus 2. On success
-    // logs the text and lets events run; on failure logs failureLine.
+    // logs the text and lets events run; on failure logs failureLine. Before
+    // a query, whatever the line received and nobody read is discarded, so
+    // that the answer read next is the answer to this query.
     bool SendCommand(std::string_view text, std::uint32_t byteCount, std::string_view failureLine);
 
     // Reads one answer and checks it: time-out, read error or a missing CR or
-    // LF is a failure (logged; a missing line end sets TestFailed).
-    std::optional<std::string> ReadAnswer();
+    // LF is a failure (logged; a missing line end sets TestFailed). With an
+    // expected header, an answer that does not begin with it is not the
+    // answer to the query just written (a scope that repeats itself, a line
+    // that carries noise): it is malformed in the same way.
+    std::optional<std::string> ReadAnswer(std::string_view expectedHeader = {});
+
+    // Discards what the line received and nobody read.
+    void DiscardUnread();
 
     ExchangeRecord record;
 

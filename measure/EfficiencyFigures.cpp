@@ -16,9 +16,11 @@ constexpr const char* Overflow = "OVERFLOW";
 constexpr double EfficiencyLimit = 9999999.9;
 constexpr double PowerLimit = 999.9999;
 
-// A ratio that has no value shows as "----": a zero denominator, or a result
-// too large for a double.
+// A ratio that has no value shows as "----": a zero denominator, or no
+// number at all. A ratio beyond the range of a double is still at or above
+// every limit and shows "OVERFLOW" like any other value there.
 bool isFigure(double value) { return std::isfinite(value); }
+bool isEfficiency(double value) { return !std::isnan(value) && !(std::isinf(value) && value < 0); }
 
 void showPercent(double value, TextBox& box) {
     box.text = value < EfficiencyLimit ? formatPattern(value, Percent) : Overflow;
@@ -118,7 +120,8 @@ void showPhaseEfficiency(const Measurements& m, Figures& f, TextBox& Text11) {
     const double efficiency = m.OutputPower / m.InputPower * 100;
     // Without output, or without a measured input power, there is no
     // efficiency to show.
-    if (m.OutputCurrent == 0 || m.OutputVoltage == 0 || m.InputPower == 0 || !isFigure(efficiency)) {
+    if (m.OutputCurrent == 0 || m.OutputVoltage == 0 || m.InputPower == 0 ||
+        !isEfficiency(efficiency)) {
         f.PhaseEfficiency = 0;
         Text11.text = NoValue;
         return;
@@ -156,7 +159,7 @@ void showResistorFigures(const Measurements& m, Figures& f, const std::string& l
 
     const double efficiency = f.ResistorOutputPower / m.InputPower * 100;
     if (noLoad || !resistance || m.OutputCurrent == 0 || m.OutputVoltage == 0 ||
-        m.InputPower == 0 || !isFigure(efficiency)) {
+        m.InputPower == 0 || !isEfficiency(efficiency)) {
         f.ResistorEfficiency = 0;
         Text16.text = NoValue;
         return;

@@ -19,21 +19,26 @@ const char* const InputSideMath = "MATH:DEFINE \"CH1 * CH2\"";
 const char* const OutputSideMath = "MATH:DEFINE \"CH3 * CH4\"";
 
 constexpr MeasurementPass::ValueQuery FrequencyQuery{
-    "MEASU:IMMED:VALUE?", "FREQUENCY Request Failed", ">> Read the RESONANT FREQUENCY in Hz"};
+    "MEASU:IMMED:VALUE?", "FREQUENCY Request Failed", ">> Read the RESONANT FREQUENCY in Hz",
+    ":MEASUREMENT:IMMED:VALUE "};
 constexpr MeasurementPass::ValueQuery InputVoltageQuery{
-    "MEASU:MEAS1:VALUE?", "INPUT VOLTAGE Request Failed", ">> Read the INPUT VOLTAGE in Volts RMS"};
+    "MEASU:MEAS1:VALUE?", "INPUT VOLTAGE Request Failed", ">> Read the INPUT VOLTAGE in Volts RMS",
+    ":MEASUREMENT:MEAS1:VALUE "};
 constexpr MeasurementPass::ValueQuery InputCurrentQuery{
-    "MEASU:MEAS2:VALUE?", "INPUT CURRENT Request Failed", ">> Read the INPUT CURRENT in Amps RMS"};
+    "MEASU:MEAS2:VALUE?", "INPUT CURRENT Request Failed", ">> Read the INPUT CURRENT in Amps RMS",
+    ":MEASUREMENT:MEAS2:VALUE "};
 constexpr MeasurementPass::ValueQuery InputPowerQuery{
-    "MEASU:MEAS3:VALUE?", "INPUT POWER Request Failed", ">> Read the REAL INPUT POWER in Watts"};
-constexpr MeasurementPass::ValueQuery OutputVoltageQuery{"MEASU:MEAS4:VALUE?",
-                                                         "OUTPUT VOLTAGE Request Failed",
-                                                         ">> Read the OUTPUT VOLTAGE in Volts RMS"};
-constexpr MeasurementPass::ValueQuery OutputCurrentQuery{"MEASU:MEAS5:VALUE?",
-                                                         "OUTPUT CURRENT Request Failed",
-                                                         ">> Read the OUTPUT CURRENT in Amps RMS"};
+    "MEASU:MEAS3:VALUE?", "INPUT POWER Request Failed", ">> Read the REAL INPUT POWER in Watts",
+    ":MEASUREMENT:MEAS3:VALUE "};
+constexpr MeasurementPass::ValueQuery OutputVoltageQuery{
+    "MEASU:MEAS4:VALUE?", "OUTPUT VOLTAGE Request Failed", ">> Read the OUTPUT VOLTAGE in Volts RMS",
+    ":MEASUREMENT:MEAS4:VALUE "};
+constexpr MeasurementPass::ValueQuery OutputCurrentQuery{
+    "MEASU:MEAS5:VALUE?", "OUTPUT CURRENT Request Failed", ">> Read the OUTPUT CURRENT in Amps RMS",
+    ":MEASUREMENT:MEAS5:VALUE "};
 constexpr MeasurementPass::ValueQuery OutputPowerQuery{
-    "MEASU:MEAS3:VALUE?", "OUTPUT POWER Request Failed", ">> Read the REAL OUTPUT POWER in Watts"};
+    "MEASU:MEAS3:VALUE?", "OUTPUT POWER Request Failed", ">> Read the REAL OUTPUT POWER in Watts",
+    ":MEASUREMENT:MEAS3:VALUE "};
 
 } // namespace
 
@@ -75,10 +80,12 @@ MeasurementPass::Step MeasurementPass::valueStep(const ValueQuery& q, bool testS
         return Step::Failed;
     }
     if (StopRequested) {
+        // The answer is on its way and nobody will read it.
+        exchange_.DiscardUnread();
         return Step::Stop;
     }
     c_.List1.AddItem(q.announcement);
-    const auto answer = exchange_.ReadAnswer();
+    const auto answer = exchange_.ReadAnswer(q.header);
     if (!answer) {
         connection_.ResetScope();
         return Step::Failed;

@@ -59,6 +59,7 @@ public:
         const char* query;
         const char* failureLine;
         const char* announcement;
+        const char* header; // how the scope's answer to it begins
     };
 
 private:

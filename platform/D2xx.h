@@ -28,6 +28,9 @@ constexpr std::uint8_t FT_STOP_BITS_1 = 0;
 constexpr std::uint8_t FT_PARITY_NONE = 0;
 constexpr std::uint16_t FT_FLOW_RTS_CTS = 0x0100;
 
+constexpr std::uint32_t FT_PURGE_RX = 1;
+constexpr std::uint32_t FT_PURGE_TX = 2;
+
 // Descriptions and serial numbers fit in 64 bytes, terminating NUL included.
 constexpr std::uint32_t FT_LIST_BUFFER_SIZE = 64;
 
@@ -59,6 +62,10 @@ public:
     // passed since the call began; *lpdwBytesReturned tells how many arrived.
     virtual FT_STATUS FT_Read(FT_HANDLE ftHandle, void* lpBuffer, std::uint32_t dwBytesToRead,
                               std::uint32_t* lpdwBytesReturned) = 0;
+    // Discards what the adapter received and nobody read (FT_PURGE_RX), or
+    // what it still holds to send (FT_PURGE_TX). Bytes still on their way
+    // arrive afterwards, as on any serial line.
+    virtual FT_STATUS FT_Purge(FT_HANDLE ftHandle, std::uint32_t Mask) = 0;
     virtual FT_STATUS FT_CyclePort(FT_HANDLE ftHandle) = 0;
     virtual FT_STATUS FT_Close(FT_HANDLE ftHandle) = 0;
 };

@@ -14,6 +14,7 @@ namespace {
 
 struct ExpectedRow {
     const char* query;
+    const char* header; // how the scope's answer to the query begins
     const char* failureLine;
     const char* channel;
     const char* units;
@@ -23,27 +24,28 @@ struct ExpectedRow {
 };
 
 constexpr std::array<ExpectedRow, 5> Expected{{
-    {"MEASU:MEAS1?", "Write MEASU:MEAS1 Request Failed", "CH1", "V", "CRMS", Colours::Yellow,
+    {"MEASU:MEAS1?", ":MEASUREMENT:MEAS1:", "Write MEASU:MEAS1 Request Failed", "CH1", "V", "CRMS", Colours::Yellow,
      Colours::Black},
-    {"MEASU:MEAS2?", "Write MEASU:MEAS2 Request Failed", "CH2", "A", "CRMS", Colours::Blue,
+    {"MEASU:MEAS2?", ":MEASUREMENT:MEAS2:", "Write MEASU:MEAS2 Request Failed", "CH2", "A", "CRMS", Colours::Blue,
      Colours::White},
-    {"MEASU:MEAS3?", "Write MEASU:MEAS3 Request Failed", "MATH", "VA", "MEAN", Colours::Red,
+    {"MEASU:MEAS3?", ":MEASUREMENT:MEAS3:", "Write MEASU:MEAS3 Request Failed", "MATH", "VA", "MEAN", Colours::Red,
      Colours::White},
-    {"MEASU:MEAS4?", "Write MEASU:MEAS4 Request Failed", "CH3", "V", "CRMS", Colours::Magenta,
+    {"MEASU:MEAS4?", ":MEASUREMENT:MEAS4:", "Write MEASU:MEAS4 Request Failed", "CH3", "V", "CRMS", Colours::Magenta,
      Colours::Black},
-    {"MEASU:MEAS5?", "Write MEASU:MEAS5 Request Failed", "CH4", "A", "CRMS", Colours::Green,
+    {"MEASU:MEAS5?", ":MEASUREMENT:MEAS5:", "Write MEASU:MEAS5 Request Failed", "CH4", "A", "CRMS", Colours::Green,
      Colours::Black},
 }};
 
 struct ChannelQuery {
     const char* query;
+    const char* header;
     const char* failureLine;
 };
 constexpr std::array<ChannelQuery, 4> ChannelQueries{{
-    {"CH1?", "Write CH1 Request Failed"},
-    {"CH2?", "Write CH2 Request Failed"},
-    {"CH3?", "Write CH3 Request Failed"},
-    {"CH4?", "Write CH4 Request Failed"},
+    {"CH1?", ":CH1:", "Write CH1 Request Failed"},
+    {"CH2?", ":CH2:", "Write CH2 Request Failed"},
+    {"CH3?", ":CH3:", "Write CH3 Request Failed"},
+    {"CH4?", ":CH4:", "Write CH4 Request Failed"},
 }};
 
 } // namespace
@@ -89,15 +91,15 @@ void SettingsForm::prepareRead() {
     platform_.pump.yield();
 }
 
-bool SettingsForm::queryStep(const char* query, std::uint32_t bytes, const char* failureLine,
-                             std::string& answer) {
+bool SettingsForm::queryStep(const char* query, std::uint32_t bytes, const char* header,
+                             const char* failureLine, std::string& answer) {
     if (!exchange.SendCommand(query, bytes, failureLine)) {
         return false;
     }
     if (std::string_view(query) == "MEASU:IMMED:VALUE?") {
         List1.AddItem("Read the RESONANT FREQUENCY in Hz");
     }
-    auto received = exchange.ReadAnswer();
+    auto received = exchange.ReadAnswer(header);
     if (!received) {
         return false;
     }
@@ -111,28 +113,28 @@ void SettingsForm::ReadScopeSettings() {
     prepareRead();
     std::string answer;
     const auto ok = [&]() -> bool {
-        if (!queryStep("MEASU:IMMED?", 14, "Read MEASU:IMMED Request Failed", answer)) {
+        if (!queryStep("MEASU:IMMED?", 14, ":MEASUREMENT:IMMED:", "Read MEASU:IMMED Request Failed", answer)) {
             return false;
         }
         readImmediate(answer);
-        if (!queryStep("MEASU:IMMED:VALUE?", 20, "FREQUENCY Request Failed", answer)) {
+        if (!queryStep("MEASU:IMMED:VALUE?", 20, ":MEASUREMENT:IMMED:VALUE ", "FREQUENCY Request Failed", answer)) {
             return false;
         }
         for (int row = 0; row < Rows; ++row) {
             const ExpectedRow& e = Expected[static_cast<std::size_t>(row)];
-            if (!queryStep(e.query, 14, e.failureLine, answer)) {
+            if (!queryStep(e.query, 14, e.header, e.failureLine, answer)) {
                 return false;
             }
             readSlot(row, answer);
         }
         for (int channel = 0; channel < 4; ++channel) {
             const ChannelQuery& q = ChannelQueries[static_cast<std::size_t>(channel)];
-            if (!queryStep(q.query, 6, q.failureLine, answer)) {
+            if (!queryStep(q.query, 6, q.header, q.failureLine, answer)) {
                 return false;
             }
             readChannel(channel, answer);
             if (channel == 1) {
-                if (!queryStep("MATH?", 7, "Write MATH Request Failed", answer)) {
+                if (!queryStep("MATH?", 7, ":MATH:", "Write MATH Request Failed", answer)) {
                     return false;
                 }
                 readMath(answer);
@@ -246,7 +248,7 @@ void SettingsForm::readChannel(int channel, const std::string& answer) {
     TextBox& voltProbe = *voltProbeBox(row);
     if (const auto probe = numberField(answer, "PROBE", 6)) {
         ProbeFactor[ch] = *probe;
-        voltProbe.text = probeFactorText(*probe);
+        voltProbe.text = voltProbeText(*probe);
     }
     if (units == "V") {
         voltProbe.setColours(Colours::White, Colours::Black);
@@ -256,7 +258,7 @@ void SettingsForm::readChannel(int channel, const std::string& answer) {
     TextBox& ampProbe = *ampProbeBox(row);
     if (const auto probe = numberField(answer, "CURRENTPROBE", 13)) {
         CurrentProbeFactor[ch] = *probe;
-        ampProbe.text = probeFactorText(*probe);
+        ampProbe.text = ampProbeText(*probe);
     }
     if (units == "A") {
         ampProbe.setColours(Colours::White, Colours::Black);

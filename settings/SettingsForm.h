@@ -83,8 +83,8 @@ public:
 
 private:
     void prepareRead();
-    bool queryStep(const char* query, std::uint32_t bytes, const char* failureLine,
-                   std::string& answer);
+    bool queryStep(const char* query, std::uint32_t bytes, const char* header,
+                   const char* failureLine, std::string& answer);
     void readImmediate(const std::string& answer);
     void readSlot(int row, const std::string& answer);
     void readChannel(int channel, const std::string& answer);

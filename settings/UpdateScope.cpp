@@ -28,13 +28,15 @@ void SettingsForm::handBackToMain() {
     showSelectionPrompt();
     Text1.show("READY", Colours::Green, Colours::Black);
     main_.Text1.show("READY", Colours::Green, Colours::Black);
-    // A typed count that is no whole number leaves the last applied one.
-    SavedAverage = parseWholeNumber(main_.Combo3.text).value_or(main_.SampleAverage);
+    // A typed count that is not one of the list's leaves the last applied one.
+    SavedAverage = Form1::listedAverageCount(main_.Combo3.text).value_or(main_.SampleAverage);
     main_.fillAverageList(SavedAverage);
 }
 
 void SettingsForm::startAction(const char* mainLine) {
     SettingsBusy = true;
+    // The link may have been closed and opened again since the last action.
+    lngHandle = main_.lngHandle;
     main_.List1.AddItem(mainLine);
     main_.Text12.show("WAIT", Colours::Yellow, Colours::Black);
     Text1.show("RUNNING", Colours::Yellow, Colours::Black);
@@ -66,7 +68,7 @@ SettingsForm::Outcome SettingsForm::updateProbe(int channel, bool current) {
         rejectProbe(box);
         return Outcome::Next;
     }
-    box.text = probeFactorText(*v);
+    box.text = current ? ampProbeText(*v) : voltProbeText(*v);
     double& known = current ? CurrentProbeFactor[ch] : ProbeFactor[ch];
     if (*v != known) {
         const std::string name = channelName(channel);
@@ -83,7 +85,7 @@ SettingsForm::Outcome SettingsForm::updateProbe(int channel, bool current) {
             return Outcome::Failed;
         }
         platform_.pump.yield();
-        const auto answer = exchange.ReadAnswer();
+        const auto answer = exchange.ReadAnswer(":" + query.substr(0, query.size() - 1) + " ");
         if (!answer) {
             return Outcome::Failed;
         }
@@ -105,18 +107,20 @@ SettingsForm::Outcome SettingsForm::updateProbe(int channel, bool current) {
 
 SettingsForm::Outcome SettingsForm::updateScale(int row, std::optional<double>& scale) {
     const auto r = static_cast<std::size_t>(row);
+    const std::string name = row == MathRow ? "MATH" : channelName(channelOfRow(row));
+    const std::string prefix = row == MathRow ? std::string("MATH:VERTICAL:SCALE ") : name + ":SCALE ";
     scale = parseNumber(scaleBox(row).text);
-    if (!scale) {
-        return Outcome::Next; // no number: the row is left as it is
+    // A number whose command would not fit one line (1e300, 1e-320) is no
+    // scale either: the row is left as it is, as for a text that is no number.
+    if (!scale || !isSendable(prefix + commandNumber(*scale))) {
+        scale.reset();
+        return Outcome::Next;
     }
     scaleBox(row).text = formatPattern(*scale, "###0.00");
     if (*scale == ScaleSetting[r]) {
         return Outcome::Next;
     }
-    const std::string name = row == MathRow ? "MATH" : channelName(channelOfRow(row));
-    const std::string command = (row == MathRow ? std::string("MATH:VERTICAL:SCALE ")
-                                                : name + ":SCALE ") +
-                                commandNumber(*scale);
+    const std::string command = prefix + commandNumber(*scale);
     if (!exchange.SendCommand(command, lineByteCount(command), "Set " + name + " Scale Factor Failed")) {
         return Outcome::Failed;
     }

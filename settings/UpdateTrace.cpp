@@ -9,16 +9,14 @@
 namespace {
 
 // The definition goes out between double quotes as a command of its own: a
-// quote, a semicolon or a control character in it would put text on the
-// link that is not part of the definition.
+// quote, a semicolon, a control character or a character beyond ASCII in it
+// would put text on the link that is not part of the definition. A scope's
+// definitions are short: 40 characters is room for any of them.
+constexpr std::size_t LongestDefinition = 40;
+
 bool isSafeDefinition(const std::string& text) {
-    for (char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == ';' || u < 0x20 || u == 0x7F) {
-            return false;
-        }
-    }
-    return true;
+    return text.size() <= LongestDefinition && isSendable(text) &&
+           text.find_first_of("\";") == std::string::npos;
 }
 
 } // namespace
@@ -26,18 +24,20 @@ bool isSafeDefinition(const std::string& text) {
 SettingsForm::Outcome SettingsForm::updatePosition(int row) {
     const auto r = static_cast<std::size_t>(row);
     TextBox& box = positionBox(row);
+    const std::string name = row == MathRow ? "MATH" : "CH" + std::to_string(channelOfRow(row) + 1);
+    const std::string prefix =
+        row == MathRow ? std::string("MATH:VERTICAL:POSITION ") : name + ":POSITION ";
     const auto p = parseNumber(box.text);
-    if (!p) {
-        return Outcome::Next; // no number: the row is left as it is
+    // No number, or one whose command would not fit one line: the row is
+    // left as it is.
+    if (!p || !isSendable(prefix + commandNumber(*p))) {
+        return Outcome::Next;
     }
     box.text = formatPattern(*p, "###0.0");
     if (*p == PositionSetting[r]) {
         return Outcome::Next;
     }
-    const std::string name = row == MathRow ? "MATH" : "CH" + std::to_string(channelOfRow(row) + 1);
-    const std::string command =
-        (row == MathRow ? std::string("MATH:VERTICAL:POSITION ") : name + ":POSITION ") +
-        commandNumber(*p);
+    const std::string command = prefix + commandNumber(*p);
     if (!exchange.SendCommand(command, lineByteCount(command), "Set " + name + " Position Failed")) {
         return Outcome::Failed;
     }

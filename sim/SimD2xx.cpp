@@ -3,10 +3,9 @@
 #include "Clock.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
-SimD2xx::SimD2xx(SimScope& scope, Clock& clock) : scope_(scope), clock_(clock) {}
+SimD2xx::SimD2xx(SimScope& scope, Clock& clock) : scope_(scope), line_(clock) {}
 
 void SimD2xx::addFault(const std::string& commandText, SimFault fault) {
     faults_[commandText].push_back(std::move(fault));
@@ -29,9 +28,10 @@ std::optional<SimFault> SimD2xx::takeFault(const std::string& commandText) {
     return copy;
 }
 
-std::optional<FT_STATUS> SimD2xx::forced(const char* operation) {
+std::optional<FT_STATUS> SimD2xx::forced(const char* operation, FT_HANDLE h,
+                                         std::vector<std::uint32_t> args) {
     if (recording) {
-        calls.emplace_back(operation);
+        calls.push_back({operation, h, std::move(args)});
     }
     auto found = forcedStatus.find(operation);
     if (found == forcedStatus.end()) {
@@ -40,8 +40,8 @@ std::optional<FT_STATUS> SimD2xx::forced(const char* operation) {
     return found->second;
 }
 
-FT_STATUS SimD2xx::checkHandle(const char* operation, FT_HANDLE h) {
-    if (auto status = forced(operation)) {
+FT_STATUS SimD2xx::checkHandle(const char* operation, FT_HANDLE h, std::vector<std::uint32_t> args) {
+    if (auto status = forced(operation, h, std::move(args))) {
         return *status;
     }
     auto found = handles_.find(h);
@@ -51,8 +51,17 @@ FT_STATUS SimD2xx::checkHandle(const char* operation, FT_HANDLE h) {
     return found->second.usable ? FT_OK : FT_IO_ERROR;
 }
 
+std::vector<std::string> SimD2xx::callNames() const {
+    std::vector<std::string> names;
+    for (const SimCall& call : calls) {
+        names.push_back(call.name);
+    }
+    return names;
+}
+
 FT_STATUS SimD2xx::FT_ListDevices(void* pArg1, void* pArg2, std::uint32_t Flags) {
-    if (auto status = forced("FT_ListDevices")) {
+    const auto index = Flags == FT_LIST_NUMBER_ONLY ? 0u : deviceIndexFromArg(pArg1);
+    if (auto status = forced("FT_ListDevices", 0, {index, Flags})) {
         return *status;
     }
     if (Flags == FT_LIST_NUMBER_ONLY) {
@@ -63,7 +72,6 @@ FT_STATUS SimD2xx::FT_ListDevices(void* pArg1, void* pArg2, std::uint32_t Flags)
             reportedCount.value_or(static_cast<std::uint32_t>(devices.size()));
         return FT_OK;
     }
-    const std::uint32_t index = deviceIndexFromArg(pArg1);
     if ((Flags & FT_LIST_BY_INDEX) == 0 || pArg2 == nullptr || index >= devices.size()) {
         return FT_DEVICE_NOT_FOUND;
     }
@@ -82,7 +90,7 @@ FT_STATUS SimD2xx::FT_ListDevices(void* pArg1, void* pArg2, std::uint32_t Flags)
 }
 
 FT_STATUS SimD2xx::FT_OpenEx(const char* pArg1, std::uint32_t Flags, FT_HANDLE* pHandle) {
-    if (auto status = forced("FT_OpenEx")) {
+    if (auto status = forced("FT_OpenEx", 0, {Flags})) {
         return *status;
     }
     if (pArg1 == nullptr || pHandle == nullptr || Flags != FT_OPEN_BY_DESCRIPTION) {
@@ -95,7 +103,7 @@ FT_STATUS SimD2xx::FT_OpenEx(const char* pArg1, std::uint32_t Flags, FT_HANDLE* 
     }
     *pHandle = nextHandle_++;
     handles_[*pHandle] = {static_cast<std::size_t>(match - devices.begin()), true};
-    rx_.clear();
+    line_.reset();
     pendingWrite_.clear();
     nextRead_.reset();
     return FT_OK;
@@ -111,7 +119,7 @@ FT_STATUS SimD2xx::FT_GetComPortNumber(FT_HANDLE ftHandle, std::int32_t* lpdwCom
 }
 
 FT_STATUS SimD2xx::FT_SetUSBParameters(FT_HANDLE h, std::uint32_t in, std::uint32_t out) {
-    const FT_STATUS status = checkHandle("FT_SetUSBParameters", h);
+    const FT_STATUS status = checkHandle("FT_SetUSBParameters", h, {in, out});
     if (status == FT_OK) {
         settings.inTransfer = in;
         settings.outTransfer = out;
@@ -120,7 +128,7 @@ FT_STATUS SimD2xx::FT_SetUSBParameters(FT_HANDLE h, std::uint32_t in, std::uint3
 }
 
 FT_STATUS SimD2xx::FT_SetBaudRate(FT_HANDLE h, std::uint32_t BaudRate) {
-    const FT_STATUS status = checkHandle("FT_SetBaudRate", h);
+    const FT_STATUS status = checkHandle("FT_SetBaudRate", h, {BaudRate});
     if (status == FT_OK) {
         settings.baud = BaudRate;
     }
@@ -129,7 +137,8 @@ FT_STATUS SimD2xx::FT_SetBaudRate(FT_HANDLE h, std::uint32_t BaudRate) {
 
 FT_STATUS SimD2xx::FT_SetDataCharacteristics(FT_HANDLE h, std::uint8_t WordLength,
                                              std::uint8_t StopBits, std::uint8_t Parity) {
-    const FT_STATUS status = checkHandle("FT_SetDataCharacteristics", h);
+    const FT_STATUS status =
+        checkHandle("FT_SetDataCharacteristics", h, {WordLength, StopBits, Parity});
     if (status == FT_OK) {
         settings.wordLength = WordLength;
         settings.stopBits = StopBits;
@@ -140,7 +149,7 @@ FT_STATUS SimD2xx::FT_SetDataCharacteristics(FT_HANDLE h, std::uint8_t WordLengt
 
 FT_STATUS SimD2xx::FT_SetFlowControl(FT_HANDLE h, std::uint16_t FlowControl, std::uint8_t XonChar,
                                      std::uint8_t XoffChar) {
-    const FT_STATUS status = checkHandle("FT_SetFlowControl", h);
+    const FT_STATUS status = checkHandle("FT_SetFlowControl", h, {FlowControl, XonChar, XoffChar});
     if (status == FT_OK) {
         settings.flow = FlowControl;
         settings.xon = XonChar;
@@ -149,14 +158,14 @@ FT_STATUS SimD2xx::FT_SetFlowControl(FT_HANDLE h, std::uint16_t FlowControl, std
     return status;
 }
 
-FT_STATUS SimD2xx::FT_SetChars(FT_HANDLE h, std::uint8_t, std::uint8_t, std::uint8_t,
-                               std::uint8_t) {
-    return checkHandle("FT_SetChars", h);
+FT_STATUS SimD2xx::FT_SetChars(FT_HANDLE h, std::uint8_t EventChar, std::uint8_t EventCharEnabled,
+                               std::uint8_t ErrorChar, std::uint8_t ErrorCharEnabled) {
+    return checkHandle("FT_SetChars", h, {EventChar, EventCharEnabled, ErrorChar, ErrorCharEnabled});
 }
 
 FT_STATUS SimD2xx::FT_SetTimeouts(FT_HANDLE h, std::uint32_t ReadTimeout,
                                   std::uint32_t WriteTimeout) {
-    const FT_STATUS status = checkHandle("FT_SetTimeouts", h);
+    const FT_STATUS status = checkHandle("FT_SetTimeouts", h, {ReadTimeout, WriteTimeout});
     if (status == FT_OK) {
         readTimeoutMs_ = ReadTimeout;
         settings.writeTimeout = WriteTimeout;
@@ -166,9 +175,12 @@ FT_STATUS SimD2xx::FT_SetTimeouts(FT_HANDLE h, std::uint32_t ReadTimeout,
 
 FT_STATUS SimD2xx::FT_Write(FT_HANDLE ftHandle, const void* lpBuffer, std::uint32_t dwBytesToWrite,
                             std::uint32_t* lpdwBytesWritten) {
-    const FT_STATUS status = checkHandle("FT_Write", ftHandle);
+    const FT_STATUS status = checkHandle("FT_Write", ftHandle, {dwBytesToWrite});
     if (status != FT_OK || lpBuffer == nullptr) {
         return status != FT_OK ? status : FT_INVALID_PARAMETER;
+    }
+    if (line_.isDown()) {
+        return FT_IO_ERROR;
     }
     const std::string bytes(static_cast<const char*>(lpBuffer), dwBytesToWrite);
     // The program writes one command line at a time; its fault, if any, is
@@ -184,6 +196,7 @@ FT_STATUS SimD2xx::FT_Write(FT_HANDLE ftHandle, const void* lpBuffer, std::uint3
     if (lpdwBytesWritten != nullptr) {
         *lpdwBytesWritten = dwBytesToWrite;
     }
+    line_.transmit(bytes.size());
     pendingWrite_ += bytes;
     bool first = true;
     for (auto end = pendingWrite_.find("\r\n"); end != std::string::npos;
@@ -198,37 +211,73 @@ FT_STATUS SimD2xx::FT_Write(FT_HANDLE ftHandle, const void* lpBuffer, std::uint3
 
 void SimD2xx::deliverLine(const std::string& text, const std::optional<SimFault>& fault) {
     std::optional<std::string> reply = scope_.execute(text);
-    if (fault) {
-        switch (fault->kind) {
-        case SimFault::Kind::WriteFails:
-            break;
-        case SimFault::Kind::NoAnswer:
-            reply.reset();
-            break;
-        case SimFault::Kind::NoCR:
-            if (reply) {
-                std::erase(*reply, '\r');
-            }
-            break;
-        case SimFault::Kind::NoLF:
-            if (reply) {
-                std::erase(*reply, '\n');
-            }
-            break;
-        case SimFault::Kind::ReadError:
-            reply.reset();
-            nextRead_ = fault;
-            break;
-        case SimFault::Kind::StatusWithData:
-            nextRead_ = fault;
-            break;
-        case SimFault::Kind::Answer:
-            reply = fault->answer;
-            break;
+    if (!fault) {
+        if (reply) {
+            line_.send(*reply);
         }
+        return;
+    }
+    using Kind = SimFault::Kind;
+    switch (fault->kind) {
+    case Kind::WriteFails:
+    case Kind::NoAnswer:
+        return;
+    case Kind::NoCR:
+    case Kind::NoLF:
+        if (reply) {
+            std::erase(*reply, fault->kind == Kind::NoCR ? '\r' : '\n');
+            line_.send(*reply);
+        }
+        return;
+    case Kind::ReadError:
+        nextRead_ = fault;
+        return;
+    case Kind::StatusWithData:
+        nextRead_ = fault;
+        break;
+    case Kind::Answer:
+        reply = fault->answer;
+        break;
+    case Kind::AnswerTwice:
+        if (reply) {
+            line_.send(*reply + *reply);
+        }
+        return;
+    case Kind::LongAnswer:
+        if (reply && reply->size() >= 2) {
+            // A field list that runs on: the line end comes after 300 more bytes.
+            reply->insert(reply->size() - 2, std::string(300, ';'));
+        }
+        break;
+    case Kind::LateAnswer:
+        if (reply) {
+            line_.send(*reply, std::uint64_t{readTimeoutMs_} * 1000 + 200'000);
+        }
+        return;
+    case Kind::NulBefore:
+    case Kind::NulAfter:
+        if (reply) {
+            reply = fault->kind == Kind::NulBefore ? std::string(2, '\0') + *reply
+                                                   : *reply + std::string(2, '\0');
+        }
+        break;
+    case Kind::Trickle:
+        if (reply) {
+            line_.send(*reply, SimLine::AnswerLatencyUs, SimLine::TrickleByteUs);
+        }
+        return;
+    case Kind::Flood:
+        line_.flood(reply.value_or(text + "\r\n"));
+        return;
+    case Kind::HangUp:
+        if (reply) {
+            line_.send(reply->substr(0, reply->size() / 2));
+        }
+        line_.hangUpAfterQueued();
+        return;
     }
     if (reply) {
-        rx_.insert(rx_.end(), reply->begin(), reply->end());
+        line_.send(*reply);
     }
 }
 
@@ -237,7 +286,7 @@ FT_STATUS SimD2xx::FT_Read(FT_HANDLE ftHandle, void* lpBuffer, std::uint32_t dwB
     if (lpdwBytesReturned != nullptr) {
         *lpdwBytesReturned = 0;
     }
-    const FT_STATUS status = checkHandle("FT_Read", ftHandle);
+    const FT_STATUS status = checkHandle("FT_Read", ftHandle, {dwBytesToRead, readTimeoutMs_});
     if (status != FT_OK || lpBuffer == nullptr || lpdwBytesReturned == nullptr) {
         return status != FT_OK ? status : FT_INVALID_PARAMETER;
     }
@@ -247,31 +296,29 @@ FT_STATUS SimD2xx::FT_Read(FT_HANDLE ftHandle, void* lpBuffer, std::uint32_t dwB
         const bool withData = nextRead_->kind == SimFault::Kind::StatusWithData;
         nextRead_.reset();
         if (!withData) {
-            clock_.sleep(readTimeoutMs_);
+            line_.read(0, readTimeoutMs_, false); // waits out the time-out, takes nothing
             return result;
         }
     }
-    std::size_t count = std::min<std::size_t>(rx_.size(), dwBytesToRead);
-    if (fastReads) {
-        const auto lf = std::find(rx_.begin(), rx_.end(), '\n');
-        if (count > 0 && lf != rx_.end()) {
-            count = std::min<std::size_t>(count, static_cast<std::size_t>(lf - rx_.begin()) + 1);
-        }
-        const bool complete = count == dwBytesToRead || (count > 0 && lf != rx_.end());
-        const auto transmit =
-            static_cast<std::uint32_t>(std::ceil(static_cast<double>(count) * MsPerByte));
-        clock_.sleep(complete ? AnswerLatencyMs + transmit : readTimeoutMs_);
-    } else if (count < dwBytesToRead) {
-        // Fewer bytes than asked for: the read waits out its time-out.
-        clock_.sleep(readTimeoutMs_);
+    const SimLine::Received received = line_.read(dwBytesToRead, readTimeoutMs_, fastReads);
+    std::copy(received.bytes.begin(), received.bytes.end(), static_cast<char*>(lpBuffer));
+    *lpdwBytesReturned = static_cast<std::uint32_t>(received.bytes.size());
+    if (!received.bytes.empty() && recording) {
+        transcript.push_back({false, received.bytes});
     }
-    std::copy_n(rx_.begin(), count, static_cast<char*>(lpBuffer));
-    rx_.erase(rx_.begin(), rx_.begin() + static_cast<std::ptrdiff_t>(count));
-    *lpdwBytesReturned = static_cast<std::uint32_t>(count);
-    if (count > 0 && recording) {
-        transcript.push_back({false, std::string(static_cast<char*>(lpBuffer), count)});
+    if (received.lineWentDown) {
+        // As the serial backend reports a line that went away mid-read.
+        return received.bytes.empty() ? FT_DEVICE_NOT_FOUND : FT_IO_ERROR;
     }
     return result;
+}
+
+FT_STATUS SimD2xx::FT_Purge(FT_HANDLE ftHandle, std::uint32_t Mask) {
+    const FT_STATUS status = checkHandle("FT_Purge", ftHandle, {Mask});
+    if (status == FT_OK && (Mask & FT_PURGE_RX) != 0) {
+        line_.purge();
+    }
+    return status;
 }
 
 FT_STATUS SimD2xx::FT_CyclePort(FT_HANDLE ftHandle) {
@@ -283,7 +330,7 @@ FT_STATUS SimD2xx::FT_CyclePort(FT_HANDLE ftHandle) {
 }
 
 FT_STATUS SimD2xx::FT_Close(FT_HANDLE ftHandle) {
-    if (auto status = forced("FT_Close")) {
+    if (auto status = forced("FT_Close", ftHandle)) {
         return *status;
     }
     if (handles_.erase(ftHandle) == 0) {

@@ -84,6 +84,7 @@ FT_STATUS SerialD2xx::FT_OpenEx(const char* pArg1, std::uint32_t Flags, FT_HANDL
     auto opened = std::make_unique<Link>();
     opened->info = *match;
     opened->port.setPortName(QString::fromStdString(match->portName));
+    opened->port.setReadBufferSize(ReceiveBufferBytes);
     if (!opened->port.open(QIODevice::ReadWrite)) {
         return FT_DEVICE_NOT_OPENED;
     }
@@ -244,6 +245,22 @@ FT_STATUS SerialD2xx::FT_Read(FT_HANDLE ftHandle, void* lpBuffer, std::uint32_t 
     }
     *lpdwBytesReturned = got;
     return status;
+}
+
+FT_STATUS SerialD2xx::FT_Purge(FT_HANDLE ftHandle, std::uint32_t Mask) {
+    Link* l = link(ftHandle);
+    if (l == nullptr) {
+        return FT_INVALID_HANDLE;
+    }
+    QSerialPort::Directions directions;
+    if ((Mask & FT_PURGE_RX) != 0) {
+        directions |= QSerialPort::Input;
+    }
+    if ((Mask & FT_PURGE_TX) != 0) {
+        directions |= QSerialPort::Output;
+    }
+    // Both the port's own buffer and what the driver holds are dropped.
+    return l->port.clear(directions) ? FT_OK : FT_IO_ERROR;
 }
 
 FT_STATUS SerialD2xx::FT_CyclePort(FT_HANDLE ftHandle) {

@@ -3,6 +3,7 @@
 #include "D2xx.h"
 #include "PortLister.h"
 
+#include <QtGlobal>
 #include <map>
 #include <memory>
 #include <string>
@@ -35,6 +36,7 @@ public:
                        std::uint32_t* lpdwBytesWritten) override;
     FT_STATUS FT_Read(FT_HANDLE ftHandle, void* lpBuffer, std::uint32_t dwBytesToRead,
                       std::uint32_t* lpdwBytesReturned) override;
+    FT_STATUS FT_Purge(FT_HANDLE ftHandle, std::uint32_t Mask) override;
     FT_STATUS FT_CyclePort(FT_HANDLE ftHandle) override;
     FT_STATUS FT_Close(FT_HANDLE ftHandle) override;
 
@@ -45,6 +47,9 @@ public:
     // A write with no time-out set still gives up after this long, so a
     // stalled line (CTS held off) never hangs the program.
     static constexpr int LongestWriteMs = 10000;
+    // What the port keeps of what nobody read yet. A scope that floods the
+    // line is then held off by the flow control instead of filling memory.
+    static constexpr qint64 ReceiveBufferBytes = 4096;
 
     // The number at the end of a port's name: ttyUSB3 -> 3, COM7 -> 7; -1 if none.
     static std::int32_t portNumber(const std::string& portName);

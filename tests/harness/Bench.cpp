@@ -3,6 +3,7 @@
 #include <QTime>
 
 Bench::Bench() : form(std::make_unique<Form1>(platform)) {
+    d2xx.recording = true;
     form->now = [] { return QDateTime(QDate(2026, 12, 8), QTime(14, 30, 5)); };
 }
 
@@ -41,6 +42,16 @@ std::vector<std::string> Bench::linesSince(std::size_t transcriptIndex) const {
         start = end + 2;
     }
     return lines;
+}
+
+std::uint64_t Bench::writeMsSince(std::size_t transcriptIndex) const {
+    std::uint64_t ms = 0;
+    for (std::size_t i = transcriptIndex; i < d2xx.transcript.size(); ++i) {
+        if (d2xx.transcript[i].written) {
+            ms += SimLine::writeMs(d2xx.transcript[i].bytes.size());
+        }
+    }
+    return ms;
 }
 
 std::string joined(const std::vector<std::string>& lines) {

@@ -63,6 +63,8 @@ struct Bench {
 
     // The lines written to the scope since the given transcript index.
     std::vector<std::string> linesSince(std::size_t transcriptIndex) const;
+    // Milliseconds those writes kept the program waiting on the line.
+    std::uint64_t writeMsSince(std::size_t transcriptIndex) const;
 
     VirtualClock clock{1000};
     ScriptedPump pump;

@@ -10,6 +10,7 @@ namespace {
 
 struct ExchangeBench : testing::Test {
     void SetUp() override {
+        d2xx.recording = true;
         ASSERT_EQ(d2xx.FT_OpenEx("FT232R USB UART", FT_OPEN_BY_DESCRIPTION, &handle), FT_OK);
         scope.header = true;
         scope.verbose = true;
@@ -49,7 +50,8 @@ TEST_F(ExchangeBench, AnAnswerIsLoggedRawAndItsValueCut) {
     EXPECT_EQ(log.lines.back(), *answer);
     EXPECT_EQ(exchange.record.CrPos, 33);
     EXPECT_DOUBLE_EQ(*AnswerValue(*answer, exchange.record.CrPos), 1500.0);
-    EXPECT_EQ(clock.slept(), 5000u) << "a read waits out the time-out for 256 bytes";
+    EXPECT_EQ(clock.slept(), SimLine::writeMs(20) + 5000u)
+        << "the query's 20 bytes on the line, then a read that waits out the time-out for 256 bytes";
 }
 
 TEST_F(ExchangeBench, ValueCutLimitsAndNonNumbers) {

@@ -110,7 +110,8 @@ TEST_F(PassBench, ACompletePassLogsFillsEveryBoxAndRestoresMath) {
                      "MEASU:MEAS3:VALUE?", OutputMath, "MEASU:MEAS4:VALUE?", "MEASU:MEAS5:VALUE?",
                      "MEASU:MEAS3:VALUE?", InputMath}));
     EXPECT_EQ(b.scope.mathDefinition, "CH1 * CH2");
-    EXPECT_EQ(b.clock.slept() - clockAtStart, 35000u) << "seven read time-outs";
+    EXPECT_EQ(b.clock.slept() - clockAtStart, 35000u + b.writeMsSince(mark))
+        << "seven read time-outs and the line time of the ten lines written";
 }
 
 TEST_F(PassBench, StopDuringTheInputCurrentReadGoesStraightToTheClosingSteps) {
@@ -203,11 +204,26 @@ TEST_F(PassBench, LimitsAreComparedExactlyAsWritten) {
 
 TEST_F(PassBench, AValueThatIsNoNumberIsTreatedAsOutOfRange) {
     b.d2xx.addFault("MEASU:MEAS2:VALUE?", SimFault::answered(":MEASUREMENT:MEAS2:VALUE NONE\r\n"));
-    b.d2xx.addFault("MEASU:MEAS1:VALUE?", SimFault::answered(":MEASUREMENT:MEAS1\r\n"));
+    b.d2xx.addFault("MEASU:MEAS1:VALUE?", SimFault::answered(":MEASUREMENT:MEAS1:VALUE \r\n"));
     f().startCalculation();
     EXPECT_EQ(f().Text4.text, "OVERFLOW");
     EXPECT_EQ(f().Text5.text, "OVERFLOW");
+    ASSERT_FALSE(f().List1.lines.empty());
     EXPECT_EQ(f().List1.lines.back(), "READY");
+}
+
+TEST_F(PassBench, AnAnswerUnderAnotherHeaderIsNoAnswerToTheQuery) {
+    // The input current's query answered with the voltage's line, as a scope
+    // that repeats itself would: logged as received, then the reset.
+    b.d2xx.addFault("MEASU:MEAS2:VALUE?", SimFault::answered(":MEASUREMENT:MEAS1:VALUE 1E+01\r\n"));
+    f().startCalculation();
+    EXPECT_EQ(f().Text5.text, "");
+    EXPECT_EQ(f().Text18.text, "") << "no apparent power from a voltage taken for a current";
+    const Lines tail{":MEASUREMENT:MEAS1:VALUE 1E+01\r\n", "Close Scope", "Test Failed"};
+    ASSERT_GE(f().List1.lines.size(), tail.size());
+    EXPECT_EQ(Lines(f().List1.lines.end() - 3, f().List1.lines.end()), tail) << joined(f().List1.lines);
+    EXPECT_EQ(f().Text12.text, "FAULT");
+    EXPECT_TRUE(f().TestFailed);
 }
 
 TEST_F(PassBench, ATimeOutOnTheOutputCurrentLeavesMathOnTheOutputSide) {

@@ -52,6 +52,7 @@ struct ShortTimeouts final : D2xx {
     FT_STATUS FT_Read(FT_HANDLE h, void* b, std::uint32_t n, std::uint32_t* r) override {
         return d.FT_Read(h, b, n, r);
     }
+    FT_STATUS FT_Purge(FT_HANDLE h, std::uint32_t m) override { return d.FT_Purge(h, m); }
     FT_STATUS FT_CyclePort(FT_HANDLE h) override { return d.FT_CyclePort(h); }
     FT_STATUS FT_Close(FT_HANDLE h) override { return d.FT_Close(h); }
     D2xx& d;
