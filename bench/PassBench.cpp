@@ -14,6 +14,7 @@
 #include <chrono>
 #include <ctime>
 #include <fstream>
+#include <functional>
 #include <string>
 
 namespace {
@@ -39,7 +40,11 @@ struct NoClipboard final : Clipboard {
 };
 
 struct ReadyBench {
-    ReadyBench() {
+    explicit ReadyBench(bool walkToReady = true) {
+        scope.attach(SimBench{}); // the simulated bench, as --simulate has it
+        if (!walkToReady) {
+            return;
+        }
         form.Form_Load();
         form.openSettings();
         form.Settings.getSettings();
@@ -85,17 +90,43 @@ void BM_PassOnTheRealClock(benchmark::State& state) {
 }
 BENCHMARK(BM_PassOnTheRealClock)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
-// The same pass with --fast-reads: a read ends at the answer's line feed, and
-// the bench models 9600 baud and a small answer latency.
-void BM_PassWithFastReads(benchmark::State& state) {
-    ReadyBench bench;
+// An action with --fast-reads on the real clock beside the line time of the
+// bytes it moved: 10 bits a byte at 9600 baud is the physical limit.
+void reportLineTime(benchmark::State& state, ReadyBench& bench, const std::function<void()>& action) {
     bench.d2xx.fastReads = true;
     bench.clock.real = true;
+    double wall = 0;
+    double line = 0;
     for (auto _ : state) {
-        bench.form.startCalculation();
+        const std::uint64_t bytes = bench.d2xx.bytesMoved();
+        const auto start = std::chrono::steady_clock::now();
+        action();
+        wall += seconds(std::chrono::steady_clock::now() - start);
+        line += static_cast<double>(bench.d2xx.bytesMoved() - bytes) * 10.0 / 9600.0;
     }
+    const auto n = static_cast<double>(state.iterations());
+    state.counters["time_ms"] = wall / n * 1000.0;
+    state.counters["line_ms"] = line / n * 1000.0;
+    state.counters["ratio"] = wall / line;
 }
-BENCHMARK(BM_PassWithFastReads)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_LineTimeOfAFastPass(benchmark::State& state) {
+    ReadyBench bench;
+    reportLineTime(state, bench, [&] { bench.form.startCalculation(); });
+}
+BENCHMARK(BM_LineTimeOfAFastPass)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_LineTimeOfAFastSettingsRead(benchmark::State& state) {
+    ReadyBench bench;
+    reportLineTime(state, bench, [&] { bench.form.Settings.getSettings(); });
+}
+BENCHMARK(BM_LineTimeOfAFastSettingsRead)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_LineTimeOfAFastConnection(benchmark::State& state) {
+    ReadyBench bench(false);
+    reportLineTime(state, bench, [&] { bench.form.Form_Load(); });
+}
+BENCHMARK(BM_LineTimeOfAFastConnection)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // CAPTURE keeps the report on the screen for 5.5 s of waits; they sleep.
 void BM_CaptureOnTheRealClock(benchmark::State& state) {
@@ -129,8 +160,7 @@ std::size_t residentKiB() {
 }
 
 void BM_ThousandPassesOnVirtualTime(benchmark::State& state) {
-    ReadyBench bench;
-    bench.d2xx.recording = false;  // the bench's own byte record is not the program's memory
+    ReadyBench bench; // the byte record is off, as in the running program
     bench.form.startCalculation(); // warm up the lists and strings
     const std::size_t before = residentKiB();
     for (auto _ : state) {

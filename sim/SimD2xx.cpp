@@ -77,6 +77,13 @@ FT_STATUS SimD2xx::FT_ListDevices(void* pArg1, void* pArg2, std::uint32_t Flags)
     }
     SimDevice& device = devices[index];
     const bool byDescription = (Flags & FT_OPEN_BY_DESCRIPTION) != 0;
+    if (byDescription && !device.descriptionOutcomes.empty()) {
+        const bool listed = device.descriptionOutcomes.front();
+        device.descriptionOutcomes.pop_front();
+        if (!listed) {
+            return FT_DEVICE_NOT_OPENED;
+        }
+    }
     int& failures = byDescription ? device.descriptionFailures : device.serialFailures;
     if (failures > 0) {
         --failures;

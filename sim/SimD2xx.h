@@ -5,6 +5,7 @@
 #include "SimScope.h"
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <optional>
 #include <string>
@@ -19,6 +20,9 @@ struct SimDevice {
     std::int32_t comPort = 3;
     int descriptionFailures = 0; // listings of the description that fail first
     int serialFailures = 0;      // listings of the serial number that fail first
+    // Outcomes of the next description listings, taken before the failures
+    // above: true lists the description, false fails.
+    std::deque<bool> descriptionOutcomes;
 };
 
 // A fault the bench plays when the program sends a given command line.

@@ -186,3 +186,36 @@ TEST_F(SelectBench, AKindWithoutASupplyListIsNotChecked) {
     EXPECT_EQ(f().Text12.text, status);
     EXPECT_EQ(f().List1.lines.size(), lines);
 }
+
+TEST_F(SelectBench, OnlyAListedCountGoesToTheScopeAsPlainDigits) {
+    resistor("9.4");
+    supply("10.0");
+    capacitor("100");
+    ASSERT_EQ(f().Text12.text, "READY");
+    // Typed texts that are no listed count are put back like a refused pick.
+    for (const char* typed : {" 10 ", "-5", "-0", "1000000", "64x", "", "\xE2\x82\xAC"}) {
+        const std::size_t mark = b.d2xx.transcript.size();
+        f().Combo3.text = typed;
+        f().sampleAveragePicked();
+        EXPECT_EQ(b.d2xx.transcript.size(), mark) << "sent for [" << typed << "]";
+        EXPECT_EQ(f().Combo3.text, " 16") << typed;
+        EXPECT_EQ(f().SampleAverage, 16) << typed;
+    }
+    // A listed count with blanks or a tab around it (" 16" is what a refused
+    // pick puts back) goes out as its digits alone.
+    for (const auto& [typed, digits] : {std::pair{" 64 ", "64"}, std::pair{"\t16", "16"}}) {
+        f().Combo3.text = typed;
+        f().sampleAveragePicked();
+        ASSERT_FALSE(b.d2xx.transcript.empty());
+        EXPECT_EQ(b.d2xx.transcript.back().bytes, "ACQ:NUMAVG " + std::string(digits) + "\r\n");
+        EXPECT_EQ(f().Combo3.text, digits);
+        EXPECT_EQ(f().List1.lines.back(), "ACQ:NUMAVG " + std::string(digits));
+    }
+    f().Combo3.text = "64";
+    f().sampleAveragePicked();
+    // Nor does a refill apply a count the list does not hold.
+    f().Combo3.text = "1000000";
+    supply("10.0");
+    EXPECT_EQ(f().SampleAverage, 64);
+    EXPECT_EQ(f().Combo3.text, "64");
+}

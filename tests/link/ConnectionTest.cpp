@@ -351,3 +351,55 @@ TEST(Connection, RetriesAreBoundedSoStartUpAlwaysEnds) {
         EXPECT_EQ(b.form->ScopeOpen, 0);
     }
 }
+
+TEST(Connection, ARetryStartsFromNothingTheFailedAttemptListedOrOpened) {
+    {
+        // The first attempt lists the description and not the serial number;
+        // the second lists the serial number and not the description. The
+        // slot has no description then: nothing is compared or opened.
+        Bench b;
+        b.d2xx.devices[0].descriptionOutcomes = {true, false, false};
+        b.d2xx.devices[0].serialFailures = 1;
+        b.d2xx.devices[0].descriptionFailures = 0;
+        b.start();
+        const Lines expected{"Number of Devices: 1", "Device Description 1: FT232R USB UART",
+                             "Serial Number 1: Locked", "Number of Devices: 1",
+                             "Device Description 1: Locked", "Serial Number 1: BS40A001"};
+        EXPECT_EQ(b.form->List1.lines, concat({StartLines, expected})) << joined(b.form->List1.lines);
+        EXPECT_EQ(b.form->ScopeOpen, 0);
+        EXPECT_EQ(std::count(b.d2xx.calls.begin(), b.d2xx.calls.end(), "FT_OpenEx"), 0);
+    }
+    {
+        // Two adapters; the second one's serial number cannot be listed at
+        // first. The handle the first attempt opened is released before the
+        // wait, so only the last attempt's handle is left open.
+        Bench b;
+        b.d2xx.devices.push_back(SimDevice{"FT232R USB UART", "BS40A002", 4, 0, 1, {}});
+        b.start();
+        std::vector<FT_HANDLE> opened;
+        std::size_t secondCount = 0;
+        for (std::size_t i = 0; i < b.d2xx.calls.size(); ++i) {
+            const SimCall& call = b.d2xx.calls[i];
+            if (call.name == "FT_ListDevices" && call.args.at(1) == FT_LIST_NUMBER_ONLY && i > 0) {
+                secondCount = secondCount == 0 ? i : secondCount;
+            }
+        }
+        ASSERT_GT(secondCount, 0u) << "the procedure started again";
+        const auto firstHandle = std::find(b.d2xx.calls.begin(), b.d2xx.calls.end(), "FT_GetComPortNumber");
+        ASSERT_NE(firstHandle, b.d2xx.calls.end());
+        const FT_HANDLE h = firstHandle->handle;
+        const auto released = [&](const char* name) {
+            for (std::size_t i = 0; i < secondCount; ++i) {
+                if (b.d2xx.calls[i].name == name && b.d2xx.calls[i].handle == h) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        EXPECT_TRUE(released("FT_CyclePort"));
+        EXPECT_TRUE(released("FT_Close"));
+        EXPECT_FALSE(b.d2xx.isOpen(h));
+        EXPECT_TRUE(b.d2xx.isOpen(b.form->lngHandle));
+        EXPECT_EQ(b.form->Text1.text, "READY");
+    }
+}

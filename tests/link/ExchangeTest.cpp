@@ -4,7 +4,10 @@
 #include "ScriptedPump.h"
 #include "SimD2xx.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+
+using namespace std::string_literals;
 
 namespace {
 
@@ -103,4 +106,40 @@ TEST_F(ExchangeBench, AQueryBlanksTheAnswerBufferSoNoStaleLineEndIsFound) {
     EXPECT_FALSE(exchange.ReadAnswer().has_value());
     EXPECT_EQ(exchange.record.CrPos, 0);
     EXPECT_EQ(std::string(exchange.record.AnswerBuffer.data() + 16, 10), std::string(10, ' '));
+}
+
+TEST_F(ExchangeBench, EveryQueryFirstDiscardsWhatNobodyRead) {
+    // The scope answers a plain command (as one that reports an error would);
+    // nobody reads that line.
+    d2xx.addFault("HEADER ON", SimFault::answered(":MEASUREMENT:MEAS1:VALUE 9.9E+37\r\n"));
+    ASSERT_TRUE(exchange.SendCommand("HEADER ON", 11, "x"));
+    ASSERT_TRUE(exchange.SendCommand("VERBOSE ON", 12, "x"));
+    clock.sleep(100); // the stray line has arrived (a purge cannot drop bytes on their way)
+    const std::size_t before = d2xx.calls.size();
+    ASSERT_TRUE(exchange.SendCommand("MEASU:MEAS1:VALUE?", 20, "x"));
+    const auto answer = exchange.ReadAnswer(":MEASUREMENT:MEAS1:VALUE ");
+    ASSERT_TRUE(answer.has_value()) << log.lines.size();
+    EXPECT_EQ(*answer, ":MEASUREMENT:MEAS1:VALUE 1E+01\r\n");
+
+    // The purge comes right before the query's write, on the same handle,
+    // for the receive side only; the plain commands had none.
+    std::vector<std::string> names;
+    for (std::size_t i = before; i < d2xx.calls.size(); ++i) {
+        names.push_back(d2xx.calls[i].name);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"FT_Purge", "FT_Write", "FT_Read"}));
+    ASSERT_EQ(d2xx.calls.size(), before + 3);
+    EXPECT_EQ(d2xx.calls[before].handle, handle);
+    EXPECT_EQ(d2xx.calls[before].args, (std::vector<std::uint32_t>{FT_PURGE_RX}));
+    EXPECT_EQ(d2xx.calls[before + 1].args, (std::vector<std::uint32_t>{20}));
+    EXPECT_EQ(d2xx.calls[before + 2].args, (std::vector<std::uint32_t>{256, 5000}));
+    EXPECT_EQ(std::count(d2xx.calls.begin(), d2xx.calls.begin() + static_cast<long>(before), "FT_Purge"), 0);
+}
+
+TEST_F(ExchangeBench, AnAnswerUnderAnotherHeaderIsMalformed) {
+    d2xx.addFault("MEASU:MEAS2:VALUE?", SimFault::answered("\0\0:MEASUREMENT:MEAS2:VALUE 1E+00\r\n"s));
+    ASSERT_TRUE(exchange.SendCommand("MEASU:MEAS2:VALUE?", 20, "x"));
+    EXPECT_FALSE(exchange.ReadAnswer(":MEASUREMENT:MEAS2:VALUE ").has_value());
+    EXPECT_TRUE(testFailed);
+    EXPECT_EQ(log.lines.back(), "\0\0:MEASUREMENT:MEAS2:VALUE 1E+00\r\n"s) << "logged as received";
 }

@@ -223,3 +223,25 @@ TEST(Figures, UndefinedRatiosShowDashesNeverInfOrNan) {
         }
     }
 }
+
+TEST(Figures, AnEfficiencyBeyondTheRangeOfADoubleIsAnOverflow) {
+    // 9.9E37 W out of 1E-300 W in: the ratio is larger than any double.
+    Measurements m = typical();
+    m.InputPower = 1e-300;
+    m.OutputPower = 9.9e37;
+    Figures f;
+    Boxes b;
+    computeAll(m, f, b, "0.0000001");
+    EXPECT_EQ(b.Text11.text, "OVERFLOW");
+    EXPECT_TRUE(std::isinf(f.PhaseEfficiency)) << "the value stays";
+    EXPECT_EQ(b.Text16.text, "OVERFLOW");
+    EXPECT_EQ(b.List1.lines[1], "PERCENT EFFICIENCY DIFFERENCE: ----%");
+
+    // The same ratio below zero has no figure to show.
+    m.OutputPower = -9.9e37;
+    Figures g;
+    Boxes c;
+    computeAll(m, g, c, "9.4");
+    EXPECT_EQ(c.Text11.text, "----");
+    EXPECT_EQ(g.PhaseEfficiency, 0);
+}

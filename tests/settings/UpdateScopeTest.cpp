@@ -1,4 +1,5 @@
 #include "Bench.h"
+#include "CommandNumber.h"
 
 #include <gtest/gtest.h>
 
@@ -187,4 +188,64 @@ TEST_F(UpdateBench, WriteFailuresNameTheirStep) {
         EXPECT_EQ(at + 2, log.end()) << failing;
         EXPECT_EQ(cs.Text1.text, "RESET SCOPE");
     }
+}
+
+TEST_F(UpdateBench, ANumberWhoseCommandWouldNotFitOneLineLeavesItsRow) {
+    s().Text40.text = "1e300";  // 312 characters as a plain decimal
+    s().Text41.text = "1e-320"; // a subnormal: 332 characters
+    s().Text42.text = "20";
+    s().updateScope();
+    EXPECT_EQ(sent(), (Lines{"MATH:VERTICAL:SCALE  20"}));
+    EXPECT_EQ(s().Text40.text, "1e300") << "left as typed, as a text that is no number";
+    EXPECT_EQ(s().Text41.text, "1e-320");
+    EXPECT_EQ(s().ScaleSetting[0], 10.0);
+    EXPECT_EQ(s().ScaleSetting[1], 5.0);
+    for (const std::string& line : b.d2xx.writtenLines()) {
+        EXPECT_TRUE(isSendable(line)) << line;
+    }
+}
+
+TEST_F(UpdateBench, EachActionTakesTheMainWindowsHandleAsItIsThen) {
+    // The link closed by DISCONNECT and opened again by RECONNECT has a new
+    // handle; the settings window opened after that writes to it.
+    const FT_HANDLE before = f().lngHandle;
+    s().closeWindow();
+    f().disconnect();
+    f().reconnect();
+    ASSERT_EQ(f().Text1.text, "READY");
+    ASSERT_NE(f().lngHandle, before);
+    f().openSettings();
+    const std::size_t firstCall = b.d2xx.calls.size();
+    s().Text32.text = "10X";
+    s().Text33.text = "1X";
+    s().Text34.text = "20X";
+    s().Text35.text = "1X";
+    for (int n = 36; n <= 44; ++n) {
+        s().textBox(n)->text = n == 36 || n == 38 ? "1X" : n < 40 ? "10X" : "5";
+    }
+    s().updateScope();
+    EXPECT_EQ(s().lngHandle, f().lngHandle);
+    EXPECT_EQ(s().Text1.text, "READY") << joined(s().List1.lines);
+    ASSERT_FALSE(s().List1.lines.empty());
+    EXPECT_EQ(s().List1.lines.front(), "CH1:PROBE  10X");
+    for (std::size_t i = firstCall; i < b.d2xx.calls.size(); ++i) {
+        EXPECT_EQ(b.d2xx.calls[i].handle, f().lngHandle) << b.d2xx.calls[i].name;
+    }
+
+    for (const auto& [box, text] : {std::pair{54, "3"}, {55, "1"}, {56, "0"}, {57, "-1"}, {58, "-2"},
+                                    {59, "CH1 * CH2"}}) {
+        s().textBox(box)->text = text;
+    }
+    s().updateTrace();
+    EXPECT_EQ(s().Text1.text, "READY") << joined(s().List1.lines);
+    EXPECT_EQ(b.scope.channels[0].position, 3.0);
+}
+
+TEST_F(UpdateBench, AVoltageProbeShowsAWholeNumberAndACurrentProbeItsDecimals) {
+    b.scope.channels[0].probe = 12.6;
+    b.scope.channels[1].currentProbe = 0.2;
+    f().Settings.getSettings();
+    EXPECT_EQ(s().Text32.text, "13X");
+    EXPECT_EQ(s().ProbeFactor[0], 12.6);
+    EXPECT_EQ(s().Text37.text, "0.2X");
 }

@@ -102,3 +102,25 @@ TEST_F(TraceBench, APositionThatIsNoNumberLeavesItsRowAndAWriteFailureRecovers) 
     EXPECT_EQ(b.clock.slept(), clockMark + b.writeMsSince(mark))
         << "only the line time of the one write: the 2-second wait is skipped";
 }
+
+TEST_F(TraceBench, OnlyShortPrintableDefinitionsAndFittingPositionsAreSent) {
+    const std::string oneMegabyte(1 << 20, 'A');
+    for (const std::string& definition :
+         {oneMegabyte, std::string(41, 'A'), std::string("CH1 \xE2\x82\xAC CH2"), std::string("CH1\t* CH2")}) {
+        s().Text59.text = definition;
+        s().Text59.setColours(Colours::White, Colours::Black);
+        s().Text54.text = "1e300";
+        s().updateTrace();
+        EXPECT_EQ(s().Text59.BackColor, Colours::Red) << definition.size();
+        EXPECT_EQ(s().Text54.text, "1e300");
+        EXPECT_TRUE(sent().empty()) << joined(sent());
+    }
+    // Forty characters are a definition like any other.
+    const std::string forty = "CH1 * CH2 + CH3 * CH4 - CH1 * CH4 + CH2 ";
+    ASSERT_EQ(forty.size(), 40u);
+    s().Text59.text = forty;
+    s().Text54.text = "2";
+    s().updateTrace();
+    EXPECT_EQ(sent(), (Lines{"MATH:DEFINE \"" + forty + "\""}));
+    EXPECT_EQ(b.scope.mathDefinition, forty);
+}
