@@ -2,6 +2,7 @@
 
 #include "NumberText.h"
 #include "SimScope.h"
+#include "WindowFit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
+#include <array>
 
 BenchPanelView::BenchPanelView(SimScope& scope) : scope_(scope) {
     setObjectName(QStringLiteral("BenchPanel"));
@@ -72,24 +74,54 @@ BenchPanelView::BenchPanelView(SimScope& scope) : scope_(scope) {
 
     connect(transformer_, &QComboBox::activated, this, [this](int i) { applyTransformer(i); });
     connect(supply_, &QDoubleSpinBox::valueChanged, this,
-            [this](double v) { scope_.bench->conditions.supplyVolts = v; });
+            [this](double v) { change([v](SimScope& s) { s.bench->conditions.supplyVolts = v; }); });
     connect(frequency_, &QDoubleSpinBox::valueChanged, this,
-            [this](double v) { scope_.bench->conditions.frequency = v; });
+            [this](double v) { change([v](SimScope& s) { s.bench->conditions.frequency = v; }); });
     connect(resistor_, &QComboBox::currentTextChanged, this, [this] { applyLoadResistor(); });
     connect(capacitor_, &QComboBox::currentTextChanged, this, [this] { applyLoadCapacitor(); });
-    connect(stopped, &QCheckBox::toggled, this, [this](bool on) { scope_.acquiring = !on; });
+    connect(stopped, &QCheckBox::toggled, this,
+            [this](bool on) { change([on](SimScope& s) { s.acquiring = !on; }); });
+}
+
+void BenchPanelView::change(std::function<void(SimScope&)> edit) {
+    if (onDeviceThread) {
+        onDeviceThread([this, edit = std::move(edit)] { edit(scope_); });
+    } else {
+        edit(scope_);
+    }
+}
+
+void BenchPanelView::placeAwayFrom(QRect occupied) {
+    adjustSize();
+    const QRect area = WindowFit::availableArea();
+    const QSize frame = size() + QSize(WindowFit::FrameWidth, WindowFit::FrameHeight);
+    constexpr int Gap = 8;
+    const std::array<QPoint, 4> beside{
+        QPoint(occupied.left() - Gap - frame.width(), occupied.top()),
+        QPoint(occupied.right() + 1 + Gap, occupied.top()),
+        QPoint(occupied.left(), occupied.top() - Gap - frame.height()),
+        QPoint(occupied.left(), occupied.bottom() + 1 + Gap)};
+    for (const QPoint& at : beside) {
+        if (area.contains(QRect(at, frame))) {
+            move(at);
+            return;
+        }
+    }
+    move(area.topLeft());
 }
 
 void BenchPanelView::applyTransformer(int index) {
     const bool standard = index == 1;
-    scope_.bench->transformer = standard ? TransformerModel::standard() : TransformerModel::splitFlux();
+    change([standard](SimScope& s) {
+        s.bench->transformer = standard ? TransformerModel::standard() : TransformerModel::splitFlux();
+    });
     supply_->setValue(standard ? 120.0 : 10.0);
 }
 
 void BenchPanelView::applyLoadResistor() {
     const QString text = resistor_->currentText().trimmed();
     if (text == QStringLiteral("open")) {
-        scope_.bench->conditions.loadOhms.reset();
+        change([](SimScope& s) { s.bench->conditions.loadOhms.reset(); });
         resistor_->lineEdit()->setStyleSheet({});
         return;
     }
@@ -97,12 +129,12 @@ void BenchPanelView::applyLoadResistor() {
     // A text that is no positive resistance is not taken; the last one stays.
     const bool ok = ohms && *ohms > 0;
     if (ok) {
-        scope_.bench->conditions.loadOhms = *ohms;
+        change([value = *ohms](SimScope& s) { s.bench->conditions.loadOhms = value; });
     }
     resistor_->lineEdit()->setStyleSheet(ok ? QString() : QStringLiteral("color: red"));
 }
 
 void BenchPanelView::applyLoadCapacitor() {
-    scope_.bench->conditions.loadMicrofarads =
-        parseNumber(capacitor_->currentText().toStdString()).value_or(0);
+    const double microfarads = parseNumber(capacitor_->currentText().toStdString()).value_or(0);
+    change([microfarads](SimScope& s) { s.bench->conditions.loadMicrofarads = microfarads; });
 }

@@ -24,22 +24,22 @@ QRect boxBelow(int x, int y, int w, int h = BoxHeight) { return {x, y + LabelHei
 Form1View::Form1View(Form1& form, QWidget* parent) : QWidget(parent), form_(form) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(toQString(form.window.caption));
-    setFixedSize(form.window.width, form.window.height);
     setAutoFillBackground(true);
     buildTestPanel();
     buildControlPanel();
     buildLogPanel();
-    ViewParts parts(this, binder);
+    ViewParts parts(this, binder, layout);
     parts.line("Line2", QRect(LeftPanelWidth + 2, 0, 3, form.window.height));
     parts.line("Line2_1", QRect(RightLeft - 6, 0, 3, FooterTop));
     parts.line("Line3", QRect(LeftPanelWidth + 4, FooterTop, form.window.width - LeftPanelWidth, 3));
     parts.label("Label1", form.Label1, QRect(MiddleLeft + 6, FooterTop + 10, 690, 26));
+    fitToScreen(this, QSize(form.window.width, form.window.height), layout, binder);
     refresh();
 }
 
 void Form1View::buildTestPanel() {
     Form1& f = form_;
-    ViewParts parts(this, binder);
+    ViewParts parts(this, binder, layout);
     const auto row = [&](const char* labelName, Label& label, int x, int y, int w) {
         parts.label(labelName, label, labelAbove(x, y, w));
     };
@@ -102,16 +102,15 @@ void Form1View::buildTestPanel() {
 
 void Form1View::buildControlPanel() {
     Form1& f = form_;
-    ViewParts parts(this, binder);
+    ViewParts parts(this, binder, layout);
     const int x = MiddleLeft + 6;
     const int w = 296;
     const int half = 144;
     parts.label("Label14", f.Label14, labelAbove(x, 8, w));
     parts.box("Text13", f.Text13, boxBelow(x, 8, w, 56));
-    auto* image = new QLabel(this);
-    image->setObjectName(QStringLiteral("Image1"));
-    image->setGeometry(x + (w - 278) / 2, 94, 278, 292);
+    auto* image = parts.place(new QLabel(this), "Image1", QRect(x + (w - 278) / 2, 94, 278, 292));
     image->setPixmap(benchPicture(278, 292, false));
+    image->setScaledContents(true);
     parts.label("Label13", f.Label13, labelAbove(x, 394, w));
     parts.box("Text12", f.Text12, boxBelow(x, 394, w, 34));
     parts.button("Command7", f.Command7, QRect(x, 454, half, 52), [&f] { f.stopCalculation(); });
@@ -131,7 +130,7 @@ void Form1View::buildControlPanel() {
 
 void Form1View::buildLogPanel() {
     Form1& f = form_;
-    ViewParts parts(this, binder);
+    ViewParts parts(this, binder, layout);
     const int x = RightLeft;
     parts.label("Label17", f.Label17, labelAbove(x, 8, 70));
     parts.lamp("Shape1", f.Shape1, QRect(x + 16, 30, 38, 38));
@@ -145,15 +144,14 @@ void Form1View::buildLogPanel() {
 void Form1View::refresh() {
     binder.refresh();
     if (form_.window.visible && !isVisible()) {
-        move(form_.window.left, form_.window.top);
-        show();
+        showCentred(this);
     } else if (!form_.window.visible && isVisible()) {
         hide();
     }
 }
 
 void Form1View::closeEvent(QCloseEvent* event) {
-    // The frame's close control does what CLOSE does.
+    // The frame's close control does what CLOSE does (after a read under way).
     event->ignore();
-    form_.closeProgram();
+    binder.act([this] { form_.closeProgram(); });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "WidgetBinder.h"
+#include "WindowFit.h"
 
 #include <QWidget>
 
@@ -13,6 +14,7 @@ public:
     explicit Form1View(Form1& form, QWidget* parent = nullptr);
     void refresh();
     WidgetBinder binder;
+    DesignLayout layout;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -2,18 +2,19 @@
 
 #include "SplashForm.h"
 #include "ViewParts.h"
+#include "WindowFit.h"
 
 SplashFormView::SplashFormView(SplashForm& form)
     : QLabel(nullptr, Qt::FramelessWindowHint | Qt::SplashScreen), form_(form) {
     setObjectName(QStringLiteral("SplashForm"));
-    setFixedSize(form.window.width, form.window.height);
-    setPixmap(benchPicture(form.window.width, form.window.height, true));
+    const double scale = WindowFit::scaleToFit(QSize(form.window.width, form.window.height), false);
+    setFixedSize(static_cast<int>(form.window.width * scale), static_cast<int>(form.window.height * scale));
+    setPixmap(benchPicture(width(), height(), true));
 }
 
 void SplashFormView::refresh() {
     if (form_.window.visible && !isVisible()) {
-        move(form_.window.left, form_.window.top);
-        show();
+        showCentred(this, false);
     } else if (!form_.window.visible && isVisible()) {
         hide();
     }

@@ -2,43 +2,61 @@
 #include "BenchPanelView.h"
 #include "Clock.h"
 #include "Form1.h"
+#include "Form1View.h"
 #include "OsVersion.h"
 #include "Platform.h"
-#include "PrintScreenView.h"
+#include "ProgramOptions.h"
 #include "QtEventPump.h"
 #include "QtReportPlatform.h"
 #include "QtScreen.h"
 #include "SerialD2xx.h"
 #include "SimD2xx.h"
 #include "SimScope.h"
+#include "ThreadedD2xx.h"
+#include "WindowFit.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
+#include <QIcon>
 #include <QStyleFactory>
+#include <cstdio>
 #include <memory>
 
-// The composition root: the platform's real parts, the device library (the
-// simulated bench or the adapter), the forms and their views.
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("transformer-efficiency"));
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+namespace {
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Transformer Efficiency Calculator"));
-    parser.addHelpOption();
-    const QCommandLineOption simulate(QStringLiteral("simulate"),
-                                      QStringLiteral("Run on the simulated bench (no hardware)."));
-    const QCommandLineOption fastReads(
-        QStringLiteral("fast-reads"),
-        QStringLiteral("Complete a read as soon as the answer's line feed has arrived."));
-    const QCommandLineOption stopped(
-        QStringLiteral("acquisition-stopped"),
-        QStringLiteral("With --simulate: the scope's acquisition is stopped at start-up."));
-    parser.addOption(simulate);
-    parser.addOption(fastReads);
-    parser.addOption(stopped);
-    parser.process(app);
+QStringList argumentsOf(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    return arguments;
+}
+
+QIcon programIcon() {
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
+    }
+    return icon;
+}
+
+} // namespace
+
+// The composition root: the platform's real parts, the device library (the
+// simulated bench or the adapter) on a thread of its own, the forms and
+// their views.
+int main(int argc, char** argv) {
+    QCoreApplication::setApplicationName(QString::fromLatin1(ProgramName));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(programVersion()));
+    const ProgramOptions options = parseProgramOptions(argumentsOf(argc, argv));
+    if (options.message) {
+        std::fputs(options.message->c_str(), options.exitCode == 0 ? stdout : stderr);
+        return options.exitCode;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setWindowIcon(programIcon());
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(ProgramName));
 
     RealClock clock;
     QtEventPump pump;
@@ -54,24 +72,27 @@ int main(int argc, char** argv) {
     SimD2xx bench(scope, clock);
     SystemPortLister ports;
     SerialD2xx adapters(ports);
-    bench.fastReads = parser.isSet(fastReads);
-    adapters.fastReads = parser.isSet(fastReads);
-    D2xx& d2xx = parser.isSet(simulate) ? static_cast<D2xx&>(bench) : adapters;
-    std::unique_ptr<BenchPanelView> panel;
-    if (parser.isSet(simulate)) {
-        scope.attach(SimBench{});
-        scope.acquiring = !parser.isSet(stopped);
-        panel = std::make_unique<BenchPanelView>(scope);
-        panel->move(0, 0);
-        panel->show();
-    }
+    bench.fastReads = options.fastReads;
+    adapters.fastReads = options.fastReads;
+    ThreadedD2xx d2xx(options.simulate ? static_cast<D2xx&>(bench) : adapters);
 
     Platform platform{d2xx, clock, pump, screen, os, host, clipboard, keys, carets};
     Form1 form(platform);
     ApplicationViews views(form);
     pump.beforeEvents = [&views] { views.refresh(); };
+    d2xx.beforeWaiting = [&views] { views.refresh(); };
     keys.target = [&views]() -> QWidget* { return views.reportView(); };
     carets.root = [&views]() -> QWidget* { return views.reportView(); };
+
+    std::unique_ptr<BenchPanelView> panel;
+    if (options.simulate) {
+        scope.attach(SimBench{});
+        scope.acquiring = !options.acquisitionStopped;
+        panel = std::make_unique<BenchPanelView>(scope);
+        panel->onDeviceThread = [&d2xx](std::function<void()> work) { d2xx.post(std::move(work)); };
+        panel->placeAwayFrom(WindowFit::centredFrame(views.mainView()->size()));
+        panel->show();
+    }
 
     form.Form_Load();
     views.refresh();

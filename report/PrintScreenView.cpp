@@ -17,8 +17,7 @@ constexpr int TallPitch = 56;
 PrintScreenView::PrintScreenView(PrintScreen& form) : form_(form) {
     setObjectName(QStringLiteral("PrintScreen"));
     setWindowTitle(toQString(form.window.caption));
-    setFixedSize(form.window.width, form.window.height);
-    ViewParts parts(this, binder);
+    ViewParts parts(this, binder, layout);
     const auto item = [&](int n, int x, int y, int w, bool tall) {
         const std::string label = "Label" + std::to_string(n);
         const std::string box = "Text" + std::to_string(n);
@@ -59,20 +58,19 @@ PrintScreenView::PrintScreenView(PrintScreen& form) : form_(form) {
     item(22, 140, y, 280, true);
     y += TallPitch;
     item(23, left, y, full, false);
+    fitToScreen(this, QSize(form.window.width, form.window.height), layout, binder);
     refresh();
 }
 
 void PrintScreenView::refresh() {
     binder.refresh();
     if (form_.window.visible && !isVisible()) {
-        move(form_.window.left, form_.window.top);
-        show();
-        activateWindow();
-        raise();
+        showCentred(this);
     }
 }
 
 void PrintScreenView::closeEvent(QCloseEvent* event) {
-    // The report goes away by itself when its capture is done.
+    // The report goes away by itself when its capture is done; closed from
+    // its frame in the middle, the capture would take the wrong window.
     event->ignore();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "WidgetBinder.h"
+#include "WindowFit.h"
 
 #include <QWidget>
 
@@ -12,6 +13,7 @@ public:
     explicit PrintScreenView(PrintScreen& form);
     void refresh();
     WidgetBinder binder;
+    DesignLayout layout;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

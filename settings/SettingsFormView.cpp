@@ -44,11 +44,10 @@ std::string name(const char* kind, int number) { return kind + std::to_string(nu
 SettingsFormView::SettingsFormView(SettingsForm& form) : form_(form) {
     setObjectName(QStringLiteral("SettingsForm"));
     setWindowTitle(toQString(form.window.caption));
-    setFixedSize(form.window.width, form.window.height);
     QFont windowFont(QStringLiteral("Arial"));
     windowFont.setPointSizeF(8.25);
     setFont(windowFont);
-    ViewParts parts(this, binder);
+    ViewParts parts(this, binder, layout);
     const auto box = [&](int n, QRect at) { parts.box(name("Text", n).c_str(), *form.textBox(n), at); };
     const auto label = [&](int n, QRect at) {
         parts.label(name("Label", n).c_str(), *form.label(n), at);
@@ -106,19 +105,20 @@ SettingsFormView::SettingsFormView(SettingsForm& form) : form_(form) {
     parts.line("Line6", twips(11760, 4560, 45, 5490));
     parts.line("Line7", twips(15000, 4560, 45, 5490));
     parts.line("Line8", twips(15000, 9120, 3000, 45));
+    fitToScreen(this, QSize(form.window.width, form.window.height), layout, binder);
     refresh();
 }
 
 void SettingsFormView::refresh() {
     binder.refresh();
     if (form_.window.visible && !isVisible()) {
-        move(form_.window.left, form_.window.top);
-        show();
+        showCentred(this);
     }
 }
 
 void SettingsFormView::closeEvent(QCloseEvent* event) {
-    // The frame's close control does what CLOSE does; while busy it is refused.
+    // The frame's close control does what CLOSE does, refused while busy; the
+    // window goes when the views follow the unloaded form.
     event->ignore();
-    form_.closeWindow();
+    binder.act([this] { form_.closeWindow(); });
 }

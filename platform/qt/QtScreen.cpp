@@ -5,10 +5,10 @@
 
 int QtScreen::width() {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen != nullptr ? screen->geometry().width() : 1024;
+    return screen != nullptr ? screen->availableGeometry().width() : 1024;
 }
 
 int QtScreen::height() {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen != nullptr ? screen->geometry().height() : 768;
+    return screen != nullptr ? screen->availableGeometry().height() : 768;
 }

@@ -2,7 +2,7 @@
 
 #include "Screen.h"
 
-// The primary screen's size.
+// The primary screen's available area (without panels and docks).
 class QtScreen final : public Screen {
 public:
     int width() override;

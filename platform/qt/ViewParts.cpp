@@ -1,8 +1,8 @@
 #include "ViewParts.h"
 
 #include "LampWidget.h"
+#include "PickComboBox.h"
 
-#include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,31 +12,21 @@
 #include <QPushButton>
 #include <cmath>
 
-namespace {
-
-template <class W> W* made(W* widget, const char* name, QRect at) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(at);
-    return widget;
-}
-
-} // namespace
-
 QLineEdit* ViewParts::box(const char* name, TextBox& model, QRect at) {
-    auto* widget = made(new QLineEdit(parent_), name, at);
+    auto* widget = place(new QLineEdit(parent_), name, at);
     binder_.bind(widget, model);
     return widget;
 }
 
-QComboBox* ViewParts::combo(const char* name, ComboBox& model, QRect at,
-                            std::function<void()> onPick) {
-    auto* widget = made(new QComboBox(parent_), name, at);
+PickComboBox* ViewParts::combo(const char* name, ComboBox& model, QRect at,
+                               std::function<void()> onPick) {
+    auto* widget = place(new PickComboBox(parent_), name, at);
     binder_.bind(widget, model, std::move(onPick));
     return widget;
 }
 
 QLabel* ViewParts::label(const char* name, Label& model, QRect at) {
-    auto* widget = made(new QLabel(parent_), name, at);
+    auto* widget = place(new QLabel(parent_), name, at);
     widget->setWordWrap(false);
     binder_.bind(widget, model);
     return widget;
@@ -44,29 +34,50 @@ QLabel* ViewParts::label(const char* name, Label& model, QRect at) {
 
 QPushButton* ViewParts::button(const char* name, Button& model, QRect at,
                                std::function<void()> onClick) {
-    auto* widget = made(new QPushButton(parent_), name, at);
+    auto* widget = place(new QPushButton(parent_), name, at);
     binder_.bind(widget, model, std::move(onClick));
     return widget;
 }
 
 QListWidget* ViewParts::list(const char* name, ListBox& model, QRect at) {
-    auto* widget = made(new QListWidget(parent_), name, at);
+    auto* widget = place(new QListWidget(parent_), name, at);
     widget->setSelectionMode(QAbstractItemView::NoSelection);
     binder_.bind(widget, model);
     return widget;
 }
 
 LampWidget* ViewParts::lamp(const char* name, Lamp& model, QRect at) {
-    auto* widget = made(new LampWidget(parent_), name, at);
+    auto* widget = place(new LampWidget(parent_), name, at);
     binder_.bind(widget, model);
     return widget;
 }
 
 QFrame* ViewParts::line(const char* name, QRect at) {
-    auto* widget = made(new QFrame(parent_), name, at);
+    auto* widget = place(new QFrame(parent_), name, at);
     widget->setFrameShape(at.width() > at.height() ? QFrame::HLine : QFrame::VLine);
     widget->setFrameShadow(QFrame::Sunken);
     return widget;
+}
+
+void fitToScreen(QWidget* window, QSize designSize, DesignLayout& layout, WidgetBinder& binder,
+                 bool framed) {
+    const double scale = WindowFit::scaleToFit(designSize, framed);
+    if (scale < 1.0) {
+        layout.scaleTo(scale);
+        binder.fontScale = scale;
+        QFont font = window->font();
+        font.setPointSizeF(font.pointSizeF() * scale);
+        window->setFont(font);
+    }
+    window->setFixedSize(static_cast<int>(std::lround(designSize.width() * scale)),
+                         static_cast<int>(std::lround(designSize.height() * scale)));
+}
+
+void showCentred(QWidget* window, bool framed) {
+    WindowFit::placeCentred(window, framed);
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 QPixmap benchPicture(int width, int height, bool withTitle) {

@@ -1,8 +1,11 @@
 #include "WidgetBinder.h"
 
+#include "InputGate.h"
 #include "LampWidget.h"
+#include "PickComboBox.h"
 
-#include <QComboBox>
+#include <QPointer>
+#include <QStringDecoder>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -12,19 +15,24 @@
 QColor toQColor(Colour colour) { return QColor(colour.red(), colour.green(), colour.blue()); }
 
 QString toQString(const std::string& text) {
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString decoded = utf8.decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+    if (!utf8.hasError()) {
+        return decoded;
+    }
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-std::string fromQString(const QString& text) { return text.toLatin1().toStdString(); }
+std::string fromQString(const QString& text) { return text.toUtf8().toStdString(); }
 
 namespace {
 
 const QString FontFamily = QStringLiteral("Arial");
 
-void applyFont(QWidget* widget, const Font& font) {
+void applyFont(QWidget* widget, const Font& font, double scale) {
     QFont f(FontFamily);
     f.setStyleHint(QFont::SansSerif);
-    f.setPointSize(font.pointSize);
+    f.setPointSizeF(font.pointSize * scale);
     f.setBold(font.bold);
     if (widget->font() != f) {
         widget->setFont(f);
@@ -60,16 +68,27 @@ QString displayed(const std::string& line) {
 
 } // namespace
 
+void WidgetBinder::act(std::function<void()> action) {
+    InputGate::instance().act([this, action = std::move(action)] {
+        if (action) {
+            action();
+        }
+        if (afterAction) {
+            afterAction();
+        }
+    });
+}
+
 void WidgetBinder::bind(QLineEdit* widget, TextBox& model) {
     QObject::connect(widget, &QLineEdit::textEdited, widget,
                      [&model](const QString& text) { model.text = fromQString(text); });
-    painters_.push_back([widget, &model] {
+    painters_.push_back([this, widget, &model] {
         const QString text = toQString(model.text);
         if (widget->text() != text) {
             widget->setText(text);
             widget->setCursorPosition(0);
         }
-        applyFont(widget, model.font);
+        applyFont(widget, model.font, fontScale);
         applyColours(widget, QPalette::Base, QPalette::Text, model.BackColor, model.ForeColor);
         if (widget->alignment() != toQt(model.alignment)) {
             widget->setAlignment(toQt(model.alignment));
@@ -86,22 +105,23 @@ void WidgetBinder::bind(QLineEdit* widget, TextBox& model) {
     });
 }
 
-void WidgetBinder::bind(QComboBox* widget, ComboBox& model, std::function<void()> onPick) {
-    widget->setEditable(true);
-    widget->setInsertPolicy(QComboBox::NoInsert);
+void WidgetBinder::bind(PickComboBox* widget, ComboBox& model, std::function<void()> onPick) {
     QObject::connect(widget->lineEdit(), &QLineEdit::textEdited, widget,
                      [&model](const QString& text) { model.text = fromQString(text); });
-    QObject::connect(widget, &QComboBox::activated, widget,
-                     [this, widget, &model, onPick = std::move(onPick)](int index) {
-                         model.text = fromQString(widget->itemText(index));
-                         if (onPick) {
-                             onPick();
-                         }
-                         if (afterAction) {
-                             afterAction();
-                         }
-                     });
-    painters_.push_back([widget, &model] {
+    const QPointer<PickComboBox> guard(widget);
+    widget->onPicked = [this, guard, &model, onPick = std::move(onPick)](int index) {
+        const std::string item = fromQString(guard->itemText(index));
+        act([guard, &model, item, onPick] {
+            if (guard.isNull()) {
+                return;
+            }
+            model.text = item;
+            if (onPick) {
+                onPick();
+            }
+        });
+    };
+    painters_.push_back([this, widget, &model] {
         QStringList items;
         for (const std::string& item : model.items) {
             items << toQString(item);
@@ -124,7 +144,7 @@ void WidgetBinder::bind(QComboBox* widget, ComboBox& model, std::function<void()
             }
             widget->setEditText(text);
         }
-        applyFont(widget, model.font);
+        applyFont(widget, model.font, fontScale);
         applyColours(widget, QPalette::Base, QPalette::Text, model.BackColor, model.ForeColor);
     });
 }
@@ -136,7 +156,8 @@ void WidgetBinder::bind(QListWidget* widget, ListBox& model) {
     };
     auto seen = std::make_shared<Seen>();
     seen->clears = model.clears;
-    painters_.push_back([widget, &model, seen] {
+    painters_.push_back([this, widget, &model, seen] {
+        const std::size_t before = seen->lines;
         if (seen->clears != model.clears || model.lines.size() < seen->lines) {
             widget->clear();
             seen->clears = model.clears;
@@ -145,7 +166,13 @@ void WidgetBinder::bind(QListWidget* widget, ListBox& model) {
         for (; seen->lines < model.lines.size(); ++seen->lines) {
             widget->addItem(displayed(model.lines[seen->lines]));
         }
-        applyFont(widget, model.font);
+        if (seen->lines != before) {
+            // Laid out now, not on the list's own later timer, so that the
+            // lines are drawn at the yield that follows.
+            widget->doItemsLayout();
+            widget->viewport()->update();
+        }
+        applyFont(widget, model.font, fontScale);
         applyColours(widget, QPalette::Base, QPalette::Text, model.BackColor, model.ForeColor);
     });
 }
@@ -188,12 +215,12 @@ QString wrappedCaption(const QPushButton* button, const QString& caption) {
 } // namespace
 
 void WidgetBinder::bind(QLabel* widget, Label& model) {
-    painters_.push_back([widget, &model] {
+    painters_.push_back([this, widget, &model] {
         const QString caption = toQString(model.caption);
         if (widget->text() != caption) {
             widget->setText(caption);
         }
-        applyFont(widget, model.font);
+        applyFont(widget, model.font, fontScale);
         if (model.alignment == Alignment::Centre) {
             fitCaption(widget);
         }
@@ -206,16 +233,9 @@ void WidgetBinder::bind(QLabel* widget, Label& model) {
 
 void WidgetBinder::bind(QPushButton* widget, Button& model, std::function<void()> onClick) {
     QObject::connect(widget, &QPushButton::clicked, widget,
-                     [this, onClick = std::move(onClick)] {
-                         if (onClick) {
-                             onClick();
-                         }
-                         if (afterAction) {
-                             afterAction();
-                         }
-                     });
-    painters_.push_back([widget, &model] {
-        applyFont(widget, model.font);
+                     [this, onClick = std::move(onClick)] { act(onClick); });
+    painters_.push_back([this, widget, &model] {
+        applyFont(widget, model.font, fontScale);
         const QString caption = wrappedCaption(widget, toQString(model.caption));
         if (widget->text() != caption) {
             widget->setText(caption);

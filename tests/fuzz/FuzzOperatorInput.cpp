@@ -1,4 +1,5 @@
 #include "Bench.h"
+#include "CommandNumber.h"
 
 #include <array>
 #include <cstdint>
@@ -63,6 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     s.updateScope();
     s.updateTrace();
     f.RefillAverageList();
+    f.Combo3.text = typed[1];
+    f.sampleAveragePicked();
     f.Text12.text = "READY";
     f.startCalculation();
     // No typed text may put a line on the link that is not a command line.
@@ -76,8 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             bytes.find_first_of("\r\n") != bytes.size() - 2) {
             std::abort();
         }
-        if (bytes.find('\0') != std::string::npos) {
-            std::abort();
+        if (!isSendable(std::string_view(bytes).substr(0, bytes.size() - 2))) {
+            std::abort(); // printable ASCII, at most 64 characters before CR LF
         }
     }
     if (f.CalculationRunning || f.DialogueRunning || s.SettingsBusy) {

@@ -1,0 +1,53 @@
+#include "WindowFit.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+#include <algorithm>
+#include <cmath>
+
+void DesignLayout::add(QWidget* widget, QRect designRect) {
+    placed_.emplace_back(widget, designRect);
+    widget->setGeometry(designRect);
+}
+
+void DesignLayout::scaleTo(double scale) {
+    const auto at = [scale](int v) { return static_cast<int>(std::lround(v * scale)); };
+    for (const auto& [widget, rect] : placed_) {
+        // Edges, not sizes, are scaled: neighbours stay neighbours.
+        const int left = at(rect.left());
+        const int top = at(rect.top());
+        widget->setGeometry(left, top, std::max(1, at(rect.left() + rect.width()) - left),
+                            std::max(1, at(rect.top() + rect.height()) - top));
+    }
+}
+
+namespace WindowFit {
+
+QRect availableArea() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+double scaleToFit(QSize designSize, bool framed) {
+    const QRect area = availableArea();
+    const int frameW = framed ? FrameWidth : 0;
+    const int frameH = framed ? FrameHeight : 0;
+    const double byWidth = static_cast<double>(area.width() - frameW) / designSize.width();
+    const double byHeight = static_cast<double>(area.height() - frameH) / designSize.height();
+    return std::clamp(std::min(byWidth, byHeight), 0.1, 1.0);
+}
+
+QRect centredFrame(QSize contentSize, bool framed) {
+    const QRect area = availableArea();
+    const QSize frame = contentSize + (framed ? QSize(FrameWidth, FrameHeight) : QSize(0, 0));
+    const int left = area.left() + std::max(0, (area.width() - frame.width()) / 2);
+    const int top = area.top() + std::max(0, (area.height() - frame.height()) / 2);
+    return {QPoint(left, top), frame};
+}
+
+void placeCentred(QWidget* window, bool framed) {
+    window->move(centredFrame(window->size(), framed).topLeft());
+}
+
+} // namespace WindowFit

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QRect>
+#include <QSize>
+#include <utility>
+#include <vector>
+
+class QWidget;
+
+// Windows are laid out at their design sizes. When the screen's available
+// area is smaller (a laptop screen, or the platform's scaling), a window's
+// whole content is scaled down uniformly, fonts included, so that it lies
+// wholly on the screen in its design proportions.
+class DesignLayout {
+public:
+    void add(QWidget* widget, QRect designRect);
+    // Puts every widget at its design rectangle times `scale`.
+    void scaleTo(double scale);
+
+private:
+    std::vector<std::pair<QWidget*, QRect>> placed_;
+};
+
+namespace WindowFit {
+
+// What a window frame adds around its content, as far as it is known before
+// the window is first shown: borders and a title bar.
+constexpr int FrameWidth = 10;
+constexpr int FrameHeight = 40;
+
+// The available area of the screen the windows open on.
+QRect availableArea();
+// The factor (at most 1) by which a window of this design size must shrink
+// for its frame to fit the available area.
+double scaleToFit(QSize designSize, bool framed = true);
+// Where a window of this content size goes, frame included, to stand centred
+// in the available area (never above or left of it).
+QRect centredFrame(QSize contentSize, bool framed = true);
+// Moves the window there.
+void placeCentred(QWidget* window, bool framed = true);
+
+} // namespace WindowFit

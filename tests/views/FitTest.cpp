@@ -1,0 +1,83 @@
+#include "ApplicationViews.h"
+#include "BenchPanelView.h"
+#include "Clock.h"
+#include "Form1.h"
+#include "Form1View.h"
+#include "OsVersion.h"
+#include "QtEventPump.h"
+#include "QtReportPlatform.h"
+#include "Screen.h"
+#include "SimD2xx.h"
+#include "WindowFit.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <gtest/gtest.h>
+
+// Run once per screen (see the test list): a desk monitor, a 1366 x 768
+// laptop, and a 1600 x 1000 monitor at 1.5 x scaling. Whatever the screen,
+// every window lies wholly on it, in its design proportions.
+
+namespace {
+
+void expectFits(QWidget* window, QSize design, const char* name) {
+    const QRect area = WindowFit::availableArea();
+    const QRect frame = WindowFit::centredFrame(window->size());
+    EXPECT_TRUE(area.contains(frame)) << name << ": frame " << frame.width() << "x" << frame.height()
+                                      << " on " << area.width() << "x" << area.height();
+    const double scale = WindowFit::scaleToFit(design);
+    EXPECT_NEAR(window->width(), design.width() * scale, 1.0) << name;
+    EXPECT_NEAR(window->height(), design.height() * scale, 1.0) << name;
+    if (design.width() + WindowFit::FrameWidth <= area.width() &&
+        design.height() + WindowFit::FrameHeight <= area.height()) {
+        EXPECT_EQ(window->size(), design) << name << " keeps its design size where it fits";
+    }
+}
+
+} // namespace
+
+TEST(WindowFit, EveryWindowLiesWhollyOnTheScreen) {
+    VirtualClock clock;
+    QtEventPump pump;
+    SimScope scope;
+    SimD2xx d2xx{scope, clock};
+    FixedScreen screen{1600, 1000};
+    FixedOsVersion os{6, 1};
+    RecordingProgramHost host;
+    QtClipboard clipboard;
+    QtKeySynth keys;
+    QtCarets carets;
+    Platform platform{d2xx, clock, pump, screen, os, host, clipboard, keys, carets};
+    Form1 form{platform};
+    ApplicationViews views(form);
+    pump.beforeEvents = [&views] { views.refresh(); };
+    form.Form_Load();
+    views.refresh();
+
+    Form1View* main = views.mainView();
+    expectFits(main, QSize(1260, 820), "main window");
+    const double scale = WindowFit::scaleToFit(QSize(1260, 820));
+    const auto* text13 = main->findChild<QLineEdit*>("Text13");
+    ASSERT_NE(text13, nullptr);
+    EXPECT_NEAR(text13->font().pointSizeF(), 24 * scale, 0.01) << "fonts scale with the window";
+    const auto* text3 = main->findChild<QLineEdit*>("Text3");
+    EXPECT_NEAR(text3->geometry().left(), 364 * scale, 1.0) << "and so do the places";
+    EXPECT_EQ(main->pos(), WindowFit::centredFrame(main->size()).topLeft());
+
+    form.openSettings();
+    views.refresh();
+    ASSERT_NE(views.settingsView(), nullptr);
+    expectFits(views.settingsView(), QSize(1197, 670), "settings window");
+
+    BenchPanelView panel(scope);
+    panel.placeAwayFrom(WindowFit::centredFrame(main->size()));
+    const QRect panelFrame(panel.pos(), panel.size() + QSize(WindowFit::FrameWidth, WindowFit::FrameHeight));
+    EXPECT_TRUE(WindowFit::availableArea().contains(panelFrame.topLeft())) << "its title bar is on the screen";
+}
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
