@@ -1,5 +1,7 @@
 #include "Form1.h"
 
+#include "MeasurementRecord.h"
+
 #include "Clock.h"
 #include "CommandNumber.h"
 #include "Delay.h"
@@ -177,9 +179,42 @@ void Form1::startCalculation() {
         MeasurementPass pass(exchange, connection, platform.pump, passControls(), measured, figures,
                              StopRequested, TestFailed,
                              [this] { return timestampText(now()); });
+        if (record != nullptr) {
+            pass.ended = [this](const PassOutcome& outcome) { recordPass(outcome); };
+        }
         pass.RunCalculation();
     }
+    if (record != nullptr) {
+        logRecordFailures(record->reportWait);
+    }
     CalculationRunning = false;
+}
+
+void Form1::recordPass(const PassOutcome& outcome) {
+    PassRecord row;
+    row.when = now();
+    row.outcome = outcome;
+    row.transformer = Text15.text;
+    row.supply = Combo2.text;
+    row.loadResistor = Combo1.text;
+    row.loadCapacitor = Combo4.text;
+    row.sampleAverage = Combo3.text;
+    const std::array<const TextBox*, PassRecord::BoxCount> boxes{
+        &Text3, &Text4, &Text5, &Text18, &Text6, &Text20, &Text7, &Text8, &Text9,
+        &Text19, &Text22, &Text17, &Text21, &Text10, &Text11, &Text23, &Text16, &Text14};
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        row.boxes[i] = boxes[i]->text;
+    }
+    record->passEnded(row);
+}
+
+void Form1::logRecordFailures(std::chrono::milliseconds limit) {
+    if (record == nullptr) {
+        return;
+    }
+    for (const std::string& reason : record->failures(limit)) {
+        List1.AddItem("RECORD Failed: " + reason);
+    }
 }
 
 void Form1::stopCalculation() {
@@ -206,6 +241,9 @@ void Form1::capture() {
     Report.Form_Load();
     Report.Unload();
     List1.AddItem("Print-Screen Captured to Clipboard");
+    if (record != nullptr) {
+        logRecordFailures(record->reportWait);
+    }
 }
 
 // --- setup lists -------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include "Form1Controls.h"
 #include "MeasurementPass.h"
 #include "Measurements.h"
+#include "PassOutcome.h"
 #include "OsVersion.h"
 #include "Platform.h"
 #include "PrintScreen.h"
@@ -14,6 +15,7 @@
 #include "TransformerKinds.h"
 
 #include <QDateTime>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -21,6 +23,8 @@
 
 // The main window: the application. It owns the link to the scope, every
 // box a measurement pass fills, the setup lists and the event list.
+class MeasurementRecord;
+
 class Form1 : public Form1Controls {
 public:
     explicit Form1(const Platform& platform);
@@ -86,8 +90,16 @@ public:
     // The time stamped on a result; tests pin it.
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
 
+    // With --record: where every pass and every capture is kept. None by
+    // default, and then no file is written.
+    MeasurementRecord* record = nullptr;
+    // Logs "RECORD Failed: <reason>" for each write of the record that
+    // failed, after waiting at most `limit` for the writes under way.
+    void logRecordFailures(std::chrono::milliseconds limit);
+
 private:
     PassControls passControls();
+    void recordPass(const PassOutcome& outcome);
     void styleControls();
     void fillLists();
     void logOsVersion();

@@ -3,12 +3,14 @@
 #include "Clock.h"
 #include "Form1.h"
 #include "Form1View.h"
+#include "MeasurementRecord.h"
 #include "OsVersion.h"
 #include "Platform.h"
 #include "ProgramOptions.h"
 #include "QtEventPump.h"
 #include "QtReportPlatform.h"
 #include "QtScreen.h"
+#include "RecordHooks.h"
 #include "SerialD2xx.h"
 #include "SimD2xx.h"
 #include "SimScope.h"
@@ -83,6 +85,16 @@ int main(int argc, char** argv) {
     d2xx.beforeWaiting = [&views] { views.refresh(); };
     keys.target = [&views]() -> QWidget* { return views.reportView(); };
     carets.root = [&views]() -> QWidget* { return views.reportView(); };
+
+    std::unique_ptr<MeasurementRecord> record;
+    std::unique_ptr<RecordHooks> recordHooks;
+    if (options.recordFolder) {
+        record = std::make_unique<MeasurementRecord>(*options.recordFolder);
+        form.record = record.get();
+        recordHooks = std::make_unique<RecordHooks>(*record, form, keys, [&views] { views.refresh(); });
+        // CLOSE right after a pass still leaves its row on the disk.
+        host.beforeEnd = [&record] { record->finish(std::chrono::seconds(5)); };
+    }
 
     std::unique_ptr<BenchPanelView> panel;
     if (options.simulate) {

@@ -168,7 +168,7 @@ void showResistorFigures(const Measurements& m, Figures& f, const std::string& l
     showPercent(f.ResistorEfficiency, Text16);
 }
 
-void logEfficiencyDifference(Figures& f, ListBox& List1) {
+bool logEfficiencyDifference(Figures& f, ListBox& List1) {
     const double mean = (f.ResistorEfficiency + f.PhaseEfficiency) / 2;
     const double difference = std::fabs(f.ResistorEfficiency - f.PhaseEfficiency) / mean * 100;
     // Two efficiencies of equal size and opposite sign have no mean to compare with.
@@ -176,13 +176,14 @@ void logEfficiencyDifference(Figures& f, ListBox& List1) {
         f.EfficiencyDifference = difference;
         List1.AddItem("PERCENT EFFICIENCY DIFFERENCE: " +
                       formatPattern(f.EfficiencyDifference, "##0.000") + "%");
-    } else {
-        f.EfficiencyDifference = 0;
-        List1.AddItem("PERCENT EFFICIENCY DIFFERENCE: ----%");
+        return true;
     }
+    f.EfficiencyDifference = 0;
+    List1.AddItem("PERCENT EFFICIENCY DIFFERENCE: ----%");
+    return false;
 }
 
-void logOutputPowerFactors(const Measurements& m, Figures& f, ListBox& List1) {
+bool logOutputPowerFactors(const Measurements& m, Figures& f, ListBox& List1) {
     // Without apparent output power neither factor exists.
     const bool none = f.ApparentOutputPower == 0;
     f.PhaseOutputPowerFactor = none ? 0 : m.OutputPower / f.ApparentOutputPower;
@@ -192,4 +193,5 @@ void logOutputPowerFactors(const Measurements& m, Figures& f, ListBox& List1) {
     };
     List1.AddItem("Phase Angle Output Power Factor: " + shown(f.PhaseOutputPowerFactor));
     List1.AddItem("Load Resistor Output Power Factor: " + shown(f.ResistorOutputPowerFactor));
+    return !none;
 }

@@ -32,5 +32,6 @@ void showPhaseEfficiency(const Measurements& m, Figures& f, TextBox& Text11);
 // loadResistorText is the load resistor list's shown text.
 void showResistorFigures(const Measurements& m, Figures& f, const std::string& loadResistorText,
                          TextBox& Text23, TextBox& Text16, ListBox& List1);
-void logEfficiencyDifference(Figures& f, ListBox& List1);
-void logOutputPowerFactors(const Measurements& m, Figures& f, ListBox& List1);
+// These two tell whether they had a figure to log (else the line ends "----").
+bool logEfficiencyDifference(Figures& f, ListBox& List1);
+bool logOutputPowerFactors(const Measurements& m, Figures& f, ListBox& List1);

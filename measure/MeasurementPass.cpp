@@ -19,25 +19,25 @@ const char* const InputSideMath = "MATH:DEFINE \"CH1 * CH2\"";
 const char* const OutputSideMath = "MATH:DEFINE \"CH3 * CH4\"";
 
 constexpr MeasurementPass::ValueQuery FrequencyQuery{
-    "MEASU:IMMED:VALUE?", "FREQUENCY Request Failed", ">> Read the RESONANT FREQUENCY in Hz",
+    PassOutcome::Frequency, "MEASU:IMMED:VALUE?", "FREQUENCY Request Failed", ">> Read the RESONANT FREQUENCY in Hz",
     ":MEASUREMENT:IMMED:VALUE "};
 constexpr MeasurementPass::ValueQuery InputVoltageQuery{
-    "MEASU:MEAS1:VALUE?", "INPUT VOLTAGE Request Failed", ">> Read the INPUT VOLTAGE in Volts RMS",
+    PassOutcome::InputVoltage, "MEASU:MEAS1:VALUE?", "INPUT VOLTAGE Request Failed", ">> Read the INPUT VOLTAGE in Volts RMS",
     ":MEASUREMENT:MEAS1:VALUE "};
 constexpr MeasurementPass::ValueQuery InputCurrentQuery{
-    "MEASU:MEAS2:VALUE?", "INPUT CURRENT Request Failed", ">> Read the INPUT CURRENT in Amps RMS",
+    PassOutcome::InputCurrent, "MEASU:MEAS2:VALUE?", "INPUT CURRENT Request Failed", ">> Read the INPUT CURRENT in Amps RMS",
     ":MEASUREMENT:MEAS2:VALUE "};
 constexpr MeasurementPass::ValueQuery InputPowerQuery{
-    "MEASU:MEAS3:VALUE?", "INPUT POWER Request Failed", ">> Read the REAL INPUT POWER in Watts",
+    PassOutcome::InputPower, "MEASU:MEAS3:VALUE?", "INPUT POWER Request Failed", ">> Read the REAL INPUT POWER in Watts",
     ":MEASUREMENT:MEAS3:VALUE "};
 constexpr MeasurementPass::ValueQuery OutputVoltageQuery{
-    "MEASU:MEAS4:VALUE?", "OUTPUT VOLTAGE Request Failed", ">> Read the OUTPUT VOLTAGE in Volts RMS",
+    PassOutcome::OutputVoltage, "MEASU:MEAS4:VALUE?", "OUTPUT VOLTAGE Request Failed", ">> Read the OUTPUT VOLTAGE in Volts RMS",
     ":MEASUREMENT:MEAS4:VALUE "};
 constexpr MeasurementPass::ValueQuery OutputCurrentQuery{
-    "MEASU:MEAS5:VALUE?", "OUTPUT CURRENT Request Failed", ">> Read the OUTPUT CURRENT in Amps RMS",
+    PassOutcome::OutputCurrent, "MEASU:MEAS5:VALUE?", "OUTPUT CURRENT Request Failed", ">> Read the OUTPUT CURRENT in Amps RMS",
     ":MEASUREMENT:MEAS5:VALUE "};
 constexpr MeasurementPass::ValueQuery OutputPowerQuery{
-    "MEASU:MEAS3:VALUE?", "OUTPUT POWER Request Failed", ">> Read the REAL OUTPUT POWER in Watts",
+    PassOutcome::OutputPower, "MEASU:MEAS3:VALUE?", "OUTPUT POWER Request Failed", ">> Read the REAL OUTPUT POWER in Watts",
     ":MEASUREMENT:MEAS3:VALUE "};
 
 } // namespace
@@ -92,6 +92,7 @@ MeasurementPass::Step MeasurementPass::valueStep(const ValueQuery& q, bool testS
     }
     valueText = AnswerValueText(*answer, exchange_.record.CrPos);
     value = AnswerValue(*answer, exchange_.record.CrPos);
+    outcome_.answers[q.value] = valueText;
     return Step::Next;
 }
 
@@ -158,23 +159,33 @@ void MeasurementPass::RunCalculation() {
     TestFailed = false;
     c_.List1.Clear();
     ClearResultBoxes(c_);
+    outcome_ = PassOutcome{};
+    const Step step = measure();
+    using Ending = PassOutcome::Ending;
+    outcome_.ending = step == Step::Next   ? Ending::Complete
+                      : step == Step::Stop ? Ending::Stopped
+                                           : Ending::LinkFailure;
+    if (ended) {
+        ended(outcome_);
+    }
+    if (step != Step::Failed) {
+        closingSteps();
+    }
+}
+
+// Everything up to the closing steps: how it ended says what follows.
+MeasurementPass::Step MeasurementPass::measure() {
     if (!defineMath(InputSideMath)) {
-        return;
+        return Step::Failed;
     }
-    const Step input = readInputSide();
-    if (input == Step::Failed) {
-        return;
+    Step step = readInputSide();
+    if (step == Step::Next) {
+        step = readOutputSide();
     }
-    if (input == Step::Next) {
-        const Step output = readOutputSide();
-        if (output == Step::Failed) {
-            return;
-        }
-        if (output == Step::Next) {
-            showResults();
-        }
+    if (step == Step::Next) {
+        showResults();
     }
-    closingSteps();
+    return step;
 }
 
 MeasurementPass::Step MeasurementPass::readInputSide() {
@@ -186,41 +197,50 @@ MeasurementPass::Step MeasurementPass::readInputSide() {
     if (!applyFrequency(v)) {
         return Step::Failed;
     }
+    took(PassOutcome::Frequency, m_.Frequency);
     pump_.yield();
 
     if ((step = valueStep(InputVoltageQuery, true, v, m_.InputVoltageText)) != Step::Next) {
         return step;
     }
     applyInputVoltage(v);
+    took(PassOutcome::InputVoltage, m_.InputVoltage);
     pump_.yield();
 
     if ((step = valueStep(InputCurrentQuery, true, v, m_.InputCurrentText)) != Step::Next) {
         return step;
     }
     applyInputCurrent(v);
+    took(PassOutcome::InputCurrent, m_.InputCurrent);
     pump_.yield();
 
     if (StopRequested) {
         return Step::Stop;
     }
     showApparentInputPower(m_, f_, c_.Text18);
+    reached(PassOutcome::ApparentInputPower, f_.ApparentInputPower);
 
     if ((step = valueStep(InputPowerQuery, false, v, m_.InputPowerText)) != Step::Next) {
         return step;
     }
     applyInputPower(v);
+    took(PassOutcome::InputPower, m_.InputPower);
     pump_.yield();
 
     if (StopRequested) {
         return Step::Stop;
     }
     showInputPhaseAngle(m_, f_, c_.Text6);
+    if (f_.ApparentInputPower != 0) {
+        reached(PassOutcome::InputPhaseAngle, f_.InputPhaseAngle);
+    }
     pump_.yield();
 
     if (StopRequested) {
         return Step::Stop;
     }
     showReactiveInputPower(f_, c_.Text20);
+    reached(PassOutcome::ReactiveInputPower, f_.ReactiveInputPower);
     return Step::Next;
 }
 
@@ -234,24 +254,32 @@ MeasurementPass::Step MeasurementPass::readOutputSide() {
         return step;
     }
     applyOutputVoltage(v);
+    took(PassOutcome::OutputVoltage, m_.OutputVoltage);
     pump_.yield();
 
     if ((step = valueStep(OutputCurrentQuery, true, v, m_.OutputCurrentText)) != Step::Next) {
         return step;
     }
     applyOutputCurrent(v);
+    took(PassOutcome::OutputCurrent, m_.OutputCurrent);
     pump_.yield();
 
     if (StopRequested) {
         return Step::Stop;
     }
     showApparentOutputPower(m_, f_, c_.Text19, c_.Text22, c_.List1);
+    reached(PassOutcome::ApparentOutputPower, f_.ApparentOutputPower);
+    if (f_.ApparentInputPower != 0 && f_.ApparentOutputPower != 0) {
+        reached(PassOutcome::ApparentMultiplier, f_.ApparentMultiplier);
+        reached(PassOutcome::ApparentMultiplierEfficiency, f_.ApparentMultiplierEfficiency);
+    }
 
     if (m_.OutputVoltage != 0 && m_.OutputCurrent != 0) {
         if ((step = valueStep(OutputPowerQuery, true, v, m_.OutputPowerText)) != Step::Next) {
             return step;
         }
         applyOutputPower(v);
+        took(PassOutcome::OutputPower, m_.OutputPower);
         pump_.yield();
         if (StopRequested) {
             return Step::Stop;
@@ -259,18 +287,38 @@ MeasurementPass::Step MeasurementPass::readOutputSide() {
     } else {
         m_.OutputPower = 0;
         c_.Text10.text = formatPattern(0, FourDecimals);
+        took(PassOutcome::OutputPower, m_.OutputPower);
     }
     return Step::Next;
 }
 
 void MeasurementPass::showResults() {
+    const auto shown = [](const TextBox& box) { return box.text != "----"; };
     showOutputPhaseAngle(m_, f_, c_.Text17);
+    if (f_.ApparentOutputPower != 0) {
+        reached(PassOutcome::OutputPhaseAngle, f_.OutputPhaseAngle);
+    }
     pump_.yield();
     showReactiveOutputPower(f_, c_.Text21);
+    reached(PassOutcome::ReactiveOutputPower, f_.ReactiveOutputPower);
     showPhaseEfficiency(m_, f_, c_.Text11);
+    if (shown(c_.Text11)) {
+        reached(PassOutcome::PhaseEfficiency, f_.PhaseEfficiency);
+    }
     showResistorFigures(m_, f_, c_.Combo1.text, c_.Text23, c_.Text16, c_.List1);
-    logEfficiencyDifference(f_, c_.List1);
-    logOutputPowerFactors(m_, f_, c_.List1);
+    if (shown(c_.Text23)) {
+        reached(PassOutcome::ResistorOutputPower, f_.ResistorOutputPower);
+    }
+    if (shown(c_.Text16)) {
+        reached(PassOutcome::ResistorEfficiency, f_.ResistorEfficiency);
+    }
+    if (logEfficiencyDifference(f_, c_.List1)) {
+        reached(PassOutcome::EfficiencyDifference, f_.EfficiencyDifference);
+    }
+    if (logOutputPowerFactors(m_, f_, c_.List1)) {
+        reached(PassOutcome::PhaseOutputPowerFactor, f_.PhaseOutputPowerFactor);
+        reached(PassOutcome::ResistorOutputPowerFactor, f_.ResistorOutputPowerFactor);
+    }
     c_.Text14.text = timestamp_ ? timestamp_() : std::string();
     pump_.yield();
 }

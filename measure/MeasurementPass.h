@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Measurements.h"
+#include "PassOutcome.h"
 
 #include <functional>
 #include <optional>
@@ -55,7 +56,12 @@ public:
 
     void RunCalculation();
 
+    // Told how the pass ended and what it reached, before its closing steps
+    // (or after the reset that ended it).
+    std::function<void(const PassOutcome&)> ended;
+
     struct ValueQuery {
+        PassOutcome::Value value;
         const char* query;
         const char* failureLine;
         const char* announcement;
@@ -69,6 +75,7 @@ private:
     Step valueStep(const ValueQuery& q, bool testStopFirst, std::optional<double>& value,
                    std::string& valueText);
     bool defineMath(const char* definition);
+    Step measure();
     Step readInputSide();
     Step readOutputSide();
     void showResults();
@@ -83,6 +90,9 @@ private:
     void applyOutputCurrent(std::optional<double> v);
     void applyOutputPower(std::optional<double> v);
 
+    void took(PassOutcome::Value value, double v) { outcome_.values[value] = v; }
+    void reached(PassOutcome::Figure figure, double v) { outcome_.figures[figure] = v; }
+
     ScopeExchange& exchange_;
     ScopeConnection& connection_;
     EventPump& pump_;
@@ -92,4 +102,5 @@ private:
     const bool& StopRequested;
     bool& TestFailed;
     std::function<std::string()> timestamp_;
+    PassOutcome outcome_;
 };

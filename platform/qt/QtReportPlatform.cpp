@@ -23,6 +23,9 @@ void QtKeySynth::keybd_event(std::uint8_t bVk, std::uint8_t, std::uint32_t dwFla
     }
     lastImage = window->grab().toImage();
     QGuiApplication::clipboard()->setImage(lastImage);
+    if (imageTaken) {
+        imageTaken(lastImage);
+    }
 }
 
 void QtCarets::setShown(const std::string& box, bool shown) {
@@ -47,6 +50,9 @@ void QtCarets::ShowCaret(const std::string& box) { setShown(box, true); }
 void QtClipboard::EmptyClipboard() { QGuiApplication::clipboard()->clear(); }
 
 void QtProgramHost::endProgram() {
+    if (beforeEnd) {
+        beforeEnd();
+    }
     // Not through closing the windows: the main window's close is CLOSE
     // itself, and would call back here.
     std::fflush(nullptr);

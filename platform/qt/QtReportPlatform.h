@@ -20,6 +20,8 @@ public:
                      std::uintptr_t dwExtraInfo) override;
     std::function<QWidget*()> target;
     QImage lastImage;
+    // Told of every image taken, as it goes to the clipboard.
+    std::function<void(const QImage&)> imageTaken;
 
 private:
     bool altDown_ = false;
@@ -47,4 +49,6 @@ public:
 class QtProgramHost final : public ProgramHost {
 public:
     void endProgram() override;
+    // Runs first: what must not be lost is finished here.
+    std::function<void()> beforeEnd;
 };

@@ -3,10 +3,12 @@
 #include "Clock.h"
 #include "Form1.h"
 #include "Form1View.h"
+#include "MeasurementRecord.h"
 #include "OsVersion.h"
 #include "PickComboBox.h"
 #include "QtEventPump.h"
 #include "QtReportPlatform.h"
+#include "RecordHooks.h"
 #include "Screen.h"
 #include "SimD2xx.h"
 
@@ -19,6 +21,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -175,6 +178,34 @@ TEST_F(ViewBench, CapturePutsAnImageOfTheReportWindowOnTheClipboard) {
     EXPECT_GT(dark, 50) << "text is drawn in the box";
     if (const QByteArray path = qgetenv("CAPTURE_PNG"); !path.isEmpty()) {
         image.save(QString::fromLocal8Bit(path)); // to look at what the clipboard got
+    }
+}
+
+TEST_F(ViewBench, WithARecordACaptureAlsoKeepsTheClipboardsImageAsAFile) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    MeasurementRecord record(folder.path().toStdString());
+    record.reportWait = std::chrono::seconds(10);
+    form.record = &record;
+    RecordHooks hooks(record, form, keys, [this] { views->refresh(); });
+    form.now = [] { return QDateTime(QDate(2026, 12, 8), QTime(14, 30, 5)); };
+    click("Command5");
+    click("Command2", views->settingsView());
+    pick("Combo1", "9.4");
+    pick("Combo2", "10.0");
+    pick("Combo4", "100");
+    click("Command3");
+    click("Command6"); // CAPTURE
+    ASSERT_TRUE(record.finish());
+    EXPECT_EQ(form.List1.lines.back(), "Print-Screen Captured to Clipboard");
+    const QImage saved(folder.path() + "/report-2026-12-08-143005.png");
+    ASSERT_FALSE(saved.isNull());
+    EXPECT_EQ(saved.size(), QSize(560, 740));
+    EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32), keys.lastImage.convertToFormat(QImage::Format_RGB32))
+        << "the very image the clipboard got";
+    EXPECT_TRUE(QFile::exists(folder.path() + "/results.csv"));
+    if (const QByteArray path = qgetenv("RECORD_PNG"); !path.isEmpty()) {
+        QFile::copy(folder.path() + "/report-2026-12-08-143005.png", QString::fromLocal8Bit(path));
     }
 }
 

@@ -1,0 +1,29 @@
+#include "MeasurementRecord.h"
+
+#include "ResultsTable.h"
+
+void MeasurementRecord::passEnded(const PassRecord& record) {
+    // Formatted here, where the texts are; only the disk work goes over.
+    writer_.submit([this, row = ResultsTable::row(record)] {
+        return folder_.appendLine(ResultsFile, ResultsTable::header(), row);
+    });
+}
+
+void MeasurementRecord::reportCaptured(const QDateTime& when, std::function<std::string()> encode) {
+    writer_.submit([this, name = reportFileName(when), encode = std::move(encode)] {
+        const std::string bytes = encode();
+        if (bytes.empty()) {
+            return std::optional<std::string>("the report picture could not be made");
+        }
+        return folder_.writeNewFile(name, bytes);
+    });
+}
+
+std::string MeasurementRecord::reportFileName(const QDateTime& when) {
+    return "report-" + when.toString(QStringLiteral("yyyy-MM-dd-HHmmss")).toStdString() + ".png";
+}
+
+std::vector<std::string> MeasurementRecord::failures(std::chrono::milliseconds limit) {
+    writer_.waitIdle(limit);
+    return writer_.takeFailures();
+}

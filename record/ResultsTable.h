@@ -1,0 +1,33 @@
+#pragma once
+
+#include "PassRecord.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The measurement record as a file a spreadsheet opens: UTF-8, one header
+// naming every column with its unit, comma-separated, quoted as RFC 4180
+// says, "." as the decimal point whatever the locale, CR LF line ends.
+namespace ResultsTable {
+
+// The captions of the result boxes, as the columns that hold their texts.
+const std::array<std::string_view, PassRecord::BoxCount>& resultBoxNames();
+
+std::string header();
+std::string row(const PassRecord& record);
+
+// A text field: quoted when it holds a comma, a quote or a line end; bytes
+// that are no UTF-8 are taken as Latin-1 and control characters are shown
+// as U+FFFD, so the file stays valid UTF-8 whatever the scope sent.
+std::string textField(std::string_view text);
+// A number at full precision (the shortest text that reads back exactly),
+// "inf" beyond a double's range; empty when there is none.
+std::string numberField(std::optional<double> value);
+// ISO 8601 with the zone: 2026-12-08T14:30:05+01:00.
+std::string dateTimeField(const QDateTime& when);
+
+std::string endingName(PassOutcome::Ending ending);
+
+} // namespace ResultsTable

@@ -1,0 +1,248 @@
+#include "Bench.h"
+#include "MeasurementRecord.h"
+#include "ResultsTable.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimeZone>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+// The measurement record: a row a pass, however it ended, in a file a
+// spreadsheet opens; a write that fails is logged and changes nothing else.
+
+namespace {
+
+using Lines = std::vector<std::string>;
+using Row = std::map<std::string, std::string>;
+
+// RFC 4180, as far as the record uses it.
+std::vector<Lines> readCsv(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path;
+    const std::string text = file.readAll().toStdString();
+    std::vector<Lines> rows;
+    Lines row;
+    std::string field;
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+                field += '"';
+                ++i;
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            row.push_back(std::exchange(field, {}));
+        } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            row.push_back(std::exchange(field, {}));
+            rows.push_back(std::exchange(row, {}));
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    return rows;
+}
+
+Row lastRow(const std::string& path) {
+    const std::vector<Lines> rows = readCsv(path);
+    Row named;
+    if (rows.size() < 2) {
+        ADD_FAILURE() << "no row in " << path;
+        return named;
+    }
+    for (std::size_t i = 0; i < rows.front().size() && i < rows.back().size(); ++i) {
+        named[rows.front()[i]] = rows.back()[i];
+    }
+    return named;
+}
+
+double number(const Row& row, const std::string& column) {
+    const auto found = row.find(column);
+    if (found == row.end() || found->second.empty()) {
+        ADD_FAILURE() << "no number in " << column;
+        return std::nan("");
+    }
+    double value = 0;
+    std::from_chars(found->second.data(), found->second.data() + found->second.size(), value);
+    return value;
+}
+
+struct RecordBench : testing::Test {
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        b.form->record = &record;
+        record.reportWait = std::chrono::seconds(10); // a loaded test machine is no slow disk
+        b.walkToReady("9.4", "10.0", "100");
+    }
+    std::string results() const { return record.folder() + "/results.csv"; }
+    Form1& f() { return *b.form; }
+    QTemporaryDir folder;
+    MeasurementRecord record{folder.path().toStdString() + "/campaign 7"};
+    Bench b;
+};
+
+} // namespace
+
+TEST_F(RecordBench, ACompletePassIsOneRowWithEveryFigureAtFullPrecision) {
+    f().startCalculation();
+    ASSERT_TRUE(record.finish());
+    const std::vector<Lines> rows = readCsv(results());
+    ASSERT_EQ(rows.size(), 2u) << "one header, one row";
+    EXPECT_EQ(rows[0].size(), rows[1].size());
+    const Row row = lastRow(results());
+    EXPECT_EQ(row.at("date and time (ISO 8601)"),
+              ResultsTable::dateTimeField(QDateTime(QDate(2026, 12, 8), QTime(14, 30, 5))));
+    EXPECT_EQ(row.at("pass ended"), "complete");
+    EXPECT_EQ(row.at("transformer"), SplitFluxName);
+    EXPECT_EQ(row.at("power supply (V rms)"), "10.0");
+    EXPECT_EQ(row.at("load resistor (ohms)"), "9.4");
+    EXPECT_EQ(row.at("load capacitor (uF)"), "100");
+    EXPECT_EQ(row.at("sample average"), "16");
+    EXPECT_EQ(row.at("input current answer text"), f().measured.InputCurrentText);
+    EXPECT_EQ(number(row, "input current (A rms)"), f().measured.InputCurrent);
+    EXPECT_EQ(number(row, "output power (W)"), f().measured.OutputPower);
+    const Figures& g = f().figures;
+    EXPECT_EQ(number(row, "apparent input power (VA)"), g.ApparentInputPower);
+    EXPECT_EQ(number(row, "input phase angle (degrees)"), g.InputPhaseAngle);
+    EXPECT_EQ(number(row, "reactive output power (var)"), g.ReactiveOutputPower);
+    EXPECT_EQ(number(row, "apparent power multiplier"), g.ApparentMultiplier);
+    EXPECT_EQ(number(row, "phase angle efficiency (%)"), g.PhaseEfficiency);
+    EXPECT_EQ(number(row, "load resistor efficiency (%)"), g.ResistorEfficiency);
+    EXPECT_EQ(number(row, "percent efficiency difference (%)"), g.EfficiencyDifference);
+    EXPECT_EQ(number(row, "load resistor output power factor"), g.ResistorOutputPowerFactor);
+    EXPECT_EQ(row.at("box PHASE ANGLE: EFFICIENCY (%)"), f().Text11.text);
+    EXPECT_EQ(row.at("box TEST TIMESTAMP"), f().Text14.text);
+    EXPECT_EQ(f().List1.lines.back(), "READY") << "no failure to log";
+}
+
+TEST_F(RecordBench, AStoppedPassAndOneEndedByTheLinkHaveTheirRowsToo) {
+    b.pump.whenLogged(f().List1, "MEASU:MEAS2:VALUE?", [this] { f().stopCalculation(); });
+    f().startCalculation();
+    ASSERT_TRUE(record.finish());
+    Row row = lastRow(results());
+    EXPECT_EQ(row.at("pass ended"), "stopped");
+    EXPECT_EQ(number(row, "input voltage (V rms)"), f().measured.InputVoltage);
+    EXPECT_EQ(row.at("input current answer text"), "") << "written but never read";
+    EXPECT_EQ(row.at("input current (A rms)"), "");
+    EXPECT_EQ(row.at("apparent input power (VA)"), "") << "not reached";
+    EXPECT_EQ(row.at("box INPUT VOLTAGE (V RMS)"), "") << "STOP emptied the boxes";
+
+    b.d2xx.addFault("MEASU:MEAS5:VALUE?", SimFault::noAnswer());
+    f().startCalculation();
+    ASSERT_TRUE(record.finish());
+    EXPECT_EQ(readCsv(results()).size(), 3u);
+    row = lastRow(results());
+    EXPECT_EQ(row.at("pass ended"), "link failure");
+    EXPECT_EQ(number(row, "output voltage (V rms)"), f().measured.OutputVoltage);
+    EXPECT_EQ(row.at("output current answer text"), "");
+    EXPECT_EQ(number(row, "apparent input power (VA)"), f().figures.ApparentInputPower);
+    EXPECT_EQ(row.at("apparent output power (VA)"), "");
+    EXPECT_EQ(row.at("box INPUT CURRENT (A RMS)"), f().Text5.text);
+    EXPECT_EQ(f().List1.lines.back(), "Close Scope") << "the reset's lines end the list";
+}
+
+TEST_F(RecordBench, ASecondRunAppendsBelowTheFirstUnderTheSameHeader) {
+    f().startCalculation();
+    ASSERT_TRUE(record.finish());
+    {
+        MeasurementRecord again(record.folder());
+        Bench next;
+        next.form->record = &again;
+        next.walkToReady();
+        next.form->startCalculation();
+        ASSERT_TRUE(again.finish());
+    }
+    const std::vector<Lines> rows = readCsv(results());
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_NE(rows[1], rows[0]);
+    EXPECT_EQ(rows[2][1], "complete");
+}
+
+TEST_F(RecordBench, AFolderThatCannotBeWrittenIsLoggedAfterThePassAndChangesNothingElse) {
+    // The folder would stand below a plain file: it cannot be made.
+    QFile plain(folder.path() + "/a file");
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    MeasurementRecord broken(plain.fileName().toStdString() + "/records");
+    broken.reportWait = std::chrono::seconds(10);
+    f().record = &broken;
+    f().startCalculation();
+    const Lines withFailure = f().List1.lines;
+
+    f().record = nullptr;
+    f().startCalculation();
+    const Lines without = f().List1.lines;
+    ASSERT_EQ(withFailure.size(), without.size() + 1) << joined(withFailure);
+    EXPECT_EQ(Lines(withFailure.begin(), withFailure.end() - 1), without);
+    EXPECT_EQ(withFailure.back().rfind("RECORD Failed: cannot make the folder ", 0), 0u) << withFailure.back();
+    EXPECT_NE(withFailure.back().find("Not a directory"), std::string::npos);
+    EXPECT_EQ(f().Text12.text, "READY");
+}
+
+TEST(Record, FieldsFollowRfc4180AndNumbersReadBackExactly) {
+    EXPECT_EQ(ResultsTable::textField("9.4"), "9.4");
+    EXPECT_EQ(ResultsTable::textField("1,234.5"), "\"1,234.5\"");
+    EXPECT_EQ(ResultsTable::textField("say \"hi\""), "\"say \"\"hi\"\"\"");
+    EXPECT_EQ(ResultsTable::textField("two\r\nlines"), "two\xEF\xBF\xBD\xEF\xBF\xBDlines");
+    EXPECT_EQ(ResultsTable::textField("5 \xB5s"), "5 \xC2\xB5s") << "Latin-1 becomes UTF-8";
+    EXPECT_EQ(ResultsTable::textField("\xE2\x82\xAC 7"), "\xE2\x82\xAC 7") << "UTF-8 stays";
+    for (double v : {0.1, 1.0 / 3.0, 9.9e37, -2.5e-7, 12345.6789}) {
+        const std::string text = ResultsTable::numberField(v);
+        EXPECT_EQ(text.find(','), std::string::npos);
+        EXPECT_EQ(std::stod(text), v) << text;
+    }
+    EXPECT_EQ(ResultsTable::numberField(std::nullopt), "");
+    EXPECT_EQ(ResultsTable::numberField(HUGE_VAL), "inf");
+    EXPECT_EQ(ResultsTable::dateTimeField(QDateTime(QDate(2026, 12, 8), QTime(9, 5, 0), QTimeZone(3600))),
+              "2026-12-08T09:05:00+01:00");
+    EXPECT_EQ(MeasurementRecord::reportFileName(QDateTime(QDate(2026, 12, 8), QTime(9, 5, 7))),
+              "report-2026-12-08-090507.png");
+}
+
+TEST(Record, WithoutTheOptionNoFileIsWritten) {
+    QTemporaryDir empty;
+    ASSERT_TRUE(empty.isValid());
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(empty.path());
+    Bench b;
+    b.walkToReady();
+    b.form->startCalculation();
+    b.form->capture();
+    QDir::setCurrent(before);
+    EXPECT_TRUE(QDir(empty.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+    EXPECT_EQ(b.form->record, nullptr);
+}
+
+TEST(Record, PythonsCsvReaderReadsItUnderAGermanLocale) {
+    const QLocale english = QLocale();
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    QTemporaryDir folder;
+    MeasurementRecord record(folder.path().toStdString());
+    Bench b;
+    b.form->record = &record;
+    b.walkToReady();
+    b.form->startCalculation();
+    b.form->startCalculation();
+    ASSERT_TRUE(record.finish());
+    QLocale::setDefault(english);
+
+    const Figures& g = b.form->figures;
+    const std::string command =
+        "LC_ALL=de_DE.UTF-8 python3 " TESTS_DIR "/record/read_results.py '" + record.folder() +
+        "/results.csv' 2 'pass ended=complete' 'input voltage (V rms)=" +
+        ResultsTable::numberField(b.form->measured.InputVoltage) + "' 'phase angle efficiency (%)=" +
+        ResultsTable::numberField(g.PhaseEfficiency) + "' 'apparent power multiplier=" +
+        ResultsTable::numberField(g.ApparentMultiplier) + "' 'box TEST TIMESTAMP=" + b.form->Text14.text + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+}
