@@ -33,20 +33,28 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
         QStringLiteral("DIR"));
     parser.addOptions({help, version, simulate, fastReads, stopped, record});
 
+    // Read before the application exists, the parser knows no program name:
+    // the usage line names the program itself.
+    const auto helpText = [&parser] {
+        QString text = parser.helpText();
+        text.replace(0, text.indexOf(QLatin1Char('\n')),
+                     QStringLiteral("Usage: %1 [options]").arg(QString::fromLatin1(ProgramName)));
+        return text.toStdString();
+    };
     ProgramOptions options;
     if (!parser.parse(arguments)) {
-        options.message = parser.errorText().toStdString() + "\n" + parser.helpText().toStdString();
+        options.message = parser.errorText().toStdString() + "\n" + helpText();
         options.exitCode = 2;
         return options;
     }
     if (!parser.positionalArguments().isEmpty()) {
         options.message = "Unknown argument: " + parser.positionalArguments().first().toStdString() +
-                          "\n" + parser.helpText().toStdString();
+                          "\n" + helpText();
         options.exitCode = 2;
         return options;
     }
     if (parser.isSet(help)) {
-        options.message = parser.helpText().toStdString();
+        options.message = helpText();
         return options;
     }
     if (parser.isSet(version)) {
