@@ -403,3 +403,16 @@ TEST(Connection, ARetryStartsFromNothingTheFailedAttemptListedOrOpened) {
         EXPECT_EQ(b.form->Text1.text, "READY");
     }
 }
+
+TEST(Connection, AnAcquisitionStateOfOneOrMoreIsRunning) {
+    for (const auto& [state, running] : {std::pair{"2", true}, std::pair{"9", true}, std::pair{"1", true},
+                                         std::pair{"0", false}}) {
+        Bench b;
+        b.d2xx.addFault("ACQ:STATE?", SimFault::answered(std::string(":ACQUIRE:STATE ") + state + "\r\n"));
+        b.start();
+        const Lines sent = b.d2xx.writtenLines();
+        const bool started = std::find(sent.begin(), sent.end(), "ACQ:STATE ON") != sent.end();
+        EXPECT_EQ(started, !running) << "state " << state;
+        EXPECT_EQ(b.form->Shape1.FillColor, running ? Colours::Green : Colours::Red) << "state " << state;
+    }
+}

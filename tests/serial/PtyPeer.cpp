@@ -78,6 +78,10 @@ void PtyPeer::answer(const std::string& reply) {
             writeAll(reply.substr(at, third));
             std::this_thread::sleep_for(std::chrono::milliseconds(40));
         }
+    } else if (mode_ == Mode::SplitAtLineEnd && reply.size() >= 2) {
+        writeAll(reply.substr(0, reply.size() - 1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        writeAll(reply.substr(reply.size() - 1));
     } else {
         writeAll(reply);
     }

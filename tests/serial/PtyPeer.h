@@ -13,7 +13,9 @@
 // and can misbehave the way real instruments and lines do.
 class PtyPeer {
 public:
-    enum class Mode { Answer, Silent, SplitAnswers };
+    // SplitAnswers: three pieces with pauses; SplitAtLineEnd: everything up
+    // to the CR, a pause, then the LF alone.
+    enum class Mode { Answer, Silent, SplitAnswers, SplitAtLineEnd };
     enum class Misbehaviour {
         AnswerTwice, // the answer twice, back to back
         LongAnswer,  // 300 more bytes before the line end

@@ -9,6 +9,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <chrono>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
 #include <thread>
 #include <gtest/gtest.h>
 
@@ -193,4 +196,59 @@ TEST(SerialListing, TheDescriptionIsTheAdaptersOwnProductText) {
     ASSERT_TRUE(QFile::link(usbDevice + "/1-1:1.0/ttyUSB0", sys.path() + "/class/tty/ttyUSB0/device"));
     EXPECT_EQ(sysfsProduct("ttyUSB0", sys.path().toStdString()), "FT232R USB UART");
     EXPECT_FALSE(sysfsProduct("ttyUSB7", sys.path().toStdString()).has_value());
+}
+
+TEST(SerialLink, TheLineIsSetToNineThousandSixHundredBaudEightNoneOneWithRtsCts) {
+    PtyPeer peer;
+    ListedPorts ports;
+    ports.list = {adapterAt(peer.slavePath())};
+    SerialD2xx serial(ports);
+    serial.fastReads = true;
+    Bench b;
+    Platform platform{serial, b.clock, b.pump, b.screen, b.os, b.host, b.clipboard, b.keys, b.carets};
+    Form1 f(platform);
+    f.Form_Load();
+    ASSERT_EQ(f.Text1.text, "READY") << joined(f.List1.lines);
+    // The terminal's attributes, as the program left them on the line.
+    const int fd = ::open(peer.slavePath().c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    termios line{};
+    ASSERT_EQ(tcgetattr(fd, &line), 0);
+    ::close(fd);
+    EXPECT_EQ(cfgetispeed(&line), B9600);
+    EXPECT_EQ(cfgetospeed(&line), B9600);
+    EXPECT_EQ(line.c_cflag & CSIZE, static_cast<tcflag_t>(CS8)) << "8 data bits";
+    EXPECT_EQ(line.c_cflag & CSTOPB, 0u) << "1 stop bit";
+    EXPECT_EQ(line.c_cflag & PARENB, 0u) << "no parity";
+    EXPECT_NE(line.c_cflag & CRTSCTS, 0u) << "RTS/CTS";
+    EXPECT_EQ(line.c_iflag & (IXON | IXOFF), 0u) << "no XON/XOFF";
+}
+
+TEST(SerialLink, FastReadsWaitForTheLineFeedNotTheCarriageReturn) {
+    for (bool fast : {true, false}) {
+        PtyPeer peer(PtyPeer::Mode::SplitAtLineEnd);
+        peer.scope.header = true;
+        peer.scope.verbose = true;
+        ListedPorts ports;
+        ports.list = {adapterAt(peer.slavePath())};
+        SerialD2xx serial(ports);
+        serial.fastReads = fast;
+        FT_HANDLE h = 0;
+        ASSERT_EQ(serial.FT_OpenEx("FT232R USB UART", FT_OPEN_BY_DESCRIPTION, &h), FT_OK);
+        ASSERT_EQ(serial.FT_SetTimeouts(h, 1500, 0), FT_OK);
+        std::uint32_t n = 0;
+        ASSERT_EQ(serial.FT_Write(h, "MEASU:MEAS1:VALUE?\r\n", 20, &n), FT_OK);
+        char buffer[256];
+        QElapsedTimer timer;
+        timer.start();
+        ASSERT_EQ(serial.FT_Read(h, buffer, 256, &n), FT_OK);
+        EXPECT_EQ(std::string(buffer, n), ":MEASUREMENT:MEAS1:VALUE 1E+01\r\n") << "fast " << fast;
+        if (fast) {
+            EXPECT_GE(timer.elapsed(), 140) << "it waited for the line feed";
+            EXPECT_LT(timer.elapsed(), 1000) << "and not for the time-out";
+        } else {
+            EXPECT_GE(timer.elapsed(), 1490) << "the time-out decides";
+        }
+        serial.FT_Close(h);
+    }
 }

@@ -1,0 +1,46 @@
+#include "Bench.h"
+
+#include <gtest/gtest.h>
+
+// Every report box repeats its own main-window control, row by row.
+TEST(ReportMapping, EveryBoxCopiesItsOwnControl) {
+    Bench b;
+    b.walkToReady();
+    b.form->startCalculation();
+    Form1& f = *b.form;
+    struct Row {
+        int report;
+        std::string* source;
+    };
+    const std::vector<Row> rows{
+        {1, &f.Combo2.text},  {2, &f.Text3.text},   {3, &f.Text15.text}, {4, &f.Combo3.text},
+        {5, &f.Text14.text},  {6, &f.Text4.text},   {7, &f.Text8.text},  {8, &f.Text5.text},
+        {9, &f.Text9.text},   {10, &f.Text18.text}, {11, &f.Text19.text}, {12, &f.Text22.text},
+        {13, &f.Text6.text},  {14, &f.Text17.text}, {15, &f.Text20.text}, {16, &f.Text21.text},
+        {17, &f.Text7.text},  {18, &f.Text10.text}, {19, &f.Text11.text}, {20, &f.Combo1.text},
+        {21, &f.Text23.text}, {22, &f.Text16.text}, {23, &f.Text24.text}, {24, &f.Combo4.text},
+    };
+    // A text of its own in every control, so that no two can be confused.
+    for (const Row& row : rows) {
+        *row.source = "from the control of report box " + std::to_string(row.report);
+    }
+    std::vector<std::string> shown(25);
+    std::vector<int> sizes(25);
+    std::vector<Alignment> alignments(25);
+    b.pump.when([&] { return f.Report.window.visible && shown[1].empty(); }, [&] {
+        for (int n = 1; n <= 24; ++n) {
+            shown[static_cast<std::size_t>(n)] = f.Report.textBox(n)->text;
+            sizes[static_cast<std::size_t>(n)] = f.Report.textBox(n)->font.pointSize;
+            alignments[static_cast<std::size_t>(n)] = f.Report.textBox(n)->alignment;
+        }
+    });
+    f.capture();
+    for (const Row& row : rows) {
+        const auto n = static_cast<std::size_t>(row.report);
+        EXPECT_EQ(shown[n], "from the control of report box " + std::to_string(row.report)) << "Text" << n;
+        const bool big = row.report == 5 || row.report == 12 || row.report == 19 || row.report == 22;
+        EXPECT_EQ(sizes[n], big ? 18 : 12) << "Text" << n;
+        EXPECT_EQ(alignments[n], row.report == 23 ? Alignment::Left : Alignment::Centre) << "Text" << n;
+    }
+    EXPECT_FALSE(f.Report.window.loaded) << "unloaded after the capture";
+}
