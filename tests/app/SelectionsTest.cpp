@@ -35,21 +35,21 @@ TEST_F(SelectBench, TheWalkToReadyLogsEachChoice) {
     EXPECT_EQ(f().Text12.text, "SELECT PWR SUPPLY VOLTAGE");
     EXPECT_EQ(f().Combo2.items.size(), 20u) << "the split-flux supply list";
     EXPECT_EQ(f().Combo2.text, "OFF");
-    EXPECT_EQ(f().List1.lines.back(), "9.4 OHM Load Resistor Selected");
+    EXPECT_EQ(last(f().List1.lines), "9.4 OHM Load Resistor Selected");
     supply("10.0");
-    EXPECT_EQ(f().List1.lines.back(), "10.0 VOLTS RMS Pwr Supply Voltage Selected");
+    EXPECT_EQ(last(f().List1.lines), "10.0 VOLTS RMS Pwr Supply Voltage Selected");
     EXPECT_EQ(f().Text12.text, "SELECT LOAD CAPACITOR");
     EXPECT_EQ(f().Combo3.items, (Lines{"4", "16", "64", "128"}));
     EXPECT_EQ(f().Combo3.text, "16");
     capacitor("100");
-    EXPECT_EQ(f().List1.lines.back(), "100 uF Load Capacitor Selected");
+    EXPECT_EQ(last(f().List1.lines), "100 uF Load Capacitor Selected");
     EXPECT_EQ(f().LoadCapacitance, 100);
     for (const TextBox* box : {&f().Text12, &f().Text1, &s().Text1}) {
         EXPECT_EQ(box->text, "READY");
         EXPECT_EQ(box->BackColor, Colours::Green);
     }
     f().startCalculation();
-    EXPECT_EQ(f().List1.lines.back(), "READY");
+    EXPECT_EQ(last(f().List1.lines), "READY");
     EXPECT_NE(f().Text16.text, "");
 }
 
@@ -81,8 +81,8 @@ TEST_F(SelectBench, GainsNeverReadAlwaysAskForTheSetupAgain) {
         c.pick(c.form->Combo1, "NO LOAD", &Form1::loadResistorPicked);
         c.pick(c.form->Combo2, c.form->Combo2.items[1], &Form1::supplyVoltagePicked);
         const std::string again = std::string("Run ") + kind + " setup again";
-        EXPECT_EQ(c.form->List1.lines.back(), again);
-        EXPECT_EQ(c.form->Settings.List1.lines.back(), again);
+        EXPECT_EQ(last(c.form->List1.lines), again);
+        EXPECT_EQ(last(c.form->Settings.List1.lines), again);
         EXPECT_EQ(c.form->Text12.text, "WAIT");
         EXPECT_EQ(c.form->Text1.text, "RUN SETUP AGAIN");
         EXPECT_EQ(c.form->Text1.BackColor, Colours::Yellow);
@@ -100,21 +100,21 @@ TEST_F(SelectBench, GainsNeverReadAlwaysAskForTheSetupAgain) {
 
 TEST_F(SelectBench, OffNoLoadAndTheCapacitorWithoutSupply) {
     resistor("NO LOAD");
-    EXPECT_EQ(f().List1.lines.back(), "INFINITE OHM Load Resistor Selected");
+    EXPECT_EQ(last(f().List1.lines), "INFINITE OHM Load Resistor Selected");
     capacitor("50"); // no supply yet: snaps back
     EXPECT_EQ(f().Combo4.text, "NO LOAD");
     EXPECT_EQ(f().LoadCapacitance, 0);
-    EXPECT_EQ(f().List1.lines.back(), "0.0 uF Load Capacitor Selected");
+    EXPECT_EQ(last(f().List1.lines), "0.0 uF Load Capacitor Selected");
     EXPECT_EQ(f().Text12.text, "SELECT PWR SUPPLY VOLTAGE") << "unchanged";
     supply("10.0");
     capacitor("50");
     EXPECT_EQ(f().Text12.text, "READY");
     supply("OFF");
-    EXPECT_EQ(f().List1.lines.back(), "0.0 VOLTS RMS Pwr Supply Voltage Selected");
+    EXPECT_EQ(last(f().List1.lines), "0.0 VOLTS RMS Pwr Supply Voltage Selected");
     EXPECT_EQ(f().Text12.text, "SELECT PWR SUPPLY VOLTAGE");
     capacitor("NO LOAD");
     EXPECT_EQ(f().Text12.text, "SELECT LOAD CAPACITOR");
-    EXPECT_EQ(f().List1.lines.back(), "0.0 uF Load Capacitor Selected");
+    EXPECT_EQ(last(f().List1.lines), "0.0 uF Load Capacitor Selected");
     // A capacitor picked while "WAIT" goes back to the last one applied.
     supply("10.0");
     capacitor("300");
@@ -134,9 +134,9 @@ TEST_F(SelectBench, TheSampleAverageIsSentOnlyWhenEverythingIsReady) {
 
     capacitor("100");
     average("128");
-    EXPECT_EQ(f().List1.lines.back(), "ACQ:NUMAVG 128");
-    EXPECT_EQ(b.d2xx.transcript.back().bytes, "ACQ:NUMAVG 128\r\n");
-    EXPECT_EQ(b.d2xx.transcript.back().bytes.size(), 16u);
+    EXPECT_EQ(last(f().List1.lines), "ACQ:NUMAVG 128");
+    EXPECT_EQ(last(b.d2xx.transcript).bytes, "ACQ:NUMAVG 128\r\n");
+    EXPECT_EQ(last(b.d2xx.transcript).bytes.size(), 16u);
     EXPECT_EQ(b.scope.numAverages, 128);
     EXPECT_EQ(f().SampleAverage, 128);
 
@@ -148,7 +148,7 @@ TEST_F(SelectBench, TheSampleAverageIsSentOnlyWhenEverythingIsReady) {
     // A failed write is reported; the new count is kept, nothing else happens.
     b.d2xx.forcedStatus["FT_Write"] = FT_IO_ERROR;
     average("4");
-    EXPECT_EQ(f().List1.lines.back(), "ACQUIRE NUMERICAL AVERAGE Failed");
+    EXPECT_EQ(last(f().List1.lines), "ACQUIRE NUMERICAL AVERAGE Failed");
     EXPECT_EQ(f().SampleAverage, 4);
     EXPECT_EQ(f().Text1.text, "READY");
 }
@@ -207,9 +207,9 @@ TEST_F(SelectBench, OnlyAListedCountGoesToTheScopeAsPlainDigits) {
         f().Combo3.text = typed;
         f().sampleAveragePicked();
         ASSERT_FALSE(b.d2xx.transcript.empty());
-        EXPECT_EQ(b.d2xx.transcript.back().bytes, "ACQ:NUMAVG " + std::string(digits) + "\r\n");
+        EXPECT_EQ(last(b.d2xx.transcript).bytes, "ACQ:NUMAVG " + std::string(digits) + "\r\n");
         EXPECT_EQ(f().Combo3.text, digits);
-        EXPECT_EQ(f().List1.lines.back(), "ACQ:NUMAVG " + std::string(digits));
+        EXPECT_EQ(last(f().List1.lines), "ACQ:NUMAVG " + std::string(digits));
     }
     f().Combo3.text = "64";
     f().sampleAveragePicked();

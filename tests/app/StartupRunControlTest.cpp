@@ -62,7 +62,7 @@ TEST(Startup, CloseCyclesAndClosesThePortUnlessTheResetAlreadyDid) {
         EXPECT_EQ(b.host.endRequests, 1);
         const Lines names = b.d2xx.callNames();
         ASSERT_GE(names.size(), 2u);
-        EXPECT_EQ(Lines(names.end() - 2, names.end()), (Lines{"FT_CyclePort", "FT_Close"}));
+        EXPECT_EQ(lastOf(names, 2), (Lines{"FT_CyclePort", "FT_Close"}));
         EXPECT_FALSE(b.d2xx.isOpen(b.form->lngHandle));
     }
     {
@@ -72,7 +72,7 @@ TEST(Startup, CloseCyclesAndClosesThePortUnlessTheResetAlreadyDid) {
         b.form->closeProgram();
         EXPECT_EQ(b.host.endRequests, 1);
         ASSERT_FALSE(b.d2xx.calls.empty());
-        EXPECT_EQ(b.d2xx.calls.back().name, "FT_Close");
+        EXPECT_EQ(last(b.d2xx.calls).name, "FT_Close");
     }
     {
         Bench b; // TestFailed: the reset sequence closed the link already
@@ -122,7 +122,7 @@ TEST(RunControl, NoLoadResistorIsAValidChoice) {
     b.walkToReady("NO LOAD", "10.0", "100");
     ASSERT_EQ(b.form->Text12.text, "READY");
     b.form->startCalculation();
-    EXPECT_EQ(b.form->List1.lines.back(), "READY");
+    EXPECT_EQ(last(b.form->List1.lines), "READY");
     EXPECT_EQ(b.form->Text23.text, "----");
 }
 
@@ -143,7 +143,7 @@ TEST(RunControl, StopIsHonouredOnlyDuringAPassAndNotWhileWaiting) {
     });
     f.startCalculation();
     EXPECT_FALSE(f.StopRequested);
-    EXPECT_EQ(f.List1.lines.back(), "READY");
+    EXPECT_EQ(last(f.List1.lines), "READY");
     EXPECT_NE(f.Text16.text, "");
 }
 
@@ -169,6 +169,6 @@ TEST(RunControl, ClearListDuringAPassEmptiesItAndThePassAppendsAfter) {
     Form1& f = *b.form;
     b.pump.whenLogged(f.List1, "MATH:DEFINE \"CH3 * CH4\"", [&] { f.clearList(); });
     f.startCalculation();
-    EXPECT_EQ(f.List1.lines.front(), "MEASU:MEAS4:VALUE?");
-    EXPECT_EQ(f.List1.lines.back(), "READY");
+    EXPECT_EQ(first(f.List1.lines), "MEASU:MEAS4:VALUE?");
+    EXPECT_EQ(last(f.List1.lines), "READY");
 }

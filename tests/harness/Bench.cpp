@@ -31,8 +31,8 @@ void Bench::walkToReady(const std::string& resistor, const std::string& supply,
 std::vector<std::string> Bench::linesSince(std::size_t transcriptIndex) const {
     std::string all;
     for (std::size_t i = transcriptIndex; i < d2xx.transcript.size(); ++i) {
-        if (d2xx.transcript[i].written) {
-            all += d2xx.transcript[i].bytes;
+        if (d2xx.transcript.at(i).written) {
+            all += d2xx.transcript.at(i).bytes;
         }
     }
     std::vector<std::string> lines;
@@ -47,8 +47,8 @@ std::vector<std::string> Bench::linesSince(std::size_t transcriptIndex) const {
 std::uint64_t Bench::writeMsSince(std::size_t transcriptIndex) const {
     std::uint64_t ms = 0;
     for (std::size_t i = transcriptIndex; i < d2xx.transcript.size(); ++i) {
-        if (d2xx.transcript[i].written) {
-            ms += SimLine::writeMs(d2xx.transcript[i].bytes.size());
+        if (d2xx.transcript.at(i).written) {
+            ms += SimLine::writeMs(d2xx.transcript.at(i).bytes.size());
         }
     }
     return ms;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Carets.h"
+#include "Checked.h"
 #include "Clipboard.h"
 #include "Clock.h"
 #include "Form1.h"

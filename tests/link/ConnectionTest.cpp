@@ -182,14 +182,14 @@ TEST(Connection, EveryConfigurationFailureLogsItsLineAndResets) {
     };
     for (std::size_t i = 0; i < calls.size(); ++i) {
         Bench b;
-        b.d2xx.forcedStatus[calls[i].first] = FT_IO_ERROR;
+        b.d2xx.forcedStatus[calls.at(i).first] = FT_IO_ERROR;
         b.start();
         Lines expected = concat({StartLines, OpenLines});
         expected.insert(expected.end(), ConfigurationLines.begin(),
                         ConfigurationLines.begin() + static_cast<std::ptrdiff_t>(i));
-        expected.push_back(calls[i].second);
+        expected.push_back(calls.at(i).second);
         expected.push_back("Close Scope");
-        EXPECT_EQ(b.form->List1.lines, expected) << calls[i].first;
+        EXPECT_EQ(b.form->List1.lines, expected) << calls.at(i).first;
         expectResetState(b);
         EXPECT_EQ(b.form->ScopeOpen, 1) << "the reset leaves ScopeOpen as it was";
         EXPECT_TRUE(b.d2xx.writtenBytes().empty());
@@ -242,7 +242,7 @@ TEST(Connection, ExchangeFailuresEndInTheResetSequence) {
         b.d2xx.addFault("ID?", SimFault::noAnswer());
         b.d2xx.forcedStatus["FT_CyclePort"] = FT_IO_ERROR;
         b.start();
-        EXPECT_EQ(b.form->List1.lines.back(), "CyclePort failed");
+        EXPECT_EQ(last(b.form->List1.lines), "CyclePort failed");
         EXPECT_EQ(b.form->Text2.text, " 3");
         EXPECT_EQ(std::count(b.d2xx.calls.begin(), b.d2xx.calls.end(), "FT_Close"), 0);
     }
@@ -250,7 +250,7 @@ TEST(Connection, ExchangeFailuresEndInTheResetSequence) {
         Bench b; // an acquisition state that is no digit is a malformed answer
         b.d2xx.addFault("ACQ:STATE?", SimFault::answered(":ACQUIRE:STATE ?\r\n"));
         b.start();
-        EXPECT_EQ(b.form->List1.lines.back(), "Test Failed");
+        EXPECT_EQ(last(b.form->List1.lines), "Test Failed");
         EXPECT_TRUE(b.form->TestFailed);
         expectResetState(b);
     }
@@ -280,10 +280,10 @@ TEST(Connection, DisconnectThenReconnect) {
     EXPECT_EQ(f.Text13.text, "");
     EXPECT_EQ(f.Shape1.FillColor, Colours::Red);
     EXPECT_EQ(f.ScopeOpen, 0);
-    EXPECT_EQ(Lines(f.List1.lines.end() - 2, f.List1.lines.end()), (Lines{"", "Close Scope"}));
+    EXPECT_EQ(lastOf(f.List1.lines, 2), (Lines{"", "Close Scope"}));
 
     f.disconnect(); // not "READY" any more: nothing
-    EXPECT_EQ(f.List1.lines.back(), "Close Scope");
+    EXPECT_EQ(last(f.List1.lines), "Close Scope");
 
     f.reconnect();
     EXPECT_EQ(f.List1.lines, concat({OpenLines, ConfigurationLines, ScopeLines}));
@@ -291,7 +291,7 @@ TEST(Connection, DisconnectThenReconnect) {
     EXPECT_EQ(f.ScopeOpen, 1);
 
     f.reconnect(); // only after DISCONNECT
-    EXPECT_EQ(f.List1.lines.back(), ":ACQUIRE:STATE 1\r\n");
+    EXPECT_EQ(last(f.List1.lines), ":ACQUIRE:STATE 1\r\n");
 }
 
 TEST(Connection, AFailedCloseOnDisconnectIsFinishedByReconnect) {
@@ -300,13 +300,13 @@ TEST(Connection, AFailedCloseOnDisconnectIsFinishedByReconnect) {
     Form1& f = *b.form;
     b.d2xx.forcedStatus["FT_Close"] = FT_IO_ERROR;
     f.disconnect();
-    EXPECT_EQ(f.List1.lines.back(), "Close Failed");
+    EXPECT_EQ(last(f.List1.lines), "Close Failed");
     EXPECT_EQ(f.ScopeOpen, 1);
     b.d2xx.forcedStatus.erase("FT_Close");
     b.d2xx.forcedStatus["FT_CyclePort"] = FT_IO_ERROR;
     f.reconnect(); // the second cycle fails: logged, then the list is cleared and it connects
     b.d2xx.forcedStatus.clear();
-    EXPECT_EQ(f.List1.lines.front(), "Number of Devices: 1");
+    EXPECT_EQ(first(f.List1.lines), "Number of Devices: 1");
 }
 
 TEST(Connection, ReconnectAndDisconnectAreRefusedWhileAConnectionIsUnderWay) {
@@ -336,7 +336,7 @@ TEST(Connection, RetriesAreBoundedSoStartUpAlwaysEnds) {
         b.start();
         const Lines& log = b.form->List1.lines;
         EXPECT_EQ(std::count(log.begin(), log.end(), "ACQ:STATE?"), 10);
-        EXPECT_EQ(Lines(log.end() - 2, log.end()), (Lines{"Acquisition Start Failed", "Close Scope"}));
+        EXPECT_EQ(lastOf(log, 2), (Lines{"Acquisition Start Failed", "Close Scope"}));
         expectResetState(b);
         EXPECT_TRUE(b.form->window.visible);
     }
@@ -346,7 +346,7 @@ TEST(Connection, RetriesAreBoundedSoStartUpAlwaysEnds) {
         b.start();
         const Lines& log = b.form->List1.lines;
         EXPECT_EQ(std::count(log.begin(), log.end(), "Serial Number 1: Locked"), 30);
-        EXPECT_EQ(log.back(), "Device Listing Failed");
+        EXPECT_EQ(last(log), "Device Listing Failed");
         EXPECT_EQ(b.clock.slept(), 60000u);
         EXPECT_EQ(b.form->ScopeOpen, 0);
     }
@@ -379,7 +379,7 @@ TEST(Connection, ARetryStartsFromNothingTheFailedAttemptListedOrOpened) {
         std::vector<FT_HANDLE> opened;
         std::size_t secondCount = 0;
         for (std::size_t i = 0; i < b.d2xx.calls.size(); ++i) {
-            const SimCall& call = b.d2xx.calls[i];
+            const SimCall& call = b.d2xx.calls.at(i);
             if (call.name == "FT_ListDevices" && call.args.at(1) == FT_LIST_NUMBER_ONLY && i > 0) {
                 secondCount = secondCount == 0 ? i : secondCount;
             }
@@ -390,7 +390,7 @@ TEST(Connection, ARetryStartsFromNothingTheFailedAttemptListedOrOpened) {
         const FT_HANDLE h = firstHandle->handle;
         const auto released = [&](const char* name) {
             for (std::size_t i = 0; i < secondCount; ++i) {
-                if (b.d2xx.calls[i].name == name && b.d2xx.calls[i].handle == h) {
+                if (b.d2xx.calls.at(i).name == name && b.d2xx.calls.at(i).handle == h) {
                     return true;
                 }
             }

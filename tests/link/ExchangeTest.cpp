@@ -5,6 +5,8 @@
 #include "SimD2xx.h"
 
 #include <algorithm>
+#include "Checked.h"
+
 #include <gtest/gtest.h>
 
 using namespace std::string_literals;
@@ -50,7 +52,7 @@ TEST_F(ExchangeBench, AnAnswerIsLoggedRawAndItsValueCut) {
     const auto answer = exchange.ReadAnswer();
     ASSERT_TRUE(answer.has_value());
     EXPECT_EQ(*answer, ":MEASUREMENT:MEAS1:VALUE 1.5E+03\r\n");
-    EXPECT_EQ(log.lines.back(), *answer);
+    EXPECT_EQ(last(log.lines), *answer);
     EXPECT_EQ(exchange.record.CrPos, 33);
     EXPECT_DOUBLE_EQ(*AnswerValue(*answer, exchange.record.CrPos), 1500.0);
     EXPECT_EQ(clock.slept(), SimLine::writeMs(20) + 5000u)
@@ -72,7 +74,7 @@ TEST_F(ExchangeBench, ReadFailuresAreClassifiedAndLogged) {
     ASSERT_TRUE(exchange.SendCommand("ID?", 5, "ID Request Failed"));
     EXPECT_FALSE(exchange.ReadAnswer().has_value());
     EXPECT_TRUE(exchange.record.ReadTimedOut);
-    EXPECT_EQ(log.lines.back(), "FT_Read timeout ftStatus =  0");
+    EXPECT_EQ(last(log.lines), "FT_Read timeout ftStatus =  0");
 
     d2xx.clearFaults();
     d2xx.addFault("ID?", SimFault::readError(18));
@@ -80,7 +82,7 @@ TEST_F(ExchangeBench, ReadFailuresAreClassifiedAndLogged) {
     EXPECT_FALSE(exchange.record.ReadTimedOut) << "cleared by the write";
     EXPECT_FALSE(exchange.ReadAnswer().has_value());
     EXPECT_TRUE(exchange.record.ReadError);
-    EXPECT_EQ(log.lines.back(), "FT_Read error ftStatus =  18");
+    EXPECT_EQ(last(log.lines), "FT_Read error ftStatus =  18");
 
     // Status 4 with data is a good answer.
     d2xx.clearFaults();
@@ -95,7 +97,7 @@ TEST_F(ExchangeBench, ReadFailuresAreClassifiedAndLogged) {
     ASSERT_TRUE(exchange.SendCommand("ID?", 5, "ID Request Failed"));
     EXPECT_FALSE(exchange.ReadAnswer().has_value());
     EXPECT_TRUE(testFailed);
-    EXPECT_EQ(log.lines.back(), "ID BENCHSIM DS40,FV:v1.00\r");
+    EXPECT_EQ(last(log.lines), "ID BENCHSIM DS40,FV:v1.00\r");
 }
 
 TEST_F(ExchangeBench, AQueryBlanksTheAnswerBufferSoNoStaleLineEndIsFound) {
@@ -125,14 +127,14 @@ TEST_F(ExchangeBench, EveryQueryFirstDiscardsWhatNobodyRead) {
     // for the receive side only; the plain commands had none.
     std::vector<std::string> names;
     for (std::size_t i = before; i < d2xx.calls.size(); ++i) {
-        names.push_back(d2xx.calls[i].name);
+        names.push_back(d2xx.calls.at(i).name);
     }
     EXPECT_EQ(names, (std::vector<std::string>{"FT_Purge", "FT_Write", "FT_Read"}));
     ASSERT_EQ(d2xx.calls.size(), before + 3);
-    EXPECT_EQ(d2xx.calls[before].handle, handle);
-    EXPECT_EQ(d2xx.calls[before].args, (std::vector<std::uint32_t>{FT_PURGE_RX}));
-    EXPECT_EQ(d2xx.calls[before + 1].args, (std::vector<std::uint32_t>{20}));
-    EXPECT_EQ(d2xx.calls[before + 2].args, (std::vector<std::uint32_t>{256, 5000}));
+    EXPECT_EQ(d2xx.calls.at(before).handle, handle);
+    EXPECT_EQ(d2xx.calls.at(before).args, (std::vector<std::uint32_t>{FT_PURGE_RX}));
+    EXPECT_EQ(d2xx.calls.at(before + 1).args, (std::vector<std::uint32_t>{20}));
+    EXPECT_EQ(d2xx.calls.at(before + 2).args, (std::vector<std::uint32_t>{256, 5000}));
     EXPECT_EQ(std::count(d2xx.calls.begin(), d2xx.calls.begin() + static_cast<long>(before), "FT_Purge"), 0);
 }
 
@@ -141,5 +143,5 @@ TEST_F(ExchangeBench, AnAnswerUnderAnotherHeaderIsMalformed) {
     ASSERT_TRUE(exchange.SendCommand("MEASU:MEAS2:VALUE?", 20, "x"));
     EXPECT_FALSE(exchange.ReadAnswer(":MEASUREMENT:MEAS2:VALUE ").has_value());
     EXPECT_TRUE(testFailed);
-    EXPECT_EQ(log.lines.back(), "\0\0:MEASUREMENT:MEAS2:VALUE 1E+00\r\n"s) << "logged as received";
+    EXPECT_EQ(last(log.lines), "\0\0:MEASUREMENT:MEAS2:VALUE 1E+00\r\n"s) << "logged as received";
 }

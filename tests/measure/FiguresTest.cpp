@@ -2,6 +2,8 @@
 #include "EfficiencyFigures.h"
 
 #include <cmath>
+#include "Checked.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -108,8 +110,8 @@ TEST(Figures, NoLoadResistorHasNoResistorFigures) {
     EXPECT_EQ(b.Text23.text, "----");
     EXPECT_EQ(b.Text16.text, "----");
     EXPECT_EQ(f.LoadResistance, 99999999.9999);
-    EXPECT_EQ(b.List1.lines[1], "PERCENT EFFICIENCY DIFFERENCE: ----%");
-    EXPECT_EQ(b.List1.lines[3], "Load Resistor Output Power Factor: 0.000");
+    EXPECT_EQ(b.List1.lines.at(1), "PERCENT EFFICIENCY DIFFERENCE: ----%");
+    EXPECT_EQ(b.List1.lines.at(3), "Load Resistor Output Power Factor: 0.000");
 }
 
 TEST(Figures, ResistorPowerAndTheEfficiencyDifference) {
@@ -128,7 +130,7 @@ TEST(Figures, ResistorPowerAndTheEfficiencyDifference) {
     g.ResistorEfficiency = 110;
     ListBox list;
     logEfficiencyDifference(g, list);
-    EXPECT_EQ(list.lines.back(), "PERCENT EFFICIENCY DIFFERENCE: 20.000%");
+    EXPECT_EQ(last(list.lines), "PERCENT EFFICIENCY DIFFERENCE: 20.000%");
 }
 
 TEST(Figures, OverflowedInputCurrentCountsAsZero) {
@@ -142,7 +144,7 @@ TEST(Figures, OverflowedInputCurrentCountsAsZero) {
     EXPECT_EQ(b.Text6.BackColor, Colours::Red);
     EXPECT_EQ(b.Text6.ForeColor, Colours::White);
     EXPECT_EQ(b.Text22.text, "----");
-    EXPECT_EQ(b.List1.lines[0], "Apparent Power Multiplier Efficiency: ----");
+    EXPECT_EQ(b.List1.lines.at(0), "Apparent Power Multiplier Efficiency: ----");
 }
 
 TEST(Figures, LimitsAndResistorEdgeValues) {
@@ -167,13 +169,13 @@ TEST(Figures, LimitsAndResistorEdgeValues) {
     Boxes d;
     computeAll(small, h, d, "9.4");
     EXPECT_EQ(d.Text22.text, "901.6000");
-    EXPECT_EQ(d.List1.lines[0], "Apparent Power Multiplier Efficiency: 90,160.00");
+    EXPECT_EQ(d.List1.lines.at(0), "Apparent Power Multiplier Efficiency: 90,160.00");
     small.InputCurrent = 0.0001;
     Figures k;
     Boxes e;
     computeAll(small, k, e, "9.4");
     EXPECT_EQ(e.Text22.text, "OVERFLOW");
-    EXPECT_EQ(e.List1.lines[0], "Apparent Power Multiplier Efficiency: OVERFLOW");
+    EXPECT_EQ(e.List1.lines.at(0), "Apparent Power Multiplier Efficiency: OVERFLOW");
 }
 
 TEST(Figures, UndefinedRatiosShowDashesNeverInfOrNan) {
@@ -185,7 +187,7 @@ TEST(Figures, UndefinedRatiosShowDashesNeverInfOrNan) {
     computeAll(m, f, b, "9.4");
     EXPECT_EQ(b.Text11.text, "----");
     EXPECT_EQ(b.Text16.text, "----");
-    EXPECT_EQ(b.List1.lines[1], "PERCENT EFFICIENCY DIFFERENCE: ----%");
+    EXPECT_EQ(b.List1.lines.at(1), "PERCENT EFFICIENCY DIFFERENCE: ----%");
 
     // No apparent output power: both factor lines have no value.
     Measurements none = typical();
@@ -195,8 +197,8 @@ TEST(Figures, UndefinedRatiosShowDashesNeverInfOrNan) {
     Boxes c;
     computeAll(none, g, c, "9.4");
     EXPECT_EQ(c.Text17.text, "----");
-    EXPECT_EQ(c.List1.lines[2], "Phase Angle Output Power Factor: ----");
-    EXPECT_EQ(c.List1.lines[3], "Load Resistor Output Power Factor: ----");
+    EXPECT_EQ(c.List1.lines.at(2), "Phase Angle Output Power Factor: ----");
+    EXPECT_EQ(c.List1.lines.at(3), "Load Resistor Output Power Factor: ----");
 
     // Efficiencies of equal size and opposite sign.
     Figures opposite;
@@ -204,7 +206,7 @@ TEST(Figures, UndefinedRatiosShowDashesNeverInfOrNan) {
     opposite.ResistorEfficiency = -50;
     ListBox list;
     logEfficiencyDifference(opposite, list);
-    EXPECT_EQ(list.lines.back(), "PERCENT EFFICIENCY DIFFERENCE: ----%");
+    EXPECT_EQ(last(list.lines), "PERCENT EFFICIENCY DIFFERENCE: ----%");
 
     // A typed load resistor that is no number.
     Figures h;
@@ -212,7 +214,7 @@ TEST(Figures, UndefinedRatiosShowDashesNeverInfOrNan) {
     computeAll(typical(), h, d, "forty");
     EXPECT_EQ(d.Text23.text, "----");
     EXPECT_EQ(d.Text16.text, "----");
-    EXPECT_EQ(d.List1.lines[1], "LOAD RESISTOR NOT A NUMBER: forty");
+    EXPECT_EQ(d.List1.lines.at(1), "LOAD RESISTOR NOT A NUMBER: forty");
 
     for (const Boxes* all : {&b, &c, &d}) {
         for (const TextBox* box : {&all->Text6, &all->Text11, &all->Text16, &all->Text17,
@@ -235,7 +237,7 @@ TEST(Figures, AnEfficiencyBeyondTheRangeOfADoubleIsAnOverflow) {
     EXPECT_EQ(b.Text11.text, "OVERFLOW");
     EXPECT_TRUE(std::isinf(f.PhaseEfficiency)) << "the value stays";
     EXPECT_EQ(b.Text16.text, "OVERFLOW");
-    EXPECT_EQ(b.List1.lines[1], "PERCENT EFFICIENCY DIFFERENCE: ----%");
+    EXPECT_EQ(b.List1.lines.at(1), "PERCENT EFFICIENCY DIFFERENCE: ----%");
 
     // The same ratio below zero has no figure to show.
     m.OutputPower = -9.9e37;

@@ -146,7 +146,7 @@ TEST_F(PassBench, StopAtEachStopTestEndsThePassThere) {
         g.startCalculation();
         ASSERT_GE(g.List1.lines.size(), 3u);
         EXPECT_EQ(g.List1.lines.size(), kept + 3) << line << "\n" << joined(g.List1.lines);
-        EXPECT_EQ(Lines(g.List1.lines.end() - 3, g.List1.lines.end()), Closing) << line;
+        EXPECT_EQ(lastOf(g.List1.lines, 3), Closing) << line;
         EXPECT_EQ(c.scope.mathDefinition, "CH1 * CH2");
     }
 }
@@ -157,7 +157,7 @@ TEST_F(PassBench, ATooHighFrequencyResetsTheLinkBeforeTheOutputSide) {
     EXPECT_EQ(f().Text3.text, "----");
     EXPECT_EQ(f().Text3.BackColor, Colours::Red);
     EXPECT_EQ(f().Text3.ForeColor, Colours::White);
-    const Lines tail(f().List1.lines.end() - 2, f().List1.lines.end());
+    const Lines tail = lastOf(f().List1.lines, 2);
     EXPECT_EQ(tail, (Lines{"RESONANT FREQUENCY must be <= 50.1KHz", "Close Scope"}));
     EXPECT_EQ(f().Text1.text, "RESET SCOPE");
     EXPECT_EQ(f().Text12.text, "FAULT");
@@ -186,7 +186,7 @@ TEST_F(PassBench, RangeRulesOverflowAndZeroTheirValues) {
     const Lines sent = b.linesSince(mark);
     EXPECT_EQ(std::count(sent.begin(), sent.end(), "MEASU:MEAS3:VALUE?"), 1)
         << "no output power is queried";
-    EXPECT_EQ(f().List1.lines.back(), "READY");
+    EXPECT_EQ(last(f().List1.lines), "READY");
     EXPECT_NE(f().Text14.text, "") << "the timestamp is written";
 }
 
@@ -209,7 +209,7 @@ TEST_F(PassBench, AValueThatIsNoNumberIsTreatedAsOutOfRange) {
     EXPECT_EQ(f().Text4.text, "OVERFLOW");
     EXPECT_EQ(f().Text5.text, "OVERFLOW");
     ASSERT_FALSE(f().List1.lines.empty());
-    EXPECT_EQ(f().List1.lines.back(), "READY");
+    EXPECT_EQ(last(f().List1.lines), "READY");
 }
 
 TEST_F(PassBench, AnAnswerUnderAnotherHeaderIsNoAnswerToTheQuery) {
@@ -221,7 +221,7 @@ TEST_F(PassBench, AnAnswerUnderAnotherHeaderIsNoAnswerToTheQuery) {
     EXPECT_EQ(f().Text18.text, "") << "no apparent power from a voltage taken for a current";
     const Lines tail{":MEASUREMENT:MEAS1:VALUE 1E+01\r\n", "Close Scope", "Test Failed"};
     ASSERT_GE(f().List1.lines.size(), tail.size());
-    EXPECT_EQ(Lines(f().List1.lines.end() - 3, f().List1.lines.end()), tail) << joined(f().List1.lines);
+    EXPECT_EQ(lastOf(f().List1.lines, 3), tail) << joined(f().List1.lines);
     EXPECT_EQ(f().Text12.text, "FAULT");
     EXPECT_TRUE(f().TestFailed);
 }
@@ -244,13 +244,13 @@ TEST_F(PassBench, ATimeOutOnTheOutputCurrentLeavesMathOnTheOutputSide) {
 TEST_F(PassBench, FailedMathWritesAndMalformedAnswersReset) {
     b.d2xx.addFault(OutputMath, SimFault::writeFails());
     f().startCalculation();
-    EXPECT_EQ(Lines(f().List1.lines.end() - 2, f().List1.lines.end()),
+    EXPECT_EQ(lastOf(f().List1.lines, 2),
               (Lines{"MATH Redefinition Failed", "Close Scope"}));
 
     Bench c;
     c.walkToReady();
     c.d2xx.addFault("MEASU:MEAS4:VALUE?", SimFault::noCR());
     c.form->startCalculation();
-    EXPECT_EQ(c.form->List1.lines.back(), "Test Failed");
+    EXPECT_EQ(last(c.form->List1.lines), "Test Failed");
     EXPECT_TRUE(c.form->TestFailed);
 }

@@ -64,7 +64,7 @@ TEST(RangeLimits, EveryLimitIsComparedExactlyAsWritten) {
         EXPECT_EQ(((*b.form).*r.box).text, r.shown) << r.what;
         EXPECT_EQ(r.kept(*b.form), r.expected) << r.what;
         ASSERT_FALSE(b.form->List1.lines.empty());
-        EXPECT_EQ(b.form->List1.lines.back(), "READY") << r.what << ": the pass goes on";
+        EXPECT_EQ(last(b.form->List1.lines), "READY") << r.what << ": the pass goes on";
     }
 
     // The frequency: 50100 itself is too high, and ends the pass.

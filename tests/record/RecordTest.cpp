@@ -62,7 +62,7 @@ Row lastRow(const std::string& path) {
         return named;
     }
     for (std::size_t i = 0; i < rows.front().size() && i < rows.back().size(); ++i) {
-        named[rows.front()[i]] = rows.back()[i];
+        named[first(rows)[i]] = last(rows)[i];
     }
     return named;
 }
@@ -99,7 +99,7 @@ TEST_F(RecordBench, ACompletePassIsOneRowWithEveryFigureAtFullPrecision) {
     ASSERT_TRUE(record.finish());
     const std::vector<Lines> rows = readCsv(results());
     ASSERT_EQ(rows.size(), 2u) << "one header, one row";
-    EXPECT_EQ(rows[0].size(), rows[1].size());
+    EXPECT_EQ(rows.at(0).size(), rows.at(1).size());
     const Row row = lastRow(results());
     EXPECT_EQ(row.at("date and time (ISO 8601)"),
               ResultsTable::dateTimeField(QDateTime(QDate(2026, 12, 8), QTime(14, 30, 5))));
@@ -123,7 +123,7 @@ TEST_F(RecordBench, ACompletePassIsOneRowWithEveryFigureAtFullPrecision) {
     EXPECT_EQ(number(row, "load resistor output power factor"), g.ResistorOutputPowerFactor);
     EXPECT_EQ(row.at("box PHASE ANGLE: EFFICIENCY (%)"), f().Text11.text);
     EXPECT_EQ(row.at("box TEST TIMESTAMP"), f().Text14.text);
-    EXPECT_EQ(f().List1.lines.back(), "READY") << "no failure to log";
+    EXPECT_EQ(last(f().List1.lines), "READY") << "no failure to log";
 }
 
 TEST_F(RecordBench, AStoppedPassAndOneEndedByTheLinkHaveTheirRowsToo) {
@@ -149,7 +149,7 @@ TEST_F(RecordBench, AStoppedPassAndOneEndedByTheLinkHaveTheirRowsToo) {
     EXPECT_EQ(number(row, "apparent input power (VA)"), f().figures.ApparentInputPower);
     EXPECT_EQ(row.at("apparent output power (VA)"), "");
     EXPECT_EQ(row.at("box INPUT CURRENT (A RMS)"), f().Text5.text);
-    EXPECT_EQ(f().List1.lines.back(), "Close Scope") << "the reset's lines end the list";
+    EXPECT_EQ(last(f().List1.lines), "Close Scope") << "the reset's lines end the list";
 }
 
 TEST_F(RecordBench, ASecondRunAppendsBelowTheFirstUnderTheSameHeader) {
@@ -165,8 +165,8 @@ TEST_F(RecordBench, ASecondRunAppendsBelowTheFirstUnderTheSameHeader) {
     }
     const std::vector<Lines> rows = readCsv(results());
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_NE(rows[1], rows[0]);
-    EXPECT_EQ(rows[2][1], "complete");
+    EXPECT_NE(rows.at(1), rows.at(0));
+    EXPECT_EQ(rows.at(2)[1], "complete");
 }
 
 TEST_F(RecordBench, AFolderThatCannotBeWrittenIsLoggedAfterThePassAndChangesNothingElse) {
@@ -185,8 +185,8 @@ TEST_F(RecordBench, AFolderThatCannotBeWrittenIsLoggedAfterThePassAndChangesNoth
     const Lines without = f().List1.lines;
     ASSERT_EQ(withFailure.size(), without.size() + 1) << joined(withFailure);
     EXPECT_EQ(Lines(withFailure.begin(), withFailure.end() - 1), without);
-    EXPECT_EQ(withFailure.back().rfind("RECORD Failed: cannot make the folder ", 0), 0u) << withFailure.back();
-    EXPECT_NE(withFailure.back().find("Not a directory"), std::string::npos);
+    EXPECT_EQ(last(withFailure).rfind("RECORD Failed: cannot make the folder ", 0), 0u) << last(withFailure);
+    EXPECT_NE(last(withFailure).find("Not a directory"), std::string::npos);
     EXPECT_EQ(f().Text12.text, "READY");
 }
 

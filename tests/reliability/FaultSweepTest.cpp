@@ -98,7 +98,7 @@ std::vector<Exchange> exchangesOf(const Action& action) {
     std::vector<Exchange> found;
     std::map<std::string, int> seen;
     for (std::size_t i = mark; i < b.d2xx.transcript.size(); ++i) {
-        const TranscriptEntry& e = b.d2xx.transcript[i];
+        const TranscriptEntry& e = b.d2xx.transcript.at(i);
         if (e.written) {
             const std::string text = e.bytes.substr(0, e.bytes.find("\r\n"));
             found.push_back({text, seen[text]++, std::nullopt});
@@ -262,7 +262,7 @@ void runCase(const Action& action, const Exchange& x, Fault fault, const SimFaul
         s.getSettings();
         EXPECT_EQ(b.d2xx.transcript.size(), written);
         if (!s.List1.lines.empty()) {
-            EXPECT_EQ(s.List1.lines.front(), "Read MEASU:IMMED Request Failed");
+            EXPECT_EQ(first(s.List1.lines), "Read MEASU:IMMED Request Failed");
         }
     }
 }

@@ -33,34 +33,34 @@ TEST_F(CaptureBench, CaptureLoadsTheReportTakesItsImageAndUnloadsIt) {
     f().capture();
 
     EXPECT_EQ(b.clipboard.empties, 1);
-    EXPECT_EQ(Lines(f().List1.lines.end() - 2, f().List1.lines.end()),
+    EXPECT_EQ(lastOf(f().List1.lines, 2),
               (Lines{"Capture Print-Screen to Clipboard", "Print-Screen Captured to Clipboard"}));
     ASSERT_EQ(b.keys.events.size(), 4u);
     const std::vector<std::pair<int, std::uint32_t>> keys{{18, 0}, {44, 0}, {44, 2}, {18, 2}};
     for (std::size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(b.keys.events[i].key, keys[i].first);
-        EXPECT_EQ(b.keys.events[i].flags, keys[i].second);
-        EXPECT_EQ(b.keys.events[i].at - start, 500 * i);
+        EXPECT_EQ(b.keys.events.at(i).key, keys[i].first);
+        EXPECT_EQ(b.keys.events.at(i).flags, keys[i].second);
+        EXPECT_EQ(b.keys.events.at(i).at - start, 500 * i);
     }
     EXPECT_GE(b.clock.slept() - start, 5500u);
     EXPECT_FALSE(f().Report.window.loaded) << "unloaded after the capture";
 
     ASSERT_EQ(shown.size(), 24u);
-    EXPECT_EQ(shown[0], "10.0") << "Text1: the supply as shown";
-    EXPECT_EQ(shown[1], f().Text3.text);
-    EXPECT_EQ(shown[2], "SPLIT-FLUX TRANSFORMER #1");
-    EXPECT_EQ(shown[3], "16");
-    EXPECT_EQ(shown[4], f().Text14.text);
-    EXPECT_EQ(shown[11], f().Text22.text);
-    EXPECT_EQ(shown[18], f().Text11.text);
-    EXPECT_EQ(shown[19], "9.4");
-    EXPECT_EQ(shown[22], "bench 3, second unit");
-    EXPECT_EQ(shown[23], "100");
+    EXPECT_EQ(shown.at(0), "10.0") << "Text1: the supply as shown";
+    EXPECT_EQ(shown.at(1), f().Text3.text);
+    EXPECT_EQ(shown.at(2), "SPLIT-FLUX TRANSFORMER #1");
+    EXPECT_EQ(shown.at(3), "16");
+    EXPECT_EQ(shown.at(4), f().Text14.text);
+    EXPECT_EQ(shown.at(11), f().Text22.text);
+    EXPECT_EQ(shown.at(18), f().Text11.text);
+    EXPECT_EQ(shown.at(19), "9.4");
+    EXPECT_EQ(shown.at(22), "bench 3, second unit");
+    EXPECT_EQ(shown.at(23), "100");
     // Every caret was hidden before the image was taken, and shown again after.
     ASSERT_EQ(caretsAtPress.size(), 24u);
-    EXPECT_EQ(caretsAtPress.front(), "hide Text1");
+    EXPECT_EQ(first(caretsAtPress), "hide Text1");
     EXPECT_EQ(b.carets.calls.size(), 48u);
-    EXPECT_EQ(b.carets.calls.back(), "show Text24");
+    EXPECT_EQ(last(b.carets.calls), "show Text24");
 }
 
 TEST_F(CaptureBench, TheReportIsStyledAndCopiesTextsAsTheyStand) {

@@ -27,9 +27,9 @@ TEST(ReportMapping, EveryBoxCopiesItsOwnControl) {
     std::vector<std::string> shown(25);
     std::vector<int> sizes(25);
     std::vector<Alignment> alignments(25);
-    b.pump.when([&] { return f.Report.window.visible && shown[1].empty(); }, [&] {
+    b.pump.when([&] { return f.Report.window.visible && shown.at(1).empty(); }, [&] {
         for (int n = 1; n <= 24; ++n) {
-            shown[static_cast<std::size_t>(n)] = f.Report.textBox(n)->text;
+            shown.at(static_cast<std::size_t>(n)) = f.Report.textBox(n)->text;
             sizes[static_cast<std::size_t>(n)] = f.Report.textBox(n)->font.pointSize;
             alignments[static_cast<std::size_t>(n)] = f.Report.textBox(n)->alignment;
         }
@@ -37,7 +37,7 @@ TEST(ReportMapping, EveryBoxCopiesItsOwnControl) {
     f.capture();
     for (const Row& row : rows) {
         const auto n = static_cast<std::size_t>(row.report);
-        EXPECT_EQ(shown[n], "from the control of report box " + std::to_string(row.report)) << "Text" << n;
+        EXPECT_EQ(shown.at(n), "from the control of report box " + std::to_string(row.report)) << "Text" << n;
         const bool big = row.report == 5 || row.report == 12 || row.report == 19 || row.report == 22;
         EXPECT_EQ(sizes[n], big ? 18 : 12) << "Text" << n;
         EXPECT_EQ(alignments[n], row.report == 23 ? Alignment::Left : Alignment::Centre) << "Text" << n;

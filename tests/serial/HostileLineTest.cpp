@@ -94,7 +94,7 @@ void measure(Form1& f, ScriptedPump& pump, const Hostile& h, const std::function
     }
     pump.whenLogged(f.List1, h.command, [&f] { f.stopCalculation(); });
     f.startCalculation();
-    ASSERT_EQ(f.List1.lines.size() >= 2 ? f.List1.lines[f.List1.lines.size() - 2] : "",
+    ASSERT_EQ(f.List1.lines.size() >= 2 ? f.List1.lines.at(f.List1.lines.size() - 2) : "",
               "STOP CALCULATION")
         << joined(f.List1.lines);
     pause();
@@ -125,7 +125,7 @@ void expectOutcome(const Form1& f, Expect expect) {
     const bool ready = f.Text12.text == "READY";
     if (ready) {
         ASSERT_FALSE(f.List1.lines.empty());
-        EXPECT_EQ(f.List1.lines.back(), "READY");
+        EXPECT_EQ(last(f.List1.lines), "READY");
         EXPECT_EQ(resultTexts(f), cleanResults()) << "figures under READY are the scope's";
     }
     switch (expect) {

@@ -112,7 +112,7 @@ TEST(SerialLink, ASessionOverARealLineIsByteForByteTheInMemoryOne) {
         Bench inMemory;
         operatorSession(*inMemory.form);
 
-        ASSERT_EQ(f.List1.lines.back(), "READY") << joined(f.List1.lines);
+        ASSERT_EQ(last(f.List1.lines), "READY") << joined(f.List1.lines);
         // The last command needs no answer: give the peer a moment to take it in.
         for (int i = 0; i < 100 && peer.received().size() < inMemory.d2xx.writtenBytes().size(); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -46,7 +46,7 @@ TEST(GridTables, EveryAcceptedProbeFactorIsSentAndEveryOtherRefused) {
                 EXPECT_TRUE(sent.empty()) << c.name << " " << v;
             } else {
                 ASSERT_FALSE(sent.empty()) << c.name << " " << v;
-                EXPECT_EQ(sent.front(), c.command + commandNumber(v)) << c.name;
+                EXPECT_EQ(first(sent), c.command + commandNumber(v)) << c.name;
             }
             EXPECT_EQ(s.textBox(c.box)->BackColor, Colours::White) << c.name << " " << v << " accepted";
         }
@@ -168,7 +168,7 @@ TEST(GridTables, EverySettingsQueryNamesItsOwnWriteFailure) {
         }
     }
     ASSERT_GE(written.size(), bytes.size());
-    EXPECT_EQ(std::vector<std::uint32_t>(written.end() - 12, written.end()), bytes) << "the byte counts, in order";
+    EXPECT_EQ(lastOf(written, 12), bytes) << "the byte counts, in order";
 
     for (const auto& [query, failure] : queries) {
         Bench b;

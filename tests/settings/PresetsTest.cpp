@@ -29,7 +29,7 @@ TEST_F(PresetBench, TheFirstPressSwitchesTheMainWindowToTheTransformer) {
     s().standardPreset();
     EXPECT_EQ(f().Combo2.items, StandardSupplies);
     EXPECT_EQ(f().Combo2.text, "OFF");
-    EXPECT_EQ(Lines(f().List1.lines.end() - 3, f().List1.lines.end()),
+    EXPECT_EQ(lastOf(f().List1.lines, 3),
               (Lines{"", "Demonstrate STANDARD TRANSFORMER F-54X", "9.4 OHM Load Resistor Selected"}));
     EXPECT_EQ(f().Text12.text, "SELECT PWR SUPPLY VOLTAGE");
     EXPECT_EQ(f().Text12.BackColor, Colours::Yellow);
@@ -49,8 +49,8 @@ TEST_F(PresetBench, TheSecondPressAppliesReadsBackAndChecksTheGains) {
     // so the first application reads back another CH3 scale than recommended.
     EXPECT_EQ(Lines(sent.begin(), sent.begin() + 2), (Lines{"CH3:PROBE  1", "CH3:SCALE?"}));
     EXPECT_EQ(s().Text48.text, "500.0 mV/div");
-    EXPECT_EQ(f().List1.lines.back(), "Run STANDARD TRANSFORMER F-54X setup again");
-    EXPECT_EQ(s().List1.lines.back(), "Run STANDARD TRANSFORMER F-54X setup again");
+    EXPECT_EQ(last(f().List1.lines), "Run STANDARD TRANSFORMER F-54X setup again");
+    EXPECT_EQ(last(s().List1.lines), "Run STANDARD TRANSFORMER F-54X setup again");
     EXPECT_EQ(f().Text12.text, "WAIT");
     EXPECT_EQ(f().Text1.text, "RUN SETUP AGAIN");
     EXPECT_EQ(s().Text1.text, "RUN SETUP AGAIN");
@@ -62,7 +62,7 @@ TEST_F(PresetBench, TheSecondPressAppliesReadsBackAndChecksTheGains) {
     EXPECT_EQ(Lines(second.begin(), second.begin() + 1), (Lines{"CH3:SCALE  5"}));
     EXPECT_EQ(gains(), (Lines{"20.0 V/div", "500.0 mA/div", "10.0 VA/div", "5.0 V/div",
                               "500.0 mA/div"}));
-    EXPECT_NE(f().List1.lines.back(), "Run STANDARD TRANSFORMER F-54X setup again");
+    EXPECT_NE(last(f().List1.lines), "Run STANDARD TRANSFORMER F-54X setup again");
     EXPECT_EQ(f().Text12.text, "READY");
     EXPECT_EQ(f().Text15.text, "STANDARD TRANSFORMER F-54X");
 }
@@ -85,7 +85,7 @@ TEST_F(PresetBench, TheSplitFluxBandsFollowTheSupplyVoltage) {
         }
         EXPECT_EQ(shown, expected) << supply;
         const Lines sent = c.linesSince(mark);
-        EXPECT_EQ(sent.back(), "CH4?") << "UPDATE SCOPE, then the read";
+        EXPECT_EQ(last(sent), "CH4?") << "UPDATE SCOPE, then the read";
         EXPECT_EQ(c.form->Text12.text, "READY") << supply;
         EXPECT_EQ(c.form->Text15.text, "SPLIT-FLUX TRANSFORMER #1");
     }
@@ -126,8 +126,8 @@ TEST_F(PresetBench, SkipLogsItsLineAndMarksBothWindowsReady) {
     f().openSettings();
     f().Text12.text = "NOT READY";
     s().skipSetup();
-    EXPECT_EQ(f().List1.lines.back(), "Skip  setup");
-    EXPECT_EQ(s().List1.lines.back(), "Skip  setup");
+    EXPECT_EQ(last(f().List1.lines), "Skip  setup");
+    EXPECT_EQ(last(s().List1.lines), "Skip  setup");
     EXPECT_EQ(f().Text12.text, "NOT READY");
     EXPECT_EQ(f().Text1.text, "READY");
     EXPECT_EQ(s().Text1.text, "READY");
@@ -136,7 +136,7 @@ TEST_F(PresetBench, SkipLogsItsLineAndMarksBothWindowsReady) {
     s().Text70.text = "GENERAL TRANSFORMER";
     f().Text12.text = "WAIT";
     s().skipSetup();
-    EXPECT_EQ(f().List1.lines.back(), "Skip GENERAL TRANSFORMER setup");
+    EXPECT_EQ(last(f().List1.lines), "Skip GENERAL TRANSFORMER setup");
     EXPECT_EQ(f().Text12.text, "SELECT PWR SUPPLY VOLTAGE");
     f().Combo2.text = "10.0";
     f().Text12.text = "READY";
@@ -169,7 +169,7 @@ TEST(OperatorWalk, FromStartUpToAFinishedPassUsingOnlyTheButtonsAndLists) {
     b.pick(f.Combo4, "100", &Form1::loadCapacitorPicked);
     EXPECT_EQ(f.Text12.text, "READY");
     f.startCalculation();
-    EXPECT_EQ(f.List1.lines.back(), "READY");
+    EXPECT_EQ(last(f.List1.lines), "READY");
     EXPECT_NE(f.Text11.text, "");
     EXPECT_NE(f.Text16.text, "");
     EXPECT_EQ(b.scope.channels[0].scale, 20);

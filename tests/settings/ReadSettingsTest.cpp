@@ -76,7 +76,7 @@ TEST_F(ReadBench, AScopeSetUpAsExpectedShowsNoRedAndRecognisesTheSplitFluxSet) {
     };
     ASSERT_GE(s().List1.lines.size(), expectedLog.size());
     EXPECT_EQ(Lines(s().List1.lines.begin(), s().List1.lines.begin() + 17), expectedLog);
-    EXPECT_EQ(Lines(s().List1.lines.end() - 9, s().List1.lines.end()), SplitFluxSet2Notes);
+    EXPECT_EQ(lastOf(s().List1.lines, 9), SplitFluxSet2Notes);
     EXPECT_EQ(b.d2xx.writtenBytes().substr(b.d2xx.writtenBytes().find("MEASU:IMMED?")),
               "MEASU:IMMED?\r\nMEASU:IMMED:VALUE?\r\nMEASU:MEAS1?\r\nMEASU:MEAS2?\r\n"
               "MEASU:MEAS3?\r\nMEASU:MEAS4?\r\nMEASU:MEAS5?\r\nCH1?\r\nCH2?\r\nMATH?\r\nCH3?\r\n"
@@ -266,9 +266,9 @@ TEST_F(ReadBench, AnAnswerWithoutLineFeedEndsWithTestFailed) {
     // A later failure logs "Test Failed" again until the window is shown again.
     b.d2xx.clearFaults();
     s().getSettings();
-    EXPECT_EQ(s().List1.lines[0], "Read MEASU:IMMED Request Failed") << "the link is closed";
-    EXPECT_EQ(s().List1.lines[1], "CyclePort failed");
-    EXPECT_EQ(s().List1.lines[2], "Test Failed");
+    EXPECT_EQ(s().List1.lines.at(0), "Read MEASU:IMMED Request Failed") << "the link is closed";
+    EXPECT_EQ(s().List1.lines.at(1), "CyclePort failed");
+    EXPECT_EQ(s().List1.lines.at(2), "Test Failed");
 }
 
 TEST_F(ReadBench, AFailureBeforeTheChannelsRecognisesTheGeneralSetUpWithEmptyGains) {
@@ -281,7 +281,7 @@ TEST_F(ReadBench, AFailureBeforeTheChannelsRecognisesTheGeneralSetUpWithEmptyGai
                      "Gain Settings for GENERAL TRANSFORMER:", "  CH1: ", "  CH2: ", "  MATH: ",
                      "  CH3: ", "  CH4: ", ""}));
     EXPECT_EQ(f().Text15.text, "GENERAL TRANSFORMER");
-    EXPECT_EQ(f().List1.lines.back(), "Demonstrate GENERAL TRANSFORMER");
+    EXPECT_EQ(last(f().List1.lines), "Demonstrate GENERAL TRANSFORMER");
 }
 
 TEST_F(ReadBench, TheDemonstrateLineIsAddedOnlyWhenTheSetUpChanges) {
@@ -298,12 +298,12 @@ TEST_F(ReadBench, TheDemonstrateLineIsAddedOnlyWhenTheSetUpChanges) {
     // Named another set-up than the probes show: the found one is announced.
     s().Text70.text = "STANDARD TRANSFORMER F-54X";
     s().ReadScopeSettings();
-    EXPECT_EQ(f().List1.lines.back(), "Demonstrate SPLIT-FLUX TRANSFORMER #1");
+    EXPECT_EQ(last(f().List1.lines), "Demonstrate SPLIT-FLUX TRANSFORMER #1");
     // The standard set-up is recognised from its 1X CH3 probe, and always lists its gains.
     b.scope.channels[2].probe = 1;
     s().getSettings();
     EXPECT_EQ(f().Text15.text, "STANDARD TRANSFORMER F-54X");
-    EXPECT_EQ(Lines(s().List1.lines.end() - 8, s().List1.lines.end()),
+    EXPECT_EQ(lastOf(s().List1.lines, 8),
               (Lines{"", "Recommended Scope Gain Settings for STANDARD TRANSFORMER F-54X:",
                      "  CH1: 20.0 V/div", "  CH2: 500.0 mA/div", "  MATH: 10.0 VA/div",
                      "  CH3: 5.0 V/div", "  CH4: 500.0 mA/div", ""}));
@@ -322,7 +322,7 @@ TEST_F(ReadBench, ButtonsAreRefusedWhileAReadRunsAndCloseUnloadsOnlyTheControls)
 
     s().closeWindow();
     EXPECT_FALSE(s().isVisible());
-    EXPECT_EQ(f().List1.lines.back(), "Close Settings Window Button Pressed");
+    EXPECT_EQ(last(f().List1.lines), "Close Settings Window Button Pressed");
     EXPECT_EQ(s().ScaleSetting[0], 10) << "the variables live on";
     // Writes while the window is not shown land in its state.
     s().Text1.text = "READY";
@@ -351,7 +351,7 @@ TEST_F(ReadBench, NoSecondDialogueStartsInsideAPassOrARead) {
     c.form->startCalculation();
     const Lines sent = c.linesSince(mark);
     EXPECT_EQ(std::count(sent.begin(), sent.end(), "MEASU:IMMED?"), 0);
-    EXPECT_EQ(c.form->List1.lines.back(), "READY");
+    EXPECT_EQ(last(c.form->List1.lines), "READY");
     EXPECT_EQ(c.form->Text5.text, "1.1000");
 
     // START pressed inside a read, after the status was walked to READY.

@@ -26,7 +26,7 @@ TEST_F(UpdateBench, NothingChangedSendsNothingAndHandsTheMainWindowBack) {
     f().Combo3.text = "64";
     s().updateScope();
     EXPECT_TRUE(sent().empty());
-    EXPECT_EQ(f().List1.lines.back(), "Update Scope Settings Button Pressed");
+    EXPECT_EQ(last(f().List1.lines), "Update Scope Settings Button Pressed");
     EXPECT_EQ(f().Text12.text, "SELECT LOAD RESISTOR");
     EXPECT_EQ(f().Text1.text, "READY");
     EXPECT_EQ(s().Text1.text, "READY");
@@ -63,7 +63,7 @@ TEST_F(UpdateBench, AProbeChangeIsSentThenTheScaleReadBack) {
     s().updateScope();
     EXPECT_EQ(s().Text32.text, "10X");
     EXPECT_EQ(sent(), (Lines{"CH1:PROBE  10X", "CH1:SCALE?", "CH1:SCALE  5"}));
-    EXPECT_EQ(b.d2xx.transcript[mark].bytes.size(), 16u);
+    EXPECT_EQ(b.d2xx.transcript.at(mark).bytes.size(), 16u);
     EXPECT_EQ(s().List1.lines,
               (Lines{"CH1:PROBE  10X", "CH1:SCALE?", ":CH1:SCALE 5E+00\r\n", "CH1:SCALE  5"}));
     EXPECT_EQ(s().Text40.text, "5.00");
@@ -83,10 +83,10 @@ TEST_F(UpdateBench, OnlyTheChannelOneVoltageProbeCarriesTheLetter) {
     s().Text37.text = "100X";
     s().updateScope();
     const Lines lines = sent();
-    EXPECT_EQ(lines[0], "CH1:PROBE  1000X");
-    EXPECT_EQ(lines[2], "CH3:PROBE  1000");
-    EXPECT_EQ(lines[4], "CH2:CURRENTPROBE  100");
-    EXPECT_EQ(lines[5], "CH2:SCALE?");
+    EXPECT_EQ(lines.at(0), "CH1:PROBE  1000X");
+    EXPECT_EQ(lines.at(2), "CH3:PROBE  1000");
+    EXPECT_EQ(lines.at(4), "CH2:CURRENTPROBE  100");
+    EXPECT_EQ(lines.at(5), "CH2:SCALE?");
 }
 
 TEST_F(UpdateBench, RejectedProbeEntriesTurnRedAndLaterRowsGoOn) {
@@ -109,7 +109,7 @@ TEST_F(UpdateBench, AFractionalCurrentProbeKeepsItsDecimals) {
     s().Text37.text = "0.2X";
     s().updateScope();
     EXPECT_EQ(s().Text37.text, "0.2X");
-    EXPECT_EQ(sent().front(), "CH2:CURRENTPROBE  .2");
+    EXPECT_EQ(first(sent()), "CH2:CURRENTPROBE  .2");
     const std::size_t again = b.d2xx.transcript.size();
     s().updateScope();
     EXPECT_EQ(s().Text37.BackColor, Colours::White) << "accepted again on the next press";
@@ -227,9 +227,9 @@ TEST_F(UpdateBench, EachActionTakesTheMainWindowsHandleAsItIsThen) {
     EXPECT_EQ(s().lngHandle, f().lngHandle);
     EXPECT_EQ(s().Text1.text, "READY") << joined(s().List1.lines);
     ASSERT_FALSE(s().List1.lines.empty());
-    EXPECT_EQ(s().List1.lines.front(), "CH1:PROBE  10X");
+    EXPECT_EQ(first(s().List1.lines), "CH1:PROBE  10X");
     for (std::size_t i = firstCall; i < b.d2xx.calls.size(); ++i) {
-        EXPECT_EQ(b.d2xx.calls[i].handle, f().lngHandle) << b.d2xx.calls[i].name;
+        EXPECT_EQ(b.d2xx.calls.at(i).handle, f().lngHandle) << b.d2xx.calls.at(i).name;
     }
 
     for (const auto& [box, text] : {std::pair{54, "3"}, {55, "1"}, {56, "0"}, {57, "-1"}, {58, "-2"},

@@ -27,7 +27,7 @@ TEST_F(TraceBench, NothingChangedStillWaitsTwoSecondsAndHandsBack) {
     s().updateTrace();
     EXPECT_TRUE(sent().empty());
     EXPECT_EQ(b.clock.slept() - clockMark, 2000u);
-    EXPECT_EQ(f().List1.lines.back(), "Update Trace Position");
+    EXPECT_EQ(last(f().List1.lines), "Update Trace Position");
     EXPECT_EQ(s().Text1.text, "READY");
     EXPECT_EQ(f().Text1.text, "READY");
     EXPECT_EQ(f().Text12.text, "SELECT LOAD RESISTOR");
@@ -49,7 +49,7 @@ TEST_F(TraceBench, ChangedPositionsAreSentAndRemembered) {
     s().Text56.text = "1.35";
     s().updateTrace();
     EXPECT_EQ(sent(), (Lines{"CH1:POSITION  .5", "MATH:VERTICAL:POSITION  1.35", "CH4:POSITION -3"}));
-    EXPECT_EQ(b.d2xx.transcript[mark].bytes.size(), 18u);
+    EXPECT_EQ(b.d2xx.transcript.at(mark).bytes.size(), 18u);
     EXPECT_EQ(s().Text54.text, "0.5");
     EXPECT_EQ(s().Text57.text, "-1.0");
     EXPECT_EQ(s().Text56.text, "1.4");
@@ -62,14 +62,14 @@ TEST_F(TraceBench, TheMathDefinitionIsSentOnlyWhenItDiffersExactly) {
     s().Text59.text = "CH3 * CH4";
     s().updateTrace();
     EXPECT_EQ(sent(), (Lines{"MATH:DEFINE \"CH3 * CH4\""}));
-    EXPECT_EQ(b.d2xx.transcript[mark].bytes.size(), 25u);
+    EXPECT_EQ(b.d2xx.transcript.at(mark).bytes.size(), 25u);
     EXPECT_FALSE(s().Label12.visible);
     EXPECT_TRUE(s().Label13.visible);
     EXPECT_EQ(s().MathDefinition, "CH3 * CH4");
 
     s().Text59.text = "ch1 * ch2";
     s().updateTrace();
-    EXPECT_EQ(sent().back(), "MATH:DEFINE \"ch1 * ch2\"");
+    EXPECT_EQ(last(sent()), "MATH:DEFINE \"ch1 * ch2\"");
     EXPECT_FALSE(s().Label12.visible);
     EXPECT_FALSE(s().Label13.visible);
 }

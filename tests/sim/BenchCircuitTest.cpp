@@ -13,7 +13,7 @@ double valueOf(SimScope& scope, const std::string& query) {
     EXPECT_TRUE(answer.has_value()) << query;
     const std::string text = answer.value_or("");
     // With headers on, the value follows the 25-character header.
-    const auto value = text.front() == ':' ? AnswerValue(text, firstPosition(text, '\r'))
+    const auto value = first(text) == ':' ? AnswerValue(text, firstPosition(text, '\r'))
                                            : parseNumber(text.substr(0, text.find('\r')));
     EXPECT_TRUE(value.has_value()) << text;
     return value.value_or(0);
@@ -100,7 +100,7 @@ TEST(Circuit, ATraceOffScreenIsAnInvalidMeasurementShownAsOverflow) {
     EXPECT_EQ(valueOf(b.scope, "MEASU:MEAS2:VALUE?"), SimScope::InvalidMeasurement);
     b.form->startCalculation();
     EXPECT_EQ(b.form->Text5.text, "OVERFLOW");
-    EXPECT_EQ(b.form->List1.lines.back(), "READY");
+    EXPECT_EQ(last(b.form->List1.lines), "READY");
 }
 
 TEST(Circuit, ThePassShowsTheCircuitsEfficiencyBothWays) {

@@ -24,6 +24,8 @@
 #include <QWheelEvent>
 #include <atomic>
 #include <chrono>
+#include "Checked.h"
+
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -144,7 +146,7 @@ TEST_F(DesktopBench, WindowsPaintWhileAReadBlocksAndAClickWaitsForTheNextYield) 
     // It acted at the yield after the frequency read: the pass stopped there.
     const std::vector<std::string>& log = form.List1.lines;
     ASSERT_GE(log.size(), 3u);
-    EXPECT_EQ(std::vector<std::string>(log.end() - 3, log.end()),
+    EXPECT_EQ(lastOf(log, 3),
               (std::vector<std::string>{"MATH:DEFINE \"CH1 * CH2\"", "STOP CALCULATION", "READY"}));
     EXPECT_EQ(std::count(log.begin(), log.end(), "MEASU:MEAS1:VALUE?"), 0);
     EXPECT_EQ(InputGate::instance().held(), 0u);
@@ -190,7 +192,7 @@ TEST_F(DesktopBench, TheSettingsFrameClosesTheWindowUnlessItIsBusyAndReopensCent
     EXPECT_FALSE(form.Settings.window.loaded);
     EXPECT_EQ(views->settingsView(), nullptr);
     ASSERT_FALSE(form.List1.lines.empty());
-    EXPECT_EQ(form.List1.lines.back(), "Close Settings Window Button Pressed");
+    EXPECT_EQ(last(form.List1.lines), "Close Settings Window Button Pressed");
 
     QTest::mouseClick(find<QPushButton>("Command5"), Qt::LeftButton);
     settings = views->settingsView();
@@ -232,7 +234,7 @@ TEST_F(DesktopBench, AListActsOnlyOnAPickFromItsOpenList) {
     QTest::mouseClick(items->viewport(), Qt::LeftButton, {}, items->visualRect(items->model()->index(row, 0)).center());
     QApplication::processEvents();
     ASSERT_FALSE(form.List1.lines.empty());
-    EXPECT_EQ(form.List1.lines.back(), "9.4 OHM Load Resistor Selected");
+    EXPECT_EQ(last(form.List1.lines), "9.4 OHM Load Resistor Selected");
 
     combo->showPopup();
     QApplication::processEvents();
@@ -240,7 +242,7 @@ TEST_F(DesktopBench, AListActsOnlyOnAPickFromItsOpenList) {
     QTest::keyClick(items, Qt::Key_Down);
     QTest::keyClick(items, Qt::Key_Return);
     QApplication::processEvents();
-    EXPECT_EQ(form.List1.lines.back(), "5.0 OHM Load Resistor Selected");
+    EXPECT_EQ(last(form.List1.lines), "5.0 OHM Load Resistor Selected");
     EXPECT_EQ(form.Combo1.text, "5.0");
 }
 

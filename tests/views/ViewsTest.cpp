@@ -23,6 +23,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include "Checked.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -97,7 +99,7 @@ TEST_F(ViewBench, WidgetsCarryTheirControlNamesAndShowTheModels) {
     ASSERT_GT(list->count(), 3);
     EXPECT_EQ(list->item(0)->text(), "OS Version: 6.1");
     EXPECT_EQ(list->item(list->count() - 1)->text(), ":ACQUIRE:STATE 1") << "CR LF drawn invisibly";
-    EXPECT_EQ(form.List1.lines.back(), ":ACQUIRE:STATE 1\r\n") << "and kept in the model";
+    EXPECT_EQ(last(form.List1.lines), ":ACQUIRE:STATE 1\r\n") << "and kept in the model";
 }
 
 TEST_F(ViewBench, ClicksAndPicksReachTheirActionsAndTypingReachesTheModel) {
@@ -123,7 +125,7 @@ TEST_F(ViewBench, ClicksAndPicksReachTheirActionsAndTypingReachesTheModel) {
     EXPECT_EQ(static_cast<int>(form.List1.lines.size()), before);
 
     pick("Combo1", "9.4");
-    EXPECT_EQ(form.List1.lines.back(), "9.4 OHM Load Resistor Selected");
+    EXPECT_EQ(last(form.List1.lines), "9.4 OHM Load Resistor Selected");
     EXPECT_EQ(find<QComboBox>("Combo2")->count(), 20) << "the supply list reached the widget";
     pick("Combo2", "10.0");
     pick("Combo4", "100");
@@ -153,12 +155,12 @@ TEST_F(ViewBench, CapturePutsAnImageOfTheReportWindowOnTheClipboard) {
     pick("Combo2", "10.0");
     pick("Combo4", "100");
     click("Command3"); // START CALCULATION
-    ASSERT_EQ(form.List1.lines.back(), "READY");
+    ASSERT_EQ(last(form.List1.lines), "READY");
     form.Text24.text = "comment for the notebook";
 
     QGuiApplication::clipboard()->setText("stale");
     click("Command6"); // CAPTURE
-    EXPECT_EQ(form.List1.lines.back(), "Print-Screen Captured to Clipboard");
+    EXPECT_EQ(last(form.List1.lines), "Print-Screen Captured to Clipboard");
     const QImage image = QGuiApplication::clipboard()->image();
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(image.size(), QSize(560, 740));
@@ -197,7 +199,7 @@ TEST_F(ViewBench, WithARecordACaptureAlsoKeepsTheClipboardsImageAsAFile) {
     click("Command3");
     click("Command6"); // CAPTURE
     ASSERT_TRUE(record.finish());
-    EXPECT_EQ(form.List1.lines.back(), "Print-Screen Captured to Clipboard");
+    EXPECT_EQ(last(form.List1.lines), "Print-Screen Captured to Clipboard");
     const QImage saved(folder.path() + "/report-2026-12-08-143005.png");
     ASSERT_FALSE(saved.isNull());
     EXPECT_EQ(saved.size(), QSize(560, 740));
