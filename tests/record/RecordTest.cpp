@@ -62,7 +62,7 @@ Row lastRow(const std::string& path) {
         return named;
     }
     for (std::size_t i = 0; i < rows.front().size() && i < rows.back().size(); ++i) {
-        named[first(rows)[i]] = last(rows)[i];
+        named[rows.front()[i]] = rows.back()[i];
     }
     return named;
 }
