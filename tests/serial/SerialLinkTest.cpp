@@ -127,19 +127,13 @@ TEST(SerialLink, ASessionOverARealLineIsByteForByteTheInMemoryOne) {
 TEST(SerialLink, SilenceSplitAnswersAndAHangUp) {
     {
         PtyPeer peer(PtyPeer::Mode::Silent);
-        ListedPorts ports;
-        ports.list = {adapterAt(peer.slavePath())};
-        SerialD2xx serial(ports);
-        FT_HANDLE h = 0;
-        ASSERT_EQ(serial.FT_OpenEx("FT232R USB UART", FT_OPEN_BY_DESCRIPTION, &h), FT_OK);
-        ASSERT_EQ(serial.FT_SetTimeouts(h, 300, 0), FT_OK);
-        std::uint32_t n = 0;
-        ASSERT_EQ(serial.FT_Write(h, "ID?\r\n", 5, &n), FT_OK);
-        char buffer[256];
+        OpenedAdapter adapter(peer, 300);
+        adapter.write("ID?\r\n");
         QElapsedTimer timer;
         timer.start();
-        EXPECT_EQ(serial.FT_Read(h, buffer, 256, &n), FT_OK);
-        EXPECT_EQ(n, 0u);
+        FT_STATUS status = FT_OTHER_ERROR;
+        EXPECT_EQ(adapter.read(&status), "");
+        EXPECT_EQ(status, FT_OK);
         EXPECT_GE(timer.elapsed(), 295);
         EXPECT_LT(timer.elapsed(), 2000);
     }
@@ -147,33 +141,20 @@ TEST(SerialLink, SilenceSplitAnswersAndAHangUp) {
         PtyPeer peer(PtyPeer::Mode::SplitAnswers);
         peer.scope.header = true;
         peer.scope.verbose = true;
-        ListedPorts ports;
-        ports.list = {adapterAt(peer.slavePath())};
-        SerialD2xx serial(ports);
-        serial.fastReads = fast;
-        FT_HANDLE h = 0;
-        ASSERT_EQ(serial.FT_OpenEx("FT232R USB UART", FT_OPEN_BY_DESCRIPTION, &h), FT_OK);
-        ASSERT_EQ(serial.FT_SetTimeouts(h, 1000, 0), FT_OK);
-        std::uint32_t n = 0;
-        ASSERT_EQ(serial.FT_Write(h, "MEASU:MEAS1:VALUE?\r\n", 20, &n), FT_OK);
-        char buffer[256];
-        ASSERT_EQ(serial.FT_Read(h, buffer, 256, &n), FT_OK);
-        EXPECT_EQ(std::string(buffer, n), ":MEASUREMENT:MEAS1:VALUE 1E+01\r\n") << "fast " << fast;
+        OpenedAdapter adapter(peer, 1000, fast);
+        adapter.write("MEASU:MEAS1:VALUE?\r\n");
+        EXPECT_EQ(adapter.read(), ":MEASUREMENT:MEAS1:VALUE 1E+01\r\n") << "fast " << fast;
     }
     {
         PtyPeer peer;
-        ListedPorts ports;
-        ports.list = {adapterAt(peer.slavePath())};
-        SerialD2xx serial(ports);
-        FT_HANDLE h = 0;
-        ASSERT_EQ(serial.FT_OpenEx("FT232R USB UART", FT_OPEN_BY_DESCRIPTION, &h), FT_OK);
-        ASSERT_EQ(serial.FT_SetTimeouts(h, 300, 0), FT_OK);
+        OpenedAdapter adapter(peer, 300);
+        SerialD2xx& serial = adapter.serial;
+        const FT_HANDLE h = adapter.h;
         peer.hangUp();
-        char buffer[256];
-        std::uint32_t n = 0;
-        const FT_STATUS status = serial.FT_Read(h, buffer, 256, &n);
-        EXPECT_EQ(n, 0u);
+        FT_STATUS status = FT_OK;
+        EXPECT_EQ(adapter.read(&status), "");
         EXPECT_EQ(status, FT_DEVICE_NOT_FOUND) << "a line that went away is a read error";
+        std::uint32_t n = 0;
         // After the cycle and close the handle is stale.
         EXPECT_EQ(serial.FT_CyclePort(h), FT_OK);
         EXPECT_NE(serial.FT_Write(h, "ID?\r\n", 5, &n), FT_OK);
@@ -229,26 +210,16 @@ TEST(SerialLink, FastReadsWaitForTheLineFeedNotTheCarriageReturn) {
         PtyPeer peer(PtyPeer::Mode::SplitAtLineEnd);
         peer.scope.header = true;
         peer.scope.verbose = true;
-        ListedPorts ports;
-        ports.list = {adapterAt(peer.slavePath())};
-        SerialD2xx serial(ports);
-        serial.fastReads = fast;
-        FT_HANDLE h = 0;
-        ASSERT_EQ(serial.FT_OpenEx("FT232R USB UART", FT_OPEN_BY_DESCRIPTION, &h), FT_OK);
-        ASSERT_EQ(serial.FT_SetTimeouts(h, 1500, 0), FT_OK);
-        std::uint32_t n = 0;
-        ASSERT_EQ(serial.FT_Write(h, "MEASU:MEAS1:VALUE?\r\n", 20, &n), FT_OK);
-        char buffer[256];
+        OpenedAdapter adapter(peer, 1500, fast);
+        adapter.write("MEASU:MEAS1:VALUE?\r\n");
         QElapsedTimer timer;
         timer.start();
-        ASSERT_EQ(serial.FT_Read(h, buffer, 256, &n), FT_OK);
-        EXPECT_EQ(std::string(buffer, n), ":MEASUREMENT:MEAS1:VALUE 1E+01\r\n") << "fast " << fast;
+        EXPECT_EQ(adapter.read(), ":MEASUREMENT:MEAS1:VALUE 1E+01\r\n") << "fast " << fast;
         if (fast) {
             EXPECT_GE(timer.elapsed(), 140) << "it waited for the line feed";
             EXPECT_LT(timer.elapsed(), 1000) << "and not for the time-out";
         } else {
             EXPECT_GE(timer.elapsed(), 1490) << "the time-out decides";
         }
-        serial.FT_Close(h);
     }
 }

@@ -1,4 +1,5 @@
 #include "ApplicationViews.h"
+#include "QtBench.h"
 #include "Clock.h"
 #include "ForwardingD2xx.h"
 #include "Form1.h"
@@ -62,12 +63,8 @@ struct PaintCounter final : QObject {
 // The program's composition, with its device calls on their own thread.
 struct DesktopBench : testing::Test {
     void SetUp() override {
-        pump.beforeEvents = [this] { views->refresh(); };
         d2xx.beforeWaiting = [this] { views->refresh(); };
-        keys.target = [this]() -> QWidget* { return views->reportView(); };
-        carets.root = [this]() -> QWidget* { return views->reportView(); };
-        form.Form_Load();
-        views->refresh();
+        bench.start();
     }
     void walkToReady() {
         form.openSettings();
@@ -82,28 +79,14 @@ struct DesktopBench : testing::Test {
         views->refresh();
         ASSERT_EQ(form.Text12.text, "READY");
     }
-    template <class W> W* find(const char* name, QWidget* in = nullptr) {
-        QWidget* root = in != nullptr ? in : views->mainView();
-        auto* widget = root->findChild<W*>(QString::fromLatin1(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
-    }
+    template <class W> W* find(const char* name, QWidget* in = nullptr) { return bench.find<W>(name, in); }
 
-    VirtualClock clock;
-    QtEventPump pump;
-    SimScope scope;
-    SimD2xx sim{scope, clock};
-    SlowReads slow{sim};
+    QtParts parts;
+    SlowReads slow{parts.sim};
     ThreadedD2xx d2xx{slow};
-    FixedScreen screen{1600, 1000};
-    FixedOsVersion os{6, 1};
-    RecordingProgramHost host;
-    QtClipboard clipboard;
-    QtKeySynth keys;
-    QtCarets carets;
-    Platform platform{d2xx, clock, pump, screen, os, host, clipboard, keys, carets};
-    Form1 form{platform};
-    std::unique_ptr<ApplicationViews> views = std::make_unique<ApplicationViews>(form);
+    QtBench bench{parts, d2xx};
+    Form1& form = bench.form;
+    std::unique_ptr<ApplicationViews>& views = bench.views;
 };
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "ApplicationViews.h"
+#include "QtBench.h"
 #include "BenchPanelView.h"
 #include "Clock.h"
 #include "Form1.h"
@@ -37,22 +38,11 @@ void expectFits(QWidget* window, QSize design, const char* name) {
 } // namespace
 
 TEST(WindowFit, EveryWindowLiesWhollyOnTheScreen) {
-    VirtualClock clock;
-    QtEventPump pump;
-    SimScope scope;
-    SimD2xx d2xx{scope, clock};
-    FixedScreen screen{1600, 1000};
-    FixedOsVersion os{6, 1};
-    RecordingProgramHost host;
-    QtClipboard clipboard;
-    QtKeySynth keys;
-    QtCarets carets;
-    Platform platform{d2xx, clock, pump, screen, os, host, clipboard, keys, carets};
-    Form1 form{platform};
-    ApplicationViews views(form);
-    pump.beforeEvents = [&views] { views.refresh(); };
-    form.Form_Load();
-    views.refresh();
+    QtParts parts;
+    QtBench bench{parts, parts.sim};
+    bench.start();
+    Form1& form = bench.form;
+    ApplicationViews& views = *bench.views;
 
     Form1View* main = views.mainView();
     expectFits(main, QSize(1260, 820), "main window");
@@ -69,7 +59,7 @@ TEST(WindowFit, EveryWindowLiesWhollyOnTheScreen) {
     ASSERT_NE(views.settingsView(), nullptr);
     expectFits(views.settingsView(), QSize(1197, 670), "settings window");
 
-    BenchPanelView panel(scope);
+    BenchPanelView panel(parts.scope);
     panel.placeAwayFrom(WindowFit::centredFrame(main->size()));
     const QRect panelFrame(panel.pos(), panel.size() + QSize(WindowFit::FrameWidth, WindowFit::FrameHeight));
     EXPECT_TRUE(WindowFit::availableArea().contains(panelFrame.topLeft())) << "its title bar is on the screen";

@@ -1,4 +1,5 @@
 #include "ApplicationViews.h"
+#include "QtBench.h"
 #include "BenchPanelView.h"
 #include "Clock.h"
 #include "Form1.h"
@@ -29,51 +30,18 @@
 
 namespace {
 
-void pickFromOpenList(PickComboBox* combo, const QString& item) {
-    ASSERT_NE(combo, nullptr);
-    const int row = combo->findText(item);
-    ASSERT_GE(row, 0) << item.toStdString();
-    combo->showPopup();
-    QAbstractItemView* list = combo->view();
-    const QRect at = list->visualRect(list->model()->index(row, 0));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at.center());
-    QCoreApplication::processEvents(); // the list closes in a turn of its own
-}
-
 // The real views on the simulated bench, on virtual time, headless.
 struct ViewBench : testing::Test {
-    void SetUp() override {
-        pump.beforeEvents = [this] { views->refresh(); };
-        keys.target = [this]() -> QWidget* { return views->reportView(); };
-        carets.root = [this]() -> QWidget* { return views->reportView(); };
-        form.Form_Load();
-        views->refresh();
-    }
-    template <class W> W* find(const char* name, QWidget* in = nullptr) {
-        QWidget* root = in != nullptr ? in : views->mainView();
-        auto* widget = root->findChild<W*>(QString::fromLatin1(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
-    }
-    void click(const char* name, QWidget* in = nullptr) {
-        QTest::mouseClick(find<QPushButton>(name, in), Qt::LeftButton);
-    }
-    // Opens the list and clicks the item, as the operator does.
-    void pick(const char* name, const QString& item) { pickFromOpenList(find<PickComboBox>(name), item); }
+    void SetUp() override { bench.start(); }
+    template <class W> W* find(const char* name, QWidget* in = nullptr) { return bench.find<W>(name, in); }
+    void click(const char* name, QWidget* in = nullptr) { bench.click(name, in); }
+    void pick(const char* name, const QString& item) { bench.pick(name, item); }
 
-    VirtualClock clock;
-    QtEventPump pump;
-    SimScope scope;
-    SimD2xx d2xx{scope, clock};
-    FixedScreen screen{1600, 1000};
-    FixedOsVersion os{6, 1};
-    RecordingProgramHost host;
-    QtClipboard clipboard;
-    QtKeySynth keys;
-    QtCarets carets;
-    Platform platform{d2xx, clock, pump, screen, os, host, clipboard, keys, carets};
-    Form1 form{platform};
-    std::unique_ptr<ApplicationViews> views = std::make_unique<ApplicationViews>(form);
+    QtParts parts;
+    QtBench bench{parts, parts.sim};
+    Form1& form = bench.form;
+    std::unique_ptr<ApplicationViews>& views = bench.views;
+    QtKeySynth& keys = parts.keys;
 };
 
 } // namespace
