@@ -219,3 +219,21 @@ TEST_F(SelectBench, OnlyAListedCountGoesToTheScopeAsPlainDigits) {
     EXPECT_EQ(f().SampleAverage, 64);
     EXPECT_EQ(f().Combo3.text, "64");
 }
+
+TEST_F(SelectBench, TheAverageNeedsAllThreeStatusBoxesReady) {
+    resistor("9.4");
+    supply("10.0");
+    capacitor("100");
+    // Each box in turn reads something else: nothing is sent.
+    for (TextBox* box : {&f().Text12, &f().Text1, &s().Text1}) {
+        const std::string before = box->text;
+        box->text = "RUN SETUP AGAIN";
+        const std::size_t mark = b.d2xx.transcript.size();
+        average("64");
+        EXPECT_EQ(b.d2xx.transcript.size(), mark);
+        EXPECT_EQ(f().Combo3.text, " 16");
+        box->text = before;
+    }
+    average("64");
+    EXPECT_EQ(last(b.d2xx.writtenLines()), "ACQ:NUMAVG 64");
+}

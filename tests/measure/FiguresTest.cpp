@@ -247,3 +247,48 @@ TEST(Figures, AnEfficiencyBeyondTheRangeOfADoubleIsAnOverflow) {
     EXPECT_EQ(c.Text11.text, "----");
     EXPECT_EQ(g.PhaseEfficiency, 0);
 }
+
+TEST(Figures, EveryFigureLimitIsComparedExactlyAsWritten) {
+    // The multiplier at exactly 999.9 is an overflow; its percentage line at
+    // exactly 99999.99 too.
+    Measurements m = typical();
+    m.InputVoltage = 1;
+    m.InputCurrent = 1;
+    m.OutputVoltage = 999.9;
+    m.OutputCurrent = 1;
+    Figures f;
+    Boxes b;
+    computeAll(m, f, b, "9.4");
+    EXPECT_EQ(f.ApparentMultiplier, 999.9);
+    EXPECT_EQ(b.Text22.text, "OVERFLOW");
+    m.OutputVoltage = 999.8;
+    Figures g;
+    Boxes c;
+    computeAll(m, g, c, "9.4");
+    EXPECT_EQ(c.Text22.text, "999.8000");
+
+    // The efficiencies: shown grouped up to the limit, an overflow at it.
+    const struct {
+        double outputPower;
+        const char* shown;
+    } efficiencies[]{{5e6 / 100 * 10, "5,000,000.00"}, {9999999.8 / 100 * 10, "9,999,999.80"},
+                     {9999999.9 / 100 * 10, "OVERFLOW"}};
+    for (const auto& e : efficiencies) {
+        Measurements n = typical();
+        n.InputPower = 10;
+        n.OutputPower = e.outputPower;
+        Figures h;
+        Boxes d;
+        computeAll(n, h, d, "9.4");
+        EXPECT_EQ(d.Text11.text, e.shown) << e.outputPower;
+    }
+}
+
+TEST(PhaseAngle, DegreesUseThePiOfTheCalculatorNotTheFullOne) {
+    // The arc cosine of 0.5 is a third of pi; in degrees through 3.1415926
+    // it is 60.0000010, which every record at full precision keeps.
+    const PhaseAngleResult r = PhaseAngle(5, 10);
+    EXPECT_NEAR(r.radians, std::acos(0.5), 1e-15);
+    EXPECT_NEAR(r.degrees, 60.0000010235, 1e-9);
+    EXPECT_GT(r.degrees, 60.000001);
+}

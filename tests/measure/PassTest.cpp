@@ -254,3 +254,18 @@ TEST_F(PassBench, FailedMathWritesAndMalformedAnswersReset) {
     EXPECT_EQ(last(c.form->List1.lines), "Test Failed");
     EXPECT_TRUE(c.form->TestFailed);
 }
+
+TEST_F(PassBench, AStopBetweenAQuerysWriteAndItsReadDiscardsItsAnswer) {
+    b.pump.whenLogged(f().List1, "MEASU:MEAS1:VALUE?", [this] { f().stopCalculation(); });
+    f().startCalculation();
+    ASSERT_EQ(last(f().List1.lines), "READY");
+    // The query's write, the purge at the stop, then the closing MATH line.
+    std::vector<std::string> tail;
+    std::vector<std::uint32_t> sizes;
+    for (const SimCall& call : lastOf(b.d2xx.calls, 4)) {
+        tail.push_back(call.name);
+        sizes.push_back(call.args.empty() ? 0 : call.args.front());
+    }
+    EXPECT_EQ(tail, (Lines{"FT_Purge", "FT_Write", "FT_Purge", "FT_Write"}));
+    EXPECT_EQ(sizes, (std::vector<std::uint32_t>{FT_PURGE_RX, 20, FT_PURGE_RX, 25}));
+}

@@ -246,3 +246,20 @@ TEST(Record, PythonsCsvReaderReadsItUnderAGermanLocale) {
         ResultsTable::numberField(g.ApparentMultiplier) + "' 'box TEST TIMESTAMP=" + b.form->Text14.text + "'";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
 }
+
+TEST_F(RecordBench, AFigureWithoutANumberIsAnEmptyField) {
+    b.scope.readings.crms[2] = 0.5; // an output voltage below 1 V counts as none
+    f().startCalculation();
+    ASSERT_TRUE(record.finish());
+    const Row row = lastRow(results());
+    EXPECT_EQ(row.at("pass ended"), "complete");
+    EXPECT_EQ(row.at("box PHASE ANGLE: EFFICIENCY (%)"), "----");
+    for (const char* column : {"phase angle efficiency (%)", "load resistor efficiency (%)",
+                               "output phase angle (degrees)", "apparent power multiplier",
+                               "percent efficiency difference (%)", "phase angle output power factor"}) {
+        EXPECT_EQ(row.at(column), "") << column;
+    }
+    EXPECT_EQ(row.at("output voltage (V rms)"), "0") << "the value the pass took";
+    EXPECT_EQ(row.at("output voltage answer text"), "5E-01");
+    EXPECT_EQ(number(row, "apparent output power (VA)"), 0.0);
+}
