@@ -174,7 +174,7 @@ TEST_P(HostileLine, OnTheInMemoryLine) {
 TEST_P(HostileLine, OverAPseudoTerminal) {
     const Hostile& h = hostile();
     PtyPeer peer;
-    peer.lateMs = 500;
+    peer.lateMs = 1200; // well after the 400 ms time-out, however late the read starts
     if (h.how) {
         peer.misbehave(std::string(h.command), *h.how);
     }
