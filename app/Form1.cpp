@@ -1,12 +1,11 @@
 #include "Form1.h"
 
-#include "MeasurementRecord.h"
-
 #include "Clock.h"
 #include "CommandNumber.h"
 #include "Delay.h"
 #include "DialogueFlag.h"
 #include "EventPump.h"
+#include "MeasurementRecord.h"
 #include "NumberText.h"
 #include "Clipboard.h"
 #include "ProgramHost.h"

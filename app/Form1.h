@@ -21,10 +21,10 @@
 #include <optional>
 #include <string>
 
-// The main window: the application. It owns the link to the scope, every
-// box a measurement pass fills, the setup lists and the event list.
 class MeasurementRecord;
 
+// The main window: the application. It owns the link to the scope, every
+// box a measurement pass fills, the setup lists and the event list.
 class Form1 : public Form1Controls {
 public:
     explicit Form1(const Platform& platform);
