@@ -134,7 +134,7 @@ TEST(Connection, DeviceListsThatOpenNothing) {
 
 TEST(Connection, OnlyTheFt232rIsOpenedBesideAnotherDevice) {
     Bench b;
-    b.d2xx.devices.insert(b.d2xx.devices.begin(), SimDevice{"USB <-> Serial Cable", "FT9X2K11", 5});
+    b.d2xx.devices.insert(b.d2xx.devices.begin(), SimDevice{"USB <-> Serial Cable", "FT9X2K11", 5, 0, 0, {}});
     b.start();
     const Lines expected{"Number of Devices: 2",
                          "Device Description 1: USB <-> Serial Cable",
