@@ -4,8 +4,9 @@
 
 void MeasurementRecord::passEnded(const PassRecord& record) {
     // Formatted here, where the texts are; only the disk work goes over.
+    static const std::string header = ResultsTable::header();
     writer_.submit([this, row = ResultsTable::row(record)] {
-        return folder_.appendLine(ResultsFile, ResultsTable::header(), row);
+        return folder_.appendLine(ResultsFile, header, row);
     });
 }
 

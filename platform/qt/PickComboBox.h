@@ -12,7 +12,6 @@ public:
     explicit PickComboBox(QWidget* parent = nullptr);
 
     std::function<void(int index)> onPicked;
-    bool listOpen() const { return listOpen_; }
 
     void showPopup() override;
     void hidePopup() override;

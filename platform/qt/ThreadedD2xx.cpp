@@ -24,13 +24,6 @@ void ThreadedD2xx::post(std::function<void()> work) {
     QMetaObject::invokeMethod(worker_, std::move(work), Qt::QueuedConnection);
 }
 
-void ThreadedD2xx::run(const std::function<void()>& work) {
-    call([&work] {
-        work();
-        return FT_OK;
-    });
-}
-
 FT_STATUS ThreadedD2xx::call(const std::function<FT_STATUS()>& work) {
     if (QThread::currentThread() == &thread_) {
         return work();

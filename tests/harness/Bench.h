@@ -62,6 +62,12 @@ struct Bench {
     // Picks an item in a main-window list the way the operator does.
     void pick(ComboBox& combo, const std::string& item, void (Form1::*action)());
 
+    // This bench's platform with another device library: the serial backend,
+    // or a wrapper of one.
+    Platform platformOn(D2xx& device) {
+        return Platform{device, clock, pump, screen, os, host, clipboard, keys, carets};
+    }
+
     // The lines written to the scope since the given transcript index.
     std::vector<std::string> linesSince(std::size_t transcriptIndex) const;
     // Milliseconds those writes kept the program waiting on the line.

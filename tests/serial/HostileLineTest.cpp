@@ -184,8 +184,7 @@ TEST_P(HostileLine, OverAPseudoTerminal) {
     serial.fastReads = fast();
     ShortTimeouts shortReads(serial, 400);
     Bench onLine;
-    Platform platform{shortReads,  onLine.clock, onLine.pump,      onLine.screen, onLine.os,
-                      onLine.host, onLine.clipboard, onLine.keys, onLine.carets};
+    Platform platform = onLine.platformOn(shortReads);
     Form1 f(platform);
     connectAndChoose(f);
     ASSERT_EQ(f.Text1.text, "READY") << joined(f.List1.lines);

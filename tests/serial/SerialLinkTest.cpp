@@ -81,7 +81,7 @@ TEST(SerialListing, TheConnectionFindsTheAdapterBesideAnotherFtdiDevice) {
     SerialD2xx serial(ports);
     serial.fastReads = true;
     Bench b;
-    Platform platform{serial, b.clock, b.pump, b.screen, b.os, b.host, b.clipboard, b.keys, b.carets};
+    Platform platform = b.platformOn(serial);
     Form1 f(platform);
     f.Form_Load();
     const std::vector<std::string> head(f.List1.lines.begin() + 2, f.List1.lines.begin() + 9);
@@ -103,8 +103,7 @@ TEST(SerialLink, ASessionOverARealLineIsByteForByteTheInMemoryOne) {
         serial.fastReads = fast;
         ShortTimeouts shortReads(serial, fast ? 2000 : 120);
         Bench onLine;
-        Platform platform{shortReads, onLine.clock, onLine.pump, onLine.screen, onLine.os,
-                          onLine.host, onLine.clipboard, onLine.keys, onLine.carets};
+        Platform platform = onLine.platformOn(shortReads);
         Form1 f(platform);
         f.now = onLine.form->now;
         operatorSession(f);
@@ -186,7 +185,7 @@ TEST(SerialLink, TheLineIsSetToNineThousandSixHundredBaudEightNoneOneWithRtsCts)
     SerialD2xx serial(ports);
     serial.fastReads = true;
     Bench b;
-    Platform platform{serial, b.clock, b.pump, b.screen, b.os, b.host, b.clipboard, b.keys, b.carets};
+    Platform platform = b.platformOn(serial);
     Form1 f(platform);
     f.Form_Load();
     ASSERT_EQ(f.Text1.text, "READY") << joined(f.List1.lines);
