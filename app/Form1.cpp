@@ -9,11 +9,11 @@
 #include "NumberText.h"
 #include "Clipboard.h"
 #include "ProgramHost.h"
+#include "SampleAverages.h"
 #include "Screen.h"
 #include "Timestamp.h"
 #include "TransformerKinds.h"
 
-#include <algorithm>
 #include <array>
 
 Form1::Form1(const Platform& p)
@@ -23,7 +23,22 @@ Form1::Form1(const Platform& p)
                  LinkVariables{lngHandle, ScopeOpen, TestFailed, CalculationRunning,
                                DialogueRunning},
                  [this] { return Settings.isVisible(); }),
-      Splash(p.screen, p.pump, window.width, window.height), Settings(*this, p), Report(*this, p) {}
+      Splash(p.screen, p.pump, window.width, window.height), Settings(settingsDoor(), p),
+      Report(reportSources(), p) {}
+
+MainWindowDoor Form1::settingsDoor() {
+    return MainWindowDoor{Text1, Text12, Text13, Text15, Combo1, Combo2, Combo3, Combo4, List1,
+                          DialogueRunning, lngHandle, SampleAverage,
+                          [this](std::int32_t shown) { fillAverageList(shown); },
+                          [this](TransformerKind kind) { loadSupplyList(kind); },
+                          [this] { logLoadResistor(); }};
+}
+
+ReportSources Form1::reportSources() const {
+    return ReportSources{Combo1, Combo2, Combo3, Combo4, Text3,  Text4,  Text5,  Text6,
+                         Text7,  Text8,  Text9,  Text10, Text11, Text14, Text15, Text16,
+                         Text17, Text18, Text19, Text20, Text21, Text22, Text23, Text24};
+}
 
 void Form1::delay(std::int32_t msdelay) { ::delay(platform.clock, platform.pump, msdelay); }
 
@@ -250,20 +265,6 @@ void Form1::capture() {
 void Form1::ShowScopeReady() {
     Text1.show("READY", Colours::Green, Colours::Black);
     Settings.Text1.show("READY", Colours::Green, Colours::Black);
-}
-
-namespace {
-constexpr std::array<const char*, 4> AverageCounts{"4", "16", "64", "128"};
-} // namespace
-
-std::optional<std::int32_t> Form1::listedAverageCount(const std::string& text) {
-    const auto count = parseWholeNumber(text);
-    if (!count) {
-        return std::nullopt;
-    }
-    const std::string digits = std::to_string(*count);
-    const bool listed = std::find(AverageCounts.begin(), AverageCounts.end(), digits) != AverageCounts.end();
-    return listed ? count : std::nullopt;
 }
 
 void Form1::RefillAverageList() {

@@ -58,9 +58,6 @@ public:
     void logLoadResistor();
     // "4", "16", "64", "128", showing the given count.
     void fillAverageList(std::int32_t shown);
-    // The count a text names when it is one of the listed ones; only such a
-    // count is ever applied or sent to the scope.
-    static std::optional<std::int32_t> listedAverageCount(const std::string& text);
 
     // Link state.
     FT_HANDLE lngHandle = 0;
@@ -98,6 +95,8 @@ public:
     void logRecordFailures(std::chrono::milliseconds limit);
 
 private:
+    MainWindowDoor settingsDoor();
+    ReportSources reportSources() const;
     PassControls passControls();
     void recordPass(const PassOutcome& outcome);
     void styleControls();

@@ -3,7 +3,6 @@
 #include "Carets.h"
 #include "Delay.h"
 #include "EventPump.h"
-#include "Form1.h"
 #include "KeySynth.h"
 #include "Screen.h"
 
@@ -16,39 +15,39 @@ namespace {
 struct ReportBox {
     int number;
     int pointSize;
-    std::string (*source)(Form1&);
+    std::string (*source)(const ReportSources&);
 };
 
 const std::array<ReportBox, 24> ReportBoxes{{
-        {1, 12, [](Form1& f) { return f.Combo2.text; }},
-        {2, 12, [](Form1& f) { return f.Text3.text; }},
-        {3, 12, [](Form1& f) { return f.Text15.text; }},
-        {4, 12, [](Form1& f) { return f.Combo3.text; }},
-        {5, 18, [](Form1& f) { return f.Text14.text; }},
-        {6, 12, [](Form1& f) { return f.Text4.text; }},
-        {7, 12, [](Form1& f) { return f.Text8.text; }},
-        {8, 12, [](Form1& f) { return f.Text5.text; }},
-        {9, 12, [](Form1& f) { return f.Text9.text; }},
-        {10, 12, [](Form1& f) { return f.Text18.text; }},
-        {11, 12, [](Form1& f) { return f.Text19.text; }},
-        {12, 18, [](Form1& f) { return f.Text22.text; }},
-        {13, 12, [](Form1& f) { return f.Text6.text; }},
-        {14, 12, [](Form1& f) { return f.Text17.text; }},
-        {15, 12, [](Form1& f) { return f.Text20.text; }},
-        {16, 12, [](Form1& f) { return f.Text21.text; }},
-        {17, 12, [](Form1& f) { return f.Text7.text; }},
-        {18, 12, [](Form1& f) { return f.Text10.text; }},
-        {19, 18, [](Form1& f) { return f.Text11.text; }},
-        {20, 12, [](Form1& f) { return f.Combo1.text; }},
-        {21, 12, [](Form1& f) { return f.Text23.text; }},
-        {22, 18, [](Form1& f) { return f.Text16.text; }},
-        {23, 12, [](Form1& f) { return f.Text24.text; }},
-        {24, 12, [](Form1& f) { return f.Combo4.text; }},
+        {1, 12, [](const ReportSources& f) { return f.Combo2.text; }},
+        {2, 12, [](const ReportSources& f) { return f.Text3.text; }},
+        {3, 12, [](const ReportSources& f) { return f.Text15.text; }},
+        {4, 12, [](const ReportSources& f) { return f.Combo3.text; }},
+        {5, 18, [](const ReportSources& f) { return f.Text14.text; }},
+        {6, 12, [](const ReportSources& f) { return f.Text4.text; }},
+        {7, 12, [](const ReportSources& f) { return f.Text8.text; }},
+        {8, 12, [](const ReportSources& f) { return f.Text5.text; }},
+        {9, 12, [](const ReportSources& f) { return f.Text9.text; }},
+        {10, 12, [](const ReportSources& f) { return f.Text18.text; }},
+        {11, 12, [](const ReportSources& f) { return f.Text19.text; }},
+        {12, 18, [](const ReportSources& f) { return f.Text22.text; }},
+        {13, 12, [](const ReportSources& f) { return f.Text6.text; }},
+        {14, 12, [](const ReportSources& f) { return f.Text17.text; }},
+        {15, 12, [](const ReportSources& f) { return f.Text20.text; }},
+        {16, 12, [](const ReportSources& f) { return f.Text21.text; }},
+        {17, 12, [](const ReportSources& f) { return f.Text7.text; }},
+        {18, 12, [](const ReportSources& f) { return f.Text10.text; }},
+        {19, 18, [](const ReportSources& f) { return f.Text11.text; }},
+        {20, 12, [](const ReportSources& f) { return f.Combo1.text; }},
+        {21, 12, [](const ReportSources& f) { return f.Text23.text; }},
+        {22, 18, [](const ReportSources& f) { return f.Text16.text; }},
+        {23, 12, [](const ReportSources& f) { return f.Text24.text; }},
+        {24, 12, [](const ReportSources& f) { return f.Combo4.text; }},
 }};
 
 } // namespace
 
-PrintScreen::PrintScreen(Form1& main, const Platform& platform)
+PrintScreen::PrintScreen(ReportSources main, const Platform& platform)
     : main_(main), platform_(platform) {}
 
 void PrintScreen::delay(std::int32_t msdelay) { ::delay(platform_.clock, platform_.pump, msdelay); }

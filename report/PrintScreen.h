@@ -2,16 +2,15 @@
 
 #include "Platform.h"
 #include "PrintScreenControls.h"
+#include "ReportSources.h"
 
 #include <cstdint>
-
-class Form1;
 
 // The report window: a plain sheet that repeats the setup and the latest
 // results, shown just long enough for one image of it to be taken.
 class PrintScreen : public PrintScreenControls {
 public:
-    PrintScreen(Form1& main, const Platform& platform);
+    PrintScreen(ReportSources main, const Platform& platform);
 
     // Loading builds the report, shows it, has its image taken and waits;
     // it returns when the carets are back.
@@ -24,6 +23,6 @@ private:
     void copyTexts();
     void setCarets(bool shown);
 
-    Form1& main_;
+    ReportSources main_;
     Platform platform_;
 };

@@ -1,5 +1,4 @@
 #include "EventPump.h"
-#include "Form1.h"
 #include "NumberText.h"
 #include "SettingsForm.h"
 

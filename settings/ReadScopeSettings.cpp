@@ -3,7 +3,6 @@
 #include "EndLink.h"
 #include "DisplayPattern.h"
 #include "EventPump.h"
-#include "Form1.h"
 #include "GridTexts.h"
 #include "SettingsForm.h"
 #include "TransformerKinds.h"

@@ -1,11 +1,10 @@
 #include "SettingsForm.h"
 
 #include "Delay.h"
-#include "Form1.h"
 #include "Screen.h"
 
-SettingsForm::SettingsForm(Form1& main, const Platform& platform)
-    : exchange(platform.d2xx, platform.pump, List1, lngHandle, TestFailed), main_(main),
+SettingsForm::SettingsForm(MainWindowDoor main, const Platform& platform)
+    : exchange(platform.d2xx, platform.pump, List1, lngHandle, TestFailed), main_(std::move(main)),
       platform_(platform) {}
 
 void SettingsForm::delay(std::int32_t msdelay) { ::delay(platform_.clock, platform_.pump, msdelay); }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "D2xx.h"
+#include "MainWindowDoor.h"
 #include "Platform.h"
 #include "ScopeExchange.h"
 #include "SettingsControls.h"
@@ -11,14 +12,12 @@
 #include <optional>
 #include <string>
 
-class Form1;
-
 // The settings window: shows how the scope is set up, writes corrections
 // back and loads the demonstration set-ups. Its variables live for the whole
 // run; unloading discards only the controls.
 class SettingsForm : public SettingsControls {
 public:
-    SettingsForm(Form1& main, const Platform& platform);
+    SettingsForm(MainWindowDoor main, const Platform& platform);
 
     bool isVisible() const { return window.loaded && window.visible; }
     void ShowSettings();
@@ -115,6 +114,6 @@ private:
     void presetPress(TransformerKind kind);
     void writePresetGrid(TransformerKind kind, double volts);
 
-    Form1& main_;
+    MainWindowDoor main_;
     Platform platform_;
 };

@@ -3,9 +3,9 @@
 #include "DialogueFlag.h"
 #include "DisplayPattern.h"
 #include "EventPump.h"
-#include "Form1.h"
 #include "GridTexts.h"
 #include "NumberText.h"
+#include "SampleAverages.h"
 #include "SettingsForm.h"
 
 #include <algorithm>
@@ -29,7 +29,7 @@ void SettingsForm::handBackToMain() {
     Text1.show("READY", Colours::Green, Colours::Black);
     main_.Text1.show("READY", Colours::Green, Colours::Black);
     // A typed count that is not one of the list's leaves the last applied one.
-    SavedAverage = Form1::listedAverageCount(main_.Combo3.text).value_or(main_.SampleAverage);
+    SavedAverage = listedAverageCount(main_.Combo3.text).value_or(main_.SampleAverage);
     main_.fillAverageList(SavedAverage);
 }
 

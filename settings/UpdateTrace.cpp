@@ -2,7 +2,6 @@
 #include "DialogueFlag.h"
 #include "DisplayPattern.h"
 #include "EventPump.h"
-#include "Form1.h"
 #include "NumberText.h"
 #include "SettingsForm.h"
 

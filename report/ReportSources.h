@@ -1,0 +1,32 @@
+#pragma once
+
+#include "Controls.h"
+
+// The main window's controls the report repeats, as they show at the moment
+// of the capture. The main window fills it from its own members.
+struct ReportSources {
+    const ComboBox& Combo1; // SELECT LOAD RESISTOR
+    const ComboBox& Combo2; // POWER SUPPLY
+    const ComboBox& Combo3; // SAMPLE AVERAGE
+    const ComboBox& Combo4; // LOAD CAPACITOR
+    const TextBox& Text3;
+    const TextBox& Text4;
+    const TextBox& Text5;
+    const TextBox& Text6;
+    const TextBox& Text7;
+    const TextBox& Text8;
+    const TextBox& Text9;
+    const TextBox& Text10;
+    const TextBox& Text11;
+    const TextBox& Text14;
+    const TextBox& Text15; // TRANSFORMER
+    const TextBox& Text16;
+    const TextBox& Text17;
+    const TextBox& Text18;
+    const TextBox& Text19;
+    const TextBox& Text20;
+    const TextBox& Text21;
+    const TextBox& Text22;
+    const TextBox& Text23;
+    const TextBox& Text24; // COMMENT
+};
