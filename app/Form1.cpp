@@ -11,7 +11,6 @@
 #include "ProgramHost.h"
 #include "SampleAverages.h"
 #include "Screen.h"
-#include "Timestamp.h"
 #include "TransformerKinds.h"
 
 #include <array>
@@ -161,7 +160,7 @@ PassControls Form1::passControls() {
     return PassControls{Text1,  Text3,  Text4,  Text5,  Text6,  Text7,  Text8,
                         Text9,  Text10, Text11, Text12, Text14, Text16, Text17,
                         Text18, Text19, Text20, Text21, Text22, Text23, Combo1,
-                        List1,  Settings.Text1};
+                        List1,  Settings.Text1, Text15, Combo2, Combo3, Combo4};
 }
 
 void Form1::ClearResultBoxes() {
@@ -191,10 +190,9 @@ void Form1::startCalculation() {
     {
         DialogueFlag dialogue(DialogueRunning);
         MeasurementPass pass(exchange, connection, platform.pump, passControls(), measured, figures,
-                             StopRequested, TestFailed,
-                             [this] { return timestampText(now()); });
+                             StopRequested, TestFailed, [this] { return now(); });
         if (record != nullptr) {
-            pass.ended = [this](const PassOutcome& outcome) { recordPass(outcome); };
+            pass.ended = [this](const PassOutcome& outcome) { record->passEnded(outcome); };
         }
         pass.RunCalculation();
     }
@@ -202,24 +200,6 @@ void Form1::startCalculation() {
         logRecordFailures(record->reportWait);
     }
     CalculationRunning = false;
-}
-
-void Form1::recordPass(const PassOutcome& outcome) {
-    PassRecord row;
-    row.when = now();
-    row.outcome = outcome;
-    row.transformer = Text15.text;
-    row.supply = Combo2.text;
-    row.loadResistor = Combo1.text;
-    row.loadCapacitor = Combo4.text;
-    row.sampleAverage = Combo3.text;
-    const std::array<const TextBox*, PassRecord::BoxCount> boxes{
-        &Text3, &Text4, &Text5, &Text18, &Text6, &Text20, &Text7, &Text8, &Text9,
-        &Text19, &Text22, &Text17, &Text21, &Text10, &Text11, &Text23, &Text16, &Text14};
-    for (std::size_t i = 0; i < boxes.size(); ++i) {
-        row.boxes[i] = boxes[i]->text;
-    }
-    record->passEnded(row);
 }
 
 void Form1::logRecordFailures(std::chrono::milliseconds limit) {
@@ -395,7 +375,7 @@ void Form1::sampleAveragePicked() {
     exchange.record.CommandBuffer = command + "\r\n";
     exchange.record.ReadTimedOut = false;
     exchange.record.ReadError = false;
-    const auto length = static_cast<std::uint32_t>(Combo3.text.size() + 13);
+    const std::uint32_t length = lineByteCount(command);
     const FT_STATUS status = platform.d2xx.FT_Write(
         lngHandle, exchange.record.CommandBuffer.data(), length, &exchange.record.BytesWritten);
     if (status != FT_OK) {

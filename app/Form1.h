@@ -98,7 +98,6 @@ private:
     MainWindowDoor settingsDoor();
     ReportSources reportSources() const;
     PassControls passControls();
-    void recordPass(const PassOutcome& outcome);
     void styleControls();
     void fillLists();
     void logOsVersion();

@@ -10,29 +10,32 @@
 
 namespace {
 
-PassRecord typicalRow() {
-    PassRecord row;
+PassOutcome typicalRow() {
+    PassOutcome row;
     row.when = QDateTime(QDate(2026, 12, 8), QTime(14, 30, 5));
-    row.transformer = "SPLIT-FLUX TRANSFORMER #1";
-    row.supply = "10.0";
-    row.loadResistor = "9.4";
-    row.loadCapacitor = "100";
-    row.sampleAverage = "16";
+    row.setUp = {"SPLIT-FLUX TRANSFORMER #1", "10.0", "9.4", "100", "16"};
     for (std::size_t i = 0; i < PassOutcome::ValueCount; ++i) {
-        row.outcome.answers[i] = "1.2345E+01";
-        row.outcome.values[i] = 12.345 + static_cast<double>(i);
+        row.answers[i] = "1.2345E+01";
+        row.values[i] = 12.345 + static_cast<double>(i);
     }
-    for (std::size_t i = 0; i < PassOutcome::FigureCount; ++i) {
-        row.outcome.figures[i] = 1.0 / 3.0 + static_cast<double>(i);
+    double next = 1.0 / 3.0;
+    for (std::optional<double> Figures::*figure : {&Figures::ApparentInputPower, &Figures::InputPhaseAngle, &Figures::ReactiveInputPower,
+                         &Figures::ApparentOutputPower, &Figures::ApparentMultiplier,
+                         &Figures::ApparentMultiplierEfficiency, &Figures::OutputPhaseAngle,
+                         &Figures::ReactiveOutputPower, &Figures::PhaseEfficiency,
+                         &Figures::ResistorOutputPower, &Figures::ResistorEfficiency,
+                         &Figures::EfficiencyDifference, &Figures::PhaseOutputPowerFactor,
+                         &Figures::ResistorOutputPowerFactor}) {
+        row.figures.*figure = next++;
     }
-    row.boxes.fill("12.3450");
+    row.shown.fill("12.3450");
     return row;
 }
 
 void BM_HandingARowOverOnTheUserInterfaceThread(benchmark::State& state) {
     QTemporaryDir folder;
     MeasurementRecord record(folder.path().toStdString());
-    const PassRecord row = typicalRow();
+    const PassOutcome row = typicalRow();
     for (auto _ : state) {
         record.passEnded(row);
     }

@@ -170,7 +170,7 @@ bool ScopeConnection::configureLink() {
 }
 
 bool ScopeConnection::send(const std::string& text, const std::string& failureLine) {
-    if (!exchange_.SendCommand(text, lineByteCount(text), failureLine)) {
+    if (!exchange_.SendCommand(text, failureLine)) {
         ResetScope();
         return false;
     }

@@ -40,6 +40,10 @@ bool ScopeExchange::SendCommand(std::string_view text, std::uint32_t byteCount,
     return true;
 }
 
+bool ScopeExchange::SendCommand(std::string_view text, std::string_view failureLine) {
+    return SendCommand(text, lineByteCount(text), failureLine);
+}
+
 void ScopeExchange::DiscardUnread() {
     // Nothing to report: a purge that fails leaves the write after it to fail.
     d2xx_.FT_Purge(handle_, FT_PURGE_RX);

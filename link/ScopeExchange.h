@@ -40,6 +40,8 @@ public:
     // a query, whatever the line received and nobody read is discarded, so
     // that the answer read next is the answer to this query.
     bool SendCommand(std::string_view text, std::uint32_t byteCount, std::string_view failureLine);
+    // The same with the line's own byte count, which every caller uses.
+    bool SendCommand(std::string_view text, std::string_view failureLine);
 
     // Reads one answer and checks it: time-out, read error or a missing CR or
     // LF is a failure (logged; a missing line end sets TestFailed). With an

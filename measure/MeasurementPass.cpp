@@ -6,6 +6,7 @@
 #include "EventPump.h"
 #include "ScopeConnection.h"
 #include "ScopeExchange.h"
+#include "Timestamp.h"
 
 namespace {
 
@@ -56,13 +57,13 @@ void ClearResultBoxes(PassControls& c) {
 MeasurementPass::MeasurementPass(ScopeExchange& exchange, ScopeConnection& connection,
                                  EventPump& pump, PassControls controls, Measurements& measured,
                                  Figures& figures, const bool& stopRequested, bool& testFailed,
-                                 std::function<std::string()> timestamp)
+                                 std::function<QDateTime()> now)
     : exchange_(exchange), connection_(connection), pump_(pump), c_(controls), m_(measured),
       f_(figures), StopRequested(stopRequested), TestFailed(testFailed),
-      timestamp_(std::move(timestamp)) {}
+      now_(std::move(now)) {}
 
 bool MeasurementPass::defineMath(const char* definition) {
-    if (!exchange_.SendCommand(definition, 25, "MATH Redefinition Failed")) {
+    if (!exchange_.SendCommand(definition, "MATH Redefinition Failed")) {
         connection_.ResetScope();
         return false;
     }
@@ -75,7 +76,7 @@ MeasurementPass::Step MeasurementPass::valueStep(const ValueQuery& q, bool testS
     if (testStopFirst && StopRequested) {
         return Step::Stop;
     }
-    if (!exchange_.SendCommand(q.query, 20, q.failureLine)) {
+    if (!exchange_.SendCommand(q.query, q.failureLine)) {
         connection_.ResetScope();
         return Step::Failed;
     }
@@ -160,16 +161,32 @@ void MeasurementPass::RunCalculation() {
     c_.List1.Clear();
     ClearResultBoxes(c_);
     outcome_ = PassOutcome{};
+    f_ = Figures{};
     const Step step = measure();
     using Ending = PassOutcome::Ending;
-    outcome_.ending = step == Step::Next   ? Ending::Complete
-                      : step == Step::Stop ? Ending::Stopped
-                                           : Ending::LinkFailure;
+    completeOutcome(step == Step::Next   ? Ending::Complete
+                    : step == Step::Stop ? Ending::Stopped
+                                         : Ending::LinkFailure);
     if (ended) {
         ended(outcome_);
     }
     if (step != Step::Failed) {
         closingSteps();
+    }
+}
+
+// What the pass reached, with the set-up and the boxes as they show now.
+void MeasurementPass::completeOutcome(PassOutcome::Ending ending) {
+    outcome_.when = now_ ? now_() : QDateTime();
+    outcome_.ending = ending;
+    outcome_.setUp = {c_.Text15.text, c_.Combo2.text, c_.Combo1.text, c_.Combo4.text, c_.Combo3.text};
+    outcome_.figures = f_;
+    const std::array<const TextBox*, PassOutcome::BoxCount> boxes{
+        &c_.Text3,  &c_.Text4,  &c_.Text5,  &c_.Text18, &c_.Text6,  &c_.Text20,
+        &c_.Text7,  &c_.Text8,  &c_.Text9,  &c_.Text19, &c_.Text22, &c_.Text17,
+        &c_.Text21, &c_.Text10, &c_.Text11, &c_.Text23, &c_.Text16, &c_.Text14};
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        outcome_.shown[i] = boxes[i]->text;
     }
 }
 
@@ -218,7 +235,6 @@ MeasurementPass::Step MeasurementPass::readInputSide() {
         return Step::Stop;
     }
     showApparentInputPower(m_, f_, c_.Text18);
-    reached(PassOutcome::ApparentInputPower, f_.ApparentInputPower);
 
     if ((step = valueStep(InputPowerQuery, false, v, m_.InputPowerText)) != Step::Next) {
         return step;
@@ -231,16 +247,12 @@ MeasurementPass::Step MeasurementPass::readInputSide() {
         return Step::Stop;
     }
     showInputPhaseAngle(m_, f_, c_.Text6);
-    if (f_.ApparentInputPower != 0) {
-        reached(PassOutcome::InputPhaseAngle, f_.InputPhaseAngle);
-    }
     pump_.yield();
 
     if (StopRequested) {
         return Step::Stop;
     }
     showReactiveInputPower(f_, c_.Text20);
-    reached(PassOutcome::ReactiveInputPower, f_.ReactiveInputPower);
     return Step::Next;
 }
 
@@ -268,11 +280,6 @@ MeasurementPass::Step MeasurementPass::readOutputSide() {
         return Step::Stop;
     }
     showApparentOutputPower(m_, f_, c_.Text19, c_.Text22, c_.List1);
-    reached(PassOutcome::ApparentOutputPower, f_.ApparentOutputPower);
-    if (f_.ApparentInputPower != 0 && f_.ApparentOutputPower != 0) {
-        reached(PassOutcome::ApparentMultiplier, f_.ApparentMultiplier);
-        reached(PassOutcome::ApparentMultiplierEfficiency, f_.ApparentMultiplierEfficiency);
-    }
 
     if (m_.OutputVoltage != 0 && m_.OutputCurrent != 0) {
         if ((step = valueStep(OutputPowerQuery, true, v, m_.OutputPowerText)) != Step::Next) {
@@ -293,33 +300,14 @@ MeasurementPass::Step MeasurementPass::readOutputSide() {
 }
 
 void MeasurementPass::showResults() {
-    const auto shown = [](const TextBox& box) { return box.text != "----"; };
     showOutputPhaseAngle(m_, f_, c_.Text17);
-    if (f_.ApparentOutputPower != 0) {
-        reached(PassOutcome::OutputPhaseAngle, f_.OutputPhaseAngle);
-    }
     pump_.yield();
     showReactiveOutputPower(f_, c_.Text21);
-    reached(PassOutcome::ReactiveOutputPower, f_.ReactiveOutputPower);
     showPhaseEfficiency(m_, f_, c_.Text11);
-    if (shown(c_.Text11)) {
-        reached(PassOutcome::PhaseEfficiency, f_.PhaseEfficiency);
-    }
     showResistorFigures(m_, f_, c_.Combo1.text, c_.Text23, c_.Text16, c_.List1);
-    if (shown(c_.Text23)) {
-        reached(PassOutcome::ResistorOutputPower, f_.ResistorOutputPower);
-    }
-    if (shown(c_.Text16)) {
-        reached(PassOutcome::ResistorEfficiency, f_.ResistorEfficiency);
-    }
-    if (logEfficiencyDifference(f_, c_.List1)) {
-        reached(PassOutcome::EfficiencyDifference, f_.EfficiencyDifference);
-    }
-    if (logOutputPowerFactors(m_, f_, c_.List1)) {
-        reached(PassOutcome::PhaseOutputPowerFactor, f_.PhaseOutputPowerFactor);
-        reached(PassOutcome::ResistorOutputPowerFactor, f_.ResistorOutputPowerFactor);
-    }
-    c_.Text14.text = timestamp_ ? timestamp_() : std::string();
+    logEfficiencyDifference(f_, c_.List1);
+    logOutputPowerFactors(m_, f_, c_.List1);
+    c_.Text14.text = now_ ? timestampText(now_()) : std::string();
     pump_.yield();
 }
 

@@ -39,6 +39,11 @@ struct PassControls {
     ComboBox& Combo1; // SELECT LOAD RESISTOR
     ListBox& List1;
     TextBox& settingsStatus; // the settings window's status box
+    // The rest of the set-up, which a pass only reports.
+    const TextBox& Text15;  // TRANSFORMER
+    const ComboBox& Combo2; // POWER SUPPLY
+    const ComboBox& Combo3; // SAMPLE AVERAGE
+    const ComboBox& Combo4; // LOAD CAPACITOR
 };
 
 // Empties the eighteen result boxes and puts the colours of the frequency and
@@ -52,12 +57,12 @@ public:
     MeasurementPass(ScopeExchange& exchange, ScopeConnection& connection, EventPump& pump,
                     PassControls controls, Measurements& measured, Figures& figures,
                     const bool& stopRequested, bool& testFailed,
-                    std::function<std::string()> timestamp);
+                    std::function<QDateTime()> now);
 
     void RunCalculation();
 
-    // Told how the pass ended and what it reached, before its closing steps
-    // (or after the reset that ended it).
+    // Told the pass as a value, before its closing steps (or after the reset
+    // that ended it).
     std::function<void(const PassOutcome&)> ended;
 
     struct ValueQuery {
@@ -91,7 +96,7 @@ private:
     void applyOutputPower(std::optional<double> v);
 
     void took(PassOutcome::Value value, double v) { outcome_.values[value] = v; }
-    void reached(PassOutcome::Figure figure, double v) { outcome_.figures[figure] = v; }
+    void completeOutcome(PassOutcome::Ending ending);
 
     ScopeExchange& exchange_;
     ScopeConnection& connection_;
@@ -101,6 +106,6 @@ private:
     Figures& f_;
     const bool& StopRequested;
     bool& TestFailed;
-    std::function<std::string()> timestamp_;
+    std::function<QDateTime()> now_;
     PassOutcome outcome_;
 };

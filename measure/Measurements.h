@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 // The seven values one measurement pass reads, with the answer text each was
@@ -22,26 +23,29 @@ struct Measurements {
     std::string OutputPowerText;
 };
 
-// The figures derived from them.
+// The figures derived from them, each a number or none: not reached by the
+// pass, or without a number (its box then shows "----", or "FAULT" for the
+// input phase angle). A number at or beyond a box's limit shows "OVERFLOW"
+// and stays as it is.
 struct Figures {
-    double ApparentInputPower = 0;
+    std::optional<double> ApparentInputPower;
+    std::optional<double> InputPhaseAngle; // degrees
+    std::optional<double> ReactiveInputPower;
+    std::optional<double> ApparentOutputPower;
+    std::optional<double> ApparentMultiplier;
+    std::optional<double> ApparentMultiplierEfficiency;
+    std::optional<double> OutputPhaseAngle; // degrees
+    std::optional<double> ReactiveOutputPower;
+    std::optional<double> PhaseEfficiency;
+    std::optional<double> ResistorOutputPower;
+    std::optional<double> ResistorEfficiency;
+    std::optional<double> EfficiencyDifference;
+    std::optional<double> PhaseOutputPowerFactor;
+    std::optional<double> ResistorOutputPowerFactor;
+    // What the figures were computed with: the load resistance (none for a
+    // typed text that is no number) and the phase angles in radians (0
+    // without an angle).
+    std::optional<double> LoadResistance;
     double InputPhaseRadians = 0;
-    double InputPhaseAngle = 0;
-    double ReactiveInputPower = 0;
-    double ApparentOutputPower = 0;
-    double ApparentMultiplier = 0;
-    double ApparentMultiplierEfficiency = 0;
     double OutputPhaseRadians = 0;
-    double OutputPhaseAngle = 0;
-    double ReactiveOutputPower = 0;
-    double PhaseEfficiency = 0;
-    double LoadResistance = 0;
-    double ResistorOutputPower = 0;
-    double ResistorEfficiency = 0;
-    double EfficiencyDifference = 0;
-    double PhaseOutputPowerFactor = 0;
-    double ResistorOutputPowerFactor = 0;
-    // Scratch values of the phase-angle computation.
-    double PowerFactor = 0;
-    double SineSquared = 0;
 };

@@ -1,28 +1,45 @@
 #pragma once
 
+#include "Measurements.h"
+
+#include <QDateTime>
 #include <array>
 #include <optional>
 #include <string>
 
-// What one measurement pass reached, for a record of it: how it ended, the
-// answers it read and the values it took from them, and the figures it
-// computed. What the pass did not reach, or a figure it has no number for
-// (a box showing "----"), stays empty.
+// One measurement pass as a value: when it ended and how, the set-up it ran
+// with, the answers it read and the values it took from them, the figures it
+// computed, and what its boxes showed. This is what every consumer of a pass
+// reads (the record, a row on standard output); nothing reads a box back to
+// learn a figure. What the pass did not reach stays empty.
 struct PassOutcome {
     enum class Ending { Complete, Stopped, LinkFailure };
     enum Value {
         Frequency, InputVoltage, InputCurrent, InputPower,
         OutputVoltage, OutputCurrent, OutputPower, ValueCount
     };
-    enum Figure {
-        ApparentInputPower, InputPhaseAngle, ReactiveInputPower, ApparentOutputPower,
-        ApparentMultiplier, ApparentMultiplierEfficiency, OutputPhaseAngle, ReactiveOutputPower,
-        PhaseEfficiency, ResistorOutputPower, ResistorEfficiency, EfficiencyDifference,
-        PhaseOutputPowerFactor, ResistorOutputPowerFactor, FigureCount
+    // The result boxes, in the order the record keeps them.
+    enum Box {
+        FrequencyBox, InputVoltageBox, InputCurrentBox, ApparentInputPowerBox,
+        InputPhaseAngleBox, ReactiveInputPowerBox, InputPowerBox, OutputVoltageBox,
+        OutputCurrentBox, ApparentOutputPowerBox, ApparentMultiplierBox, OutputPhaseAngleBox,
+        ReactiveOutputPowerBox, OutputPowerBox, PhaseEfficiencyBox, ResistorOutputPowerBox,
+        ResistorEfficiencyBox, TimestampBox, BoxCount
+    };
+    // The operator's choices in the main window, as they show.
+    struct SetUp {
+        std::string transformer;   // TRANSFORMER
+        std::string supply;        // POWER SUPPLY (V RMS)
+        std::string loadResistor;  // SELECT LOAD RESISTOR (OHMS)
+        std::string loadCapacitor; // LOAD CAPACITOR (uF)
+        std::string sampleAverage; // SAMPLE AVERAGE
     };
 
+    QDateTime when;
     Ending ending = Ending::Complete;
+    SetUp setUp;
     std::array<std::optional<std::string>, ValueCount> answers;
     std::array<std::optional<double>, ValueCount> values;
-    std::array<std::optional<double>, FigureCount> figures;
+    Figures figures;
+    std::array<std::string, BoxCount> shown;
 };

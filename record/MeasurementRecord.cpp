@@ -2,10 +2,10 @@
 
 #include "ResultsTable.h"
 
-void MeasurementRecord::passEnded(const PassRecord& record) {
+void MeasurementRecord::passEnded(const PassOutcome& pass) {
     // Formatted here, where the texts are; only the disk work goes over.
     static const std::string header = ResultsTable::header();
-    writer_.submit([this, row = ResultsTable::row(record)] {
+    writer_.submit([this, row = ResultsTable::row(pass)] {
         return folder_.appendLine(ResultsFile, header, row);
     });
 }

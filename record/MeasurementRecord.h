@@ -1,7 +1,7 @@
 #pragma once
 
 #include "BackgroundWriter.h"
-#include "PassRecord.h"
+#include "PassOutcome.h"
 #include "RecordFolder.h"
 
 #include <QDateTime>
@@ -19,7 +19,7 @@ public:
 
     static constexpr const char* ResultsFile = "results.csv";
 
-    void passEnded(const PassRecord& record);
+    void passEnded(const PassOutcome& pass);
     // `encode` makes the picture's bytes; it runs on the writing thread.
     void reportCaptured(const QDateTime& when, std::function<std::string()> encode);
     static std::string reportFileName(const QDateTime& when);

@@ -9,27 +9,6 @@ namespace ResultsTable {
 
 namespace {
 
-constexpr std::array<std::string_view, PassOutcome::ValueCount> ValueNames{
-    "frequency", "input voltage", "input current", "input power",
-    "output voltage", "output current", "output power"};
-constexpr std::array<std::string_view, PassOutcome::ValueCount> ValueUnits{
-    "Hz", "V rms", "A rms", "W", "V rms", "A rms", "W"};
-constexpr std::array<std::string_view, PassOutcome::FigureCount> FigureColumns{
-    "apparent input power (VA)",
-    "input phase angle (degrees)",
-    "reactive input power (var)",
-    "apparent output power (VA)",
-    "apparent power multiplier",
-    "apparent power multiplier efficiency (%)",
-    "output phase angle (degrees)",
-    "reactive output power (var)",
-    "phase angle efficiency (%)",
-    "resistor real output power (W)",
-    "load resistor efficiency (%)",
-    "percent efficiency difference (%)",
-    "phase angle output power factor",
-    "load resistor output power factor"};
-
 // One line of fields; an empty field keeps its place.
 struct Line {
     std::string text;
@@ -57,29 +36,6 @@ std::string validUtf8(std::string_view bytes) {
 }
 
 } // namespace
-
-const std::array<std::string_view, PassRecord::BoxCount>& resultBoxNames() {
-    static constexpr std::array<std::string_view, PassRecord::BoxCount> names{
-        "RESONANT FREQUENCY (Hz)",
-        "INPUT VOLTAGE (V RMS)",
-        "INPUT CURRENT (A RMS)",
-        "APPARENT INPUT POWER (VA)",
-        "INPUT PHASE ANGLE (DEGREES)",
-        "REACTIVE INPUT POWER (VAR)",
-        "PHASE REAL INPUT POWER (WATTS)",
-        "OUTPUT VOLTAGE (V RMS)",
-        "OUTPUT CURRENT (A RMS)",
-        "APPARENT OUTPUT POWER (VA)",
-        "APPARENT POWER MULTIPLIER",
-        "OUTPUT PHASE ANGLE (DEGREES)",
-        "REACTIVE OUTPUT POWER (VAR)",
-        "PHASE REAL OUTPUT POWER (WATTS)",
-        "PHASE ANGLE: EFFICIENCY (%)",
-        "RESISTOR REAL OUTPUT POWER (WATTS)",
-        "LOAD RESISTOR: EFFICIENCY (%)",
-        "TEST TIMESTAMP"};
-    return names;
-}
 
 std::string textField(std::string_view text) {
     const std::string utf8 = validUtf8(text);
@@ -125,47 +81,111 @@ std::string endingName(PassOutcome::Ending ending) {
     return {};
 }
 
+namespace {
+
+using Pass = PassOutcome;
+
+ResultsTable::Column text(std::string name, std::string unit, std::string Pass::SetUp::*field) {
+    return {std::move(name), std::move(unit), [field](const Pass& p) { return textField(p.setUp.*field); }};
+}
+
+ResultsTable::Column answer(std::string name, Pass::Value v) {
+    return {std::move(name) + " answer text", "", [v](const Pass& p) {
+                return p.answers[v] ? textField(*p.answers[v]) : std::string();
+            }};
+}
+
+ResultsTable::Column value(std::string name, std::string unit, Pass::Value v) {
+    return {std::move(name), std::move(unit), [v](const Pass& p) { return numberField(p.values[v]); }};
+}
+
+ResultsTable::Column figure(std::string name, std::string unit, std::optional<double> Figures::*f) {
+    return {std::move(name), std::move(unit), [f](const Pass& p) { return numberField(p.figures.*f); }};
+}
+
+ResultsTable::Column box(std::string caption, Pass::Box b) {
+    return {"box " + std::move(caption), "", [b](const Pass& p) { return textField(p.shown[b]); }};
+}
+
+std::vector<ResultsTable::Column> makeColumns() {
+    using F = Figures;
+    std::vector<ResultsTable::Column> c{
+        {"date and time", "ISO 8601", [](const Pass& p) { return textField(dateTimeField(p.when)); }},
+        {"pass ended", "", [](const Pass& p) { return textField(endingName(p.ending)); }},
+        text("transformer", "", &Pass::SetUp::transformer),
+        text("power supply", "V rms", &Pass::SetUp::supply),
+        text("load resistor", "ohms", &Pass::SetUp::loadResistor),
+        text("load capacitor", "uF", &Pass::SetUp::loadCapacitor),
+        text("sample average", "", &Pass::SetUp::sampleAverage),
+        answer("frequency", Pass::Frequency),
+        answer("input voltage", Pass::InputVoltage),
+        answer("input current", Pass::InputCurrent),
+        answer("input power", Pass::InputPower),
+        answer("output voltage", Pass::OutputVoltage),
+        answer("output current", Pass::OutputCurrent),
+        answer("output power", Pass::OutputPower),
+        value("frequency", "Hz", Pass::Frequency),
+        value("input voltage", "V rms", Pass::InputVoltage),
+        value("input current", "A rms", Pass::InputCurrent),
+        value("input power", "W", Pass::InputPower),
+        value("output voltage", "V rms", Pass::OutputVoltage),
+        value("output current", "A rms", Pass::OutputCurrent),
+        value("output power", "W", Pass::OutputPower),
+        figure("apparent input power", "VA", &F::ApparentInputPower),
+        figure("input phase angle", "degrees", &F::InputPhaseAngle),
+        figure("reactive input power", "var", &F::ReactiveInputPower),
+        figure("apparent output power", "VA", &F::ApparentOutputPower),
+        figure("apparent power multiplier", "", &F::ApparentMultiplier),
+        figure("apparent power multiplier efficiency", "%", &F::ApparentMultiplierEfficiency),
+        figure("output phase angle", "degrees", &F::OutputPhaseAngle),
+        figure("reactive output power", "var", &F::ReactiveOutputPower),
+        figure("phase angle efficiency", "%", &F::PhaseEfficiency),
+        figure("resistor real output power", "W", &F::ResistorOutputPower),
+        figure("load resistor efficiency", "%", &F::ResistorEfficiency),
+        figure("percent efficiency difference", "%", &F::EfficiencyDifference),
+        figure("phase angle output power factor", "", &F::PhaseOutputPowerFactor),
+        figure("load resistor output power factor", "", &F::ResistorOutputPowerFactor),
+        box("RESONANT FREQUENCY (Hz)", Pass::FrequencyBox),
+        box("INPUT VOLTAGE (V RMS)", Pass::InputVoltageBox),
+        box("INPUT CURRENT (A RMS)", Pass::InputCurrentBox),
+        box("APPARENT INPUT POWER (VA)", Pass::ApparentInputPowerBox),
+        box("INPUT PHASE ANGLE (DEGREES)", Pass::InputPhaseAngleBox),
+        box("REACTIVE INPUT POWER (VAR)", Pass::ReactiveInputPowerBox),
+        box("PHASE REAL INPUT POWER (WATTS)", Pass::InputPowerBox),
+        box("OUTPUT VOLTAGE (V RMS)", Pass::OutputVoltageBox),
+        box("OUTPUT CURRENT (A RMS)", Pass::OutputCurrentBox),
+        box("APPARENT OUTPUT POWER (VA)", Pass::ApparentOutputPowerBox),
+        box("APPARENT POWER MULTIPLIER", Pass::ApparentMultiplierBox),
+        box("OUTPUT PHASE ANGLE (DEGREES)", Pass::OutputPhaseAngleBox),
+        box("REACTIVE OUTPUT POWER (VAR)", Pass::ReactiveOutputPowerBox),
+        box("PHASE REAL OUTPUT POWER (WATTS)", Pass::OutputPowerBox),
+        box("PHASE ANGLE: EFFICIENCY (%)", Pass::PhaseEfficiencyBox),
+        box("RESISTOR REAL OUTPUT POWER (WATTS)", Pass::ResistorOutputPowerBox),
+        box("LOAD RESISTOR: EFFICIENCY (%)", Pass::ResistorEfficiencyBox),
+        box("TEST TIMESTAMP", Pass::TimestampBox),
+    };
+    return c;
+}
+
+} // namespace
+
+const std::vector<Column>& columns() {
+    static const std::vector<Column> all = makeColumns();
+    return all;
+}
+
 std::string header() {
     Line line;
-    for (const char* column : {"date and time (ISO 8601)", "pass ended", "transformer",
-                               "power supply (V rms)", "load resistor (ohms)",
-                               "load capacitor (uF)", "sample average"}) {
-        line.add(textField(column));
-    }
-    for (std::size_t v = 0; v < ValueNames.size(); ++v) {
-        line.add(textField(std::string(ValueNames[v]) + " answer text"));
-    }
-    for (std::size_t v = 0; v < ValueNames.size(); ++v) {
-        line.add(textField(std::string(ValueNames[v]) + " (" + std::string(ValueUnits[v]) + ")"));
-    }
-    for (std::string_view column : FigureColumns) {
-        line.add(textField(column));
-    }
-    for (std::string_view box : resultBoxNames()) {
-        line.add(textField("box " + std::string(box)));
+    for (const Column& column : columns()) {
+        line.add(textField(column.title()));
     }
     return line.ended();
 }
 
-std::string row(const PassRecord& record) {
+std::string row(const PassOutcome& pass) {
     Line line;
-    line.add(textField(dateTimeField(record.when)));
-    line.add(textField(endingName(record.outcome.ending)));
-    for (const std::string* text : {&record.transformer, &record.supply, &record.loadResistor,
-                                    &record.loadCapacitor, &record.sampleAverage}) {
-        line.add(textField(*text));
-    }
-    for (const auto& answer : record.outcome.answers) {
-        line.add(answer ? textField(*answer) : std::string());
-    }
-    for (const auto& value : record.outcome.values) {
-        line.add(numberField(value));
-    }
-    for (const auto& figure : record.outcome.figures) {
-        line.add(numberField(figure));
-    }
-    for (const std::string& box : record.boxes) {
-        line.add(textField(box));
+    for (const Column& column : columns()) {
+        line.add(column.field(pass));
     }
     return line.ended();
 }

@@ -1,22 +1,33 @@
 #pragma once
 
-#include "PassRecord.h"
+#include "PassOutcome.h"
 
-#include <array>
+#include <QDateTime>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The measurement record as a file a spreadsheet opens: UTF-8, one header
 // naming every column with its unit, comma-separated, quoted as RFC 4180
 // says, "." as the decimal point whatever the locale, CR LF line ends.
 namespace ResultsTable {
 
-// The captions of the result boxes, as the columns that hold their texts.
-const std::array<std::string_view, PassRecord::BoxCount>& resultBoxNames();
+// One column: its name, its unit (none for a text or a plain ratio) and the
+// field of a pass it holds, as it stands in a row.
+struct Column {
+    std::string name;
+    std::string unit;
+    std::function<std::string(const PassOutcome&)> field;
+    // "name (unit)", or the name alone.
+    std::string title() const { return unit.empty() ? name : name + " (" + unit + ")"; }
+};
+// Every column, in the file's order: the header and each row are made from it.
+const std::vector<Column>& columns();
 
 std::string header();
-std::string row(const PassRecord& record);
+std::string row(const PassOutcome& pass);
 
 // A text field: quoted when it holds a comma, a quote or a line end; bytes
 // that are no UTF-8 are taken as Latin-1 and control characters are shown

@@ -90,9 +90,9 @@ void SettingsForm::prepareRead() {
     platform_.pump.yield();
 }
 
-bool SettingsForm::queryStep(const char* query, std::uint32_t bytes, const char* header,
+bool SettingsForm::queryStep(const char* query, const char* header,
                              const char* failureLine, std::string& answer) {
-    if (!exchange.SendCommand(query, bytes, failureLine)) {
+    if (!exchange.SendCommand(query, failureLine)) {
         return false;
     }
     if (std::string_view(query) == "MEASU:IMMED:VALUE?") {
@@ -112,28 +112,28 @@ void SettingsForm::ReadScopeSettings() {
     prepareRead();
     std::string answer;
     const auto ok = [&]() -> bool {
-        if (!queryStep("MEASU:IMMED?", 14, ":MEASUREMENT:IMMED:", "Read MEASU:IMMED Request Failed", answer)) {
+        if (!queryStep("MEASU:IMMED?", ":MEASUREMENT:IMMED:", "Read MEASU:IMMED Request Failed", answer)) {
             return false;
         }
         readImmediate(answer);
-        if (!queryStep("MEASU:IMMED:VALUE?", 20, ":MEASUREMENT:IMMED:VALUE ", "FREQUENCY Request Failed", answer)) {
+        if (!queryStep("MEASU:IMMED:VALUE?", ":MEASUREMENT:IMMED:VALUE ", "FREQUENCY Request Failed", answer)) {
             return false;
         }
         for (int row = 0; row < Rows; ++row) {
             const ExpectedRow& e = Expected[static_cast<std::size_t>(row)];
-            if (!queryStep(e.query, 14, e.header, e.failureLine, answer)) {
+            if (!queryStep(e.query, e.header, e.failureLine, answer)) {
                 return false;
             }
             readSlot(row, answer);
         }
         for (int channel = 0; channel < 4; ++channel) {
             const ChannelQuery& q = ChannelQueries[static_cast<std::size_t>(channel)];
-            if (!queryStep(q.query, 6, q.header, q.failureLine, answer)) {
+            if (!queryStep(q.query, q.header, q.failureLine, answer)) {
                 return false;
             }
             readChannel(channel, answer);
             if (channel == 1) {
-                if (!queryStep("MATH?", 7, ":MATH:", "Write MATH Request Failed", answer)) {
+                if (!queryStep("MATH?", ":MATH:", "Write MATH Request Failed", answer)) {
                     return false;
                 }
                 readMath(answer);

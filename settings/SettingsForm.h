@@ -82,7 +82,7 @@ public:
 
 private:
     void prepareRead();
-    bool queryStep(const char* query, std::uint32_t bytes, const char* header,
+    bool queryStep(const char* query, const char* header,
                    const char* failureLine, std::string& answer);
     void readImmediate(const std::string& answer);
     void readSlot(int row, const std::string& answer);

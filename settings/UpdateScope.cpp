@@ -76,12 +76,12 @@ SettingsForm::Outcome SettingsForm::updateProbe(int channel, bool current) {
         const std::string command = current ? name + ":CURRENTPROBE " + commandNumber(*v)
                                     : channel == 0 ? name + ":PROBE " + commandNumber(*v) + "X"
                                                    : name + ":PROBE " + commandNumber(*v);
-        if (!exchange.SendCommand(command, lineByteCount(command), attenuationFailed)) {
+        if (!exchange.SendCommand(command, attenuationFailed)) {
             return Outcome::Failed;
         }
         const std::string query = name + ":SCALE?";
         const std::string queryFailed = current ? "Read " + name + " Scale Failed" : attenuationFailed;
-        if (!exchange.SendCommand(query, 12, queryFailed)) {
+        if (!exchange.SendCommand(query, queryFailed)) {
             return Outcome::Failed;
         }
         platform_.pump.yield();
@@ -121,7 +121,7 @@ SettingsForm::Outcome SettingsForm::updateScale(int row, std::optional<double>& 
         return Outcome::Next;
     }
     const std::string command = prefix + commandNumber(*scale);
-    if (!exchange.SendCommand(command, lineByteCount(command), "Set " + name + " Scale Factor Failed")) {
+    if (!exchange.SendCommand(command, "Set " + name + " Scale Factor Failed")) {
         return Outcome::Failed;
     }
     RowChanged[r] = true;

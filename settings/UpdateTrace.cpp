@@ -37,7 +37,7 @@ SettingsForm::Outcome SettingsForm::updatePosition(int row) {
         return Outcome::Next;
     }
     const std::string command = prefix + commandNumber(*p);
-    if (!exchange.SendCommand(command, lineByteCount(command), "Set " + name + " Position Failed")) {
+    if (!exchange.SendCommand(command, "Set " + name + " Position Failed")) {
         return Outcome::Failed;
     }
     PositionSetting[r] = *p;
@@ -54,7 +54,7 @@ SettingsForm::Outcome SettingsForm::updateMathDefinition() {
         return Outcome::Next;
     }
     const std::string command = "MATH:DEFINE \"" + definition + "\"";
-    if (!exchange.SendCommand(command, lineByteCount(command), "Set MATH:DEFINE Failed")) {
+    if (!exchange.SendCommand(command, "Set MATH:DEFINE Failed")) {
         return Outcome::Failed;
     }
     MathDefinition = definition;
