@@ -19,26 +19,7 @@ public:
     explicit SerialD2xx(PortLister& lister);
     ~SerialD2xx() override;
 
-    FT_STATUS FT_ListDevices(void* pArg1, void* pArg2, std::uint32_t Flags) override;
-    FT_STATUS FT_OpenEx(const char* pArg1, std::uint32_t Flags, FT_HANDLE* pHandle) override;
-    FT_STATUS FT_GetComPortNumber(FT_HANDLE ftHandle, std::int32_t* lpdwComPortNumber) override;
-    FT_STATUS FT_SetUSBParameters(FT_HANDLE ftHandle, std::uint32_t in, std::uint32_t out) override;
-    FT_STATUS FT_SetBaudRate(FT_HANDLE ftHandle, std::uint32_t BaudRate) override;
-    FT_STATUS FT_SetDataCharacteristics(FT_HANDLE ftHandle, std::uint8_t WordLength,
-                                        std::uint8_t StopBits, std::uint8_t Parity) override;
-    FT_STATUS FT_SetFlowControl(FT_HANDLE ftHandle, std::uint16_t FlowControl,
-                                std::uint8_t XonChar, std::uint8_t XoffChar) override;
-    FT_STATUS FT_SetChars(FT_HANDLE ftHandle, std::uint8_t EventChar, std::uint8_t EventCharEnabled,
-                          std::uint8_t ErrorChar, std::uint8_t ErrorCharEnabled) override;
-    FT_STATUS FT_SetTimeouts(FT_HANDLE ftHandle, std::uint32_t ReadTimeout,
-                             std::uint32_t WriteTimeout) override;
-    FT_STATUS FT_Write(FT_HANDLE ftHandle, const void* lpBuffer, std::uint32_t dwBytesToWrite,
-                       std::uint32_t* lpdwBytesWritten) override;
-    FT_STATUS FT_Read(FT_HANDLE ftHandle, void* lpBuffer, std::uint32_t dwBytesToRead,
-                      std::uint32_t* lpdwBytesReturned) override;
-    FT_STATUS FT_Purge(FT_HANDLE ftHandle, std::uint32_t Mask) override;
-    FT_STATUS FT_CyclePort(FT_HANDLE ftHandle) override;
-    FT_STATUS FT_Close(FT_HANDLE ftHandle) override;
+    D2XX_OVERRIDES
 
     // Completes a read as soon as a line feed has arrived after some data.
     bool fastReads = false;
