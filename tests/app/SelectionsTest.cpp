@@ -1,4 +1,4 @@
-#include "Bench.h"
+#include "TestRig.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-struct SelectBench : testing::Test {
+struct SelectRig : testing::Test {
     void SetUp() override { b.startAndReadSettings(); }
     Form1& f() { return *b.form; }
     SettingsForm& s() { return b.form->Settings; }
@@ -22,7 +22,7 @@ struct SelectBench : testing::Test {
             s().gainBox(row).text = gains[static_cast<std::size_t>(row)];
         }
     }
-    Bench b;
+    TestRig b;
 };
 
 const Lines Middle{"10.0 V/div", "5.0 A/div", "50.0 VA/div", "10.0 V/div", "5.0 A/div"};
@@ -30,7 +30,7 @@ const Lines Lowest{"5.0 V/div", "2.0 A/div", "10.0 VA/div", "5.0 V/div", "2.0 A/
 
 } // namespace
 
-TEST_F(SelectBench, TheWalkToReadyLogsEachChoice) {
+TEST_F(SelectRig, TheWalkToReadyLogsEachChoice) {
     resistor("9.4");
     EXPECT_EQ(f().Text12.text, "SELECT PWR SUPPLY VOLTAGE");
     EXPECT_EQ(f().Combo2.items.size(), 20u) << "the split-flux supply list";
@@ -53,12 +53,12 @@ TEST_F(SelectBench, TheWalkToReadyLogsEachChoice) {
     EXPECT_NE(f().Text16.text, "");
 }
 
-TEST_F(SelectBench, TheSupplyBandLimitsAreStrict) {
+TEST_F(SelectRig, TheSupplyBandLimitsAreStrict) {
     resistor("9.4");
     supply("10.0"); // middle band: matches the scope
     EXPECT_EQ(f().Text12.text, "SELECT LOAD CAPACITOR");
 
-    Bench c;
+    TestRig c;
     c.scope.channels[0].scale = 5;
     c.scope.channels[1].scale = 2;
     c.scope.mathScale = 10;
@@ -72,9 +72,9 @@ TEST_F(SelectBench, TheSupplyBandLimitsAreStrict) {
     EXPECT_EQ(c.form->Text12.text, "WAIT");
 }
 
-TEST_F(SelectBench, GainsNeverReadAlwaysAskForTheSetupAgain) {
+TEST_F(SelectRig, GainsNeverReadAlwaysAskForTheSetupAgain) {
     for (const char* kind : {"SPLIT-FLUX TRANSFORMER #1", "STANDARD TRANSFORMER F-54X"}) {
-        Bench c;
+        TestRig c;
         c.start();
         c.form->Text15.text = kind;
         c.form->Settings.Text70.text = kind;
@@ -98,7 +98,7 @@ TEST_F(SelectBench, GainsNeverReadAlwaysAskForTheSetupAgain) {
     }
 }
 
-TEST_F(SelectBench, OffNoLoadAndTheCapacitorWithoutSupply) {
+TEST_F(SelectRig, OffNoLoadAndTheCapacitorWithoutSupply) {
     resistor("NO LOAD");
     EXPECT_EQ(last(f().List1.lines), "INFINITE OHM Load Resistor Selected");
     capacitor("50"); // no supply yet: snaps back
@@ -123,7 +123,7 @@ TEST_F(SelectBench, OffNoLoadAndTheCapacitorWithoutSupply) {
     EXPECT_EQ(f().Combo4.text, "300");
 }
 
-TEST_F(SelectBench, TheSampleAverageIsSentOnlyWhenEverythingIsReady) {
+TEST_F(SelectRig, TheSampleAverageIsSentOnlyWhenEverythingIsReady) {
     resistor("9.4");
     supply("10.0");
     ASSERT_EQ(f().Text12.text, "SELECT LOAD CAPACITOR");
@@ -153,8 +153,8 @@ TEST_F(SelectBench, TheSampleAverageIsSentOnlyWhenEverythingIsReady) {
     EXPECT_EQ(f().Text1.text, "READY");
 }
 
-TEST_F(SelectBench, NothingHappensWithoutALinkAndTypedTextIsSafe) {
-    Bench c;
+TEST_F(SelectRig, NothingHappensWithoutALinkAndTypedTextIsSafe) {
+    TestRig c;
     c.d2xx.devices.clear();
     c.start();
     const Lines before = c.form->List1.lines;
@@ -174,7 +174,7 @@ TEST_F(SelectBench, NothingHappensWithoutALinkAndTypedTextIsSafe) {
     EXPECT_EQ(f().Combo3.text, "16");
 }
 
-TEST_F(SelectBench, AKindWithoutASupplyListIsNotChecked) {
+TEST_F(SelectRig, AKindWithoutASupplyListIsNotChecked) {
     f().Text15.text = "GENERAL TRANSFORMER";
     s().Text70.text = "GENERAL TRANSFORMER";
     f().Combo2.items = {"OFF", "12.0"};
@@ -187,7 +187,7 @@ TEST_F(SelectBench, AKindWithoutASupplyListIsNotChecked) {
     EXPECT_EQ(f().List1.lines.size(), lines);
 }
 
-TEST_F(SelectBench, OnlyAListedCountGoesToTheScopeAsPlainDigits) {
+TEST_F(SelectRig, OnlyAListedCountGoesToTheScopeAsPlainDigits) {
     resistor("9.4");
     supply("10.0");
     capacitor("100");
@@ -220,7 +220,7 @@ TEST_F(SelectBench, OnlyAListedCountGoesToTheScopeAsPlainDigits) {
     EXPECT_EQ(f().Combo3.text, "64");
 }
 
-TEST_F(SelectBench, TheAverageNeedsAllThreeStatusBoxesReady) {
+TEST_F(SelectRig, TheAverageNeedsAllThreeStatusBoxesReady) {
     resistor("9.4");
     supply("10.0");
     capacitor("100");

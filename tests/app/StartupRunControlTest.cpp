@@ -1,4 +1,4 @@
-#include "Bench.h"
+#include "TestRig.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@ using Lines = std::vector<std::string>;
 }
 
 TEST(Startup, TheWindowIsStyledFilledAndShownAfterTheConnection) {
-    Bench b;
+    TestRig b;
     b.d2xx.devices.clear();
     bool splashSeenWhileHidden = false;
     b.pump.when([&] { return b.form->Splash.window.visible; },
@@ -56,7 +56,7 @@ TEST(Startup, TheWindowIsStyledFilledAndShownAfterTheConnection) {
 
 TEST(Startup, CloseCyclesAndClosesThePortUnlessTheResetAlreadyDid) {
     {
-        Bench b;
+        TestRig b;
         b.start();
         b.form->closeProgram();
         EXPECT_EQ(b.host.endRequests, 1);
@@ -66,7 +66,7 @@ TEST(Startup, CloseCyclesAndClosesThePortUnlessTheResetAlreadyDid) {
         EXPECT_FALSE(b.d2xx.isOpen(b.form->lngHandle));
     }
     {
-        Bench b; // no scope ever opened: the calls are made, their failure ignored
+        TestRig b; // no scope ever opened: the calls are made, their failure ignored
         b.d2xx.devices.clear();
         b.start();
         b.form->closeProgram();
@@ -75,7 +75,7 @@ TEST(Startup, CloseCyclesAndClosesThePortUnlessTheResetAlreadyDid) {
         EXPECT_EQ(last(b.d2xx.calls).name, "FT_Close");
     }
     {
-        Bench b; // TestFailed: the reset sequence closed the link already
+        TestRig b; // TestFailed: the reset sequence closed the link already
         b.d2xx.addFault("ID?", SimFault::noCR());
         b.start();
         const std::size_t calls = b.d2xx.calls.size();
@@ -84,7 +84,7 @@ TEST(Startup, CloseCyclesAndClosesThePortUnlessTheResetAlreadyDid) {
         EXPECT_EQ(b.host.endRequests, 1);
     }
     {
-        Bench b; // during a pass
+        TestRig b; // during a pass
         b.walkToReady();
         b.pump.whenLogged(b.form->List1, "MEASU:MEAS2:VALUE?", [&] { b.form->closeProgram(); });
         b.form->startCalculation();
@@ -94,7 +94,7 @@ TEST(Startup, CloseCyclesAndClosesThePortUnlessTheResetAlreadyDid) {
 
 TEST(RunControl, StartIsRefusedWhenAnyPreconditionFailsButAlwaysClearsStop) {
     const auto refused = [](const std::function<void(Form1&)>& spoil, const char* why) {
-        Bench b;
+        TestRig b;
         b.walkToReady();
         Form1& f = *b.form;
         spoil(f);
@@ -118,7 +118,7 @@ TEST(RunControl, StartIsRefusedWhenAnyPreconditionFailsButAlwaysClearsStop) {
 }
 
 TEST(RunControl, NoLoadResistorIsAValidChoice) {
-    Bench b;
+    TestRig b;
     b.walkToReady("NO LOAD", "10.0", "100");
     ASSERT_EQ(b.form->Text12.text, "READY");
     b.form->startCalculation();
@@ -127,7 +127,7 @@ TEST(RunControl, NoLoadResistorIsAValidChoice) {
 }
 
 TEST(RunControl, StopIsHonouredOnlyDuringAPassAndNotWhileWaiting) {
-    Bench b;
+    TestRig b;
     b.walkToReady();
     Form1& f = *b.form;
     f.startCalculation();
@@ -148,7 +148,7 @@ TEST(RunControl, StopIsHonouredOnlyDuringAPassAndNotWhileWaiting) {
 }
 
 TEST(RunControl, ASecondStartDuringAPassIsRefusedAndSwallowsAStop) {
-    Bench b;
+    TestRig b;
     b.walkToReady();
     Form1& f = *b.form;
     b.pump.whenLogged(f.List1, "MEASU:MEAS1:VALUE?", [&] {
@@ -164,7 +164,7 @@ TEST(RunControl, ASecondStartDuringAPassIsRefusedAndSwallowsAStop) {
 }
 
 TEST(RunControl, ClearListDuringAPassEmptiesItAndThePassAppendsAfter) {
-    Bench b;
+    TestRig b;
     b.walkToReady();
     Form1& f = *b.form;
     b.pump.whenLogged(f.List1, "MATH:DEFINE \"CH3 * CH4\"", [&] { f.clearList(); });

@@ -1,4 +1,4 @@
-#include "Bench.h"
+#include "TestRig.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -32,81 +32,81 @@ const Shown WhiteOnRed(const char* text) { return {text, Colours::Red, Colours::
 TEST(StatusTables, EveryStatusWordHasItsColourPair) {
     struct Case {
         const char* name;
-        std::function<void(Bench&)> reach;
-        std::function<const TextBox&(Bench&)> box;
+        std::function<void(TestRig&)> reach;
+        std::function<const TextBox&(TestRig&)> box;
         Shown shown;
     };
-    const auto main1 = [](Bench& b) -> const TextBox& { return b.form->Text1; };
-    const auto main12 = [](Bench& b) -> const TextBox& { return b.form->Text12; };
-    const auto settings1 = [](Bench& b) -> const TextBox& { return b.form->Settings.Text1; };
+    const auto main1 = [](TestRig& b) -> const TextBox& { return b.form->Text1; };
+    const auto main12 = [](TestRig& b) -> const TextBox& { return b.form->Text12; };
+    const auto settings1 = [](TestRig& b) -> const TextBox& { return b.form->Settings.Text1; };
     const std::vector<Case> cases{
-        {"connected", [](Bench& b) { b.start(); }, main1, BlackOnGreen("READY")},
-        {"connected, settings closed", [](Bench& b) { b.start(); }, main12, WhiteOnBlue("PRESS SETTINGS")},
-        {"settings opened", [](Bench& b) { b.start(); b.form->openSettings(); }, main12,
+        {"connected", [](TestRig& b) { b.start(); }, main1, BlackOnGreen("READY")},
+        {"connected, settings closed", [](TestRig& b) { b.start(); }, main12, WhiteOnBlue("PRESS SETTINGS")},
+        {"settings opened", [](TestRig& b) { b.start(); b.form->openSettings(); }, main12,
          WhiteOnBlue("GET SETTINGS")},
-        {"settings opened", [](Bench& b) { b.start(); b.form->openSettings(); }, settings1,
+        {"settings opened", [](TestRig& b) { b.start(); b.form->openSettings(); }, settings1,
          WhiteOnBlue("GET SETTINGS")},
-        {"settings read", [](Bench& b) { b.startAndReadSettings(); }, main12,
+        {"settings read", [](TestRig& b) { b.startAndReadSettings(); }, main12,
          BlackOnYellow("SELECT LOAD RESISTOR")},
-        {"settings read", [](Bench& b) { b.startAndReadSettings(); }, settings1, BlackOnGreen("READY")},
+        {"settings read", [](TestRig& b) { b.startAndReadSettings(); }, settings1, BlackOnGreen("READY")},
         {"resistor picked",
-         [](Bench& b) {
+         [](TestRig& b) {
              b.startAndReadSettings();
              b.pick(b.form->Combo1, "9.4", &Form1::loadResistorPicked);
          },
          main12, BlackOnYellow("SELECT PWR SUPPLY VOLTAGE")},
         {"supply picked",
-         [](Bench& b) {
+         [](TestRig& b) {
              b.startAndReadSettings();
              b.pick(b.form->Combo1, "9.4", &Form1::loadResistorPicked);
              b.pick(b.form->Combo2, "10.0", &Form1::supplyVoltagePicked);
          },
          main12, BlackOnYellow("SELECT LOAD CAPACITOR")},
-        {"gains wrong", [](Bench& b) { b.walkToReady("9.4", "10.5"); }, main12, BlackOnYellow("WAIT")},
-        {"gains wrong", [](Bench& b) { b.walkToReady("9.4", "10.5"); }, main1,
+        {"gains wrong", [](TestRig& b) { b.walkToReady("9.4", "10.5"); }, main12, BlackOnYellow("WAIT")},
+        {"gains wrong", [](TestRig& b) { b.walkToReady("9.4", "10.5"); }, main1,
          BlackOnYellow("RUN SETUP AGAIN")},
-        {"gains wrong", [](Bench& b) { b.walkToReady("9.4", "10.5"); }, settings1,
+        {"gains wrong", [](TestRig& b) { b.walkToReady("9.4", "10.5"); }, settings1,
          BlackOnYellow("RUN SETUP AGAIN")},
-        {"ready", [](Bench& b) { b.walkToReady(); }, main12, BlackOnGreen("READY")},
+        {"ready", [](TestRig& b) { b.walkToReady(); }, main12, BlackOnGreen("READY")},
         {"disconnected",
-         [](Bench& b) {
+         [](TestRig& b) {
              b.start();
              b.form->disconnect();
          },
          main1, WhiteOnRed("DISCONNECTED")},
         {"disconnected",
-         [](Bench& b) {
+         [](TestRig& b) {
              b.start();
              b.form->disconnect();
          },
          main12, WhiteOnRed("NOT READY")},
         {"link reset",
-         [](Bench& b) {
+         [](TestRig& b) {
              b.d2xx.addFault("ID?", SimFault::noAnswer());
              b.start();
          },
          main1, WhiteOnRed("RESET SCOPE")},
         {"link reset",
-         [](Bench& b) {
+         [](TestRig& b) {
              b.d2xx.addFault("ID?", SimFault::noAnswer());
              b.start();
          },
          main12, WhiteOnRed("FAULT")},
         {"settings reset",
-         [](Bench& b) {
+         [](TestRig& b) {
              b.d2xx.addFault("CH1?", SimFault::noAnswer());
              b.startAndReadSettings();
          },
          settings1, WhiteOnRed("RESET SCOPE")},
     };
     for (const Case& c : cases) {
-        Bench b;
+        TestRig b;
         c.reach(b);
         expectShown(c.box(b), c.shown, c.name);
     }
 
     // While a pass runs, all three boxes read RUNNING.
-    Bench b;
+    TestRig b;
     b.walkToReady();
     int checked = 0;
     b.pump.whenLogged(b.form->List1, "MEASU:IMMED:VALUE?", [&] {
@@ -125,15 +125,15 @@ TEST(StatusTables, CalculatorStatusWalksRowByRow) {
         std::string supplyBefore;    // Combo2 as shown before the event
         std::string capacitorBefore; // Combo4 as shown before the event
         std::string kind;            // the settings window's TRANSFORMER box
-        std::function<void(Bench&)> act;
+        std::function<void(TestRig&)> act;
         std::optional<std::string> to; // none: unchanged
     };
-    const auto resistor = [](Bench& b) { b.pick(b.form->Combo1, "48.0", &Form1::loadResistorPicked); };
+    const auto resistor = [](TestRig& b) { b.pick(b.form->Combo1, "48.0", &Form1::loadResistorPicked); };
     const auto supply = [](const char* v) {
-        return [v](Bench& b) { b.pick(b.form->Combo2, v, &Form1::supplyVoltagePicked); };
+        return [v](TestRig& b) { b.pick(b.form->Combo2, v, &Form1::supplyVoltagePicked); };
     };
     const auto capacitor = [](const char* v) {
-        return [v](Bench& b) { b.pick(b.form->Combo4, v, &Form1::loadCapacitorPicked); };
+        return [v](TestRig& b) { b.pick(b.form->Combo4, v, &Form1::loadCapacitorPicked); };
     };
     const std::vector<Row> rows{
         {"resistor, supply OFF", "OFF", "100", SplitFluxName, resistor, "SELECT PWR SUPPLY VOLTAGE"},
@@ -150,7 +150,7 @@ TEST(StatusTables, CalculatorStatusWalksRowByRow) {
     };
     for (const std::string from : {"SELECT LOAD RESISTOR", "READY", "RUNNING"}) {
         for (const Row& row : rows) {
-            Bench b;
+            TestRig b;
             b.startAndReadSettings();
             Form1& f = *b.form;
             f.Combo2.items = supplyList(TransformerKind::SplitFlux);
@@ -164,7 +164,7 @@ TEST(StatusTables, CalculatorStatusWalksRowByRow) {
     }
     // From WAIT nothing moves, and a capacitor's shown value is put back.
     for (const Row& row : rows) {
-        Bench b;
+        TestRig b;
         b.startAndReadSettings();
         Form1& f = *b.form;
         f.Combo2.text = row.supplyBefore;
@@ -183,7 +183,7 @@ TEST(StatusTables, GuardsKeepActionsOutOfTheWrongState) {
         // A malformed answer in a pass, then a supply pick of OFF shows READY
         // in OSCILLOSCOPE STATUS again: DISCONNECT still refuses, as does
         // SETTINGS and CAPTURE, while TestFailed is set.
-        Bench b;
+        TestRig b;
         b.walkToReady();
         b.d2xx.addFault("MEASU:MEAS2:VALUE?", SimFault::noLF());
         b.form->startCalculation();
@@ -201,7 +201,7 @@ TEST(StatusTables, GuardsKeepActionsOutOfTheWrongState) {
     {
         // One dialogue at a time: while RECONNECT's connection runs, and in
         // its 2-second waits, nothing else talks to the scope.
-        Bench b;
+        TestRig b;
         b.walkToReady();
         b.form->Text12.text = "READY";
         b.form->disconnect();

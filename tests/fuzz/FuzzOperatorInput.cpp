@@ -1,4 +1,4 @@
-#include "Bench.h"
+#include "TestRig.h"
 #include "CommandNumber.h"
 
 #include <array>
@@ -21,8 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     typed.resize(9);
     // One bench walked to READY once; every input starts from that state again.
-    static Bench* b = [] {
-        auto* ready = new Bench;
+    static TestRig* b = [] {
+        auto* ready = new TestRig;
         ready->walkToReady();
         ready->d2xx.recording = true;
         return ready;

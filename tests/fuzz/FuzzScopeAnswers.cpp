@@ -1,4 +1,4 @@
-#include "Bench.h"
+#include "TestRig.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         "CH1?",               "CH2?",               "MATH?",              "CH4?",
         "MEASU:IMMED:VALUE?", "MEASU:MEAS1:VALUE?", "MEASU:MEAS2:VALUE?", "MEASU:MEAS3:VALUE?",
         "MEASU:MEAS4:VALUE?", "MEASU:MEAS5:VALUE?", "ACQ:STATE?",         "CH3:SCALE?"};
-    Bench b;
+    TestRig b;
     const std::vector<std::string> answers = pieces(data, size);
     for (std::size_t i = 0; i < answers.size() && i < std::size(queries); ++i) {
         b.d2xx.addFault(queries[i], SimFault::answered(answers[i]));

@@ -1,4 +1,4 @@
-#include "Bench.h"
+#include "TestRig.h"
 
 #include <gtest/gtest.h>
 
@@ -47,7 +47,7 @@ void expectStatus(const TextBox& box, const std::string& text, Colour back, Colo
     EXPECT_EQ(box.ForeColor, fore) << text;
 }
 
-void expectResetState(Bench& b) {
+void expectResetState(TestRig& b) {
     expectStatus(b.form->Text1, "RESET SCOPE", Colours::Red, Colours::White);
     expectStatus(b.form->Text12, "FAULT", Colours::Red, Colours::White);
 }
@@ -55,7 +55,7 @@ void expectResetState(Bench& b) {
 } // namespace
 
 TEST(Connection, ASuccessfulConnectionLogsEveryStepAndBringsTheScopeToItsState) {
-    Bench b;
+    TestRig b;
     b.start();
     Form1& f = *b.form;
     EXPECT_EQ(f.List1.lines, concat({StartLines, OpenLines, ConfigurationLines, ScopeLines}))
@@ -97,7 +97,7 @@ TEST(Connection, ASuccessfulConnectionLogsEveryStepAndBringsTheScopeToItsState) 
 
 TEST(Connection, DeviceListsThatOpenNothing) {
     {
-        Bench b;
+        TestRig b;
         b.d2xx.devices.clear();
         b.start();
         EXPECT_EQ(b.form->List1.lines, concat({StartLines, {"Number of Devices: 0"}}));
@@ -108,19 +108,19 @@ TEST(Connection, DeviceListsThatOpenNothing) {
         EXPECT_TRUE(b.form->window.visible) << "the window is shown whatever the outcome";
     }
     {
-        Bench b;
+        TestRig b;
         b.d2xx.reportedCount = 4;
         b.start();
         EXPECT_EQ(b.form->List1.lines, concat({StartLines, {"Max Devices cannot exceed 4"}}));
     }
     {
-        Bench b;
+        TestRig b;
         b.d2xx.forcedStatus["FT_ListDevices"] = FT_OTHER_ERROR;
         b.start();
         EXPECT_EQ(b.form->List1.lines, concat({StartLines, {"FT_GetNumDevices failed"}}));
     }
     {
-        Bench b;
+        TestRig b;
         b.d2xx.forcedStatus["FT_OpenEx"] = FT_DEVICE_NOT_OPENED;
         b.start();
         EXPECT_EQ(b.form->List1.lines,
@@ -133,7 +133,7 @@ TEST(Connection, DeviceListsThatOpenNothing) {
 }
 
 TEST(Connection, OnlyTheFt232rIsOpenedBesideAnotherDevice) {
-    Bench b;
+    TestRig b;
     b.d2xx.devices.insert(b.d2xx.devices.begin(), SimDevice{"USB <-> Serial Cable", "FT9X2K11", 5, 0, 0, {}});
     b.start();
     const Lines expected{"Number of Devices: 2",
@@ -147,7 +147,7 @@ TEST(Connection, OnlyTheFt232rIsOpenedBesideAnotherDevice) {
 }
 
 TEST(Connection, LockedListingsRetryTheWholeProcedureEveryTwoSeconds) {
-    Bench b;
+    TestRig b;
     b.d2xx.devices[0].descriptionFailures = 1;
     b.d2xx.devices[0].serialFailures = 1;
     b.start();
@@ -160,7 +160,7 @@ TEST(Connection, LockedListingsRetryTheWholeProcedureEveryTwoSeconds) {
 }
 
 TEST(Connection, ComPortMinusOneResetsTheLink) {
-    Bench b;
+    TestRig b;
     b.d2xx.devices[0].comPort = -1;
     b.start();
     const Lines expected{"Number of Devices: 1", "Device Description 1: FT232R USB UART",
@@ -181,7 +181,7 @@ TEST(Connection, EveryConfigurationFailureLogsItsLineAndResets) {
         {"FT_SetTimeouts", "Set Timeout Failed"},
     };
     for (std::size_t i = 0; i < calls.size(); ++i) {
-        Bench b;
+        TestRig b;
         b.d2xx.forcedStatus[calls.at(i).first] = FT_IO_ERROR;
         b.start();
         Lines expected = concat({StartLines, OpenLines});
@@ -199,7 +199,7 @@ TEST(Connection, EveryConfigurationFailureLogsItsLineAndResets) {
 TEST(Connection, ExchangeFailuresEndInTheResetSequence) {
     const Lines head = concat({StartLines, OpenLines, ConfigurationLines});
     {
-        Bench b; // a failed write
+        TestRig b; // a failed write
         b.d2xx.addFault("HEADER ON", SimFault::writeFails());
         b.start();
         EXPECT_EQ(b.form->List1.lines,
@@ -207,7 +207,7 @@ TEST(Connection, ExchangeFailuresEndInTheResetSequence) {
         expectResetState(b);
     }
     {
-        Bench b; // a silent scope
+        TestRig b; // a silent scope
         b.d2xx.addFault("ID?", SimFault::noAnswer());
         b.start();
         EXPECT_EQ(b.form->List1.lines,
@@ -218,7 +218,7 @@ TEST(Connection, ExchangeFailuresEndInTheResetSequence) {
         EXPECT_FALSE(b.form->TestFailed);
     }
     {
-        Bench b; // a read error
+        TestRig b; // a read error
         b.d2xx.addFault("ID?", SimFault::readError(FT_OTHER_ERROR));
         b.start();
         EXPECT_EQ(b.form->List1.lines,
@@ -227,7 +227,7 @@ TEST(Connection, ExchangeFailuresEndInTheResetSequence) {
                            "Close Scope"}}));
     }
     {
-        Bench b; // an answer without LF: "Test Failed" comes last
+        TestRig b; // an answer without LF: "Test Failed" comes last
         b.d2xx.addFault("ID?", SimFault::noLF());
         b.start();
         EXPECT_EQ(b.form->List1.lines,
@@ -238,7 +238,7 @@ TEST(Connection, ExchangeFailuresEndInTheResetSequence) {
         expectResetState(b);
     }
     {
-        Bench b; // the cycle fails: no close, the port box keeps its number
+        TestRig b; // the cycle fails: no close, the port box keeps its number
         b.d2xx.addFault("ID?", SimFault::noAnswer());
         b.d2xx.forcedStatus["FT_CyclePort"] = FT_IO_ERROR;
         b.start();
@@ -247,7 +247,7 @@ TEST(Connection, ExchangeFailuresEndInTheResetSequence) {
         EXPECT_EQ(std::count(b.d2xx.calls.begin(), b.d2xx.calls.end(), "FT_Close"), 0);
     }
     {
-        Bench b; // an acquisition state that is no digit is a malformed answer
+        TestRig b; // an acquisition state that is no digit is a malformed answer
         b.d2xx.addFault("ACQ:STATE?", SimFault::answered(":ACQUIRE:STATE ?\r\n"));
         b.start();
         EXPECT_EQ(last(b.form->List1.lines), "Test Failed");
@@ -257,7 +257,7 @@ TEST(Connection, ExchangeFailuresEndInTheResetSequence) {
 }
 
 TEST(Connection, AStoppedAcquisitionIsStartedAndConfirmed) {
-    Bench b;
+    TestRig b;
     b.scope.acquiring = false;
     b.start();
     const Lines expected{"ACQ:STATE?", ":ACQUIRE:STATE 0\r\n", "ACQ:STATE ON", "ACQ:STATE?",
@@ -270,7 +270,7 @@ TEST(Connection, AStoppedAcquisitionIsStartedAndConfirmed) {
 }
 
 TEST(Connection, DisconnectThenReconnect) {
-    Bench b;
+    TestRig b;
     b.start();
     Form1& f = *b.form;
     f.disconnect();
@@ -295,7 +295,7 @@ TEST(Connection, DisconnectThenReconnect) {
 }
 
 TEST(Connection, AFailedCloseOnDisconnectIsFinishedByReconnect) {
-    Bench b;
+    TestRig b;
     b.start();
     Form1& f = *b.form;
     b.d2xx.forcedStatus["FT_Close"] = FT_IO_ERROR;
@@ -310,7 +310,7 @@ TEST(Connection, AFailedCloseOnDisconnectIsFinishedByReconnect) {
 }
 
 TEST(Connection, ReconnectAndDisconnectAreRefusedWhileAConnectionIsUnderWay) {
-    Bench b;
+    TestRig b;
     b.start();
     Form1& f = *b.form;
     f.disconnect();
@@ -331,7 +331,7 @@ TEST(Connection, ReconnectAndDisconnectAreRefusedWhileAConnectionIsUnderWay) {
 
 TEST(Connection, RetriesAreBoundedSoStartUpAlwaysEnds) {
     {
-        Bench b; // a scope that never starts acquiring
+        TestRig b; // a scope that never starts acquiring
         b.d2xx.addFault("ACQ:STATE?", SimFault::answered(":ACQUIRE:STATE 0\r\n"));
         b.start();
         const Lines& log = b.form->List1.lines;
@@ -341,7 +341,7 @@ TEST(Connection, RetriesAreBoundedSoStartUpAlwaysEnds) {
         EXPECT_TRUE(b.form->window.visible);
     }
     {
-        Bench b; // a driver that never lists the serial number
+        TestRig b; // a driver that never lists the serial number
         b.d2xx.devices[0].serialFailures = 1000;
         b.start();
         const Lines& log = b.form->List1.lines;
@@ -357,7 +357,7 @@ TEST(Connection, ARetryStartsFromNothingTheFailedAttemptListedOrOpened) {
         // The first attempt lists the description and not the serial number;
         // the second lists the serial number and not the description. The
         // slot has no description then: nothing is compared or opened.
-        Bench b;
+        TestRig b;
         b.d2xx.devices[0].descriptionOutcomes = {true, false, false};
         b.d2xx.devices[0].serialFailures = 1;
         b.d2xx.devices[0].descriptionFailures = 0;
@@ -373,7 +373,7 @@ TEST(Connection, ARetryStartsFromNothingTheFailedAttemptListedOrOpened) {
         // Two adapters; the second one's serial number cannot be listed at
         // first. The handle the first attempt opened is released before the
         // wait, so only the last attempt's handle is left open.
-        Bench b;
+        TestRig b;
         b.d2xx.devices.push_back(SimDevice{"FT232R USB UART", "BS40A002", 4, 0, 1, {}});
         b.start();
         std::vector<FT_HANDLE> opened;
@@ -407,7 +407,7 @@ TEST(Connection, ARetryStartsFromNothingTheFailedAttemptListedOrOpened) {
 TEST(Connection, AnAcquisitionStateOfOneOrMoreIsRunning) {
     for (const auto& [state, running] : {std::pair{"2", true}, std::pair{"9", true}, std::pair{"1", true},
                                          std::pair{"0", false}}) {
-        Bench b;
+        TestRig b;
         b.d2xx.addFault("ACQ:STATE?", SimFault::answered(std::string(":ACQUIRE:STATE ") + state + "\r\n"));
         b.start();
         const Lines sent = b.d2xx.writtenLines();

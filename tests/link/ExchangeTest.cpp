@@ -13,7 +13,7 @@ using namespace std::string_literals;
 
 namespace {
 
-struct ExchangeBench : testing::Test {
+struct ExchangeRig : testing::Test {
     void SetUp() override {
         d2xx.recording = true;
         ASSERT_EQ(d2xx.FT_OpenEx("FT232R USB UART", FT_OPEN_BY_DESCRIPTION, &handle), FT_OK);
@@ -32,21 +32,21 @@ struct ExchangeBench : testing::Test {
 
 } // namespace
 
-TEST_F(ExchangeBench, ACommandIsItsTextAndCrLfAndIsLoggedWithoutThem) {
+TEST_F(ExchangeRig, ACommandIsItsTextAndCrLfAndIsLoggedWithoutThem) {
     ASSERT_TRUE(exchange.SendCommand("HEADER ON", 11, "Set Header ON Failed"));
     EXPECT_EQ(d2xx.writtenBytes(), "HEADER ON\r\n");
     EXPECT_EQ(log.lines, (std::vector<std::string>{"HEADER ON"}));
     EXPECT_EQ(pump.yields, 1);
 }
 
-TEST_F(ExchangeBench, AFailedWriteLogsTheCallersLineAndDoesNotYield) {
+TEST_F(ExchangeRig, AFailedWriteLogsTheCallersLineAndDoesNotYield) {
     d2xx.forcedStatus["FT_Write"] = FT_IO_ERROR;
     EXPECT_FALSE(exchange.SendCommand("HEADER ON", 11, "Set Header ON Failed"));
     EXPECT_EQ(log.lines, (std::vector<std::string>{"Set Header ON Failed"}));
     EXPECT_EQ(pump.yields, 0);
 }
 
-TEST_F(ExchangeBench, AnAnswerIsLoggedRawAndItsValueCut) {
+TEST_F(ExchangeRig, AnAnswerIsLoggedRawAndItsValueCut) {
     scope.readings.crms[0] = 1500.0;
     ASSERT_TRUE(exchange.SendCommand("MEASU:MEAS1:VALUE?", 20, "x"));
     const auto answer = exchange.ReadAnswer();
@@ -59,7 +59,7 @@ TEST_F(ExchangeBench, AnAnswerIsLoggedRawAndItsValueCut) {
         << "the query's 20 bytes on the line, then a read that waits out the time-out for 256 bytes";
 }
 
-TEST_F(ExchangeBench, ValueCutLimitsAndNonNumbers) {
+TEST_F(ExchangeRig, ValueCutLimitsAndNonNumbers) {
     // CR before the value position, a value that is no number, 24 characters at most.
     EXPECT_FALSE(AnswerValue(":MEASUREMENT:MEAS1:VALUE\r\n", 25).has_value());
     EXPECT_FALSE(AnswerValue(":MEASUREMENT:MEAS1:VALUE ABC\r\n", 29).has_value());
@@ -68,7 +68,7 @@ TEST_F(ExchangeBench, ValueCutLimitsAndNonNumbers) {
     EXPECT_EQ(AnswerValueText("short", 3), "");
 }
 
-TEST_F(ExchangeBench, ReadFailuresAreClassifiedAndLogged) {
+TEST_F(ExchangeRig, ReadFailuresAreClassifiedAndLogged) {
     // A silent scope: status 0, no bytes, after the whole time-out.
     d2xx.addFault("ID?", SimFault::noAnswer());
     ASSERT_TRUE(exchange.SendCommand("ID?", 5, "ID Request Failed"));
@@ -100,7 +100,7 @@ TEST_F(ExchangeBench, ReadFailuresAreClassifiedAndLogged) {
     EXPECT_EQ(last(log.lines), "ID BENCHSIM DS40,FV:v1.00\r");
 }
 
-TEST_F(ExchangeBench, AQueryBlanksTheAnswerBufferSoNoStaleLineEndIsFound) {
+TEST_F(ExchangeRig, AQueryBlanksTheAnswerBufferSoNoStaleLineEndIsFound) {
     ASSERT_TRUE(exchange.SendCommand("ID?", 5, "x"));
     ASSERT_TRUE(exchange.ReadAnswer().has_value());
     d2xx.addFault("ACQ:STATE?", SimFault::answered(":ACQUIRE:STATE 1"));
@@ -110,7 +110,7 @@ TEST_F(ExchangeBench, AQueryBlanksTheAnswerBufferSoNoStaleLineEndIsFound) {
     EXPECT_EQ(std::string(exchange.record.AnswerBuffer.data() + 16, 10), std::string(10, ' '));
 }
 
-TEST_F(ExchangeBench, EveryQueryFirstDiscardsWhatNobodyRead) {
+TEST_F(ExchangeRig, EveryQueryFirstDiscardsWhatNobodyRead) {
     // The scope answers a plain command (as one that reports an error would);
     // nobody reads that line.
     d2xx.addFault("HEADER ON", SimFault::answered(":MEASUREMENT:MEAS1:VALUE 9.9E+37\r\n"));
@@ -138,7 +138,7 @@ TEST_F(ExchangeBench, EveryQueryFirstDiscardsWhatNobodyRead) {
     EXPECT_EQ(std::count(d2xx.calls.begin(), d2xx.calls.begin() + static_cast<long>(before), "FT_Purge"), 0);
 }
 
-TEST_F(ExchangeBench, AnAnswerUnderAnotherHeaderIsMalformed) {
+TEST_F(ExchangeRig, AnAnswerUnderAnotherHeaderIsMalformed) {
     d2xx.addFault("MEASU:MEAS2:VALUE?", SimFault::answered("\0\0:MEASUREMENT:MEAS2:VALUE 1E+00\r\n"s));
     ASSERT_TRUE(exchange.SendCommand("MEASU:MEAS2:VALUE?", 20, "x"));
     EXPECT_FALSE(exchange.ReadAnswer(":MEASUREMENT:MEAS2:VALUE ").has_value());

@@ -1,4 +1,4 @@
-#include "Bench.h"
+#include "TestRig.h"
 
 #include <gtest/gtest.h>
 
@@ -38,7 +38,7 @@ const std::string InputMath = "MATH:DEFINE \"CH1 * CH2\"";
 const std::string OutputMath = "MATH:DEFINE \"CH3 * CH4\"";
 const Lines Closing{InputMath, "STOP CALCULATION", "READY"};
 
-struct PassBench : testing::Test {
+struct PassRig : testing::Test {
     void SetUp() override {
         b.scope.readings.frequency = 60;
         b.scope.readings.crms = {10.0, 1.2, 9.2, 0.98};
@@ -50,7 +50,7 @@ struct PassBench : testing::Test {
         clockAtStart = b.clock.slept();
     }
     Form1& f() { return *b.form; }
-    Bench b;
+    TestRig b;
     std::size_t mark = 0;
     std::uint64_t clockAtStart = 0;
 };
@@ -65,7 +65,7 @@ void expectReady(Form1& f) {
 
 } // namespace
 
-TEST_F(PassBench, ACompletePassLogsFillsEveryBoxAndRestoresMath) {
+TEST_F(PassRig, ACompletePassLogsFillsEveryBoxAndRestoresMath) {
     f().startCalculation();
     const Lines expected = concat({
         {InputMath},
@@ -114,7 +114,7 @@ TEST_F(PassBench, ACompletePassLogsFillsEveryBoxAndRestoresMath) {
         << "seven read time-outs and the line time of the ten lines written";
 }
 
-TEST_F(PassBench, StopDuringTheInputCurrentReadGoesStraightToTheClosingSteps) {
+TEST_F(PassRig, StopDuringTheInputCurrentReadGoesStraightToTheClosingSteps) {
     // The press is handled at the next event-loop turn, after Text5 is written.
     b.pump.when([&] { return !f().Text5.text.empty(); }, [&] { f().stopCalculation(); });
     f().startCalculation();
@@ -128,7 +128,7 @@ TEST_F(PassBench, StopDuringTheInputCurrentReadGoesStraightToTheClosingSteps) {
     EXPECT_TRUE(f().StopRequested) << "stays set until the next START";
 }
 
-TEST_F(PassBench, StopAtEachStopTestEndsThePassThere) {
+TEST_F(PassRig, StopAtEachStopTestEndsThePassThere) {
     // The stop tests in pass order, each reached by a press at the yield after
     // the given line was logged.
     const std::vector<std::pair<std::string, std::size_t>> stops{
@@ -139,7 +139,7 @@ TEST_F(PassBench, StopAtEachStopTestEndsThePassThere) {
         {"MEASU:MEAS5:VALUE?", 18},           // after the output current write
     };
     for (const auto& [line, kept] : stops) {
-        Bench c;
+        TestRig c;
         c.walkToReady();
         Form1& g = *c.form;
         c.pump.whenLogged(g.List1, line, [&] { g.stopCalculation(); });
@@ -151,7 +151,7 @@ TEST_F(PassBench, StopAtEachStopTestEndsThePassThere) {
     }
 }
 
-TEST_F(PassBench, ATooHighFrequencyResetsTheLinkBeforeTheOutputSide) {
+TEST_F(PassRig, ATooHighFrequencyResetsTheLinkBeforeTheOutputSide) {
     b.scope.readings.frequency = 60000;
     f().startCalculation();
     EXPECT_EQ(f().Text3.text, "----");
@@ -166,14 +166,14 @@ TEST_F(PassBench, ATooHighFrequencyResetsTheLinkBeforeTheOutputSide) {
     EXPECT_FALSE(f().CalculationRunning);
 
     // The limit itself: 50100 is too high, just below is shown.
-    Bench c;
+    TestRig c;
     c.scope.readings.frequency = 50099.96;
     c.walkToReady();
     c.form->startCalculation();
     EXPECT_EQ(c.form->Text3.text, "50,100.0");
 }
 
-TEST_F(PassBench, RangeRulesOverflowAndZeroTheirValues) {
+TEST_F(PassRig, RangeRulesOverflowAndZeroTheirValues) {
     b.scope.readings.crms[1] = 150; // input current
     b.scope.readings.crms[2] = 0.4; // output voltage
     f().startCalculation();
@@ -190,7 +190,7 @@ TEST_F(PassBench, RangeRulesOverflowAndZeroTheirValues) {
     EXPECT_NE(f().Text14.text, "") << "the timestamp is written";
 }
 
-TEST_F(PassBench, LimitsAreComparedExactlyAsWritten) {
+TEST_F(PassRig, LimitsAreComparedExactlyAsWritten) {
     b.scope.readings.crms[0] = 999.9999; // input voltage: overflow, value kept
     b.scope.readings.crms[2] = 999.9999; // output voltage: still shown
     b.scope.readings.crms[3] = 99.9999;  // output current: overflow
@@ -202,7 +202,7 @@ TEST_F(PassBench, LimitsAreComparedExactlyAsWritten) {
     EXPECT_EQ(f().measured.OutputCurrent, 0);
 }
 
-TEST_F(PassBench, AValueThatIsNoNumberIsTreatedAsOutOfRange) {
+TEST_F(PassRig, AValueThatIsNoNumberIsTreatedAsOutOfRange) {
     b.d2xx.addFault("MEASU:MEAS2:VALUE?", SimFault::answered(":MEASUREMENT:MEAS2:VALUE NONE\r\n"));
     b.d2xx.addFault("MEASU:MEAS1:VALUE?", SimFault::answered(":MEASUREMENT:MEAS1:VALUE \r\n"));
     f().startCalculation();
@@ -212,7 +212,7 @@ TEST_F(PassBench, AValueThatIsNoNumberIsTreatedAsOutOfRange) {
     EXPECT_EQ(last(f().List1.lines), "READY");
 }
 
-TEST_F(PassBench, AnAnswerUnderAnotherHeaderIsNoAnswerToTheQuery) {
+TEST_F(PassRig, AnAnswerUnderAnotherHeaderIsNoAnswerToTheQuery) {
     // The input current's query answered with the voltage's line, as a scope
     // that repeats itself would: logged as received, then the reset.
     b.d2xx.addFault("MEASU:MEAS2:VALUE?", SimFault::answered(":MEASUREMENT:MEAS1:VALUE 1E+01\r\n"));
@@ -226,7 +226,7 @@ TEST_F(PassBench, AnAnswerUnderAnotherHeaderIsNoAnswerToTheQuery) {
     EXPECT_TRUE(f().TestFailed);
 }
 
-TEST_F(PassBench, ATimeOutOnTheOutputCurrentLeavesMathOnTheOutputSide) {
+TEST_F(PassRig, ATimeOutOnTheOutputCurrentLeavesMathOnTheOutputSide) {
     b.d2xx.addFault("MEASU:MEAS5:VALUE?", SimFault::noAnswer());
     f().startCalculation();
     const Lines expected = concat({{InputMath}, FrequencyLines, InputVoltageLines,
@@ -241,13 +241,13 @@ TEST_F(PassBench, ATimeOutOnTheOutputCurrentLeavesMathOnTheOutputSide) {
     EXPECT_FALSE(f().DialogueRunning);
 }
 
-TEST_F(PassBench, FailedMathWritesAndMalformedAnswersReset) {
+TEST_F(PassRig, FailedMathWritesAndMalformedAnswersReset) {
     b.d2xx.addFault(OutputMath, SimFault::writeFails());
     f().startCalculation();
     EXPECT_EQ(lastOf(f().List1.lines, 2),
               (Lines{"MATH Redefinition Failed", "Close Scope"}));
 
-    Bench c;
+    TestRig c;
     c.walkToReady();
     c.d2xx.addFault("MEASU:MEAS4:VALUE?", SimFault::noCR());
     c.form->startCalculation();
@@ -255,7 +255,7 @@ TEST_F(PassBench, FailedMathWritesAndMalformedAnswersReset) {
     EXPECT_TRUE(c.form->TestFailed);
 }
 
-TEST_F(PassBench, AStopBetweenAQuerysWriteAndItsReadDiscardsItsAnswer) {
+TEST_F(PassRig, AStopBetweenAQuerysWriteAndItsReadDiscardsItsAnswer) {
     b.pump.whenLogged(f().List1, "MEASU:MEAS1:VALUE?", [this] { f().stopCalculation(); });
     f().startCalculation();
     ASSERT_EQ(last(f().List1.lines), "READY");

@@ -1,4 +1,4 @@
-#include "Bench.h"
+#include "TestRig.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -57,7 +57,7 @@ TEST(RangeLimits, EveryLimitIsComparedExactlyAsWritten) {
          "999.9998", outWatts, 999.9998},
     };
     for (const Reading& r : readings) {
-        Bench b;
+        TestRig b;
         b.walkToReady();
         r.set(b.scope);
         b.form->startCalculation();
@@ -70,7 +70,7 @@ TEST(RangeLimits, EveryLimitIsComparedExactlyAsWritten) {
     // The frequency: 50100 itself is too high, and ends the pass.
     for (const auto& [hz, shown, ends] :
          {std::tuple{50100.0, "----", true}, std::tuple{50099.9, "50,099.9", false}}) {
-        Bench b;
+        TestRig b;
         b.walkToReady();
         b.scope.readings.frequency = hz;
         b.form->startCalculation();
@@ -100,7 +100,7 @@ TEST(RangeLimits, EveryValueStepNamesItsOwnWriteFailure) {
         {"MEASU:MEAS3:VALUE?", 1, "OUTPUT POWER Request Failed"},
     };
     for (const Step& s : steps) {
-        Bench b;
+        TestRig b;
         b.walkToReady();
         SimFault fault = SimFault::writeFails();
         fault.skip = s.skip;

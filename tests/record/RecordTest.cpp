@@ -1,4 +1,4 @@
-#include "Bench.h"
+#include "TestRig.h"
 #include "MeasurementRecord.h"
 #include "ResultsTable.h"
 
@@ -78,7 +78,7 @@ double number(const Row& row, const std::string& column) {
     return value;
 }
 
-struct RecordBench : testing::Test {
+struct RecordRig : testing::Test {
     void SetUp() override {
         ASSERT_TRUE(folder.isValid());
         b.form->record = &record;
@@ -89,12 +89,12 @@ struct RecordBench : testing::Test {
     Form1& f() { return *b.form; }
     QTemporaryDir folder;
     MeasurementRecord record{folder.path().toStdString() + "/campaign 7"};
-    Bench b;
+    TestRig b;
 };
 
 } // namespace
 
-TEST_F(RecordBench, ACompletePassIsOneRowWithEveryFigureAtFullPrecision) {
+TEST_F(RecordRig, ACompletePassIsOneRowWithEveryFigureAtFullPrecision) {
     f().startCalculation();
     ASSERT_TRUE(record.finish());
     const std::vector<Lines> rows = readCsv(results());
@@ -126,7 +126,7 @@ TEST_F(RecordBench, ACompletePassIsOneRowWithEveryFigureAtFullPrecision) {
     EXPECT_EQ(last(f().List1.lines), "READY") << "no failure to log";
 }
 
-TEST_F(RecordBench, AStoppedPassAndOneEndedByTheLinkHaveTheirRowsToo) {
+TEST_F(RecordRig, AStoppedPassAndOneEndedByTheLinkHaveTheirRowsToo) {
     b.pump.whenLogged(f().List1, "MEASU:MEAS2:VALUE?", [this] { f().stopCalculation(); });
     f().startCalculation();
     ASSERT_TRUE(record.finish());
@@ -152,12 +152,12 @@ TEST_F(RecordBench, AStoppedPassAndOneEndedByTheLinkHaveTheirRowsToo) {
     EXPECT_EQ(last(f().List1.lines), "Close Scope") << "the reset's lines end the list";
 }
 
-TEST_F(RecordBench, ASecondRunAppendsBelowTheFirstUnderTheSameHeader) {
+TEST_F(RecordRig, ASecondRunAppendsBelowTheFirstUnderTheSameHeader) {
     f().startCalculation();
     ASSERT_TRUE(record.finish());
     {
         MeasurementRecord again(record.folder());
-        Bench next;
+        TestRig next;
         next.form->record = &again;
         next.walkToReady();
         next.form->startCalculation();
@@ -169,7 +169,7 @@ TEST_F(RecordBench, ASecondRunAppendsBelowTheFirstUnderTheSameHeader) {
     EXPECT_EQ(rows.at(2)[1], "complete");
 }
 
-TEST_F(RecordBench, AFolderThatCannotBeWrittenIsLoggedAfterThePassAndChangesNothingElse) {
+TEST_F(RecordRig, AFolderThatCannotBeWrittenIsLoggedAfterThePassAndChangesNothingElse) {
     // The folder would stand below a plain file: it cannot be made.
     QFile plain(folder.path() + "/a file");
     ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
@@ -215,7 +215,7 @@ TEST(Record, WithoutTheOptionNoFileIsWritten) {
     ASSERT_TRUE(empty.isValid());
     const QString before = QDir::currentPath();
     QDir::setCurrent(empty.path());
-    Bench b;
+    TestRig b;
     b.walkToReady();
     b.form->startCalculation();
     b.form->capture();
@@ -229,7 +229,7 @@ TEST(Record, PythonsCsvReaderReadsItUnderAGermanLocale) {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     QTemporaryDir folder;
     MeasurementRecord record(folder.path().toStdString());
-    Bench b;
+    TestRig b;
     b.form->record = &record;
     b.walkToReady();
     b.form->startCalculation();
@@ -247,7 +247,7 @@ TEST(Record, PythonsCsvReaderReadsItUnderAGermanLocale) {
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
 }
 
-TEST_F(RecordBench, AFigureWithoutANumberIsAnEmptyField) {
+TEST_F(RecordRig, AFigureWithoutANumberIsAnEmptyField) {
     b.scope.readings.crms[2] = 0.5; // an output voltage below 1 V counts as none
     f().startCalculation();
     ASSERT_TRUE(record.finish());

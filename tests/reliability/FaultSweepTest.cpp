@@ -1,4 +1,4 @@
-#include "Bench.h"
+#include "TestRig.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -15,58 +15,58 @@ using Lines = std::vector<std::string>;
 
 struct Action {
     const char* name;
-    std::function<void(Bench&)> setUp;
-    std::function<void(Bench&)> act;
+    std::function<void(TestRig&)> setUp;
+    std::function<void(TestRig&)> act;
 };
 
 const std::vector<Action>& actions() {
     static const std::vector<Action> all{
-        {"start-up connection", [](Bench&) {}, [](Bench& b) { b.start(); }},
+        {"start-up connection", [](TestRig&) {}, [](TestRig& b) { b.start(); }},
         {"RECONNECT",
-         [](Bench& b) {
+         [](TestRig& b) {
              b.start();
              b.form->disconnect();
          },
-         [](Bench& b) { b.form->reconnect(); }},
-        {"measurement pass", [](Bench& b) { b.walkToReady(); },
-         [](Bench& b) { b.form->startCalculation(); }},
+         [](TestRig& b) { b.form->reconnect(); }},
+        {"measurement pass", [](TestRig& b) { b.walkToReady(); },
+         [](TestRig& b) { b.form->startCalculation(); }},
         {"GET SETTINGS",
-         [](Bench& b) {
+         [](TestRig& b) {
              b.start();
              b.form->openSettings();
          },
-         [](Bench& b) { b.form->Settings.getSettings(); }},
+         [](TestRig& b) { b.form->Settings.getSettings(); }},
         {"UPDATE SCOPE",
-         [](Bench& b) {
+         [](TestRig& b) {
              b.startAndReadSettings();
              b.form->Settings.Text32.text = "10X";
              b.form->Settings.Text39.text = "5X";
              b.form->Settings.Text42.text = "20";
          },
-         [](Bench& b) { b.form->Settings.updateScope(); }},
+         [](TestRig& b) { b.form->Settings.updateScope(); }},
         {"UPDATE TRACE",
-         [](Bench& b) {
+         [](TestRig& b) {
              b.startAndReadSettings();
              b.form->Settings.Text54.text = "3";
              b.form->Settings.Text59.text = "CH3 * CH4";
          },
-         [](Bench& b) { b.form->Settings.updateTrace(); }},
+         [](TestRig& b) { b.form->Settings.updateTrace(); }},
         {"split-flux preset",
-         [](Bench& b) {
+         [](TestRig& b) {
              b.walkToReady();
              b.form->Combo2.text = "10.5";
          },
-         [](Bench& b) { b.form->Settings.splitFluxPreset(); }},
+         [](TestRig& b) { b.form->Settings.splitFluxPreset(); }},
         {"standard preset",
-         [](Bench& b) {
+         [](TestRig& b) {
              b.walkToReady();
              b.form->Settings.standardPreset();
              b.pick(b.form->Combo2, "120.0", &Form1::supplyVoltagePicked);
          },
-         [](Bench& b) { b.form->Settings.standardPreset(); }},
+         [](TestRig& b) { b.form->Settings.standardPreset(); }},
         {"sample average",
-         [](Bench& b) { b.walkToReady(); },
-         [](Bench& b) { b.pick(b.form->Combo3, "64", &Form1::sampleAveragePicked); }},
+         [](TestRig& b) { b.walkToReady(); },
+         [](TestRig& b) { b.pick(b.form->Combo3, "64", &Form1::sampleAveragePicked); }},
     };
     return all;
 }
@@ -91,7 +91,7 @@ struct Exchange {
 
 // The exchanges of an action, from its clean run.
 std::vector<Exchange> exchangesOf(const Action& action) {
-    Bench b;
+    TestRig b;
     action.setUp(b);
     const std::size_t mark = b.d2xx.transcript.size();
     action.act(b);
@@ -182,7 +182,7 @@ void runCase(const Action& action, const Exchange& x, Fault fault, const SimFaul
     const std::string what = std::string(action.name) + " / " + x.command + " #" +
                              std::to_string(x.occurrence) + " / " + FaultNames.at(fault);
     SCOPED_TRACE(what);
-    Bench b;
+    TestRig b;
     action.setUp(b);
     HangGuard guard(b.pump);
     b.d2xx.addFault(x.command, injected);

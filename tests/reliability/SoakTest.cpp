@@ -1,11 +1,11 @@
-#include "Bench.h"
+#include "TestRig.h"
 
 #include <gtest/gtest.h>
 
 // A thousand passes on the simulated bench as the running program has it
 // (no byte record kept): nothing the program or the bench holds grows.
 TEST(Soak, AThousandPassesKeepEverythingBounded) {
-    Bench b;
+    TestRig b;
     b.walkToReady();
     b.d2xx.recording = false; // as main() leaves it
     b.d2xx.transcript.clear();

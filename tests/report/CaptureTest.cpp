@@ -1,4 +1,4 @@
-#include "Bench.h"
+#include "TestRig.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-struct CaptureBench : testing::Test {
+struct CaptureRig : testing::Test {
     void SetUp() override {
         b.walkToReady();
         b.form->startCalculation();
@@ -14,12 +14,12 @@ struct CaptureBench : testing::Test {
         ASSERT_EQ(b.form->Text12.text, "READY");
     }
     Form1& f() { return *b.form; }
-    Bench b;
+    TestRig b;
 };
 
 } // namespace
 
-TEST_F(CaptureBench, CaptureLoadsTheReportTakesItsImageAndUnloadsIt) {
+TEST_F(CaptureRig, CaptureLoadsTheReportTakesItsImageAndUnloadsIt) {
     // What the report shows while it is loaded, taken at the Print Screen press.
     std::vector<std::string> shown;
     Lines caretsAtPress;
@@ -63,7 +63,7 @@ TEST_F(CaptureBench, CaptureLoadsTheReportTakesItsImageAndUnloadsIt) {
     EXPECT_EQ(last(b.carets.calls), "show Text24");
 }
 
-TEST_F(CaptureBench, TheReportIsStyledAndCopiesTextsAsTheyStand) {
+TEST_F(CaptureRig, TheReportIsStyledAndCopiesTextsAsTheyStand) {
     f().Combo2.text = "OFF";
     b.pump.when([&] { return f().Report.window.visible; }, [&] {
         PrintScreen& r = f().Report;
@@ -85,7 +85,7 @@ TEST_F(CaptureBench, TheReportIsStyledAndCopiesTextsAsTheyStand) {
     EXPECT_TRUE(b.pump.allDone());
 }
 
-TEST_F(CaptureBench, CaptureIsRefusedWhenNotReadyRunningUnlinkedOrAfterAMalformedAnswer) {
+TEST_F(CaptureRig, CaptureIsRefusedWhenNotReadyRunningUnlinkedOrAfterAMalformedAnswer) {
     const auto refused = [&](const char* why) {
         const std::size_t lines = f().List1.lines.size();
         const int empties = b.clipboard.empties;
@@ -113,7 +113,7 @@ TEST_F(CaptureBench, CaptureIsRefusedWhenNotReadyRunningUnlinkedOrAfterAMalforme
               0);
 }
 
-TEST_F(CaptureBench, ASecondPressDuringACaptureIsRefused) {
+TEST_F(CaptureRig, ASecondPressDuringACaptureIsRefused) {
     b.pump.when([&] { return b.keys.events.size() == 2; }, [&] { f().capture(); });
     f().capture();
     EXPECT_EQ(b.keys.events.size(), 4u);

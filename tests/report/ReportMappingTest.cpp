@@ -1,10 +1,10 @@
-#include "Bench.h"
+#include "TestRig.h"
 
 #include <gtest/gtest.h>
 
 // Every report box repeats its own main-window control, row by row.
 TEST(ReportMapping, EveryBoxCopiesItsOwnControl) {
-    Bench b;
+    TestRig b;
     b.walkToReady();
     b.form->startCalculation();
     Form1& f = *b.form;

@@ -1,4 +1,4 @@
-#include "Bench.h"
+#include "TestRig.h"
 #include "PtyPeer.h"
 #include "SerialD2xx.h"
 #include "SerialFixtures.h"
@@ -103,7 +103,7 @@ void measure(Form1& f, ScriptedPump& pump, const Hostile& h, const std::function
 
 const Lines& cleanResults() {
     static const Lines results = [] {
-        Bench b;
+        TestRig b;
         connectAndChoose(*b.form);
         b.form->startCalculation();
         return resultTexts(*b.form);
@@ -158,7 +158,7 @@ std::string caseName(const testing::TestParamInfo<HostileLine::ParamType>& info)
 
 TEST_P(HostileLine, OnTheInMemoryLine) {
     const Hostile& h = hostile();
-    Bench b;
+    TestRig b;
     b.d2xx.fastReads = fast();
     if (h.kind) {
         b.d2xx.addFault(h.command, SimFault::of(*h.kind));
@@ -183,7 +183,7 @@ TEST_P(HostileLine, OverAPseudoTerminal) {
     SerialD2xx serial(ports);
     serial.fastReads = fast();
     ShortTimeouts shortReads(serial, 400);
-    Bench onLine;
+    TestRig onLine;
     Platform platform = onLine.platformOn(shortReads);
     Form1 f(platform);
     connectAndChoose(f);

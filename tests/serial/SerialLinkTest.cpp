@@ -1,5 +1,5 @@
 #include "CommandNumber.h"
-#include "Bench.h"
+#include "TestRig.h"
 #include "PtyPeer.h"
 #include "SerialD2xx.h"
 #include "SerialFixtures.h"
@@ -80,7 +80,7 @@ TEST(SerialListing, TheConnectionFindsTheAdapterBesideAnotherFtdiDevice) {
                   adapterAt(peer.slavePath())};
     SerialD2xx serial(ports);
     serial.fastReads = true;
-    Bench b;
+    TestRig b;
     Platform platform = b.platformOn(serial);
     Form1 f(platform);
     f.Form_Load();
@@ -102,13 +102,13 @@ TEST(SerialLink, ASessionOverARealLineIsByteForByteTheInMemoryOne) {
         SerialD2xx serial(ports);
         serial.fastReads = fast;
         ShortTimeouts shortReads(serial, fast ? 2000 : 120);
-        Bench onLine;
+        TestRig onLine;
         Platform platform = onLine.platformOn(shortReads);
         Form1 f(platform);
         f.now = onLine.form->now;
         operatorSession(f);
 
-        Bench inMemory;
+        TestRig inMemory;
         operatorSession(*inMemory.form);
 
         ASSERT_EQ(last(f.List1.lines), "READY") << joined(f.List1.lines);
@@ -184,7 +184,7 @@ TEST(SerialLink, TheLineIsSetToNineThousandSixHundredBaudEightNoneOneWithRtsCts)
     ports.list = {adapterAt(peer.slavePath())};
     SerialD2xx serial(ports);
     serial.fastReads = true;
-    Bench b;
+    TestRig b;
     Platform platform = b.platformOn(serial);
     Form1 f(platform);
     f.Form_Load();

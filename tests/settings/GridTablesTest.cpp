@@ -1,4 +1,4 @@
-#include "Bench.h"
+#include "TestRig.h"
 #include "CommandNumber.h"
 
 #include <algorithm>
@@ -33,7 +33,7 @@ TEST(GridTables, EveryAcceptedProbeFactorIsSentAndEveryOtherRefused) {
     };
     for (const Column& c : columns) {
         for (double v : c.accepted) {
-            Bench b;
+            TestRig b;
             b.startAndReadSettings();
             SettingsForm& s = b.form->Settings;
             const std::size_t mark = b.d2xx.transcript.size();
@@ -51,7 +51,7 @@ TEST(GridTables, EveryAcceptedProbeFactorIsSentAndEveryOtherRefused) {
             EXPECT_EQ(s.textBox(c.box)->BackColor, Colours::White) << c.name << " " << v << " accepted";
         }
         for (const char* typed : c.refused) {
-            Bench b;
+            TestRig b;
             b.startAndReadSettings();
             SettingsForm& s = b.form->Settings;
             const std::size_t mark = b.d2xx.transcript.size();
@@ -81,7 +81,7 @@ TEST(GridTables, TheSetUpIsRecognisedFromTheFourProbeBoxesExactly) {
         {1, 10, 1, 10, GeneralName},
     };
     for (const Probes& p : rows) {
-        Bench b;
+        TestRig b;
         b.scope.channels[0].probe = p.ch1;
         b.scope.channels[1].currentProbe = p.ch2Current;
         b.scope.channels[2].probe = p.ch3;
@@ -127,7 +127,7 @@ TEST(GridTables, TheGainNotesOfEverySetUpAndBand) {
           "  MATH: 1.0 VA/div", "  CH3: 200.0 mV/div", "  CH4: 100.0 mA/div", ""}},
     };
     for (const Notes& n : sets) {
-        Bench b;
+        TestRig b;
         for (std::size_t ch = 0; ch < 4; ++ch) {
             b.scope.channels[ch].scale = n.scales[ch < 2 ? ch : ch + 1];
         }
@@ -159,7 +159,7 @@ TEST(GridTables, EverySettingsQueryNamesItsOwnWriteFailure) {
         {"CH4?", "Write CH4 Request Failed"},
     };
     const std::vector<std::uint32_t> bytes{14, 20, 14, 14, 14, 14, 14, 6, 6, 7, 6, 6};
-    Bench clean;
+    TestRig clean;
     clean.startAndReadSettings();
     std::vector<std::uint32_t> written;
     for (const SimCall& call : clean.d2xx.calls) {
@@ -171,7 +171,7 @@ TEST(GridTables, EverySettingsQueryNamesItsOwnWriteFailure) {
     EXPECT_EQ(lastOf(written, 12), bytes) << "the byte counts, in order";
 
     for (const auto& [query, failure] : queries) {
-        Bench b;
+        TestRig b;
         b.d2xx.addFault(query, SimFault::writeFails());
         b.startAndReadSettings();
         const Lines& log = b.form->Settings.List1.lines;
@@ -183,7 +183,7 @@ TEST(GridTables, EverySettingsQueryNamesItsOwnWriteFailure) {
 }
 
 TEST(GridTables, InvertTakesAnOffAnywhereAfterItsKeywordBeforeAnOn) {
-    Bench b;
+    TestRig b;
     // The INVERT field reads ON, but an OFF follows further on: OFF it is.
     b.d2xx.addFault("CH1?", SimFault::answered(":CH1:SCALE 1E+01;POSITION 2E+00;COUPLING AC;INVERT ON;"
                                                "BANDWIDTH OFF;PROBE 2E+01;CURRENTPROBE 1E+00\r\n"));
@@ -199,7 +199,7 @@ TEST(GridTables, InvertTakesAnOffAnywhereAfterItsKeywordBeforeAnOn) {
 }
 
 TEST(GridTables, ACurrentChannelShowsItsSensorAndGainWhateverItsNumber) {
-    Bench b;
+    TestRig b;
     b.scope.measurements[0].units = "A"; // CH1 measured in amps
     b.scope.measurements[3].units = "A"; // CH3 too
     b.scope.channels[2].scale = 0.5;

@@ -1,4 +1,4 @@
-#include "Bench.h"
+#include "TestRig.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@ using Lines = std::vector<std::string>;
 
 const Lines StandardSupplies{"OFF", "130.0", "120.0", "110.0", "100.0", "50.0", "40.0"};
 
-struct PresetBench : testing::Test {
+struct PresetRig : testing::Test {
     SettingsForm& s() { return b.form->Settings; }
     Form1& f() { return *b.form; }
     Lines gains() {
@@ -18,12 +18,12 @@ struct PresetBench : testing::Test {
         }
         return all;
     }
-    Bench b;
+    TestRig b;
 };
 
 } // namespace
 
-TEST_F(PresetBench, TheFirstPressSwitchesTheMainWindowToTheTransformer) {
+TEST_F(PresetRig, TheFirstPressSwitchesTheMainWindowToTheTransformer) {
     b.walkToReady();
     s().Text70.text.clear();
     s().standardPreset();
@@ -37,7 +37,7 @@ TEST_F(PresetBench, TheFirstPressSwitchesTheMainWindowToTheTransformer) {
     EXPECT_EQ(f().Text15.text, "");
 }
 
-TEST_F(PresetBench, TheSecondPressAppliesReadsBackAndChecksTheGains) {
+TEST_F(PresetRig, TheSecondPressAppliesReadsBackAndChecksTheGains) {
     b.walkToReady();
     s().standardPreset(); // split-flux named: switches
     b.pick(f().Combo2, "120.0", &Form1::supplyVoltagePicked);
@@ -67,14 +67,14 @@ TEST_F(PresetBench, TheSecondPressAppliesReadsBackAndChecksTheGains) {
     EXPECT_EQ(f().Text15.text, "STANDARD TRANSFORMER F-54X");
 }
 
-TEST_F(PresetBench, TheSplitFluxBandsFollowTheSupplyVoltage) {
+TEST_F(PresetRig, TheSplitFluxBandsFollowTheSupplyVoltage) {
     const std::vector<std::pair<std::string, Lines>> bands{
         {"10.5", {"20.0 V/div", "5.0 A/div", "100.0 VA/div", "20.0 V/div", "5.0 A/div"}},
         {"10.0", {"10.0 V/div", "5.0 A/div", "50.0 VA/div", "10.0 V/div", "5.0 A/div"}},
         {"5.0", {"5.0 V/div", "2.0 A/div", "10.0 VA/div", "5.0 V/div", "2.0 A/div"}},
     };
     for (const auto& [supply, expected] : bands) {
-        Bench c;
+        TestRig c;
         c.walkToReady("9.4", "10.0", "100");
         c.form->Combo2.text = supply;
         const std::size_t mark = c.d2xx.transcript.size();
@@ -91,7 +91,7 @@ TEST_F(PresetBench, TheSplitFluxBandsFollowTheSupplyVoltage) {
     }
 }
 
-TEST_F(PresetBench, PresetsAreRefusedUnlessWaitingOrReady) {
+TEST_F(PresetRig, PresetsAreRefusedUnlessWaitingOrReady) {
     b.startAndReadSettings();
     for (const char* status : {"NOT READY", "RUNNING", "SELECT PWR SUPPLY VOLTAGE"}) {
         f().Text12.text = status;
@@ -105,7 +105,7 @@ TEST_F(PresetBench, PresetsAreRefusedUnlessWaitingOrReady) {
     }
 }
 
-TEST_F(PresetBench, APresetInsideAnotherDialogueIsRefused) {
+TEST_F(PresetRig, APresetInsideAnotherDialogueIsRefused) {
     b.walkToReady();
     int presses = 0;
     b.pump.whenLogged(s().List1, "CH1?", [&] {
@@ -121,7 +121,7 @@ TEST_F(PresetBench, APresetInsideAnotherDialogueIsRefused) {
     EXPECT_EQ(s().Text1.text, "READY");
 }
 
-TEST_F(PresetBench, SkipLogsItsLineAndMarksBothWindowsReady) {
+TEST_F(PresetRig, SkipLogsItsLineAndMarksBothWindowsReady) {
     b.start();
     f().openSettings();
     f().Text12.text = "NOT READY";
@@ -145,7 +145,7 @@ TEST_F(PresetBench, SkipLogsItsLineAndMarksBothWindowsReady) {
 }
 
 TEST(OperatorWalk, FromStartUpToAFinishedPassUsingOnlyTheButtonsAndLists) {
-    Bench b;
+    TestRig b;
     Form1& f = *b.form;
     SettingsForm& s = f.Settings;
     b.start();

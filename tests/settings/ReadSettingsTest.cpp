@@ -1,4 +1,4 @@
-#include "Bench.h"
+#include "TestRig.h"
 
 #include <gtest/gtest.h>
 
@@ -11,14 +11,14 @@ void expectColours(const TextBox& box, Colour back, Colour fore, const char* wha
     EXPECT_EQ(box.ForeColor, fore) << what;
 }
 
-struct ReadBench : testing::Test {
+struct ReadRig : testing::Test {
     void SetUp() override {
         b.start();
         b.form->openSettings();
     }
     SettingsForm& s() { return b.form->Settings; }
     Form1& f() { return *b.form; }
-    Bench b;
+    TestRig b;
 };
 
 const Lines SplitFluxSet2Notes{"",
@@ -33,7 +33,7 @@ const Lines SplitFluxSet2Notes{"",
 
 } // namespace
 
-TEST_F(ReadBench, SettingsOpensTheWindowAndRefusesASecondOne) {
+TEST_F(ReadRig, SettingsOpensTheWindowAndRefusesASecondOne) {
     EXPECT_EQ(f().List1.lines, (Lines{"Oscilloscope Settings Window Button Pressed"}));
     EXPECT_TRUE(s().isVisible());
     EXPECT_EQ(s().Text1.text, "GET SETTINGS");
@@ -52,7 +52,7 @@ TEST_F(ReadBench, SettingsOpensTheWindowAndRefusesASecondOne) {
     EXPECT_EQ(s().Text40.text, "typed");
 }
 
-TEST_F(ReadBench, AScopeSetUpAsExpectedShowsNoRedAndRecognisesTheSplitFluxSet) {
+TEST_F(ReadRig, AScopeSetUpAsExpectedShowsNoRedAndRecognisesTheSplitFluxSet) {
     s().getSettings();
     const Lines expectedLog{
         "MEASU:IMMED?",
@@ -142,7 +142,7 @@ TEST_F(ReadBench, AScopeSetUpAsExpectedShowsNoRedAndRecognisesTheSplitFluxSet) {
     EXPECT_FALSE(f().DialogueRunning);
 }
 
-TEST_F(ReadBench, TheMainCalculatorStatusFollowsTheLoadLists) {
+TEST_F(ReadRig, TheMainCalculatorStatusFollowsTheLoadLists) {
     f().Combo1.text = "9.4";
     s().getSettings();
     EXPECT_EQ(f().Text12.text, "SELECT LOAD CAPACITOR");
@@ -153,7 +153,7 @@ TEST_F(ReadBench, TheMainCalculatorStatusFollowsTheLoadLists) {
     EXPECT_EQ(f().Combo1.items, (Lines{"NO LOAD"})) << "refilled only while it shows NO LOAD";
 }
 
-TEST_F(ReadBench, MismatchesAreMarkedFalseInRedAndTheReadGoesOn) {
+TEST_F(ReadRig, MismatchesAreMarkedFalseInRedAndTheReadGoesOn) {
     b.scope.measurements[0].source = "CH2";
     b.scope.channels[2].coupling = "DC";
     s().getSettings();
@@ -171,7 +171,7 @@ TEST_F(ReadBench, MismatchesAreMarkedFalseInRedAndTheReadGoesOn) {
     EXPECT_EQ(s().Text7.BackColor, Colours::Red);
 }
 
-TEST_F(ReadBench, UnitsDecideTheProbeSensorAndGainMarkings) {
+TEST_F(ReadRig, UnitsDecideTheProbeSensorAndGainMarkings) {
     b.scope.channels[1].scale = 0.5;
     s().getSettings();
     expectColours(s().Text32, Colours::White, Colours::Black, "CH1 volt probe");
@@ -205,7 +205,7 @@ TEST_F(ReadBench, UnitsDecideTheProbeSensorAndGainMarkings) {
     EXPECT_EQ(s().Text47.text, "") << "no MATH gain without one V and one A";
 }
 
-TEST_F(ReadBench, TheMathDefinitionMovesTheXMarkers) {
+TEST_F(ReadRig, TheMathDefinitionMovesTheXMarkers) {
     b.scope.mathDefinition = "CH3 * CH4";
     s().getSettings();
     EXPECT_FALSE(s().Label12.visible);
@@ -217,7 +217,7 @@ TEST_F(ReadBench, TheMathDefinitionMovesTheXMarkers) {
     EXPECT_EQ(s().Text59.text, "CH1 + CH2");
 }
 
-TEST_F(ReadBench, TheMathInvertFollowsTheInputChannels) {
+TEST_F(ReadRig, TheMathInvertFollowsTheInputChannels) {
     const auto mathInvert = [&](bool ch1, bool ch2) {
         b.scope.channels[0].invert = ch1;
         b.scope.channels[1].invert = ch2;
@@ -231,7 +231,7 @@ TEST_F(ReadBench, TheMathInvertFollowsTheInputChannels) {
     EXPECT_EQ(s().Text27.text, "OFF");
 }
 
-TEST_F(ReadBench, ATimeOutOnTheFirstChannelKeepsTheSlotsAndEndsInTheResetPath) {
+TEST_F(ReadRig, ATimeOutOnTheFirstChannelKeepsTheSlotsAndEndsInTheResetPath) {
     b.d2xx.addFault("CH1?", SimFault::noAnswer());
     s().getSettings();
     EXPECT_EQ(s().Text7.text, "CH1");
@@ -251,7 +251,7 @@ TEST_F(ReadBench, ATimeOutOnTheFirstChannelKeepsTheSlotsAndEndsInTheResetPath) {
     EXPECT_FALSE(f().DialogueRunning);
 }
 
-TEST_F(ReadBench, AnAnswerWithoutLineFeedEndsWithTestFailed) {
+TEST_F(ReadRig, AnAnswerWithoutLineFeedEndsWithTestFailed) {
     b.d2xx.addFault("MEASU:MEAS3?", SimFault::noLF());
     s().getSettings();
     const auto& log = s().List1.lines;
@@ -271,7 +271,7 @@ TEST_F(ReadBench, AnAnswerWithoutLineFeedEndsWithTestFailed) {
     EXPECT_EQ(s().List1.lines.at(2), "Test Failed");
 }
 
-TEST_F(ReadBench, AFailureBeforeTheChannelsRecognisesTheGeneralSetUpWithEmptyGains) {
+TEST_F(ReadRig, AFailureBeforeTheChannelsRecognisesTheGeneralSetUpWithEmptyGains) {
     b.d2xx.addFault("MEASU:IMMED:VALUE?", SimFault::writeFails());
     s().getSettings();
     EXPECT_EQ(s().List1.lines,
@@ -284,7 +284,7 @@ TEST_F(ReadBench, AFailureBeforeTheChannelsRecognisesTheGeneralSetUpWithEmptyGai
     EXPECT_EQ(last(f().List1.lines), "Demonstrate GENERAL TRANSFORMER");
 }
 
-TEST_F(ReadBench, TheDemonstrateLineIsAddedOnlyWhenTheSetUpChanges) {
+TEST_F(ReadRig, TheDemonstrateLineIsAddedOnlyWhenTheSetUpChanges) {
     s().getSettings(); // GET SETTINGS empties Text70 first: always a line
     s().getSettings();
     EXPECT_EQ(std::count(f().List1.lines.begin(), f().List1.lines.end(),
@@ -309,7 +309,7 @@ TEST_F(ReadBench, TheDemonstrateLineIsAddedOnlyWhenTheSetUpChanges) {
                      "  CH3: 5.0 V/div", "  CH4: 500.0 mA/div", ""}));
 }
 
-TEST_F(ReadBench, ButtonsAreRefusedWhileAReadRunsAndCloseUnloadsOnlyTheControls) {
+TEST_F(ReadRig, ButtonsAreRefusedWhileAReadRunsAndCloseUnloadsOnlyTheControls) {
     b.pump.whenLogged(s().List1, "CH2?", [&] {
         const std::size_t mainLines = f().List1.lines.size();
         s().closeWindow();
@@ -341,9 +341,9 @@ TEST_F(ReadBench, ButtonsAreRefusedWhileAReadRunsAndCloseUnloadsOnlyTheControls)
     EXPECT_TRUE(s().Label13.visible);
 }
 
-TEST_F(ReadBench, NoSecondDialogueStartsInsideAPassOrARead) {
+TEST_F(ReadRig, NoSecondDialogueStartsInsideAPassOrARead) {
     // GET SETTINGS pressed while a measurement pass runs (the window was open).
-    Bench c;
+    TestRig c;
     c.walkToReady();
     SettingsForm& cs = c.form->Settings;
     c.pump.whenLogged(c.form->List1, "MEASU:MEAS1:VALUE?", [&] { cs.getSettings(); });
@@ -367,7 +367,7 @@ TEST_F(ReadBench, NoSecondDialogueStartsInsideAPassOrARead) {
     EXPECT_EQ(cs.Text1.text, "READY");
 }
 
-TEST_F(ReadBench, MalformedFieldsAreShownEmptyOrMarkedAndTheReadGoesOn) {
+TEST_F(ReadRig, MalformedFieldsAreShownEmptyOrMarkedAndTheReadGoesOn) {
     b.d2xx.addFault("CH1?", SimFault::answered(":CH1:SCALE abc;POSITION 2\r\n"));
     b.d2xx.addFault("MEASU:MEAS2?", SimFault::answered(":MEASUREMENT:MEAS2:\r\n"));
     b.d2xx.addFault("MATH?", SimFault::answered(":MATH:DEFINE \r\n"));

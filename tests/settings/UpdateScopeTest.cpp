@@ -1,4 +1,4 @@
-#include "Bench.h"
+#include "TestRig.h"
 #include "CommandNumber.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +7,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-struct UpdateBench : testing::Test {
+struct UpdateRig : testing::Test {
     void SetUp() override {
         b.startAndReadSettings();
         mark = b.d2xx.transcript.size();
@@ -16,13 +16,13 @@ struct UpdateBench : testing::Test {
     SettingsForm& s() { return b.form->Settings; }
     Form1& f() { return *b.form; }
     Lines sent() const { return b.linesSince(mark); }
-    Bench b;
+    TestRig b;
     std::size_t mark = 0;
 };
 
 } // namespace
 
-TEST_F(UpdateBench, NothingChangedSendsNothingAndHandsTheMainWindowBack) {
+TEST_F(UpdateRig, NothingChangedSendsNothingAndHandsTheMainWindowBack) {
     f().Combo3.text = "64";
     s().updateScope();
     EXPECT_TRUE(sent().empty());
@@ -39,7 +39,7 @@ TEST_F(UpdateBench, NothingChangedSendsNothingAndHandsTheMainWindowBack) {
     EXPECT_EQ(s().Text33.ForeColor, Colours::Blue);
 }
 
-TEST_F(UpdateBench, AnEmptyBoxOrABusyWindowRefusesThePress) {
+TEST_F(UpdateRig, AnEmptyBoxOrABusyWindowRefusesThePress) {
     s().Text44.text.clear();
     const std::size_t mainLines = f().List1.lines.size();
     s().updateScope();
@@ -58,7 +58,7 @@ TEST_F(UpdateBench, AnEmptyBoxOrABusyWindowRefusesThePress) {
     EXPECT_EQ(sent(), (Lines{"CH1:SCALE  2"}));
 }
 
-TEST_F(UpdateBench, AProbeChangeIsSentThenTheScaleReadBack) {
+TEST_F(UpdateRig, AProbeChangeIsSentThenTheScaleReadBack) {
     s().Text32.text = "10x";
     s().updateScope();
     EXPECT_EQ(s().Text32.text, "10X");
@@ -77,7 +77,7 @@ TEST_F(UpdateBench, AProbeChangeIsSentThenTheScaleReadBack) {
     EXPECT_EQ(b.linesSince(again), Lines{});
 }
 
-TEST_F(UpdateBench, OnlyTheChannelOneVoltageProbeCarriesTheLetter) {
+TEST_F(UpdateRig, OnlyTheChannelOneVoltageProbeCarriesTheLetter) {
     s().Text32.text = "1000X";
     s().Text34.text = "1000X";
     s().Text37.text = "100X";
@@ -89,7 +89,7 @@ TEST_F(UpdateBench, OnlyTheChannelOneVoltageProbeCarriesTheLetter) {
     EXPECT_EQ(lines.at(5), "CH2:SCALE?");
 }
 
-TEST_F(UpdateBench, RejectedProbeEntriesTurnRedAndLaterRowsGoOn) {
+TEST_F(UpdateRig, RejectedProbeEntriesTurnRedAndLaterRowsGoOn) {
     s().Text32.text = "10";  // no letter
     s().Text34.text = "15X"; // not an accepted factor
     s().Text35.text = "abcX"; // no number
@@ -105,7 +105,7 @@ TEST_F(UpdateBench, RejectedProbeEntriesTurnRedAndLaterRowsGoOn) {
     EXPECT_EQ(s().Text53.text, "100.0 mV/A");
 }
 
-TEST_F(UpdateBench, AFractionalCurrentProbeKeepsItsDecimals) {
+TEST_F(UpdateRig, AFractionalCurrentProbeKeepsItsDecimals) {
     s().Text37.text = "0.2X";
     s().updateScope();
     EXPECT_EQ(s().Text37.text, "0.2X");
@@ -116,7 +116,7 @@ TEST_F(UpdateBench, AFractionalCurrentProbeKeepsItsDecimals) {
     EXPECT_TRUE(b.linesSince(again).empty());
 }
 
-TEST_F(UpdateBench, ScalesAreSentUnroundedAndShownRounded) {
+TEST_F(UpdateRig, ScalesAreSentUnroundedAndShownRounded) {
     s().Text40.text = "0.5";
     s().Text43.text = "1";
     s().Text41.text = "0.123";
@@ -134,7 +134,7 @@ TEST_F(UpdateBench, ScalesAreSentUnroundedAndShownRounded) {
     EXPECT_EQ(s().Text47.text, "50.0 VA/div") << "unchanged MATH row not redrawn";
 }
 
-TEST_F(UpdateBench, TheMathGainNeedsOneVoltageAndOneCurrentOnChannelsOneAndTwo) {
+TEST_F(UpdateRig, TheMathGainNeedsOneVoltageAndOneCurrentOnChannelsOneAndTwo) {
     s().Text42.text = "20";
     s().updateScope();
     EXPECT_EQ(sent(), (Lines{"MATH:VERTICAL:SCALE  20"}));
@@ -147,7 +147,7 @@ TEST_F(UpdateBench, TheMathGainNeedsOneVoltageAndOneCurrentOnChannelsOneAndTwo) 
     EXPECT_EQ(s().Text47.text, "20.0 VA/div") << "not redrawn: CH1 and CH2 both in volts";
 }
 
-TEST_F(UpdateBench, ATimeOutOnTheFirstReadBackClosesTheLinkAndStops) {
+TEST_F(UpdateRig, ATimeOutOnTheFirstReadBackClosesTheLinkAndStops) {
     s().Text32.text = "10X";
     s().Text34.text = "10X";
     b.d2xx.addFault("CH1:SCALE?", SimFault::noAnswer());
@@ -164,7 +164,7 @@ TEST_F(UpdateBench, ATimeOutOnTheFirstReadBackClosesTheLinkAndStops) {
     EXPECT_EQ(s().ProbeFactor[0], 20) << "known values advance only on success";
 }
 
-TEST_F(UpdateBench, WriteFailuresNameTheirStep) {
+TEST_F(UpdateRig, WriteFailuresNameTheirStep) {
     const std::vector<std::tuple<const char*, const char*, const char*, std::string>> cases{
         {"Text32", "10X", "CH1:PROBE  10X", "Set CH1 Attenuation Factor Failed"},
         {"Text32", "10X", "CH1:SCALE?", "Set CH1 Attenuation Factor Failed"},
@@ -174,7 +174,7 @@ TEST_F(UpdateBench, WriteFailuresNameTheirStep) {
         {"Text43", "2", "CH3:SCALE  2", "Set CH3 Scale Factor Failed"},
     };
     for (const auto& [box, value, failing, line] : cases) {
-        Bench c;
+        TestRig c;
         c.startAndReadSettings();
         SettingsForm& cs = c.form->Settings;
         const int number = std::stoi(std::string(box).substr(4));
@@ -190,7 +190,7 @@ TEST_F(UpdateBench, WriteFailuresNameTheirStep) {
     }
 }
 
-TEST_F(UpdateBench, ANumberWhoseCommandWouldNotFitOneLineLeavesItsRow) {
+TEST_F(UpdateRig, ANumberWhoseCommandWouldNotFitOneLineLeavesItsRow) {
     s().Text40.text = "1e300";  // 312 characters as a plain decimal
     s().Text41.text = "1e-320"; // a subnormal: 332 characters
     s().Text42.text = "20";
@@ -205,7 +205,7 @@ TEST_F(UpdateBench, ANumberWhoseCommandWouldNotFitOneLineLeavesItsRow) {
     }
 }
 
-TEST_F(UpdateBench, EachActionTakesTheMainWindowsHandleAsItIsThen) {
+TEST_F(UpdateRig, EachActionTakesTheMainWindowsHandleAsItIsThen) {
     // The link closed by DISCONNECT and opened again by RECONNECT has a new
     // handle; the settings window opened after that writes to it.
     const FT_HANDLE before = f().lngHandle;
@@ -241,7 +241,7 @@ TEST_F(UpdateBench, EachActionTakesTheMainWindowsHandleAsItIsThen) {
     EXPECT_EQ(b.scope.channels[0].position, 3.0);
 }
 
-TEST_F(UpdateBench, AVoltageProbeShowsAWholeNumberAndACurrentProbeItsDecimals) {
+TEST_F(UpdateRig, AVoltageProbeShowsAWholeNumberAndACurrentProbeItsDecimals) {
     b.scope.channels[0].probe = 12.6;
     b.scope.channels[1].currentProbe = 0.2;
     f().Settings.getSettings();

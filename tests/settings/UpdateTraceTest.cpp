@@ -1,4 +1,4 @@
-#include "Bench.h"
+#include "TestRig.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-struct TraceBench : testing::Test {
+struct TraceRig : testing::Test {
     void SetUp() override {
         b.startAndReadSettings();
         mark = b.d2xx.transcript.size();
@@ -16,14 +16,14 @@ struct TraceBench : testing::Test {
     SettingsForm& s() { return b.form->Settings; }
     Form1& f() { return *b.form; }
     Lines sent() const { return b.linesSince(mark); }
-    Bench b;
+    TestRig b;
     std::size_t mark = 0;
     std::uint64_t clockMark = 0;
 };
 
 } // namespace
 
-TEST_F(TraceBench, NothingChangedStillWaitsTwoSecondsAndHandsBack) {
+TEST_F(TraceRig, NothingChangedStillWaitsTwoSecondsAndHandsBack) {
     s().updateTrace();
     EXPECT_TRUE(sent().empty());
     EXPECT_EQ(b.clock.slept() - clockMark, 2000u);
@@ -34,7 +34,7 @@ TEST_F(TraceBench, NothingChangedStillWaitsTwoSecondsAndHandsBack) {
     EXPECT_EQ(s().Text57.text, "-1.0");
 }
 
-TEST_F(TraceBench, AnEmptyBoxRefusesThePress) {
+TEST_F(TraceRig, AnEmptyBoxRefusesThePress) {
     s().Text58.text.clear();
     const std::size_t mainLines = f().List1.lines.size();
     s().updateTrace();
@@ -42,7 +42,7 @@ TEST_F(TraceBench, AnEmptyBoxRefusesThePress) {
     EXPECT_EQ(b.clock.slept(), clockMark);
 }
 
-TEST_F(TraceBench, ChangedPositionsAreSentAndRemembered) {
+TEST_F(TraceRig, ChangedPositionsAreSentAndRemembered) {
     s().Text54.text = "0.5";
     s().Text57.text = "-1"; // known: nothing sent, rewritten
     s().Text58.text = "-3";
@@ -58,7 +58,7 @@ TEST_F(TraceBench, ChangedPositionsAreSentAndRemembered) {
     EXPECT_EQ(s().List1.lines, sent());
 }
 
-TEST_F(TraceBench, TheMathDefinitionIsSentOnlyWhenItDiffersExactly) {
+TEST_F(TraceRig, TheMathDefinitionIsSentOnlyWhenItDiffersExactly) {
     s().Text59.text = "CH3 * CH4";
     s().updateTrace();
     EXPECT_EQ(sent(), (Lines{"MATH:DEFINE \"CH3 * CH4\""}));
@@ -74,7 +74,7 @@ TEST_F(TraceBench, TheMathDefinitionIsSentOnlyWhenItDiffersExactly) {
     EXPECT_FALSE(s().Label13.visible);
 }
 
-TEST_F(TraceBench, ADefinitionThatWouldSmuggleCommandsIsRefused) {
+TEST_F(TraceRig, ADefinitionThatWouldSmuggleCommandsIsRefused) {
     for (const char* bad : {"CH1 * CH2\";ACQ:STATE OFF;\"", "CH1;CH2", "CH1\r\nRESET"}) {
         s().Text59.text = bad;
         s().Text59.setColours(Colours::White, Colours::Black);
@@ -88,7 +88,7 @@ TEST_F(TraceBench, ADefinitionThatWouldSmuggleCommandsIsRefused) {
     EXPECT_EQ(s().Text1.text, "READY") << "the rest of the press still runs";
 }
 
-TEST_F(TraceBench, APositionThatIsNoNumberLeavesItsRowAndAWriteFailureRecovers) {
+TEST_F(TraceRig, APositionThatIsNoNumberLeavesItsRowAndAWriteFailureRecovers) {
     s().Text55.text = "up";
     s().Text54.text = "3";
     s().Text57.text = "4";
@@ -103,7 +103,7 @@ TEST_F(TraceBench, APositionThatIsNoNumberLeavesItsRowAndAWriteFailureRecovers) 
         << "only the line time of the one write: the 2-second wait is skipped";
 }
 
-TEST_F(TraceBench, OnlyShortPrintableDefinitionsAndFittingPositionsAreSent) {
+TEST_F(TraceRig, OnlyShortPrintableDefinitionsAndFittingPositionsAreSent) {
     const std::string oneMegabyte(1 << 20, 'A');
     for (const std::string& definition :
          {oneMegabyte, std::string(41, 'A'), std::string("CH1 \xE2\x82\xAC CH2"), std::string("CH1\t* CH2")}) {

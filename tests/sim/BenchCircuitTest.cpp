@@ -1,4 +1,4 @@
-#include "Bench.h"
+#include "TestRig.h"
 #include "NumberText.h"
 #include "ScopeExchange.h"
 
@@ -93,7 +93,7 @@ TEST(Circuit, MoreAveragingGivesASmallerSpread) {
 }
 
 TEST(Circuit, ATraceOffScreenIsAnInvalidMeasurementShownAsOverflow) {
-    Bench b;
+    TestRig b;
     b.scope.attach(SimBench{});
     b.walkToReady();
     b.scope.execute("CH2:SCALE 0.01"); // about 1 A on 10 mA/div leaves the digitiser's range
@@ -104,7 +104,7 @@ TEST(Circuit, ATraceOffScreenIsAnInvalidMeasurementShownAsOverflow) {
 }
 
 TEST(Circuit, ThePassShowsTheCircuitsEfficiencyBothWays) {
-    Bench b;
+    TestRig b;
     SimBench bench;
     bench.noiseDivisions = 0.005;
     b.scope.attach(bench);
@@ -134,7 +134,7 @@ TEST(Circuit, EveryPresetOnEveryBandEndsWithEveryTraceOnScreen) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.transformer.name + " at " + c.supply);
-        Bench b;
+        TestRig b;
         SimBench bench;
         bench.transformer = c.transformer;
         bench.conditions.supplyVolts = *parseNumber(c.supply);

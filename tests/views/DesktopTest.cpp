@@ -1,5 +1,5 @@
 #include "ApplicationViews.h"
-#include "QtBench.h"
+#include "QtRig.h"
 #include "Clock.h"
 #include "ForwardingD2xx.h"
 #include "Form1.h"
@@ -61,7 +61,7 @@ struct PaintCounter final : QObject {
 };
 
 // The program's composition, with its device calls on their own thread.
-struct DesktopBench : testing::Test {
+struct DesktopRig : testing::Test {
     void SetUp() override {
         d2xx.beforeWaiting = [this] { views->refresh(); };
         bench.start();
@@ -84,14 +84,14 @@ struct DesktopBench : testing::Test {
     QtParts parts;
     SlowReads slow{parts.sim};
     ThreadedD2xx d2xx{slow};
-    QtBench bench{parts, d2xx};
+    QtRig bench{parts, d2xx};
     Form1& form = bench.form;
     std::unique_ptr<ApplicationViews>& views = bench.views;
 };
 
 } // namespace
 
-TEST_F(DesktopBench, WindowsPaintWhileAReadBlocksAndAClickWaitsForTheNextYield) {
+TEST_F(DesktopRig, WindowsPaintWhileAReadBlocksAndAClickWaitsForTheNextYield) {
     walkToReady();
     slow.slowMs = 1500; // room for a loaded machine: the checks below run well inside it
     QWidget* main = views->mainView();
@@ -135,7 +135,7 @@ TEST_F(DesktopBench, WindowsPaintWhileAReadBlocksAndAClickWaitsForTheNextYield) 
     EXPECT_EQ(InputGate::instance().held(), 0u);
 }
 
-TEST_F(DesktopBench, WhatWasLoggedIsLaidOutAndShownWhileTheNextReadBlocks) {
+TEST_F(DesktopRig, WhatWasLoggedIsLaidOutAndShownWhileTheNextReadBlocks) {
     walkToReady();
     slow.slowMs = 1000;
     auto* list = find<QListWidget>("List1");
@@ -158,7 +158,7 @@ TEST_F(DesktopBench, WhatWasLoggedIsLaidOutAndShownWhileTheNextReadBlocks) {
     EXPECT_GT(paints, 0) << "and drawn";
 }
 
-TEST_F(DesktopBench, TheSettingsFrameClosesTheWindowUnlessItIsBusyAndReopensCentred) {
+TEST_F(DesktopRig, TheSettingsFrameClosesTheWindowUnlessItIsBusyAndReopensCentred) {
     QTest::mouseClick(find<QPushButton>("Command5"), Qt::LeftButton); // SETTINGS
     QWidget* settings = views->settingsView();
     ASSERT_NE(settings, nullptr);
@@ -184,7 +184,7 @@ TEST_F(DesktopBench, TheSettingsFrameClosesTheWindowUnlessItIsBusyAndReopensCent
         << "centred again, not where it was";
 }
 
-TEST_F(DesktopBench, AListActsOnlyOnAPickFromItsOpenList) {
+TEST_F(DesktopRig, AListActsOnlyOnAPickFromItsOpenList) {
     form.openSettings();
     form.Settings.getSettings();
     views->refresh();
@@ -229,7 +229,7 @@ TEST_F(DesktopBench, AListActsOnlyOnAPickFromItsOpenList) {
     EXPECT_EQ(form.Combo1.text, "5.0");
 }
 
-TEST_F(DesktopBench, BoxesKeepAnyTextTheOperatorTypes) {
+TEST_F(DesktopRig, BoxesKeepAnyTextTheOperatorTypes) {
     auto* comment = find<QLineEdit>("Text24");
     const QString typed = QString::fromUtf8("Trafo 7 \xE2\x82\xAC 12 \xE4\xB8\xAD\xE6\x96\x87");
     comment->setFocus();

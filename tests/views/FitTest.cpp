@@ -1,5 +1,5 @@
 #include "ApplicationViews.h"
-#include "QtBench.h"
+#include "QtRig.h"
 #include "BenchPanelView.h"
 #include "Clock.h"
 #include "Form1.h"
@@ -39,7 +39,7 @@ void expectFits(QWidget* window, QSize design, const char* name) {
 
 TEST(WindowFit, EveryWindowLiesWhollyOnTheScreen) {
     QtParts parts;
-    QtBench bench{parts, parts.sim};
+    QtRig bench{parts, parts.sim};
     bench.start();
     Form1& form = bench.form;
     ApplicationViews& views = *bench.views;

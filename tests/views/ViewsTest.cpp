@@ -1,5 +1,5 @@
 #include "ApplicationViews.h"
-#include "QtBench.h"
+#include "QtRig.h"
 #include "BenchPanelView.h"
 #include "Clock.h"
 #include "Form1.h"
@@ -32,14 +32,14 @@
 namespace {
 
 // The real views on the simulated bench, on virtual time, headless.
-struct ViewBench : testing::Test {
+struct ViewRig : testing::Test {
     void SetUp() override { bench.start(); }
     template <class W> W* find(const char* name, QWidget* in = nullptr) { return bench.find<W>(name, in); }
     void click(const char* name, QWidget* in = nullptr) { bench.click(name, in); }
     void pick(const char* name, const QString& item) { bench.pick(name, item); }
 
     QtParts parts;
-    QtBench bench{parts, parts.sim};
+    QtRig bench{parts, parts.sim};
     Form1& form = bench.form;
     std::unique_ptr<ApplicationViews>& views = bench.views;
     QtKeySynth& keys = parts.keys;
@@ -47,7 +47,7 @@ struct ViewBench : testing::Test {
 
 } // namespace
 
-TEST_F(ViewBench, WidgetsCarryTheirControlNamesAndShowTheModels) {
+TEST_F(ViewRig, WidgetsCarryTheirControlNamesAndShowTheModels) {
     QWidget* main = views->mainView();
     EXPECT_EQ(main->objectName(), "Form1");
     EXPECT_EQ(main->windowTitle(), "Transformer Efficiency Calculator");
@@ -71,7 +71,7 @@ TEST_F(ViewBench, WidgetsCarryTheirControlNamesAndShowTheModels) {
     EXPECT_EQ(last(form.List1.lines), ":ACQUIRE:STATE 1\r\n") << "and kept in the model";
 }
 
-TEST_F(ViewBench, ClicksAndPicksReachTheirActionsAndTypingReachesTheModel) {
+TEST_F(ViewRig, ClicksAndPicksReachTheirActionsAndTypingReachesTheModel) {
     click("Command5"); // SETTINGS
     QWidget* settings = views->settingsView();
     ASSERT_NE(settings, nullptr);
@@ -117,7 +117,7 @@ TEST_F(ViewBench, ClicksAndPicksReachTheirActionsAndTypingReachesTheModel) {
     EXPECT_EQ(views->settingsView(), nullptr);
 }
 
-TEST_F(ViewBench, CapturePutsAnImageOfTheReportWindowOnTheClipboard) {
+TEST_F(ViewRig, CapturePutsAnImageOfTheReportWindowOnTheClipboard) {
     click("Command5");
     click("Command2", views->settingsView());
     pick("Combo1", "9.4");
@@ -160,7 +160,7 @@ TEST_F(ViewBench, CapturePutsAnImageOfTheReportWindowOnTheClipboard) {
     }
 }
 
-TEST_F(ViewBench, WithARecordACaptureAlsoKeepsTheClipboardsImageAsAFile) {
+TEST_F(ViewRig, WithARecordACaptureAlsoKeepsTheClipboardsImageAsAFile) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     MeasurementRecord record(folder.path().toStdString());

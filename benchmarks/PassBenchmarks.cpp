@@ -39,8 +39,8 @@ struct NoClipboard final : Clipboard {
     void EmptyClipboard() override {}
 };
 
-struct ReadyBench {
-    explicit ReadyBench(bool walkToReady = true) {
+struct ReadyRig {
+    explicit ReadyRig(bool walkToReady = true) {
         scope.attach(SimBench{}); // the simulated bench, as --simulate has it
         if (!walkToReady) {
             return;
@@ -77,7 +77,7 @@ double seconds(std::chrono::steady_clock::duration d) {
 // A pass as the link is specified: every read waits out its 5-second time-out.
 // The interesting figure is how far the pass exceeds the seven time-outs.
 void BM_PassOnTheRealClock(benchmark::State& state) {
-    ReadyBench bench;
+    ReadyRig bench;
     bench.clock.real = true;
     double total = 0;
     for (auto _ : state) {
@@ -92,7 +92,7 @@ BENCHMARK(BM_PassOnTheRealClock)->Iterations(1)->Unit(benchmark::kSecond)->UseRe
 
 // An action with --fast-reads on the real clock beside the line time of the
 // bytes it moved: 10 bits a byte at 9600 baud is the physical limit.
-void reportLineTime(benchmark::State& state, ReadyBench& bench, const std::function<void()>& action) {
+void reportLineTime(benchmark::State& state, ReadyRig& bench, const std::function<void()>& action) {
     bench.d2xx.fastReads = true;
     bench.clock.real = true;
     double wall = 0;
@@ -111,26 +111,26 @@ void reportLineTime(benchmark::State& state, ReadyBench& bench, const std::funct
 }
 
 void BM_LineTimeOfAFastPass(benchmark::State& state) {
-    ReadyBench bench;
+    ReadyRig bench;
     reportLineTime(state, bench, [&] { bench.form.startCalculation(); });
 }
 BENCHMARK(BM_LineTimeOfAFastPass)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_LineTimeOfAFastSettingsRead(benchmark::State& state) {
-    ReadyBench bench;
+    ReadyRig bench;
     reportLineTime(state, bench, [&] { bench.form.Settings.getSettings(); });
 }
 BENCHMARK(BM_LineTimeOfAFastSettingsRead)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_LineTimeOfAFastConnection(benchmark::State& state) {
-    ReadyBench bench(false);
+    ReadyRig bench(false);
     reportLineTime(state, bench, [&] { bench.form.Form_Load(); });
 }
 BENCHMARK(BM_LineTimeOfAFastConnection)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // CAPTURE keeps the report on the screen for 5.5 s of waits; they sleep.
 void BM_CaptureOnTheRealClock(benchmark::State& state) {
-    ReadyBench bench;
+    ReadyRig bench;
     bench.clock.real = true;
     double cpu = 0;
     double wall = 0;
@@ -160,7 +160,7 @@ std::size_t residentKiB() {
 }
 
 void BM_ThousandPassesOnVirtualTime(benchmark::State& state) {
-    ReadyBench bench; // the byte record is off, as in the running program
+    ReadyRig bench; // the byte record is off, as in the running program
     bench.form.startCalculation(); // warm up the lists and strings
     const std::size_t before = residentKiB();
     for (auto _ : state) {

@@ -1,26 +1,26 @@
-#include "Bench.h"
+#include "TestRig.h"
 
 #include <QTime>
 
-Bench::Bench() : form(std::make_unique<Form1>(platform)) {
+TestRig::TestRig() : form(std::make_unique<Form1>(platform)) {
     d2xx.recording = true;
     form->now = [] { return QDateTime(QDate(2026, 12, 8), QTime(14, 30, 5)); };
 }
 
-void Bench::start() { form->Form_Load(); }
+void TestRig::start() { form->Form_Load(); }
 
-void Bench::startAndReadSettings() {
+void TestRig::startAndReadSettings() {
     start();
     form->openSettings();
     form->Settings.getSettings();
 }
 
-void Bench::pick(ComboBox& combo, const std::string& item, void (Form1::*action)()) {
+void TestRig::pick(ComboBox& combo, const std::string& item, void (Form1::*action)()) {
     combo.text = item;
     (form.get()->*action)();
 }
 
-void Bench::walkToReady(const std::string& resistor, const std::string& supply,
+void TestRig::walkToReady(const std::string& resistor, const std::string& supply,
                         const std::string& capacitor) {
     startAndReadSettings();
     pick(form->Combo1, resistor, &Form1::loadResistorPicked);
@@ -28,7 +28,7 @@ void Bench::walkToReady(const std::string& resistor, const std::string& supply,
     pick(form->Combo4, capacitor, &Form1::loadCapacitorPicked);
 }
 
-std::vector<std::string> Bench::linesSince(std::size_t transcriptIndex) const {
+std::vector<std::string> TestRig::linesSince(std::size_t transcriptIndex) const {
     std::string all;
     for (std::size_t i = transcriptIndex; i < d2xx.transcript.size(); ++i) {
         if (d2xx.transcript.at(i).written) {
@@ -44,7 +44,7 @@ std::vector<std::string> Bench::linesSince(std::size_t transcriptIndex) const {
     return lines;
 }
 
-std::uint64_t Bench::writeMsSince(std::size_t transcriptIndex) const {
+std::uint64_t TestRig::writeMsSince(std::size_t transcriptIndex) const {
     std::uint64_t ms = 0;
     for (std::size_t i = transcriptIndex; i < d2xx.transcript.size(); ++i) {
         if (d2xx.transcript.at(i).written) {

@@ -47,8 +47,8 @@ struct RecordingCarets final : Carets {
 
 // The real forms on the simulated bench, on virtual time, with a scripted
 // operator. Every scenario test starts from one of these.
-struct Bench {
-    Bench();
+struct TestRig {
+    TestRig();
 
     // Start-up as the program runs it: splash, OS line, ConnectScope, window.
     void start();

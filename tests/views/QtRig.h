@@ -34,8 +34,8 @@ struct QtParts {
 
 // The real forms and views, wired as the program wires them, on those parts;
 // `device` is what the forms call (the simulated device, or a wrapper of it).
-struct QtBench {
-    QtBench(QtParts& parts, D2xx& device)
+struct QtRig {
+    QtRig(QtParts& parts, D2xx& device)
         : platform{device,      parts.clock,     parts.pump, parts.screen, parts.os,
                    parts.host, parts.clipboard, parts.keys, parts.carets},
           form(platform), views(std::make_unique<ApplicationViews>(form)) {
