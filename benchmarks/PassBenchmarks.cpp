@@ -5,10 +5,7 @@
 #include "EventPump.h"
 #include "Form1.h"
 #include "KeySynth.h"
-#include "OsVersion.h"
-#include "ProgramHost.h"
-#include "Screen.h"
-#include "SimD2xx.h"
+#include "SimulatedDesk.h"
 
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -39,9 +36,9 @@ struct NoClipboard final : Clipboard {
     void EmptyClipboard() override {}
 };
 
-struct ReadyRig {
+struct ReadyRig : SimulatedDesk<SwitchClock> {
     explicit ReadyRig(bool walkToReady = true) {
-        scope.attach(SimBench{}); // the simulated bench, as --simulate has it
+        scope.attach(SimBench{}); // the simulated rig, as --simulate has it
         if (!walkToReady) {
             return;
         }
@@ -56,17 +53,11 @@ struct ReadyRig {
             (form.*action)();
         }
     }
-    SwitchClock clock;
     NullEventPump pump;
-    SimScope scope;
-    SimD2xx d2xx{scope, clock};
-    FixedScreen screen{1600, 1000};
-    FixedOsVersion os{6, 1};
-    RecordingProgramHost host;
     NoClipboard clipboard;
     NoKeys keys;
     NoCarets carets;
-    Platform platform{d2xx, clock, pump, screen, os, host, clipboard, keys, carets};
+    Platform platform = platformOn(d2xx, pump, clipboard, keys, carets);
     Form1 form{platform};
 };
 
@@ -77,12 +68,12 @@ double seconds(std::chrono::steady_clock::duration d) {
 // A pass as the link is specified: every read waits out its 5-second time-out.
 // The interesting figure is how far the pass exceeds the seven time-outs.
 void BM_PassOnTheRealClock(benchmark::State& state) {
-    ReadyRig bench;
-    bench.clock.real = true;
+    ReadyRig rig;
+    rig.clock.real = true;
     double total = 0;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        bench.form.startCalculation();
+        rig.form.startCalculation();
         total += seconds(std::chrono::steady_clock::now() - start);
     }
     const double perPass = total / static_cast<double>(state.iterations());
@@ -92,17 +83,17 @@ BENCHMARK(BM_PassOnTheRealClock)->Iterations(1)->Unit(benchmark::kSecond)->UseRe
 
 // An action with --fast-reads on the real clock beside the line time of the
 // bytes it moved: 10 bits a byte at 9600 baud is the physical limit.
-void reportLineTime(benchmark::State& state, ReadyRig& bench, const std::function<void()>& action) {
-    bench.d2xx.fastReads = true;
-    bench.clock.real = true;
+void reportLineTime(benchmark::State& state, ReadyRig& rig, const std::function<void()>& action) {
+    rig.d2xx.fastReads = true;
+    rig.clock.real = true;
     double wall = 0;
     double line = 0;
     for (auto _ : state) {
-        const std::uint64_t bytes = bench.d2xx.bytesMoved();
+        const std::uint64_t bytes = rig.d2xx.bytesMoved();
         const auto start = std::chrono::steady_clock::now();
         action();
         wall += seconds(std::chrono::steady_clock::now() - start);
-        line += static_cast<double>(bench.d2xx.bytesMoved() - bytes) * 10.0 / 9600.0;
+        line += static_cast<double>(rig.d2xx.bytesMoved() - bytes) * 10.0 / 9600.0;
     }
     const auto n = static_cast<double>(state.iterations());
     state.counters["time_ms"] = wall / n * 1000.0;
@@ -111,33 +102,33 @@ void reportLineTime(benchmark::State& state, ReadyRig& bench, const std::functio
 }
 
 void BM_LineTimeOfAFastPass(benchmark::State& state) {
-    ReadyRig bench;
-    reportLineTime(state, bench, [&] { bench.form.startCalculation(); });
+    ReadyRig rig;
+    reportLineTime(state, rig, [&] { rig.form.startCalculation(); });
 }
 BENCHMARK(BM_LineTimeOfAFastPass)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_LineTimeOfAFastSettingsRead(benchmark::State& state) {
-    ReadyRig bench;
-    reportLineTime(state, bench, [&] { bench.form.Settings.getSettings(); });
+    ReadyRig rig;
+    reportLineTime(state, rig, [&] { rig.form.Settings.getSettings(); });
 }
 BENCHMARK(BM_LineTimeOfAFastSettingsRead)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_LineTimeOfAFastConnection(benchmark::State& state) {
-    ReadyRig bench(false);
-    reportLineTime(state, bench, [&] { bench.form.Form_Load(); });
+    ReadyRig rig(false);
+    reportLineTime(state, rig, [&] { rig.form.Form_Load(); });
 }
 BENCHMARK(BM_LineTimeOfAFastConnection)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // CAPTURE keeps the report on the screen for 5.5 s of waits; they sleep.
 void BM_CaptureOnTheRealClock(benchmark::State& state) {
-    ReadyRig bench;
-    bench.clock.real = true;
+    ReadyRig rig;
+    rig.clock.real = true;
     double cpu = 0;
     double wall = 0;
     for (auto _ : state) {
         const double before = processCpuSeconds();
         const auto start = std::chrono::steady_clock::now();
-        bench.form.capture();
+        rig.form.capture();
         cpu += processCpuSeconds() - before;
         wall += seconds(std::chrono::steady_clock::now() - start);
     }
@@ -160,11 +151,11 @@ std::size_t residentKiB() {
 }
 
 void BM_ThousandPassesOnVirtualTime(benchmark::State& state) {
-    ReadyRig bench; // the byte record is off, as in the running program
-    bench.form.startCalculation(); // warm up the lists and strings
+    ReadyRig rig; // the byte record is off, as in the running program
+    rig.form.startCalculation(); // warm up the lists and strings
     const std::size_t before = residentKiB();
     for (auto _ : state) {
-        bench.form.startCalculation();
+        rig.form.startCalculation();
     }
     state.counters["rss_growth_KiB"] =
         static_cast<double>(residentKiB()) - static_cast<double>(before);

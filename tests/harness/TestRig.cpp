@@ -2,7 +2,7 @@
 
 #include <QTime>
 
-TestRig::TestRig() : form(std::make_unique<Form1>(platform)) {
+TestRig::TestRig() : SimulatedDesk(1000u), form(std::make_unique<Form1>(platform)) {
     d2xx.recording = true;
     form->now = [] { return QDateTime(QDate(2026, 12, 8), QTime(14, 30, 5)); };
 }

@@ -6,13 +6,8 @@
 #include "Clock.h"
 #include "Form1.h"
 #include "KeySynth.h"
-#include "OsVersion.h"
-#include "Platform.h"
-#include "ProgramHost.h"
-#include "Screen.h"
 #include "ScriptedPump.h"
-#include "SimD2xx.h"
-#include "SimScope.h"
+#include "SimulatedDesk.h"
 
 #include <memory>
 #include <string>
@@ -47,7 +42,7 @@ struct RecordingCarets final : Carets {
 
 // The real forms on the simulated bench, on virtual time, with a scripted
 // operator. Every scenario test starts from one of these.
-struct TestRig {
+struct TestRig : SimulatedDesk<VirtualClock> {
     TestRig();
 
     // Start-up as the program runs it: splash, OS line, ConnectScope, window.
@@ -62,10 +57,10 @@ struct TestRig {
     // Picks an item in a main-window list the way the operator does.
     void pick(ComboBox& combo, const std::string& item, void (Form1::*action)());
 
-    // This bench's platform with another device library: the serial backend,
+    // This rig's platform with another device library: the serial backend,
     // or a wrapper of one.
     Platform platformOn(D2xx& device) {
-        return Platform{device, clock, pump, screen, os, host, clipboard, keys, carets};
+        return SimulatedDesk::platformOn(device, pump, clipboard, keys, carets);
     }
 
     // The lines written to the scope since the given transcript index.
@@ -73,17 +68,11 @@ struct TestRig {
     // Milliseconds those writes kept the program waiting on the line.
     std::uint64_t writeMsSince(std::size_t transcriptIndex) const;
 
-    VirtualClock clock{1000};
     ScriptedPump pump;
-    SimScope scope;
-    SimD2xx d2xx{scope, clock};
-    FixedScreen screen{1600, 1000};
-    FixedOsVersion os{6, 1};
-    RecordingProgramHost host;
     RecordingClipboard clipboard;
     RecordingKeys keys{clock};
     RecordingCarets carets;
-    Platform platform{d2xx, clock, pump, screen, os, host, clipboard, keys, carets};
+    Platform platform = platformOn(d2xx);
     std::unique_ptr<Form1> form;
 };
 

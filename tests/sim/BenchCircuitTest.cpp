@@ -19,9 +19,9 @@ double valueOf(SimScope& scope, const std::string& query) {
     return value.value_or(0);
 }
 
-SimScope scopeOn(const SimBench& bench) {
+SimScope scopeOn(const SimBench& rig) {
     SimScope scope;
-    scope.attach(bench);
+    scope.attach(rig);
     return scope;
 }
 
@@ -56,9 +56,9 @@ TEST(Circuit, EfficiencyIsBelowOneAndFallsAsLossesRise) {
 }
 
 TEST(Circuit, TheScopeMeasuresTheCircuitWithinItsNoise) {
-    SimBench bench;
-    SimScope scope = scopeOn(bench);
-    const CircuitSolution s = solve(bench.transformer, bench.conditions);
+    SimBench rig;
+    SimScope scope = scopeOn(rig);
+    const CircuitSolution s = solve(rig.transformer, rig.conditions);
     EXPECT_NEAR(valueOf(scope, "MEASU:MEAS1:VALUE?"), std::abs(s.inputVoltage), 0.01 * 10);
     EXPECT_NEAR(valueOf(scope, "MEASU:MEAS2:VALUE?"), std::abs(s.inputCurrent), 0.02);
     EXPECT_NEAR(valueOf(scope, "MEASU:MEAS4:VALUE?"), std::abs(s.outputVoltage), 0.1);
@@ -70,21 +70,21 @@ TEST(Circuit, TheScopeMeasuresTheCircuitWithinItsNoise) {
 }
 
 TEST(Circuit, AWrongProbeFactorScalesTheReadingByTheRatio) {
-    SimBench bench;
-    SimScope scope = scopeOn(bench);
+    SimBench rig;
+    SimScope scope = scopeOn(rig);
     const double right = valueOf(scope, "MEASU:MEAS1:VALUE?");
     scope.execute("CH1:PROBE 10X"); // 20X is attached
     EXPECT_NEAR(valueOf(scope, "MEASU:MEAS1:VALUE?"), right / 2, 0.01 * right);
     scope.execute("CH4:CURRENTPROBE 100");
-    const CircuitSolution s = solve(bench.transformer, bench.conditions);
+    const CircuitSolution s = solve(rig.transformer, rig.conditions);
     EXPECT_NEAR(valueOf(scope, "MEASU:MEAS5:VALUE?"), 10 * std::abs(s.outputCurrent),
                 0.05 * std::abs(s.outputCurrent) * 10);
 }
 
 TEST(Circuit, MoreAveragingGivesASmallerSpread) {
-    SimBench bench;
-    bench.noiseDivisions = 0.2;
-    SimScope scope = scopeOn(bench);
+    SimBench rig;
+    rig.noiseDivisions = 0.2;
+    SimScope scope = scopeOn(rig);
     scope.execute("ACQ:NUMAVG 1");
     const double single = spread(scope, "MEASU:MEAS3:VALUE?", 60);
     scope.execute("ACQ:NUMAVG 128");
@@ -105,12 +105,12 @@ TEST(Circuit, ATraceOffScreenIsAnInvalidMeasurementShownAsOverflow) {
 
 TEST(Circuit, ThePassShowsTheCircuitsEfficiencyBothWays) {
     TestRig b;
-    SimBench bench;
-    bench.noiseDivisions = 0.005;
-    b.scope.attach(bench);
+    SimBench rig;
+    rig.noiseDivisions = 0.005;
+    b.scope.attach(rig);
     b.walkToReady("9.4", "10.0", "100");
     b.form->startCalculation();
-    const CircuitSolution s = solve(bench.transformer, bench.conditions);
+    const CircuitSolution s = solve(rig.transformer, rig.conditions);
     const double truth = 100 * s.efficiency();
     EXPECT_NEAR(b.form->figures.PhaseEfficiency.value(), truth, 0.01 * truth);
     EXPECT_NEAR(b.form->figures.ResistorEfficiency.value(), truth, 0.01 * truth)
@@ -135,10 +135,10 @@ TEST(Circuit, EveryPresetOnEveryBandEndsWithEveryTraceOnScreen) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.transformer.name + " at " + c.supply);
         TestRig b;
-        SimBench bench;
-        bench.transformer = c.transformer;
-        bench.conditions.supplyVolts = *parseNumber(c.supply);
-        b.scope.attach(bench);
+        SimBench rig;
+        rig.transformer = c.transformer;
+        rig.conditions.supplyVolts = *parseNumber(c.supply);
+        b.scope.attach(rig);
         Form1& f = *b.form;
         SettingsForm& s = f.Settings;
         b.startAndReadSettings();
@@ -152,7 +152,7 @@ TEST(Circuit, EveryPresetOnEveryBandEndsWithEveryTraceOnScreen) {
         for (int press = 0; press < 3 && f.Text12.text == "WAIT"; ++press) {
             (s.*c.preset)();
         }
-        const auto gains = recommendedGains(kindNamed(c.transformer.name), bench.conditions.supplyVolts);
+        const auto gains = recommendedGains(kindNamed(c.transformer.name), rig.conditions.supplyVolts);
         for (int row = 0; row < 5; ++row) {
             EXPECT_EQ(s.gainBox(row).text, (*gains)[static_cast<std::size_t>(row)]);
         }

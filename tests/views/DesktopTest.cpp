@@ -64,7 +64,7 @@ struct PaintCounter final : QObject {
 struct DesktopRig : testing::Test {
     void SetUp() override {
         d2xx.beforeWaiting = [this] { views->refresh(); };
-        bench.start();
+        rig.start();
     }
     void walkToReady() {
         form.openSettings();
@@ -79,14 +79,14 @@ struct DesktopRig : testing::Test {
         views->refresh();
         ASSERT_EQ(form.Text12.text, "READY");
     }
-    template <class W> W* find(const char* name, QWidget* in = nullptr) { return bench.find<W>(name, in); }
+    template <class W> W* find(const char* name, QWidget* in = nullptr) { return rig.find<W>(name, in); }
 
     QtParts parts;
-    SlowReads slow{parts.sim};
+    SlowReads slow{parts.d2xx};
     ThreadedD2xx d2xx{slow};
-    QtRig bench{parts, d2xx};
-    Form1& form = bench.form;
-    std::unique_ptr<ApplicationViews>& views = bench.views;
+    QtRig rig{parts, d2xx};
+    Form1& form = rig.form;
+    std::unique_ptr<ApplicationViews>& views = rig.views;
 };
 
 } // namespace

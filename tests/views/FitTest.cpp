@@ -39,10 +39,10 @@ void expectFits(QWidget* window, QSize design, const char* name) {
 
 TEST(WindowFit, EveryWindowLiesWhollyOnTheScreen) {
     QtParts parts;
-    QtRig bench{parts, parts.sim};
-    bench.start();
-    Form1& form = bench.form;
-    ApplicationViews& views = *bench.views;
+    QtRig rig{parts, parts.d2xx};
+    rig.start();
+    Form1& form = rig.form;
+    ApplicationViews& views = *rig.views;
 
     Form1View* main = views.mainView();
     expectFits(main, QSize(1260, 820), "main window");

@@ -4,12 +4,10 @@
 #include "Clock.h"
 #include "Form1.h"
 #include "Form1View.h"
-#include "OsVersion.h"
 #include "PickComboBox.h"
 #include "QtEventPump.h"
 #include "QtReportPlatform.h"
-#include "Screen.h"
-#include "SimD2xx.h"
+#include "SimulatedDesk.h"
 
 #include <QAbstractItemView>
 #include <QPushButton>
@@ -19,14 +17,8 @@
 
 // The world outside the program for view tests: the simulated bench on
 // virtual time, the Qt clipboard, keys and carets.
-struct QtParts {
-    VirtualClock clock;
+struct QtParts : SimulatedDesk<VirtualClock> {
     QtEventPump pump;
-    SimScope scope;
-    SimD2xx sim{scope, clock};
-    FixedScreen screen{1600, 1000};
-    FixedOsVersion os{6, 1};
-    RecordingProgramHost host;
     QtClipboard clipboard;
     QtKeySynth keys;
     QtCarets carets;
@@ -36,8 +28,7 @@ struct QtParts {
 // `device` is what the forms call (the simulated device, or a wrapper of it).
 struct QtRig {
     QtRig(QtParts& parts, D2xx& device)
-        : platform{device,      parts.clock,     parts.pump, parts.screen, parts.os,
-                   parts.host, parts.clipboard, parts.keys, parts.carets},
+        : platform(parts.platformOn(device, parts.pump, parts.clipboard, parts.keys, parts.carets)),
           form(platform), views(std::make_unique<ApplicationViews>(form)) {
         parts.pump.beforeEvents = [this] { views->refresh(); };
         parts.keys.target = [this]() -> QWidget* { return views->reportView(); };

@@ -33,15 +33,15 @@ namespace {
 
 // The real views on the simulated bench, on virtual time, headless.
 struct ViewRig : testing::Test {
-    void SetUp() override { bench.start(); }
-    template <class W> W* find(const char* name, QWidget* in = nullptr) { return bench.find<W>(name, in); }
-    void click(const char* name, QWidget* in = nullptr) { bench.click(name, in); }
-    void pick(const char* name, const QString& item) { bench.pick(name, item); }
+    void SetUp() override { rig.start(); }
+    template <class W> W* find(const char* name, QWidget* in = nullptr) { return rig.find<W>(name, in); }
+    void click(const char* name, QWidget* in = nullptr) { rig.click(name, in); }
+    void pick(const char* name, const QString& item) { rig.pick(name, item); }
 
     QtParts parts;
-    QtRig bench{parts, parts.sim};
-    Form1& form = bench.form;
-    std::unique_ptr<ApplicationViews>& views = bench.views;
+    QtRig rig{parts, parts.d2xx};
+    Form1& form = rig.form;
+    std::unique_ptr<ApplicationViews>& views = rig.views;
     QtKeySynth& keys = parts.keys;
 };
 
