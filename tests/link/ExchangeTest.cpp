@@ -145,3 +145,21 @@ TEST_F(ExchangeRig, AnAnswerUnderAnotherHeaderIsMalformed) {
     EXPECT_TRUE(testFailed);
     EXPECT_EQ(last(log.lines), "\0\0:MEASUREMENT:MEAS2:VALUE 1E+00\r\n"s) << "logged as received";
 }
+
+TEST_F(ExchangeRig, EveryLineIsWrittenWithTheByteCountOfItsTextAndLineEnd) {
+    // The counts the instrument's command set gives for these lines.
+    const struct {
+        const char* line;
+        std::uint32_t bytes;
+    } lines[]{{"MEASU:IMMED?", 14},          {"MEASU:IMMED:VALUE?", 20}, {"MEASU:MEAS1?", 14},
+              {"MEASU:MEAS3:VALUE?", 20},    {"CH1?", 6},                {"MATH?", 7},
+              {"CH3:SCALE?", 12},            {"ACQ:NUMAVG 16", 15},      {"ACQ:NUMAVG 128", 16},
+              {"MATH:DEFINE \"CH1 * CH2\"", 25}};
+    for (const auto& l : lines) {
+        EXPECT_EQ(lineByteCount(l.line), l.bytes) << l.line;
+        const std::size_t before = d2xx.writtenBytes().size();
+        ASSERT_TRUE(exchange.SendCommand(l.line, "failed"));
+        EXPECT_EQ(exchange.record.BytesWritten, l.bytes) << l.line;
+        EXPECT_EQ(d2xx.writtenBytes().substr(before), l.line + "\r\n"s);
+    }
+}

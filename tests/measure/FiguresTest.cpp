@@ -292,3 +292,42 @@ TEST(PhaseAngle, DegreesUseThePiOfTheCalculatorNotTheFullOne) {
     EXPECT_NEAR(r.degrees, 60.0000010235, 1e-9);
     EXPECT_GT(r.degrees, 60.000001);
 }
+
+TEST(Figures, AFigureHasNoNumberExactlyWhereItsBoxShowsNone) {
+    // Each case changes the typical pass; every figure with a box of its own
+    // is none exactly where that box shows "----" ("FAULT" for the input angle).
+    const struct {
+        const char* what;
+        void (*change)(Measurements&);
+        const char* resistor;
+    } cases[]{{"typical", [](Measurements&) {}, "9.4"},
+              {"no load", [](Measurements&) {}, "NO LOAD"},
+              {"a resistor that is no number", [](Measurements&) {}, "forty"},
+              {"a zero resistor", [](Measurements&) {}, "0"},
+              {"no input power", [](Measurements& m) { m.InputPower = 0; }, "9.4"},
+              {"no input current", [](Measurements& m) { m.InputCurrent = 0; }, "9.4"},
+              {"no output", [](Measurements& m) { m.OutputVoltage = 0; m.OutputPower = 0; }, "9.4"},
+              {"no output power", [](Measurements& m) { m.OutputPower = 0; }, "9.4"},
+              {"beyond a double", [](Measurements& m) { m.InputPower = 1e-300; m.OutputPower = 9.9e37; }, "9.4"}};
+    for (const auto& c : cases) {
+        Measurements m = typical();
+        c.change(m);
+        Figures f;
+        Boxes b;
+        computeAll(m, f, b, c.resistor);
+        const std::pair<const std::optional<double>*, const TextBox*> pairs[]{
+            {&f.ApparentMultiplier, &b.Text22}, {&f.OutputPhaseAngle, &b.Text17},
+            {&f.PhaseEfficiency, &b.Text11},    {&f.ResistorOutputPower, &b.Text23},
+            {&f.ResistorEfficiency, &b.Text16}};
+        for (const auto& [figure, box] : pairs) {
+            EXPECT_EQ(!figure->has_value(), box->text == "----") << c.what << ": " << box->text;
+        }
+        EXPECT_EQ(!f.InputPhaseAngle.has_value(), b.Text6.text == "FAULT") << c.what;
+        const bool differenceShown = b.List1.lines.at(b.List1.lines.size() - 3).find("----") == std::string::npos;
+        EXPECT_EQ(f.EfficiencyDifference.has_value(), differenceShown) << c.what;
+        for (const auto* always : {&f.ApparentInputPower, &f.ReactiveInputPower, &f.ApparentOutputPower,
+                                   &f.ReactiveOutputPower}) {
+            EXPECT_TRUE(always->has_value()) << c.what;
+        }
+    }
+}

@@ -6,10 +6,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimeZone>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <set>
 
 // The measurement record: a row a pass, however it ended, in a file a
 // spreadsheet opens; a write that fails is logged and changes nothing else.
@@ -262,4 +264,19 @@ TEST_F(RecordRig, AFigureWithoutANumberIsAnEmptyField) {
     EXPECT_EQ(row.at("output voltage (V rms)"), "0") << "the value the pass took";
     EXPECT_EQ(row.at("output voltage answer text"), "5E-01");
     EXPECT_EQ(number(row, "apparent output power (VA)"), 0.0);
+}
+
+TEST(Record, TheHeaderAndEveryRowAreMadeFromOneTableOfColumns) {
+    const std::vector<ResultsTable::Column>& columns = ResultsTable::columns();
+    std::set<std::string> titles;
+    for (const auto& c : columns) {
+        EXPECT_TRUE(titles.insert(c.title()).second) << "twice: " << c.title();
+    }
+    const auto fieldCount = [](const std::string& line) {
+        return static_cast<std::size_t>(std::count(line.begin(), line.end(), ',')) + 1;
+    };
+    EXPECT_EQ(fieldCount(ResultsTable::header()), columns.size());
+    EXPECT_EQ(fieldCount(ResultsTable::row(PassOutcome{})), columns.size()) << "a pass that reached nothing";
+    EXPECT_EQ(columns.front().title(), "date and time (ISO 8601)");
+    EXPECT_EQ(columns.at(3).title(), "power supply (V rms)");
 }
