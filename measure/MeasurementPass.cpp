@@ -43,17 +43,6 @@ constexpr MeasurementPass::ValueQuery OutputPowerQuery{
 
 } // namespace
 
-void ClearResultBoxes(PassControls& c) {
-    for (TextBox* box : {&c.Text3, &c.Text4, &c.Text5, &c.Text6, &c.Text7, &c.Text8, &c.Text9,
-                         &c.Text10, &c.Text11, &c.Text14, &c.Text16, &c.Text17, &c.Text18,
-                         &c.Text19, &c.Text20, &c.Text21, &c.Text22, &c.Text23}) {
-        box->text.clear();
-    }
-    for (TextBox* box : {&c.Text3, &c.Text6, &c.Text17}) {
-        box->setColours(Colours::White, Colours::Black);
-    }
-}
-
 MeasurementPass::MeasurementPass(ScopeExchange& exchange, ScopeConnection& connection,
                                  EventPump& pump, PassControls controls, Measurements& measured,
                                  Figures& figures, const bool& stopRequested, bool& testFailed,
@@ -62,12 +51,187 @@ MeasurementPass::MeasurementPass(ScopeExchange& exchange, ScopeConnection& conne
       f_(figures), StopRequested(stopRequested), TestFailed(testFailed),
       now_(std::move(now)) {}
 
+void MeasurementPass::RunCalculation() {
+    TestFailed = false;
+    c_.List1.Clear();
+    ClearResultBoxes(c_);
+    outcome_ = PassOutcome{};
+    f_ = Figures{};
+    const Step step = measure();
+    using Ending = PassOutcome::Ending;
+    completeOutcome(step == Step::Next   ? Ending::Complete
+                    : step == Step::Stop ? Ending::Stopped
+                                         : Ending::LinkFailure);
+    if (ended) {
+        ended(outcome_);
+    }
+    if (step != Step::Failed) {
+        closingSteps();
+    }
+}
+
+// Everything up to the closing steps: how it ended says what follows.
+MeasurementPass::Step MeasurementPass::measure() {
+    if (!defineMath(InputSideMath)) {
+        return Step::Failed;
+    }
+    Step step = readInputSide();
+    if (step == Step::Next) {
+        step = readOutputSide();
+    }
+    if (step == Step::Next) {
+        showResults();
+    }
+    return step;
+}
+
+MeasurementPass::Step MeasurementPass::readInputSide() {
+    Step step = readFrequency();
+    if (step == Step::Next) {
+        step = readValue(InputVoltageQuery, true, m_.InputVoltageText,
+                         &MeasurementPass::applyInputVoltage, m_.InputVoltage);
+    }
+    if (step == Step::Next) {
+        step = readValue(InputCurrentQuery, true, m_.InputCurrentText,
+                         &MeasurementPass::applyInputCurrent, m_.InputCurrent);
+    }
+    if (step != Step::Next) {
+        return step;
+    }
+    if (StopRequested) {
+        return Step::Stop;
+    }
+    showApparentInputPower(m_, f_, c_.Text18);
+
+    step = readValue(InputPowerQuery, false, m_.InputPowerText, &MeasurementPass::applyInputPower,
+                     m_.InputPower);
+    if (step != Step::Next) {
+        return step;
+    }
+    if (StopRequested) {
+        return Step::Stop;
+    }
+    showInputPhaseAngle(m_, f_, c_.Text6);
+    pump_.yield();
+
+    if (StopRequested) {
+        return Step::Stop;
+    }
+    showReactiveInputPower(f_, c_.Text20);
+    return Step::Next;
+}
+
+MeasurementPass::Step MeasurementPass::readOutputSide() {
+    if (!defineMath(OutputSideMath)) {
+        return Step::Failed;
+    }
+    Step step = readValue(OutputVoltageQuery, true, m_.OutputVoltageText,
+                          &MeasurementPass::applyOutputVoltage, m_.OutputVoltage);
+    if (step == Step::Next) {
+        step = readValue(OutputCurrentQuery, true, m_.OutputCurrentText,
+                         &MeasurementPass::applyOutputCurrent, m_.OutputCurrent);
+    }
+    if (step != Step::Next) {
+        return step;
+    }
+    if (StopRequested) {
+        return Step::Stop;
+    }
+    showApparentOutputPower(m_, f_, c_.Text19, c_.Text22, c_.List1);
+
+    if (m_.OutputVoltage == 0 || m_.OutputCurrent == 0) {
+        // No output: no output power to read.
+        m_.OutputPower = 0;
+        c_.Text10.text = formatPattern(0, FourDecimals);
+        took(PassOutcome::OutputPower, m_.OutputPower);
+        return Step::Next;
+    }
+    step = readValue(OutputPowerQuery, true, m_.OutputPowerText, &MeasurementPass::applyOutputPower,
+                     m_.OutputPower);
+    if (step == Step::Next && StopRequested) {
+        return Step::Stop;
+    }
+    return step;
+}
+
+void MeasurementPass::showResults() {
+    showOutputPhaseAngle(m_, f_, c_.Text17);
+    pump_.yield();
+    showReactiveOutputPower(f_, c_.Text21);
+    showPhaseEfficiency(m_, f_, c_.Text11);
+    showResistorFigures(m_, f_, c_.Combo1.text, c_.Text23, c_.Text16, c_.List1);
+    logEfficiencyDifference(f_, c_.List1);
+    logOutputPowerFactors(m_, f_, c_.List1);
+    c_.Text14.text = now_ ? timestampText(now_()) : std::string();
+    pump_.yield();
+}
+
+void MeasurementPass::closingSteps() {
+    if (!defineMath(InputSideMath)) {
+        return;
+    }
+    c_.List1.AddItem("STOP CALCULATION");
+    pump_.yield();
+    c_.Text1.show("READY", Colours::Green, Colours::Black);
+    c_.Text12.show("READY", Colours::Green, Colours::Black);
+    c_.settingsStatus.show("READY", Colours::Green, Colours::Black);
+    c_.List1.AddItem("READY");
+    pump_.yield();
+}
+
+// What the pass reached, with the set-up and the boxes as they show now.
+void MeasurementPass::completeOutcome(PassOutcome::Ending ending) {
+    outcome_.when = now_ ? now_() : QDateTime();
+    outcome_.ending = ending;
+    outcome_.setUp = {c_.Text15.text, c_.Combo2.text, c_.Combo1.text, c_.Combo4.text, c_.Combo3.text};
+    outcome_.figures = f_;
+    const std::array<const TextBox*, PassOutcome::BoxCount> boxes{
+        &c_.Text3,  &c_.Text4,  &c_.Text5,  &c_.Text18, &c_.Text6,  &c_.Text20,
+        &c_.Text7,  &c_.Text8,  &c_.Text9,  &c_.Text19, &c_.Text22, &c_.Text17,
+        &c_.Text21, &c_.Text10, &c_.Text11, &c_.Text23, &c_.Text16, &c_.Text14};
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        outcome_.shown[i] = boxes[i]->text;
+    }
+}
+
+// --- the steps' parts ------------------------------------------------------
+
 bool MeasurementPass::defineMath(const char* definition) {
     if (!exchange_.SendCommand(definition, "MATH Redefinition Failed")) {
         connection_.ResetScope();
         return false;
     }
     return true;
+}
+
+// The frequency's step: a frequency out of range ends the pass.
+MeasurementPass::Step MeasurementPass::readFrequency() {
+    std::optional<double> v;
+    const Step step = valueStep(FrequencyQuery, true, v, m_.FrequencyText);
+    if (step != Step::Next) {
+        return step;
+    }
+    if (!applyFrequency(v)) {
+        return Step::Failed;
+    }
+    took(PassOutcome::Frequency, m_.Frequency);
+    pump_.yield();
+    return Step::Next;
+}
+
+// A value's step: its query and answer, its range rule, the value kept.
+MeasurementPass::Step MeasurementPass::readValue(const ValueQuery& q, bool testStopFirst,
+                                                 std::string& answerText, RangeRule rule,
+                                                 const double& kept) {
+    std::optional<double> v;
+    const Step step = valueStep(q, testStopFirst, v, answerText);
+    if (step != Step::Next) {
+        return step;
+    }
+    (this->*rule)(v);
+    took(q.value, kept);
+    pump_.yield();
+    return Step::Next;
 }
 
 MeasurementPass::Step MeasurementPass::valueStep(const ValueQuery& q, bool testStopFirst,
@@ -156,170 +320,13 @@ void MeasurementPass::applyOutputPower(std::optional<double> v) {
     c_.Text10.text = v && *v < VoltsAndWattsLimit ? formatPattern(*v, FourDecimals) : Overflow;
 }
 
-void MeasurementPass::RunCalculation() {
-    TestFailed = false;
-    c_.List1.Clear();
-    ClearResultBoxes(c_);
-    outcome_ = PassOutcome{};
-    f_ = Figures{};
-    const Step step = measure();
-    using Ending = PassOutcome::Ending;
-    completeOutcome(step == Step::Next   ? Ending::Complete
-                    : step == Step::Stop ? Ending::Stopped
-                                         : Ending::LinkFailure);
-    if (ended) {
-        ended(outcome_);
+void ClearResultBoxes(PassControls& c) {
+    for (TextBox* box : {&c.Text3, &c.Text4, &c.Text5, &c.Text6, &c.Text7, &c.Text8, &c.Text9,
+                         &c.Text10, &c.Text11, &c.Text14, &c.Text16, &c.Text17, &c.Text18,
+                         &c.Text19, &c.Text20, &c.Text21, &c.Text22, &c.Text23}) {
+        box->text.clear();
     }
-    if (step != Step::Failed) {
-        closingSteps();
+    for (TextBox* box : {&c.Text3, &c.Text6, &c.Text17}) {
+        box->setColours(Colours::White, Colours::Black);
     }
-}
-
-// What the pass reached, with the set-up and the boxes as they show now.
-void MeasurementPass::completeOutcome(PassOutcome::Ending ending) {
-    outcome_.when = now_ ? now_() : QDateTime();
-    outcome_.ending = ending;
-    outcome_.setUp = {c_.Text15.text, c_.Combo2.text, c_.Combo1.text, c_.Combo4.text, c_.Combo3.text};
-    outcome_.figures = f_;
-    const std::array<const TextBox*, PassOutcome::BoxCount> boxes{
-        &c_.Text3,  &c_.Text4,  &c_.Text5,  &c_.Text18, &c_.Text6,  &c_.Text20,
-        &c_.Text7,  &c_.Text8,  &c_.Text9,  &c_.Text19, &c_.Text22, &c_.Text17,
-        &c_.Text21, &c_.Text10, &c_.Text11, &c_.Text23, &c_.Text16, &c_.Text14};
-    for (std::size_t i = 0; i < boxes.size(); ++i) {
-        outcome_.shown[i] = boxes[i]->text;
-    }
-}
-
-// Everything up to the closing steps: how it ended says what follows.
-MeasurementPass::Step MeasurementPass::measure() {
-    if (!defineMath(InputSideMath)) {
-        return Step::Failed;
-    }
-    Step step = readInputSide();
-    if (step == Step::Next) {
-        step = readOutputSide();
-    }
-    if (step == Step::Next) {
-        showResults();
-    }
-    return step;
-}
-
-MeasurementPass::Step MeasurementPass::readInputSide() {
-    std::optional<double> v;
-    Step step = valueStep(FrequencyQuery, true, v, m_.FrequencyText);
-    if (step != Step::Next) {
-        return step;
-    }
-    if (!applyFrequency(v)) {
-        return Step::Failed;
-    }
-    took(PassOutcome::Frequency, m_.Frequency);
-    pump_.yield();
-
-    if ((step = valueStep(InputVoltageQuery, true, v, m_.InputVoltageText)) != Step::Next) {
-        return step;
-    }
-    applyInputVoltage(v);
-    took(PassOutcome::InputVoltage, m_.InputVoltage);
-    pump_.yield();
-
-    if ((step = valueStep(InputCurrentQuery, true, v, m_.InputCurrentText)) != Step::Next) {
-        return step;
-    }
-    applyInputCurrent(v);
-    took(PassOutcome::InputCurrent, m_.InputCurrent);
-    pump_.yield();
-
-    if (StopRequested) {
-        return Step::Stop;
-    }
-    showApparentInputPower(m_, f_, c_.Text18);
-
-    if ((step = valueStep(InputPowerQuery, false, v, m_.InputPowerText)) != Step::Next) {
-        return step;
-    }
-    applyInputPower(v);
-    took(PassOutcome::InputPower, m_.InputPower);
-    pump_.yield();
-
-    if (StopRequested) {
-        return Step::Stop;
-    }
-    showInputPhaseAngle(m_, f_, c_.Text6);
-    pump_.yield();
-
-    if (StopRequested) {
-        return Step::Stop;
-    }
-    showReactiveInputPower(f_, c_.Text20);
-    return Step::Next;
-}
-
-MeasurementPass::Step MeasurementPass::readOutputSide() {
-    if (!defineMath(OutputSideMath)) {
-        return Step::Failed;
-    }
-    std::optional<double> v;
-    Step step = valueStep(OutputVoltageQuery, true, v, m_.OutputVoltageText);
-    if (step != Step::Next) {
-        return step;
-    }
-    applyOutputVoltage(v);
-    took(PassOutcome::OutputVoltage, m_.OutputVoltage);
-    pump_.yield();
-
-    if ((step = valueStep(OutputCurrentQuery, true, v, m_.OutputCurrentText)) != Step::Next) {
-        return step;
-    }
-    applyOutputCurrent(v);
-    took(PassOutcome::OutputCurrent, m_.OutputCurrent);
-    pump_.yield();
-
-    if (StopRequested) {
-        return Step::Stop;
-    }
-    showApparentOutputPower(m_, f_, c_.Text19, c_.Text22, c_.List1);
-
-    if (m_.OutputVoltage != 0 && m_.OutputCurrent != 0) {
-        if ((step = valueStep(OutputPowerQuery, true, v, m_.OutputPowerText)) != Step::Next) {
-            return step;
-        }
-        applyOutputPower(v);
-        took(PassOutcome::OutputPower, m_.OutputPower);
-        pump_.yield();
-        if (StopRequested) {
-            return Step::Stop;
-        }
-    } else {
-        m_.OutputPower = 0;
-        c_.Text10.text = formatPattern(0, FourDecimals);
-        took(PassOutcome::OutputPower, m_.OutputPower);
-    }
-    return Step::Next;
-}
-
-void MeasurementPass::showResults() {
-    showOutputPhaseAngle(m_, f_, c_.Text17);
-    pump_.yield();
-    showReactiveOutputPower(f_, c_.Text21);
-    showPhaseEfficiency(m_, f_, c_.Text11);
-    showResistorFigures(m_, f_, c_.Combo1.text, c_.Text23, c_.Text16, c_.List1);
-    logEfficiencyDifference(f_, c_.List1);
-    logOutputPowerFactors(m_, f_, c_.List1);
-    c_.Text14.text = now_ ? timestampText(now_()) : std::string();
-    pump_.yield();
-}
-
-void MeasurementPass::closingSteps() {
-    if (!defineMath(InputSideMath)) {
-        return;
-    }
-    c_.List1.AddItem("STOP CALCULATION");
-    pump_.yield();
-    c_.Text1.show("READY", Colours::Green, Colours::Black);
-    c_.Text12.show("READY", Colours::Green, Colours::Black);
-    c_.settingsStatus.show("READY", Colours::Green, Colours::Black);
-    c_.List1.AddItem("READY");
-    pump_.yield();
 }

@@ -80,6 +80,10 @@ private:
     Step valueStep(const ValueQuery& q, bool testStopFirst, std::optional<double>& value,
                    std::string& valueText);
     bool defineMath(const char* definition);
+    using RangeRule = void (MeasurementPass::*)(std::optional<double>);
+    Step readFrequency();
+    Step readValue(const ValueQuery& q, bool testStopFirst, std::string& answerText, RangeRule rule,
+                   const double& kept);
     Step measure();
     Step readInputSide();
     Step readOutputSide();
