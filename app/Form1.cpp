@@ -9,6 +9,7 @@
 #include "NumberText.h"
 #include "Clipboard.h"
 #include "ProgramHost.h"
+#include "ProgramOptions.h"
 #include "SampleAverages.h"
 #include "Screen.h"
 #include "TransformerKinds.h"
@@ -160,7 +161,7 @@ PassControls Form1::passControls() {
     return PassControls{Text1,  Text3,  Text4,  Text5,  Text6,  Text7,  Text8,
                         Text9,  Text10, Text11, Text12, Text14, Text16, Text17,
                         Text18, Text19, Text20, Text21, Text22, Text23, Combo1,
-                        List1,  Settings.Text1, Text15, Combo2, Combo3, Combo4};
+                        List1,  Settings.Text1, Text15, Combo2, Combo3, Combo4, Text24};
 }
 
 void Form1::ClearResultBoxes() {
@@ -191,23 +192,30 @@ void Form1::startCalculation() {
         DialogueFlag dialogue(DialogueRunning);
         MeasurementPass pass(exchange, connection, platform.pump, passControls(), measured, figures,
                              StopRequested, TestFailed, [this] { return now(); });
+        pass.describe = [this](PassOutcome& outcome) { describeBench(outcome); };
         if (record != nullptr) {
             pass.ended = [this](const PassOutcome& outcome) { record->passEnded(outcome); };
         }
         pass.RunCalculation();
     }
     if (record != nullptr) {
-        logRecordFailures(record->reportWait);
+        logRecordEvents(record->reportWait);
     }
     CalculationRunning = false;
 }
 
-void Form1::logRecordFailures(std::chrono::milliseconds limit) {
+void Form1::describeBench(PassOutcome& pass) {
+    pass.instrument = {programVersion(), connection.IdAnswer,
+                       onSimulatedBench ? "simulated" : connection.AdapterSerialNumber, Text2.text};
+    pass.scopeSetUp = Settings.shownSetUp();
+}
+
+void Form1::logRecordEvents(std::chrono::milliseconds limit) {
     if (record == nullptr) {
         return;
     }
-    for (const std::string& reason : record->failures(limit)) {
-        List1.AddItem("RECORD Failed: " + reason);
+    for (const std::string& line : record->events(limit)) {
+        List1.AddItem(line);
     }
 }
 
@@ -236,7 +244,7 @@ void Form1::capture() {
     Report.Unload();
     List1.AddItem("Print-Screen Captured to Clipboard");
     if (record != nullptr) {
-        logRecordFailures(record->reportWait);
+        logRecordEvents(record->reportWait);
     }
 }
 

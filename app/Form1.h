@@ -87,17 +87,23 @@ public:
     // The time stamped on a result; tests pin it.
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
 
+    // Set when the device library is the simulated bench: the record then
+    // names no adapter.
+    bool onSimulatedBench = false;
+
     // With --record: where every pass and every capture is kept. None by
     // default, and then no file is written.
     MeasurementRecord* record = nullptr;
-    // Logs "RECORD Failed: <reason>" for each write of the record that
-    // failed, after waiting at most `limit` for the writes under way.
-    void logRecordFailures(std::chrono::milliseconds limit);
+    // Logs what the record's writes have to tell ("RECORD Failed: <reason>
+    // (N rows waiting)", a notice), after waiting at most `limit` for the
+    // writes under way.
+    void logRecordEvents(std::chrono::milliseconds limit);
 
 private:
     MainWindowDoor settingsDoor();
     ReportSources reportSources() const;
     PassControls passControls();
+    void describeBench(PassOutcome& pass);
     void styleControls();
     void fillLists();
     void logOsVersion();

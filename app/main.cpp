@@ -80,6 +80,7 @@ int main(int argc, char** argv) {
 
     Platform platform{d2xx, clock, pump, screen, os, host, clipboard, keys, carets};
     Form1 form(platform);
+    form.onSimulatedBench = options.simulate;
     ApplicationViews views(form);
     pump.beforeEvents = [&views] { views.refresh(); };
     d2xx.beforeWaiting = [&views] { views.refresh(); };
@@ -92,8 +93,15 @@ int main(int argc, char** argv) {
         record = std::make_unique<MeasurementRecord>(*options.recordFolder);
         form.record = record.get();
         recordHooks = std::make_unique<RecordHooks>(*record, form, keys, [&views] { views.refresh(); });
-        // CLOSE right after a pass still leaves its row on the disk.
-        host.beforeEnd = [&record] { record->finish(std::chrono::seconds(5)); };
+        // CLOSE right after a pass still leaves its row on the disk, and a
+        // row that could not be written is saved elsewhere and named.
+        host.beforeEnd = [&record, &form] {
+            record->close(std::chrono::seconds(5));
+            for (const std::string& line : record->events(std::chrono::milliseconds(0))) {
+                form.List1.AddItem(line);
+                std::fprintf(stderr, "%s\n", line.c_str());
+            }
+        };
     }
 
     std::unique_ptr<BenchPanelView> panel;

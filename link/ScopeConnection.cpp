@@ -112,6 +112,7 @@ ScopeConnection::Outcome ScopeConnection::listAndOpenSlot(std::uint32_t index) {
         return Outcome::Stop;
     }
     c_.List1.AddItem("Open Scope Device " + n);
+    AdapterSerialNumber = slot.serialNumber;
     std::int32_t port = -1;
     if (d2xx_.FT_GetComPortNumber(v_.lngHandle, &port) != FT_OK || port == -1) {
         ResetScope();
@@ -188,6 +189,7 @@ bool ScopeConnection::prepareScope() {
         return false;
     }
     ScopeId = id->size() > 3 ? id->substr(3, 13) : std::string();
+    IdAnswer = id->substr(0, id->find_first_of("\r\n"));
     c_.Text13.text = ScopeId;
     if (!send("MATH:DEFINE \"CH1 * CH2\"", "MATH Redefinition Failed") ||
         !send("ACQ:NUMAVG 16", "ACQUIRE NUMERICAL AVERAGE Failed") ||

@@ -59,6 +59,10 @@ public:
     std::int32_t DeviceCount = 0;
     std::array<DeviceSlot, 3> deviceSlots;
     std::string ScopeId;
+    // For the record: the whole ID answer without its line end, and the
+    // serial number of the adapter that was opened.
+    std::string IdAnswer;
+    std::string AdapterSerialNumber;
     std::string AcqState;
 
 private:

@@ -183,7 +183,11 @@ void MeasurementPass::closingSteps() {
 void MeasurementPass::completeOutcome(PassOutcome::Ending ending) {
     outcome_.when = now_ ? now_() : QDateTime();
     outcome_.ending = ending;
-    outcome_.setUp = {c_.Text15.text, c_.Combo2.text, c_.Combo1.text, c_.Combo4.text, c_.Combo3.text};
+    outcome_.setUp = {c_.Text15.text, c_.Combo2.text, c_.Combo1.text, c_.Combo4.text, c_.Combo3.text,
+                      c_.Text24.text};
+    if (describe) {
+        describe(outcome_);
+    }
     outcome_.figures = f_;
     const std::array<const TextBox*, PassOutcome::BoxCount> boxes{
         &c_.Text3,  &c_.Text4,  &c_.Text5,  &c_.Text18, &c_.Text6,  &c_.Text20,

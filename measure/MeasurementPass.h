@@ -44,6 +44,7 @@ struct PassControls {
     const ComboBox& Combo2; // POWER SUPPLY
     const ComboBox& Combo3; // SAMPLE AVERAGE
     const ComboBox& Combo4; // LOAD CAPACITOR
+    const TextBox& Text24;  // COMMENT
 };
 
 // Empties the eighteen result boxes and puts the colours of the frequency and
@@ -64,6 +65,9 @@ public:
     // Told the pass as a value, before its closing steps (or after the reset
     // that ended it).
     std::function<void(const PassOutcome&)> ended;
+    // Fills in what the pass was measured with: the instrument and the
+    // scope's set-up, which other windows know.
+    std::function<void(PassOutcome&)> describe;
 
     struct ValueQuery {
         PassOutcome::Value value;

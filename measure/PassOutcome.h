@@ -33,11 +33,31 @@ struct PassOutcome {
         std::string loadResistor;  // SELECT LOAD RESISTOR (OHMS)
         std::string loadCapacitor; // LOAD CAPACITOR (uF)
         std::string sampleAverage; // SAMPLE AVERAGE
+        std::string comment;       // COMMENT
+    };
+    // What the pass was measured with.
+    struct Instrument {
+        std::string programVersion;
+        std::string scopeIdentity; // the scope's ID answer at connection
+        std::string adapter;       // the adapter's serial number, or "simulated"
+        std::string usbPort;       // USB PORT, as shown
+    };
+    // The scope's set-up as the settings window last showed it after reading
+    // or writing it; empty before the first GET SETTINGS.
+    struct ScopeSetUp {
+        struct Channel {
+            std::string voltProbe, ampProbe, scale, gain;
+        };
+        std::array<Channel, 4> channels; // CH1 to CH4
+        std::string mathScale, mathGain;
+        std::string recognised; // the transformer set-up the probes named
     };
 
     QDateTime when;
     Ending ending = Ending::Complete;
     SetUp setUp;
+    Instrument instrument;
+    ScopeSetUp scopeSetUp;
     std::array<std::optional<std::string>, ValueCount> answers;
     std::array<std::optional<double>, ValueCount> values;
     Figures figures;

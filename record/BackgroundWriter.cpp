@@ -1,5 +1,6 @@
 #include "BackgroundWriter.h"
 
+#include <iterator>
 #include <utility>
 
 BackgroundWriter::BackgroundWriter() : thread_([this] { run(); }) {}
@@ -26,9 +27,9 @@ bool BackgroundWriter::waitIdle(std::chrono::milliseconds limit) {
     return changed_.wait_for(lock, limit, [this] { return jobs_.empty() && !working_; });
 }
 
-std::vector<std::string> BackgroundWriter::takeFailures() {
+std::vector<std::string> BackgroundWriter::takeLines() {
     std::lock_guard lock(mutex_);
-    return std::exchange(failures_, {});
+    return std::exchange(lines_, {});
 }
 
 void BackgroundWriter::run() {
@@ -42,12 +43,11 @@ void BackgroundWriter::run() {
         jobs_.pop_front();
         working_ = true;
         lock.unlock();
-        std::optional<std::string> problem = job();
+        std::vector<std::string> told = job();
         lock.lock();
         working_ = false;
-        if (problem) {
-            failures_.push_back(std::move(*problem));
-        }
+        lines_.insert(lines_.end(), std::make_move_iterator(told.begin()),
+                      std::make_move_iterator(told.end()));
         changed_.notify_all();
     }
 }

@@ -5,18 +5,17 @@
 #include <deque>
 #include <functional>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 // Runs the record's writes on a thread of their own, one after the other,
-// so that a slow or stuck disk never holds the windows. A write that fails
-// leaves its reason to be collected.
+// so that a slow or stuck disk never holds the windows. What a write has to
+// tell (a failure, a notice) is left as event-list lines to be collected.
 class BackgroundWriter {
 public:
-    // A write: nothing when it succeeded, else why it failed.
-    using Job = std::function<std::optional<std::string>()>;
+    // A write: the lines it has to tell, none when all went well.
+    using Job = std::function<std::vector<std::string>()>;
 
     BackgroundWriter();
     // Finishes what was submitted, then ends the thread.
@@ -27,8 +26,8 @@ public:
     void submit(Job job);
     // Waits at most `limit` for everything submitted to be done; true if it is.
     bool waitIdle(std::chrono::milliseconds limit);
-    // The reasons of the failures since the last call, in their order.
-    std::vector<std::string> takeFailures();
+    // The jobs' lines since the last call, in their order.
+    std::vector<std::string> takeLines();
 
 private:
     void run();
@@ -38,6 +37,6 @@ private:
     std::deque<Job> jobs_;
     bool working_ = false;
     bool ending_ = false;
-    std::vector<std::string> failures_;
+    std::vector<std::string> lines_;
     std::thread thread_;
 };

@@ -2,21 +2,103 @@
 
 #include "ResultsTable.h"
 
+#include <QStandardPaths>
+
+namespace {
+
+const std::string& header() {
+    static const std::string line = ResultsTable::header();
+    return line;
+}
+
+std::string joined(const std::deque<std::string>& rows) {
+    std::string all;
+    for (const std::string& row : rows) {
+        all += row;
+    }
+    return all;
+}
+
+} // namespace
+
+MeasurementRecord::MeasurementRecord(std::string folder, std::string spareFolder)
+    : folder_(std::move(folder)), spareFolder_(std::move(spareFolder)) {}
+
+std::string MeasurementRecord::defaultSpareFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString();
+}
+
 void MeasurementRecord::passEnded(const PassOutcome& pass) {
     // Formatted here, where the texts are; only the disk work goes over.
-    static const std::string header = ResultsTable::header();
     writer_.submit([this, row = ResultsTable::row(pass)] {
-        return folder_.appendLine(ResultsFile, header, row);
+        std::vector<std::string> lines;
+        waiting_.push_back(row);
+        if (waiting_.size() > MaxWaiting) {
+            waiting_.pop_front();
+            lines.push_back("RECORD: " + std::to_string(MaxWaiting) +
+                            " rows are waiting; the oldest waiting row was dropped");
+        }
+        for (std::string& line : writeWaiting()) {
+            lines.push_back(std::move(line));
+        }
+        return lines;
     });
+}
+
+// Every waiting row in one append, oldest first; they stay when it fails.
+std::vector<std::string> MeasurementRecord::writeWaiting() {
+    const std::size_t count = waiting_.size();
+    RecordFolder::Appended appended = folder_.appendLines(ResultsFile, header(), joined(waiting_));
+    std::vector<std::string> lines = std::move(appended.notices);
+    if (appended.problem) {
+        lines.push_back("RECORD Failed: " + *appended.problem + " (" + std::to_string(count) +
+                        " rows waiting)");
+        return lines;
+    }
+    waiting_.clear();
+    if (count > 1) {
+        lines.push_back("RECORD: " + std::to_string(count) + " rows that were waiting are written");
+    }
+    return lines;
+}
+
+bool MeasurementRecord::close(std::chrono::milliseconds limit) {
+    writer_.submit([this] { return saveWaiting(); });
+    return writer_.waitIdle(limit);
+}
+
+std::vector<std::string> MeasurementRecord::saveWaiting() {
+    if (waiting_.empty()) {
+        return {};
+    }
+    std::vector<std::string> lines = writeWaiting();
+    if (waiting_.empty()) {
+        return lines;
+    }
+    const RecordFolder spare(spareFolder_);
+    const std::string name =
+        "unwritten-rows-" +
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss")).toStdString() + ".csv";
+    std::string path;
+    if (const auto problem = spare.writeNewFile(name, header() + joined(waiting_), &path)) {
+        lines.push_back("RECORD Failed: " + *problem + " (" + std::to_string(waiting_.size()) +
+                        " rows lost)");
+    } else {
+        lines.push_back("RECORD: " + std::to_string(waiting_.size()) + " rows that could not be written to " +
+                        folder_.path() + " are in " + path);
+    }
+    waiting_.clear();
+    return lines;
 }
 
 void MeasurementRecord::reportCaptured(const QDateTime& when, std::function<std::string()> encode) {
     writer_.submit([this, name = reportFileName(when), encode = std::move(encode)] {
         const std::string bytes = encode();
-        if (bytes.empty()) {
-            return std::optional<std::string>("the report picture could not be made");
-        }
-        return folder_.writeNewFile(name, bytes);
+        const std::optional<std::string> problem =
+            bytes.empty() ? std::optional<std::string>("the report picture could not be made")
+                          : folder_.writeNewFile(name, bytes);
+        return problem ? std::vector<std::string>{"RECORD Failed: " + *problem}
+                       : std::vector<std::string>{};
     });
 }
 
@@ -24,7 +106,7 @@ std::string MeasurementRecord::reportFileName(const QDateTime& when) {
     return "report-" + when.toString(QStringLiteral("yyyy-MM-dd-HHmmss")).toStdString() + ".png";
 }
 
-std::vector<std::string> MeasurementRecord::failures(std::chrono::milliseconds limit) {
+std::vector<std::string> MeasurementRecord::events(std::chrono::milliseconds limit) {
     writer_.waitIdle(limit);
-    return writer_.takeFailures();
+    return writer_.takeLines();
 }

@@ -37,6 +37,82 @@ void syncFolder(const std::string& folder) {
     }
 }
 
+// A results file opened for appending and locked against other writers
+// (an advisory lock of the open file, which other programs that lock it
+// respect). A name that stands for no plain file is to be passed over.
+struct LockedFile {
+    explicit LockedFile(const std::string& path) {
+        fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EISDIR) {
+                skip = "is a folder";
+            } else {
+                problem = failed("cannot open", path);
+            }
+            return;
+        }
+        struct stat info {};
+        if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+            skip = "is no plain file";
+            return;
+        }
+        problem = lock(path);
+    }
+    ~LockedFile() {
+        if (fd >= 0) {
+            ::close(fd); // releases the lock
+        }
+    }
+    LockedFile(const LockedFile&) = delete;
+    LockedFile& operator=(const LockedFile&) = delete;
+
+    // Waits a while for another writer's lock, never for ever.
+    std::optional<std::string> lock(const std::string& path) const {
+        struct flock whole {};
+        whole.l_type = F_WRLCK;
+        whole.l_whence = SEEK_SET;
+        for (int waited = 0; waited < RecordFolder::LockWaitMs; waited += 10) {
+            if (::fcntl(fd, F_OFD_SETLK, &whole) == 0) {
+                return std::nullopt;
+            }
+            if (errno != EAGAIN && errno != EACCES && errno != EINTR) {
+                return failed("cannot lock", path);
+            }
+            ::usleep(10000);
+        }
+        return "another program holds the lock of " + path;
+    }
+
+    int fd = -1;
+    std::optional<std::string> skip;
+    std::optional<std::string> problem;
+};
+
+// What the end and the start of a locked file say about appending to it.
+struct Tail {
+    bool empty = false;       // new: the header goes first
+    bool otherLayout = false; // another header, or none: not this program's file
+    bool cutOff = false;      // the last row has no line end
+};
+
+Tail readTail(int fd, const std::string& header) {
+    Tail tail;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || info.st_size == 0) {
+        tail.empty = true;
+        return tail;
+    }
+    std::string start(header.size(), '\0');
+    const ssize_t got = ::pread(fd, start.data(), start.size(), 0);
+    if (got != static_cast<ssize_t>(header.size()) || start != header) {
+        tail.otherLayout = true;
+        return tail;
+    }
+    char last = '\n';
+    tail.cutOff = ::pread(fd, &last, 1, info.st_size - 1) == 1 && last != '\n';
+    return tail;
+}
+
 } // namespace
 
 std::optional<std::string> RecordFolder::makeFolder() const {
@@ -60,30 +136,66 @@ std::optional<std::string> RecordFolder::makeFolder() const {
     return std::nullopt;
 }
 
-std::optional<std::string> RecordFolder::appendLine(const std::string& file, const std::string& header,
-                                                    const std::string& line) const {
+std::string numberedFileName(const std::string& file, int number) {
+    if (number <= 1) {
+        return file;
+    }
+    const auto dot = file.rfind('.');
+    const std::size_t stem = dot == std::string::npos ? file.size() : dot;
+    return file.substr(0, stem) + "-" + std::to_string(number) + file.substr(stem);
+}
+
+RecordFolder::Appended RecordFolder::appendLines(const std::string& file, const std::string& header,
+                                                 const std::string& lines) {
+    Appended done;
     if (auto problem = makeFolder()) {
-        return problem;
+        done.problem = problem;
+        return done;
     }
-    const std::string path = pathOf(file);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        return failed("cannot open", path);
+    std::string passedOver; // why earlier names were not used
+    for (; fileNumber_ <= MaxFiles; ++fileNumber_) {
+        const std::string name = numberedFileName(file, fileNumber_);
+        const std::string path = pathOf(name);
+        LockedFile locked(path);
+        if (locked.skip) {
+            passedOver += (passedOver.empty() ? "" : ", ") + name + " " + *locked.skip;
+            continue;
+        }
+        if (locked.problem) {
+            done.problem = locked.problem;
+            return done;
+        }
+        const Tail tail = readTail(locked.fd, header);
+        if (tail.otherLayout) {
+            passedOver += (passedOver.empty() ? "" : ", ") + name + " has other columns";
+            continue;
+        }
+        const std::string bytes =
+            (tail.empty ? header : std::string()) + (tail.cutOff ? "\r\n" : "") + lines;
+        if (!writeAll(locked.fd, bytes) || ::fsync(locked.fd) != 0) {
+            done.problem = failed("cannot write", path);
+        } else if (tail.empty) {
+            syncFolder(path_);
+        }
+        if (tail.cutOff) {
+            done.notices.push_back("RECORD: ended a cut-off last row of " + name);
+        }
+        if (fileNumber_ > 1 && !announced_) {
+            announced_ = true;
+            done.notices.push_back("RECORD: rows go to " + name +
+                                   (passedOver.empty() ? "" : " (" + passedOver + ")"));
+        }
+        return done;
     }
-    struct stat info {};
-    const bool fresh = ::fstat(fd, &info) == 0 && info.st_size == 0;
-    const bool written = writeAll(fd, fresh ? header + line : line) && ::fsync(fd) == 0;
-    const std::optional<std::string> problem =
-        written ? std::nullopt : std::optional<std::string>(failed("cannot write", path));
-    ::close(fd);
-    if (written && fresh) {
-        syncFolder(path_);
-    }
-    return problem;
+    done.problem = "no file of this program's columns can be made in " + path_ + " (" +
+                   numberedFileName(file, MaxFiles) + " is taken)";
+    fileNumber_ = 1; // look again next time: files may have gone
+    return done;
 }
 
 std::optional<std::string> RecordFolder::writeNewFile(const std::string& file,
-                                                      const std::string& bytes) const {
+                                                      const std::string& bytes,
+                                                      std::string* written) const {
     if (auto problem = makeFolder()) {
         return problem;
     }
@@ -100,12 +212,15 @@ std::optional<std::string> RecordFolder::writeNewFile(const std::string& file,
     if (fd < 0) {
         return failed("cannot make", path);
     }
-    const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    const bool complete = writeAll(fd, bytes) && ::fsync(fd) == 0;
     const std::optional<std::string> problem =
-        written ? std::nullopt : std::optional<std::string>(failed("cannot write", path));
+        complete ? std::nullopt : std::optional<std::string>(failed("cannot write", path));
     ::close(fd);
-    if (written) {
+    if (complete) {
         syncFolder(path_);
+        if (written != nullptr) {
+            *written = path;
+        }
     } else {
         ::unlink(path.c_str()); // no half picture left behind
     }

@@ -107,6 +107,19 @@ ResultsTable::Column box(std::string caption, Pass::Box b) {
     return {"box " + std::move(caption), "", [b](const Pass& p) { return textField(p.shown[b]); }};
 }
 
+ResultsTable::Column instrument(std::string name, std::string Pass::Instrument::*field) {
+    return {std::move(name), "", [field](const Pass& p) { return textField(p.instrument.*field); }};
+}
+
+ResultsTable::Column scopeSetUp(std::string name, std::string Pass::ScopeSetUp::*field) {
+    return {std::move(name), "", [field](const Pass& p) { return textField(p.scopeSetUp.*field); }};
+}
+
+ResultsTable::Column channel(std::string name, std::size_t n, std::string Pass::ScopeSetUp::Channel::*field) {
+    return {std::move(name), "",
+            [n, field](const Pass& p) { return textField(p.scopeSetUp.channels[n].*field); }};
+}
+
 std::vector<ResultsTable::Column> makeColumns() {
     using F = Figures;
     std::vector<ResultsTable::Column> c{
@@ -163,7 +176,23 @@ std::vector<ResultsTable::Column> makeColumns() {
         box("RESISTOR REAL OUTPUT POWER (WATTS)", Pass::ResistorOutputPowerBox),
         box("LOAD RESISTOR: EFFICIENCY (%)", Pass::ResistorEfficiencyBox),
         box("TEST TIMESTAMP", Pass::TimestampBox),
+        text("comment", "", &Pass::SetUp::comment),
+        instrument("program version", &Pass::Instrument::programVersion),
+        instrument("scope identity", &Pass::Instrument::scopeIdentity),
+        instrument("adapter", &Pass::Instrument::adapter),
+        instrument("USB port", &Pass::Instrument::usbPort),
     };
+    using Channel = Pass::ScopeSetUp::Channel;
+    for (std::size_t n = 0; n < 4; ++n) {
+        const std::string name = "CH" + std::to_string(n + 1);
+        c.push_back(channel(name + " volt probe", n, &Channel::voltProbe));
+        c.push_back(channel(name + " amp probe", n, &Channel::ampProbe));
+        c.push_back(channel(name + " scale", n, &Channel::scale));
+        c.push_back(channel(name + " scope gain", n, &Channel::gain));
+    }
+    c.push_back(scopeSetUp("MATH scale", &Pass::ScopeSetUp::mathScale));
+    c.push_back(scopeSetUp("MATH scope gain", &Pass::ScopeSetUp::mathGain));
+    c.push_back(scopeSetUp("recognised transformer set-up", &Pass::ScopeSetUp::recognised));
     return c;
 }
 

@@ -63,6 +63,7 @@ void SettingsForm::getSettings() {
 void SettingsForm::markMismatch(TextBox& box) { box.show("False", Colours::Red, Colours::White); }
 
 void SettingsForm::prepareRead() {
+    GridRead = false;
     SettingsBusy = true;
     lngHandle = main_.lngHandle;
     List1.Clear();
@@ -307,6 +308,7 @@ void SettingsForm::readMath(const std::string& answer) {
 }
 
 void SettingsForm::completeRead() {
+    GridRead = true;
     showSelectionPrompt();
     Text1.show("READY", Colours::Green, Colours::Black);
     main_.Text1.show("READY", Colours::Green, Colours::Black);

@@ -23,6 +23,7 @@ TextBox* SettingsForm::sensorBox(int row) {
 
 void SettingsForm::ShowSettings() {
     SettingsBusy = false;
+    GridRead = false;
     TestFailed = false;
     centreWindow(window, platform_.screen);
     window.loaded = true;
@@ -53,6 +54,8 @@ void SettingsForm::ShowSettings() {
 
 void SettingsForm::UnloadSettings() {
     // The controls go back to their design state; the variables stay.
+    rememberShownSetUp();
+    GridRead = false;
     static_cast<SettingsControls&>(*this) = SettingsControls();
 }
 

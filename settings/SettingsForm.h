@@ -2,6 +2,7 @@
 
 #include "D2xx.h"
 #include "MainWindowDoor.h"
+#include "PassOutcome.h"
 #include "Platform.h"
 #include "ScopeExchange.h"
 #include "SettingsControls.h"
@@ -35,6 +36,10 @@ public:
 
     void ReadScopeSettings();
 
+    // The probes, scales and gains as this window last showed them after a
+    // complete read (kept when the window closes); empty before the first.
+    PassOutcome::ScopeSetUp shownSetUp();
+
     // Rows of the grid: CH1, CH2, MATH, CH3, CH4.
     static constexpr int Rows = 5;
     static constexpr int MathRow = 2;
@@ -61,6 +66,8 @@ public:
     std::array<double, Rows> PositionSetting{};
     std::array<bool, Rows> RowChanged{};
     std::int32_t SavedAverage = 0;
+    // The grid shows a complete read (since the window was last shown).
+    bool GridRead = false;
 
     // Grid boxes by row (MATH has no probe boxes: null).
     TextBox& measurementBox(int row) { return *textBox(2 + row); }
@@ -81,6 +88,10 @@ public:
     static constexpr int channelOfRow(int row) { return row < 2 ? row : row - 1; }
 
 private:
+    PassOutcome::ScopeSetUp setUpInGrid();
+    void rememberShownSetUp();
+    PassOutcome::ScopeSetUp lastShownSetUp_;
+
     void prepareRead();
     bool queryStep(const char* query, const char* header,
                    const char* failureLine, std::string& answer);
