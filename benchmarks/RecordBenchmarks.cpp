@@ -47,7 +47,7 @@ void BM_WritingARowToTheDisk(benchmark::State& state) {
     QTemporaryDir folder;
     RecordFolder disk(folder.path().toStdString());
     const std::string header = ResultsTable::header();
-    const std::string line = ResultsTable::row(typicalRow());
+    const std::deque<std::string> line{ResultsTable::row(typicalRow())};
     for (auto _ : state) {
         benchmark::DoNotOptimize(disk.appendLines("results.csv", header, line));
     }

@@ -48,7 +48,7 @@ void MeasurementRecord::passEnded(const PassOutcome& pass) {
 // Every waiting row in one append, oldest first; they stay when it fails.
 std::vector<std::string> MeasurementRecord::writeWaiting() {
     const std::size_t count = waiting_.size();
-    RecordFolder::Appended appended = folder_.appendLines(ResultsFile, header(), joined(waiting_));
+    RecordFolder::Appended appended = folder_.appendLines(ResultsFile, header(), waiting_);
     std::vector<std::string> lines = std::move(appended.notices);
     if (appended.problem) {
         lines.push_back("RECORD Failed: " + *appended.problem + " (" + std::to_string(count) +

@@ -1,5 +1,6 @@
 #include "RecordFolder.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -93,7 +94,22 @@ struct Tail {
     bool empty = false;       // new: the header goes first
     bool otherLayout = false; // another header, or none: not this program's file
     bool cutOff = false;      // the last row has no line end
+    bool openQuote = false;   // ... and was cut inside a quoted field
 };
+
+// Rows have no line ends inside them: the last line is the cut-off row. Its
+// quotes are counted over its last 64 KiB at most.
+bool endsInsideQuotes(int fd, off_t size) {
+    constexpr off_t Window = 64 * 1024;
+    const off_t from = size > Window ? size - Window : 0;
+    std::string tail(static_cast<std::size_t>(size - from), '\0');
+    if (::pread(fd, tail.data(), tail.size(), from) != static_cast<ssize_t>(tail.size())) {
+        return false;
+    }
+    const auto lineStart = tail.rfind('\n');
+    const std::size_t start = lineStart == std::string::npos ? 0 : lineStart + 1;
+    return std::count(tail.begin() + static_cast<std::ptrdiff_t>(start), tail.end(), '"') % 2 == 1;
+}
 
 Tail readTail(int fd, const std::string& header) {
     Tail tail;
@@ -110,6 +126,7 @@ Tail readTail(int fd, const std::string& header) {
     }
     char last = '\n';
     tail.cutOff = ::pread(fd, &last, 1, info.st_size - 1) == 1 && last != '\n';
+    tail.openQuote = tail.cutOff && endsInsideQuotes(fd, info.st_size);
     return tail;
 }
 
@@ -146,7 +163,7 @@ std::string numberedFileName(const std::string& file, int number) {
 }
 
 RecordFolder::Appended RecordFolder::appendLines(const std::string& file, const std::string& header,
-                                                 const std::string& lines) {
+                                                 const std::deque<std::string>& lines) {
     Appended done;
     if (auto problem = makeFolder()) {
         done.problem = problem;
@@ -170,8 +187,13 @@ RecordFolder::Appended RecordFolder::appendLines(const std::string& file, const 
             passedOver += (passedOver.empty() ? "" : ", ") + name + " has other columns";
             continue;
         }
-        const std::string bytes =
-            (tail.empty ? header : std::string()) + (tail.cutOff ? "\r\n" : "") + lines;
+        // A cut-off row is ended, a quoted field in it closed first, so that
+        // it stands on a line of its own for every reader.
+        std::string bytes = (tail.empty ? header : std::string()) + (tail.openQuote ? "\"" : "") +
+                            (tail.cutOff ? "\r\n" : "");
+        for (const std::string& line : lines) {
+            bytes += line;
+        }
         if (!writeAll(locked.fd, bytes) || ::fsync(locked.fd) != 0) {
             done.problem = failed("cannot write", path);
         } else if (tail.empty) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,7 +26,7 @@ public:
     // lock, so that programs sharing the folder never interleave, and a last
     // row cut off by a crash is first ended with a line end of its own.
     Appended appendLines(const std::string& file, const std::string& header,
-                         const std::string& lines);
+                         const std::deque<std::string>& lines);
     // Writes a whole file under a name of its own (never over another one:
     // "-2", "-3" ... are added to the name while it is taken); `written`
     // receives the path it went to.
