@@ -150,5 +150,29 @@ def killed_writers():
               f"each on a line of its own")
 
 
+def folders_that_refuse():
+    """A folder without write permission, and a full disk (a small tmpfs of
+    its own): a defined failure line, nothing half written that stays torn."""
+    if os.geteuid() != 0:
+        print("not root: no other user to be and no tmpfs to mount; skipped")
+        return
+    with tempfile.TemporaryDirectory() as folder:
+        os.chmod(folder, 0o555)
+        run = subprocess.run(["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                              WRITER, folder, "1", "ro"], capture_output=True, text=True)
+        expected = f"RECORD Failed: cannot open {folder}/results.csv: Permission denied"
+        if run.returncode != 1 or run.stderr.strip() != expected:
+            sys.exit(f"a folder without write permission: {run.stderr!r}")
+    with tempfile.TemporaryDirectory() as folder:
+        script = (f"mount -t tmpfs -o size=16k none {folder} && {WRITER} {folder} 1000 full; "
+                  f"echo status $?; ls -l {folder}; tail -c 200 {folder}/results.csv | od -c | tail -3")
+        run = subprocess.run(["unshare", "-m", "sh", "-c", script], capture_output=True, text=True)
+        if "RECORD Failed: cannot write " + folder + "/results.csv: No space left on device" not in run.stderr \
+                or "status 1" not in run.stdout:
+            sys.exit(f"a full disk: {run.stdout} {run.stderr}")
+        print("a folder without write permission and a full disk: each a failure line")
+
+
 two_writers_at_once()
 killed_writers()
+folders_that_refuse()
