@@ -10,7 +10,7 @@
 #include "Clipboard.h"
 #include "ProgramHost.h"
 #include "ProgramOptions.h"
-#include "SampleAverages.h"
+#include "SetupLists.h"
 #include "Screen.h"
 #include "TransformerKinds.h"
 
@@ -84,7 +84,7 @@ void Form1::fillLists() {
     Combo3.Clear();
     Combo3.AddItem("16");
     Combo4.Clear();
-    for (const char* item : {"NO LOAD", "10", "20", "50", "100", "200", "300", "400", "500"}) {
+    for (const char* item : LoadCapacitorItems) {
         Combo4.AddItem(item);
     }
 }
@@ -193,9 +193,14 @@ void Form1::startCalculation() {
         MeasurementPass pass(exchange, connection, platform.pump, passControls(), measured, figures,
                              StopRequested, TestFailed, [this] { return now(); });
         pass.describe = [this](PassOutcome& outcome) { describeBench(outcome); };
-        if (record != nullptr) {
-            pass.ended = [this](const PassOutcome& outcome) { record->passEnded(outcome); };
-        }
+        pass.ended = [this](const PassOutcome& outcome) {
+            if (record != nullptr) {
+                record->passEnded(outcome);
+            }
+            if (passEnded) {
+                passEnded(outcome);
+            }
+        };
         pass.RunCalculation();
     }
     if (record != nullptr) {

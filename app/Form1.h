@@ -87,6 +87,9 @@ public:
     // The time stamped on a result; tests pin it.
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
 
+    // Told every pass as a value when it ends (the headless mode's rows).
+    std::function<void(const PassOutcome&)> passEnded;
+
     // Set when the device library is the simulated bench: the record then
     // names no adapter.
     bool onSimulatedBench = false;

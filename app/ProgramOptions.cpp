@@ -1,12 +1,25 @@
 #include "ProgramOptions.h"
 
 #include <QCommandLineParser>
+#include <algorithm>
+#include <iterator>
 
 #ifndef PROGRAM_VERSION
 #define PROGRAM_VERSION "0.0.0"
 #endif
 
 const char* programVersion() { return PROGRAM_VERSION; }
+
+namespace {
+
+// One line that says what is wrong and what would be accepted; status 2.
+ProgramOptions& refused(ProgramOptions& options, const std::string& why) {
+    options.message = std::string(ProgramName) + ": " + why + "\n";
+    options.exitCode = 2;
+    return options;
+}
+
+} // namespace
 
 ProgramOptions parseProgramOptions(const QStringList& arguments) {
     QCommandLineParser parser;
@@ -31,7 +44,28 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
         QStringLiteral("Append every measurement pass to DIR/results.csv and save every "
                        "CAPTURE as DIR/report-<date>-<time>.png."),
         QStringLiteral("DIR"));
-    parser.addOptions({help, version, simulate, fastReads, stopped, record});
+    const auto valued = [](const char* name, const char* description, const char* value) {
+        return QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(description),
+                                  QString::fromLatin1(value));
+    };
+    const QCommandLineOption headless(
+        QStringLiteral("headless"),
+        QStringLiteral("Measure without windows or a display: connect, GET SETTINGS, pick the "
+                       "set-up below, run the passes and end. Each pass's row goes to standard "
+                       "output as CSV (the record's columns, header first), each event-list line "
+                       "to standard error. Exit status: 0 every pass complete, 1 a pass stopped "
+                       "or failed, 2 bad options, 3 no connection or the set-up not ready. "
+                       "SIGINT or SIGTERM stops the pass under way and ends as CLOSE does."));
+    const QCommandLineOption resistor = valued("load-resistor", "With --headless: the load resistor, as in its list.", "OHMS");
+    const QCommandLineOption supply = valued("supply", "With --headless: the supply voltage, as in the transformer's list.", "VOLTS");
+    const QCommandLineOption capacitor = valued("capacitor", "With --headless: the load capacitor, as in its list.", "UF");
+    const QCommandLineOption average = valued("sample-average", "With --headless: the scope's averaging count (4, 16, 64, 128).", "N");
+    const QCommandLineOption preset = valued("preset", "With --headless: a set-up button of the settings window, by its name.", "NAME");
+    const QCommandLineOption passes = valued("passes", "With --headless: how many passes (default 1).", "N");
+    const QCommandLineOption interval = valued("interval", "With --headless: seconds from one pass's start to the next's (default 0).", "SECONDS");
+    const QCommandLineOption comment = valued("comment", "With --headless: the COMMENT text.", "TEXT");
+    parser.addOptions({help, version, simulate, fastReads, stopped, record, headless, resistor, supply,
+                       capacitor, average, preset, passes, interval, comment});
 
     // Read before the application exists, the parser knows no program name:
     // the usage line names the program itself.
@@ -67,5 +101,47 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
     if (parser.isSet(record)) {
         options.recordFolder = parser.value(record).toStdString();
     }
+    const QCommandLineOption* const choiceOptions[]{&resistor, &supply,   &capacitor, &average,
+                                                     &preset,   &passes,   &interval,  &comment};
+    const bool anyHeadlessChoice = std::any_of(std::begin(choiceOptions), std::end(choiceOptions),
+                                               [&parser](const auto* o) { return parser.isSet(*o); });
+    if (!parser.isSet(headless)) {
+        if (anyHeadlessChoice) {
+            return refused(options, "--load-resistor, --supply, --capacitor, --sample-average, --preset, "
+                                    "--passes, --interval and --comment go with --headless");
+        }
+        return options;
+    }
+    HeadlessChoices choices;
+    for (auto [option, field] : {std::pair{&resistor, &choices.loadResistor}, std::pair{&supply, &choices.supply},
+                                 std::pair{&capacitor, &choices.capacitor}}) {
+        if (!parser.isSet(*option)) {
+            return refused(options, "--headless needs --load-resistor OHMS, --supply VOLTS and --capacitor UF");
+        }
+        *field = parser.value(*option).toStdString();
+    }
+    if (parser.isSet(average)) {
+        choices.sampleAverage = parser.value(average).toStdString();
+    }
+    if (parser.isSet(preset)) {
+        choices.preset = parser.value(preset).toStdString();
+    }
+    choices.comment = parser.value(comment).toStdString();
+    bool ok = true;
+    if (parser.isSet(passes)) {
+        choices.passes = parser.value(passes).toInt(&ok);
+        if (!ok || choices.passes < 1) {
+            return refused(options, "--passes takes a whole number of 1 or more, not \"" +
+                                        parser.value(passes).toStdString() + "\"");
+        }
+    }
+    if (parser.isSet(interval)) {
+        choices.intervalSeconds = parser.value(interval).toDouble(&ok);
+        if (!ok || !(choices.intervalSeconds >= 0) || choices.intervalSeconds > 86400 * 365) {
+            return refused(options, "--interval takes seconds from 0 up to a year, not \"" +
+                                        parser.value(interval).toStdString() + "\"");
+        }
+    }
+    options.headless = choices;
     return options;
 }

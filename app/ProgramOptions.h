@@ -4,6 +4,18 @@
 #include <optional>
 #include <string>
 
+// A measurement from a script (--headless): the operator's picks, named.
+struct HeadlessChoices {
+    std::string loadResistor;
+    std::string supply;
+    std::string capacitor;
+    std::optional<std::string> sampleAverage;
+    std::optional<std::string> preset;
+    int passes = 1;
+    double intervalSeconds = 0;
+    std::string comment;
+};
+
 // The command line. It is read before any window exists, so that --help and
 // --version answer without a display.
 struct ProgramOptions {
@@ -11,6 +23,7 @@ struct ProgramOptions {
     bool fastReads = false;
     bool acquisitionStopped = false;
     std::optional<std::string> recordFolder;
+    std::optional<HeadlessChoices> headless;
 
     // Set when the program is to print this and end at once with exitCode.
     std::optional<std::string> message;

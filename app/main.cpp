@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "Form1.h"
 #include "Form1View.h"
+#include "HeadlessRun.h"
 #include "MeasurementRecord.h"
 #include "OsVersion.h"
 #include "Platform.h"
@@ -14,6 +15,7 @@
 #include "SerialD2xx.h"
 #include "SimD2xx.h"
 #include "SimScope.h"
+#include "StopSignals.h"
 #include "ThreadedD2xx.h"
 #include "WindowFit.h"
 
@@ -41,6 +43,31 @@ QIcon programIcon() {
     return icon;
 }
 
+// --headless: no display, no widget; the device library on this thread.
+int runHeadless(int argc, char** argv, const ProgramOptions& options) {
+    QCoreApplication app(argc, argv);
+    StopSignals::install();
+    RealClock clock;
+    SimScope scope;
+    SimD2xx bench(scope, clock);
+    SystemPortLister ports;
+    SerialD2xx adapters(ports);
+    bench.fastReads = options.fastReads;
+    adapters.fastReads = options.fastReads;
+    if (options.simulate) {
+        scope.attach(SimBench{});
+        scope.acquiring = !options.acquisitionStopped;
+    }
+    HeadlessRun run(*options.headless, options.simulate ? static_cast<D2xx&>(bench) : adapters, clock);
+    run.simulated = options.simulate;
+    std::unique_ptr<MeasurementRecord> record;
+    if (options.recordFolder) {
+        record = std::make_unique<MeasurementRecord>(*options.recordFolder);
+        run.record = record.get();
+    }
+    return run.run();
+}
+
 } // namespace
 
 // The composition root: the platform's real parts, the device library (the
@@ -53,6 +80,10 @@ int main(int argc, char** argv) {
     if (options.message) {
         std::fputs(options.message->c_str(), options.exitCode == 0 ? stdout : stderr);
         return options.exitCode;
+    }
+
+    if (options.headless) {
+        return runHeadless(argc, argv, options);
     }
 
     QApplication app(argc, argv);

@@ -25,17 +25,6 @@ struct SwitchClock final : Clock {
     VirtualClock virtualTime;
 };
 
-struct NoKeys final : KeySynth {
-    void keybd_event(std::uint8_t, std::uint8_t, std::uint32_t, std::uintptr_t) override {}
-};
-struct NoCarets final : Carets {
-    void HideCaret(const std::string&) override {}
-    void ShowCaret(const std::string&) override {}
-};
-struct NoClipboard final : Clipboard {
-    void EmptyClipboard() override {}
-};
-
 struct ReadyRig : SimulatedDesk<SwitchClock> {
     explicit ReadyRig(bool walkToReady = true) {
         scope.attach(SimBench{}); // the simulated rig, as --simulate has it

@@ -3,6 +3,7 @@
 #include "Colour.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -63,7 +64,15 @@ struct ListBox {
     // one that only grew.
     std::uint64_t clears = 0;
 
-    void AddItem(const std::string& line) { lines.push_back(line); }
+    // Told every line as it is added (the headless mode prints them).
+    std::function<void(const std::string&)> added;
+
+    void AddItem(const std::string& line) {
+        lines.push_back(line);
+        if (added) {
+            added(line);
+        }
+    }
     void Clear() {
         lines.clear();
         ++clears;

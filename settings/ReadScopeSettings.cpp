@@ -4,6 +4,7 @@
 #include "DisplayPattern.h"
 #include "EventPump.h"
 #include "GridTexts.h"
+#include "SetupLists.h"
 #include "SettingsForm.h"
 #include "TransformerKinds.h"
 
@@ -72,7 +73,7 @@ void SettingsForm::prepareRead() {
     main_.Text1.show("RUNNING", Colours::Yellow, Colours::Black);
     if (main_.Combo1.text == "NO LOAD") {
         main_.Combo1.Clear();
-        for (const char* item : {"NO LOAD", "97.2", "48.0", "23.1", "9.4", "5.0"}) {
+        for (const char* item : LoadResistorItems) {
             main_.Combo1.AddItem(item);
         }
         main_.Combo1.text = "NO LOAD";

@@ -5,7 +5,7 @@
 #include "EventPump.h"
 #include "GridTexts.h"
 #include "NumberText.h"
-#include "SampleAverages.h"
+#include "SetupLists.h"
 #include "SettingsForm.h"
 
 #include <algorithm>

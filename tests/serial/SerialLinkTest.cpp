@@ -1,4 +1,5 @@
 #include "CommandNumber.h"
+#include "HeadlessRun.h"
 #include "TestRig.h"
 #include "PtyPeer.h"
 #include "SerialD2xx.h"
@@ -121,6 +122,33 @@ TEST(SerialLink, ASessionOverARealLineIsByteForByteTheInMemoryOne) {
         EXPECT_EQ(f.List1.lines, inMemory.form->List1.lines);
         EXPECT_EQ(f.Text16.text, inMemory.form->Text16.text);
     }
+}
+
+TEST(SerialLink, AHeadlessRunDrivesTheLineAsTheWindowsDo) {
+    PtyPeer peer;
+    ListedPorts ports;
+    ports.list = {adapterAt(peer.slavePath(), "FT232R USB UART", "BS40A001")};
+    SerialD2xx serial(ports);
+    serial.fastReads = true;
+    RealClock clock;
+    HeadlessChoices choices;
+    choices.loadResistor = "9.4";
+    choices.supply = "10";
+    choices.capacitor = "100";
+    HeadlessRun run(choices, serial, clock);
+    std::FILE* rows = std::tmpfile();
+    std::FILE* events = std::tmpfile();
+    run.rows = rows;
+    run.events = events;
+    EXPECT_EQ(run.run(), EveryPassComplete);
+    std::fclose(rows);
+    std::fclose(events);
+
+    TestRig inMemory;
+    operatorSession(*inMemory.form);
+    EXPECT_GT(peer.received().size(), 400u) << "a connection, GET SETTINGS and a pass";
+    EXPECT_EQ(peer.received(), inMemory.d2xx.writtenBytes());
+    EXPECT_EQ(peer.sent(), readBytes(inMemory.d2xx));
 }
 
 TEST(SerialLink, SilenceSplitAnswersAndAHangUp) {

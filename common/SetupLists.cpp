@@ -1,4 +1,4 @@
-#include "SampleAverages.h"
+#include "SetupLists.h"
 
 #include "NumberText.h"
 

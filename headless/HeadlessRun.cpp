@@ -1,0 +1,340 @@
+#include "HeadlessRun.h"
+
+#include "Clipboard.h"
+#include "Carets.h"
+#include "Clock.h"
+#include "Form1.h"
+#include "HeadlessParts.h"
+#include "KeySynth.h"
+#include "ListPick.h"
+#include "MeasurementRecord.h"
+#include "OsVersion.h"
+#include "ResultsTable.h"
+#include "Screen.h"
+#include "SetupLists.h"
+#include "StopSignals.h"
+#include "TransformerKinds.h"
+
+#include <QDateTime>
+#include <algorithm>
+
+// The world of a run without windows.
+struct HeadlessRun::Parts {
+    Parts(D2xx& device, Clock& clock)
+        : platform{device, clock, pump, screen, os, host, clipboard, keys, carets} {}
+    SignalPump pump;
+    HeadlessHost host;
+    FixedScreen screen{1600, 1000};
+    SystemOsVersion os;
+    NoClipboard clipboard;
+    NoKeys keys;
+    NoCarets carets;
+    Platform platform;
+    Form1 form{platform};
+};
+
+namespace {
+
+std::vector<std::string> itemsOf(const auto& texts) {
+    return std::vector<std::string>(std::begin(texts), std::end(texts));
+}
+
+std::vector<std::string> everySupply() {
+    std::vector<std::string> all;
+    for (const TransformerKind kind : {TransformerKind::SplitFlux, TransformerKind::Standard}) {
+        for (const std::string& item : supplyList(kind)) {
+            if (item != "OFF" && std::find(all.begin(), all.end(), item) == all.end()) {
+                all.push_back(item);
+            }
+        }
+    }
+    return all;
+}
+
+// A list's items without its "nothing chosen" item.
+std::vector<std::string> choosable(const ComboBox& combo, const char* none) {
+    std::vector<std::string> items;
+    std::copy_if(combo.items.begin(), combo.items.end(), std::back_inserter(items),
+                 [none](const std::string& item) { return item != none; });
+    return items;
+}
+
+} // namespace
+
+HeadlessRun::HeadlessRun(HeadlessChoices choices, D2xx& device, Clock& clock)
+    : choices_(std::move(choices)), parts_(std::make_unique<Parts>(device, clock)) {}
+
+HeadlessRun::~HeadlessRun() = default;
+
+int HeadlessRun::run() {
+    Form1& form = parts_->form;
+    form.List1.added = [this](const std::string& line) { logLine(line); };
+    // The settings window's own list, told apart.
+    form.Settings.List1.added = [this](const std::string& line) { logLine(SettingsPrefix + line); };
+    form.passEnded = [this](const PassOutcome& pass) { writeRow(pass); };
+    form.record = record;
+    form.onSimulatedBench = simulated;
+    parts_->pump.onStopRequest = [&form] { form.stopCalculation(); };
+    parts_->host.beforeEnd = [this, &form] {
+        if (record != nullptr) {
+            record->close(std::chrono::seconds(5));
+            form.logRecordEvents(std::chrono::milliseconds(0));
+        }
+    };
+    if (Status refused = refuseUnknownChoices()) {
+        return *refused; // nothing was opened
+    }
+    for (Status (HeadlessRun::*step)() :
+         {&HeadlessRun::connect, &HeadlessRun::readSettings, &HeadlessRun::pickLoadResistor,
+          &HeadlessRun::pickSupply, &HeadlessRun::pressPreset, &HeadlessRun::pickCapacitor,
+          &HeadlessRun::pickSampleAverage, &HeadlessRun::requireReady}) {
+        if (Status ended = (this->*step)()) {
+            return close(*ended);
+        }
+        if (StopSignals::requested()) {
+            return close(APassNotComplete);
+        }
+    }
+    return close(runPasses());
+}
+
+// --- the steps ----------------------------------------------------------------
+
+// Every list value that is known before the scope is: refused before the
+// adapter is even looked for.
+HeadlessRun::Status HeadlessRun::refuseUnknownChoices() {
+    const auto check = [this](const std::vector<std::string>& items, const std::string& value,
+                              const std::string& option) -> Status {
+        if (itemNamed(items, value)) {
+            return std::nullopt;
+        }
+        return refuse(BadOptions, option + " \"" + value + "\" is not in its list: " + listed(items));
+    };
+    Status refused = check(itemsOf(LoadResistorItems), choices_.loadResistor, "--load-resistor");
+    if (!refused) {
+        refused = check(everySupply(), choices_.supply, "--supply");
+    }
+    if (!refused) {
+        refused = check(itemsOf(LoadCapacitorItems), choices_.capacitor, "--capacitor");
+    }
+    if (!refused && choices_.sampleAverage) {
+        refused = check(itemsOf(AverageCounts), *choices_.sampleAverage, "--sample-average");
+    }
+    if (!refused && choices_.preset && !presetNamed(*choices_.preset)) {
+        refused = refuse(BadOptions, "--preset \"" + *choices_.preset + "\" names no set-up button: " +
+                                         listed(presetNames()));
+    }
+    return refused;
+}
+
+HeadlessRun::Status HeadlessRun::connect() {
+    Form1& form = parts_->form;
+    form.Form_Load();
+    form.Text24.text = choices_.comment; // typed once the window is up
+    if (form.ScopeOpen != 1 || form.Text1.text != "READY") {
+        const std::string last = form.List1.lines.empty() ? std::string() : eventLineText(form.List1.lines.back());
+        return refuse(NotReady, "no connection to the scope (the event list ends \"" + last +
+                                    "\"); on a bench without the scope, --simulate");
+    }
+    return std::nullopt;
+}
+
+HeadlessRun::Status HeadlessRun::readSettings() {
+    Form1& form = parts_->form;
+    form.openSettings();
+    form.Settings.getSettings();
+    if (form.Settings.Text1.text != "READY") {
+        return refuse(NotReady, "GET SETTINGS did not end \"READY\" but \"" + form.Settings.Text1.text + "\"");
+    }
+    return std::nullopt;
+}
+
+HeadlessRun::Status HeadlessRun::pickLoadResistor() {
+    Form1& form = parts_->form;
+    form.Combo1.text = *itemNamed(form.Combo1.items, choices_.loadResistor);
+    form.loadResistorPicked();
+    return std::nullopt;
+}
+
+HeadlessRun::Status HeadlessRun::pickSupply() {
+    Form1& form = parts_->form;
+    const std::vector<std::string> items = choosable(form.Combo2, "OFF");
+    if (items.empty()) {
+        return refuse(NotReady, "the scope's set-up names no transformer (TRANSFORMER reads \"" +
+                                    form.Text15.text + "\"), so there is no supply list to pick from");
+    }
+    auto item = itemNamed(items, choices_.supply);
+    if (!item && presetOfAnotherTransformer()) {
+        // The voltage is the preset's transformer's: until its press loads
+        // that list, the operator picks one of this list's.
+        item = items.front();
+    }
+    if (!item) {
+        return refuse(BadOptions, "--supply \"" + choices_.supply + "\" is not in the supply list of " +
+                                      form.Settings.Text70.text + ": " + listed(items));
+    }
+    form.Combo2.text = *item;
+    form.supplyVoltagePicked();
+    return std::nullopt;
+}
+
+bool HeadlessRun::presetOfAnotherTransformer() const {
+    const auto button = choices_.preset ? presetNamed(*choices_.preset) : std::nullopt;
+    const std::string& shown = parts_->form.Settings.Text70.text;
+    return (button == PresetButton::SplitFlux && shown != SplitFluxName) ||
+           (button == PresetButton::Standard && shown != StandardName);
+}
+
+// A preset acts only while CALCULATOR STATUS reads "WAIT" or "READY" (so a
+// capacitor may have to be picked first); one for another transformer first
+// loads that one's supply list, from which the voltage is picked again; the
+// scope may need its set-up run more than once.
+HeadlessRun::Status HeadlessRun::pressPreset() {
+    if (!choices_.preset) {
+        return std::nullopt;
+    }
+    Form1& form = parts_->form;
+    const PresetButton button = *presetNamed(*choices_.preset);
+    if (button == PresetButton::Skip) {
+        form.Settings.skipSetup();
+        return std::nullopt;
+    }
+    constexpr int MostPresses = 5;
+    for (int press = 0; press < MostPresses && !StopSignals::requested(); ++press) {
+        if (form.Text12.text == "SELECT LOAD CAPACITOR") {
+            pickCapacitor();
+        }
+        if (form.Text12.text != "WAIT" && form.Text12.text != "READY") {
+            break;
+        }
+        if (button == PresetButton::Standard) {
+            form.Settings.standardPreset();
+        } else {
+            form.Settings.splitFluxPreset();
+        }
+        if (form.Combo2.text == "OFF") {
+            if (Status refused = pickSupply()) {
+                return refused;
+            }
+            continue;
+        }
+        if (form.Text12.text != "WAIT") {
+            break;
+        }
+    }
+    return std::nullopt;
+}
+
+HeadlessRun::Status HeadlessRun::pickCapacitor() {
+    Form1& form = parts_->form;
+    form.Combo4.text = *itemNamed(form.Combo4.items, choices_.capacitor);
+    form.loadCapacitorPicked();
+    return std::nullopt;
+}
+
+HeadlessRun::Status HeadlessRun::pickSampleAverage() {
+    if (!choices_.sampleAverage) {
+        return std::nullopt;
+    }
+    Form1& form = parts_->form;
+    const auto item = itemNamed(form.Combo3.items, *choices_.sampleAverage);
+    if (!item) {
+        return refuse(NotReady, "--sample-average " + *choices_.sampleAverage +
+                                    " cannot be picked now: SAMPLE AVERAGE offers " + listed(form.Combo3.items));
+    }
+    form.Combo3.text = *item;
+    form.sampleAveragePicked();
+    return std::nullopt;
+}
+
+HeadlessRun::Status HeadlessRun::requireReady() {
+    const Form1& form = parts_->form;
+    if (form.Text12.text == "READY") {
+        return std::nullopt;
+    }
+    return refuse(NotReady, "the set-up is not ready: CALCULATOR STATUS reads \"" + form.Text12.text +
+                                "\", OSCILLOSCOPE STATUS \"" + form.Text1.text +
+                                "\" (a --preset sets the scope up for its transformer)");
+}
+
+int HeadlessRun::runPasses() {
+    Form1& form = parts_->form;
+    Clock& clock = parts_->platform.clock;
+    for (int pass = 0; pass < choices_.passes; ++pass) {
+        if (StopSignals::requested()) {
+            return APassNotComplete;
+        }
+        const std::uint32_t started = clock.ticks();
+        const int notCompleteBefore = passesNotComplete_;
+        form.startCalculation();
+        if (passesNotComplete_ == notCompleteBefore && form.Text12.text != "READY") {
+            ++passesNotComplete_; // no pass ran at all
+        }
+        if (form.TestFailed || form.ScopeOpen != 1) {
+            break; // the link is closed: no further pass can run
+        }
+        if (pass + 1 < choices_.passes) {
+            waitUntil(started, choices_.intervalSeconds);
+        }
+    }
+    return passesNotComplete_ == 0 && !StopSignals::requested() ? EveryPassComplete : APassNotComplete;
+}
+
+// As CLOSE: the port cycled and closed, the record's last rows written.
+int HeadlessRun::close(int status) {
+    parts_->form.closeProgram();
+    std::fflush(rows);
+    return status;
+}
+
+// --- helpers -------------------------------------------------------------------
+
+std::string eventLineText(const std::string& line) {
+    std::string text = line.substr(0, line.find_last_not_of("\r\n") + 1);
+    std::replace_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    return text;
+}
+
+HeadlessRun::Status HeadlessRun::refuse(int status, const std::string& why) {
+    std::fprintf(events, "%s: %s\n", ProgramName, why.c_str());
+    std::fflush(events);
+    return status;
+}
+
+void HeadlessRun::writeRow(const PassOutcome& pass) {
+    if (!headerWritten_) {
+        std::fputs(ResultsTable::header().c_str(), rows);
+        headerWritten_ = true;
+    }
+    std::fputs(ResultsTable::row(pass).c_str(), rows);
+    std::fflush(rows);
+    if (pass.ending != PassOutcome::Ending::Complete) {
+        ++passesNotComplete_;
+    }
+    if (rowWritten) {
+        rowWritten(pass);
+    }
+}
+
+// One event, one line: an answer's own line end is not printed, and a line
+// end inside it shows as a blank.
+void HeadlessRun::logLine(const std::string& line) {
+    const std::string when = QDateTime::currentDateTime().toString(Qt::ISODateWithMs).toStdString();
+    std::fprintf(events, "%s %s\n", when.c_str(), eventLineText(line).c_str());
+    std::fflush(events);
+}
+
+// The next pass starts `seconds` after this one started, or at once when this
+// one took longer; a stop signal ends the wait.
+void HeadlessRun::waitUntil(std::uint32_t startTicks, double seconds) {
+    Clock& clock = parts_->platform.clock;
+    const auto waitMs = static_cast<std::uint64_t>(seconds * 1000.0);
+    for (;;) {
+        parts_->pump.yield();
+        const std::uint32_t elapsed = clock.ticks() - startTicks;
+        if (StopSignals::requested() || elapsed >= waitMs) {
+            return;
+        }
+        clock.sleep(static_cast<std::uint32_t>(std::min<std::uint64_t>(100, waitMs - elapsed)));
+    }
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "ProgramOptions.h"
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+class Clock;
+class D2xx;
+class Form1;
+class MeasurementRecord;
+struct PassOutcome;
+
+// An event-list line as standard error shows it: without the line end of an
+// answer, a line end inside it as a blank.
+std::string eventLineText(const std::string& line);
+// Before each line of the settings window's own list on standard error.
+inline constexpr const char* SettingsPrefix = "settings window: ";
+
+// How a headless run ends.
+enum HeadlessStatus {
+    EveryPassComplete = 0,
+    APassNotComplete = 1, // stopped, failed on the link, or not run after a signal
+    BadOptions = 2,
+    NotReady = 3, // no connection, or the set-up is not ready
+};
+
+// A measurement from a script: the forms without their views, taken through
+// the operator's steps in the order in which each is allowed, the same
+// actions with the same checks and the same lines to the scope.
+class HeadlessRun {
+public:
+    HeadlessRun(HeadlessChoices choices, D2xx& device, Clock& clock);
+    ~HeadlessRun();
+
+    // The whole run; its exit status.
+    int run();
+
+    // The record the rows also go to (--record), the adapter (for the record).
+    MeasurementRecord* record = nullptr;
+    bool simulated = false;
+    // Where the rows, the event lines and a refusal go.
+    std::FILE* rows = stdout;
+    std::FILE* events = stderr;
+    // Told each row as it is written (benchmarks).
+    std::function<void(const PassOutcome&)> rowWritten;
+
+private:
+    struct Parts;
+    using Status = std::optional<int>; // a status ends the run
+
+    Status refuseUnknownChoices();
+    Status connect();
+    Status readSettings();
+    Status pickLoadResistor();
+    Status pickSupply();
+    Status pressPreset();
+    Status pickCapacitor();
+    Status pickSampleAverage();
+    Status requireReady();
+    int runPasses();
+    int close(int status);
+
+    bool presetOfAnotherTransformer() const;
+    Status refuse(int status, const std::string& why);
+    void writeRow(const PassOutcome& pass);
+    void logLine(const std::string& line);
+    void waitUntil(std::uint32_t startTicks, double seconds);
+
+    HeadlessChoices choices_;
+    std::unique_ptr<Parts> parts_;
+    bool headerWritten_ = false;
+    int passesNotComplete_ = 0;
+};

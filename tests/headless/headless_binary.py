@@ -1,0 +1,116 @@
+#!/usr/bin/python3
+"""The real program with --headless, started with no display at all, on the
+simulated bench: rows on standard output, event lines on standard error, a
+refusal's line and status, a stop signal mid-pass, and --record.
+
+usage: headless_binary.py PROGRAM"""
+import csv
+import io
+import os
+import re
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+PROGRAM = sys.argv[1]
+ENV = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+SETUP = ["--headless", "--simulate", "--fast-reads", "--load-resistor", "9.4", "--supply", "10",
+         "--capacitor", "100"]
+TIMED = re.compile(r"^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3} ")
+failures = []
+
+
+def check(ok, what):
+    if not ok:
+        failures.append(what)
+        print("FAILED:", what)
+
+
+def run(*extra, timeout=120):
+    return subprocess.run([PROGRAM, *extra], env=ENV, capture_output=True, text=True, timeout=timeout)
+
+
+def rows_of(out):
+    return list(csv.reader(io.StringIO(out, newline="")))
+
+
+def passes_under_one_header():
+    done = run(*SETUP, "--passes", "3", "--comment", "unit 7, warm")
+    rows = rows_of(done.stdout)
+    check(done.returncode == 0, f"three passes end with status 0, not {done.returncode}")
+    check(len(rows) == 4 and rows[0][:2] == ["date and time (ISO 8601)", "pass ended"],
+          f"one header and three rows, not {len(rows)} lines")
+    check(all(len(r) == len(rows[0]) and r[1] == "complete" for r in rows[1:]), "three complete rows")
+    named = dict(zip(rows[0], rows[-1]))
+    check(named.get("comment") == "unit 7, warm" and named.get("adapter") == "simulated",
+          "the row names its comment and the simulated adapter")
+    lines = done.stderr.splitlines()
+    check(all(TIMED.match(line) for line in lines), "every event line has its time")
+    told = [line[24:] for line in lines]
+    check(any(t.startswith("settings window: MEASU:IMMED?") for t in told), "the settings window's lines too")
+    check(told.count("READY") == 3 and told[-1] == "READY", "each pass ends READY")
+    check(told.count("MATH:DEFINE \"CH3 * CH4\"") == 3, "each pass switches MATH to the output side")
+
+
+def refusals():
+    cases = [
+        (["--load-resistor", "9.5"], 2, '--load-resistor "9.5" is not in its list: NO LOAD, 97.2'),
+        (["--supply", "30"], 2, '--supply "30" is not in its list'),
+        (["--capacitor", "1000"], 2, '--capacitor "1000" is not in its list'),
+        (["--sample-average", "32"], 2, '--sample-average "32" is not in its list: 4, 16, 64, 128'),
+        (["--preset", "general"], 2, '--preset "general" names no set-up button'),
+        (["--passes", "-1"], 2, "--passes takes a whole number of 1 or more"),
+        (["--interval", "soon"], 2, "--interval takes seconds"),
+        (["--supply", "120"], 2, '--supply "120" is not in the supply list of SPLIT-FLUX TRANSFORMER #1'),
+        (["--supply", "10.5"], 3, 'the set-up is not ready: CALCULATOR STATUS reads "WAIT"'),
+    ]
+    for extra, status, message in cases:
+        args = list(SETUP)
+        for option, value in zip(extra[::2], extra[1::2]):
+            if option in args:
+                args[args.index(option) + 1] = value
+            else:
+                args += [option, value]
+        done = run(*args)
+        last = done.stderr.splitlines()[-1] if done.stderr else ""
+        check(done.returncode == status, f"{extra}: status {done.returncode}, expected {status}")
+        check(last.startswith("transformer-efficiency: ") and message in last, f"{extra}: {last!r}")
+        check(done.stdout == "", f"{extra}: no row")
+        connected = any(line.endswith(" ID?") for line in done.stderr.splitlines())
+        check(connected == (status == 3 or "supply list" in message),
+              f"{extra}: the scope was talked to only when the refusal needed it")
+    missing = run("--headless", "--simulate", "--supply", "10")
+    check(missing.returncode == 2 and "--headless needs --load-resistor OHMS, --supply VOLTS and --capacitor UF"
+          in missing.stderr, "a missing option is named")
+    lost = run(*[a for a in SETUP if a != "--simulate"])
+    check(lost.returncode == 3 and "no connection to the scope" in lost.stderr, "no adapter: status 3")
+
+
+def a_signal_mid_pass():
+    with tempfile.TemporaryDirectory() as folder:
+        proc = subprocess.Popen([PROGRAM, *SETUP, "--passes", "5", "--record", folder], env=ENV,
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        header = proc.stdout.readline()
+        first = proc.stdout.readline()  # the first pass has ended; the second runs
+        time.sleep(0.15)
+        proc.send_signal(signal.SIGINT)
+        rest, err = proc.communicate(timeout=60)
+        rows = rows_of(header + first + rest)
+        check(proc.returncode == 1, f"a stopped pass ends with status 1, not {proc.returncode}")
+        check([r[1] for r in rows[1:]] == ["complete", "stopped"], f"rows {[r[1] for r in rows[1:]]}")
+        told = [line[24:] for line in err.splitlines()]
+        check(told[-3:] == ['MATH:DEFINE "CH1 * CH2"', "STOP CALCULATION", "READY"],
+              f"the stopped pass's closing steps end the event lines: {told[-3:]}")
+        with open(os.path.join(folder, "results.csv"), encoding="utf-8") as f:  # CR LF read as LF
+            recorded = f.read()
+        check(recorded == header + first + rest, "the record holds exactly the rows printed")
+
+
+passes_under_one_header()
+refusals()
+a_signal_mid_pass()
+if failures:
+    sys.exit(f"{len(failures)} checks failed")
+print("every check passed")
