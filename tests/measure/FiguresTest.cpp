@@ -216,6 +216,15 @@ TEST(Figures, UndefinedRatiosShowDashesNeverInfOrNan) {
     EXPECT_EQ(d.Text16.text, "----");
     EXPECT_EQ(d.List1.lines.at(1), "LOAD RESISTOR NOT A NUMBER: forty");
 
+    // A power factor beyond the range of a double has no figure to show.
+    Measurements huge = typical();
+    huge.OutputCurrent = 1e-300;
+    huge.OutputPower = 1e308;
+    Figures k;
+    Boxes e;
+    computeAll(huge, k, e, "9.4");
+    EXPECT_EQ(e.List1.lines.at(2), "Phase Angle Output Power Factor: ----");
+
     for (const Boxes* all : {&b, &c, &d}) {
         for (const TextBox* box : {&all->Text6, &all->Text11, &all->Text16, &all->Text17,
                                    &all->Text18, &all->Text19, &all->Text20, &all->Text21,

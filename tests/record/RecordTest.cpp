@@ -93,6 +93,19 @@ TEST_F(RecordRig, AStoppedPassAndOneEndedByTheLinkHaveTheirRowsToo) {
     EXPECT_EQ(last(f().List1.lines), "Close Scope") << "the reset's lines end the list";
 }
 
+TEST_F(RecordRig, APassStoppedAfterACompleteOneKeepsNoFigureOfIt) {
+    f().startCalculation();
+    b.pump.whenLogged(f().List1, "MEASU:MEAS2:VALUE?", [this] { f().stopCalculation(); });
+    f().startCalculation();
+    ASSERT_TRUE(record.finish());
+    const Row row = lastRow(results());
+    EXPECT_EQ(row.at("pass ended"), "stopped");
+    for (const char* column : {"apparent input power (VA)", "phase angle efficiency (%)",
+                               "load resistor efficiency (%)", "output power (W)"}) {
+        EXPECT_EQ(row.at(column), "") << column << " is the pass before's";
+    }
+}
+
 TEST_F(RecordRig, ASecondRunAppendsBelowTheFirstUnderTheSameHeader) {
     f().startCalculation();
     ASSERT_TRUE(record.finish());
