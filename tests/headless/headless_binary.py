@@ -108,7 +108,21 @@ def a_signal_mid_pass():
         check(recorded == header + first + rest, "the record holds exactly the rows printed")
 
 
+def an_interval():
+    proc = subprocess.Popen([PROGRAM, *SETUP, "--passes", "2", "--interval", "2"], env=ENV,
+                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    proc.stdout.readline()
+    proc.stdout.readline()
+    first = time.monotonic()
+    proc.stdout.readline()
+    apart = time.monotonic() - first
+    proc.communicate(timeout=60)
+    check(1.8 <= apart <= 6 and proc.returncode == 0,
+          f"the second pass starts 2 s after the first started: its row came {apart:.2f} s later")
+
+
 passes_under_one_header()
+an_interval()
 refusals()
 a_signal_mid_pass()
 if failures:
