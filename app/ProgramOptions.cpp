@@ -64,15 +64,22 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
     const QCommandLineOption passes = valued("passes", "With --headless: how many passes (default 1).", "N");
     const QCommandLineOption interval = valued("interval", "With --headless: seconds from one pass's start to the next's (default 0).", "SECONDS");
     const QCommandLineOption comment = valued("comment", "With --headless: the COMMENT text.", "TEXT");
+    const QCommandLineOption results(
+        QStringLiteral("results"),
+        QStringLiteral("Open the results window for the record folders named after the options "
+                       "(it asks for one when none is named); with --record DIR, beside the main "
+                       "window for DIR. It reads every results*.csv and follows them as passes land."));
     parser.addOptions({help, version, simulate, fastReads, stopped, record, headless, resistor, supply,
-                       capacitor, average, preset, passes, interval, comment});
+                       capacitor, average, preset, passes, interval, comment, results});
+    parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("With --results: a record folder."),
+                                 QStringLiteral("[DIR...]"));
 
     // Read before the application exists, the parser knows no program name:
     // the usage line names the program itself.
     const auto helpText = [&parser] {
         QString text = parser.helpText();
         text.replace(0, text.indexOf(QLatin1Char('\n')),
-                     QStringLiteral("Usage: %1 [options]").arg(QString::fromLatin1(ProgramName)));
+                     QStringLiteral("Usage: %1 [options] [DIR...]").arg(QString::fromLatin1(ProgramName)));
         return text.toStdString();
     };
     ProgramOptions options;
@@ -81,7 +88,7 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
         options.exitCode = 2;
         return options;
     }
-    if (!parser.positionalArguments().isEmpty()) {
+    if (!parser.positionalArguments().isEmpty() && !parser.isSet(results)) {
         options.message = "Unknown argument: " + parser.positionalArguments().first().toStdString() +
                           "\n" + helpText();
         options.exitCode = 2;
@@ -92,8 +99,17 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
         return options;
     }
     if (parser.isSet(version)) {
-        options.message = std::string(ProgramName) + " " + programVersion() + " (" + ProgramTitle + ")\n";
+        options.message = std::string(ProgramName) + " " + programVersion() + " (" + ProgramTitle + ")\n" +
+                          "Its own sources are under the MIT licence; this program links Qt Charts and is\n"
+                          "distributed under the GNU General Public License version 3 as a whole.\n";
         return options;
+    }
+    options.results = parser.isSet(results);
+    for (const QString& folder : parser.positionalArguments()) {
+        options.resultsFolders.push_back(folder.toStdString());
+    }
+    if (options.results && parser.isSet(headless)) {
+        return refused(options, "--results opens a window; --headless has none");
     }
     options.simulate = parser.isSet(simulate);
     options.fastReads = parser.isSet(fastReads);

@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <optional>
 #include <string>
+#include <vector>
 
 // A measurement from a script (--headless): the operator's picks, named.
 struct HeadlessChoices {
@@ -24,6 +25,9 @@ struct ProgramOptions {
     bool acquisitionStopped = false;
     std::optional<std::string> recordFolder;
     std::optional<HeadlessChoices> headless;
+    // --results: the results window, for these folders (none: it asks).
+    bool results = false;
+    std::vector<std::string> resultsFolders;
 
     // Set when the program is to print this and end at once with exitCode.
     std::optional<std::string> message;

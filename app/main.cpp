@@ -5,6 +5,7 @@
 #include "Form1View.h"
 #include "HeadlessRun.h"
 #include "MeasurementRecord.h"
+#include "NumberText.h"
 #include "OsVersion.h"
 #include "Platform.h"
 #include "ProgramOptions.h"
@@ -12,6 +13,7 @@
 #include "QtReportPlatform.h"
 #include "QtScreen.h"
 #include "RecordHooks.h"
+#include "ResultsWindow.h"
 #include "SerialD2xx.h"
 #include "SimD2xx.h"
 #include "SimScope.h"
@@ -20,6 +22,9 @@
 #include "WindowFit.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QSettings>
 #include <QIcon>
 #include <QStyleFactory>
 #include <cstdio>
@@ -43,6 +48,35 @@ QIcon programIcon() {
     return icon;
 }
 
+// The results window beside the main window where the screen has room for
+// it, so that it hides no instrument window; else as large as there is room.
+void placeBeside(QWidget* results, QWidget* main) {
+    const QRect area = WindowFit::availableArea();
+    const QRect taken = WindowFit::centredFrame(main->size());
+    const int right = area.right() - taken.right();
+    const int left = taken.left() - area.left();
+    const int room = std::max(right, left) - WindowFit::FrameWidth;
+    if (room >= 600) {
+        results->resize(std::min(results->width(), room), std::min(results->height(), area.height() - WindowFit::FrameHeight));
+        results->move(right >= left ? taken.right() + 1 : area.left(), area.top());
+    } else {
+        WindowFit::placeCentred(results);
+    }
+}
+
+// The simulated bench as the operator would set it up for these picks: the
+// transformer a preset names, the supply, the load resistor and capacitor.
+SimBench benchFor(const HeadlessChoices& choices) {
+    SimBench bench;
+    if (choices.preset && QString::fromStdString(*choices.preset).simplified().toUpper().startsWith(QStringLiteral("STANDARD"))) {
+        bench.transformer = TransformerModel::standard();
+    }
+    bench.conditions.supplyVolts = parseNumber(choices.supply).value_or(bench.conditions.supplyVolts);
+    bench.conditions.loadOhms = parseNumber(choices.loadResistor);
+    bench.conditions.loadMicrofarads = parseNumber(choices.capacitor).value_or(0);
+    return bench;
+}
+
 // --headless: no display, no widget; the device library on this thread.
 int runHeadless(int argc, char** argv, const ProgramOptions& options) {
     QCoreApplication app(argc, argv);
@@ -55,7 +89,7 @@ int runHeadless(int argc, char** argv, const ProgramOptions& options) {
     bench.fastReads = options.fastReads;
     adapters.fastReads = options.fastReads;
     if (options.simulate) {
-        scope.attach(SimBench{});
+        scope.attach(benchFor(*options.headless));
         scope.acquiring = !options.acquisitionStopped;
     }
     HeadlessRun run(*options.headless, options.simulate ? static_cast<D2xx&>(bench) : adapters, clock);
@@ -66,6 +100,26 @@ int runHeadless(int argc, char** argv, const ProgramOptions& options) {
         run.record = record.get();
     }
     return run.run();
+}
+
+// The record folders the results window shows: those named, or one the
+// operator picks (the last one is offered again).
+QStringList resultsFolders(const ProgramOptions& options) {
+    QStringList folders;
+    for (const std::string& folder : options.resultsFolders) {
+        folders << QString::fromStdString(folder);
+    }
+    if (!folders.isEmpty()) {
+        return folders;
+    }
+    QSettings settings;
+    const QString last = settings.value(QStringLiteral("results/lastFolder"), QDir::homePath()).toString();
+    const QString picked = QFileDialog::getExistingDirectory(nullptr, QStringLiteral("Record folder"), last);
+    if (!picked.isEmpty()) {
+        settings.setValue(QStringLiteral("results/lastFolder"), picked);
+        folders << picked;
+    }
+    return folders;
 }
 
 } // namespace
@@ -90,6 +144,18 @@ int main(int argc, char** argv) {
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setWindowIcon(programIcon());
     QGuiApplication::setDesktopFileName(QString::fromLatin1(ProgramName));
+
+    if (options.results && !options.recordFolder) {
+        // The results window alone: no adapter, scope or simulated bench.
+        const QStringList folders = resultsFolders(options);
+        if (folders.isEmpty()) {
+            return 0;
+        }
+        ResultsWindow results(folders);
+        WindowFit::placeCentred(&results);
+        results.show();
+        return QApplication::exec();
+    }
 
     RealClock clock;
     QtEventPump pump;
@@ -143,6 +209,13 @@ int main(int argc, char** argv) {
         panel->onDeviceThread = [&d2xx](std::function<void()> work) { d2xx.post(std::move(work)); };
         panel->placeAwayFrom(WindowFit::centredFrame(views.mainView()->size()));
         panel->show();
+    }
+
+    std::unique_ptr<ResultsWindow> results;
+    if (options.results && options.recordFolder) {
+        results = std::make_unique<ResultsWindow>(QStringList{QString::fromStdString(*options.recordFolder)});
+        placeBeside(results.get(), views.mainView());
+        results->show();
     }
 
     form.Form_Load();

@@ -1,0 +1,112 @@
+#include "Aggregation.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+void Spread::add(double value) {
+    low = count == 0 ? value : std::min(low, value);
+    high = count == 0 ? value : std::max(high, value);
+    mean += (value - mean) / ++count;
+}
+
+QString xTitle(XValue x) {
+    switch (x) {
+    case XValue::Supply:
+        return QStringLiteral("Power supply (V rms)");
+    case XValue::Resistor:
+        return QStringLiteral("Load resistor (ohms)");
+    case XValue::Capacitor:
+        return QStringLiteral("Load capacitor (uF)");
+    case XValue::Time:
+        return QStringLiteral("Time");
+    }
+    return {};
+}
+
+QString PlotSeries::name() const {
+    // "SPLIT-FLUX #1, 100 uF": the word every transformer's name has left out.
+    QString shortName = transformer;
+    shortName.replace(QStringLiteral(" TRANSFORMER"), QString());
+    shortName = shortName.simplified();
+    if (shortName.isEmpty()) {
+        shortName = QStringLiteral("(no transformer)");
+    }
+    return capacitor.isEmpty() ? shortName : shortName + QStringLiteral(", ") + capacitor + QStringLiteral(" uF");
+}
+
+namespace {
+
+std::optional<double> xOf(const ResultRow& row, XValue x) {
+    switch (x) {
+    case XValue::Supply:
+        return row.supply;
+    case XValue::Resistor:
+        return row.resistor;
+    case XValue::Capacitor:
+        return row.capacitor;
+    case XValue::Time:
+        return static_cast<double>(row.when.toMSecsSinceEpoch());
+    }
+    return std::nullopt;
+}
+
+bool finite(const std::optional<double>& v) { return v && std::isfinite(*v); }
+
+} // namespace
+
+std::vector<PlotSeries> aggregate(const std::vector<ResultRow>& rows, const std::vector<int>& which, XValue x) {
+    std::map<std::pair<QString, QString>, std::map<double, SetUpPoint>> grouped;
+    std::map<std::pair<QString, QString>, std::vector<SetUpPoint>> overTime;
+    for (const int index : which) {
+        const ResultRow& row = rows[static_cast<std::size_t>(index)];
+        const auto at = xOf(row, x);
+        if (!at || !std::isfinite(*at) || (!finite(row.phaseEfficiency) && !finite(row.resistorEfficiency))) {
+            continue;
+        }
+        const std::pair key{row.transformer, x == XValue::Capacitor ? QString() : row.capacitorText};
+        SetUpPoint single;
+        SetUpPoint& point = x == XValue::Time ? single : grouped[key][*at];
+        point.x = *at;
+        point.rows.push_back(index);
+        if (finite(row.phaseEfficiency)) {
+            point.phase.add(*row.phaseEfficiency);
+        }
+        if (finite(row.resistorEfficiency)) {
+            point.resistor.add(*row.resistorEfficiency);
+        }
+        if (const auto d = row.difference(); finite(d)) {
+            point.difference.add(*d);
+        }
+        if (x == XValue::Time) {
+            overTime[key].push_back(std::move(single));
+        }
+    }
+    std::vector<PlotSeries> series;
+    for (auto& [key, points] : grouped) {
+        PlotSeries s{key.first, key.second, {}};
+        for (auto& [at, point] : points) {
+            s.points.push_back(std::move(point));
+        }
+        series.push_back(std::move(s));
+    }
+    for (auto& [key, points] : overTime) {
+        std::sort(points.begin(), points.end(), [](const auto& a, const auto& b) { return a.x < b.x; });
+        series.push_back(PlotSeries{key.first, key.second, std::move(points)});
+    }
+    return series;
+}
+
+int disagreements(const std::vector<ResultRow>& rows, const std::vector<int>& which, double tolerance) {
+    return static_cast<int>(std::count_if(which.begin(), which.end(), [&](int index) {
+        const auto d = rows[static_cast<std::size_t>(index)].difference();
+        return finite(d) && std::fabs(*d) > tolerance;
+    }));
+}
+
+QString disagreementText(int passes, double tolerance) {
+    return QStringLiteral("%1 %2 where the two estimates disagree by more than %3 %")
+        .arg(passes)
+        .arg(passes == 1 ? QStringLiteral("pass") : QStringLiteral("passes"))
+        .arg(QLocale::c().toString(tolerance, 'g', 6));
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "ResultRow.h"
+
+#include <QLocale>
+#include <QString>
+#include <vector>
+
+// What the plots show, computed from the passes apart from any drawing.
+
+// The set-up value on the plots' X axis.
+enum class XValue { Supply, Resistor, Capacitor, Time };
+QString xTitle(XValue x); // with its unit
+
+// The mean of some figures with their lowest and highest value.
+struct Spread {
+    double mean = 0, low = 0, high = 0;
+    int count = 0;
+    void add(double value);
+};
+
+// The passes of one set-up on one series: one point at their mean.
+struct SetUpPoint {
+    double x = 0;
+    Spread phase, resistor, difference;
+    std::vector<int> rows; // the passes' indexes in the rows given
+};
+
+// One series: a transformer and, unless it is the X value, a capacitor.
+struct PlotSeries {
+    QString transformer;
+    QString capacitor; // empty when the capacitor is the X value
+    std::vector<SetUpPoint> points; // in the order of x
+    QString name() const;
+};
+
+// The rows `which` (of `rows`) that have an estimate and an X value, grouped
+// into series and, except over time, into one point per X value.
+std::vector<PlotSeries> aggregate(const std::vector<ResultRow>& rows, const std::vector<int>& which, XValue x);
+// The passes whose two estimates differ by more than `tolerance` points.
+int disagreements(const std::vector<ResultRow>& rows, const std::vector<int>& which, double tolerance);
+// "3 passes where the two estimates disagree by more than 2 %"
+QString disagreementText(int passes, double tolerance);

@@ -1,0 +1,94 @@
+#include "RecordFolders.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+
+void RecordFolders::findFiles() {
+    for (const QString& folder : folders_) {
+        const QDir dir(folder);
+        const QStringList names = dir.entryList({QStringLiteral("results*.csv")}, QDir::Files | QDir::Readable,
+                                                QDir::Name);
+        for (const QString& name : names) {
+            const QString path = dir.filePath(name);
+            const bool known = std::any_of(files_.begin(), files_.end(),
+                                           [&path](const auto& f) { return f->path() == path; });
+            if (!known) {
+                files_.push_back(std::make_unique<RecordFileReader>(path, static_cast<int>(files_.size())));
+            }
+        }
+    }
+}
+
+bool RecordFolders::readMore(std::vector<ResultRow>& rows, qint64 maxBytes) {
+    findFiles();
+    restarted_ = false;
+    for (const auto& file : files_) {
+        const bool more = file->readMore(rows, maxBytes);
+        restarted_ = restarted_ || file->restarted();
+        if (more) {
+            return true; // this file first, the next ones on the next call
+        }
+    }
+    return false;
+}
+
+QStringList RecordFolders::filePaths() const {
+    QStringList paths;
+    for (const auto& file : files_) {
+        paths << file->path();
+    }
+    return paths;
+}
+
+QString RecordFolders::fileName(int file) const {
+    if (file < 0 || file >= static_cast<int>(files_.size())) {
+        return {};
+    }
+    const QFileInfo info(files_[static_cast<std::size_t>(file)]->path());
+    return folders_.size() > 1 ? info.dir().dirName() + QLatin1Char('/') + info.fileName() : info.fileName();
+}
+
+qint64 RecordFolders::unreadCount() const {
+    qint64 count = 0;
+    for (const auto& file : files_) {
+        count += file->unreadCount();
+    }
+    return count;
+}
+
+namespace {
+
+// "17", "17 and 40", "3, 4 and 9"
+QString numbers(const std::vector<qint64>& lines) {
+    QString text;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const QString sep = i == 0 ? QString() : i + 1 == lines.size() ? QStringLiteral(" and ") : QStringLiteral(", ");
+        text += sep + QString::number(lines[i]);
+    }
+    return text;
+}
+
+} // namespace
+
+QString RecordFolders::unreadSummary() const {
+    const qint64 count = unreadCount();
+    if (count == 0) {
+        return {};
+    }
+    QStringList places;
+    qint64 named = 0;
+    for (std::size_t f = 0; f < files_.size(); ++f) {
+        const auto& lines = files_[f]->unreadLines();
+        if (!lines.empty()) {
+            places << fileName(static_cast<int>(f)) + (lines.size() == 1 ? QStringLiteral(" line ") : QStringLiteral(" lines ")) +
+                          numbers(lines);
+            named += static_cast<qint64>(lines.size());
+        }
+    }
+    QString text = QStringLiteral("%1 %2 not read: %3").arg(count).arg(count == 1 ? QStringLiteral("row") : QStringLiteral("rows"), places.join(QStringLiteral(", ")));
+    if (named < count) {
+        text += QStringLiteral(" and %1 more").arg(count - named);
+    }
+    return text;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "RecordReader.h"
+
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+// Every results*.csv of one or more record folders, read as they grow.
+class RecordFolders {
+public:
+    explicit RecordFolders(QStringList folders) : folders_(std::move(folders)) {}
+
+    // Finds files that are new, then reads at most `maxBytes` of what was
+    // added to them; the rows go to `rows`. True while more remains.
+    bool readMore(std::vector<ResultRow>& rows, qint64 maxBytes = 8 << 20);
+    // A file was cut shorter and is read anew: its earlier rows are stale.
+    bool restartedSinceLastRead() const { return restarted_; }
+
+    const QStringList& folders() const { return folders_; }
+    QStringList filePaths() const;
+    // The file a row came from, as the operator knows it: its name, and its
+    // folder's when several are read.
+    QString fileName(int file) const;
+    // "2 rows not read: results.csv lines 17 and 40"; empty when all were.
+    QString unreadSummary() const;
+    qint64 unreadCount() const;
+
+private:
+    void findFiles();
+
+    QStringList folders_;
+    std::vector<std::unique_ptr<RecordFileReader>> files_;
+    bool restarted_ = false;
+};

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "ResultRow.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+// Reads a record's results*.csv files as they grow: only the bytes added
+// since the last read, a column by its name (so files of every version of
+// the program read alike), any bytes without harm. It never writes.
+class RecordFileReader {
+public:
+    RecordFileReader(QString path, int fileIndex) : path_(std::move(path)), index_(fileIndex) {}
+
+    // Reads at most `maxBytes` more; the rows it completed go to `rows`.
+    // True while more remains to be read now.
+    bool readMore(std::vector<ResultRow>& rows, qint64 maxBytes = 8 << 20);
+
+    const QString& path() const { return path_; }
+    // Lines that are no row this program can read, with how many there are
+    // in all (only the first few are kept).
+    const std::vector<qint64>& unreadLines() const { return unread_; }
+    qint64 unreadCount() const { return unreadCount_; }
+    bool hasHeader() const { return !columns_.isEmpty(); }
+    // A file that was cut shorter than what was read is read again from the start.
+    bool restarted() const { return restarted_; }
+
+    static constexpr std::size_t KeptUnreadLines = 20;
+    static constexpr qint64 LongestLine = 1 << 20;
+
+private:
+    void takeLine(const QByteArray& line, std::vector<ResultRow>& rows);
+    void notRead();
+
+    QString path_;
+    int index_;
+    qint64 offset_ = 0;
+    qint64 line_ = 0;
+    QByteArray partial_;
+    bool skippingLongLine_ = false;
+    QHash<QString, int> columns_;
+    int fieldCount_ = 0;
+    std::vector<qint64> unread_;
+    qint64 unreadCount_ = 0;
+    bool restarted_ = false;
+};
+
+// One CSV line's fields (RFC 4180 quoting within the line); false when a
+// quote is left open.
+bool splitCsvLine(const QString& line, QStringList& fields);

@@ -1,0 +1,179 @@
+#include "ResultsExport.h"
+
+#include "ResultsModel.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QGraphicsView>
+#include <QImage>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <xlsxwriter.h>
+
+namespace ResultsExport {
+
+namespace {
+
+QByteArray csvText(const QString& text) {
+    QByteArray utf8 = text.toUtf8();
+    if (utf8.contains(',') || utf8.contains('"') || utf8.contains('\r') || utf8.contains('\n')) {
+        utf8.replace("\"", "\"\"");
+        utf8 = "\"" + utf8 + "\"";
+    }
+    return utf8;
+}
+
+QByteArray csvNumber(double value) {
+    if (std::isinf(value)) {
+        return value > 0 ? "inf" : "-inf";
+    }
+    std::array<char, 32> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return QByteArray(buffer.data(), static_cast<qsizetype>(result.ptr - buffer.data()));
+}
+
+} // namespace
+
+std::optional<QString> writeCsv(const QString& path, const std::vector<ResultRow>& rows,
+                                const std::vector<int>& which) {
+    QByteArray bytes;
+    for (int c = 0; c < ResultsModel::ColumnCount; ++c) {
+        bytes += (c == 0 ? "" : ",") + csvText(ResultsModel::title(c));
+    }
+    bytes += "\r\n";
+    for (const int r : which) {
+        const ResultRow& row = rows[static_cast<std::size_t>(r)];
+        for (int c = 0; c < ResultsModel::ColumnCount; ++c) {
+            bytes += c == 0 ? "" : ",";
+            const auto number = ResultsModel::number(row, c);
+            const bool isText = c == ResultsModel::Supply || c == ResultsModel::Resistor || c == ResultsModel::Capacitor;
+            if (c == ResultsModel::Time) {
+                bytes += row.when.toString(Qt::ISODate).toUtf8();
+            } else if (number && !std::isnan(*number) && !isText) {
+                bytes += csvNumber(*number);
+            } else {
+                bytes += csvText(ResultsModel::text(row, c));
+            }
+        }
+        bytes += "\r\n";
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
+        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> writeWorkbook(const QString& path, const std::vector<ResultRow>& rows,
+                                     const std::vector<int>& which) {
+    const QByteArray name = QFile::encodeName(path);
+    lxw_workbook* book = workbook_new(name.constData());
+    if (book == nullptr) {
+        return QStringLiteral("cannot make %1").arg(path);
+    }
+    lxw_worksheet* sheet = workbook_add_worksheet(book, "Passes");
+    lxw_format* bold = workbook_add_format(book);
+    format_set_bold(bold);
+    lxw_format* time = workbook_add_format(book);
+    format_set_num_format(time, "yyyy-mm-dd hh:mm:ss");
+    for (int c = 0; c < ResultsModel::ColumnCount; ++c) {
+        worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(c), ResultsModel::title(c).toUtf8().constData(), bold);
+    }
+    worksheet_set_column(sheet, 0, 0, 20, nullptr);
+    worksheet_set_column(sheet, 1, static_cast<lxw_col_t>(ResultsModel::ColumnCount - 1), 14, nullptr);
+    lxw_row_t r = 1;
+    for (const int index : which) {
+        const ResultRow& row = rows[static_cast<std::size_t>(index)];
+        for (int c = 0; c < ResultsModel::ColumnCount; ++c) {
+            const auto column = static_cast<lxw_col_t>(c);
+            const auto number = ResultsModel::number(row, c);
+            if (c == ResultsModel::Time) {
+                // The time of day where the pass ran.
+                const QDateTime local = row.when;
+                lxw_datetime at{local.date().year(), local.date().month(), local.date().day(),
+                                local.time().hour(), local.time().minute(),
+                                local.time().second() + local.time().msec() / 1000.0};
+                worksheet_write_datetime(sheet, r, column, &at, time);
+            } else if (number && std::isfinite(*number)) {
+                worksheet_write_number(sheet, r, column, *number, nullptr);
+            } else {
+                const QByteArray text = ResultsModel::text(row, c).toUtf8();
+                if (!text.isEmpty()) {
+                    worksheet_write_string(sheet, r, column, text.constData(), nullptr);
+                }
+            }
+        }
+        ++r;
+    }
+    const lxw_error error = workbook_close(book);
+    if (error != LXW_NO_ERROR) {
+        return QStringLiteral("cannot write %1: %2").arg(path, QString::fromUtf8(lxw_strerror(error)));
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> writePlots(const QString& path, QSize size, const QString& title,
+                                  QGraphicsView& upper, QGraphicsView& lower) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (size.width() < 200 || size.height() < 200 || size.width() > 20000 || size.height() > 20000) {
+        return QStringLiteral("a picture of %1 x %2 is too small or too large").arg(size.width()).arg(size.height());
+    }
+    const auto paint = [&](QPainter& painter, QRectF area) {
+        painter.fillRect(area, Qt::white);
+        QFont font = painter.font();
+        font.setPointSizeF(area.height() / 60);
+        font.setBold(true);
+        painter.setFont(font);
+        const double titleHeight = area.height() * 0.06;
+        painter.drawText(QRectF(area.left(), area.top(), area.width(), titleHeight), Qt::AlignCenter, title);
+        const double half = (area.height() - titleHeight) / 2;
+        upper.render(&painter, QRectF(area.left(), area.top() + titleHeight, area.width(), half));
+        lower.render(&painter, QRectF(area.left(), area.top() + titleHeight + half, area.width(), half));
+    };
+    if (suffix == QLatin1String("png")) {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        paint(painter, QRectF(QPointF(0, 0), QSizeF(size)));
+        painter.end();
+        if (!image.save(path, "PNG")) {
+            return QStringLiteral("cannot write %1").arg(path);
+        }
+        return std::nullopt;
+    }
+    if (suffix == QLatin1String("svg")) {
+        QSvgGenerator svg;
+        svg.setFileName(path);
+        svg.setSize(size);
+        svg.setViewBox(QRect(QPoint(0, 0), size));
+        svg.setTitle(title);
+        QPainter painter;
+        if (!painter.begin(&svg)) {
+            return QStringLiteral("cannot write %1").arg(path);
+        }
+        paint(painter, QRectF(QPointF(0, 0), QSizeF(size)));
+        painter.end();
+        return QFileInfo(path).size() > 0 ? std::nullopt : std::optional(QStringLiteral("cannot write %1").arg(path));
+    }
+    if (suffix == QLatin1String("pdf")) {
+        QPdfWriter pdf(path);
+        pdf.setTitle(title);
+        pdf.setResolution(72); // a point a pixel
+        pdf.setPageSize(QPageSize(QSizeF(size), QPageSize::Point));
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        QPainter painter;
+        if (!painter.begin(&pdf)) {
+            return QStringLiteral("cannot write %1").arg(path);
+        }
+        paint(painter, QRectF(QPointF(0, 0), QSizeF(size)));
+        painter.end();
+        return std::nullopt;
+    }
+    return QStringLiteral("%1: the plots are written as .png, .svg or .pdf").arg(path);
+}
+
+} // namespace ResultsExport

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "ResultRow.h"
+
+#include <QSize>
+#include <QString>
+#include <optional>
+#include <vector>
+
+class QGraphicsView;
+
+// What the results window writes: the filtered table and the plots. Each
+// gives why it failed, or nothing.
+namespace ResultsExport {
+
+// The table's columns: UTF-8, RFC 4180, "." decimals at full precision, CR LF,
+// as the record is written.
+std::optional<QString> writeCsv(const QString& path, const std::vector<ResultRow>& rows,
+                                const std::vector<int>& which);
+// An Excel workbook whose numbers are numbers and times are times, so that a
+// spreadsheet in any language reads them right.
+std::optional<QString> writeWorkbook(const QString& path, const std::vector<ResultRow>& rows,
+                                     const std::vector<int>& which);
+// Both plots one above the other under a title, as PNG, SVG or PDF by the
+// file's suffix, at `size` (pixels; points for PDF).
+std::optional<QString> writePlots(const QString& path, QSize size, const QString& title,
+                                  QGraphicsView& upper, QGraphicsView& lower);
+
+} // namespace ResultsExport

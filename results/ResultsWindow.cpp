@@ -1,0 +1,385 @@
+#include "ResultsWindow.h"
+
+#include "ResultsExport.h"
+#include "WindowFit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int PollMs = 1000;
+
+QString foldersText(const QStringList& folders) {
+    QStringList names;
+    for (const QString& f : folders) {
+        names << QDir(f).dirName();
+    }
+    return names.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+ResultsWindow::ResultsWindow(QStringList folders, QWidget* parent)
+    : QWidget(parent), folders_(std::move(folders)), model_(this), filter_(this) {
+    setObjectName(QStringLiteral("ResultsWindow"));
+    setWindowTitle(QStringLiteral("Transformer Efficiency Results - %1").arg(foldersText(folders_.folders())));
+    filter_.setSourceModel(&model_);
+    filter_.setSortRole(ResultsModel::SortRole);
+    filter_.setDynamicSortFilter(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    buildFilters();
+    buildActions();
+    auto* top = new QHBoxLayout;
+    for (QWidget* w : {static_cast<QWidget*>(new QLabel(QStringLiteral("Transformer"))), static_cast<QWidget*>(transformer_),
+                       static_cast<QWidget*>(new QLabel(QStringLiteral("Pass ended"))), static_cast<QWidget*>(ending_),
+                       static_cast<QWidget*>(dates_), static_cast<QWidget*>(from_), static_cast<QWidget*>(to_),
+                       static_cast<QWidget*>(new QLabel(QStringLiteral("Comment contains"))),
+                       static_cast<QWidget*>(comment_)}) {
+        top->addWidget(w);
+    }
+    layout->addLayout(top);
+
+    auto* second = new QHBoxLayout;
+    second->addWidget(new QLabel(QStringLiteral("Plot against")));
+    second->addWidget(xChoice_);
+    second->addWidget(new QLabel(QStringLiteral("Tolerance (points)")));
+    second->addWidget(toleranceBox_);
+    for (auto [name, caption] : {std::pair{"resetZoom", "Reset zoom"}, std::pair{"exportPlots", "Export plots..."},
+                                 std::pair{"exportTable", "Export table..."}}) {
+        auto* button = new QPushButton(QString::fromLatin1(caption));
+        button->setObjectName(QString::fromLatin1(name));
+        second->addWidget(button);
+    }
+    second->addStretch();
+    layout->addLayout(second);
+
+    status_ = new QLabel;
+    status_->setObjectName(QStringLiteral("status"));
+    disagreement_ = new QLabel;
+    disagreement_->setObjectName(QStringLiteral("disagreement"));
+    auto* lines = new QHBoxLayout;
+    lines->addWidget(status_, 1);
+    lines->addWidget(disagreement_);
+    layout->addLayout(lines);
+
+    table_ = new QTableView;
+    table_->setObjectName(QStringLiteral("passes"));
+    table_->setModel(&filter_);
+    table_->setSortingEnabled(true);
+    table_->sortByColumn(ResultsModel::Time, Qt::DescendingOrder);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);
+    table_->verticalHeader()->hide();
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    table_->horizontalHeader()->setDefaultSectionSize(110);
+    table_->setMinimumHeight(80);
+
+    efficiencyView_ = new ZoomChartView(plots_.efficiency());
+    efficiencyView_->setObjectName(QStringLiteral("efficiencyPlot"));
+    differenceView_ = new ZoomChartView(plots_.difference());
+    differenceView_->setObjectName(QStringLiteral("differencePlot"));
+    for (ZoomChartView* view : {efficiencyView_, differenceView_}) {
+        view->setMinimumSize(200, 150);
+    }
+    auto* charts = new QSplitter(Qt::Horizontal);
+    charts->addWidget(efficiencyView_);
+    charts->addWidget(differenceView_);
+    charts->setStretchFactor(0, 3);
+    charts->setStretchFactor(1, 2);
+    auto* split = new QSplitter(Qt::Vertical);
+    split->addWidget(table_);
+    split->addWidget(charts);
+    split->setStretchFactor(0, 2);
+    split->setStretchFactor(1, 3);
+    split->setSizes({260, 440});
+    layout->addWidget(split, 1);
+    // Columns as wide as their titles (the time as its text), whatever the
+    // number of rows.
+    const QFontMetrics metrics = table_->fontMetrics();
+    for (int c = 0; c < ResultsModel::ColumnCount; ++c) {
+        const QString widest = c == ResultsModel::Time ? QStringLiteral("2026-12-08 14:30:05") : ResultsModel::title(c);
+        table_->setColumnWidth(c, metrics.horizontalAdvance(widest) + 24);
+    }
+
+    connect(findChild<QPushButton*>(QStringLiteral("resetZoom")), &QPushButton::clicked, this, [this] {
+        efficiencyView_->resetZoom();
+        differenceView_->resetZoom();
+        showPlots();
+    });
+    connect(findChild<QPushButton*>(QStringLiteral("exportPlots")), &QPushButton::clicked, this,
+            &ResultsWindow::askExportPlots);
+    connect(findChild<QPushButton*>(QStringLiteral("exportTable")), &QPushButton::clicked, this,
+            &ResultsWindow::askExportTable);
+    connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { showPlots(); });
+    connect(&filter_, &QAbstractItemModel::rowsInserted, this, [this] { status_->setText(statusText()); });
+    plots_.picked = [this](const std::vector<int>& rows) { selectRows(rows); };
+
+    // The size the screen has room for.
+    const QRect area = WindowFit::availableArea();
+    resize(std::min(1320, area.width() - WindowFit::FrameWidth), std::min(860, area.height() - WindowFit::FrameHeight));
+
+    // Reading: a slice at a time, so a large file never holds the window;
+    // then following the files as they grow.
+    reading_.setInterval(0);
+    connect(&reading_, &QTimer::timeout, this, &ResultsWindow::readNew);
+    connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] { reading_.start(); });
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { reading_.start(); });
+    poll_.setInterval(PollMs); // files on a shared drive tell no watcher
+    connect(&poll_, &QTimer::timeout, this, [this] { reading_.start(); });
+    poll_.start();
+    readNew();
+}
+
+void ResultsWindow::buildFilters() {
+    transformer_ = new QComboBox;
+    transformer_->setObjectName(QStringLiteral("transformerFilter"));
+    transformer_->addItem(QStringLiteral("All"));
+    transformer_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    ending_ = new QComboBox;
+    ending_->setObjectName(QStringLiteral("endingFilter"));
+    ending_->addItems({QStringLiteral("All"), QStringLiteral("complete"), QStringLiteral("stopped"),
+                       QStringLiteral("link failure")});
+    dates_ = new QCheckBox(QStringLiteral("From"));
+    dates_->setObjectName(QStringLiteral("dateFilter"));
+    from_ = new QDateEdit(QDate::currentDate());
+    to_ = new QDateEdit(QDate::currentDate());
+    from_->setObjectName(QStringLiteral("fromDate"));
+    to_->setObjectName(QStringLiteral("toDate"));
+    for (QDateEdit* d : {from_, to_}) {
+        d->setCalendarPopup(true);
+        d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+        d->setEnabled(false);
+    }
+    comment_ = new QLineEdit;
+    comment_->setObjectName(QStringLiteral("commentFilter"));
+    comment_->setPlaceholderText(QStringLiteral("text in the comment"));
+    connect(transformer_, &QComboBox::currentIndexChanged, this, [this] { applyFilters(); });
+    connect(ending_, &QComboBox::currentIndexChanged, this, [this] { applyFilters(); });
+    connect(dates_, &QCheckBox::toggled, this, [this](bool on) {
+        from_->setEnabled(on);
+        to_->setEnabled(on);
+        applyFilters();
+    });
+    connect(from_, &QDateEdit::dateChanged, this, [this] { applyFilters(); });
+    connect(to_, &QDateEdit::dateChanged, this, [this] { applyFilters(); });
+    connect(comment_, &QLineEdit::textChanged, this, [this] { applyFilters(); });
+}
+
+void ResultsWindow::buildActions() {
+    xChoice_ = new QComboBox;
+    xChoice_->setObjectName(QStringLiteral("xValue"));
+    xChoice_->addItems({QStringLiteral("supply voltage"), QStringLiteral("load resistor"),
+                        QStringLiteral("load capacitor"), QStringLiteral("time")});
+    toleranceBox_ = new QDoubleSpinBox;
+    toleranceBox_->setObjectName(QStringLiteral("tolerance"));
+    toleranceBox_->setRange(0.1, 100);
+    toleranceBox_->setSingleStep(0.5);
+    toleranceBox_->setValue(tolerance_);
+    connect(xChoice_, &QComboBox::currentIndexChanged, this, [this](int i) { setXValue(static_cast<XValue>(i)); });
+    connect(toleranceBox_, &QDoubleSpinBox::valueChanged, this, [this](double v) { setTolerance(v); });
+}
+
+void ResultsWindow::setXValue(XValue x) {
+    x_ = x;
+    if (xChoice_->currentIndex() != static_cast<int>(x)) {
+        xChoice_->setCurrentIndex(static_cast<int>(x));
+    }
+    efficiencyView_->resetZoom();
+    differenceView_->resetZoom();
+    showPlots();
+}
+
+void ResultsWindow::setTolerance(double points) {
+    tolerance_ = points;
+    if (toleranceBox_->value() != points) {
+        toleranceBox_->setValue(points);
+    }
+    showPlots();
+}
+
+void ResultsWindow::readNew() {
+    std::vector<ResultRow> rows;
+    const bool more = folders_.readMore(rows);
+    if (folders_.restartedSinceLastRead()) {
+        // A file was cut shorter: read everything anew.
+        folders_ = RecordFolders(folders_.folders());
+        model_.clear();
+        reading_.start();
+        return;
+    }
+    if (more) {
+        reading_.start();
+    } else {
+        reading_.stop();
+    }
+    if (!rows.empty()) {
+        model_.append(std::move(rows));
+        fillTransformers();
+    }
+    watchFiles();
+    status_->setText(statusText());
+    if (!more || model_.rowCount() == 0) {
+        showPlots();
+    }
+}
+
+void ResultsWindow::watchFiles() {
+    QStringList wanted = folders_.folders() + folders_.filePaths();
+    const QStringList watched = watcher_.files() + watcher_.directories();
+    for (const QString& path : wanted) {
+        if (!watched.contains(path) && QFileInfo::exists(path)) {
+            watcher_.addPath(path);
+        }
+    }
+}
+
+void ResultsWindow::fillTransformers() {
+    QStringList names;
+    for (const ResultRow& row : model_.rows()) {
+        if (!row.transformer.isEmpty() && !names.contains(row.transformer)) {
+            names << row.transformer;
+        }
+    }
+    for (const QString& name : names) {
+        if (transformer_->findText(name) < 0) {
+            transformer_->addItem(name);
+        }
+    }
+}
+
+void ResultsWindow::applyFilters() {
+    filter_.setTransformer(transformer_->currentIndex() <= 0 ? QString() : transformer_->currentText());
+    filter_.setEnding(ending_->currentIndex() <= 0 ? QString() : ending_->currentText());
+    filter_.setDates(dates_->isChecked() ? from_->date() : QDate(), dates_->isChecked() ? to_->date() : QDate());
+    filter_.setCommentText(comment_->text());
+    status_->setText(statusText());
+    showPlots();
+}
+
+QString ResultsWindow::statusText() const {
+    QString text = QStringLiteral("%1 passes, %2 shown").arg(model_.rowCount()).arg(filter_.rowCount());
+    if (folders_.filePaths().isEmpty()) {
+        text = QStringLiteral("No record in %1").arg(folders_.folders().join(QStringLiteral(", ")));
+    }
+    const QString unread = folders_.unreadSummary();
+    return unread.isEmpty() ? text : text + QStringLiteral("; ") + unread;
+}
+
+QString ResultsWindow::disagreementLine() const {
+    return disagreement_->text();
+}
+
+void ResultsWindow::showPlots() {
+    const std::vector<int> which = filter_.passing();
+    series_ = aggregate(model_.rows(), which, x_);
+    std::set<int> selected;
+    for (const QModelIndex& index : table_->selectionModel()->selectedRows()) {
+        selected.insert(filter_.mapToSource(index).row());
+    }
+    plots_.show(series_, x_, tolerance_, selected, efficiencyView_->zoomed(), differenceView_->zoomed());
+    disagreement_->setText(disagreementText(disagreements(model_.rows(), which, tolerance_), tolerance_));
+}
+
+void ResultsWindow::selectRows(const std::vector<int>& rows) {
+    QItemSelection selection;
+    for (const int row : rows) {
+        const QModelIndex at = filter_.mapFromSource(model_.index(row, 0));
+        if (at.isValid()) {
+            selection.select(at, at.siblingAtColumn(ResultsModel::ColumnCount - 1));
+        }
+    }
+    table_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    if (!selection.isEmpty()) {
+        table_->scrollTo(selection.indexes().first());
+    }
+}
+
+QString ResultsWindow::exportTitle() const {
+    const std::vector<int> which = filter_.passing();
+    QDate first, last;
+    for (const int r : which) {
+        const QDate day = model_.rows()[static_cast<std::size_t>(r)].when.date();
+        first = !first.isValid() || day < first ? day : first;
+        last = !last.isValid() || day > last ? day : last;
+    }
+    QString title = QStringLiteral("Results of %1").arg(foldersText(folders_.folders()));
+    if (first.isValid()) {
+        title += QStringLiteral(", %1").arg(first.toString(Qt::ISODate));
+        if (last != first) {
+            title += QStringLiteral(" to %1").arg(last.toString(Qt::ISODate));
+        }
+    }
+    return title;
+}
+
+std::optional<QString> ResultsWindow::exportPlots(const QString& path, QSize size) {
+    return ResultsExport::writePlots(path, size, exportTitle(), *efficiencyView_, *differenceView_);
+}
+
+std::optional<QString> ResultsWindow::exportTable(const QString& path) {
+    const std::vector<int> which = filter_.passing();
+    if (path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive)) {
+        return ResultsExport::writeWorkbook(path, model_.rows(), which);
+    }
+    return ResultsExport::writeCsv(path, model_.rows(), which);
+}
+
+void ResultsWindow::askExportPlots() {
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export plots"), QDir::homePath(),
+                                                      QStringLiteral("PNG picture (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"));
+    if (path.isEmpty()) {
+        return;
+    }
+    QDialog ask(this);
+    ask.setWindowTitle(QStringLiteral("Size of the picture"));
+    auto* form = new QFormLayout(&ask);
+    auto* width = new QSpinBox;
+    auto* height = new QSpinBox;
+    width->setRange(200, 20000);
+    height->setRange(200, 20000);
+    width->setValue(1600);
+    height->setValue(1200);
+    form->addRow(QStringLiteral("Width (pixels, points for PDF)"), width);
+    form->addRow(QStringLiteral("Height"), height);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    form->addRow(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, &ask, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &ask, &QDialog::reject);
+    if (ask.exec() != QDialog::Accepted) {
+        return;
+    }
+    if (const auto problem = exportPlots(path, QSize(width->value(), height->value()))) {
+        QMessageBox::warning(this, QStringLiteral("Export plots"), *problem);
+    }
+}
+
+void ResultsWindow::askExportTable() {
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export table"), QDir::homePath(),
+                                                      QStringLiteral("Excel workbook (*.xlsx);;CSV file (*.csv)"));
+    if (path.isEmpty()) {
+        return;
+    }
+    if (const auto problem = exportTable(path)) {
+        QMessageBox::warning(this, QStringLiteral("Export table"), *problem);
+    }
+}
