@@ -7,6 +7,7 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QMouseEvent>
+#include <QRubberBand>
 #include <QScatterSeries>
 #include <QToolTip>
 #include <QValueAxis>
@@ -16,9 +17,11 @@
 
 // --- zoom and pan ----------------------------------------------------------------
 
-ZoomChartView::ZoomChartView(QChart* chart, QWidget* parent) : QChartView(chart, parent) {
-    setRubberBand(QChartView::RectangleRubberBand);
+ZoomChartView::ZoomChartView(QChart* chart, QWidget* parent)
+    : QChartView(chart, parent), band_(new QRubberBand(QRubberBand::Rectangle, this)) {
+    setRubberBand(QChartView::NoRubberBand); // its own, which lets clicks reach the points
     setRenderHint(QPainter::Antialiasing);
+    band_->hide();
 }
 
 void ZoomChartView::resetZoom() {
@@ -39,7 +42,11 @@ void ZoomChartView::mousePressEvent(QMouseEvent* event) {
         event->accept();
         return;
     }
-    QChartView::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton) {
+        origin_ = event->position().toPoint();
+        dragging_ = false;
+    }
+    QGraphicsView::mousePressEvent(event); // a point under the mouse is pressed
 }
 
 void ZoomChartView::mouseMoveEvent(QMouseEvent* event) {
@@ -51,7 +58,15 @@ void ZoomChartView::mouseMoveEvent(QMouseEvent* event) {
         event->accept();
         return;
     }
-    QChartView::mouseMoveEvent(event);
+    if ((event->buttons() & Qt::LeftButton) != 0 &&
+        (dragging_ || (event->position().toPoint() - origin_).manhattanLength() > 6)) {
+        dragging_ = true;
+        band_->setGeometry(QRect(origin_, event->position().toPoint()).normalized());
+        band_->show();
+        event->accept();
+        return;
+    }
+    QGraphicsView::mouseMoveEvent(event);
 }
 
 void ZoomChartView::mouseReleaseEvent(QMouseEvent* event) {
@@ -60,11 +75,18 @@ void ZoomChartView::mouseReleaseEvent(QMouseEvent* event) {
         event->accept();
         return;
     }
-    const bool rubberBand = event->button() == Qt::LeftButton;
-    QChartView::mouseReleaseEvent(event);
-    if (rubberBand && chart()->isZoomed()) {
-        zoomed_ = true;
+    if (dragging_ && event->button() == Qt::LeftButton) {
+        dragging_ = false;
+        band_->hide();
+        const QRectF area = QRectF(band_->geometry()).intersected(chart()->plotArea());
+        if (area.width() > 2 && area.height() > 2) {
+            chart()->zoomIn(area);
+            zoomed_ = true;
+        }
+        event->accept();
+        return;
     }
+    QGraphicsView::mouseReleaseEvent(event); // a click on a point
 }
 
 // --- the plots --------------------------------------------------------------------
@@ -146,19 +168,12 @@ EfficiencyPlots::EfficiencyPlots() : efficiency_(new QChart), difference_(new QC
     difference_->setTitle(QStringLiteral("Phase angle minus load resistor efficiency"));
 }
 
-QStringList EfficiencyPlots::legend() const {
-    QStringList names;
-    for (QLegendMarker* marker : efficiency_->legend()->markers()) {
-        if (marker->isVisible()) {
-            names << marker->label();
-        }
-    }
-    return names;
-}
+QStringList EfficiencyPlots::legend() const { return legend_; }
 
 void EfficiencyPlots::show(const std::vector<PlotSeries>& series, XValue x, double tolerance,
                            const std::set<int>& selectedRows, bool keepEfficiencyRange, bool keepDifferenceRange) {
     series_ = series;
+    legend_.clear();
     struct Kept {
         bool keep;
         double x0 = 0, x1 = 0, y0 = 0, y1 = 0;
@@ -369,6 +384,7 @@ void EfficiencyPlots::show(const std::vector<PlotSeries>& series, XValue x, doub
         diff->replace(diffXY);
         attach(efficiency_, phase, ex, ey);
         attach(efficiency_, resistor, ex, ey);
+        legend_ << phase->name() << resistor->name();
         attach(difference_, diff, dx, dy);
         connectPoints(phase, phasePoints, phase->name(), false);
         connectPoints(resistor, resistorPoints, resistor->name(), false);

@@ -4,6 +4,7 @@
 
 #include <QChartView>
 #include <QPointF>
+#include <QRubberBand>
 #include <functional>
 #include <set>
 #include <vector>
@@ -25,6 +26,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    QRubberBand* band_;
+    QPoint origin_;
+    bool dragging_ = false;
     bool panning_ = false;
     bool zoomed_ = false;
     QPointF last_;
@@ -47,11 +51,12 @@ public:
 
     // A point picked: the passes it stands for.
     std::function<void(const std::vector<int>& rows)> picked;
-    // Drawn so far, for tests: the series' names as the legend shows them.
+    // The efficiency plot's legend: each series' two estimates.
     QStringList legend() const;
 
 private:
     QChart* efficiency_;
     QChart* difference_;
     std::vector<PlotSeries> series_;
+    QStringList legend_;
 };

@@ -3,12 +3,24 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <climits>
 
 void RecordFolders::findFiles() {
     for (const QString& folder : folders_) {
         const QDir dir(folder);
-        const QStringList names = dir.entryList({QStringLiteral("results*.csv")}, QDir::Files | QDir::Readable,
-                                                QDir::Name);
+        QStringList names = dir.entryList({QStringLiteral("results*.csv")}, QDir::Files | QDir::Readable,
+                                          QDir::Name);
+        // results.csv, results-2.csv, ..., results-10.csv: the order they were made in.
+        const auto number = [](const QString& name) {
+            if (name == QLatin1String("results.csv")) {
+                return 1;
+            }
+            bool ok = false;
+            const int n = name.mid(8, name.size() - 12).toInt(&ok);
+            return ok && name.startsWith(QLatin1String("results-")) ? n : INT_MAX;
+        };
+        std::stable_sort(names.begin(), names.end(),
+                         [&number](const QString& a, const QString& b) { return number(a) < number(b); });
         for (const QString& name : names) {
             const QString path = dir.filePath(name);
             const bool known = std::any_of(files_.begin(), files_.end(),

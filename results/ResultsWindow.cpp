@@ -132,7 +132,11 @@ ResultsWindow::ResultsWindow(QStringList folders, QWidget* parent)
             &ResultsWindow::askExportTable);
     connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { showPlots(); });
     connect(&filter_, &QAbstractItemModel::rowsInserted, this, [this] { status_->setText(statusText()); });
-    plots_.picked = [this](const std::vector<int>& rows) { selectRows(rows); };
+    // After the click has been handled: selecting redraws the plots, which
+    // deletes the series that told of the click.
+    plots_.picked = [this](const std::vector<int>& rows) {
+        QTimer::singleShot(0, this, [this, rows] { selectRows(rows); });
+    };
 
     // The size the screen has room for.
     const QRect area = WindowFit::availableArea();

@@ -19,8 +19,10 @@ TEST(ProgramOptions, TheCommandLineIsReadBeforeAnyWindow) {
 
     const ProgramOptions version = parse({"--version"});
     ASSERT_TRUE(version.message.has_value());
-    EXPECT_EQ(*version.message, std::string("transformer-efficiency ") + programVersion() +
-                                    " (Transformer Efficiency Calculator)\n");
+    EXPECT_EQ(version.message->substr(0, version.message->find('\n') + 1),
+              std::string("transformer-efficiency ") + programVersion() + " (Transformer Efficiency Calculator)\n");
+    EXPECT_NE(version.message->find("GNU General Public License version 3"), std::string::npos)
+        << "the program links Qt Charts";
     EXPECT_EQ(version.exitCode, 0);
 
     const ProgramOptions help = parse({"-h"});
@@ -33,5 +35,21 @@ TEST(ProgramOptions, TheCommandLineIsReadBeforeAnyWindow) {
         const ProgramOptions refused = parse(wrong);
         EXPECT_EQ(refused.exitCode, 2) << wrong.join(' ').toStdString();
         EXPECT_TRUE(refused.message.has_value());
+    }
+
+    // A measurement from a script, and the results window.
+    const ProgramOptions headless = parse({"--headless", "--load-resistor", "9.4", "--supply", "10", "--capacitor",
+                                           "100", "--passes", "3", "--interval", "1.5", "--comment", "unit 7"});
+    ASSERT_TRUE(headless.headless.has_value());
+    EXPECT_EQ(headless.headless->passes, 3);
+    EXPECT_EQ(headless.headless->intervalSeconds, 1.5);
+    EXPECT_EQ(headless.headless->comment, "unit 7");
+    const ProgramOptions results = parse({"--results", "/tmp/a", "/tmp/b"});
+    EXPECT_TRUE(results.results);
+    EXPECT_EQ(results.resultsFolders, (std::vector<std::string>{"/tmp/a", "/tmp/b"}));
+    for (const QStringList& wrong : {QStringList{"--headless", "--supply", "10"}, QStringList{"--passes", "2"},
+                                     QStringList{"--headless", "--results", "--load-resistor", "9.4", "--supply", "10",
+                                                 "--capacitor", "100"}}) {
+        EXPECT_EQ(parse(wrong).exitCode, 2) << wrong.join(' ').toStdString();
     }
 }

@@ -1,0 +1,219 @@
+#include "ResultsWindow.h"
+
+#include <QAbstractSeries>
+#include <QApplication>
+#include <QChart>
+#include <QChartView>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QValueAxis>
+#include <QWheelEvent>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+// The results window on a known set of passes, offscreen.
+
+namespace {
+
+const QByteArray Header =
+    "date and time (ISO 8601),pass ended,transformer,power supply (V rms),load resistor (ohms),"
+    "load capacitor (uF),phase angle efficiency (%),load resistor efficiency (%),output power (W),comment\r\n";
+
+QByteArray row(int minute, const char* ending, const char* transformer, const char* supply, const char* phase,
+               const char* resistor, const char* comment = "") {
+    return QStringLiteral("2026-12-%1T10:%2:00Z").arg(minute < 30 ? 8 : 9, 2, 10, QLatin1Char('0')).arg(minute, 2, 10, QLatin1Char('0')).toUtf8() +
+           "," + ending + "," + transformer + "," + supply + ",9.4,100," + phase + "," + resistor + ",8.5," + comment +
+           "\r\n";
+}
+
+// Eight passes of two transformers; one stopped, one where the estimates part.
+const QByteArray Campaign =
+    Header + row(1, "complete", "SPLIT-FLUX TRANSFORMER #1", "10.0", "88", "87", "unit 1") +
+    row(2, "complete", "SPLIT-FLUX TRANSFORMER #1", "10.0", "90", "89") +
+    row(3, "complete", "SPLIT-FLUX TRANSFORMER #1", "5.0", "80", "84", "unit 1 warm") +
+    row(4, "stopped", "SPLIT-FLUX TRANSFORMER #1", "5.0", "", "") +
+    row(5, "complete", "STANDARD TRANSFORMER F-54X", "120.0", "84", "84") +
+    row(40, "complete", "STANDARD TRANSFORMER F-54X", "120.0", "85", "85") +
+    row(41, "link failure", "STANDARD TRANSFORMER F-54X", "100.0", "", "") +
+    row(42, "complete", "STANDARD TRANSFORMER F-54X", "100.0", "83.5", "83");
+
+struct WindowRig {
+    WindowRig() {
+        QFile file(dir.filePath("results.csv"));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(Campaign);
+        file.close();
+        window = std::make_unique<ResultsWindow>(QStringList{dir.path()});
+        window->show();
+    }
+    QString cell(int row, int column) const {
+        return window->filter().index(row, column).data().toString();
+    }
+    QTemporaryDir dir;
+    std::unique_ptr<ResultsWindow> window;
+};
+
+} // namespace
+
+TEST(ResultsWindow, TheTableListsEveryPassNewestFirstAndGreysTheUnfinished) {
+    WindowRig r;
+    ASSERT_EQ(r.window->filter().rowCount(), 8);
+    EXPECT_EQ(r.cell(0, ResultsModel::Time), QStringLiteral("2026-12-09 10:42:00"));
+    EXPECT_EQ(r.cell(0, ResultsModel::PhaseEfficiency), QStringLiteral("83.50"));
+    EXPECT_EQ(r.cell(0, ResultsModel::Difference), QStringLiteral("0.500"));
+    EXPECT_EQ(r.cell(7, ResultsModel::Comment), QStringLiteral("unit 1"));
+    EXPECT_EQ(r.cell(1, ResultsModel::Ending), QStringLiteral("link failure"));
+    EXPECT_TRUE(r.window->filter().index(1, 0).data(Qt::ForegroundRole).isValid()) << "greyed";
+    EXPECT_FALSE(r.window->filter().index(0, 0).data(Qt::ForegroundRole).isValid());
+    // Sorted by a figure, passes without one go last.
+    r.window->table()->sortByColumn(ResultsModel::PhaseEfficiency, Qt::DescendingOrder);
+    EXPECT_EQ(r.cell(0, ResultsModel::PhaseEfficiency), QStringLiteral("90.00"));
+    EXPECT_EQ(r.window->statusText(), QStringLiteral("8 passes, 8 shown"));
+}
+
+TEST(ResultsWindow, FiltersNarrowTheTableAndThePlots) {
+    WindowRig r;
+    const struct {
+        const char* what;
+        std::function<void(ResultsWindow&)> set;
+        int shown;
+    } filters[]{
+        {"a transformer", [](ResultsWindow& w) { w.findChild<QComboBox*>("transformerFilter")->setCurrentText("STANDARD TRANSFORMER F-54X"); }, 4},
+        {"how a pass ended", [](ResultsWindow& w) { w.findChild<QComboBox*>("endingFilter")->setCurrentText("complete"); }, 6},
+        {"text in the comment", [](ResultsWindow& w) { w.findChild<QLineEdit*>("commentFilter")->setText("WARM"); }, 1},
+        {"a date range", [](ResultsWindow& w) { w.filter().setDates(QDate(2026, 12, 9), QDate(2026, 12, 9)); }, 3},
+    };
+    for (const auto& f : filters) {
+        WindowRig fresh;
+        f.set(*fresh.window);
+        EXPECT_EQ(fresh.window->filter().rowCount(), f.shown) << f.what;
+    }
+    r.window->findChild<QComboBox*>("transformerFilter")->setCurrentText("STANDARD TRANSFORMER F-54X");
+    ASSERT_EQ(r.window->shownSeries().size(), 1u) << "the plots follow the filter";
+    EXPECT_EQ(r.window->shownSeries()[0].name(), QStringLiteral("STANDARD F-54X, 100 uF"));
+}
+
+TEST(ResultsWindow, ThePlotsShowEachSetUpAtItsMeanAndCountTheDisagreements) {
+    WindowRig r;
+    const std::vector<PlotSeries> series = r.window->shownSeries();
+    ASSERT_EQ(series.size(), 2u);
+    const PlotSeries& split = series[0];
+    ASSERT_EQ(split.points.size(), 2u) << "5 V and 10 V";
+    EXPECT_EQ(split.points[1].phase.count, 2);
+    EXPECT_DOUBLE_EQ(split.points[1].phase.mean, 89);
+    EXPECT_EQ(split.points[1].resistor.low, 87);
+    EXPECT_EQ(split.points[1].resistor.high, 89);
+    EXPECT_EQ(split.points[0].rows.size(), 1u) << "the stopped pass has no estimate";
+    EXPECT_EQ(r.window->findChild<QLabel*>("disagreement")->text(),
+              QStringLiteral("1 pass where the two estimates disagree by more than 2 %"));
+    r.window->setTolerance(0.4);
+    EXPECT_EQ(r.window->findChild<QLabel*>("disagreement")->text(),
+              QStringLiteral("4 passes where the two estimates disagree by more than 0.4 %"));
+    EXPECT_TRUE(r.window->plots().legend().contains(QStringLiteral("SPLIT-FLUX #1, 100 uF phase angle")));
+
+    // A point clicked in a plot selects its passes; selected rows are marked.
+    r.window->setTolerance(2);
+    auto* view = r.window->findChild<QChartView*>("differencePlot");
+    QAbstractSeries* splitDifference = nullptr;
+    for (QAbstractSeries* s : view->chart()->series()) {
+        splitDifference = s->name() == QStringLiteral("SPLIT-FLUX #1, 100 uF") ? s : splitDifference;
+    }
+    ASSERT_NE(splitDifference, nullptr);
+    const QPointF scene = view->chart()->mapToPosition(QPointF(10, split.points[1].difference.mean), splitDifference);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->mapFromScene(scene));
+    QTest::qWait(20);
+    EXPECT_EQ(r.window->table()->selectionModel()->selectedRows().size(), 2);
+}
+
+TEST(ResultsWindow, AnAppendedRowAppearsWithinASecondKeepingSortAndSelection) {
+    WindowRig r;
+    r.window->table()->sortByColumn(ResultsModel::Supply, Qt::AscendingOrder);
+    r.window->table()->selectRow(0);
+    const QString selected = r.cell(0, ResultsModel::Time);
+    // The operator zooms with the wheel.
+    auto* view = r.window->findChild<QChartView*>("efficiencyPlot");
+    const QPointF middle(view->viewport()->width() / 2.0, view->viewport()->height() / 2.0);
+    QWheelEvent wheel(middle, view->viewport()->mapToGlobal(middle), {}, {0, 120}, Qt::NoButton, {},
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view->viewport(), &wheel);
+    const auto yRange = [view] {
+        auto* axis = static_cast<QValueAxis*>(view->chart()->axes(Qt::Vertical).first());
+        return std::pair{axis->min(), axis->max()};
+    };
+    const auto zoomed = yRange();
+    {
+        QFile file(r.dir.filePath("results.csv"));
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write(row(50, "complete", "SPLIT-FLUX TRANSFORMER #1", "2.5", "70", "70.5"));
+    }
+    QElapsedTimer timer;
+    timer.start();
+    while (r.window->model().rowCount() < 9 && timer.elapsed() < 3000) {
+        QTest::qWait(20);
+    }
+    EXPECT_EQ(r.window->model().rowCount(), 9);
+    EXPECT_LT(timer.elapsed(), 1000);
+    EXPECT_EQ(r.cell(0, ResultsModel::Supply), QStringLiteral("2.5")) << "sorted in";
+    const auto rows = r.window->table()->selectionModel()->selectedRows();
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0].siblingAtColumn(ResultsModel::Time).data().toString(), selected);
+    EXPECT_EQ(yRange(), zoomed) << "the zoom is kept";
+    r.window->findChild<QPushButton*>("resetZoom")->click();
+    EXPECT_NE(yRange(), zoomed);
+}
+
+TEST(ResultsWindow, BadFilesShowWhatCanBeReadAndSayWhereTheRestIs) {
+    QTemporaryDir dir;
+    {
+        QFile file(dir.filePath("results.csv"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(Header + row(1, "complete", "A", "10.0", "88", "87") + "2026-12-08T10:00:00Z,compl\r\n" +
+                   row(2, "complete", "A", "10.0", "eighty", "87") + row(3, "complete", "A", "10.0", "88", "87"));
+    }
+    ResultsWindow window({dir.path()});
+    EXPECT_EQ(window.model().rowCount(), 2);
+    EXPECT_EQ(window.statusText(), QStringLiteral("2 passes, 2 shown; 2 rows not read: results.csv lines 3 and 4"));
+    QTemporaryDir empty;
+    ResultsWindow none({empty.path()});
+    EXPECT_EQ(none.statusText(), QStringLiteral("No record in %1").arg(empty.path()));
+}
+
+TEST(ResultsWindow, ExportsPlotsAndTheFilteredTable) {
+    WindowRig r;
+    r.window->findChild<QComboBox*>("endingFilter")->setCurrentText("complete");
+    QTemporaryDir out;
+    for (const char* name : {"plots.png", "plots.svg", "plots.pdf"}) {
+        EXPECT_EQ(r.window->exportPlots(out.filePath(name), QSize(1200, 900)), std::nullopt) << name;
+        EXPECT_GT(QFileInfo(out.filePath(name)).size(), 1000) << name;
+    }
+    EXPECT_EQ(QImage(out.filePath("plots.png")).size(), QSize(1200, 900));
+    QFile svg(out.filePath("plots.svg"));
+    ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(svg.readAll().contains("Results of")) << "the title names the folder";
+    EXPECT_TRUE(r.window->exportTitle().endsWith(QStringLiteral("2026-12-08 to 2026-12-09")));
+    EXPECT_NE(r.window->exportPlots(out.filePath("plots.bmp"), QSize(1200, 900)), std::nullopt);
+
+    ASSERT_EQ(r.window->exportTable(out.filePath("table.csv")), std::nullopt);
+    QFile csv(out.filePath("table.csv"));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = csv.readAll().split('\n');
+    EXPECT_EQ(lines.size(), 8) << "a header, six complete passes, the end";
+    EXPECT_TRUE(lines[1].startsWith("2026-12-09T10:42:00Z,complete,STANDARD TRANSFORMER F-54X,100.0,9.4,100,83.5,83,0.5,"));
+    ASSERT_EQ(r.window->exportTable(out.filePath("table.xlsx")), std::nullopt);
+    EXPECT_GT(QFileInfo(out.filePath("table.xlsx")).size(), 4000);
+}
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); // no "." decimals to lean on
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
