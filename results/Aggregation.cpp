@@ -55,46 +55,56 @@ bool finite(const std::optional<double>& v) { return v && std::isfinite(*v); }
 
 } // namespace
 
-std::vector<PlotSeries> aggregate(const std::vector<ResultRow>& rows, const std::vector<int>& which, XValue x) {
-    std::map<std::pair<QString, QString>, std::map<double, SetUpPoint>> grouped;
-    std::map<std::pair<QString, QString>, std::vector<SetUpPoint>> overTime;
-    for (const int index : which) {
-        const ResultRow& row = rows[static_cast<std::size_t>(index)];
-        const auto at = xOf(row, x);
-        if (!at || !std::isfinite(*at) || (!finite(row.phaseEfficiency) && !finite(row.resistorEfficiency))) {
-            continue;
-        }
-        const std::pair key{row.transformer, x == XValue::Capacitor ? QString() : row.capacitorText};
-        SetUpPoint single;
-        SetUpPoint& point = x == XValue::Time ? single : grouped[key][*at];
-        point.x = *at;
-        point.rows.push_back(index);
-        if (finite(row.phaseEfficiency)) {
-            point.phase.add(*row.phaseEfficiency);
-        }
-        if (finite(row.resistorEfficiency)) {
-            point.resistor.add(*row.resistorEfficiency);
-        }
-        if (const auto d = row.difference(); finite(d)) {
-            point.difference.add(*d);
-        }
-        if (x == XValue::Time) {
-            overTime[key].push_back(std::move(single));
-        }
+void Aggregator::add(const std::vector<ResultRow>& rows, int index) {
+    const ResultRow& row = rows[static_cast<std::size_t>(index)];
+    const auto at = xOf(row, x_);
+    if (!at || !std::isfinite(*at) || (!finite(row.phaseEfficiency) && !finite(row.resistorEfficiency))) {
+        return;
     }
+    const Key key{row.transformer, x_ == XValue::Capacitor ? QString() : row.capacitorText};
+    SetUpPoint single;
+    SetUpPoint& point = x_ == XValue::Time ? single : grouped_[key][*at];
+    point.x = *at;
+    point.rows.push_back(index);
+    if (finite(row.phaseEfficiency)) {
+        point.phase.add(*row.phaseEfficiency);
+    }
+    if (finite(row.resistorEfficiency)) {
+        point.resistor.add(*row.resistorEfficiency);
+    }
+    if (const auto d = row.difference(); finite(d)) {
+        point.difference.add(*d);
+    }
+    if (x_ == XValue::Time) {
+        std::vector<SetUpPoint>& points = overTime_[key];
+        const auto place = std::upper_bound(points.begin(), points.end(), single.x,
+                                            [](double x, const SetUpPoint& p) { return x < p.x; });
+        points.insert(place, std::move(single));
+    }
+}
+
+std::vector<PlotSeries> Aggregator::series() const {
     std::vector<PlotSeries> series;
-    for (auto& [key, points] : grouped) {
+    for (const auto& [key, points] : grouped_) {
         PlotSeries s{key.first, key.second, {}};
-        for (auto& [at, point] : points) {
-            s.points.push_back(std::move(point));
+        s.points.reserve(points.size());
+        for (const auto& [at, point] : points) {
+            s.points.push_back(point);
         }
         series.push_back(std::move(s));
     }
-    for (auto& [key, points] : overTime) {
-        std::sort(points.begin(), points.end(), [](const auto& a, const auto& b) { return a.x < b.x; });
-        series.push_back(PlotSeries{key.first, key.second, std::move(points)});
+    for (const auto& [key, points] : overTime_) {
+        series.push_back(PlotSeries{key.first, key.second, points});
     }
     return series;
+}
+
+std::vector<PlotSeries> aggregate(const std::vector<ResultRow>& rows, const std::vector<int>& which, XValue x) {
+    Aggregator aggregator(x);
+    for (const int index : which) {
+        aggregator.add(rows, index);
+    }
+    return aggregator.series();
 }
 
 int disagreements(const std::vector<ResultRow>& rows, const std::vector<int>& which, double tolerance) {

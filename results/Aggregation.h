@@ -4,6 +4,7 @@
 
 #include <QLocale>
 #include <QString>
+#include <map>
 #include <vector>
 
 // What the plots show, computed from the passes apart from any drawing.
@@ -32,6 +33,23 @@ struct PlotSeries {
     QString capacitor; // empty when the capacitor is the X value
     std::vector<SetUpPoint> points; // in the order of x
     QString name() const;
+};
+
+// Groups passes one at a time, so that a pass that lands adds to the groups
+// without the others being counted again.
+class Aggregator {
+public:
+    explicit Aggregator(XValue x = XValue::Supply) : x_(x) {}
+    // A pass with an estimate and an X value joins its series and point.
+    void add(const std::vector<ResultRow>& rows, int index);
+    std::vector<PlotSeries> series() const;
+    XValue x() const { return x_; }
+
+private:
+    using Key = std::pair<QString, QString>; // transformer, capacitor
+    XValue x_;
+    std::map<Key, std::map<double, SetUpPoint>> grouped_;
+    std::map<Key, std::vector<SetUpPoint>> overTime_;
 };
 
 // The rows `which` (of `rows`) that have an estimate and an X value, grouped

@@ -50,6 +50,8 @@ public:
     void setCommentText(const QString& text);
     // The source rows that pass, in the table's order.
     std::vector<int> passing() const;
+    // Whether one source row passes.
+    bool accepts(int sourceRow) const { return filterAcceptsRow(sourceRow, {}); }
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;

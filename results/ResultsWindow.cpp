@@ -130,7 +130,7 @@ ResultsWindow::ResultsWindow(QStringList folders, QWidget* parent)
             &ResultsWindow::askExportPlots);
     connect(findChild<QPushButton*>(QStringLiteral("exportTable")), &QPushButton::clicked, this,
             &ResultsWindow::askExportTable);
-    connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { showPlots(); });
+    connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { drawPlots(); });
     connect(&filter_, &QAbstractItemModel::rowsInserted, this, [this] { status_->setText(statusText()); });
     // After the click has been handled: selecting redraws the plots, which
     // deletes the series that told of the click.
@@ -218,7 +218,14 @@ void ResultsWindow::setTolerance(double points) {
     if (toleranceBox_->value() != points) {
         toleranceBox_->setValue(points);
     }
-    showPlots();
+    std::vector<int> accepted;
+    for (int r = 0; r < model_.rowCount(); ++r) {
+        if (filter_.accepts(r)) {
+            accepted.push_back(r);
+        }
+    }
+    disagreeing_ = disagreements(model_.rows(), accepted, tolerance_);
+    drawPlots();
 }
 
 void ResultsWindow::readNew() {
@@ -228,6 +235,7 @@ void ResultsWindow::readNew() {
         // A file was cut shorter: read everything anew.
         folders_ = RecordFolders(folders_.folders());
         model_.clear();
+        shown_ = 0;
         reading_.start();
         return;
     }
@@ -237,12 +245,17 @@ void ResultsWindow::readNew() {
         reading_.stop();
     }
     if (!rows.empty()) {
+        fillTransformers(rows);
         model_.append(std::move(rows));
-        fillTransformers();
     }
     watchFiles();
     status_->setText(statusText());
-    if (!more || model_.rowCount() == 0) {
+    // While a large record is read, the plots wait for its end.
+    if (!more && shown_ < model_.rowCount()) {
+        const int first = shown_;
+        shown_ = model_.rowCount();
+        addToPlots(first);
+    } else if (!more && model_.rowCount() == 0) {
         showPlots();
     }
 }
@@ -257,16 +270,10 @@ void ResultsWindow::watchFiles() {
     }
 }
 
-void ResultsWindow::fillTransformers() {
-    QStringList names;
-    for (const ResultRow& row : model_.rows()) {
-        if (!row.transformer.isEmpty() && !names.contains(row.transformer)) {
-            names << row.transformer;
-        }
-    }
-    for (const QString& name : names) {
-        if (transformer_->findText(name) < 0) {
-            transformer_->addItem(name);
+void ResultsWindow::fillTransformers(const std::vector<ResultRow>& rows) {
+    for (const ResultRow& row : rows) {
+        if (!row.transformer.isEmpty() && transformer_->findText(row.transformer) < 0) {
+            transformer_->addItem(row.transformer);
         }
     }
 }
@@ -294,14 +301,33 @@ QString ResultsWindow::disagreementLine() const {
 }
 
 void ResultsWindow::showPlots() {
-    const std::vector<int> which = filter_.passing();
-    series_ = aggregate(model_.rows(), which, x_);
+    aggregator_ = Aggregator(x_);
+    disagreeing_ = 0;
+    shown_ = model_.rowCount();
+    addToPlots(0);
+}
+
+void ResultsWindow::addToPlots(int firstNew) {
+    const std::vector<ResultRow>& rows = model_.rows();
+    std::vector<int> added;
+    for (int r = firstNew; r < static_cast<int>(rows.size()); ++r) {
+        if (filter_.accepts(r)) {
+            aggregator_.add(rows, r);
+            added.push_back(r);
+        }
+    }
+    disagreeing_ += disagreements(rows, added, tolerance_);
+    drawPlots();
+}
+
+void ResultsWindow::drawPlots() {
+    series_ = aggregator_.series();
     std::set<int> selected;
     for (const QModelIndex& index : table_->selectionModel()->selectedRows()) {
         selected.insert(filter_.mapToSource(index).row());
     }
     plots_.show(series_, x_, tolerance_, selected, efficiencyView_->zoomed(), differenceView_->zoomed());
-    disagreement_->setText(disagreementText(disagreements(model_.rows(), which, tolerance_), tolerance_));
+    disagreement_->setText(disagreementText(disagreeing_, tolerance_));
 }
 
 void ResultsWindow::selectRows(const std::vector<int>& rows) {

@@ -29,6 +29,8 @@ public:
     // Reads what the files have that the window has not shown yet (all of
     // it at the start); then shows it.
     void readNew();
+    // True while there is more to read now.
+    bool reading() const { return reading_.isActive(); }
 
     // The parts tests and the export buttons use.
     ResultsModel& model() { return model_; }
@@ -50,9 +52,13 @@ private:
     void buildFilters();
     void buildActions();
     void applyFilters();
+    // The plots counted anew from every pass the filters let through, or
+    // with the passes from `firstNew` on added; then drawn.
     void showPlots();
+    void addToPlots(int firstNew);
+    void drawPlots();
     void selectRows(const std::vector<int>& rows);
-    void fillTransformers();
+    void fillTransformers(const std::vector<ResultRow>& rows);
     void watchFiles();
     void askExportPlots();
     void askExportTable();
@@ -62,6 +68,9 @@ private:
     ResultsFilter filter_;
     EfficiencyPlots plots_;
     std::vector<PlotSeries> series_;
+    Aggregator aggregator_;
+    int disagreeing_ = 0;
+    int shown_ = 0; // the passes counted into the plots
     XValue x_ = XValue::Supply;
     double tolerance_ = 2.0;
 
