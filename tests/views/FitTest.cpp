@@ -12,6 +12,8 @@
 #include "WindowFit.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
+#include "ResultsWindow.h"
 #include <QLineEdit>
 #include <gtest/gtest.h>
 
@@ -63,6 +65,20 @@ TEST(WindowFit, EveryWindowLiesWhollyOnTheScreen) {
     panel.placeAwayFrom(WindowFit::centredFrame(main->size()));
     const QRect panelFrame(panel.pos(), panel.size() + QSize(WindowFit::FrameWidth, WindowFit::FrameHeight));
     EXPECT_TRUE(WindowFit::availableArea().contains(panelFrame.topLeft())) << "its title bar is on the screen";
+}
+
+TEST(WindowFit, TheResultsWindowLiesWhollyOnTheScreenWithRoomForItsLayout) {
+    QTemporaryDir folder;
+    ResultsWindow results({folder.path()});
+    WindowFit::placeCentred(&results);
+    results.show();
+    const QRect area = WindowFit::availableArea();
+    const QRect frame(results.pos(), results.size() + QSize(WindowFit::FrameWidth, WindowFit::FrameHeight));
+    EXPECT_TRUE(area.contains(frame)) << frame.width() << "x" << frame.height() << " on " << area.width() << "x"
+                                      << area.height();
+    const QSize needed = results.minimumSizeHint();
+    EXPECT_GE(results.width(), needed.width()) << "the filters and buttons have room";
+    EXPECT_GE(results.height(), needed.height());
 }
 
 int main(int argc, char** argv) {
