@@ -219,7 +219,7 @@ void EfficiencyPlots::show(const std::vector<PlotSeries>& series, XValue x, doub
     }
     ds.add(-tolerance);
     ds.add(tolerance);
-    const double delta = x == XValue::Time || !xs.any ? 0 : std::max(xs.high - xs.low, 1.0) * 0.008;
+    const double delta = x == XValue::Time || !xs.any ? 0 : std::max(xs.high - xs.low, 1.0) * 0.015;
 
     const auto makeAxes = [x](QChart* chart, const QString& yTitle) {
         chart->removeAllSeries();
