@@ -22,6 +22,7 @@
 #include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <map>
 
 namespace {
 
@@ -49,29 +50,27 @@ ResultsWindow::ResultsWindow(QStringList folders, QWidget* parent)
     layout->setContentsMargins(6, 6, 6, 6);
     buildFilters();
     buildActions();
-    auto* top = new QHBoxLayout;
-    for (QWidget* w : {static_cast<QWidget*>(new QLabel(QStringLiteral("Transformer"))), static_cast<QWidget*>(transformer_),
-                       static_cast<QWidget*>(new QLabel(QStringLiteral("Pass ended"))), static_cast<QWidget*>(ending_),
-                       static_cast<QWidget*>(dates_), static_cast<QWidget*>(from_), static_cast<QWidget*>(to_),
-                       static_cast<QWidget*>(new QLabel(QStringLiteral("Comment contains"))),
-                       static_cast<QWidget*>(comment_)}) {
-        top->addWidget(w);
-    }
-    layout->addLayout(top);
-
-    auto* second = new QHBoxLayout;
-    second->addWidget(new QLabel(QStringLiteral("Plot against")));
-    second->addWidget(xChoice_);
-    second->addWidget(new QLabel(QStringLiteral("Tolerance (points)")));
-    second->addWidget(toleranceBox_);
+    // Three short rows, so that the window fits beside the main one.
+    const auto row = [layout](std::initializer_list<QWidget*> widgets) {
+        auto* line = new QHBoxLayout;
+        for (QWidget* w : widgets) {
+            line->addWidget(w);
+        }
+        line->addStretch();
+        layout->addLayout(line);
+    };
+    std::map<QString, QPushButton*> buttons;
     for (auto [name, caption] : {std::pair{"resetZoom", "Reset zoom"}, std::pair{"exportPlots", "Export plots..."},
                                  std::pair{"exportTable", "Export table..."}}) {
         auto* button = new QPushButton(QString::fromLatin1(caption));
         button->setObjectName(QString::fromLatin1(name));
-        second->addWidget(button);
+        buttons[QString::fromLatin1(name)] = button;
     }
-    second->addStretch();
-    layout->addLayout(second);
+    row({new QLabel(QStringLiteral("Transformer")), transformer_, new QLabel(QStringLiteral("Pass ended")), ending_,
+         buttons[QStringLiteral("resetZoom")]});
+    row({dates_, from_, new QLabel(QStringLiteral("to")), to_, new QLabel(QStringLiteral("Comment contains")), comment_});
+    row({new QLabel(QStringLiteral("Plot against")), xChoice_, new QLabel(QStringLiteral("Tolerance")), toleranceBox_,
+         buttons[QStringLiteral("exportPlots")], buttons[QStringLiteral("exportTable")]});
 
     status_ = new QLabel;
     status_->setObjectName(QStringLiteral("status"));
@@ -158,7 +157,8 @@ void ResultsWindow::buildFilters() {
     transformer_ = new QComboBox;
     transformer_->setObjectName(QStringLiteral("transformerFilter"));
     transformer_->addItem(QStringLiteral("All"));
-    transformer_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    transformer_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    transformer_->setMinimumContentsLength(26);
     ending_ = new QComboBox;
     ending_->setObjectName(QStringLiteral("endingFilter"));
     ending_->addItems({QStringLiteral("All"), QStringLiteral("complete"), QStringLiteral("stopped"),
@@ -177,6 +177,7 @@ void ResultsWindow::buildFilters() {
     comment_ = new QLineEdit;
     comment_->setObjectName(QStringLiteral("commentFilter"));
     comment_->setPlaceholderText(QStringLiteral("text in the comment"));
+    comment_->setMinimumWidth(120);
     connect(transformer_, &QComboBox::currentIndexChanged, this, [this] { applyFilters(); });
     connect(ending_, &QComboBox::currentIndexChanged, this, [this] { applyFilters(); });
     connect(dates_, &QCheckBox::toggled, this, [this](bool on) {
@@ -198,6 +199,7 @@ void ResultsWindow::buildActions() {
     toleranceBox_->setObjectName(QStringLiteral("tolerance"));
     toleranceBox_->setRange(0.1, 100);
     toleranceBox_->setSingleStep(0.5);
+    toleranceBox_->setSuffix(QStringLiteral(" points"));
     toleranceBox_->setValue(tolerance_);
     connect(xChoice_, &QComboBox::currentIndexChanged, this, [this](int i) { setXValue(static_cast<XValue>(i)); });
     connect(toleranceBox_, &QDoubleSpinBox::valueChanged, this, [this](double v) { setTolerance(v); });

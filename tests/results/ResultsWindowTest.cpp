@@ -212,6 +212,9 @@ TEST(ResultsWindow, ExportsPlotsAndTheFilteredTable) {
 }
 
 int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen"); // also when the tests are listed
+    }
     QApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); // no "." decimals to lean on
     testing::InitGoogleTest(&argc, argv);
