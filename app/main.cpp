@@ -78,22 +78,32 @@ SimBench benchFor(const HeadlessChoices& choices) {
     return bench;
 }
 
+// The simulated bench, or the adapters attached to this machine.
+struct DeviceLibraries {
+    DeviceLibraries(Clock& clock, const ProgramOptions& options) : bench(scope, clock), adapters(ports) {
+        bench.fastReads = options.fastReads;
+        adapters.fastReads = options.fastReads;
+        simulated = options.simulate;
+    }
+    D2xx& chosen() { return simulated ? static_cast<D2xx&>(bench) : adapters; }
+    SimScope scope;
+    SimD2xx bench;
+    SystemPortLister ports;
+    SerialD2xx adapters;
+    bool simulated = false;
+};
+
 // --headless: no display, no widget; the device library on this thread.
 int runHeadless(int argc, char** argv, const ProgramOptions& options) {
     QCoreApplication app(argc, argv);
     StopSignals::install();
     RealClock clock;
-    SimScope scope;
-    SimD2xx bench(scope, clock);
-    SystemPortLister ports;
-    SerialD2xx adapters(ports);
-    bench.fastReads = options.fastReads;
-    adapters.fastReads = options.fastReads;
+    DeviceLibraries devices(clock, options);
     if (options.simulate) {
-        scope.attach(benchFor(*options.headless));
-        scope.acquiring = !options.acquisitionStopped;
+        devices.scope.attach(benchFor(*options.headless));
+        devices.scope.acquiring = !options.acquisitionStopped;
     }
-    HeadlessRun run(*options.headless, options.simulate ? static_cast<D2xx&>(bench) : adapters, clock);
+    HeadlessRun run(*options.headless, devices.chosen(), clock);
     run.simulated = options.simulate;
     std::unique_ptr<MeasurementRecord> record;
     if (options.recordFolder) {
@@ -167,14 +177,9 @@ int main(int argc, char** argv) {
     QtKeySynth keys;
     QtCarets carets;
 
-    // The simulated bench, or the adapters attached to this machine.
-    SimScope scope;
-    SimD2xx bench(scope, clock);
-    SystemPortLister ports;
-    SerialD2xx adapters(ports);
-    bench.fastReads = options.fastReads;
-    adapters.fastReads = options.fastReads;
-    ThreadedD2xx d2xx(options.simulate ? static_cast<D2xx&>(bench) : adapters);
+    DeviceLibraries devices(clock, options);
+    SimScope& scope = devices.scope;
+    ThreadedD2xx d2xx(devices.chosen());
 
     Platform platform{d2xx, clock, pump, screen, os, host, clipboard, keys, carets};
     Form1 form(platform);
