@@ -329,7 +329,7 @@ void Form1::supplyVoltagePicked() {
         applySampleAverage();
         return;
     }
-    const TransformerKind kind = kindNamed(Settings.Text70.text);
+    const TransformerKind kind = kindNamed(Settings.shownTransformer());
     if (kind == TransformerKind::Other) {
         applySampleAverage();
         return;
@@ -337,11 +337,10 @@ void Form1::supplyVoltagePicked() {
     List1.AddItem(Combo2.text + " VOLTS RMS Pwr Supply Voltage Selected");
     const auto volts = parseNumber(Combo2.text);
     const auto gains = volts ? recommendedGains(kind, *volts) : std::nullopt;
-    const TextBox* shown[] = {&Settings.Text45, &Settings.Text46, &Settings.Text47,
-                              &Settings.Text48, &Settings.Text49};
+    const auto shown = Settings.shownGains();
     bool match = gains.has_value();
-    for (std::size_t i = 0; match && i < 5; ++i) {
-        match = shown[i]->text == (*gains)[i];
+    for (std::size_t i = 0; match && i < shown.size(); ++i) {
+        match = shown[i] == (*gains)[i];
     }
     if (!match) {
         const std::string again = "Run " + kindName(kind) + " setup again";

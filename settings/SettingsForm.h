@@ -36,6 +36,13 @@ public:
 
     void ReadScopeSettings();
 
+    // What the main window's supply check reads of this window: the SCOPE
+    // GAIN boxes (CH1, CH2, MATH, CH3, CH4) and the transformer set-up named.
+    std::array<std::string, 5> shownGains() const {
+        return {Text45.text, Text46.text, Text47.text, Text48.text, Text49.text};
+    }
+    const std::string& shownTransformer() const { return Text70.text; }
+
     // The probes, scales and gains as this window last showed them after a
     // complete read (kept when the window closes); empty before the first.
     PassOutcome::ScopeSetUp shownSetUp();

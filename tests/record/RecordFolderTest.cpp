@@ -187,6 +187,18 @@ TEST(RecordFolder, RowsThatCannotBeWrittenWaitAndGoFirstOnceTheyCan) {
     }
 }
 
+TEST(RecordWaiting, ARecordFolderThatIsAFileIsRefusedAndLeftAsItIs) {
+    QTemporaryDir dir, spare;
+    const QString file = dir.filePath("campaign");
+    writeFile(file, "a plain file");
+    MeasurementRecord record(file.toStdString(), spare.path().toStdString());
+    record.passEnded(PassOutcome{});
+    EXPECT_EQ(record.events(std::chrono::seconds(10)),
+              (std::vector<std::string>{"RECORD Failed: cannot use the folder " + file.toStdString() +
+                                        ": Not a directory (1 rows waiting)"}));
+    EXPECT_EQ(readAll(file), "a plain file");
+}
+
 TEST(RecordWaiting, AtTheEndRowsStillWaitingAreSavedAndAtMostTenThousandWait) {
     QTemporaryDir dir, spare;
     const std::string blocked = dir.path().toStdString() + "/a file";
