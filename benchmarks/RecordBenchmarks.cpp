@@ -13,7 +13,7 @@ namespace {
 PassOutcome typicalRow() {
     PassOutcome row;
     row.when = QDateTime(QDate(2026, 12, 8), QTime(14, 30, 5));
-    row.setUp = {"SPLIT-FLUX TRANSFORMER #1", "10.0", "9.4", "100", "16"};
+    row.setUp = {"SPLIT-FLUX TRANSFORMER #1", "10.0", "9.4", "100", "16", "unit 4711"};
     for (std::size_t i = 0; i < PassOutcome::ValueCount; ++i) {
         row.answers[i] = "1.2345E+01";
         row.values[i] = 12.345 + static_cast<double>(i);

@@ -23,7 +23,8 @@ import time
 
 TOP = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 BUILD = os.path.join(TOP, "build-mutants")
-TARGETS = ["logic_tests", "serial_tests", "view_tests", "fit_tests", "record_writer", "transformer-efficiency"]
+TARGETS = ["logic_tests", "serial_tests", "view_tests", "fit_tests", "results_tests", "record_writer",
+           "transformer-efficiency"]
 
 
 def mutants():
