@@ -316,6 +316,8 @@ void EfficiencyPlots::show(const std::vector<PlotSeries>& series, XValue x, doub
         lower->append(x0, -tolerance);
         lower->append(x1, -tolerance);
         auto* band = new QAreaSeries(upper, lower);
+        upper->setParent(band); // the area does not own its lines
+        lower->setParent(band);
         band->setName(QStringLiteral("+/-%1 points").arg(QLocale::c().toString(tolerance, 'g', 6)));
         band->setColor(QColor(200, 230, 200));
         band->setBorderColor(QColor(120, 180, 120));
