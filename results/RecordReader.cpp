@@ -1,7 +1,6 @@
 #include "RecordReader.h"
 
 #include <QFile>
-#include <QLocale>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -36,34 +35,6 @@ const std::pair<const char*, std::optional<double> ResultRow::*> FigureColumns[]
 };
 
 } // namespace
-
-bool splitCsvLine(const QString& line, QStringList& fields) {
-    fields.clear();
-    QString field;
-    bool quoted = false;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        const QChar c = line[i];
-        if (quoted) {
-            if (c == QLatin1Char('"') && i + 1 < line.size() && line[i + 1] == QLatin1Char('"')) {
-                field += c;
-                ++i;
-            } else if (c == QLatin1Char('"')) {
-                quoted = false;
-            } else {
-                field += c;
-            }
-        } else if (c == QLatin1Char('"')) {
-            quoted = true;
-        } else if (c == QLatin1Char(',')) {
-            fields << field;
-            field.clear();
-        } else {
-            field += c;
-        }
-    }
-    fields << field;
-    return !quoted;
-}
 
 bool RecordFileReader::readMore(std::vector<ResultRow>& rows, qint64 maxBytes) {
     restarted_ = false;

@@ -5,8 +5,6 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
-#include <QStringList>
-#include <functional>
 #include <vector>
 
 // Reads a record's results*.csv files as they grow: only the bytes added
@@ -25,7 +23,6 @@ public:
     // in all (only the first few are kept).
     const std::vector<qint64>& unreadLines() const { return unread_; }
     qint64 unreadCount() const { return unreadCount_; }
-    bool hasHeader() const { return !columns_.isEmpty(); }
     // A file that was cut shorter than what was read is read again from the start.
     bool restarted() const { return restarted_; }
 
@@ -48,7 +45,3 @@ private:
     qint64 unreadCount_ = 0;
     bool restarted_ = false;
 };
-
-// One CSV line's fields (RFC 4180 quoting within the line); false when a
-// quote is left open.
-bool splitCsvLine(const QString& line, QStringList& fields);

@@ -151,6 +151,9 @@ ResultsWindow::ResultsWindow(QStringList folders, QWidget* parent)
     connect(&poll_, &QTimer::timeout, this, [this] { reading_.start(); });
     poll_.start();
     readNew();
+    if (model_.rowCount() == 0) {
+        showPlots(); // empty axes until a pass lands
+    }
 }
 
 void ResultsWindow::buildFilters() {
@@ -257,8 +260,6 @@ void ResultsWindow::readNew() {
         const int first = shown_;
         shown_ = model_.rowCount();
         addToPlots(first);
-    } else if (!more && model_.rowCount() == 0) {
-        showPlots();
     }
 }
 
@@ -296,10 +297,6 @@ QString ResultsWindow::statusText() const {
     }
     const QString unread = folders_.unreadSummary();
     return unread.isEmpty() ? text : text + QStringLiteral("; ") + unread;
-}
-
-QString ResultsWindow::disagreementLine() const {
-    return disagreement_->text();
 }
 
 void ResultsWindow::showPlots() {

@@ -39,7 +39,6 @@ public:
     QTableView* table() const { return table_; }
     const RecordFolders& folders() const { return folders_; }
     QString statusText() const;
-    QString disagreementLine() const;
     const std::vector<PlotSeries>& shownSeries() const { return series_; }
     void setXValue(XValue x);
     void setTolerance(double points);
