@@ -1,3 +1,4 @@
+#include "Statuses.h"
 #include "Form1.h"
 
 #include "Clock.h"
@@ -27,9 +28,16 @@ Form1::Form1(const Platform& p)
       Report(reportSources(), p) {}
 
 MainWindowDoor Form1::settingsDoor() {
-    return MainWindowDoor{Text1, Text12, Text13, Text15, Combo1, Combo2, Combo3, Combo4, List1,
-                          DialogueRunning, lngHandle, SampleAverage,
-                          [this](std::int32_t shown) { fillAverageList(shown); },
+    return MainWindowDoor{Text1,
+                          Text12,
+                          Text13,
+                          Text15,
+                          List1,
+                          DialogueRunning,
+                          lngHandle,
+                          [this] { return picks(); },
+                          [this] { offerLoadResistors(); },
+                          [this] { return showListedAverage(); },
                           [this](TransformerKind kind) { loadSupplyList(kind); },
                           [this] { logLoadResistor(); }};
 }
@@ -161,7 +169,7 @@ PassControls Form1::passControls() {
     return PassControls{Text1,  Text3,  Text4,  Text5,  Text6,  Text7,  Text8,
                         Text9,  Text10, Text11, Text12, Text14, Text16, Text17,
                         Text18, Text19, Text20, Text21, Text22, Text23, Combo1,
-                        List1,  Settings.Text1, Text15, Combo2, Combo3, Combo4, Text24};
+                        List1,  Settings.statusBox(), Text15, Combo2, Combo3, Combo4, Text24};
 }
 
 void Form1::ClearResultBoxes() {
@@ -174,7 +182,7 @@ void Form1::startCalculation() {
     if (ScopeOpen != 1 || CalculationRunning) {
         return;
     }
-    if (!statusIs(Text12, "READY") || Text15.text.empty()) {
+    if (!Text12.is(CalculatorStatus::Ready) || Text15.text.empty()) {
         return;
     }
     if (Combo2.text == "OFF" || Combo4.text == "NO LOAD") {
@@ -185,9 +193,8 @@ void Form1::startCalculation() {
         return;
     }
     CalculationRunning = true;
-    Text12.show("RUNNING", Colours::Yellow, Colours::Black);
-    Text1.show("RUNNING", Colours::Yellow, Colours::Black);
-    Settings.Text1.show("RUNNING", Colours::Yellow, Colours::Black);
+    Text12.set(CalculatorStatus::Running);
+    Settings.showScopeStatus(ScopeStatus::Running);
     {
         DialogueFlag dialogue(DialogueRunning);
         MeasurementPass pass(exchange, connection, platform.pump, passControls(), measured, figures,
@@ -225,7 +232,7 @@ void Form1::logRecordEvents(std::chrono::milliseconds limit) {
 }
 
 void Form1::stopCalculation() {
-    if (statusIs(Text12, "WAIT") || ScopeOpen != 1 || !CalculationRunning) {
+    if (Text12.is(CalculatorStatus::Wait) || ScopeOpen != 1 || !CalculationRunning) {
         return;
     }
     StopRequested = true;
@@ -235,7 +242,7 @@ void Form1::stopCalculation() {
 void Form1::clearList() { List1.Clear(); }
 
 void Form1::capture() {
-    if (CalculationRunning || ScopeOpen != 1 || TestFailed || !statusIs(Text12, "READY")) {
+    if (CalculationRunning || ScopeOpen != 1 || TestFailed || !Text12.is(CalculatorStatus::Ready)) {
         return;
     }
     // A second press while the report is loading would unload it in the
@@ -256,8 +263,7 @@ void Form1::capture() {
 // --- setup lists -------------------------------------------------------------
 
 void Form1::ShowScopeReady() {
-    Text1.show("READY", Colours::Green, Colours::Black);
-    Settings.Text1.show("READY", Colours::Green, Colours::Black);
+    Settings.showScopeStatus(ScopeStatus::Ready);
 }
 
 void Form1::RefillAverageList() {
@@ -282,6 +288,28 @@ void Form1::loadSupplyList(TransformerKind kind) {
     Combo2.text = "OFF";
 }
 
+MainPicks Form1::picks() const {
+    return MainPicks{Combo1.text != "NO LOAD", Combo2.text != "OFF", parseNumber(Combo2.text),
+                     Combo4.text != "NO LOAD"};
+}
+
+void Form1::offerLoadResistors() {
+    if (Combo1.text != "NO LOAD") {
+        return;
+    }
+    Combo1.Clear();
+    for (const char* item : LoadResistorItems) {
+        Combo1.AddItem(item);
+    }
+    Combo1.text = "NO LOAD";
+}
+
+std::int32_t Form1::showListedAverage() {
+    const std::int32_t shown = listedAverageCount(Combo3.text).value_or(SampleAverage);
+    fillAverageList(shown);
+    return shown;
+}
+
 void Form1::logLoadResistor() {
     if (Combo1.text != "NO LOAD") {
         List1.AddItem(Combo1.text + " OHM Load Resistor Selected");
@@ -299,17 +327,17 @@ void Form1::loadResistorPicked() {
         return;
     }
     ClearResultBoxes();
-    if (statusIs(Text12, "WAIT")) {
+    if (Text12.is(CalculatorStatus::Wait)) {
         return;
     }
     if (Combo2.text == "OFF") {
-        Text12.show("SELECT PWR SUPPLY VOLTAGE", Colours::Yellow, Colours::Black);
+        Text12.set(CalculatorStatus::SelectSupplyVoltage);
         const TransformerKind kind = kindNamed(Text15.text);
         if (kind != TransformerKind::Other) {
             loadSupplyList(kind);
         }
     } else {
-        Text12.show("READY", Colours::Green, Colours::Black);
+        Text12.set(CalculatorStatus::Ready);
     }
     logLoadResistor();
 }
@@ -319,11 +347,11 @@ void Form1::supplyVoltagePicked() {
         return;
     }
     ClearResultBoxes();
-    if (statusIs(Text12, "WAIT")) {
+    if (Text12.is(CalculatorStatus::Wait)) {
         return;
     }
     if (Combo2.text == "OFF") {
-        Text12.show("SELECT PWR SUPPLY VOLTAGE", Colours::Yellow, Colours::Black);
+        Text12.set(CalculatorStatus::SelectSupplyVoltage);
         ShowScopeReady();
         List1.AddItem("0.0 VOLTS RMS Pwr Supply Voltage Selected");
         applySampleAverage();
@@ -335,25 +363,13 @@ void Form1::supplyVoltagePicked() {
         return;
     }
     List1.AddItem(Combo2.text + " VOLTS RMS Pwr Supply Voltage Selected");
-    const auto volts = parseNumber(Combo2.text);
-    const auto gains = volts ? recommendedGains(kind, *volts) : std::nullopt;
-    const auto shown = Settings.shownGains();
-    bool match = gains.has_value();
-    for (std::size_t i = 0; match && i < shown.size(); ++i) {
-        match = shown[i] == (*gains)[i];
-    }
-    if (!match) {
-        const std::string again = "Run " + kindName(kind) + " setup again";
-        Settings.List1.AddItem(again);
-        List1.AddItem(again);
-        Text12.show("WAIT", Colours::Yellow, Colours::Black);
-        Text1.show("RUN SETUP AGAIN", Colours::Yellow, Colours::Black);
-        Settings.Text1.show("RUN SETUP AGAIN", Colours::Yellow, Colours::Black);
+    if (!gainsSuit(kind, parseNumber(Combo2.text), Settings.shownGains())) {
+        Settings.askToRunSetupAgain(kind);
     } else {
         if (Combo4.text == "NO LOAD") {
-            Text12.show("SELECT LOAD CAPACITOR", Colours::Yellow, Colours::Black);
+            Text12.set(CalculatorStatus::SelectLoadCapacitor);
         } else {
-            Text12.show("READY", Colours::Green, Colours::Black);
+            Text12.set(CalculatorStatus::Ready);
         }
         ShowScopeReady();
         RefillAverageList();
@@ -365,8 +381,8 @@ void Form1::sampleAveragePicked() {
     if (ScopeOpen != 1) {
         return;
     }
-    const bool allReady = statusIs(Text12, "READY") && statusIs(Text1, "READY") &&
-                          statusIs(Settings.Text1, "READY");
+    const bool allReady = Text12.is(CalculatorStatus::Ready) && Text1.is(ScopeStatus::Ready) &&
+                          Settings.status() == ScopeStatus::Ready;
     // A count sent inside another dialogue would land between its query and
     // its answer; it is refused like a count chosen while not ready.
     if (!allReady || DialogueRunning) {
@@ -401,7 +417,7 @@ void Form1::loadCapacitorPicked() {
     if (ScopeOpen != 1) {
         return;
     }
-    if (statusIs(Text12, "WAIT")) {
+    if (Text12.is(CalculatorStatus::Wait)) {
         if (Combo4.text != "NO LOAD") {
             Combo4.text = LoadCapacitance != 0 ? plainNumber(LoadCapacitance) : "NO LOAD";
         }
@@ -409,7 +425,7 @@ void Form1::loadCapacitorPicked() {
     }
     if (Combo4.text == "NO LOAD") {
         LoadCapacitance = 0;
-        Text12.show("SELECT LOAD CAPACITOR", Colours::Yellow, Colours::Black);
+        Text12.set(CalculatorStatus::SelectLoadCapacitor);
         ShowScopeReady();
         List1.AddItem("0.0 uF Load Capacitor Selected");
         return;
@@ -420,7 +436,7 @@ void Form1::loadCapacitorPicked() {
         List1.AddItem("0.0 uF Load Capacitor Selected");
         return;
     }
-    Text12.show("READY", Colours::Green, Colours::Black);
+    Text12.set(CalculatorStatus::Ready);
     ShowScopeReady();
     RefillAverageList();
     LoadCapacitance = parseNumber(Combo4.text).value_or(0);

@@ -58,6 +58,12 @@ public:
     void logLoadResistor();
     // "4", "16", "64", "128", showing the given count.
     void fillAverageList(std::int32_t shown);
+    // The same, showing the listed count picked or else the one applied.
+    std::int32_t showListedAverage();
+    // The picks in the four set-up lists.
+    MainPicks picks() const;
+    // The load resistors in SELECT LOAD RESISTOR while none is picked.
+    void offerLoadResistors();
 
     // Link state.
     FT_HANDLE lngHandle = 0;
@@ -111,5 +117,4 @@ private:
     void fillLists();
     void logOsVersion();
     void applySampleAverage();
-    bool statusIs(const TextBox& box, const char* text) const { return box.text == text; }
 };

@@ -58,16 +58,22 @@ Form1Controls::Form1Controls() {
 
 TextBox* Form1Controls::textBox(int number) {
     static constexpr std::array<TextBox Form1Controls::*, 24> boxes{
-        &Form1Controls::Text1,  &Form1Controls::Text2,  &Form1Controls::Text3,
+        nullptr,                &Form1Controls::Text2,  &Form1Controls::Text3,
         &Form1Controls::Text4,  &Form1Controls::Text5,  &Form1Controls::Text6,
         &Form1Controls::Text7,  &Form1Controls::Text8,  &Form1Controls::Text9,
-        &Form1Controls::Text10, &Form1Controls::Text11, &Form1Controls::Text12,
+        &Form1Controls::Text10, &Form1Controls::Text11, nullptr,
         &Form1Controls::Text13, &Form1Controls::Text14, &Form1Controls::Text15,
         &Form1Controls::Text16, &Form1Controls::Text17, &Form1Controls::Text18,
         &Form1Controls::Text19, &Form1Controls::Text20, &Form1Controls::Text21,
         &Form1Controls::Text22, &Form1Controls::Text23, &Form1Controls::Text24};
     if (number < 1 || number > 24) {
         return nullptr;
+    }
+    if (number == 1) {
+        return &Text1;
+    }
+    if (number == 12) {
+        return &Text12;
     }
     return &(this->*boxes[static_cast<std::size_t>(number - 1)]);
 }

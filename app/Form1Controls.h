@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Controls.h"
+#include "Statuses.h"
 
 // Every control of the main window, by its name, in its design state.
 struct Form1Controls {
@@ -13,7 +14,7 @@ struct Form1Controls {
     ComboBox Combo3; // SAMPLE AVERAGE
     ComboBox Combo4; // LOAD CAPACITOR (uF)
 
-    TextBox Text1;  // OSCILLOSCOPE STATUS
+    ScopeStatusBox Text1;  // OSCILLOSCOPE STATUS
     TextBox Text2;  // USB PORT
     TextBox Text3;  // RESONANT FREQUENCY (Hz)
     TextBox Text4;  // INPUT VOLTAGE (V RMS)
@@ -24,7 +25,7 @@ struct Form1Controls {
     TextBox Text9;  // OUTPUT CURRENT (A RMS)
     TextBox Text10; // PHASE REAL OUTPUT POWER (WATTS)
     TextBox Text11; // PHASE ANGLE: EFFICIENCY (%)
-    TextBox Text12; // CALCULATOR STATUS
+    CalculatorStatusBox Text12; // CALCULATOR STATUS
     TextBox Text13; // OSCILLOSCOPE
     TextBox Text14; // TEST TIMESTAMP
     TextBox Text15; // TRANSFORMER

@@ -68,3 +68,8 @@ std::optional<GainRow> recommendedGains(TransformerKind kind, double volts) {
     }
     return std::nullopt;
 }
+
+bool gainsSuit(TransformerKind kind, std::optional<double> volts, const GainRow& shown) {
+    const auto gains = volts ? recommendedGains(kind, *volts) : std::nullopt;
+    return gains.has_value() && *gains == shown;
+}

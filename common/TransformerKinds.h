@@ -31,3 +31,7 @@ std::optional<GainRow> recommendedGains(TransformerKind kind, double volts);
 
 // The split-flux transformer's three bands, highest first.
 const std::array<GainRow, 3>& splitFluxGainSets();
+
+// Whether the gains shown suit a supply of `volts` (none: no supply picked)
+// on a transformer of `kind`: false for other kinds and for no supply.
+bool gainsSuit(TransformerKind kind, std::optional<double> volts, const GainRow& shown);

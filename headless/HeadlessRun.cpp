@@ -1,3 +1,4 @@
+#include "Statuses.h"
 #include "HeadlessRun.h"
 
 #include "Clipboard.h"
@@ -131,7 +132,7 @@ HeadlessRun::Status HeadlessRun::connect() {
     Form1& form = parts_->form;
     form.Form_Load();
     form.Text24.text = choices_.comment; // typed once the window is up
-    if (form.ScopeOpen != 1 || form.Text1.text != "READY") {
+    if (form.ScopeOpen != 1 || !form.Text1.is(ScopeStatus::Ready)) {
         const std::string last = form.List1.lines.empty() ? std::string() : eventLineText(form.List1.lines.back());
         return refuse(NotReady, "no connection to the scope (the event list ends \"" + last +
                                     "\"); on a bench without the scope, --simulate");
@@ -143,8 +144,9 @@ HeadlessRun::Status HeadlessRun::readSettings() {
     Form1& form = parts_->form;
     form.openSettings();
     form.Settings.getSettings();
-    if (form.Settings.Text1.text != "READY") {
-        return refuse(NotReady, "GET SETTINGS did not end \"READY\" but \"" + form.Settings.Text1.text + "\"");
+    if (!form.Settings.Text1.is(ScopeStatus::Ready)) {
+        return refuse(NotReady, "GET SETTINGS did not end \"" + wordsOf(ScopeStatus::Ready) + "\" but \"" +
+                                    wordsOf(form.Settings.Text1.status) + "\"");
     }
     return std::nullopt;
 }
@@ -185,7 +187,7 @@ bool HeadlessRun::presetOfAnotherTransformer() const {
            (button == PresetButton::Standard && shown != StandardName);
 }
 
-// A preset acts only while CALCULATOR STATUS reads "WAIT" or "READY" (so a
+// A preset acts only while CALCULATOR STATUS is Wait or Ready (so a
 // capacitor may have to be picked first); one for another transformer first
 // loads that one's supply list, from which the voltage is picked again; the
 // scope may need its set-up run more than once.
@@ -201,10 +203,10 @@ HeadlessRun::Status HeadlessRun::pressPreset() {
     }
     constexpr int MostPresses = 5;
     for (int press = 0; press < MostPresses && !StopSignals::requested(); ++press) {
-        if (form.Text12.text == "SELECT LOAD CAPACITOR") {
+        if (form.Text12.is(CalculatorStatus::SelectLoadCapacitor)) {
             pickCapacitor();
         }
-        if (form.Text12.text != "WAIT" && form.Text12.text != "READY") {
+        if (!form.Text12.is(CalculatorStatus::Wait) && !form.Text12.is(CalculatorStatus::Ready)) {
             break;
         }
         if (button == PresetButton::Standard) {
@@ -218,7 +220,7 @@ HeadlessRun::Status HeadlessRun::pressPreset() {
             }
             continue;
         }
-        if (form.Text12.text != "WAIT") {
+        if (!form.Text12.is(CalculatorStatus::Wait)) {
             break;
         }
     }
@@ -249,11 +251,11 @@ HeadlessRun::Status HeadlessRun::pickSampleAverage() {
 
 HeadlessRun::Status HeadlessRun::requireReady() {
     const Form1& form = parts_->form;
-    if (form.Text12.text == "READY") {
+    if (form.Text12.is(CalculatorStatus::Ready)) {
         return std::nullopt;
     }
-    return refuse(NotReady, "the set-up is not ready: CALCULATOR STATUS reads \"" + form.Text12.text +
-                                "\", OSCILLOSCOPE STATUS \"" + form.Text1.text +
+    return refuse(NotReady, "the set-up is not ready: CALCULATOR STATUS reads \"" + wordsOf(form.Text12.status) +
+                                "\", OSCILLOSCOPE STATUS \"" + wordsOf(form.Text1.status) +
                                 "\" (a --preset sets the scope up for its transformer)");
 }
 
@@ -267,7 +269,7 @@ int HeadlessRun::runPasses() {
         const std::uint32_t started = clock.ticks();
         const int notCompleteBefore = passesNotComplete_;
         form.startCalculation();
-        if (passesNotComplete_ == notCompleteBefore && form.Text12.text != "READY") {
+        if (passesNotComplete_ == notCompleteBefore && !form.Text12.is(CalculatorStatus::Ready)) {
             ++passesNotComplete_; // no pass ran at all
         }
         if (form.TestFailed || form.ScopeOpen != 1) {

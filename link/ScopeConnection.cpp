@@ -1,3 +1,4 @@
+#include "Statuses.h"
 #include "ScopeConnection.h"
 
 #include "Clock.h"
@@ -196,11 +197,11 @@ bool ScopeConnection::prepareScope() {
         !send("ACQ:MODE AVERAGE", "ACQUIRE MODE AVERAGE Failed")) {
         return false;
     }
-    c_.Text1.show("READY", Colours::Green, Colours::Black);
+    c_.Text1.set(ScopeStatus::Ready);
     if (settingsVisible_ && settingsVisible_()) {
-        c_.Text12.show("READY", Colours::Green, Colours::Black);
+        c_.Text12.set(CalculatorStatus::Ready);
     } else {
-        c_.Text12.show("PRESS SETTINGS", Colours::Blue, Colours::White);
+        c_.Text12.set(CalculatorStatus::PressSettings);
     }
     pump_.yield();
     return true;
@@ -243,8 +244,8 @@ bool ScopeConnection::confirmAcquisition() {
 }
 
 void ScopeConnection::ResetScope() {
-    c_.Text1.show("RESET SCOPE", Colours::Red, Colours::White);
-    c_.Text12.show("FAULT", Colours::Red, Colours::White);
+    c_.Text1.set(ScopeStatus::ResetScope);
+    c_.Text12.set(CalculatorStatus::Fault);
     pump_.yield();
     if (endLink(d2xx_, v_.lngHandle, c_.List1)) {
         c_.List1.AddItem("Close Scope");
@@ -259,12 +260,12 @@ void ScopeConnection::disconnect() {
     if (v_.CalculationRunning || v_.ScopeOpen != 1 || v_.DialogueRunning) {
         return;
     }
-    if (c_.Text1.text != "READY" || v_.TestFailed) {
+    if (!c_.Text1.is(ScopeStatus::Ready) || v_.TestFailed) {
         return;
     }
-    c_.Text1.show("DISCONNECTED", Colours::Red, Colours::White);
+    c_.Text1.set(ScopeStatus::Disconnected);
     c_.Text2.text = "XX";
-    c_.Text12.show("NOT READY", Colours::Red, Colours::White);
+    c_.Text12.set(CalculatorStatus::NotReady);
     if (!endLink(d2xx_, v_.lngHandle, c_.List1)) {
         return;
     }
@@ -276,7 +277,7 @@ void ScopeConnection::disconnect() {
 }
 
 void ScopeConnection::reconnect() {
-    if (c_.Text1.text != "DISCONNECTED" || v_.DialogueRunning) {
+    if (!c_.Text1.is(ScopeStatus::Disconnected) || v_.DialogueRunning) {
         return;
     }
     if (v_.ScopeOpen == 1 && endLink(d2xx_, v_.lngHandle, c_.List1)) {

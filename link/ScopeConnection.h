@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Statuses.h"
 #include "D2xx.h"
 
 #include <array>
@@ -16,9 +17,9 @@ struct TextBox;
 
 // The main window's controls the connection writes.
 struct LinkControls {
-    TextBox& Text1;  // OSCILLOSCOPE STATUS
+    ScopeStatusBox& Text1;  // OSCILLOSCOPE STATUS
     TextBox& Text2;  // USB PORT
-    TextBox& Text12; // CALCULATOR STATUS
+    CalculatorStatusBox& Text12; // CALCULATOR STATUS
     TextBox& Text13; // OSCILLOSCOPE
     Lamp& Shape1;    // ACQUIRE
     ListBox& List1;

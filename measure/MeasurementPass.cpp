@@ -1,3 +1,4 @@
+#include "Statuses.h"
 #include "MeasurementPass.h"
 
 #include "Controls.h"
@@ -172,10 +173,10 @@ void MeasurementPass::closingSteps() {
     }
     c_.List1.AddItem("STOP CALCULATION");
     pump_.yield();
-    c_.Text1.show("READY", Colours::Green, Colours::Black);
-    c_.Text12.show("READY", Colours::Green, Colours::Black);
-    c_.settingsStatus.show("READY", Colours::Green, Colours::Black);
-    c_.List1.AddItem("READY");
+    c_.Text1.set(ScopeStatus::Ready);
+    c_.Text12.set(CalculatorStatus::Ready);
+    c_.settingsStatus.set(ScopeStatus::Ready);
+    c_.List1.AddItem(wordsOf(CalculatorStatus::Ready));
     pump_.yield();
 }
 

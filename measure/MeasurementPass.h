@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Statuses.h"
 #include "Measurements.h"
 #include "PassOutcome.h"
 
@@ -16,7 +17,7 @@ struct TextBox;
 
 // The main window's boxes a pass fills, and the status boxes it hands back.
 struct PassControls {
-    TextBox& Text1;  // OSCILLOSCOPE STATUS
+    ScopeStatusBox& Text1;  // OSCILLOSCOPE STATUS
     TextBox& Text3;  // RESONANT FREQUENCY
     TextBox& Text4;  // INPUT VOLTAGE
     TextBox& Text5;  // INPUT CURRENT
@@ -26,7 +27,7 @@ struct PassControls {
     TextBox& Text9;  // OUTPUT CURRENT
     TextBox& Text10; // PHASE REAL OUTPUT POWER
     TextBox& Text11; // PHASE ANGLE: EFFICIENCY
-    TextBox& Text12; // CALCULATOR STATUS
+    CalculatorStatusBox& Text12; // CALCULATOR STATUS
     TextBox& Text14; // TEST TIMESTAMP
     TextBox& Text16; // LOAD RESISTOR: EFFICIENCY
     TextBox& Text17; // OUTPUT PHASE ANGLE
@@ -38,7 +39,7 @@ struct PassControls {
     TextBox& Text23; // RESISTOR REAL OUTPUT POWER
     ComboBox& Combo1; // SELECT LOAD RESISTOR
     ListBox& List1;
-    TextBox& settingsStatus; // the settings window's status box
+    ScopeStatusBox& settingsStatus; // the settings window's status box
     // The rest of the set-up, which a pass only reports.
     const TextBox& Text15;  // TRANSFORMER
     const ComboBox& Combo2; // POWER SUPPLY

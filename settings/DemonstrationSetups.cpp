@@ -1,3 +1,4 @@
+#include "Statuses.h"
 #include "EventPump.h"
 #include "NumberText.h"
 #include "SettingsForm.h"
@@ -46,10 +47,7 @@ void SettingsForm::writePresetGrid(TransformerKind kind, double volts) {
 void SettingsForm::presetPress(TransformerKind kind) {
     // A preset talks to the scope through UPDATE SCOPE and the read; inside
     // another dialogue's yields it would interleave with it.
-    if (main_.DialogueRunning) {
-        return;
-    }
-    if (main_.Text12.text != "WAIT" && main_.Text12.text != "READY") {
+    if (dialogueFlag() || !setupMayChange()) {
         return;
     }
     const std::string& name = kindName(kind);
@@ -57,40 +55,28 @@ void SettingsForm::presetPress(TransformerKind kind) {
         Text70.text.empty() || (Text70.text != name && (kindNamed(Text70.text) != TransformerKind::Other ||
                                                          Text70.text == GeneralName));
     if (otherKind) {
-        main_.loadSupplyList(kind);
-        main_.List1.AddItem("");
-        main_.List1.AddItem("Demonstrate " + name);
-        main_.logLoadResistor();
+        main_.showSupplyListOf(kind);
+        logOnMain("");
+        logOnMain("Demonstrate " + name);
+        main_.logResistorPick();
     }
     Text70.text = name;
-    main_.Text15.text.clear();
-    if (main_.Combo2.text == "OFF") {
-        main_.Text12.show("SELECT PWR SUPPLY VOLTAGE", Colours::Yellow, Colours::Black);
+    showTransformerOnMain("");
+    const MainPicks picked = main_.picks();
+    if (!picked.supply) {
+        showCalculatorStatus(CalculatorStatus::SelectSupplyVoltage);
         return;
     }
-    writePresetGrid(kind, parseNumber(main_.Combo2.text).value_or(0));
+    writePresetGrid(kind, picked.supplyVolts.value_or(0));
     platform_.pump.yield();
     updateScope();
     platform_.pump.yield();
     ReadScopeSettings();
-    main_.Text15.text = Text70.text;
+    showTransformerOnMain(Text70.text);
     platform_.pump.yield();
-
-    const auto volts = parseNumber(main_.Combo2.text);
-    const auto gains = recommendedGains(kind, volts.value_or(0));
-    bool match = volts.has_value() && gains.has_value();
-    for (int row = 0; match && row < Rows; ++row) {
-        match = gainBox(row).text == (*gains)[static_cast<std::size_t>(row)];
+    if (!gainsSuit(kind, main_.picks().supplyVolts, shownGains())) {
+        askToRunSetupAgain(kind);
     }
-    if (match) {
-        return;
-    }
-    const std::string again = "Run " + name + " setup again";
-    List1.AddItem(again);
-    main_.List1.AddItem(again);
-    main_.Text12.show("WAIT", Colours::Yellow, Colours::Black);
-    Text1.show("RUN SETUP AGAIN", Colours::Yellow, Colours::Black);
-    main_.Text1.show("RUN SETUP AGAIN", Colours::Yellow, Colours::Black);
 }
 
 void SettingsForm::standardPreset() { presetPress(TransformerKind::Standard); }
@@ -98,16 +84,14 @@ void SettingsForm::standardPreset() { presetPress(TransformerKind::Standard); }
 void SettingsForm::splitFluxPreset() { presetPress(TransformerKind::SplitFlux); }
 
 void SettingsForm::skipSetup() {
-    if (main_.Text12.text == "WAIT" || main_.Text12.text == "READY") {
-        if (main_.Combo2.text == "OFF") {
-            main_.Text12.show("SELECT PWR SUPPLY VOLTAGE", Colours::Yellow, Colours::Black);
-        } else if (main_.Combo4.text == "NO LOAD") {
-            main_.Text12.show("SELECT LOAD CAPACITOR", Colours::Yellow, Colours::Black);
+    if (setupMayChange()) {
+        const MainPicks picked = main_.picks();
+        if (!picked.supply) {
+            showCalculatorStatus(CalculatorStatus::SelectSupplyVoltage);
+        } else if (!picked.loadCapacitor) {
+            showCalculatorStatus(CalculatorStatus::SelectLoadCapacitor);
         }
     }
-    const std::string line = "Skip " + Text70.text + " setup";
-    List1.AddItem(line);
-    main_.List1.AddItem(line);
-    Text1.show("READY", Colours::Green, Colours::Black);
-    main_.Text1.show("READY", Colours::Green, Colours::Black);
+    logOnBoth("Skip " + Text70.text + " setup");
+    showScopeStatus(ScopeStatus::Ready);
 }

@@ -2,32 +2,41 @@
 
 #include "Controls.h"
 #include "D2xx.h"
+#include "Statuses.h"
 #include "TransformerKinds.h"
 
 #include <cstdint>
 #include <functional>
+#include <optional>
+
+// The operator's picks in the main window's set-up lists, as the settings
+// window needs them.
+struct MainPicks {
+    bool loadResistor = false;               // a resistor, or NO LOAD
+    bool supply = false;                     // a voltage, or OFF
+    std::optional<double> supplyVolts;       // the voltage picked
+    bool loadCapacitor = false;              // a capacitor, or NO LOAD
+};
 
 // What the settings window reads and writes of the main window, and nothing
-// more: its status boxes, its set-up lists and event list, the flag of a
-// dialogue under way, the link's handle, and three of its list actions. The
-// main window fills it from its own members.
+// more, by what each thing is. The main window fills it from its own members;
+// the settings window touches it only in MainWindowSide.cpp.
 struct MainWindowDoor {
-    TextBox& Text1;        // OSCILLOSCOPE STATUS
-    TextBox& Text12;       // CALCULATOR STATUS
-    const TextBox& Text13; // the connection's status
-    TextBox& Text15;       // TRANSFORMER
-    ComboBox& Combo1;      // SELECT LOAD RESISTOR
-    ComboBox& Combo2;      // POWER SUPPLY
-    ComboBox& Combo3;      // SAMPLE AVERAGE
-    ComboBox& Combo4;      // LOAD CAPACITOR
-    ListBox& List1;
-    bool& DialogueRunning;
-    const FT_HANDLE& lngHandle;
-    const std::int32_t& SampleAverage;
-    // "4", "16", "64", "128" in SAMPLE AVERAGE, showing the given count.
-    std::function<void(std::int32_t)> fillAverageList;
+    ScopeStatusBox& scopeStatus;           // OSCILLOSCOPE STATUS
+    CalculatorStatusBox& calculatorStatus; // CALCULATOR STATUS
+    const TextBox& scopeIdentity;          // OSCILLOSCOPE: the scope's identity
+    TextBox& transformer;                  // TRANSFORMER
+    ListBox& events;
+    bool& dialogueRunning;
+    const FT_HANDLE& handle;
+    std::function<MainPicks()> picks;
+    // The load resistors in SELECT LOAD RESISTOR while none is picked yet.
+    std::function<void()> offerLoadResistors;
+    // "4", "16", "64", "128" in SAMPLE AVERAGE, showing the listed count
+    // picked (else the one last applied); returns the count shown.
+    std::function<std::int32_t()> showAverageCounts;
     // A transformer's supply list in POWER SUPPLY, "OFF" shown.
-    std::function<void(TransformerKind)> loadSupplyList;
+    std::function<void(TransformerKind)> showSupplyListOf;
     // "<ohms> OHM Load Resistor Selected" in the event list.
-    std::function<void()> logLoadResistor;
+    std::function<void()> logResistorPick;
 };

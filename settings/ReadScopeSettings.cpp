@@ -1,3 +1,4 @@
+#include "Statuses.h"
 #include "AnswerFields.h"
 #include "DialogueFlag.h"
 #include "EndLink.h"
@@ -53,10 +54,10 @@ constexpr std::array<ChannelQuery, 4> ChannelQueries{{
 void SettingsForm::getSettings() {
     // Refused also while another dialogue with the scope runs (a measurement
     // pass started while this window was open): its answers would mix.
-    if (SettingsBusy || main_.DialogueRunning) {
+    if (SettingsBusy || dialogueFlag()) {
         return;
     }
-    main_.List1.AddItem("Get Settings Button Pressed");
+    logOnMain("Get Settings Button Pressed");
     Text70.text.clear();
     ReadScopeSettings();
 }
@@ -66,18 +67,11 @@ void SettingsForm::markMismatch(TextBox& box) { box.show("False", Colours::Red, 
 void SettingsForm::prepareRead() {
     GridRead = false;
     SettingsBusy = true;
-    lngHandle = main_.lngHandle;
+    lngHandle = mainHandle();
     List1.Clear();
-    main_.Text12.show("WAIT", Colours::Yellow, Colours::Black);
-    Text1.show("RUNNING", Colours::Yellow, Colours::Black);
-    main_.Text1.show("RUNNING", Colours::Yellow, Colours::Black);
-    if (main_.Combo1.text == "NO LOAD") {
-        main_.Combo1.Clear();
-        for (const char* item : LoadResistorItems) {
-            main_.Combo1.AddItem(item);
-        }
-        main_.Combo1.text = "NO LOAD";
-    }
+    showCalculatorStatus(CalculatorStatus::Wait);
+    showScopeStatus(ScopeStatus::Running);
+    main_.offerLoadResistors();
     Label12.visible = false;
     Label13.visible = false;
     for (int n = 2; n <= 59; ++n) {
@@ -109,7 +103,7 @@ bool SettingsForm::queryStep(const char* query, const char* header,
 }
 
 void SettingsForm::ReadScopeSettings() {
-    DialogueFlag dialogue(main_.DialogueRunning);
+    DialogueFlag dialogue(dialogueFlag());
 
     prepareRead();
     std::string answer;
@@ -311,22 +305,22 @@ void SettingsForm::readMath(const std::string& answer) {
 void SettingsForm::completeRead() {
     GridRead = true;
     showSelectionPrompt();
-    Text1.show("READY", Colours::Green, Colours::Black);
-    main_.Text1.show("READY", Colours::Green, Colours::Black);
+    showScopeStatus(ScopeStatus::Ready);
 }
 
 void SettingsForm::showSelectionPrompt() {
-    if (main_.Combo1.text == "NO LOAD") {
-        main_.Text12.show("SELECT LOAD RESISTOR", Colours::Yellow, Colours::Black);
-    } else if (main_.Combo4.text == "NO LOAD") {
-        main_.Text12.show("SELECT LOAD CAPACITOR", Colours::Yellow, Colours::Black);
+    const MainPicks picked = main_.picks();
+    if (!picked.loadResistor) {
+        showCalculatorStatus(CalculatorStatus::SelectLoadResistor);
+    } else if (!picked.loadCapacitor) {
+        showCalculatorStatus(CalculatorStatus::SelectLoadCapacitor);
     } else {
-        main_.Text12.show("READY", Colours::Green, Colours::Black);
+        showCalculatorStatus(CalculatorStatus::Ready);
     }
 }
 
 void SettingsForm::resetPath() {
-    Text1.show("RESET SCOPE", Colours::Red, Colours::White);
+    Text1.set(ScopeStatus::ResetScope);
     platform_.pump.yield();
     if (endLink(platform_.d2xx, lngHandle, List1)) {
         List1.AddItem("Close Scope");
@@ -354,11 +348,11 @@ void SettingsForm::recogniseSetup() {
     const bool named = Text70.text == SplitFluxName || Text70.text == StandardName ||
                        Text70.text == GeneralName;
     if (Text70.text.empty() || (named && Text70.text != found)) {
-        main_.List1.AddItem("");
-        main_.List1.AddItem("Demonstrate " + found);
+        logOnMain("");
+        logOnMain("Demonstrate " + found);
     }
-    main_.Text15.text = found;
-    Text70.text = main_.Text15.text;
+    showTransformerOnMain(found);
+    Text70.text = found;
 }
 
 void SettingsForm::addGainNotes() {

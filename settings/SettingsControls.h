@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Controls.h"
+#include "Statuses.h"
 
 // Every control of the settings window, by its name, in its design state.
 // Unloading the window puts them back to this state; the window's variables
@@ -13,7 +14,7 @@ struct SettingsControls {
     // Text1 status; Text2..Text53 the grid; Text54..Text58 trace positions;
     // Text59 MATH definition; Text60 scope identity; Text61..Text64 the
     // frequency row; Text65..Text69 colour swatches; Text70 transformer.
-    TextBox Text1;
+    ScopeStatusBox Text1; // the settings window's status
     TextBox Text2;
     TextBox Text3;
     TextBox Text4;

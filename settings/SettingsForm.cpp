@@ -1,3 +1,4 @@
+#include "Statuses.h"
 #include "SettingsForm.h"
 
 #include "Delay.h"
@@ -47,9 +48,9 @@ void SettingsForm::ShowSettings() {
     for (int n = 1; n <= 8; ++n) {
         button(n)->font = {8, true};
     }
-    main_.Text12.show("GET SETTINGS", Colours::Blue, Colours::White);
-    Text1.show("GET SETTINGS", Colours::Blue, Colours::White);
-    Text60.show(main_.Text13.text, main_.Text13.BackColor, main_.Text13.ForeColor);
+    showCalculatorStatus(CalculatorStatus::GetSettings);
+    Text1.set(ScopeStatus::GetSettings);
+    showScopeIdentity();
 }
 
 void SettingsForm::UnloadSettings() {
@@ -63,6 +64,6 @@ void SettingsForm::closeWindow() {
     if (SettingsBusy) {
         return;
     }
-    main_.List1.AddItem("Close Settings Window Button Pressed");
+    logOnMain("Close Settings Window Button Pressed");
     UnloadSettings();
 }

@@ -42,6 +42,14 @@ public:
         return {Text45.text, Text46.text, Text47.text, Text48.text, Text49.text};
     }
     const std::string& shownTransformer() const { return Text70.text; }
+    // "Run <transformer> setup again" in both event lists; CALCULATOR STATUS
+    // waits and both scope statuses ask for the set-up to be run again.
+    void askToRunSetupAgain(TransformerKind kind);
+    // OSCILLOSCOPE STATUS here and on the main window.
+    void showScopeStatus(ScopeStatus status);
+    // This window's status box, for a pass to hand back to.
+    ScopeStatusBox& statusBox() { return Text1; }
+    ScopeStatus status() const { return Text1.status; }
 
     // The probes, scales and gains as this window last showed them after a
     // complete read (kept when the window closes); empty before the first.
@@ -95,6 +103,17 @@ public:
     static constexpr int channelOfRow(int row) { return row < 2 ? row : row - 1; }
 
 private:
+    // The main window, through its door (MainWindowSide.cpp).
+    void logOnMain(const std::string& line);
+    void logOnBoth(const std::string& line);
+    void showCalculatorStatus(CalculatorStatus status);
+    CalculatorStatus calculatorStatus() const;
+    // A preset or SKIP may change the set-up: CALCULATOR STATUS is Wait or Ready.
+    bool setupMayChange() const;
+    void showTransformerOnMain(const std::string& name);
+    void showScopeIdentity();
+    bool& dialogueFlag() const;
+    FT_HANDLE mainHandle() const;
     PassOutcome::ScopeSetUp setUpInGrid();
     void rememberShownSetUp();
     PassOutcome::ScopeSetUp lastShownSetUp_;

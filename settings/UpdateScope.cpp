@@ -1,3 +1,4 @@
+#include "Statuses.h"
 #include "AnswerFields.h"
 #include "CommandNumber.h"
 #include "DialogueFlag.h"
@@ -26,21 +27,18 @@ std::string channelName(int channel) { return "CH" + std::to_string(channel + 1)
 
 void SettingsForm::handBackToMain() {
     showSelectionPrompt();
-    Text1.show("READY", Colours::Green, Colours::Black);
-    main_.Text1.show("READY", Colours::Green, Colours::Black);
+    showScopeStatus(ScopeStatus::Ready);
     // A typed count that is not one of the list's leaves the last applied one.
-    SavedAverage = listedAverageCount(main_.Combo3.text).value_or(main_.SampleAverage);
-    main_.fillAverageList(SavedAverage);
+    SavedAverage = main_.showAverageCounts();
 }
 
 void SettingsForm::startAction(const char* mainLine) {
     SettingsBusy = true;
     // The link may have been closed and opened again since the last action.
-    lngHandle = main_.lngHandle;
-    main_.List1.AddItem(mainLine);
-    main_.Text12.show("WAIT", Colours::Yellow, Colours::Black);
-    Text1.show("RUNNING", Colours::Yellow, Colours::Black);
-    main_.Text1.show("RUNNING", Colours::Yellow, Colours::Black);
+    lngHandle = mainHandle();
+    logOnMain(mainLine);
+    showCalculatorStatus(CalculatorStatus::Wait);
+    showScopeStatus(ScopeStatus::Running);
     platform_.pump.yield();
 }
 
@@ -136,14 +134,14 @@ bool SettingsForm::canWrite(int firstBox, int lastBox) {
         }
     }
     // Refused also while any dialogue with the scope is under way.
-    return !SettingsBusy && !main_.DialogueRunning;
+    return !SettingsBusy && !dialogueFlag();
 }
 
 void SettingsForm::updateScope() {
     if (!canWrite(32, 44)) {
         return;
     }
-    DialogueFlag dialogue(main_.DialogueRunning);
+    DialogueFlag dialogue(dialogueFlag());
     startAction("Update Scope Settings Button Pressed");
     RowChanged.fill(false);
     for (bool current : {false, true}) {

@@ -67,7 +67,7 @@ void SettingsForm::updateTrace() {
     if (!canWrite(54, 59)) {
         return;
     }
-    DialogueFlag dialogue(main_.DialogueRunning);
+    DialogueFlag dialogue(dialogueFlag());
     startAction("Update Trace Position");
     for (int row = 0; row < Rows; ++row) {
         if (row > 0) {

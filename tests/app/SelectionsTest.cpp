@@ -44,7 +44,8 @@ TEST_F(SelectRig, TheWalkToReadyLogsEachChoice) {
     capacitor("100");
     EXPECT_EQ(last(f().List1.lines), "100 uF Load Capacitor Selected");
     EXPECT_EQ(f().LoadCapacitance, 100);
-    for (const TextBox* box : {&f().Text12, &f().Text1, &s().Text1}) {
+    for (const TextBox* box : {static_cast<const TextBox*>(&f().Text12), static_cast<const TextBox*>(&f().Text1),
+                               static_cast<const TextBox*>(&s().Text1)}) {
         EXPECT_EQ(box->text, "READY");
         EXPECT_EQ(box->BackColor, Colours::Green);
     }
@@ -118,7 +119,7 @@ TEST_F(SelectRig, OffNoLoadAndTheCapacitorWithoutSupply) {
     // A capacitor picked while "WAIT" goes back to the last one applied.
     supply("10.0");
     capacitor("300");
-    f().Text12.text = "WAIT";
+    f().Text12.set(CalculatorStatus::Wait);
     capacitor("400");
     EXPECT_EQ(f().Combo4.text, "300");
 }
@@ -225,15 +226,21 @@ TEST_F(SelectRig, TheAverageNeedsAllThreeStatusBoxesReady) {
     supply("10.0");
     capacitor("100");
     // Each box in turn reads something else: nothing is sent.
-    for (TextBox* box : {&f().Text12, &f().Text1, &s().Text1}) {
-        const std::string before = box->text;
-        box->text = "RUN SETUP AGAIN";
+    const auto refused = [&] {
         const std::size_t mark = b.d2xx.transcript.size();
         average("64");
         EXPECT_EQ(b.d2xx.transcript.size(), mark);
         EXPECT_EQ(f().Combo3.text, " 16");
-        box->text = before;
-    }
+    };
+    f().Text12.set(CalculatorStatus::Wait);
+    refused();
+    f().Text12.set(CalculatorStatus::Ready);
+    f().Text1.set(ScopeStatus::RunSetupAgain);
+    refused();
+    f().Text1.set(ScopeStatus::Ready);
+    s().Text1.set(ScopeStatus::RunSetupAgain);
+    refused();
+    s().Text1.set(ScopeStatus::Ready);
     average("64");
     EXPECT_EQ(last(b.d2xx.writtenLines()), "ACQ:NUMAVG 64");
 }

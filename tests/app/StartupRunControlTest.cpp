@@ -110,8 +110,8 @@ TEST(RunControl, StartIsRefusedWhenAnyPreconditionFailsButAlwaysClearsStop) {
     };
     refused([](Form1& f) { f.ScopeOpen = 0; }, "no link");
     refused([](Form1& f) { f.CalculationRunning = true; }, "already running");
-    refused([](Form1& f) { f.Text12.text = "SELECT LOAD CAPACITOR"; }, "not READY");
-    refused([](Form1& f) { f.Text12.text = "ready"; }, "case counts");
+    refused([](Form1& f) { f.Text12.set(CalculatorStatus::SelectLoadCapacitor); }, "not READY");
+    refused([](Form1& f) { f.Text12.clear(); }, "nothing said yet");
     refused([](Form1& f) { f.Text15.text.clear(); }, "no transformer");
     refused([](Form1& f) { f.Combo2.text = "OFF"; }, "no supply");
     refused([](Form1& f) { f.Combo4.text = "NO LOAD"; }, "no capacitor");
@@ -138,7 +138,7 @@ TEST(RunControl, StopIsHonouredOnlyDuringAPassAndNotWhileWaiting) {
 
     // During a pass while the status reads "WAIT": ignored, the pass runs on.
     b.pump.whenLogged(f.List1, "MEASU:MEAS1:VALUE?", [&] {
-        f.Text12.text = "WAIT";
+        f.Text12.set(CalculatorStatus::Wait);
         f.stopCalculation();
     });
     f.startCalculation();

@@ -110,7 +110,8 @@ TEST(StatusTables, EveryStatusWordHasItsColourPair) {
     b.walkToReady();
     int checked = 0;
     b.pump.whenLogged(b.form->List1, "MEASU:IMMED:VALUE?", [&] {
-        for (const TextBox* box : {&b.form->Text1, &b.form->Text12, &b.form->Settings.Text1}) {
+        for (const TextBox* box : {static_cast<const TextBox*>(&b.form->Text1), static_cast<const TextBox*>(&b.form->Text12),
+                                   static_cast<const TextBox*>(&b.form->Settings.Text1)}) {
             expectShown(*box, BlackOnYellow("RUNNING"), "during a pass");
             ++checked;
         }
@@ -148,7 +149,9 @@ TEST(StatusTables, CalculatorStatusWalksRowByRow) {
         {"capacitor, supply chosen", "10.0", "NO LOAD", SplitFluxName, capacitor("200"), "READY"},
         {"capacitor, supply OFF", "OFF", "NO LOAD", SplitFluxName, capacitor("200"), std::nullopt},
     };
-    for (const std::string from : {"SELECT LOAD RESISTOR", "READY", "RUNNING"}) {
+    for (const CalculatorStatus fromStatus :
+         {CalculatorStatus::SelectLoadResistor, CalculatorStatus::Ready, CalculatorStatus::Running}) {
+        const std::string from = wordsOf(fromStatus);
         for (const Row& row : rows) {
             TestRig b;
             b.startAndReadSettings();
@@ -157,7 +160,7 @@ TEST(StatusTables, CalculatorStatusWalksRowByRow) {
             f.Combo2.text = row.supplyBefore;
             f.Combo4.text = row.capacitorBefore;
             f.Settings.Text70.text = row.kind;
-            f.Text12.text = from;
+            f.Text12.set(fromStatus);
             row.act(b);
             EXPECT_EQ(f.Text12.text, row.to.value_or(from)) << "from " << from << ": " << row.event;
         }
@@ -171,7 +174,7 @@ TEST(StatusTables, CalculatorStatusWalksRowByRow) {
         f.Combo4.text = "NO LOAD";
         f.LoadCapacitance = 0;
         f.Settings.Text70.text = row.kind;
-        f.Text12.text = "WAIT";
+        f.Text12.set(CalculatorStatus::Wait);
         row.act(b);
         EXPECT_EQ(f.Text12.text, "WAIT") << row.event;
         EXPECT_EQ(f.Combo4.text, "NO LOAD") << row.event;
@@ -203,14 +206,14 @@ TEST(StatusTables, GuardsKeepActionsOutOfTheWrongState) {
         // its 2-second waits, nothing else talks to the scope.
         TestRig b;
         b.walkToReady();
-        b.form->Text12.text = "READY";
+        b.form->Text12.set(CalculatorStatus::Ready);
         b.form->disconnect();
         b.scope.acquiring = false; // the connection waits 2 s and asks again
         std::vector<std::string> sentInside;
         const auto tryEverything = [&b] {
             Form1& f = *b.form;
-            f.Text12.text = "READY";
-            f.Settings.Text1.text = "READY";
+            f.Text12.set(CalculatorStatus::Ready);
+            f.Settings.Text1.set(ScopeStatus::Ready);
             const std::size_t mark = b.d2xx.transcript.size();
             f.startCalculation();
             f.Settings.getSettings();

@@ -49,8 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     b->d2xx.transcript.clear();
     b->d2xx.calls.clear();
     f.List1.Clear();
-    f.Text12.text = "READY";
-    f.Text1.text = "READY";
+    f.Text12.set(CalculatorStatus::Ready);
+    f.Text1.set(ScopeStatus::Ready);
     f.Combo1.text = typed[0];
     f.Combo3.text = typed[1];
     s.Text32.text = typed[2];
@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     f.RefillAverageList();
     f.Combo3.text = typed[1];
     f.sampleAveragePicked();
-    f.Text12.text = "READY";
+    f.Text12.set(CalculatorStatus::Ready);
     f.startCalculation();
     // No typed text may put a line on the link that is not a command line.
     for (std::size_t i = mark; i < b->d2xx.transcript.size(); ++i) {

@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     b.walkToReady();
     b.form->Settings.Text34.text = "10X";
     b.form->Settings.updateScope();
-    b.form->Text12.text = "READY";
+    b.form->Text12.set(CalculatorStatus::Ready);
     b.form->startCalculation();
     check(!b.form->CalculationRunning && !b.form->DialogueRunning && !b.form->Settings.SettingsBusy);
     for (const TextBox* box : {&b.form->Text3, &b.form->Text11, &b.form->Text16, &b.form->Text22}) {

@@ -56,7 +56,7 @@ struct PassRig : testing::Test {
 };
 
 void expectReady(Form1& f) {
-    for (const TextBox* box : {&f.Text1, &f.Text12, &f.Settings.Text1}) {
+    for (const TextBox* box : {static_cast<const TextBox*>(&f.Text1), static_cast<const TextBox*>(&f.Text12), static_cast<const TextBox*>(&f.Settings.Text1)}) {
         EXPECT_EQ(box->text, "READY");
         EXPECT_EQ(box->BackColor, Colours::Green);
         EXPECT_EQ(box->ForeColor, Colours::Black);

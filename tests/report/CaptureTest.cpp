@@ -94,9 +94,9 @@ TEST_F(CaptureRig, CaptureIsRefusedWhenNotReadyRunningUnlinkedOrAfterAMalformedA
         EXPECT_EQ(b.clipboard.empties, empties) << why;
         EXPECT_TRUE(b.keys.events.empty()) << why;
     };
-    f().Text12.text = "SELECT LOAD CAPACITOR";
+    f().Text12.set(CalculatorStatus::SelectLoadCapacitor);
     refused("not READY");
-    f().Text12.text = "READY";
+    f().Text12.set(CalculatorStatus::Ready);
     f().ScopeOpen = 0;
     refused("no link");
     f().ScopeOpen = 1;

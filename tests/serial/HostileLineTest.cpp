@@ -82,7 +82,7 @@ void connectAndChoose(Form1& f) {
     f.Combo1.text = "9.4";
     f.Combo2.text = "10.0";
     f.Combo4.text = "100";
-    f.Text12.text = "READY";
+    f.Text12.set(CalculatorStatus::Ready);
 }
 
 // One pass; for the stop case a STOP between the query's write and its read,

@@ -93,8 +93,10 @@ TEST_F(PresetRig, TheSplitFluxBandsFollowTheSupplyVoltage) {
 
 TEST_F(PresetRig, PresetsAreRefusedUnlessWaitingOrReady) {
     b.startAndReadSettings();
-    for (const char* status : {"NOT READY", "RUNNING", "SELECT PWR SUPPLY VOLTAGE"}) {
-        f().Text12.text = status;
+    for (const CalculatorStatus refusing :
+         {CalculatorStatus::NotReady, CalculatorStatus::Running, CalculatorStatus::SelectSupplyVoltage}) {
+        f().Text12.set(refusing);
+        const std::string status = wordsOf(refusing);
         const Lines before = f().List1.lines;
         const std::size_t mark = b.d2xx.transcript.size();
         s().splitFluxPreset();
@@ -110,7 +112,7 @@ TEST_F(PresetRig, APresetInsideAnotherDialogueIsRefused) {
     int presses = 0;
     b.pump.whenLogged(s().List1, "CH1?", [&] {
         ++presses;
-        f().Text12.text = "READY";
+        f().Text12.set(CalculatorStatus::Ready);
         s().splitFluxPreset();
     });
     const std::size_t mark = b.d2xx.transcript.size();
@@ -124,7 +126,7 @@ TEST_F(PresetRig, APresetInsideAnotherDialogueIsRefused) {
 TEST_F(PresetRig, SkipLogsItsLineAndMarksBothWindowsReady) {
     b.start();
     f().openSettings();
-    f().Text12.text = "NOT READY";
+    f().Text12.set(CalculatorStatus::NotReady);
     s().skipSetup();
     EXPECT_EQ(last(f().List1.lines), "Skip  setup");
     EXPECT_EQ(last(s().List1.lines), "Skip  setup");
@@ -134,12 +136,12 @@ TEST_F(PresetRig, SkipLogsItsLineAndMarksBothWindowsReady) {
     EXPECT_EQ(s().Text1.BackColor, Colours::Green);
 
     s().Text70.text = "GENERAL TRANSFORMER";
-    f().Text12.text = "WAIT";
+    f().Text12.set(CalculatorStatus::Wait);
     s().skipSetup();
     EXPECT_EQ(last(f().List1.lines), "Skip GENERAL TRANSFORMER setup");
     EXPECT_EQ(f().Text12.text, "SELECT PWR SUPPLY VOLTAGE");
     f().Combo2.text = "10.0";
-    f().Text12.text = "READY";
+    f().Text12.set(CalculatorStatus::Ready);
     s().skipSetup();
     EXPECT_EQ(f().Text12.text, "SELECT LOAD CAPACITOR");
 }
@@ -174,7 +176,8 @@ TEST(OperatorWalk, FromStartUpToAFinishedPassUsingOnlyTheButtonsAndLists) {
     EXPECT_NE(f.Text16.text, "");
     EXPECT_EQ(b.scope.channels[0].scale, 20);
     EXPECT_EQ(b.scope.mathDefinition, "CH1 * CH2");
-    for (const TextBox* box : {&f.Text1, &f.Text12, &s.Text1}) {
+    for (const TextBox* box : {static_cast<const TextBox*>(&f.Text1), static_cast<const TextBox*>(&f.Text12),
+                               static_cast<const TextBox*>(&s.Text1)}) {
         EXPECT_EQ(box->text, "READY");
     }
 }

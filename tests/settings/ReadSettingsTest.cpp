@@ -325,7 +325,7 @@ TEST_F(ReadRig, ButtonsAreRefusedWhileAReadRunsAndCloseUnloadsOnlyTheControls) {
     EXPECT_EQ(last(f().List1.lines), "Close Settings Window Button Pressed");
     EXPECT_EQ(s().ScaleSetting[0], 10) << "the variables live on";
     // Writes while the window is not shown land in its state.
-    s().Text1.text = "READY";
+    s().Text1.set(ScopeStatus::Ready);
     s().List1.AddItem("kept");
     f().openSettings();
     EXPECT_EQ(s().List1.lines, (Lines{"kept"}));
@@ -356,7 +356,7 @@ TEST_F(ReadRig, NoSecondDialogueStartsInsideAPassOrARead) {
 
     // START pressed inside a read, after the status was walked to READY.
     c.pump.whenLogged(cs.List1, "CH1?", [&] {
-        c.form->Text12.text = "READY";
+        c.form->Text12.set(CalculatorStatus::Ready);
         c.form->startCalculation();
     });
     const std::size_t mark2 = c.d2xx.transcript.size();

@@ -145,7 +145,7 @@ TEST(Circuit, EveryPresetOnEveryBandEndsWithEveryTraceOnScreen) {
         b.pick(f.Combo1, "9.4", &Form1::loadResistorPicked);
         if (kindNamed(s.Text70.text) != kindNamed(c.transformer.name)) {
             b.pick(f.Combo2, f.Combo2.items[1], &Form1::supplyVoltagePicked);
-            f.Text12.text = "WAIT";
+            f.Text12.set(CalculatorStatus::Wait);
             (s.*c.preset)(); // switches to this transformer's supply list
         }
         b.pick(f.Combo2, c.supply, &Form1::supplyVoltagePicked);
