@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """The real program with --headless, started with no display at all, on the
 simulated bench: rows on standard output, event lines on standard error, a
-refusal's line and status, a stop signal mid-pass, and --record.
+refusal's line and status, stop signals, and --record.
 
 usage: headless_binary.py PROGRAM"""
 import csv
@@ -62,7 +62,15 @@ def refusals():
         (["--sample-average", "32"], 2, '--sample-average "32" is not in its list: 4, 16, 64, 128'),
         (["--preset", "general"], 2, '--preset "general" names no set-up button'),
         (["--passes", "-1"], 2, "--passes takes a whole number of 1 or more"),
+        (["--passes", "0"], 2, '--passes takes a whole number of 1 or more, not "0"'),
+        (["--passes", "1.5"], 2, '--passes takes a whole number of 1 or more, not "1.5"'),
+        (["--passes", "two"], 2, '--passes takes a whole number of 1 or more, not "two"'),
+        (["--passes", "99999999999"], 2, '--passes takes a whole number of 1 or more, not "99999999999"'),
         (["--interval", "soon"], 2, "--interval takes seconds"),
+        (["--interval", "-1"], 2, '--interval takes seconds from 0 up to a year, not "-1"'),
+        (["--interval", "nan"], 2, '--interval takes seconds from 0 up to a year, not "nan"'),
+        (["--interval", "inf"], 2, '--interval takes seconds from 0 up to a year, not "inf"'),
+        (["--interval", "31536001"], 2, '--interval takes seconds from 0 up to a year, not "31536001"'),
         (["--supply", "120"], 2, '--supply "120" is not in the supply list of SPLIT-FLUX TRANSFORMER #1'),
         (["--supply", "10.5"], 3, 'the set-up is not ready: CALCULATOR STATUS reads "WAIT"'),
     ]
@@ -88,24 +96,75 @@ def refusals():
     check(lost.returncode == 3 and "no connection to the scope" in lost.stderr, "no adapter: status 3")
 
 
-def a_signal_mid_pass():
-    with tempfile.TemporaryDirectory() as folder:
-        proc = subprocess.Popen([PROGRAM, *SETUP, "--passes", "5", "--record", folder], env=ENV,
-                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
-        header = proc.stdout.readline()
-        first = proc.stdout.readline()  # the first pass has ended; the second runs
-        time.sleep(0.15)
-        proc.send_signal(signal.SIGINT)
-        rest, err = proc.communicate(timeout=60)
-        rows = rows_of(header + first + rest)
-        check(proc.returncode == 1, f"a stopped pass ends with status 1, not {proc.returncode}")
-        check([r[1] for r in rows[1:]] == ["complete", "stopped"], f"rows {[r[1] for r in rows[1:]]}")
-        told = [line[24:] for line in err.splitlines()]
-        check(told[-3:] == ['MATH:DEFINE "CH1 * CH2"', "STOP CALCULATION", "READY"],
-              f"the stopped pass's closing steps end the event lines: {told[-3:]}")
-        with open(os.path.join(folder, "results.csv"), encoding="utf-8") as f:  # CR LF read as LF
-            recorded = f.read()
-        check(recorded == header + first + rest, "the record holds exactly the rows printed")
+def stop_signals():
+    """Each stop signal, once or twice within a second, mid-pass and in the
+    interval's wait: the run ends as CLOSE ends it, the record holding exactly
+    the rows printed."""
+    mid_pass = ["--passes", "5"]
+    in_wait = ["--passes", "3", "--interval", "60"]
+    closing = ['MATH:DEFINE "CH1 * CH2"', "STOP CALCULATION", "READY"]
+    cases = [  # what, options, signals sent together, rows' endings, last event lines
+        ("SIGINT mid-pass", mid_pass, [signal.SIGINT], ["complete", "stopped"], closing),
+        ("SIGTERM mid-pass", mid_pass, [signal.SIGTERM], ["complete", "stopped"], closing),
+        ("SIGTERM twice at once mid-pass", mid_pass, [signal.SIGTERM] * 2, ["complete", "stopped"], closing),
+        ("SIGINT then SIGTERM mid-pass", mid_pass, [signal.SIGINT, signal.SIGTERM], ["complete", "stopped"],
+         closing),
+        ("SIGTERM in the interval's wait", in_wait, [signal.SIGTERM], ["complete"], ["READY"]),
+        ("SIGINT twice in the interval's wait", in_wait, [signal.SIGINT] * 2, ["complete"], ["READY"]),
+    ]
+    for what, options, signals, endings, last_lines in cases:
+        with tempfile.TemporaryDirectory() as folder:
+            proc = subprocess.Popen([PROGRAM, *SETUP, *options, "--record", folder], env=ENV,
+                                    stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+            header = proc.stdout.readline()
+            first = proc.stdout.readline()  # the first pass has ended; the second runs or waits
+            time.sleep(0.15)
+            sent = time.monotonic()
+            for number in signals:
+                proc.send_signal(number)
+            rest, err = proc.communicate(timeout=60)
+            took = time.monotonic() - sent
+            rows = rows_of(header + first + rest)
+            check(proc.returncode == 1, f"{what}: status 1, not {proc.returncode}")
+            check([r[1] for r in rows[1:]] == endings, f"{what}: rows {[r[1] for r in rows[1:]]}")
+            told = [line[24:] for line in err.splitlines()]
+            check(told[-len(last_lines):] == last_lines, f"{what}: the event lines end {told[-3:]}")
+            check("ended at once" not in err, f"{what}: one stop, not two")
+            check(took < 5, f"{what}: ended {took:.1f} s after the signal")
+            with open(os.path.join(folder, "results.csv"), encoding="utf-8") as f:  # CR LF read as LF
+                recorded = f.read()
+            check(recorded == header + first + rest, f"{what}: the record holds exactly the rows printed")
+
+
+def a_second_stop_during_a_read():
+    """A stop a second or more after the first ends the program at once, even
+    inside a 5-second read."""
+    slow = [a for a in SETUP if a != "--fast-reads"]
+    proc = subprocess.Popen([PROGRAM, *slow], env=ENV, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                            text=True)
+    while not proc.stderr.readline().rstrip().endswith(" ID?"):
+        pass
+    proc.send_signal(signal.SIGINT)
+    time.sleep(1.3)
+    sent = time.monotonic()
+    proc.send_signal(signal.SIGINT)
+    out, err = proc.communicate(timeout=30)
+    check(proc.returncode == 128 + signal.SIGINT, f"the second stop: status {proc.returncode}")
+    check(err.endswith("transformer-efficiency: ended at once by a second signal\n"), "the second stop says so")
+    check(time.monotonic() - sent < 1, "the second stop did not wait for the read")
+    check(out == "", "no row")
+
+
+def bounded_by_timeout():
+    """`timeout` sends its SIGTERM to the program and to its process group:
+    one stop, a last row, and CLOSE."""
+    for attempt in range(3):
+        done = subprocess.run(["timeout", "2", PROGRAM, *SETUP, "--passes", "1000"], env=ENV,
+                              capture_output=True, text=True, timeout=60)
+        rows = rows_of(done.stdout)
+        check(done.returncode == 124, f"timeout {attempt}: status {done.returncode}")
+        check("ended at once" not in done.stderr, f"timeout {attempt}: ended by one stop")
+        check(len(rows) > 1 and rows[-1][1] in ("stopped", "complete"), f"timeout {attempt}: a last row")
 
 
 def an_interval():
@@ -124,7 +183,9 @@ def an_interval():
 passes_under_one_header()
 an_interval()
 refusals()
-a_signal_mid_pass()
+stop_signals()
+a_second_stop_during_a_read()
+bounded_by_timeout()
 if failures:
     sys.exit(f"{len(failures)} checks failed")
 print("every check passed")
