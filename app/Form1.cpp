@@ -172,7 +172,12 @@ PassControls Form1::passControls() {
                         List1,  Settings.statusBox(), Text15, Combo2, Combo3, Combo4, Text24};
 }
 
+// While a pass runs, its value keeps what its boxes show: both are cleared.
 void Form1::ClearResultBoxes() {
+    if (runningPass_ != nullptr) {
+        runningPass_->clearResults();
+        return;
+    }
     PassControls c = passControls();
     ::ClearResultBoxes(c);
 }
@@ -199,8 +204,9 @@ void Form1::startCalculation() {
         DialogueFlag dialogue(DialogueRunning);
         MeasurementPass pass(exchange, connection, platform.pump, passControls(), measured, figures,
                              StopRequested, TestFailed, [this] { return now(); });
-        pass.describe = [this](PassOutcome& outcome) { describeBench(outcome); };
-        pass.ended = [this](const PassOutcome& outcome) {
+        pass.ended = [this](const PassOutcome& measuredPass) {
+            PassOutcome outcome = measuredPass;
+            describeBench(outcome);
             if (record != nullptr) {
                 record->passEnded(outcome);
             }
@@ -208,6 +214,11 @@ void Form1::startCalculation() {
                 passEnded(outcome);
             }
         };
+        runningPass_ = &pass;
+        struct Forget {
+            MeasurementPass*& running;
+            ~Forget() { running = nullptr; }
+        } forget{runningPass_};
         pass.RunCalculation();
     }
     if (record != nullptr) {

@@ -109,6 +109,9 @@ public:
     void logRecordEvents(std::chrono::milliseconds limit);
 
 private:
+    // The pass under way, while one runs.
+    MeasurementPass* runningPass_ = nullptr;
+
     MainWindowDoor settingsDoor();
     ReportSources reportSources() const;
     PassControls passControls();

@@ -102,7 +102,7 @@ MeasurementPass::Step MeasurementPass::readInputSide() {
     if (StopRequested) {
         return Step::Stop;
     }
-    showApparentInputPower(m_, f_, c_.Text18);
+    showApparentInputPower(m_, f_, shown(PassOutcome::ApparentInputPowerBox));
 
     step = readValue(InputPowerQuery, false, m_.InputPowerText, &MeasurementPass::applyInputPower,
                      m_.InputPower);
@@ -112,13 +112,13 @@ MeasurementPass::Step MeasurementPass::readInputSide() {
     if (StopRequested) {
         return Step::Stop;
     }
-    showInputPhaseAngle(m_, f_, c_.Text6);
+    showInputPhaseAngle(m_, f_, shown(PassOutcome::InputPhaseAngleBox));
     pump_.yield();
 
     if (StopRequested) {
         return Step::Stop;
     }
-    showReactiveInputPower(f_, c_.Text20);
+    showReactiveInputPower(f_, shown(PassOutcome::ReactiveInputPowerBox));
     return Step::Next;
 }
 
@@ -138,12 +138,13 @@ MeasurementPass::Step MeasurementPass::readOutputSide() {
     if (StopRequested) {
         return Step::Stop;
     }
-    showApparentOutputPower(m_, f_, c_.Text19, c_.Text22, c_.List1);
+    showApparentOutputPower(m_, f_, shown(PassOutcome::ApparentOutputPowerBox),
+                            shown(PassOutcome::ApparentMultiplierBox), c_.List1);
 
     if (m_.OutputVoltage == 0 || m_.OutputCurrent == 0) {
         // No output: no output power to read.
         m_.OutputPower = 0;
-        c_.Text10.text = formatPattern(0, FourDecimals);
+        shown(PassOutcome::OutputPowerBox).text(formatPattern(0, FourDecimals));
         took(PassOutcome::OutputPower, m_.OutputPower);
         return Step::Next;
     }
@@ -156,14 +157,15 @@ MeasurementPass::Step MeasurementPass::readOutputSide() {
 }
 
 void MeasurementPass::showResults() {
-    showOutputPhaseAngle(m_, f_, c_.Text17);
+    showOutputPhaseAngle(m_, f_, shown(PassOutcome::OutputPhaseAngleBox));
     pump_.yield();
-    showReactiveOutputPower(f_, c_.Text21);
-    showPhaseEfficiency(m_, f_, c_.Text11);
-    showResistorFigures(m_, f_, c_.Combo1.text, c_.Text23, c_.Text16, c_.List1);
+    showReactiveOutputPower(f_, shown(PassOutcome::ReactiveOutputPowerBox));
+    showPhaseEfficiency(m_, f_, shown(PassOutcome::PhaseEfficiencyBox));
+    showResistorFigures(m_, f_, c_.Combo1.text, shown(PassOutcome::ResistorOutputPowerBox),
+                        shown(PassOutcome::ResistorEfficiencyBox), c_.List1);
     logEfficiencyDifference(f_, c_.List1);
     logOutputPowerFactors(m_, f_, c_.List1);
-    c_.Text14.text = now_ ? timestampText(now_()) : std::string();
+    shown(PassOutcome::TimestampBox).text(now_ ? timestampText(now_()) : std::string());
     pump_.yield();
 }
 
@@ -180,23 +182,23 @@ void MeasurementPass::closingSteps() {
     pump_.yield();
 }
 
-// What the pass reached, with the set-up and the boxes as they show now.
+// What the pass reached, with the set-up it ran with; its box texts were
+// kept as they were shown.
 void MeasurementPass::completeOutcome(PassOutcome::Ending ending) {
     outcome_.when = now_ ? now_() : QDateTime();
     outcome_.ending = ending;
     outcome_.setUp = {c_.Text15.text, c_.Combo2.text, c_.Combo1.text, c_.Combo4.text, c_.Combo3.text,
                       c_.Text24.text};
-    if (describe) {
-        describe(outcome_);
-    }
     outcome_.figures = f_;
-    const std::array<const TextBox*, PassOutcome::BoxCount> boxes{
-        &c_.Text3,  &c_.Text4,  &c_.Text5,  &c_.Text18, &c_.Text6,  &c_.Text20,
-        &c_.Text7,  &c_.Text8,  &c_.Text9,  &c_.Text19, &c_.Text22, &c_.Text17,
-        &c_.Text21, &c_.Text10, &c_.Text11, &c_.Text23, &c_.Text16, &c_.Text14};
-    for (std::size_t i = 0; i < boxes.size(); ++i) {
-        outcome_.shown[i] = boxes[i]->text;
-    }
+}
+
+ShownBox MeasurementPass::shown(PassOutcome::Box box) {
+    return ShownBox(resultBox(c_, box), outcome_.shown[box]);
+}
+
+void MeasurementPass::clearResults() {
+    ClearResultBoxes(c_);
+    outcome_.shown.fill(std::string());
 }
 
 // --- the steps' parts ------------------------------------------------------
@@ -270,59 +272,67 @@ MeasurementPass::Step MeasurementPass::valueStep(const ValueQuery& q, bool testS
 // out-of-range branch, and the values a rule would keep count as 0.
 bool MeasurementPass::applyFrequency(std::optional<double> v) {
     if (!v || *v >= FrequencyLimit) {
-        c_.Text3.show("----", Colours::Red, Colours::White);
+        shown(PassOutcome::FrequencyBox).show("----", Colours::Red, Colours::White);
         c_.List1.AddItem("RESONANT FREQUENCY must be <= 50.1KHz");
         connection_.ResetScope();
         return false;
     }
     m_.Frequency = *v;
-    c_.Text3.text = formatPattern(*v, "##,##0.0");
+    shown(PassOutcome::FrequencyBox).text(formatPattern(*v, "##,##0.0"));
     return true;
 }
 
 void MeasurementPass::applyInputVoltage(std::optional<double> v) {
     m_.InputVoltage = v.value_or(0);
-    c_.Text4.text = v && *v < VoltsAndWattsLimit ? formatPattern(*v, FourDecimals) : Overflow;
+    shown(PassOutcome::InputVoltageBox)
+        .text(v && *v < VoltsAndWattsLimit ? formatPattern(*v, FourDecimals) : Overflow);
 }
 
 void MeasurementPass::applyInputCurrent(std::optional<double> v) {
     if (!v || *v >= AmpsLimit) {
         m_.InputCurrent = 0;
-        c_.Text5.text = Overflow;
+        shown(PassOutcome::InputCurrentBox).text(Overflow);
         return;
     }
     m_.InputCurrent = *v;
-    c_.Text5.text = formatPattern(*v, FourDecimals);
+    shown(PassOutcome::InputCurrentBox).text(formatPattern(*v, FourDecimals));
 }
 
 void MeasurementPass::applyInputPower(std::optional<double> v) {
     m_.InputPower = v.value_or(0);
-    c_.Text7.text = v && *v < VoltsAndWattsLimit ? formatPattern(*v, FourDecimals) : Overflow;
+    shown(PassOutcome::InputPowerBox).text(v && *v < VoltsAndWattsLimit ? formatPattern(*v, FourDecimals) : Overflow);
 }
 
 void MeasurementPass::applyOutputVoltage(std::optional<double> v) {
     if (!v || *v < 1 || *v > VoltsAndWattsLimit) {
         m_.OutputVoltage = 0;
-        c_.Text8.text = "0.0000";
+        shown(PassOutcome::OutputVoltageBox).text("0.0000");
         return;
     }
     m_.OutputVoltage = *v;
-    c_.Text8.text = formatPattern(*v, FourDecimals);
+    shown(PassOutcome::OutputVoltageBox).text(formatPattern(*v, FourDecimals));
 }
 
 void MeasurementPass::applyOutputCurrent(std::optional<double> v) {
     if (!v || *v >= AmpsLimit) {
         m_.OutputCurrent = 0;
-        c_.Text9.text = Overflow;
+        shown(PassOutcome::OutputCurrentBox).text(Overflow);
         return;
     }
     m_.OutputCurrent = *v;
-    c_.Text9.text = formatPattern(*v, FourDecimals);
+    shown(PassOutcome::OutputCurrentBox).text(formatPattern(*v, FourDecimals));
 }
 
 void MeasurementPass::applyOutputPower(std::optional<double> v) {
     m_.OutputPower = v.value_or(0);
-    c_.Text10.text = v && *v < VoltsAndWattsLimit ? formatPattern(*v, FourDecimals) : Overflow;
+    shown(PassOutcome::OutputPowerBox).text(v && *v < VoltsAndWattsLimit ? formatPattern(*v, FourDecimals) : Overflow);
+}
+
+TextBox& resultBox(PassControls& c, PassOutcome::Box box) {
+    const std::array<TextBox*, PassOutcome::BoxCount> boxes{
+        &c.Text3,  &c.Text4,  &c.Text5,  &c.Text18, &c.Text6,  &c.Text20, &c.Text7,  &c.Text8,  &c.Text9,
+        &c.Text19, &c.Text22, &c.Text17, &c.Text21, &c.Text10, &c.Text11, &c.Text23, &c.Text16, &c.Text14};
+    return *boxes.at(box);
 }
 
 void ClearResultBoxes(PassControls& c) {

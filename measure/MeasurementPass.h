@@ -3,6 +3,7 @@
 #include "Statuses.h"
 #include "Measurements.h"
 #include "PassOutcome.h"
+#include "ShownBox.h"
 
 #include <functional>
 #include <optional>
@@ -48,6 +49,9 @@ struct PassControls {
     const TextBox& Text24;  // COMMENT
 };
 
+// The result box the pass's value keeps as `box`.
+TextBox& resultBox(PassControls& c, PassOutcome::Box box);
+
 // Empties the eighteen result boxes and puts the colours of the frequency and
 // phase-angle boxes back to black on white.
 void ClearResultBoxes(PassControls& c);
@@ -64,11 +68,13 @@ public:
     void RunCalculation();
 
     // Told the pass as a value, before its closing steps (or after the reset
-    // that ended it).
+    // that ended it). What it was measured with (the instrument, the scope's
+    // set-up) is the teller's to add.
     std::function<void(const PassOutcome&)> ended;
-    // Fills in what the pass was measured with: the instrument and the
-    // scope's set-up, which other windows know.
-    std::function<void(PassOutcome&)> describe;
+
+    // STOP CALCULATION's clearing: the result boxes, and the texts the pass
+    // keeps of them, emptied.
+    void clearResults();
 
     struct ValueQuery {
         PassOutcome::Value value;
@@ -106,6 +112,8 @@ private:
 
     void took(PassOutcome::Value value, double v) { outcome_.values[value] = v; }
     void completeOutcome(PassOutcome::Ending ending);
+    // A result box, kept in the pass's value as it is shown.
+    ShownBox shown(PassOutcome::Box box);
 
     ScopeExchange& exchange_;
     ScopeConnection& connection_;
