@@ -22,7 +22,7 @@ public:
     // user's data folder for this program.
     explicit MeasurementRecord(std::string folder, std::string spareFolder = defaultSpareFolder());
 
-    static constexpr const char* ResultsFile = "results.csv";
+    static constexpr const char* ResultsFile = RecordFileName;
     // Rows kept while they cannot be written; beyond that the oldest goes.
     static constexpr std::size_t MaxWaiting = 10000;
 

@@ -153,15 +153,6 @@ std::optional<std::string> RecordFolder::makeFolder() const {
     return std::nullopt;
 }
 
-std::string numberedFileName(const std::string& file, int number) {
-    if (number <= 1) {
-        return file;
-    }
-    const auto dot = file.rfind('.');
-    const std::size_t stem = dot == std::string::npos ? file.size() : dot;
-    return file.substr(0, stem) + "-" + std::to_string(number) + file.substr(stem);
-}
-
 RecordFolder::Appended RecordFolder::appendLines(const std::string& file, const std::string& header,
                                                  const std::deque<std::string>& lines) {
     Appended done;
@@ -221,7 +212,6 @@ std::optional<std::string> RecordFolder::writeNewFile(const std::string& file,
     if (auto problem = makeFolder()) {
         return problem;
     }
-    const auto dot = file.rfind('.');
     std::string path = pathOf(file);
     int fd = -1;
     for (int n = 2; n < 1000; ++n) {
@@ -229,7 +219,7 @@ std::optional<std::string> RecordFolder::writeNewFile(const std::string& file,
         if (fd >= 0 || errno != EEXIST) {
             break;
         }
-        path = pathOf(file.substr(0, dot) + "-" + std::to_string(n) + file.substr(dot));
+        path = pathOf(numberedFileName(file, n));
     }
     if (fd < 0) {
         return failed("cannot make", path);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RecordLayout.h"
+
 #include <deque>
 #include <optional>
 #include <string>
@@ -50,5 +52,3 @@ private:
     std::string path_;
 };
 
-// "results.csv" numbered: 1 is the name itself, 2 "results-2.csv", ...
-std::string numberedFileName(const std::string& file, int number);

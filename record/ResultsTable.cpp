@@ -1,5 +1,7 @@
 #include "ResultsTable.h"
 
+#include "RecordLayout.h"
+
 #include <QString>
 #include <QStringDecoder>
 #include <charconv>
@@ -85,8 +87,8 @@ namespace {
 
 using Pass = PassOutcome;
 
-ResultsTable::Column text(std::string name, std::string unit, std::string Pass::SetUp::*field) {
-    return {std::move(name), std::move(unit), [field](const Pass& p) { return textField(p.setUp.*field); }};
+ResultsTable::Column text(ColumnName n, std::string Pass::SetUp::*field) {
+    return {n.name, n.unit, [field](const Pass& p) { return textField(p.setUp.*field); }};
 }
 
 ResultsTable::Column answer(std::string name, Pass::Value v) {
@@ -99,9 +101,13 @@ ResultsTable::Column value(std::string name, std::string unit, Pass::Value v) {
     return {std::move(name), std::move(unit), [v](const Pass& p) { return numberField(p.values[v]); }};
 }
 
+ResultsTable::Column value(ColumnName n, Pass::Value v) { return value(n.name, n.unit, v); }
+
 ResultsTable::Column figure(std::string name, std::string unit, std::optional<double> Figures::*f) {
     return {std::move(name), std::move(unit), [f](const Pass& p) { return numberField(p.figures.*f); }};
 }
+
+ResultsTable::Column figure(ColumnName n, std::optional<double> Figures::*f) { return figure(n.name, n.unit, f); }
 
 ResultsTable::Column box(std::string caption, Pass::Box b) {
     return {"box " + std::move(caption), "", [b](const Pass& p) { return textField(p.shown[b]); }};
@@ -123,13 +129,15 @@ ResultsTable::Column channel(std::string name, std::size_t n, std::string Pass::
 std::vector<ResultsTable::Column> makeColumns() {
     using F = Figures;
     std::vector<ResultsTable::Column> c{
-        {"date and time", "ISO 8601", [](const Pass& p) { return textField(dateTimeField(p.when)); }},
-        {"pass ended", "", [](const Pass& p) { return textField(endingName(p.ending)); }},
-        text("transformer", "", &Pass::SetUp::transformer),
-        text("power supply", "V rms", &Pass::SetUp::supply),
-        text("load resistor", "ohms", &Pass::SetUp::loadResistor),
-        text("load capacitor", "uF", &Pass::SetUp::loadCapacitor),
-        text("sample average", "", &Pass::SetUp::sampleAverage),
+        {RecordColumn::When.name, RecordColumn::When.unit,
+         [](const Pass& p) { return textField(dateTimeField(p.when)); }},
+        {RecordColumn::Ending.name, RecordColumn::Ending.unit,
+         [](const Pass& p) { return textField(endingName(p.ending)); }},
+        text(RecordColumn::Transformer, &Pass::SetUp::transformer),
+        text(RecordColumn::Supply, &Pass::SetUp::supply),
+        text(RecordColumn::Resistor, &Pass::SetUp::loadResistor),
+        text(RecordColumn::Capacitor, &Pass::SetUp::loadCapacitor),
+        text(RecordColumn::SampleAverage, &Pass::SetUp::sampleAverage),
         answer("frequency", Pass::Frequency),
         answer("input voltage", Pass::InputVoltage),
         answer("input current", Pass::InputCurrent),
@@ -140,24 +148,24 @@ std::vector<ResultsTable::Column> makeColumns() {
         value("frequency", "Hz", Pass::Frequency),
         value("input voltage", "V rms", Pass::InputVoltage),
         value("input current", "A rms", Pass::InputCurrent),
-        value("input power", "W", Pass::InputPower),
+        value(RecordColumn::InputPower, Pass::InputPower),
         value("output voltage", "V rms", Pass::OutputVoltage),
         value("output current", "A rms", Pass::OutputCurrent),
-        value("output power", "W", Pass::OutputPower),
-        figure("apparent input power", "VA", &F::ApparentInputPower),
+        value(RecordColumn::OutputPower, Pass::OutputPower),
+        figure(RecordColumn::ApparentInput, &F::ApparentInputPower),
         figure("input phase angle", "degrees", &F::InputPhaseAngle),
-        figure("reactive input power", "var", &F::ReactiveInputPower),
-        figure("apparent output power", "VA", &F::ApparentOutputPower),
+        figure(RecordColumn::ReactiveInput, &F::ReactiveInputPower),
+        figure(RecordColumn::ApparentOutput, &F::ApparentOutputPower),
         figure("apparent power multiplier", "", &F::ApparentMultiplier),
         figure("apparent power multiplier efficiency", "%", &F::ApparentMultiplierEfficiency),
         figure("output phase angle", "degrees", &F::OutputPhaseAngle),
-        figure("reactive output power", "var", &F::ReactiveOutputPower),
-        figure("phase angle efficiency", "%", &F::PhaseEfficiency),
-        figure("resistor real output power", "W", &F::ResistorOutputPower),
-        figure("load resistor efficiency", "%", &F::ResistorEfficiency),
+        figure(RecordColumn::ReactiveOutput, &F::ReactiveOutputPower),
+        figure(RecordColumn::PhaseEfficiency, &F::PhaseEfficiency),
+        figure(RecordColumn::ResistorOutputPower, &F::ResistorOutputPower),
+        figure(RecordColumn::ResistorEfficiency, &F::ResistorEfficiency),
         figure("percent efficiency difference", "%", &F::EfficiencyDifference),
-        figure("phase angle output power factor", "", &F::PhaseOutputPowerFactor),
-        figure("load resistor output power factor", "", &F::ResistorOutputPowerFactor),
+        figure(RecordColumn::PhasePowerFactor, &F::PhaseOutputPowerFactor),
+        figure(RecordColumn::ResistorPowerFactor, &F::ResistorOutputPowerFactor),
         box("RESONANT FREQUENCY (Hz)", Pass::FrequencyBox),
         box("INPUT VOLTAGE (V RMS)", Pass::InputVoltageBox),
         box("INPUT CURRENT (A RMS)", Pass::InputCurrentBox),
@@ -176,7 +184,7 @@ std::vector<ResultsTable::Column> makeColumns() {
         box("RESISTOR REAL OUTPUT POWER (WATTS)", Pass::ResistorOutputPowerBox),
         box("LOAD RESISTOR: EFFICIENCY (%)", Pass::ResistorEfficiencyBox),
         box("TEST TIMESTAMP", Pass::TimestampBox),
-        text("comment", "", &Pass::SetUp::comment),
+        text(RecordColumn::Comment, &Pass::SetUp::comment),
         instrument("program version", &Pass::Instrument::programVersion),
         instrument("scope identity", &Pass::Instrument::scopeIdentity),
         instrument("adapter", &Pass::Instrument::adapter),

@@ -1,5 +1,7 @@
 #include "RecordFolders.h"
 
+#include "RecordLayout.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
@@ -12,12 +14,8 @@ void RecordFolders::findFiles() {
                                           QDir::Name);
         // results.csv, results-2.csv, ..., results-10.csv: the order they were made in.
         const auto number = [](const QString& name) {
-            if (name == QLatin1String("results.csv")) {
-                return 1;
-            }
-            bool ok = false;
-            const int n = name.mid(8, name.size() - 12).toInt(&ok);
-            return ok && name.startsWith(QLatin1String("results-")) ? n : INT_MAX;
+            const int n = numberOfFile(name.toStdString(), RecordFileName);
+            return n > 0 ? n : INT_MAX;
         };
         std::stable_sort(names.begin(), names.end(),
                          [&number](const QString& a, const QString& b) { return number(a) < number(b); });

@@ -1,5 +1,7 @@
 #include "RecordReader.h"
 
+#include "RecordLayout.h"
+
 #include <QFile>
 #include <algorithm>
 #include <charconv>
@@ -7,32 +9,43 @@
 
 namespace {
 
-// The columns the window reads, by the names every version of the record
-// has given them.
+// The columns the window reads, by their titles in the writer's table.
 namespace Column {
-const QString When = QStringLiteral("date and time (ISO 8601)");
-const QString Ending = QStringLiteral("pass ended");
-const QString Transformer = QStringLiteral("transformer");
-const QString Supply = QStringLiteral("power supply (V rms)");
-const QString Resistor = QStringLiteral("load resistor (ohms)");
-const QString Capacitor = QStringLiteral("load capacitor (uF)");
-const QString Comment = QStringLiteral("comment");
+const QString When = QString::fromStdString(RecordColumn::When.title());
+const QString Ending = QString::fromStdString(RecordColumn::Ending.title());
+const QString Transformer = QString::fromStdString(RecordColumn::Transformer.title());
+const QString Supply = QString::fromStdString(RecordColumn::Supply.title());
+const QString Resistor = QString::fromStdString(RecordColumn::Resistor.title());
+const QString Capacitor = QString::fromStdString(RecordColumn::Capacitor.title());
+const QString Comment = QString::fromStdString(RecordColumn::Comment.title());
 } // namespace Column
 
 // A figure's column and where its number goes.
-const std::pair<const char*, std::optional<double> ResultRow::*> FigureColumns[]{
-    {"phase angle efficiency (%)", &ResultRow::phaseEfficiency},
-    {"load resistor efficiency (%)", &ResultRow::resistorEfficiency},
-    {"apparent input power (VA)", &ResultRow::apparentInput},
-    {"apparent output power (VA)", &ResultRow::apparentOutput},
-    {"reactive input power (var)", &ResultRow::reactiveInput},
-    {"reactive output power (var)", &ResultRow::reactiveOutput},
-    {"input power (W)", &ResultRow::realInput},
-    {"output power (W)", &ResultRow::realOutput},
-    {"resistor real output power (W)", &ResultRow::resistorOutputPower},
-    {"phase angle output power factor", &ResultRow::phasePowerFactor},
-    {"load resistor output power factor", &ResultRow::resistorPowerFactor},
+const std::pair<ColumnName, std::optional<double> ResultRow::*> FigureColumnNames[]{
+    {RecordColumn::PhaseEfficiency, &ResultRow::phaseEfficiency},
+    {RecordColumn::ResistorEfficiency, &ResultRow::resistorEfficiency},
+    {RecordColumn::ApparentInput, &ResultRow::apparentInput},
+    {RecordColumn::ApparentOutput, &ResultRow::apparentOutput},
+    {RecordColumn::ReactiveInput, &ResultRow::reactiveInput},
+    {RecordColumn::ReactiveOutput, &ResultRow::reactiveOutput},
+    {RecordColumn::InputPower, &ResultRow::realInput},
+    {RecordColumn::OutputPower, &ResultRow::realOutput},
+    {RecordColumn::ResistorOutputPower, &ResultRow::resistorOutputPower},
+    {RecordColumn::PhasePowerFactor, &ResultRow::phasePowerFactor},
+    {RecordColumn::ResistorPowerFactor, &ResultRow::resistorPowerFactor},
 };
+
+using FigureColumn = std::pair<QString, std::optional<double> ResultRow::*>;
+const std::vector<FigureColumn>& figureColumns() {
+    static const std::vector<FigureColumn> titled = [] {
+        std::vector<FigureColumn> columns;
+        for (const auto& [name, target] : FigureColumnNames) {
+            columns.emplace_back(QString::fromStdString(name.title()), target);
+        }
+        return columns;
+    }();
+    return titled;
+}
 
 } // namespace
 
@@ -232,8 +245,8 @@ void RecordFileReader::takeLine(const QByteArray& bytes, std::vector<ResultRow>&
             row.*target = numberOf(line, *f, &ok);
         }
     }
-    for (const auto& [name, target] : FigureColumns) {
-        const Fields::Field* f = field(QString::fromLatin1(name));
+    for (const auto& [name, target] : figureColumns()) {
+        const Fields::Field* f = field(name);
         if (f == nullptr) {
             continue;
         }

@@ -1,6 +1,7 @@
 #include "ResultsExport.h"
 
 #include "ResultsModel.h"
+#include "ResultsTable.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -18,23 +19,10 @@ namespace ResultsExport {
 
 namespace {
 
-QByteArray csvText(const QString& text) {
-    QByteArray utf8 = text.toUtf8();
-    if (utf8.contains(',') || utf8.contains('"') || utf8.contains('\r') || utf8.contains('\n')) {
-        utf8.replace("\"", "\"\"");
-        utf8 = "\"" + utf8 + "\"";
-    }
-    return utf8;
-}
+// A field as the record writes it: one writer for every CSV this program makes.
+QByteArray csvText(const QString& text) { return QByteArray::fromStdString(ResultsTable::textField(text.toStdString())); }
 
-QByteArray csvNumber(double value) {
-    if (std::isinf(value)) {
-        return value > 0 ? "inf" : "-inf";
-    }
-    std::array<char, 32> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    return QByteArray(buffer.data(), static_cast<qsizetype>(result.ptr - buffer.data()));
-}
+QByteArray csvNumber(double value) { return QByteArray::fromStdString(ResultsTable::numberField(value)); }
 
 } // namespace
 

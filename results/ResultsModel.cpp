@@ -3,6 +3,7 @@
 #include <QBrush>
 #include <QColor>
 #include <QLocale>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -41,51 +42,77 @@ int ResultsModel::rowCount(const QModelIndex& parent) const {
 
 int ResultsModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
 
+namespace {
+
+// One column of the table: its title, and either its number (shown with its
+// decimals) or its text. Indexed by ResultsModel::Column.
+struct TableColumn {
+    const char* title;
+    std::optional<double> (*number)(const ResultRow&);
+    int decimals;
+    QString (*text)(const ResultRow&);
+};
+
+template <std::optional<double> ResultRow::*field>
+std::optional<double> numberOf(const ResultRow& row) {
+    return row.*field;
+}
+
+template <QString ResultRow::*field>
+QString textOf(const ResultRow& row) {
+    return row.*field;
+}
+
+QString timeText(const ResultRow& row) { return row.when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
+std::optional<double> differenceOf(const ResultRow& row) { return row.difference(); }
+
+// The set-up columns show the text as recorded (NO LOAD, OFF) and sort by
+// their number where they have one.
+constexpr std::array<TableColumn, ResultsModel::ColumnCount> TableColumns{{
+    {"Time", nullptr, 0, timeText},
+    {"Pass ended", nullptr, 0, textOf<&ResultRow::ending>},
+    {"Transformer", nullptr, 0, textOf<&ResultRow::transformer>},
+    {"Supply (V rms)", numberOf<&ResultRow::supply>, -1, textOf<&ResultRow::supplyText>},
+    {"Load resistor (ohms)", numberOf<&ResultRow::resistor>, -1, textOf<&ResultRow::resistorText>},
+    {"Load capacitor (uF)", numberOf<&ResultRow::capacitor>, -1, textOf<&ResultRow::capacitorText>},
+    {"Phase angle efficiency (%)", numberOf<&ResultRow::phaseEfficiency>, 2, nullptr},
+    {"Load resistor efficiency (%)", numberOf<&ResultRow::resistorEfficiency>, 2, nullptr},
+    {"Difference (points)", differenceOf, 3, nullptr},
+    {"Apparent input power (VA)", numberOf<&ResultRow::apparentInput>, 2, nullptr},
+    {"Apparent output power (VA)", numberOf<&ResultRow::apparentOutput>, 2, nullptr},
+    {"Real input power (W)", numberOf<&ResultRow::realInput>, 2, nullptr},
+    {"Real output power (W)", numberOf<&ResultRow::realOutput>, 2, nullptr},
+    {"Reactive input power (var)", numberOf<&ResultRow::reactiveInput>, 2, nullptr},
+    {"Reactive output power (var)", numberOf<&ResultRow::reactiveOutput>, 2, nullptr},
+    {"Resistor output power (W)", numberOf<&ResultRow::resistorOutputPower>, 2, nullptr},
+    {"Phase angle power factor", numberOf<&ResultRow::phasePowerFactor>, 3, nullptr},
+    {"Load resistor power factor", numberOf<&ResultRow::resistorPowerFactor>, 3, nullptr},
+    {"Comment", nullptr, 0, textOf<&ResultRow::comment>},
+}};
+
+const TableColumn* tableColumn(int column) {
+    return column >= 0 && column < ResultsModel::ColumnCount ? &TableColumns[static_cast<std::size_t>(column)]
+                                                              : nullptr;
+}
+
+} // namespace
+
 QString ResultsModel::title(int column) {
-    static const char* const titles[ColumnCount]{
-        "Time", "Pass ended", "Transformer", "Supply (V rms)", "Load resistor (ohms)",
-        "Load capacitor (uF)", "Phase angle efficiency (%)", "Load resistor efficiency (%)",
-        "Difference (points)", "Apparent input power (VA)", "Apparent output power (VA)",
-        "Real input power (W)", "Real output power (W)", "Reactive input power (var)",
-        "Reactive output power (var)", "Resistor output power (W)", "Phase angle power factor",
-        "Load resistor power factor", "Comment"};
-    return column >= 0 && column < ColumnCount ? QString::fromLatin1(titles[column]) : QString();
+    const TableColumn* c = tableColumn(column);
+    return c != nullptr ? QString::fromLatin1(c->title) : QString();
 }
 
 std::optional<double> ResultsModel::number(const ResultRow& row, int column) {
-    switch (column) {
-    case Supply: return row.supply;
-    case Resistor: return row.resistor;
-    case Capacitor: return row.capacitor;
-    case PhaseEfficiency: return row.phaseEfficiency;
-    case ResistorEfficiency: return row.resistorEfficiency;
-    case Difference: return row.difference();
-    case ApparentInput: return row.apparentInput;
-    case ApparentOutput: return row.apparentOutput;
-    case RealInput: return row.realInput;
-    case RealOutput: return row.realOutput;
-    case ReactiveInput: return row.reactiveInput;
-    case ReactiveOutput: return row.reactiveOutput;
-    case ResistorPower: return row.resistorOutputPower;
-    case PhasePowerFactor: return row.phasePowerFactor;
-    case ResistorPowerFactor: return row.resistorPowerFactor;
-    default: return std::nullopt;
-    }
+    const TableColumn* c = tableColumn(column);
+    return c != nullptr && c->number != nullptr ? c->number(row) : std::nullopt;
 }
 
 QString ResultsModel::text(const ResultRow& row, int column) {
-    switch (column) {
-    case Time: return row.when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    case Ending: return row.ending;
-    case Transformer: return row.transformer;
-    case Supply: return row.supplyText;
-    case Resistor: return row.resistorText;
-    case Capacitor: return row.capacitorText;
-    case PhasePowerFactor:
-    case ResistorPowerFactor: return shown(number(row, column), 3);
-    case Comment: return row.comment;
-    default: return shown(number(row, column), column == Difference ? 3 : 2);
+    const TableColumn* c = tableColumn(column);
+    if (c == nullptr) {
+        return {};
     }
+    return c->text != nullptr ? c->text(row) : shown(c->number(row), c->decimals);
 }
 
 QVariant ResultsModel::data(const QModelIndex& index, int role) const {

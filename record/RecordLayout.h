@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string>
+
+// The record's layout as every reader sees it. Its columns that readers look up by name: the writer's column
+// table (ResultsTable.cpp) and every reader take their titles from here, so
+// the two cannot drift apart. A reader finds a column by its title; a file
+// without one (an older layout) simply has none of it.
+struct ColumnName {
+    const char* name;
+    const char* unit; // "" for a text or a plain ratio
+
+    // "name (unit)", or the name alone: the column's header field.
+    std::string title() const { return *unit == '\0' ? std::string(name) : std::string(name) + " (" + unit + ")"; }
+};
+
+namespace RecordColumn {
+inline constexpr ColumnName When{"date and time", "ISO 8601"};
+inline constexpr ColumnName Ending{"pass ended", ""};
+inline constexpr ColumnName Transformer{"transformer", ""};
+inline constexpr ColumnName Supply{"power supply", "V rms"};
+inline constexpr ColumnName Resistor{"load resistor", "ohms"};
+inline constexpr ColumnName Capacitor{"load capacitor", "uF"};
+inline constexpr ColumnName SampleAverage{"sample average", ""};
+inline constexpr ColumnName Comment{"comment", ""};
+inline constexpr ColumnName InputPower{"input power", "W"};
+inline constexpr ColumnName OutputPower{"output power", "W"};
+inline constexpr ColumnName ApparentInput{"apparent input power", "VA"};
+inline constexpr ColumnName ReactiveInput{"reactive input power", "var"};
+inline constexpr ColumnName ApparentOutput{"apparent output power", "VA"};
+inline constexpr ColumnName ReactiveOutput{"reactive output power", "var"};
+inline constexpr ColumnName PhaseEfficiency{"phase angle efficiency", "%"};
+inline constexpr ColumnName ResistorOutputPower{"resistor real output power", "W"};
+inline constexpr ColumnName ResistorEfficiency{"load resistor efficiency", "%"};
+inline constexpr ColumnName PhasePowerFactor{"phase angle output power factor", ""};
+inline constexpr ColumnName ResistorPowerFactor{"load resistor output power factor", ""};
+} // namespace RecordColumn
+
+// The record's file in a folder.
+inline constexpr const char* RecordFileName = "results.csv";
+
+// The record's files in a folder: results.csv, then results-2.csv,
+// results-3.csv, ... as each earlier one turns out to be of another layout.
+// `number` 1 (or less) is the file itself.
+std::string numberedFileName(const std::string& file, int number);
+// The number of `name` among the numbered files of `file` (1 for the file
+// itself); 0 for a name that is not one of them.
+int numberOfFile(const std::string& name, const std::string& file);
