@@ -18,39 +18,35 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <map>
 
-namespace {
-
-constexpr int PollMs = 1000;
-
-QString foldersText(const QStringList& folders) {
-    QStringList names;
-    for (const QString& f : folders) {
-        names << QDir(f).dirName();
-    }
-    return names.join(QStringLiteral(", "));
-}
-
-} // namespace
-
 ResultsWindow::ResultsWindow(QStringList folders, QWidget* parent)
-    : QWidget(parent), folders_(std::move(folders)), model_(this), filter_(this) {
+    : QWidget(parent), controller_(std::move(folders), this) {
     setObjectName(QStringLiteral("ResultsWindow"));
-    setWindowTitle(QStringLiteral("Transformer Efficiency Results - %1").arg(foldersText(folders_.folders())));
-    filter_.setSourceModel(&model_);
-    filter_.setSortRole(ResultsModel::SortRole);
-    filter_.setDynamicSortFilter(true);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(6, 6, 6, 6);
+    setWindowTitle(QStringLiteral("Transformer Efficiency Results - %1").arg(foldersText(controller_.folders().folders())));
     buildFilters();
     buildActions();
-    // Three short rows, so that the window fits beside the main one.
+    layOut();
+    connectParts();
+    // The size the screen has room for.
+    const QRect area = WindowFit::availableArea();
+    resize(std::min(1320, area.width() - WindowFit::FrameWidth), std::min(860, area.height() - WindowFit::FrameHeight));
+    controller_.readNew();
+    if (model().rowCount() == 0) {
+        drawPlots(); // empty axes until a pass lands
+    }
+}
+
+// Three short rows of controls, so that the window fits beside the main one;
+// the status lines; the table above the two plots.
+void ResultsWindow::layOut() {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
     const auto row = [layout](std::initializer_list<QWidget*> widgets) {
         auto* line = new QHBoxLayout;
         for (QWidget* w : widgets) {
@@ -81,9 +77,20 @@ ResultsWindow::ResultsWindow(QStringList folders, QWidget* parent)
     lines->addWidget(disagreement_);
     layout->addLayout(lines);
 
+    buildTable();
+    auto* split = new QSplitter(Qt::Vertical);
+    split->addWidget(table_);
+    split->addWidget(buildCharts());
+    split->setStretchFactor(0, 2);
+    split->setStretchFactor(1, 3);
+    split->setSizes({260, 440});
+    layout->addWidget(split, 1);
+}
+
+void ResultsWindow::buildTable() {
     table_ = new QTableView;
     table_->setObjectName(QStringLiteral("passes"));
-    table_->setModel(&filter_);
+    table_->setModel(&filter());
     table_->setSortingEnabled(true);
     table_->sortByColumn(ResultsModel::Time, Qt::DescendingOrder);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -92,7 +99,16 @@ ResultsWindow::ResultsWindow(QStringList folders, QWidget* parent)
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     table_->horizontalHeader()->setDefaultSectionSize(110);
     table_->setMinimumHeight(80);
+    // Columns as wide as their titles (the time as its text), whatever the
+    // number of rows.
+    const QFontMetrics metrics = table_->fontMetrics();
+    for (int c = 0; c < ResultsModel::ColumnCount; ++c) {
+        const QString widest = c == ResultsModel::Time ? QStringLiteral("2026-12-08 14:30:05") : ResultsModel::title(c);
+        table_->setColumnWidth(c, metrics.horizontalAdvance(widest) + 24);
+    }
+}
 
+QWidget* ResultsWindow::buildCharts() {
     efficiencyView_ = new ZoomChartView(plots_.efficiency());
     efficiencyView_->setObjectName(QStringLiteral("efficiencyPlot"));
     differenceView_ = new ZoomChartView(plots_.difference());
@@ -105,55 +121,28 @@ ResultsWindow::ResultsWindow(QStringList folders, QWidget* parent)
     charts->addWidget(differenceView_);
     charts->setStretchFactor(0, 3);
     charts->setStretchFactor(1, 2);
-    auto* split = new QSplitter(Qt::Vertical);
-    split->addWidget(table_);
-    split->addWidget(charts);
-    split->setStretchFactor(0, 2);
-    split->setStretchFactor(1, 3);
-    split->setSizes({260, 440});
-    layout->addWidget(split, 1);
-    // Columns as wide as their titles (the time as its text), whatever the
-    // number of rows.
-    const QFontMetrics metrics = table_->fontMetrics();
-    for (int c = 0; c < ResultsModel::ColumnCount; ++c) {
-        const QString widest = c == ResultsModel::Time ? QStringLiteral("2026-12-08 14:30:05") : ResultsModel::title(c);
-        table_->setColumnWidth(c, metrics.horizontalAdvance(widest) + 24);
-    }
+    return charts;
+}
 
+void ResultsWindow::connectParts() {
     connect(findChild<QPushButton*>(QStringLiteral("resetZoom")), &QPushButton::clicked, this, [this] {
-        efficiencyView_->resetZoom();
-        differenceView_->resetZoom();
-        showPlots();
+        resetZoom();
+        controller_.setXValue(controller_.x());
     });
     connect(findChild<QPushButton*>(QStringLiteral("exportPlots")), &QPushButton::clicked, this,
             &ResultsWindow::askExportPlots);
     connect(findChild<QPushButton*>(QStringLiteral("exportTable")), &QPushButton::clicked, this,
             &ResultsWindow::askExportTable);
     connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { drawPlots(); });
-    connect(&filter_, &QAbstractItemModel::rowsInserted, this, [this] { status_->setText(statusText()); });
+    connect(&filter(), &QAbstractItemModel::rowsInserted, this, [this] { status_->setText(statusText()); });
     // After the click has been handled: selecting redraws the plots, which
     // deletes the series that told of the click.
     plots_.picked = [this](const std::vector<int>& rows) {
         QTimer::singleShot(0, this, [this, rows] { selectRows(rows); });
     };
-
-    // The size the screen has room for.
-    const QRect area = WindowFit::availableArea();
-    resize(std::min(1320, area.width() - WindowFit::FrameWidth), std::min(860, area.height() - WindowFit::FrameHeight));
-
-    // Reading: a slice at a time, so a large file never holds the window;
-    // then following the files as they grow.
-    reading_.setInterval(0);
-    connect(&reading_, &QTimer::timeout, this, &ResultsWindow::readNew);
-    connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] { reading_.start(); });
-    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { reading_.start(); });
-    poll_.setInterval(PollMs); // files on a shared drive tell no watcher
-    connect(&poll_, &QTimer::timeout, this, [this] { reading_.start(); });
-    poll_.start();
-    readNew();
-    if (model_.rowCount() == 0) {
-        showPlots(); // empty axes until a pass lands
-    }
+    controller_.plotsChanged = [this] { drawPlots(); };
+    controller_.statusChanged = [this] { status_->setText(statusText()); };
+    controller_.rowsAdded = [this](const std::vector<ResultRow>& rows) { fillTransformers(rows); };
 }
 
 void ResultsWindow::buildFilters() {
@@ -203,74 +192,31 @@ void ResultsWindow::buildActions() {
     toleranceBox_->setRange(0.1, 100);
     toleranceBox_->setSingleStep(0.5);
     toleranceBox_->setSuffix(QStringLiteral(" points"));
-    toleranceBox_->setValue(tolerance_);
+    toleranceBox_->setValue(controller_.tolerance());
     connect(xChoice_, &QComboBox::currentIndexChanged, this, [this](int i) { setXValue(static_cast<XValue>(i)); });
     connect(toleranceBox_, &QDoubleSpinBox::valueChanged, this, [this](double v) { setTolerance(v); });
 }
 
 void ResultsWindow::setXValue(XValue x) {
-    x_ = x;
-    if (xChoice_->currentIndex() != static_cast<int>(x)) {
+    {
+        const QSignalBlocker quiet(xChoice_);
         xChoice_->setCurrentIndex(static_cast<int>(x));
     }
-    efficiencyView_->resetZoom();
-    differenceView_->resetZoom();
-    showPlots();
+    resetZoom();
+    controller_.setXValue(x);
 }
 
 void ResultsWindow::setTolerance(double points) {
-    tolerance_ = points;
-    if (toleranceBox_->value() != points) {
+    {
+        const QSignalBlocker quiet(toleranceBox_);
         toleranceBox_->setValue(points);
     }
-    std::vector<int> accepted;
-    for (int r = 0; r < model_.rowCount(); ++r) {
-        if (filter_.accepts(r)) {
-            accepted.push_back(r);
-        }
-    }
-    disagreeing_ = disagreements(model_.rows(), accepted, tolerance_);
-    drawPlots();
+    controller_.setTolerance(points);
 }
 
-void ResultsWindow::readNew() {
-    std::vector<ResultRow> rows;
-    const bool more = folders_.readMore(rows);
-    if (folders_.restartedSinceLastRead()) {
-        // A file was cut shorter: read everything anew.
-        folders_ = RecordFolders(folders_.folders());
-        model_.clear();
-        shown_ = 0;
-        reading_.start();
-        return;
-    }
-    if (more) {
-        reading_.start();
-    } else {
-        reading_.stop();
-    }
-    if (!rows.empty()) {
-        fillTransformers(rows);
-        model_.append(std::move(rows));
-    }
-    watchFiles();
-    status_->setText(statusText());
-    // While a large record is read, the plots wait for its end.
-    if (!more && shown_ < model_.rowCount()) {
-        const int first = shown_;
-        shown_ = model_.rowCount();
-        addToPlots(first);
-    }
-}
-
-void ResultsWindow::watchFiles() {
-    QStringList wanted = folders_.folders() + folders_.filePaths();
-    const QStringList watched = watcher_.files() + watcher_.directories();
-    for (const QString& path : wanted) {
-        if (!watched.contains(path) && QFileInfo::exists(path)) {
-            watcher_.addPath(path);
-        }
-    }
+void ResultsWindow::resetZoom() {
+    efficiencyView_->resetZoom();
+    differenceView_->resetZoom();
 }
 
 void ResultsWindow::fillTransformers(const std::vector<ResultRow>& rows) {
@@ -282,57 +228,26 @@ void ResultsWindow::fillTransformers(const std::vector<ResultRow>& rows) {
 }
 
 void ResultsWindow::applyFilters() {
-    filter_.setTransformer(transformer_->currentIndex() <= 0 ? QString() : transformer_->currentText());
-    filter_.setEnding(ending_->currentIndex() <= 0 ? QString() : ending_->currentText());
-    filter_.setDates(dates_->isChecked() ? from_->date() : QDate(), dates_->isChecked() ? to_->date() : QDate());
-    filter_.setCommentText(comment_->text());
-    status_->setText(statusText());
-    showPlots();
-}
-
-QString ResultsWindow::statusText() const {
-    QString text = QStringLiteral("%1 passes, %2 shown").arg(model_.rowCount()).arg(filter_.rowCount());
-    if (folders_.filePaths().isEmpty()) {
-        text = QStringLiteral("No record in %1").arg(folders_.folders().join(QStringLiteral(", ")));
-    }
-    const QString unread = folders_.unreadSummary();
-    return unread.isEmpty() ? text : text + QStringLiteral("; ") + unread;
-}
-
-void ResultsWindow::showPlots() {
-    aggregator_ = Aggregator(x_);
-    disagreeing_ = 0;
-    shown_ = model_.rowCount();
-    addToPlots(0);
-}
-
-void ResultsWindow::addToPlots(int firstNew) {
-    const std::vector<ResultRow>& rows = model_.rows();
-    std::vector<int> added;
-    for (int r = firstNew; r < static_cast<int>(rows.size()); ++r) {
-        if (filter_.accepts(r)) {
-            aggregator_.add(rows, r);
-            added.push_back(r);
-        }
-    }
-    disagreeing_ += disagreements(rows, added, tolerance_);
-    drawPlots();
+    const bool dated = dates_->isChecked();
+    controller_.setFilters({transformer_->currentIndex() <= 0 ? QString() : transformer_->currentText(),
+                            ending_->currentIndex() <= 0 ? QString() : ending_->currentText(),
+                            dated ? from_->date() : QDate(), dated ? to_->date() : QDate(), comment_->text()});
 }
 
 void ResultsWindow::drawPlots() {
-    series_ = aggregator_.series();
     std::set<int> selected;
     for (const QModelIndex& index : table_->selectionModel()->selectedRows()) {
-        selected.insert(filter_.mapToSource(index).row());
+        selected.insert(filter().mapToSource(index).row());
     }
-    plots_.show(series_, x_, tolerance_, selected, efficiencyView_->zoomed(), differenceView_->zoomed());
-    disagreement_->setText(disagreementText(disagreeing_, tolerance_));
+    plots_.show(controller_.series(), controller_.x(), controller_.tolerance(), selected, efficiencyView_->zoomed(),
+                differenceView_->zoomed());
+    disagreement_->setText(disagreementText(controller_.disagreeing(), controller_.tolerance()));
 }
 
 void ResultsWindow::selectRows(const std::vector<int>& rows) {
     QItemSelection selection;
     for (const int row : rows) {
-        const QModelIndex at = filter_.mapFromSource(model_.index(row, 0));
+        const QModelIndex at = filter().mapFromSource(model().index(row, 0));
         if (at.isValid()) {
             selection.select(at, at.siblingAtColumn(ResultsModel::ColumnCount - 1));
         }
@@ -343,34 +258,16 @@ void ResultsWindow::selectRows(const std::vector<int>& rows) {
     }
 }
 
-QString ResultsWindow::exportTitle() const {
-    const std::vector<int> which = filter_.passing();
-    QDate first, last;
-    for (const int r : which) {
-        const QDate day = model_.rows()[static_cast<std::size_t>(r)].when.date();
-        first = !first.isValid() || day < first ? day : first;
-        last = !last.isValid() || day > last ? day : last;
-    }
-    QString title = QStringLiteral("Results of %1").arg(foldersText(folders_.folders()));
-    if (first.isValid()) {
-        title += QStringLiteral(", %1").arg(first.toString(Qt::ISODate));
-        if (last != first) {
-            title += QStringLiteral(" to %1").arg(last.toString(Qt::ISODate));
-        }
-    }
-    return title;
-}
-
 std::optional<QString> ResultsWindow::exportPlots(const QString& path, QSize size) {
     return ResultsExport::writePlots(path, size, exportTitle(), *efficiencyView_, *differenceView_);
 }
 
 std::optional<QString> ResultsWindow::exportTable(const QString& path) {
-    const std::vector<int> which = filter_.passing();
+    const std::vector<int> which = filter().passing();
     if (path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive)) {
-        return ResultsExport::writeWorkbook(path, model_.rows(), which);
+        return ResultsExport::writeWorkbook(path, model().rows(), which);
     }
-    return ResultsExport::writeCsv(path, model_.rows(), which);
+    return ResultsExport::writeCsv(path, model().rows(), which);
 }
 
 void ResultsWindow::askExportPlots() {

@@ -1,0 +1,160 @@
+#include "ResultsController.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+constexpr int PollMs = 1000;
+
+} // namespace
+
+QString foldersText(const QStringList& folders) {
+    QStringList names;
+    for (const QString& f : folders) {
+        names << QDir(f).dirName();
+    }
+    return names.join(QStringLiteral(", "));
+}
+
+ResultsController::ResultsController(QStringList folders, QObject* owner)
+    : folders_(std::move(folders)), model_(owner), filter_(owner) {
+    filter_.setSourceModel(&model_);
+    filter_.setSortRole(ResultsModel::SortRole);
+    filter_.setDynamicSortFilter(true);
+    // Reading: a slice at a time, so a large file never holds the window;
+    // then following the files as they grow.
+    reading_.setInterval(0);
+    QObject::connect(&reading_, &QTimer::timeout, [this] { readNew(); });
+    QObject::connect(&watcher_, &QFileSystemWatcher::fileChanged, [this] { reading_.start(); });
+    QObject::connect(&watcher_, &QFileSystemWatcher::directoryChanged, [this] { reading_.start(); });
+    poll_.setInterval(PollMs); // files on a shared drive tell no watcher
+    QObject::connect(&poll_, &QTimer::timeout, [this] { reading_.start(); });
+    poll_.start();
+}
+
+void ResultsController::readNew() {
+    std::vector<ResultRow> rows;
+    const bool more = folders_.readMore(rows);
+    if (folders_.restartedSinceLastRead()) {
+        restart();
+        return;
+    }
+    if (more) {
+        reading_.start();
+    } else {
+        reading_.stop();
+    }
+    if (!rows.empty()) {
+        if (rowsAdded) {
+            rowsAdded(rows);
+        }
+        model_.append(std::move(rows));
+    }
+    follow();
+    tell(statusChanged);
+    // While a large record is read, the plots wait for its end.
+    if (!more && counted_ < model_.rowCount()) {
+        countFrom(counted_);
+    }
+}
+
+// A file was cut shorter: every pass is read anew, and none of the old ones
+// stays in the table, the plots or the counts.
+void ResultsController::restart() {
+    folders_ = RecordFolders(folders_.folders());
+    model_.clear();
+    aggregator_ = Aggregator(x_);
+    series_.clear();
+    disagreeing_ = 0;
+    counted_ = 0;
+    tell(statusChanged);
+    tell(plotsChanged);
+    reading_.start();
+}
+
+void ResultsController::follow() {
+    const QStringList wanted = folders_.folders() + folders_.filePaths();
+    const QStringList watched = watcher_.files() + watcher_.directories();
+    for (const QString& path : wanted) {
+        if (!watched.contains(path) && QFileInfo::exists(path)) {
+            watcher_.addPath(path);
+        }
+    }
+}
+
+void ResultsController::setFilters(const Filters& filters) {
+    filter_.setTransformer(filters.transformer);
+    filter_.setEnding(filters.ending);
+    filter_.setDates(filters.from, filters.to);
+    filter_.setCommentText(filters.comment);
+    tell(statusChanged);
+    countAll();
+}
+
+void ResultsController::setXValue(XValue x) {
+    x_ = x;
+    countAll();
+}
+
+void ResultsController::setTolerance(double points) {
+    tolerance_ = points;
+    std::vector<int> accepted;
+    for (int r = 0; r < model_.rowCount(); ++r) {
+        if (filter_.accepts(r)) {
+            accepted.push_back(r);
+        }
+    }
+    disagreeing_ = disagreements(model_.rows(), accepted, tolerance_);
+    tell(plotsChanged);
+}
+
+void ResultsController::countAll() {
+    aggregator_ = Aggregator(x_);
+    disagreeing_ = 0;
+    countFrom(0);
+}
+
+// The passes from `firstNew` on that the filters let through join the plots
+// and the count; the others stay counted as they were.
+void ResultsController::countFrom(int firstNew) {
+    const std::vector<ResultRow>& rows = model_.rows();
+    std::vector<int> added;
+    for (int r = firstNew; r < static_cast<int>(rows.size()); ++r) {
+        if (filter_.accepts(r)) {
+            aggregator_.add(rows, r);
+            added.push_back(r);
+        }
+    }
+    counted_ = static_cast<int>(rows.size());
+    disagreeing_ += disagreements(rows, added, tolerance_);
+    series_ = aggregator_.series();
+    tell(plotsChanged);
+}
+
+QString ResultsController::statusText() const {
+    QString text = QStringLiteral("%1 passes, %2 shown").arg(model_.rowCount()).arg(filter_.rowCount());
+    if (folders_.filePaths().isEmpty()) {
+        text = QStringLiteral("No record in %1").arg(folders_.folders().join(QStringLiteral(", ")));
+    }
+    const QString unread = folders_.unreadSummary();
+    return unread.isEmpty() ? text : text + QStringLiteral("; ") + unread;
+}
+
+QString ResultsController::exportTitle() const {
+    const std::vector<int> which = filter_.passing();
+    QDate first, last;
+    for (const int r : which) {
+        const QDate day = model_.rows()[static_cast<std::size_t>(r)].when.date();
+        first = !first.isValid() || day < first ? day : first;
+        last = !last.isValid() || day > last ? day : last;
+    }
+    QString title = QStringLiteral("Results of %1").arg(foldersText(folders_.folders()));
+    if (first.isValid()) {
+        title += QStringLiteral(", %1").arg(first.toString(Qt::ISODate));
+        if (last != first) {
+            title += QStringLiteral(" to %1").arg(last.toString(Qt::ISODate));
+        }
+    }
+    return title;
+}

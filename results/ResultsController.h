@@ -1,0 +1,87 @@
+#pragma once
+
+#include "Aggregation.h"
+#include "RecordFolders.h"
+#include "ResultsModel.h"
+
+#include <QDate>
+#include <QFileSystemWatcher>
+#include <QTimer>
+#include <functional>
+#include <vector>
+
+// What the results window shows, apart from its widgets: the record folders
+// followed as they grow, every pass read (the table's model and its filters),
+// and the plots' series and disagreement count kept in step with both. The
+// window draws what this holds and hands it the operator's choices.
+class ResultsController {
+public:
+    explicit ResultsController(QStringList folders, QObject* owner = nullptr);
+
+    // Reads what the files have that has not been taken yet (a slice at a
+    // time; all of it at the start), then tells. A file cut shorter than what
+    // was read starts everything anew: table, plots and counts.
+    void readNew();
+    // True while there is more to read now.
+    bool reading() const { return reading_.isActive(); }
+
+    // The operator's choices.
+    struct Filters {
+        QString transformer; // empty: every one
+        QString ending;      // empty: every one
+        QDate from, to;      // invalid: no bound
+        QString comment;     // text the comment contains
+    };
+    void setFilters(const Filters& filters);
+    void setXValue(XValue x);
+    void setTolerance(double points);
+
+    ResultsModel& model() { return model_; }
+    const ResultsModel& model() const { return model_; }
+    ResultsFilter& filter() { return filter_; }
+    const ResultsFilter& filter() const { return filter_; }
+    const RecordFolders& folders() const { return folders_; }
+    const std::vector<PlotSeries>& series() const { return series_; }
+    XValue x() const { return x_; }
+    double tolerance() const { return tolerance_; }
+    // The passes the filters let through whose estimates disagree by more
+    // than the tolerance.
+    int disagreeing() const { return disagreeing_; }
+    // "12 passes, 10 shown", or "No record in ...", with what was not read.
+    QString statusText() const;
+    // "Results of campaign-A, 2026-12-08 to 2026-12-09"
+    QString exportTitle() const;
+
+    // Told when the series or the counts changed (draw the plots again), when
+    // rows were added (with the new rows), and when the status changed.
+    std::function<void()> plotsChanged;
+    std::function<void(const std::vector<ResultRow>&)> rowsAdded;
+    std::function<void()> statusChanged;
+
+private:
+    void restart();
+    void countAll();
+    void countFrom(int firstNew);
+    void follow();
+    void tell(const std::function<void()>& what) const {
+        if (what) {
+            what();
+        }
+    }
+
+    RecordFolders folders_;
+    ResultsModel model_;
+    ResultsFilter filter_;
+    Aggregator aggregator_;
+    std::vector<PlotSeries> series_;
+    int disagreeing_ = 0;
+    int counted_ = 0; // the rows counted into the plots
+    XValue x_ = XValue::Supply;
+    double tolerance_ = 2.0;
+    QFileSystemWatcher watcher_;
+    QTimer poll_;
+    QTimer reading_;
+};
+
+// Names of folders as one text: "campaign-A, campaign-B".
+QString foldersText(const QStringList& folders);
