@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <tuple>
 
 // --- zoom and pan ----------------------------------------------------------------
 
@@ -170,256 +171,270 @@ EfficiencyPlots::EfficiencyPlots() : efficiency_(new QChart), difference_(new QC
 
 QStringList EfficiencyPlots::legend() const { return legend_; }
 
+namespace {
+
+// An axis range the operator zoomed to, kept across a redraw.
+struct KeptRange {
+    bool keep = false;
+    double x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+};
+
+KeptRange keptRange(QChart* chart, bool keep) {
+    KeptRange k;
+    const auto h = chart->axes(Qt::Horizontal);
+    const auto v = chart->axes(Qt::Vertical);
+    if (!keep || h.isEmpty() || v.isEmpty()) {
+        return k;
+    }
+    k.keep = true;
+    if (auto* dt = qobject_cast<QDateTimeAxis*>(h.first())) {
+        k.x0 = static_cast<double>(dt->min().toMSecsSinceEpoch());
+        k.x1 = static_cast<double>(dt->max().toMSecsSinceEpoch());
+    } else if (auto* va = qobject_cast<QValueAxis*>(h.first())) {
+        k.x0 = va->min();
+        k.x1 = va->max();
+    }
+    auto* vy = static_cast<QValueAxis*>(v.first());
+    k.y0 = vy->min();
+    k.y1 = vy->max();
+    return k;
+}
+
+// Where the points lie: the set-up values, the estimates with their bars,
+// and the differences with the band of agreement.
+struct Extent {
+    Range xs, ys, ds;
+};
+
+Extent extentOf(const std::vector<PlotSeries>& series, double tolerance) {
+    Extent e;
+    for (const PlotSeries& s : series) {
+        for (const SetUpPoint& p : s.points) {
+            e.xs.add(p.x);
+            for (const Spread* estimate : {&p.phase, &p.resistor}) {
+                if (estimate->count > 0) {
+                    e.ys.add(estimate->low);
+                    e.ys.add(estimate->high);
+                }
+            }
+            if (p.difference.count > 0) {
+                e.ds.add(p.difference.low);
+                e.ds.add(p.difference.high);
+            }
+        }
+    }
+    e.ds.add(-tolerance);
+    e.ds.add(tolerance);
+    return e;
+}
+
+// A chart emptied and given new axes: the set-up value below, `yTitle` left.
+PlotAxes freshAxes(QChart* chart, XValue x, const QString& yTitle) {
+    chart->removeAllSeries();
+    for (QAbstractAxis* axis : chart->axes()) {
+        chart->removeAxis(axis);
+        delete axis;
+    }
+    QAbstractAxis* ax = nullptr;
+    if (x == XValue::Time) {
+        auto* dt = new QDateTimeAxis;
+        dt->setFormat(QStringLiteral("yyyy-MM-dd HH:mm"));
+        ax = dt;
+    } else {
+        ax = new QValueAxis;
+    }
+    ax->setTitleText(xTitle(x));
+    auto* ay = new QValueAxis;
+    ay->setTitleText(yTitle);
+    chart->addAxis(ax, Qt::AlignBottom);
+    chart->addAxis(ay, Qt::AlignLeft);
+    return {chart, ax, ay};
+}
+
+QScatterSeries* scatter(const QString& name, QScatterSeries::MarkerShape shape, qreal size, const QColor& fill,
+                        const QColor& border) {
+    auto* s = new QScatterSeries;
+    s->setName(name);
+    s->setMarkerShape(shape);
+    s->setMarkerSize(size);
+    s->setColor(fill);
+    s->setBorderColor(border);
+    return s;
+}
+
+// The band of +/- the tolerance, under everything else on the difference plot.
+void addAgreementBand(const PlotAxes& d, const Range& xs, double tolerance) {
+    auto* upper = new QLineSeries;
+    auto* lower = new QLineSeries;
+    const double x0 = xs.low - std::max(xs.high - xs.low, 1.0);
+    const double x1 = xs.high + std::max(xs.high - xs.low, 1.0);
+    upper->append(x0, tolerance);
+    upper->append(x1, tolerance);
+    lower->append(x0, -tolerance);
+    lower->append(x1, -tolerance);
+    auto* band = new QAreaSeries(upper, lower);
+    upper->setParent(band); // the area does not own its lines
+    lower->setParent(band);
+    band->setName(QStringLiteral("+/-%1 points").arg(QLocale::c().toString(tolerance, 'g', 6)));
+    band->setColor(QColor(200, 230, 200));
+    band->setBorderColor(QColor(120, 180, 120));
+    d.attach(band);
+}
+
+// A point's tool-tip: its series, its set-up value, its figures and passes.
+QString pointText(const SetUpPoint& p, const QString& name, XValue x, bool differencePlot) {
+    QString text = name + QStringLiteral("\n") + xTitle(x) + QStringLiteral(": ") + xText(p.x, x);
+    if (differencePlot) {
+        text += QStringLiteral("\n") + spreadText("difference", p.difference, "points");
+    } else {
+        if (p.phase.count > 0) {
+            text += QStringLiteral("\n") + spreadText("phase angle", p.phase, "%");
+        }
+        if (p.resistor.count > 0) {
+            text += QStringLiteral("\n") + spreadText("load resistor", p.resistor, "%");
+        }
+    }
+    const std::size_t n = p.rows.size();
+    return text + QStringLiteral("\n%1 %2").arg(n).arg(n == 1 ? QStringLiteral("pass") : QStringLiteral("passes"));
+}
+
+void setXRange(QAbstractAxis* axis, XValue x, double low, double high) {
+    if (x == XValue::Time) {
+        static_cast<QDateTimeAxis*>(axis)->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(low)),
+                                                     QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(high)));
+    } else {
+        static_cast<QValueAxis*>(axis)->setRange(low, high);
+    }
+}
+
+// A chart's ranges: every point with room around it, or the operator's zoom;
+// round ticks where the operator has not zoomed.
+void setRanges(const PlotAxes& axes, XValue x, std::pair<double, double> xr, std::pair<double, double> yr,
+               const KeptRange& kept) {
+    setXRange(axes.x, x, kept.keep ? kept.x0 : xr.first, kept.keep ? kept.x1 : xr.second);
+    static_cast<QValueAxis*>(axes.y)->setRange(kept.keep ? kept.y0 : yr.first, kept.keep ? kept.y1 : yr.second);
+    for (QAbstractAxis* axis : {axes.x, axes.y}) {
+        if (auto* values = qobject_cast<QValueAxis*>(axis); values != nullptr && !kept.keep) {
+            values->applyNiceNumbers();
+        }
+    }
+}
+
+} // namespace
+
+void PlotAxes::attach(QAbstractSeries* series) const {
+    chart->addSeries(series);
+    series->attachAxis(x);
+    series->attachAxis(y);
+}
+
 void EfficiencyPlots::show(const std::vector<PlotSeries>& series, XValue x, double tolerance,
                            const std::set<int>& selectedRows, bool keepEfficiencyRange, bool keepDifferenceRange) {
     series_ = series;
     legend_.clear();
-    struct Kept {
-        bool keep;
-        double x0 = 0, x1 = 0, y0 = 0, y1 = 0;
-    };
-    const auto remember = [](QChart* chart, bool keep) {
-        Kept k{keep};
-        const auto h = chart->axes(Qt::Horizontal);
-        const auto v = chart->axes(Qt::Vertical);
-        if (!keep || h.isEmpty() || v.isEmpty()) {
-            k.keep = false;
-            return k;
-        }
-        if (auto* dt = qobject_cast<QDateTimeAxis*>(h.first())) {
-            k.x0 = static_cast<double>(dt->min().toMSecsSinceEpoch());
-            k.x1 = static_cast<double>(dt->max().toMSecsSinceEpoch());
-        } else if (auto* va = qobject_cast<QValueAxis*>(h.first())) {
-            k.x0 = va->min();
-            k.x1 = va->max();
-        }
-        auto* vy = static_cast<QValueAxis*>(v.first());
-        k.y0 = vy->min();
-        k.y1 = vy->max();
-        return k;
-    };
-    const Kept keptE = remember(efficiency_, keepEfficiencyRange);
-    const Kept keptD = remember(difference_, keepDifferenceRange);
-
-    Range xs, ys, ds;
-    for (const PlotSeries& s : series_) {
-        for (const SetUpPoint& p : s.points) {
-            xs.add(p.x);
-            for (const Spread* e : {&p.phase, &p.resistor}) {
-                if (e->count > 0) {
-                    ys.add(e->low);
-                    ys.add(e->high);
-                }
-            }
-            if (p.difference.count > 0) {
-                ds.add(p.difference.low);
-                ds.add(p.difference.high);
-            }
-        }
+    const KeptRange keptE = keptRange(efficiency_, keepEfficiencyRange);
+    const KeptRange keptD = keptRange(difference_, keepDifferenceRange);
+    const Extent extent = extentOf(series_, tolerance);
+    Drawing d{freshAxes(efficiency_, x, QStringLiteral("Efficiency (%)")),
+              freshAxes(difference_, x, QStringLiteral("Difference (percentage points)")),
+              x,
+              tolerance,
+              &selectedRows,
+              x == XValue::Time || !extent.xs.any ? 0 : std::max(extent.xs.high - extent.xs.low, 1.0) * 0.015};
+    d.selected = scatter(QStringLiteral("selected"), QScatterSeries::MarkerShapeCircle, 17, Qt::transparent, Qt::black);
+    d.selectedDifference = scatter({}, QScatterSeries::MarkerShapeCircle, 17, Qt::transparent, Qt::black);
+    d.outside = scatter(QStringLiteral("outside +/-%1 points").arg(QLocale::c().toString(tolerance, 'g', 6)),
+                        QScatterSeries::MarkerShapeTriangle, 13, Outside, Outside);
+    if (extent.xs.any) {
+        addAgreementBand(d.difference, extent.xs, tolerance);
     }
-    ds.add(-tolerance);
-    ds.add(tolerance);
-    const double delta = x == XValue::Time || !xs.any ? 0 : std::max(xs.high - xs.low, 1.0) * 0.015;
-
-    const auto makeAxes = [x](QChart* chart, const QString& yTitle) {
-        chart->removeAllSeries();
-        for (QAbstractAxis* axis : chart->axes()) {
-            chart->removeAxis(axis);
-            delete axis;
-        }
-        QAbstractAxis* ax = nullptr;
-        if (x == XValue::Time) {
-            auto* dt = new QDateTimeAxis;
-            dt->setFormat(QStringLiteral("yyyy-MM-dd HH:mm"));
-            ax = dt;
-        } else {
-            ax = new QValueAxis;
-        }
-        ax->setTitleText(xTitle(x));
-        auto* ay = new QValueAxis;
-        ay->setTitleText(yTitle);
-        chart->addAxis(ax, Qt::AlignBottom);
-        chart->addAxis(ay, Qt::AlignLeft);
-        return std::pair{ax, ay};
-    };
-    const auto [ex, ey] = makeAxes(efficiency_, QStringLiteral("Efficiency (%)"));
-    const auto [dx, dy] = makeAxes(difference_, QStringLiteral("Difference (percentage points)"));
-
-    const auto attach = [](QChart* chart, QAbstractSeries* s, QAbstractAxis* ax, QAbstractAxis* ay) {
-        chart->addSeries(s);
-        s->attachAxis(ax);
-        s->attachAxis(ay);
-    };
-    // Each drawn point's passes and its tool-tip, by the series and its index.
-    const auto connectPoints = [this, x](QScatterSeries* scatter, std::shared_ptr<std::vector<const SetUpPoint*>> points,
-                                         const QString& name, bool differencePlot) {
-        QObject::connect(scatter, &QScatterSeries::hovered, scatter,
-                         [scatter, points, name, x, differencePlot](const QPointF& at, bool state) {
-                             if (!state) {
-                                 QToolTip::hideText();
-                                 return;
-                             }
-                             const auto all = scatter->points();
-                             const auto i = std::find(all.begin(), all.end(), at) - all.begin();
-                             if (i >= static_cast<qsizetype>(points->size())) {
-                                 return;
-                             }
-                             const SetUpPoint& p = *(*points)[static_cast<std::size_t>(i)];
-                             QString text = name + QStringLiteral("\n") + xTitle(x) + QStringLiteral(": ") + xText(p.x, x);
-                             if (differencePlot) {
-                                 text += QStringLiteral("\n") + spreadText("difference", p.difference, "points");
-                             } else {
-                                 if (p.phase.count > 0) {
-                                     text += QStringLiteral("\n") + spreadText("phase angle", p.phase, "%");
-                                 }
-                                 if (p.resistor.count > 0) {
-                                     text += QStringLiteral("\n") + spreadText("load resistor", p.resistor, "%");
-                                 }
-                             }
-                             text += QStringLiteral("\n%1 %2").arg(p.rows.size()).arg(p.rows.size() == 1 ? QStringLiteral("pass") : QStringLiteral("passes"));
-                             QToolTip::showText(QCursor::pos(), text);
-                         });
-        QObject::connect(scatter, &QScatterSeries::clicked, scatter, [this, scatter, points](const QPointF& at) {
-            const auto all = scatter->points();
-            const auto i = std::find(all.begin(), all.end(), at) - all.begin();
-            if (i < static_cast<qsizetype>(points->size()) && picked) {
-                picked((*points)[static_cast<std::size_t>(i)]->rows);
-            }
-        });
-    };
-
-    auto* selected = new QScatterSeries;
-    selected->setName(QStringLiteral("selected"));
-    selected->setMarkerSize(17);
-    selected->setColor(Qt::transparent);
-    selected->setBorderColor(Qt::black);
-    auto* selectedDifference = new QScatterSeries;
-    selectedDifference->setMarkerSize(17);
-    selectedDifference->setColor(Qt::transparent);
-    selectedDifference->setBorderColor(Qt::black);
-    auto outside = std::make_shared<std::vector<const SetUpPoint*>>();
-    auto* outsideSeries = new QScatterSeries;
-    outsideSeries->setName(QStringLiteral("outside +/-%1 points").arg(QLocale::c().toString(tolerance, 'g', 6)));
-    outsideSeries->setMarkerShape(QScatterSeries::MarkerShapeTriangle);
-    outsideSeries->setMarkerSize(13);
-    outsideSeries->setColor(Outside);
-    outsideSeries->setBorderColor(Outside);
-
-    // The band of agreement, under everything else.
-    if (xs.any) {
-        auto* upper = new QLineSeries;
-        auto* lower = new QLineSeries;
-        const double x0 = xs.low - std::max(xs.high - xs.low, 1.0);
-        const double x1 = xs.high + std::max(xs.high - xs.low, 1.0);
-        upper->append(x0, tolerance);
-        upper->append(x1, tolerance);
-        lower->append(x0, -tolerance);
-        lower->append(x1, -tolerance);
-        auto* band = new QAreaSeries(upper, lower);
-        upper->setParent(band); // the area does not own its lines
-        lower->setParent(band);
-        band->setName(QStringLiteral("+/-%1 points").arg(QLocale::c().toString(tolerance, 'g', 6)));
-        band->setColor(QColor(200, 230, 200));
-        band->setBorderColor(QColor(120, 180, 120));
-        attach(difference_, band, dx, dy);
-    }
-
     for (std::size_t i = 0; i < series_.size(); ++i) {
-        const PlotSeries& s = series_[i];
-        const QColor colour = colourOf(i);
-        auto* phase = new QScatterSeries;
-        phase->setName(s.name() + QStringLiteral(" phase angle"));
-        phase->setMarkerShape(QScatterSeries::MarkerShapeCircle);
-        phase->setMarkerSize(10);
-        phase->setColor(colour);
-        phase->setBorderColor(colour);
-        auto* resistor = new QScatterSeries;
-        resistor->setName(s.name() + QStringLiteral(" load resistor"));
-        resistor->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
-        resistor->setMarkerSize(10);
-        resistor->setColor(Qt::white);
-        resistor->setPen(QPen(colour, 2));
-        auto* diff = new QScatterSeries;
-        diff->setName(s.name());
-        diff->setMarkerSize(9);
-        diff->setColor(colour);
-        diff->setBorderColor(colour);
-        auto phasePoints = std::make_shared<std::vector<const SetUpPoint*>>();
-        auto resistorPoints = std::make_shared<std::vector<const SetUpPoint*>>();
-        auto diffPoints = std::make_shared<std::vector<const SetUpPoint*>>();
-        QList<QPointF> phaseXY, resistorXY, diffXY;
-        for (const SetUpPoint& p : s.points) {
-            const bool marked = std::any_of(p.rows.begin(), p.rows.end(),
-                                            [&](int r) { return selectedRows.count(r) > 0; });
-            if (p.phase.count > 0) {
-                phaseXY.append({p.x - delta, p.phase.mean});
-                phasePoints->push_back(&p);
-                addBar(efficiency_, p.x - delta, p.phase, colour, ex, ey);
-                if (marked) {
-                    selected->append(p.x - delta, p.phase.mean);
-                }
-            }
-            if (p.resistor.count > 0) {
-                resistorXY.append({p.x + delta, p.resistor.mean});
-                resistorPoints->push_back(&p);
-                addBar(efficiency_, p.x + delta, p.resistor, colour, ex, ey);
-                if (marked) {
-                    selected->append(p.x + delta, p.resistor.mean);
-                }
-            }
-            if (p.difference.count > 0) {
-                addBar(difference_, p.x, p.difference, colour, dx, dy);
-                if (std::fabs(p.difference.mean) > tolerance) {
-                    outsideSeries->append(p.x, p.difference.mean);
-                    outside->push_back(&p);
-                } else {
-                    diffXY.append({p.x, p.difference.mean});
-                    diffPoints->push_back(&p);
-                }
-                if (marked) {
-                    selectedDifference->append(p.x, p.difference.mean);
-                }
-            }
-        }
-        phase->replace(phaseXY);
-        resistor->replace(resistorXY);
-        diff->replace(diffXY);
-        attach(efficiency_, phase, ex, ey);
-        attach(efficiency_, resistor, ex, ey);
-        legend_ << phase->name() << resistor->name();
-        attach(difference_, diff, dx, dy);
-        connectPoints(phase, phasePoints, phase->name(), false);
-        connectPoints(resistor, resistorPoints, resistor->name(), false);
-        connectPoints(diff, diffPoints, diff->name(), true);
+        drawSeries(d, series_[i], colourOf(i));
     }
-    attach(difference_, outsideSeries, dx, dy);
-    connectPoints(outsideSeries, outside, outsideSeries->name(), true);
-    attach(efficiency_, selected, ex, ey);
-    attach(difference_, selectedDifference, dx, dy);
-    hideFromLegend(efficiency_, selected);
-    hideFromLegend(difference_, selectedDifference);
+    d.difference.attach(d.outside);
+    connectPoints(d.outside, d.outsidePoints, d.outside->name(), x, true);
+    d.efficiency.attach(d.selected);
+    d.difference.attach(d.selectedDifference);
+    hideFromLegend(efficiency_, d.selected);
+    hideFromLegend(difference_, d.selectedDifference);
 
-    // Ranges: every point with room around it, or the operator's zoom.
-    const auto setX = [x](QAbstractAxis* axis, double low, double high) {
-        if (x == XValue::Time) {
-            static_cast<QDateTimeAxis*>(axis)->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(low)),
-                                                         QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(high)));
-        } else {
-            static_cast<QValueAxis*>(axis)->setRange(low, high);
+    const auto xr = extent.xs.any ? extent.xs.padded(x == XValue::Time ? 60000.0 : 1.0) : std::pair{0.0, 1.0};
+    setRanges(d.efficiency, x, xr, extent.ys.any ? extent.ys.padded(1.0) : std::pair{0.0, 100.0}, keptE);
+    setRanges(d.difference, x, xr, extent.ds.padded(1.0), keptD);
+}
+
+// One series: its two estimates with their bars on the efficiency plot, its
+// differences on the other (red triangles outside the band), and the marks of
+// the selected passes.
+void EfficiencyPlots::drawSeries(Drawing& d, const PlotSeries& s, const QColor& colour) {
+    auto* phase = scatter(s.name() + QStringLiteral(" phase angle"), QScatterSeries::MarkerShapeCircle, 10, colour, colour);
+    auto* resistor = scatter(s.name() + QStringLiteral(" load resistor"), QScatterSeries::MarkerShapeRectangle, 10,
+                             Qt::white, colour);
+    resistor->setPen(QPen(colour, 2));
+    auto* diff = scatter(s.name(), QScatterSeries::MarkerShapeCircle, 9, colour, colour);
+    auto phasePoints = std::make_shared<PointList>();
+    auto resistorPoints = std::make_shared<PointList>();
+    auto diffPoints = std::make_shared<PointList>();
+    QList<QPointF> phaseXY, resistorXY, diffXY;
+    for (const SetUpPoint& p : s.points) {
+        const bool marked = std::any_of(p.rows.begin(), p.rows.end(),
+                                        [&d](int r) { return d.selectedRows->count(r) > 0; });
+        for (auto [spread, xy, points, at] : {std::tuple{&p.phase, &phaseXY, phasePoints.get(), p.x - d.delta},
+                                              std::tuple{&p.resistor, &resistorXY, resistorPoints.get(), p.x + d.delta}}) {
+            if (spread->count == 0) {
+                continue;
+            }
+            xy->append({at, spread->mean});
+            points->push_back(&p);
+            addBar(efficiency_, at, *spread, colour, d.efficiency.x, d.efficiency.y);
+            if (marked) {
+                d.selected->append(at, spread->mean);
+            }
         }
-    };
-    const auto [x0, x1] = xs.any ? xs.padded(x == XValue::Time ? 60000.0 : 1.0) : std::pair{0.0, 1.0};
-    const auto [y0, y1] = ys.any ? ys.padded(1.0) : std::pair{0.0, 100.0};
-    const auto [d0, d1] = ds.padded(1.0);
-    setX(ex, keptE.keep ? keptE.x0 : x0, keptE.keep ? keptE.x1 : x1);
-    static_cast<QValueAxis*>(ey)->setRange(keptE.keep ? keptE.y0 : y0, keptE.keep ? keptE.y1 : y1);
-    setX(dx, keptD.keep ? keptD.x0 : x0, keptD.keep ? keptD.x1 : x1);
-    static_cast<QValueAxis*>(dy)->setRange(keptD.keep ? keptD.y0 : d0, keptD.keep ? keptD.y1 : d1);
-    // Round ticks where the operator has not zoomed.
-    for (auto [axis, keep] : {std::pair<QAbstractAxis*, bool>{ex, keptE.keep}, {ey, keptE.keep}, {dx, keptD.keep},
-                              {dy, keptD.keep}}) {
-        if (auto* values = qobject_cast<QValueAxis*>(axis); values != nullptr && !keep) {
-            values->applyNiceNumbers();
+        if (p.difference.count > 0) {
+            addBar(difference_, p.x, p.difference, colour, d.difference.x, d.difference.y);
+            const bool out = std::fabs(p.difference.mean) > d.tolerance;
+            (out ? d.outsideXY : diffXY).append({p.x, p.difference.mean});
+            (out ? *d.outsidePoints : *diffPoints).push_back(&p);
+            if (marked) {
+                d.selectedDifference->append(p.x, p.difference.mean);
+            }
         }
     }
+    phase->replace(phaseXY);
+    resistor->replace(resistorXY);
+    diff->replace(diffXY);
+    d.outside->replace(d.outsideXY);
+    d.efficiency.attach(phase);
+    d.efficiency.attach(resistor);
+    legend_ << phase->name() << resistor->name();
+    d.difference.attach(diff);
+    connectPoints(phase, phasePoints, phase->name(), d.x, false);
+    connectPoints(resistor, resistorPoints, resistor->name(), d.x, false);
+    connectPoints(diff, diffPoints, diff->name(), d.x, true);
+}
+
+// Each drawn point's passes and its tool-tip, by the series and its index.
+void EfficiencyPlots::connectPoints(QScatterSeries* scatter, std::shared_ptr<PointList> points, const QString& name,
+                                    XValue x, bool differencePlot) {
+    QObject::connect(scatter, &QScatterSeries::hovered, scatter,
+                     [scatter, points, name, x, differencePlot](const QPointF& at, bool state) {
+                         if (!state) {
+                             QToolTip::hideText();
+                             return;
+                         }
+                         const auto all = scatter->points();
+                         const auto i = std::find(all.begin(), all.end(), at) - all.begin();
+                         if (i < static_cast<qsizetype>(points->size())) {
+                             const SetUpPoint& p = *(*points)[static_cast<std::size_t>(i)];
+                             QToolTip::showText(QCursor::pos(), pointText(p, name, x, differencePlot));
+                         }
+                     });
+    QObject::connect(scatter, &QScatterSeries::clicked, scatter, [this, scatter, points](const QPointF& at) {
+        const auto all = scatter->points();
+        const auto i = std::find(all.begin(), all.end(), at) - all.begin();
+        if (i < static_cast<qsizetype>(points->size()) && picked) {
+            picked((*points)[static_cast<std::size_t>(i)]->rows);
+        }
+    });
 }

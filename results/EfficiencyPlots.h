@@ -6,10 +6,23 @@
 #include <QPointF>
 #include <QRubberBand>
 #include <functional>
+#include <memory>
 #include <set>
 #include <vector>
 
+class QAbstractAxis;
+class QAbstractSeries;
 class QChart;
+class QScatterSeries;
+
+// A chart with its two axes, for drawing series onto.
+struct PlotAxes {
+    QChart* chart;
+    QAbstractAxis* x;
+    QAbstractAxis* y;
+    // Adds a series to the chart on both axes.
+    void attach(QAbstractSeries* series) const;
+};
 
 // A chart view the operator zooms with a dragged rectangle or the wheel and
 // pans with the right or middle button held; Reset shows everything again.
@@ -55,6 +68,25 @@ public:
     QStringList legend() const;
 
 private:
+    using PointList = std::vector<const SetUpPoint*>;
+    // One drawing of both plots: their axes, what is drawn with what, and the
+    // series every set-up series adds to.
+    struct Drawing {
+        PlotAxes efficiency, difference;
+        XValue x;
+        double tolerance;
+        const std::set<int>* selectedRows;
+        double delta; // the two estimates drawn this far either side of their x
+        QScatterSeries* selected = nullptr;
+        QScatterSeries* selectedDifference = nullptr;
+        QScatterSeries* outside = nullptr;
+        QList<QPointF> outsideXY;
+        std::shared_ptr<PointList> outsidePoints = std::make_shared<PointList>();
+    };
+    void drawSeries(Drawing& d, const PlotSeries& s, const QColor& colour);
+    void connectPoints(QScatterSeries* scatter, std::shared_ptr<PointList> points, const QString& name, XValue x,
+                       bool differencePlot);
+
     QChart* efficiency_;
     QChart* difference_;
     std::vector<PlotSeries> series_;
