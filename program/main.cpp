@@ -133,41 +133,21 @@ QStringList resultsFolders(const ProgramOptions& options) {
     return folders;
 }
 
-} // namespace
-
-// The composition root: the platform's real parts, the device library (the
-// simulated bench or the adapter) on a thread of its own, the forms and
-// their views.
-int main(int argc, char** argv) {
-    QCoreApplication::setApplicationName(QString::fromLatin1(ProgramName));
-    QCoreApplication::setApplicationVersion(QString::fromLatin1(programVersion()));
-    const ProgramOptions options = parseProgramOptions(argumentsOf(argc, argv));
-    if (options.message) {
-        std::fputs(options.message->c_str(), options.exitCode == 0 ? stdout : stderr);
-        return options.exitCode;
+// --results without --record: the results window alone, no adapter, scope or
+// simulated bench.
+int runResultsAlone(const ProgramOptions& options) {
+    const QStringList folders = resultsFolders(options);
+    if (folders.isEmpty()) {
+        return 0;
     }
+    ResultsWindow results(folders);
+    WindowFit::placeCentred(&results);
+    results.show();
+    return QApplication::exec();
+}
 
-    if (options.headless) {
-        return runHeadless(argc, argv, options);
-    }
-
-    QApplication app(argc, argv);
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication::setWindowIcon(programIcon());
-    QGuiApplication::setDesktopFileName(QString::fromLatin1(ProgramName));
-
-    if (options.results && !options.recordFolder) {
-        // The results window alone: no adapter, scope or simulated bench.
-        const QStringList folders = resultsFolders(options);
-        if (folders.isEmpty()) {
-            return 0;
-        }
-        ResultsWindow results(folders);
-        WindowFit::placeCentred(&results);
-        results.show();
-        return QApplication::exec();
-    }
-
+// The real platform's parts for the windows.
+struct RealParts {
     RealClock clock;
     QtEventPump pump;
     QtScreen screen;
@@ -176,29 +156,20 @@ int main(int argc, char** argv) {
     QtClipboard clipboard;
     QtKeySynth keys;
     QtCarets carets;
+};
 
-    DeviceLibraries devices(clock, options);
-    SimScope& scope = devices.scope;
-    ThreadedD2xx d2xx(devices.chosen());
-
-    Platform platform{d2xx, clock, pump, screen, os, host, clipboard, keys, carets};
-    Form1 form(platform);
-    form.onSimulatedBench = options.simulate;
-    ApplicationViews views(form);
-    pump.beforeEvents = [&views] { views.refresh(); };
-    d2xx.beforeWaiting = [&views] { views.refresh(); };
-    keys.target = [&views]() -> QWidget* { return views.reportView(); };
-    carets.root = [&views]() -> QWidget* { return views.reportView(); };
-
+// --record DIR: every pass and capture kept; CLOSE right after a pass still
+// leaves its row on the disk, and a row that could not be written is saved
+// elsewhere and named.
+struct RecordWiring {
     std::unique_ptr<MeasurementRecord> record;
-    std::unique_ptr<RecordHooks> recordHooks;
-    if (options.recordFolder) {
-        record = std::make_unique<MeasurementRecord>(*options.recordFolder);
+    std::unique_ptr<RecordHooks> hooks;
+
+    RecordWiring(const std::string& folder, Form1& form, RealParts& parts, ApplicationViews& views)
+        : record(std::make_unique<MeasurementRecord>(folder)) {
         form.record = record.get();
-        recordHooks = std::make_unique<RecordHooks>(*record, form, keys, [&views] { views.refresh(); });
-        // CLOSE right after a pass still leaves its row on the disk, and a
-        // row that could not be written is saved elsewhere and named.
-        host.beforeEnd = [&record, &form] {
+        hooks = std::make_unique<RecordHooks>(*record, form, parts.keys, [&views] { views.refresh(); });
+        parts.host.beforeEnd = [this, &form] {
             record->close(std::chrono::seconds(5));
             for (const std::string& line : record->events(std::chrono::milliseconds(0))) {
                 form.List1.AddItem(line);
@@ -206,25 +177,77 @@ int main(int argc, char** argv) {
             }
         };
     }
+};
 
+// The bench window beside the main window, its changes made on the device
+// thread.
+std::unique_ptr<BenchPanelView> showBenchPanel(const ProgramOptions& options, SimScope& scope, ThreadedD2xx& d2xx,
+                                               ApplicationViews& views) {
+    scope.attach(SimBench{});
+    scope.acquiring = !options.acquisitionStopped;
+    auto panel = std::make_unique<BenchPanelView>(scope);
+    panel->onDeviceThread = [&d2xx](std::function<void()> work) { d2xx.post(std::move(work)); };
+    panel->placeAwayFrom(WindowFit::centredFrame(views.mainView()->size()));
+    panel->show();
+    return panel;
+}
+
+// The windows: the device library (the simulated bench or the adapter) on a
+// thread of its own, the forms and their views, and what the options add.
+int runWindows(const ProgramOptions& options) {
+    RealParts parts;
+    DeviceLibraries devices(parts.clock, options);
+    ThreadedD2xx d2xx(devices.chosen());
+    Platform platform{d2xx,        parts.clock,     parts.pump, parts.screen, parts.os,
+                      parts.host,  parts.clipboard, parts.keys, parts.carets};
+    Form1 form(platform);
+    form.onSimulatedBench = options.simulate;
+    ApplicationViews views(form);
+    parts.pump.beforeEvents = [&views] { views.refresh(); };
+    d2xx.beforeWaiting = [&views] { views.refresh(); };
+    parts.keys.target = [&views]() -> QWidget* { return views.reportView(); };
+    parts.carets.root = [&views]() -> QWidget* { return views.reportView(); };
+
+    std::unique_ptr<RecordWiring> record;
+    if (options.recordFolder) {
+        record = std::make_unique<RecordWiring>(*options.recordFolder, form, parts, views);
+    }
     std::unique_ptr<BenchPanelView> panel;
     if (options.simulate) {
-        scope.attach(SimBench{});
-        scope.acquiring = !options.acquisitionStopped;
-        panel = std::make_unique<BenchPanelView>(scope);
-        panel->onDeviceThread = [&d2xx](std::function<void()> work) { d2xx.post(std::move(work)); };
-        panel->placeAwayFrom(WindowFit::centredFrame(views.mainView()->size()));
-        panel->show();
+        panel = showBenchPanel(options, devices.scope, d2xx, views);
     }
-
     std::unique_ptr<ResultsWindow> results;
     if (options.results && options.recordFolder) {
         results = std::make_unique<ResultsWindow>(QStringList{QString::fromStdString(*options.recordFolder)});
         placeBeside(results.get(), views.mainView());
         results->show();
     }
-
     form.Form_Load();
     views.refresh();
     return QApplication::exec();
+}
+
+} // namespace
+
+// The composition root: the three ways in (the headless mode, the results
+// window alone, the windows) from the options.
+int main(int argc, char** argv) {
+    QCoreApplication::setApplicationName(QString::fromLatin1(ProgramName));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(programVersion()));
+    const ProgramOptions options = parseProgramOptions(argumentsOf(argc, argv));
+    if (options.message) {
+        std::fputs(options.message->c_str(), options.exitCode == 0 ? stdout : stderr);
+        return options.exitCode;
+    }
+    if (options.headless) {
+        return runHeadless(argc, argv, options);
+    }
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setWindowIcon(programIcon());
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(ProgramName));
+    if (options.results && !options.recordFolder) {
+        return runResultsAlone(options);
+    }
+    return runWindows(options);
 }
