@@ -73,7 +73,7 @@ struct LockedFile {
         whole.l_type = F_WRLCK;
         whole.l_whence = SEEK_SET;
         for (int waited = 0; waited < RecordFolder::LockWaitMs; waited += 10) {
-            if (::fcntl(fd, F_OFD_SETLK, &whole) == 0) {
+            if (RecordFolder::durability().lockFile(fd, &whole) == 0) {
                 return std::nullopt;
             }
             if (errno != EAGAIN && errno != EACCES && errno != EINTR) {
@@ -132,6 +132,12 @@ Tail readTail(int fd, const std::string& header) {
 
 } // namespace
 
+RecordFolder::Durability& RecordFolder::durability() {
+    static Durability calls{[](int fd, void* lock) { return ::fcntl(fd, F_OFD_SETLK, static_cast<struct flock*>(lock)); },
+                            [](int fd) { return ::fsync(fd); }};
+    return calls;
+}
+
 std::optional<std::string> RecordFolder::makeFolder() const {
     std::string made;
     std::size_t at = 0;
@@ -185,7 +191,7 @@ RecordFolder::Appended RecordFolder::appendLines(const std::string& file, const 
         for (const std::string& line : lines) {
             bytes += line;
         }
-        if (!writeAll(locked.fd, bytes) || ::fsync(locked.fd) != 0) {
+        if (!writeAll(locked.fd, bytes) || durability().syncFile(locked.fd) != 0) {
             done.problem = failed("cannot write", path);
         } else if (tail.empty) {
             syncFolder(path_);
@@ -224,7 +230,7 @@ std::optional<std::string> RecordFolder::writeNewFile(const std::string& file,
     if (fd < 0) {
         return failed("cannot make", path);
     }
-    const bool complete = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    const bool complete = writeAll(fd, bytes) && durability().syncFile(fd) == 0;
     const std::optional<std::string> problem =
         complete ? std::nullopt : std::optional<std::string>(failed("cannot write", path));
     ::close(fd);

@@ -37,6 +37,15 @@ public:
 
     const std::string& path() const { return path_; }
 
+    // The two calls that keep an append's promises: the lock of the open
+    // file (fcntl F_OFD_SETLK) and the flush of its bytes to the disk
+    // (fsync). Tests replace them to count them; the program never does.
+    struct Durability {
+        int (*lockFile)(int fd, void* lock);
+        int (*syncFile)(int fd);
+    };
+    static Durability& durability();
+
     // How long an append waits for another program's lock before it fails.
     static constexpr int LockWaitMs = 2000;
     // results.csv to results-1000.csv: beyond that an append gives up.

@@ -1,5 +1,6 @@
 #include "CsvFile.h"
 #include "MeasurementRecord.h"
+#include "RecordFolder.h"
 #include "ProgramOptions.h"
 #include "ResultsTable.h"
 #include "TestRig.h"
@@ -11,6 +12,8 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <functional>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // What a record says about its rows, and what it does with a folder or a
@@ -119,6 +122,22 @@ TEST(RecordFolder, AFileThatCannotSimplyBeAppendedToIsLeftAsItIs) {
          },
          "RECORD: rows go to results-3.csv (results.csv has other columns, results-2.csv has other columns)",
          "results-3.csv", 1},
+        // Other layouts shorter than our header, as long, and longer.
+        {"a header as long as ours",
+         [&](FolderRig& r) { writeFile(r.path("results.csv"), "D" + header.substr(1) + "1,2\r\n"); },
+         "RECORD: rows go to results-2.csv (results.csv has other columns)", "results-2.csv", 1},
+        {"our header with one more column, and rows",
+         [&](FolderRig& r) {
+             std::string longer = header.substr(0, header.size() - 2) + ",operator\r\n";
+             for (int n = 0; n < 300; ++n) {
+                 longer += "2026-12-08T14:30:05+00:00,complete,x,1,2,3\r\n";
+             }
+             writeFile(r.path("results.csv"), longer);
+         },
+         "RECORD: rows go to results-2.csv (results.csv has other columns)", "results-2.csv", 1},
+        {"a file of another program, longer than our header",
+         [](FolderRig& r) { writeFile(r.path("results.csv"), "when,volts\r\n" + std::string(20000, '7') + "\r\n"); },
+         "RECORD: rows go to results-2.csv (results.csv has other columns)", "results-2.csv", 1},
     };
     for (const auto& c : cases) {
         FolderRig r;
@@ -127,6 +146,9 @@ TEST(RecordFolder, AFileThatCannotSimplyBeAppendedToIsLeftAsItIs) {
         const std::string log = r.pass();
         EXPECT_TRUE(hasLine(r.b.form->List1.lines, c.line)) << c.what << "\n" << log;
         EXPECT_EQ(readAll(r.path("results.csv")).substr(0, before.size()), before) << c.what;
+        if (std::string(c.rowsGoTo) != "results.csv") {
+            EXPECT_EQ(readAll(r.path("results.csv")), before) << c.what << ": left exactly as it was";
+        }
         const std::vector<Lines> rows = readCsv(r.path(c.rowsGoTo).toStdString());
         ASSERT_EQ(rows.size(), 1 + c.rowsBelow) << c.what;
         EXPECT_EQ(rows.back().size(), ResultsTable::columns().size()) << c.what;
@@ -224,4 +246,40 @@ TEST(RecordWaiting, AtTheEndRowsStillWaitingAreSavedAndAtMostTenThousandWait) {
     const auto comment = std::find(rows[0].begin(), rows[0].end(), "comment") - rows[0].begin();
     EXPECT_EQ(rows.at(1).at(static_cast<std::size_t>(comment)), "row 2") << "the oldest went";
     EXPECT_EQ(rows.back().at(static_cast<std::size_t>(comment)), "row 10001");
+}
+
+// The lock and the flush an append promises, counted at the calls that keep
+// them: one lock and one sync of the results file for every append, the
+// sync after the bytes are in the file.
+namespace {
+int locks = 0;
+int syncs = 0;
+std::vector<long> sizesAtSync;
+} // namespace
+
+TEST(RecordFolder, EveryAppendIsLockedAndSyncedWithItsBytesInTheFile) {
+    QTemporaryDir dir;
+    const RecordFolder::Durability real = RecordFolder::durability();
+    RecordFolder::durability() = {[](int fd, void* lock) {
+                                      ++locks;
+                                      return ::fcntl(fd, F_OFD_SETLK, static_cast<struct flock*>(lock));
+                                  },
+                                  [](int fd) {
+                                      ++syncs;
+                                      struct stat info {};
+                                      ::fstat(fd, &info);
+                                      sizesAtSync.push_back(static_cast<long>(info.st_size));
+                                      return ::fsync(fd);
+                                  }};
+    RecordFolder folder(dir.path().toStdString());
+    std::vector<long> sizes;
+    for (const char* row : {"1,a\r\n", "2,bb\r\n", "3,ccc\r\n"}) {
+        const RecordFolder::Appended done = folder.appendLines("results.csv", "n,t\r\n", {row});
+        EXPECT_FALSE(done.problem.has_value());
+        sizes.push_back(static_cast<long>(QFileInfo(dir.filePath("results.csv")).size()));
+    }
+    RecordFolder::durability() = real;
+    EXPECT_EQ(locks, 3);
+    EXPECT_EQ(syncs, 3);
+    EXPECT_EQ(sizesAtSync, sizes) << "each sync sees its append's bytes";
 }
