@@ -32,10 +32,12 @@ void RecordFolders::findFiles() {
 
 bool RecordFolders::readMore(std::vector<ResultRow>& rows, qint64 maxBytes) {
     findFiles();
-    restarted_ = false;
-    for (const auto& file : files_) {
-        const bool more = file->readMore(rows, maxBytes);
-        restarted_ = restarted_ || file->restarted();
+    restarted_.clear();
+    for (std::size_t i = 0; i < files_.size(); ++i) {
+        const bool more = files_[i]->readMore(rows, maxBytes);
+        if (files_[i]->restarted()) {
+            restarted_.push_back(static_cast<int>(i));
+        }
         if (more) {
             return true; // this file first, the next ones on the next call
         }
@@ -46,7 +48,9 @@ bool RecordFolders::readMore(std::vector<ResultRow>& rows, qint64 maxBytes) {
 QStringList RecordFolders::filePaths() const {
     QStringList paths;
     for (const auto& file : files_) {
-        paths << file->path();
+        if (!file->gone()) {
+            paths << file->path();
+        }
     }
     return paths;
 }

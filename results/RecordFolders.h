@@ -14,8 +14,10 @@ public:
     // Finds files that are new, then reads at most `maxBytes` of what was
     // added to them; the rows go to `rows`. True while more remains.
     bool readMore(std::vector<ResultRow>& rows, qint64 maxBytes = 8 << 20);
-    // A file was cut shorter and is read anew: its earlier rows are stale.
-    bool restartedSinceLastRead() const { return restarted_; }
+    // The files (by their index in the rows) that were cut shorter, replaced
+    // or removed since the last read, and are read anew: their earlier rows
+    // are stale.
+    const std::vector<int>& restartedSinceLastRead() const { return restarted_; }
 
     const QStringList& folders() const { return folders_; }
     QStringList filePaths() const;
@@ -31,5 +33,5 @@ private:
 
     QStringList folders_;
     std::vector<std::unique_ptr<RecordFileReader>> files_;
-    bool restarted_ = false;
+    std::vector<int> restarted_;
 };

@@ -3,6 +3,7 @@
 #include "RecordLayout.h"
 
 #include <QFile>
+#include <sys/stat.h>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -52,15 +53,27 @@ const std::vector<FigureColumn>& figureColumns() {
 bool RecordFileReader::readMore(std::vector<ResultRow>& rows, qint64 maxBytes) {
     restarted_ = false;
     QFile file(path_);
-    if (!file.open(QIODevice::ReadOnly)) {
+    struct stat info {};
+    if (!file.open(QIODevice::ReadOnly) || ::fstat(file.handle(), &info) != 0) {
+        const bool hadSome = identity_.has_value();
+        if (hadSome || !gone_) {
+            // Gone (or unreadable): nothing read from it stands any more.
+            *this = RecordFileReader(path_, index_);
+            restarted_ = hadSome;
+        }
+        gone_ = true;
         return false;
     }
+    gone_ = false;
+    const std::pair<quint64, quint64> identity{info.st_dev, info.st_ino};
     const qint64 size = file.size();
-    if (size < offset_) {
-        // Cut shorter than what was read: not an append; read it anew.
+    if (identity_ && (*identity_ != identity || size < offset_)) {
+        // Cut shorter than what was read, or another file under the name:
+        // not an append; read it anew.
         *this = RecordFileReader(path_, index_);
         restarted_ = true;
     }
+    identity_ = identity;
     if (offset_ >= size || !file.seek(offset_)) {
         return false;
     }

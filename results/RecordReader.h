@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <optional>
+#include <utility>
 #include <vector>
 
 // Reads a record's results*.csv files as they grow: only the bytes added
@@ -23,8 +25,12 @@ public:
     // in all (only the first few are kept).
     const std::vector<qint64>& unreadLines() const { return unread_; }
     qint64 unreadCount() const { return unreadCount_; }
-    // A file that was cut shorter than what was read is read again from the start.
+    // A file that was cut shorter than what was read, replaced by another
+    // (another inode), or removed is read again from the start: what was
+    // taken from it before is no longer in it.
     bool restarted() const { return restarted_; }
+    // The file is not there (any more).
+    bool gone() const { return gone_; }
 
     static constexpr std::size_t KeptUnreadLines = 20;
     static constexpr qint64 LongestLine = 1 << 20;
@@ -44,4 +50,7 @@ private:
     std::vector<qint64> unread_;
     qint64 unreadCount_ = 0;
     bool restarted_ = false;
+    bool gone_ = false;
+    // The file read so far: its device and inode, once opened.
+    std::optional<std::pair<quint64, quint64>> identity_;
 };

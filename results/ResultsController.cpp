@@ -36,9 +36,11 @@ ResultsController::ResultsController(QStringList folders, QObject* owner)
 void ResultsController::readNew() {
     std::vector<ResultRow> rows;
     const bool more = folders_.readMore(rows);
-    if (folders_.restartedSinceLastRead()) {
-        restart();
-        return;
+    // A file cut shorter, replaced or removed: its earlier rows leave the
+    // table, and the plots and counts are made anew from what stays.
+    const std::vector<int>& restarted = folders_.restartedSinceLastRead();
+    for (const int file : restarted) {
+        model_.removeFile(file);
     }
     if (more) {
         reading_.start();
@@ -53,24 +55,12 @@ void ResultsController::readNew() {
     }
     follow();
     tell(statusChanged);
-    // While a large record is read, the plots wait for its end.
-    if (!more && counted_ < model_.rowCount()) {
+    if (!restarted.empty()) {
+        countAll();
+    } else if (!more && counted_ < model_.rowCount()) {
+        // While a large record is read, the plots wait for its end.
         countFrom(counted_);
     }
-}
-
-// A file was cut shorter: every pass is read anew, and none of the old ones
-// stays in the table, the plots or the counts.
-void ResultsController::restart() {
-    folders_ = RecordFolders(folders_.folders());
-    model_.clear();
-    aggregator_ = Aggregator(x_);
-    series_.clear();
-    disagreeing_ = 0;
-    counted_ = 0;
-    tell(statusChanged);
-    tell(plotsChanged);
-    reading_.start();
 }
 
 void ResultsController::follow() {

@@ -59,7 +59,6 @@ public:
     std::function<void()> statusChanged;
 
 private:
-    void restart();
     void countAll();
     void countFrom(int firstNew);
     void follow();

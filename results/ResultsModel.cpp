@@ -36,6 +36,12 @@ void ResultsModel::clear() {
     endResetModel();
 }
 
+void ResultsModel::removeFile(int file) {
+    beginResetModel();
+    std::erase_if(rows_, [file](const ResultRow& row) { return row.file == file; });
+    endResetModel();
+}
+
 int ResultsModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }

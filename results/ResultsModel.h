@@ -22,6 +22,8 @@ public:
 
     void append(std::vector<ResultRow> rows);
     void clear();
+    // Every row read from one file (by its index) taken out.
+    void removeFile(int file);
     const std::vector<ResultRow>& rows() const { return rows_; }
 
     int rowCount(const QModelIndex& parent = {}) const override;

@@ -1,6 +1,7 @@
 #include "ResultsController.h"
 
 #include <QFile>
+#include <functional>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <cmath>
@@ -190,17 +191,31 @@ TEST(ResultsController, AfterAnyOneOfSeveralFilesChangesItShowsWhatAFreshOneShow
     }
     QTemporaryDir a, b;
     const QString files[3]{a.filePath("results.csv"), a.filePath("results-2.csv"), b.filePath("results.csv")};
+    const auto appendTo = [&](int f, const std::string& bytes) { write(files[f], bytes, QIODevice::Append); };
+    const auto rewrite = [&](int f, const std::string& bytes) {
+        write(files[f], bytes, QIODevice::WriteOnly | QIODevice::Truncate); // the same file, cut
+    };
+    const auto replace = [&](int f, const std::string& bytes) { // another file under the name, as mv makes it
+        const QString other = files[f] + ".new";
+        write(other, bytes);
+        ASSERT_TRUE(QFile::remove(files[f]) && QFile::rename(other, files[f]));
+    };
+    std::string sameLength = Header + lines[1];
+    sameLength.replace(sameLength.find("complete"), 8, "stopped,"); // as long, other rows
     const struct {
         const char* what;
-        int file;
-        std::string bytes;
-        QIODevice::OpenMode mode;
+        std::function<void()> change;
     } changes[]{
-        {"rows appended to the second", 1, line(passes[0], 99) + line(passes[1], 98), QIODevice::Append},
-        {"the third cut to its header", 2, Header, QIODevice::WriteOnly | QIODevice::Truncate},
-        {"the third's rows written back", 2, Header + lines[2], QIODevice::WriteOnly | QIODevice::Truncate},
-        {"the first emptied", 0, "", QIODevice::WriteOnly | QIODevice::Truncate},
-        {"the first shorter with other rows", 0, Header + line(passes[5], 1), QIODevice::WriteOnly | QIODevice::Truncate},
+        {"rows appended to the second", [&] { appendTo(1, line(passes[0], 99) + line(passes[1], 98)); }},
+        {"the third cut to its header", [&] { rewrite(2, Header); }},
+        {"the third's rows written back", [&] { rewrite(2, Header + lines[2]); }},
+        {"the first emptied", [&] { rewrite(0, ""); }},
+        {"the first shorter with other rows", [&] { rewrite(0, Header + line(passes[5], 1)); }},
+        {"the second replaced by one as long", [&] { replace(1, sameLength); }},
+        {"the second replaced by a longer one", [&] { replace(1, Header + lines[0] + lines[1] + lines[2]); }},
+        {"the second replaced by a shorter one", [&] { replace(1, Header + line(passes[2], 3)); }},
+        {"the third removed", [&] { ASSERT_TRUE(QFile::remove(files[2])); }},
+        {"the third made again", [&] { write(files[2], Header + lines[0]); }},
     };
     for (int f = 0; f < 3; ++f) {
         write(files[f], Header + lines[f]);
@@ -209,7 +224,7 @@ TEST(ResultsController, AfterAnyOneOfSeveralFilesChangesItShowsWhatAFreshOneShow
     readAll(live);
     live.setTolerance(3.0);
     for (const auto& change : changes) {
-        write(files[change.file], change.bytes, change.mode);
+        change.change();
         readAll(live);
         ResultsController fresh({a.path(), b.path()});
         readAll(fresh);
