@@ -23,7 +23,7 @@ import time
 
 TOP = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 BUILD = os.path.join(TOP, "build-mutants")
-TARGETS = ["logic_tests", "serial_tests", "view_tests", "fit_tests", "results_tests", "record_writer",
+TARGETS = ["logic_tests", "serial_tests", "view_tests", "fit_tests", "results_tests", "record_writer", "export_table",
            "transformer-efficiency"]
 
 
