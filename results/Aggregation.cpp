@@ -107,16 +107,25 @@ std::vector<PlotSeries> aggregate(const std::vector<ResultRow>& rows, const std:
     return aggregator.series();
 }
 
-int disagreements(const std::vector<ResultRow>& rows, const std::vector<int>& which, double tolerance) {
-    return static_cast<int>(std::count_if(which.begin(), which.end(), [&](int index) {
-        const auto d = rows[static_cast<std::size_t>(index)].difference();
-        return finite(d) && std::fabs(*d) > tolerance;
-    }));
+bool disagrees(const SetUpPoint& point, double tolerance) {
+    return point.difference.count > 0 && std::fabs(point.difference.mean) > tolerance;
 }
 
-QString disagreementText(int passes, double tolerance) {
-    return QStringLiteral("%1 %2 where the two estimates disagree by more than %3 %")
-        .arg(passes)
-        .arg(passes == 1 ? QStringLiteral("pass") : QStringLiteral("passes"))
+Disagreement disagreements(const std::vector<PlotSeries>& series, double tolerance) {
+    Disagreement d;
+    for (const PlotSeries& s : series) {
+        for (const SetUpPoint& p : s.points) {
+            d.setUps += p.difference.count > 0 ? 1 : 0;
+            d.disagreeing += disagrees(p, tolerance) ? 1 : 0;
+        }
+    }
+    return d;
+}
+
+QString disagreementText(const Disagreement& d, double tolerance) {
+    return QStringLiteral("%1 of %2 %3: mean estimates more than %4 points apart")
+        .arg(d.disagreeing)
+        .arg(d.setUps)
+        .arg(d.setUps == 1 ? QStringLiteral("set-up") : QStringLiteral("set-ups"))
         .arg(QLocale::c().toString(tolerance, 'g', 6));
 }

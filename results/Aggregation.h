@@ -55,7 +55,15 @@ private:
 // The rows `which` (of `rows`) that have an estimate and an X value, grouped
 // into series and, except over time, into one point per X value.
 std::vector<PlotSeries> aggregate(const std::vector<ResultRow>& rows, const std::vector<int>& which, XValue x);
-// The passes whose two estimates differ by more than `tolerance` points.
-int disagreements(const std::vector<ResultRow>& rows, const std::vector<int>& which, double tolerance);
-// "3 passes where the two estimates disagree by more than 2 %"
-QString disagreementText(int passes, double tolerance);
+// Whether a set-up's mean estimates differ by more than `tolerance` points:
+// what the red marks show and the disagreement line counts.
+bool disagrees(const SetUpPoint& point, double tolerance);
+// The set-ups (points with both estimates) of the series, and those of them
+// that disagree.
+struct Disagreement {
+    int setUps = 0;
+    int disagreeing = 0;
+};
+Disagreement disagreements(const std::vector<PlotSeries>& series, double tolerance);
+// "1 of 5 set-ups: mean estimates more than 2 points apart"
+QString disagreementText(const Disagreement& d, double tolerance);

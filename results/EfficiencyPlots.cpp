@@ -393,7 +393,7 @@ void EfficiencyPlots::drawSeries(Drawing& d, const PlotSeries& s, const QColor& 
         }
         if (p.difference.count > 0) {
             addBar(difference_, p.x, p.difference, colour, d.difference.x, d.difference.y);
-            const bool out = std::fabs(p.difference.mean) > d.tolerance;
+            const bool out = disagrees(p, d.tolerance);
             (out ? d.outsideXY : diffXY).append({p.x, p.difference.mean});
             (out ? *d.outsidePoints : *diffPoints).push_back(&p);
             if (marked) {

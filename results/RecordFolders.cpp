@@ -10,8 +10,8 @@
 void RecordFolders::findFiles() {
     for (const QString& folder : folders_) {
         const QDir dir(folder);
-        QStringList names = dir.entryList({QStringLiteral("results*.csv")}, QDir::Files | QDir::Readable,
-                                          QDir::Name);
+        // Unreadable files too: the status line says why they give no rows.
+        QStringList names = dir.entryList({QStringLiteral("results*.csv")}, QDir::Files, QDir::Name);
         // results.csv, results-2.csv, ..., results-10.csv: the order they were made in.
         const auto number = [](const QString& name) {
             const int n = numberOfFile(name.toStdString(), RecordFileName);
@@ -84,6 +84,33 @@ QString numbers(const std::vector<qint64>& lines) {
 }
 
 } // namespace
+
+QStringList RecordFolders::notes() const {
+    QStringList notes;
+    for (const QString& folder : folders_) {
+        const QFileInfo info(folder);
+        if (!info.exists()) {
+            notes << QStringLiteral("%1: folder not found").arg(folder);
+        } else if (!info.isDir()) {
+            notes << QStringLiteral("%1 is not a folder").arg(folder);
+        } else if (!info.isReadable() || !info.isExecutable()) {
+            notes << QStringLiteral("cannot read %1: permission denied").arg(folder);
+        }
+    }
+    for (std::size_t f = 0; f < files_.size(); ++f) {
+        const RecordFileReader& file = *files_[f];
+        if (file.gone()) {
+            continue;
+        }
+        const QString name = fileName(static_cast<int>(f));
+        if (const QString trouble = file.trouble(name); !trouble.isEmpty()) {
+            notes << trouble;
+        } else if (file.rowWaiting()) {
+            notes << QStringLiteral("%1: last row not finished yet").arg(name);
+        }
+    }
+    return notes;
+}
 
 QString RecordFolders::unreadSummary() const {
     const qint64 count = unreadCount();

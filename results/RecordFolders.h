@@ -26,6 +26,10 @@ public:
     QString fileName(int file) const;
     // "2 rows not read: results.csv lines 17 and 40"; empty when all were.
     QString unreadSummary() const;
+    // What stands in the way, in words: a folder not found or not readable,
+    // a file not readable, empty, of other columns, or with its last row
+    // still being written.
+    QStringList notes() const;
     qint64 unreadCount() const;
 
 private:

@@ -3,6 +3,7 @@
 #include "RecordLayout.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <sys/stat.h>
 #include <algorithm>
 #include <charconv>
@@ -61,10 +62,13 @@ bool RecordFileReader::readMore(std::vector<ResultRow>& rows, qint64 maxBytes) {
             *this = RecordFileReader(path_, index_);
             restarted_ = hadSome;
         }
-        gone_ = true;
+        gone_ = !QFileInfo::exists(path_);
+        cannotRead_ = gone_ ? QString() : file.errorString().toLower();
         return false;
     }
     gone_ = false;
+    cannotRead_.clear();
+    empty_ = info.st_size == 0;
     const std::pair<quint64, quint64> identity{info.st_dev, info.st_ino};
     const qint64 size = file.size();
     if (identity_ && (*identity_ != identity || size < offset_)) {
@@ -106,6 +110,19 @@ bool RecordFileReader::readMore(std::vector<ResultRow>& rows, qint64 maxBytes) {
         from = end + 1;
     }
     return offset_ < size;
+}
+
+QString RecordFileReader::trouble(const QString& name) const {
+    if (!cannotRead_.isEmpty()) {
+        return QStringLiteral("cannot read %1: %2").arg(name, cannotRead_);
+    }
+    if (empty_) {
+        return QStringLiteral("%1 is empty").arg(name);
+    }
+    if (fieldCount_ < 0) {
+        return QStringLiteral("%1 is not a record (other columns)").arg(name);
+    }
+    return {};
 }
 
 void RecordFileReader::notRead() {

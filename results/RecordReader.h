@@ -31,6 +31,13 @@ public:
     bool restarted() const { return restarted_; }
     // The file is not there (any more).
     bool gone() const { return gone_; }
+    // What keeps the file from giving rows, in words for the status line
+    // ("cannot read results.csv: permission denied", "results.csv is empty",
+    // "results.csv is not a record (other columns)"), or nothing; and whether
+    // its last row is still being written. `name` is the file as the operator
+    // knows it.
+    QString trouble(const QString& name) const;
+    bool rowWaiting() const { return !partial_.isEmpty() && !skippingLongLine_; }
 
     static constexpr std::size_t KeptUnreadLines = 20;
     static constexpr qint64 LongestLine = 1 << 20;
@@ -51,6 +58,8 @@ private:
     qint64 unreadCount_ = 0;
     bool restarted_ = false;
     bool gone_ = false;
+    QString cannotRead_; // why the file could not be opened, or empty
+    bool empty_ = false;
     // The file read so far: its device and inode, once opened.
     std::optional<std::pair<quint64, quint64>> identity_;
 };

@@ -63,11 +63,15 @@ void ResultsController::readNew() {
     }
 }
 
+// Folders and files that can be read are watched; the others are looked at
+// again by the poll, without a watcher's complaint every second.
 void ResultsController::follow() {
     const QStringList wanted = folders_.folders() + folders_.filePaths();
     const QStringList watched = watcher_.files() + watcher_.directories();
     for (const QString& path : wanted) {
-        if (!watched.contains(path) && QFileInfo::exists(path)) {
+        const QFileInfo info(path);
+        const bool readable = info.isReadable() && (!info.isDir() || info.isExecutable());
+        if (!watched.contains(path) && info.exists() && readable) {
             watcher_.addPath(path);
         }
     }
@@ -89,46 +93,41 @@ void ResultsController::setXValue(XValue x) {
 
 void ResultsController::setTolerance(double points) {
     tolerance_ = points;
-    std::vector<int> accepted;
-    for (int r = 0; r < model_.rowCount(); ++r) {
-        if (filter_.accepts(r)) {
-            accepted.push_back(r);
-        }
-    }
-    disagreeing_ = disagreements(model_.rows(), accepted, tolerance_);
+    disagreement_ = disagreements(series_, tolerance_);
     tell(plotsChanged);
 }
 
 void ResultsController::countAll() {
     aggregator_ = Aggregator(x_);
-    disagreeing_ = 0;
     countFrom(0);
 }
 
-// The passes from `firstNew` on that the filters let through join the plots
-// and the count; the others stay counted as they were.
+// The passes from `firstNew` on that the filters let through join the plots;
+// the others stay counted as they were.
 void ResultsController::countFrom(int firstNew) {
     const std::vector<ResultRow>& rows = model_.rows();
-    std::vector<int> added;
     for (int r = firstNew; r < static_cast<int>(rows.size()); ++r) {
         if (filter_.accepts(r)) {
             aggregator_.add(rows, r);
-            added.push_back(r);
         }
     }
     counted_ = static_cast<int>(rows.size());
-    disagreeing_ += disagreements(rows, added, tolerance_);
     series_ = aggregator_.series();
+    disagreement_ = disagreements(series_, tolerance_);
     tell(plotsChanged);
 }
 
 QString ResultsController::statusText() const {
-    QString text = QStringLiteral("%1 passes, %2 shown").arg(model_.rowCount()).arg(filter_.rowCount());
-    if (folders_.filePaths().isEmpty()) {
-        text = QStringLiteral("No record in %1").arg(folders_.folders().join(QStringLiteral(", ")));
+    QStringList parts = folders_.notes();
+    if (!folders_.filePaths().isEmpty()) {
+        parts.prepend(QStringLiteral("%1 passes, %2 shown").arg(model_.rowCount()).arg(filter_.rowCount()));
+    } else if (parts.isEmpty()) {
+        parts << QStringLiteral("No record in %1").arg(folders_.folders().join(QStringLiteral(", ")));
     }
-    const QString unread = folders_.unreadSummary();
-    return unread.isEmpty() ? text : text + QStringLiteral("; ") + unread;
+    if (const QString unread = folders_.unreadSummary(); !unread.isEmpty()) {
+        parts << unread;
+    }
+    return parts.join(QStringLiteral("; "));
 }
 
 QString ResultsController::exportTitle() const {

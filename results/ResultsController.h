@@ -44,9 +44,9 @@ public:
     const std::vector<PlotSeries>& series() const { return series_; }
     XValue x() const { return x_; }
     double tolerance() const { return tolerance_; }
-    // The passes the filters let through whose estimates disagree by more
-    // than the tolerance.
-    int disagreeing() const { return disagreeing_; }
+    // The set-ups shown, and those whose mean estimates are more than the
+    // tolerance apart (the red marks).
+    const Disagreement& disagreement() const { return disagreement_; }
     // "12 passes, 10 shown", or "No record in ...", with what was not read.
     QString statusText() const;
     // "Results of campaign-A, 2026-12-08 to 2026-12-09"
@@ -73,7 +73,7 @@ private:
     ResultsFilter filter_;
     Aggregator aggregator_;
     std::vector<PlotSeries> series_;
-    int disagreeing_ = 0;
+    Disagreement disagreement_;
     int counted_ = 0; // the rows counted into the plots
     XValue x_ = XValue::Supply;
     double tolerance_ = 2.0;

@@ -83,7 +83,7 @@ constexpr std::array<TableColumn, ResultsModel::ColumnCount> TableColumns{{
     {"Load capacitor (uF)", numberOf<&ResultRow::capacitor>, -1, textOf<&ResultRow::capacitorText>},
     {"Phase angle efficiency (%)", numberOf<&ResultRow::phaseEfficiency>, 2, nullptr},
     {"Load resistor efficiency (%)", numberOf<&ResultRow::resistorEfficiency>, 2, nullptr},
-    {"Difference (points)", differenceOf, 3, nullptr},
+    {"Phase minus resistor (points)", differenceOf, 3, nullptr},
     {"Apparent input power (VA)", numberOf<&ResultRow::apparentInput>, 2, nullptr},
     {"Apparent output power (VA)", numberOf<&ResultRow::apparentOutput>, 2, nullptr},
     {"Real input power (W)", numberOf<&ResultRow::realInput>, 2, nullptr},

@@ -241,7 +241,7 @@ void ResultsWindow::drawPlots() {
     }
     plots_.show(controller_.series(), controller_.x(), controller_.tolerance(), selected, efficiencyView_->zoomed(),
                 differenceView_->zoomed());
-    disagreement_->setText(disagreementText(controller_.disagreeing(), controller_.tolerance()));
+    disagreement_->setText(disagreementText(controller_.disagreement(), controller_.tolerance()));
 }
 
 void ResultsWindow::selectRows(const std::vector<int>& rows) {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <cmath>
 #include <map>
 #include <random>
@@ -118,7 +119,7 @@ void expectSpread(const Spread& got, const Expected& want, const std::string& wh
 // What a controller shows, to compare two of them.
 std::string shown(const ResultsController& c) {
     std::ostringstream text;
-    text << c.model().rowCount() << " rows, " << c.disagreeing() << " disagreeing;";
+    text << c.model().rowCount() << " rows, " << c.disagreement().disagreeing << " disagreeing;";
     for (const PlotSeries& s : c.series()) {
         text << " [" << s.name().toStdString();
         for (const SetUpPoint& p : s.points) {
@@ -173,12 +174,15 @@ TEST(ResultsController, EachPointIsItsSetUpsCountMeanAndRangeComputedApart) {
             }
             EXPECT_EQ(points, expected.size()) << "seed " << seed;
         }
-        for (const double tolerance : {0.5, 5.0, 15.0}) {
+        c.setXValue(XValue::Supply);
+        const auto bySupply = byPlainLoops(passes, XValue::Supply);
+        for (const double tolerance : {0.5, 2.0, 5.0}) {
             c.setTolerance(tolerance);
-            const auto disagreeing = std::count_if(passes.begin(), passes.end(), [tolerance](const Pass& p) {
-                return p.phase && p.resistor && std::fabs(*p.phase - *p.resistor) > tolerance;
+            const auto disagreeing = std::count_if(bySupply.begin(), bySupply.end(), [tolerance](const auto& point) {
+                const Expected& d = point.second[2];
+                return d.count > 0 && std::fabs(d.sum / d.count) > tolerance;
             });
-            EXPECT_EQ(c.disagreeing(), disagreeing) << "tolerance " << tolerance;
+            EXPECT_EQ(c.disagreement().disagreeing, disagreeing) << "tolerance " << tolerance;
         }
     }
 }
@@ -230,5 +234,45 @@ TEST(ResultsController, AfterAnyOneOfSeveralFilesChangesItShowsWhatAFreshOneShow
         readAll(fresh);
         fresh.setTolerance(3.0);
         EXPECT_EQ(shown(live), shown(fresh)) << change.what;
+    }
+}
+
+TEST(ResultsController, TheStatusLineSaysWhatStandsInTheWay) {
+    const std::string good = line({"T", "10.0", "100", "complete", 88.0, 87.0}, 1);
+    const struct {
+        const char* what;
+        std::string bytes; // results.csv, or none at all
+        bool folder;
+        const char* says;
+    } cases[]{
+        {"a folder that does not exist", "", false, ": folder not found"},
+        {"no record in the folder", "", true, "No record in "},
+        {"an empty file", "", true, "results.csv is empty"},
+        {"a file of another program", "when,volts\r\n1,2\r\n", true, "results.csv is not a record (other columns)"},
+        {"a last row being written", Header + good + good.substr(0, 30), true,
+         "1 passes, 1 shown; results.csv: last row not finished yet"},
+        {"a whole record", Header + good, true, "1 passes, 1 shown"},
+    };
+    for (const auto& c : cases) {
+        QTemporaryDir folder;
+        const QString path = c.folder ? folder.path() : folder.filePath("gone");
+        if (c.folder && (c.bytes.size() > 0 || std::string(c.what) == "an empty file")) {
+            write(folder.filePath("results.csv"), c.bytes);
+        }
+        ResultsController controller({path});
+        readAll(controller);
+        const std::string status = controller.statusText().toStdString();
+        EXPECT_NE(status.find(c.says), std::string::npos) << c.what << ": " << status;
+        if (std::string(c.what) == "a whole record") {
+            EXPECT_EQ(status, c.says) << "nothing more";
+        }
+    }
+    // A folder this user may not read (root reads every folder).
+    if (::geteuid() != 0) {
+        QTemporaryDir locked;
+        ASSERT_TRUE(QFile::setPermissions(locked.path(), QFileDevice::WriteOwner));
+        ResultsController controller({locked.path()});
+        EXPECT_EQ(controller.statusText(), QStringLiteral("cannot read %1: permission denied").arg(locked.path()));
+        QFile::setPermissions(locked.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
 }

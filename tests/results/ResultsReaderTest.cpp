@@ -149,7 +149,10 @@ TEST(ResultsAggregation, OnePointPerSetUpWithItsMeanRangeAndCount) {
     EXPECT_EQ(aggregate(rows, all, XValue::Time).at(0).points.size(), 3u);
     EXPECT_EQ(aggregate(rows, {3}, XValue::Supply).size(), 1u) << "only the rows given";
 
-    EXPECT_EQ(disagreements(rows, all, 2.0), 1) << "80 against 84";
-    EXPECT_EQ(disagreements(rows, all, 0.5), 3);
-    EXPECT_EQ(disagreementText(3, 2), QStringLiteral("3 passes where the two estimates disagree by more than 2 %"));
+    // Set-ups judged by their means, as the red marks judge them.
+    EXPECT_EQ(disagreements(bySupply, 2.0).disagreeing, 1) << "80 against 84";
+    EXPECT_EQ(disagreements(bySupply, 2.0).setUps, 4);
+    EXPECT_EQ(disagreements(bySupply, 0.5).disagreeing, 2) << "a mean of 1 point apart, and 4";
+    EXPECT_EQ(disagreementText(disagreements(bySupply, 0.5), 0.5),
+              QStringLiteral("2 of 4 set-ups: mean estimates more than 0.5 points apart"));
 }

@@ -113,10 +113,10 @@ TEST(ResultsWindow, ThePlotsShowEachSetUpAtItsMeanAndCountTheDisagreements) {
     EXPECT_EQ(split.points[1].resistor.high, 89);
     EXPECT_EQ(split.points[0].rows.size(), 1u) << "the stopped pass has no estimate";
     EXPECT_EQ(r.window->findChild<QLabel*>("disagreement")->text(),
-              QStringLiteral("1 pass where the two estimates disagree by more than 2 %"));
+              QStringLiteral("1 of 4 set-ups: mean estimates more than 2 points apart"));
     r.window->setTolerance(0.4);
     EXPECT_EQ(r.window->findChild<QLabel*>("disagreement")->text(),
-              QStringLiteral("4 passes where the two estimates disagree by more than 0.4 %"));
+              QStringLiteral("3 of 4 set-ups: mean estimates more than 0.4 points apart"));
     EXPECT_TRUE(r.window->plots().legend().contains(QStringLiteral("SPLIT-FLUX #1, 100 uF phase angle")));
 
     // A point clicked in a plot selects its passes; selected rows are marked.
