@@ -233,6 +233,7 @@ int runWindows(const ProgramOptions& options) {
 // window alone, the windows) from the options.
 int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QString::fromLatin1(ProgramName));
+    QCoreApplication::setOrganizationName(QString::fromLatin1(ProgramName)); // ~/.config/transformer-efficiency/
     QCoreApplication::setApplicationVersion(QString::fromLatin1(programVersion()));
     const ProgramOptions options = parseProgramOptions(argumentsOf(argc, argv));
     if (options.message) {

@@ -63,6 +63,13 @@ QString RecordFolders::fileName(int file) const {
     return folders_.size() > 1 ? info.dir().dirName() + QLatin1Char('/') + info.fileName() : info.fileName();
 }
 
+QString RecordFolders::folderName(int file) const {
+    if (file < 0 || file >= static_cast<int>(files_.size())) {
+        return {};
+    }
+    return QFileInfo(files_[static_cast<std::size_t>(file)]->path()).dir().dirName();
+}
+
 qint64 RecordFolders::unreadCount() const {
     qint64 count = 0;
     for (const auto& file : files_) {

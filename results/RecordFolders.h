@@ -24,6 +24,8 @@ public:
     // The file a row came from, as the operator knows it: its name, and its
     // folder's when several are read.
     QString fileName(int file) const;
+    // The name of the folder a file (by its index) is in.
+    QString folderName(int file) const;
     // "2 rows not read: results.csv lines 17 and 40"; empty when all were.
     QString unreadSummary() const;
     // What stands in the way, in words: a folder not found or not readable,

@@ -19,6 +19,7 @@ struct ResultRow {
     std::optional<double> realInput, realOutput, resistorOutputPower;
     std::optional<double> phasePowerFactor, resistorPowerFactor;
     QString comment;
+    QString folder; // the record folder's name the row came from
 
     bool complete() const { return ending == QLatin1String("complete"); }
     // Phase-angle estimate minus load-resistor estimate, in percentage points.

@@ -48,6 +48,12 @@ void ResultsController::readNew() {
         reading_.stop();
     }
     if (!rows.empty()) {
+        QString folder; // shared by the rows of one folder
+        for (ResultRow& row : rows) {
+            const QString name = folders_.folderName(row.file);
+            folder = name == folder ? folder : name;
+            row.folder = folder;
+        }
         if (rowsAdded) {
             rowsAdded(rows);
         }
@@ -75,6 +81,16 @@ void ResultsController::follow() {
             watcher_.addPath(path);
         }
     }
+}
+
+void ResultsController::setFolders(QStringList folders) {
+    folders_ = RecordFolders(std::move(folders));
+    model_.clear();
+    if (const QStringList watched = watcher_.files() + watcher_.directories(); !watched.isEmpty()) {
+        watcher_.removePaths(watched);
+    }
+    countAll();
+    readNew();
 }
 
 void ResultsController::setFilters(const Filters& filters) {

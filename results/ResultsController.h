@@ -25,6 +25,9 @@ public:
     // True while there is more to read now.
     bool reading() const { return reading_.isActive(); }
 
+    // Other record folders: everything read anew from them.
+    void setFolders(QStringList folders);
+
     // The operator's choices.
     struct Filters {
         QString transformer; // empty: every one

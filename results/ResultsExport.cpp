@@ -26,6 +26,22 @@ QByteArray csvNumber(double value) { return QByteArray::fromStdString(ResultsTab
 
 } // namespace
 
+QString pathForFilter(const QString& path, const QString& filter) {
+    const qsizetype star = filter.indexOf(QLatin1String("(*."));
+    const qsizetype end = filter.indexOf(QLatin1Char(')'), star);
+    if (path.isEmpty() || star < 0 || end < 0) {
+        return path;
+    }
+    const QString suffix = filter.mid(star + 2, end - star - 2); // ".xlsx"
+    const QString given = QFileInfo(path).suffix().toLower();
+    for (const char* known : {"xlsx", "csv", "png", "svg", "pdf"}) {
+        if (given == QLatin1String(known)) {
+            return path;
+        }
+    }
+    return path + suffix;
+}
+
 std::optional<QString> writeCsv(const QString& path, const std::vector<ResultRow>& rows,
                                 const std::vector<int>& which) {
     QByteArray bytes;

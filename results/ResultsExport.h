@@ -15,6 +15,12 @@ namespace ResultsExport {
 
 // The table's columns: UTF-8, RFC 4180, "." decimals at full precision, CR LF,
 // as the record is written.
+// The path a save dialog's answer stands for: a name without the chosen
+// filter's extension ("Excel workbook (*.xlsx)") gets it, so that the file is
+// what the filter said; a name with another of the filters' extensions keeps
+// it.
+QString pathForFilter(const QString& path, const QString& filter);
+
 std::optional<QString> writeCsv(const QString& path, const std::vector<ResultRow>& rows,
                                 const std::vector<int>& which);
 // An Excel workbook whose numbers are numbers and times are times, so that a

@@ -94,6 +94,7 @@ constexpr std::array<TableColumn, ResultsModel::ColumnCount> TableColumns{{
     {"Phase angle power factor", numberOf<&ResultRow::phasePowerFactor>, 3, nullptr},
     {"Load resistor power factor", numberOf<&ResultRow::resistorPowerFactor>, 3, nullptr},
     {"Comment", nullptr, 0, textOf<&ResultRow::comment>},
+    {"Folder", nullptr, 0, textOf<&ResultRow::folder>},
 }};
 
 const TableColumn* tableColumn(int column) {

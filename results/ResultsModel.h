@@ -13,7 +13,7 @@ public:
     enum Column {
         Time, Ending, Transformer, Supply, Resistor, Capacitor, PhaseEfficiency, ResistorEfficiency,
         Difference, ApparentInput, ApparentOutput, RealInput, RealOutput, ReactiveInput, ReactiveOutput,
-        ResistorPower, PhasePowerFactor, ResistorPowerFactor, Comment, ColumnCount
+        ResistorPower, PhasePowerFactor, ResistorPowerFactor, Comment, Folder, ColumnCount
     };
     // The value to sort by: numbers as numbers, time as time.
     static constexpr int SortRole = Qt::UserRole;

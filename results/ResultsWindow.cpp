@@ -4,6 +4,9 @@
 #include "WindowFit.h"
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialog>
@@ -57,13 +60,14 @@ void ResultsWindow::layOut() {
     };
     std::map<QString, QPushButton*> buttons;
     for (auto [name, caption] : {std::pair{"resetZoom", "Reset zoom"}, std::pair{"exportPlots", "Export plots..."},
-                                 std::pair{"exportTable", "Export table..."}}) {
+                                 std::pair{"exportTable", "Export table..."}, std::pair{"openFolder", "Open folder..."},
+                                 std::pair{"addFolder", "Add folder..."}}) {
         auto* button = new QPushButton(QString::fromLatin1(caption));
         button->setObjectName(QString::fromLatin1(name));
         buttons[QString::fromLatin1(name)] = button;
     }
     row({new QLabel(QStringLiteral("Transformer")), transformer_, new QLabel(QStringLiteral("Pass ended")), ending_,
-         buttons[QStringLiteral("resetZoom")]});
+         buttons[QStringLiteral("resetZoom")], buttons[QStringLiteral("openFolder")], buttons[QStringLiteral("addFolder")]});
     row({dates_, from_, new QLabel(QStringLiteral("to")), to_, new QLabel(QStringLiteral("Comment contains")), comment_});
     row({new QLabel(QStringLiteral("Plot against")), xChoice_, new QLabel(QStringLiteral("Tolerance")), toleranceBox_,
          buttons[QStringLiteral("exportPlots")], buttons[QStringLiteral("exportTable")]});
@@ -133,6 +137,11 @@ void ResultsWindow::connectParts() {
             &ResultsWindow::askExportPlots);
     connect(findChild<QPushButton*>(QStringLiteral("exportTable")), &QPushButton::clicked, this,
             &ResultsWindow::askExportTable);
+    connect(findChild<QPushButton*>(QStringLiteral("openFolder")), &QPushButton::clicked, this,
+            [this] { askFolder(false); });
+    connect(findChild<QPushButton*>(QStringLiteral("addFolder")), &QPushButton::clicked, this,
+            [this] { askFolder(true); });
+    table_->installEventFilter(this);
     connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { drawPlots(); });
     connect(&filter(), &QAbstractItemModel::rowsInserted, this, [this] { status_->setText(statusText()); });
     // After the click has been handled: selecting redraws the plots, which
@@ -270,9 +279,18 @@ std::optional<QString> ResultsWindow::exportTable(const QString& path) {
     return ResultsExport::writeCsv(path, model().rows(), which);
 }
 
+QString ResultsWindow::startFolder() const {
+    const QStringList& folders = controller_.folders().folders();
+    return folders.isEmpty() || !QFileInfo(folders.first()).isDir() ? QDir::homePath() : folders.first();
+}
+
 void ResultsWindow::askExportPlots() {
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export plots"), QDir::homePath(),
-                                                      QStringLiteral("PNG picture (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"));
+    QString filter;
+    const QString path = ResultsExport::pathForFilter(
+        QFileDialog::getSaveFileName(this, QStringLiteral("Export plots"), startFolder(),
+                                     QStringLiteral("PNG picture (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"),
+                                     &filter),
+        filter);
     if (path.isEmpty()) {
         return;
     }
@@ -300,12 +318,72 @@ void ResultsWindow::askExportPlots() {
 }
 
 void ResultsWindow::askExportTable() {
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export table"), QDir::homePath(),
-                                                      QStringLiteral("Excel workbook (*.xlsx);;CSV file (*.csv)"));
+    QString filter;
+    const QString path = ResultsExport::pathForFilter(
+        QFileDialog::getSaveFileName(this, QStringLiteral("Export table"), startFolder(),
+                                     QStringLiteral("Excel workbook (*.xlsx);;CSV file (*.csv)"), &filter),
+        filter);
     if (path.isEmpty()) {
         return;
     }
     if (const auto problem = exportTable(path)) {
         QMessageBox::warning(this, QStringLiteral("Export table"), *problem);
+    }
+}
+
+QString ResultsWindow::selectedRowsText() const {
+    QStringList lines;
+    QStringList titles;
+    for (int c = 0; c < ResultsModel::ColumnCount; ++c) {
+        titles << ResultsModel::title(c);
+    }
+    lines << titles.join(QLatin1Char('\t'));
+    QModelIndexList selected = table_->selectionModel()->selectedRows();
+    std::sort(selected.begin(), selected.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    for (const QModelIndex& index : selected) {
+        const ResultRow& row = controller_.model().rows()[static_cast<std::size_t>(controller_.filter().mapToSource(index).row())];
+        QStringList cells;
+        for (int c = 0; c < ResultsModel::ColumnCount; ++c) {
+            // A tab or line end inside a cell would break the row.
+            cells << ResultsModel::text(row, c).replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+        }
+        lines << cells.join(QLatin1Char('\t'));
+    }
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+// Ctrl+C in the table copies the selected rows, not the one cell it would.
+bool ResultsWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == table_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+        QGuiApplication::clipboard()->setText(selectedRowsText());
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ResultsWindow::openFolders(const QStringList& folders) {
+    controller_.setFolders(folders);
+    setWindowTitle(QStringLiteral("Transformer Efficiency Results - %1").arg(foldersText(folders)));
+}
+
+void ResultsWindow::addFolder(const QString& folder) {
+    QStringList folders = controller_.folders().folders();
+    if (!folders.contains(folder)) {
+        openFolders(folders << folder);
+    }
+}
+
+void ResultsWindow::askFolder(bool add) {
+    const QString folder = QFileDialog::getExistingDirectory(this, add ? QStringLiteral("Add record folder")
+                                                                       : QStringLiteral("Open record folder"),
+                                                             startFolder());
+    if (folder.isEmpty()) {
+        return;
+    }
+    if (add) {
+        addFolder(folder);
+    } else {
+        openFolders({folder});
     }
 }

@@ -44,6 +44,15 @@ public:
     std::optional<QString> exportTable(const QString& path);
     // "Results of campaign-A, 2026-12-08 to 2026-12-09"
     QString exportTitle() const { return controller_.exportTitle(); }
+    // The selected rows as tab-separated text under the table's titles, in
+    // the table's order: what Ctrl+C puts on the clipboard.
+    QString selectedRowsText() const;
+    // Other record folders, or one more.
+    void openFolders(const QStringList& folders);
+    void addFolder(const QString& folder);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildFilters();
@@ -59,6 +68,9 @@ private:
     void fillTransformers(const std::vector<ResultRow>& rows);
     void askExportPlots();
     void askExportTable();
+    void askFolder(bool add);
+    // Where a save dialog starts: the first record folder.
+    QString startFolder() const;
 
     ResultsController controller_;
     EfficiencyPlots plots_;

@@ -1,9 +1,12 @@
+#include "ResultsExport.h"
 #include "ResultsWindow.h"
 
 #include <QAbstractSeries>
 #include <QApplication>
 #include <QChart>
 #include <QChartView>
+#include <QClipboard>
+#include <QDir>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
@@ -209,6 +212,65 @@ TEST(ResultsWindow, ExportsPlotsAndTheFilteredTable) {
     EXPECT_TRUE(lines[1].startsWith("2026-12-09T10:42:00Z,complete,STANDARD TRANSFORMER F-54X,100.0,9.4,100,83.5,83,0.5,"));
     ASSERT_EQ(r.window->exportTable(out.filePath("table.xlsx")), std::nullopt);
     EXPECT_GT(QFileInfo(out.filePath("table.xlsx")).size(), 4000);
+}
+
+TEST(ResultsWindow, CtrlCCopiesTheSelectedRowsUnderTheirTitles) {
+    WindowRig r;
+    r.window->table()->selectRow(0);
+    QTest::keyClick(r.window->table(), Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(r.window->table(), Qt::Key_C, Qt::ControlModifier);
+    const QStringList lines = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << "the titles and two rows";
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Time\tPass ended\tTransformer\t")));
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral("\tComment\tFolder")));
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("2026-12-09 10:42:00\tcomplete\tSTANDARD TRANSFORMER F-54X\t100.0\t")))
+        << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("2026-12-09 10:41:00\tlink failure\t"))) << lines[2].toStdString();
+    EXPECT_EQ(lines[1].count(QLatin1Char('\t')), ResultsModel::ColumnCount - 1);
+}
+
+TEST(ResultsWindow, SeveralFoldersEachPassSaysItsFolderAndFoldersCanBeAddedAndOpened) {
+    WindowRig r;
+    QTemporaryDir other;
+    QFile file(other.filePath("results.csv"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(Header + row(50, "complete", "SPLIT-FLUX TRANSFORMER #1", "7.5", "86", "86", "other bench"));
+    file.close();
+    const QString first = QDir(r.dir.path()).dirName();
+    EXPECT_EQ(r.cell(0, ResultsModel::Folder), first);
+    r.window->addFolder(other.path());
+    while (r.window->reading()) {
+        r.window->readNew();
+    }
+    EXPECT_EQ(r.window->model().rowCount(), 9);
+    EXPECT_EQ(r.cell(0, ResultsModel::Comment), QStringLiteral("other bench")) << "newest first";
+    EXPECT_EQ(r.cell(0, ResultsModel::Folder), QDir(other.path()).dirName());
+    EXPECT_EQ(r.cell(1, ResultsModel::Folder), first);
+    r.window->openFolders({other.path()});
+    EXPECT_EQ(r.window->model().rowCount(), 1);
+    EXPECT_EQ(r.window->shownSeries().size(), 1u) << "the plots hold only the folder opened";
+    EXPECT_TRUE(r.window->windowTitle().endsWith(QDir(other.path()).dirName()));
+}
+
+TEST(ResultsExport, ASaveDialogsAnswerGetsTheChosenFiltersExtension) {
+    const struct {
+        const char* typed;
+        const char* filter;
+        const char* path;
+    } cases[]{
+        {"/tmp/passes", "Excel workbook (*.xlsx)", "/tmp/passes.xlsx"},
+        {"/tmp/passes", "CSV file (*.csv)", "/tmp/passes.csv"},
+        {"/tmp/passes.XLSX", "Excel workbook (*.xlsx)", "/tmp/passes.XLSX"},
+        {"/tmp/passes.csv", "Excel workbook (*.xlsx)", "/tmp/passes.csv"},
+        {"/tmp/run.2026", "Excel workbook (*.xlsx)", "/tmp/run.2026.xlsx"},
+        {"/tmp/plots", "SVG drawing (*.svg)", "/tmp/plots.svg"},
+        {"", "Excel workbook (*.xlsx)", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ResultsExport::pathForFilter(QString::fromLatin1(c.typed), QString::fromLatin1(c.filter)),
+                  QString::fromLatin1(c.path))
+            << c.typed << " under " << c.filter;
+    }
 }
 
 int main(int argc, char** argv) {
