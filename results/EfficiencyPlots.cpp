@@ -99,7 +99,28 @@ const QColor Palette[]{QColor(31, 119, 180), QColor(255, 127, 14), QColor(44, 16
                        QColor(23, 190, 207),  QColor(188, 189, 34)};
 const QColor Outside(214, 39, 40);
 
-QColor colourOf(std::size_t i) { return Palette[i % std::size(Palette)]; }
+// Ticks at round numbers (1, 2 or 5 times a power of ten, about five of them)
+// whatever the range, also after a zoom or a pan.
+void roundTicks(QValueAxis* axis) {
+    const double span = axis->max() - axis->min();
+    if (!(span > 0) || !std::isfinite(span)) {
+        return;
+    }
+    const double rough = span / 5;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    double step = power;
+    for (const double m : {1.0, 2.0, 5.0, 10.0}) {
+        if (m * power >= rough) {
+            step = m * power;
+            break;
+        }
+    }
+    const int decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(std::ceil(axis->min() / step) * step);
+    axis->setTickInterval(step);
+    axis->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
+}
 
 struct Range {
     double low = 0, high = 0;
@@ -238,13 +259,17 @@ PlotAxes freshAxes(QChart* chart, XValue x, const QString& yTitle) {
     QAbstractAxis* ax = nullptr;
     if (x == XValue::Time) {
         auto* dt = new QDateTimeAxis;
-        dt->setFormat(QStringLiteral("yyyy-MM-dd HH:mm"));
+        dt->setFormat(QStringLiteral("MM-dd HH:mm")); // the time of day, short enough not to be cut
+        dt->setTickCount(5);
         ax = dt;
     } else {
-        ax = new QValueAxis;
+        auto* values = new QValueAxis;
+        QObject::connect(values, &QValueAxis::rangeChanged, values, [values] { roundTicks(values); });
+        ax = values;
     }
     ax->setTitleText(xTitle(x));
     auto* ay = new QValueAxis;
+    QObject::connect(ay, &QValueAxis::rangeChanged, ay, [ay] { roundTicks(ay); });
     ay->setTitleText(yTitle);
     chart->addAxis(ax, Qt::AlignBottom);
     chart->addAxis(ay, Qt::AlignLeft);
@@ -262,16 +287,34 @@ QScatterSeries* scatter(const QString& name, QScatterSeries::MarkerShape shape, 
     return s;
 }
 
+// The band's two lines from one end of the X axis to the other, and again
+// whenever the axis moves (a zoom, a pan): never beyond the plot area, in the
+// window or in an exported drawing.
+void fitBandToAxis(QAreaSeries* band, QAbstractAxis* axis, double tolerance) {
+    const auto fit = [band, tolerance](double x0, double x1) {
+        band->upperSeries()->replace(QList<QPointF>{{x0, tolerance}, {x1, tolerance}});
+        band->lowerSeries()->replace(QList<QPointF>{{x0, -tolerance}, {x1, -tolerance}});
+    };
+    if (auto* time = qobject_cast<QDateTimeAxis*>(axis)) {
+        const auto fitTime = [fit](const QDateTime& from, const QDateTime& to) {
+            fit(static_cast<double>(from.toMSecsSinceEpoch()), static_cast<double>(to.toMSecsSinceEpoch()));
+        };
+        fitTime(time->min(), time->max());
+        QObject::connect(time, &QDateTimeAxis::rangeChanged, band, fitTime);
+    } else if (auto* values = qobject_cast<QValueAxis*>(axis)) {
+        fit(values->min(), values->max());
+        QObject::connect(values, &QValueAxis::rangeChanged, band, fit);
+    }
+}
+
 // The band of +/- the tolerance, under everything else on the difference plot.
-void addAgreementBand(const PlotAxes& d, const Range& xs, double tolerance) {
+QAreaSeries* addAgreementBand(const PlotAxes& d, const Range& xs, double tolerance) {
     auto* upper = new QLineSeries;
     auto* lower = new QLineSeries;
-    const double x0 = xs.low - std::max(xs.high - xs.low, 1.0);
-    const double x1 = xs.high + std::max(xs.high - xs.low, 1.0);
-    upper->append(x0, tolerance);
-    upper->append(x1, tolerance);
-    lower->append(x0, -tolerance);
-    lower->append(x1, -tolerance);
+    upper->append(xs.low, tolerance);
+    upper->append(xs.high, tolerance);
+    lower->append(xs.low, -tolerance);
+    lower->append(xs.high, -tolerance);
     auto* band = new QAreaSeries(upper, lower);
     upper->setParent(band); // the area does not own its lines
     lower->setParent(band);
@@ -279,6 +322,7 @@ void addAgreementBand(const PlotAxes& d, const Range& xs, double tolerance) {
     band->setColor(QColor(200, 230, 200));
     band->setBorderColor(QColor(120, 180, 120));
     d.attach(band);
+    return band;
 }
 
 // A point's tool-tip: its series, its set-up value, its figures and passes.
@@ -318,9 +362,24 @@ void setRanges(const PlotAxes& axes, XValue x, std::pair<double, double> xr, std
             values->applyNiceNumbers();
         }
     }
+    for (QAbstractAxis* axis : {axes.x, axes.y}) {
+        if (auto* values = qobject_cast<QValueAxis*>(axis)) {
+            roundTicks(values);
+        }
+    }
 }
 
 } // namespace
+
+QColor EfficiencyPlots::colourFor(const QString& series) {
+    const auto known = colours_.find(series);
+    if (known != colours_.end()) {
+        return known->second;
+    }
+    const QColor colour = Palette[colours_.size() % std::size(Palette)];
+    colours_.emplace(series, colour);
+    return colour;
+}
 
 void PlotAxes::attach(QAbstractSeries* series) const {
     chart->addSeries(series);
@@ -345,11 +404,9 @@ void EfficiencyPlots::show(const std::vector<PlotSeries>& series, XValue x, doub
     d.selectedDifference = scatter({}, QScatterSeries::MarkerShapeCircle, 17, Qt::transparent, Qt::black);
     d.outside = scatter(QStringLiteral("outside +/-%1 points").arg(QLocale::c().toString(tolerance, 'g', 6)),
                         QScatterSeries::MarkerShapeTriangle, 13, Outside, Outside);
-    if (extent.xs.any) {
-        addAgreementBand(d.difference, extent.xs, tolerance);
-    }
+    QAreaSeries* band = extent.xs.any ? addAgreementBand(d.difference, extent.xs, tolerance) : nullptr;
     for (std::size_t i = 0; i < series_.size(); ++i) {
-        drawSeries(d, series_[i], colourOf(i));
+        drawSeries(d, series_[i], colourFor(series_[i].name()));
     }
     d.difference.attach(d.outside);
     connectPoints(d.outside, d.outsidePoints, d.outside->name(), x, true);
@@ -361,6 +418,9 @@ void EfficiencyPlots::show(const std::vector<PlotSeries>& series, XValue x, doub
     const auto xr = extent.xs.any ? extent.xs.padded(x == XValue::Time ? 60000.0 : 1.0) : std::pair{0.0, 1.0};
     setRanges(d.efficiency, x, xr, extent.ys.any ? extent.ys.padded(1.0) : std::pair{0.0, 100.0}, keptE);
     setRanges(d.difference, x, xr, extent.ds.padded(1.0), keptD);
+    if (band != nullptr) {
+        fitBandToAxis(band, d.difference.x, tolerance);
+    }
 }
 
 // One series: its two estimates with their bars on the efficiency plot, its
@@ -405,8 +465,13 @@ void EfficiencyPlots::drawSeries(Drawing& d, const PlotSeries& s, const QColor& 
     resistor->replace(resistorXY);
     diff->replace(diffXY);
     d.outside->replace(d.outsideXY);
-    d.efficiency.attach(phase);
+    // The hollow squares first, so that a filled circle at the same place
+    // (over time the two estimates share their x) shows inside its square.
     d.efficiency.attach(resistor);
+    d.efficiency.attach(phase);
+    for (QLegendMarker* marker : efficiency_->legend()->markers(resistor)) {
+        marker->setPen(QPen(colour, 2)); // a hollow square in the series' colour
+    }
     legend_ << phase->name() << resistor->name();
     d.difference.attach(diff);
     connectPoints(phase, phasePoints, phase->name(), d.x, false);

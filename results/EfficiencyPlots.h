@@ -5,7 +5,9 @@
 #include <QChartView>
 #include <QPointF>
 #include <QRubberBand>
+#include <QColor>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <vector>
@@ -91,4 +93,8 @@ private:
     QChart* difference_;
     std::vector<PlotSeries> series_;
     QStringList legend_;
+    // Each series' colour, given when it is first drawn and kept: the same
+    // series has the same colour in every view and export.
+    std::map<QString, QColor> colours_;
+    QColor colourFor(const QString& series);
 };

@@ -3,6 +3,8 @@
 #include "ResultsModel.h"
 #include "ResultsTable.h"
 
+#include <QChart>
+#include <QChartView>
 #include <QFile>
 #include <QFileInfo>
 #include <QGraphicsView>
@@ -120,6 +122,25 @@ std::optional<QString> writeWorkbook(const QString& path, const std::vector<Resu
     return std::nullopt;
 }
 
+namespace {
+
+// A chart laid out anew at the size it is given on the page (not the view's
+// shape shrunk into it), then put back as the window shows it.
+void renderChart(QPainter& painter, QGraphicsView& view, const QRectF& target) {
+    auto* chartView = dynamic_cast<QChartView*>(&view);
+    if (chartView == nullptr || chartView->chart() == nullptr || chartView->chart()->scene() == nullptr) {
+        view.render(&painter, target);
+        return;
+    }
+    QChart* chart = chartView->chart();
+    const QSizeF shown = chart->size();
+    chart->resize(target.size());
+    chart->scene()->render(&painter, target, QRectF(chart->pos(), target.size()), Qt::IgnoreAspectRatio);
+    chart->resize(shown);
+}
+
+} // namespace
+
 std::optional<QString> writePlots(const QString& path, QSize size, const QString& title,
                                   QGraphicsView& upper, QGraphicsView& lower) {
     const QString suffix = QFileInfo(path).suffix().toLower();
@@ -135,8 +156,8 @@ std::optional<QString> writePlots(const QString& path, QSize size, const QString
         const double titleHeight = area.height() * 0.06;
         painter.drawText(QRectF(area.left(), area.top(), area.width(), titleHeight), Qt::AlignCenter, title);
         const double half = (area.height() - titleHeight) / 2;
-        upper.render(&painter, QRectF(area.left(), area.top() + titleHeight, area.width(), half));
-        lower.render(&painter, QRectF(area.left(), area.top() + titleHeight + half, area.width(), half));
+        renderChart(painter, upper, QRectF(area.left(), area.top() + titleHeight, area.width(), half));
+        renderChart(painter, lower, QRectF(area.left(), area.top() + titleHeight + half, area.width(), half));
     };
     if (suffix == QLatin1String("png")) {
         QImage image(size, QImage::Format_RGB32);

@@ -16,6 +16,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QValueAxis>
+#include <QAreaSeries>
+#include <QLineSeries>
+#include <QDateTimeAxis>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QScatterSeries>
+#include <cmath>
 #include <QWheelEvent>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -250,6 +257,82 @@ TEST(ResultsWindow, SeveralFoldersEachPassSaysItsFolderAndFoldersCanBeAddedAndOp
     EXPECT_EQ(r.window->model().rowCount(), 1);
     EXPECT_EQ(r.window->shownSeries().size(), 1u) << "the plots hold only the folder opened";
     EXPECT_TRUE(r.window->windowTitle().endsWith(QDir(other.path()).dirName()));
+}
+
+namespace {
+
+QAbstractSeries* seriesNamed(QChart* chart, const QString& name) {
+    for (QAbstractSeries* s : chart->series()) {
+        if (s->name() == name) {
+            return s;
+        }
+    }
+    return nullptr;
+}
+
+// The rightmost column of `image` between rows `top` and `bottom` that is not white.
+int rightmostInk(const QImage& image, int top, int bottom) {
+    for (int x = image.width() - 1; x >= 0; --x) {
+        for (int y = top; y < bottom; ++y) {
+            if (image.pixelColor(x, y) != Qt::white) {
+                return x;
+            }
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
+TEST(ResultsWindow, ThePlotsReadInEveryViewAndTheExportsFillThePage) {
+    WindowRig r;
+    auto* efficiency = r.window->findChild<QChartView*>("efficiencyPlot")->chart();
+    const QString squares = QStringLiteral("STANDARD F-54X, 100 uF load resistor");
+    auto* resistor = static_cast<QScatterSeries*>(seriesNamed(efficiency, squares));
+    ASSERT_NE(resistor, nullptr);
+    const QColor colour = resistor->pen().color();
+    const QList<QLegendMarker*> markers = efficiency->legend()->markers(resistor);
+    ASSERT_EQ(markers.size(), 1);
+    EXPECT_EQ(markers[0]->pen().color(), colour) << "a hollow square in its series' colour, not a white one";
+    EXPECT_NE(colour, QColor(Qt::white));
+
+    // Another view, fewer series: the same series keeps its colour.
+    r.window->findChild<QComboBox*>("transformerFilter")->setCurrentText("STANDARD TRANSFORMER F-54X");
+    r.window->setXValue(XValue::Time);
+    resistor = static_cast<QScatterSeries*>(seriesNamed(efficiency, squares));
+    ASSERT_NE(resistor, nullptr);
+    EXPECT_EQ(resistor->pen().color(), colour);
+    auto* time = qobject_cast<QDateTimeAxis*>(efficiency->axes(Qt::Horizontal).value(0));
+    ASSERT_NE(time, nullptr);
+    EXPECT_TRUE(time->format().contains(QStringLiteral("HH:mm")) && time->format().size() <= 11)
+        << "the time of day, short enough to show: " << time->format().toStdString();
+
+    // Zoomed in: ticks still at round numbers; the band never beyond the plot.
+    r.window->findChild<QComboBox*>("transformerFilter")->setCurrentIndex(0);
+    r.window->setXValue(XValue::Supply);
+    auto* difference = r.window->findChild<QChartView*>("differencePlot")->chart();
+    difference->zoom(3.7);
+    auto* dy = qobject_cast<QValueAxis*>(difference->axes(Qt::Vertical).value(0));
+    auto* dx = qobject_cast<QValueAxis*>(difference->axes(Qt::Horizontal).value(0));
+    ASSERT_TRUE(dx != nullptr && dy != nullptr);
+    const double interval = dy->tickInterval();
+    const double mantissa = interval / std::pow(10.0, std::floor(std::log10(interval)));
+    EXPECT_TRUE(std::fabs(mantissa - 1) < 1e-9 || std::fabs(mantissa - 2) < 1e-9 || std::fabs(mantissa - 5) < 1e-9)
+        << "tick every " << interval;
+    EXPECT_NEAR(std::remainder(dy->tickAnchor(), interval), 0, 1e-9);
+    auto* band = qobject_cast<QAreaSeries*>(seriesNamed(difference, QStringLiteral("+/-2 points")));
+    ASSERT_NE(band, nullptr);
+    for (const QPointF& p : band->upperSeries()->points()) {
+        EXPECT_TRUE(p.x() >= dx->min() - 1e-9 && p.x() <= dx->max() + 1e-9) << p.x();
+    }
+
+    // The exported picture: both charts across the whole width.
+    QTemporaryDir out;
+    ASSERT_EQ(r.window->exportPlots(out.filePath("plots.png"), QSize(1600, 1200)), std::nullopt);
+    const QImage picture(out.filePath("plots.png"));
+    for (const auto& [top, bottom] : {std::pair{100, 650}, std::pair{650, 1190}}) {
+        EXPECT_GT(rightmostInk(picture, top, bottom), 1600 * 0.9) << "rows " << top << " to " << bottom;
+    }
 }
 
 TEST(ResultsExport, ASaveDialogsAnswerGetsTheChosenFiltersExtension) {
