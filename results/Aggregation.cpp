@@ -32,7 +32,16 @@ QString PlotSeries::name() const {
     if (shortName.isEmpty()) {
         shortName = QStringLiteral("(no transformer)");
     }
-    return capacitor.isEmpty() ? shortName : shortName + QStringLiteral(", ") + capacitor + QStringLiteral(" uF");
+    QString name = capacitor.isEmpty() ? shortName : shortName + QStringLiteral(", ") + capacitor + QStringLiteral(" uF");
+    const auto add = [&name](bool named, const QString& value, const QString& unit, bool before = false) {
+        if (named && !value.isEmpty()) {
+            name += QStringLiteral(", ") + (before ? unit + value : value + unit);
+        }
+    };
+    add(namesResistor, resistor, QStringLiteral(" ohms"));
+    add(namesSupply, supply, QStringLiteral(" V"));
+    add(namesAverage, average, QStringLiteral("avg "), true);
+    return name;
 }
 
 namespace {
@@ -61,7 +70,7 @@ void Aggregator::add(const std::vector<ResultRow>& rows, int index) {
     if (!at || !std::isfinite(*at) || (!finite(row.phaseEfficiency) && !finite(row.resistorEfficiency))) {
         return;
     }
-    const Key key{row.transformer, x_ == XValue::Capacitor ? QString() : row.capacitorText};
+    const Key key = keyOf(row);
     SetUpPoint single;
     SetUpPoint& point = x_ == XValue::Time ? single : grouped_[key][*at];
     point.x = *at;
@@ -83,10 +92,45 @@ void Aggregator::add(const std::vector<ResultRow>& rows, int index) {
     }
 }
 
+Aggregator::Key Aggregator::keyOf(const ResultRow& row) const {
+    return {row.transformer, x_ == XValue::Capacitor ? QString() : row.capacitorText,
+            x_ == XValue::Resistor ? QString() : row.resistorText, x_ == XValue::Supply ? QString() : row.supplyText,
+            row.averageText};
+}
+
+namespace {
+
+PlotSeries seriesOf(const std::tuple<QString, QString, QString, QString, QString>& key) {
+    PlotSeries s;
+    std::tie(s.transformer, s.capacitor, s.resistor, s.supply, s.average) = key;
+    return s;
+}
+
+// A set-up value joins the names when the series shown differ in it.
+void nameWhatDiffers(std::vector<PlotSeries>& series) {
+    const auto differs = [&series](QString PlotSeries::*value) {
+        return std::any_of(series.begin(), series.end(),
+                           [&](const PlotSeries& s) { return s.*value != series.front().*value; });
+    };
+    if (series.empty()) {
+        return;
+    }
+    const bool resistor = differs(&PlotSeries::resistor);
+    const bool supply = differs(&PlotSeries::supply);
+    const bool average = differs(&PlotSeries::average);
+    for (PlotSeries& s : series) {
+        s.namesResistor = resistor;
+        s.namesSupply = supply;
+        s.namesAverage = average;
+    }
+}
+
+} // namespace
+
 std::vector<PlotSeries> Aggregator::series() const {
     std::vector<PlotSeries> series;
     for (const auto& [key, points] : grouped_) {
-        PlotSeries s{key.first, key.second, {}};
+        PlotSeries s = seriesOf(key);
         s.points.reserve(points.size());
         for (const auto& [at, point] : points) {
             s.points.push_back(point);
@@ -94,8 +138,11 @@ std::vector<PlotSeries> Aggregator::series() const {
         series.push_back(std::move(s));
     }
     for (const auto& [key, points] : overTime_) {
-        series.push_back(PlotSeries{key.first, key.second, points});
+        PlotSeries s = seriesOf(key);
+        s.points = points;
+        series.push_back(std::move(s));
     }
+    nameWhatDiffers(series);
     return series;
 }
 

@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QString>
 #include <map>
+#include <tuple>
 #include <vector>
 
 // What the plots show, computed from the passes apart from any drawing.
@@ -27,11 +28,18 @@ struct SetUpPoint {
     std::vector<int> rows; // the passes' indexes in the rows given
 };
 
-// One series: a transformer and, unless it is the X value, a capacitor.
+// One series: a transformer with every other set-up value but the X value
+// (capacitor, resistor, supply, sample average), so that each of its points
+// is one set-up.
 struct PlotSeries {
     QString transformer;
     QString capacitor; // empty when the capacitor is the X value
     std::vector<SetUpPoint> points; // in the order of x
+    QString resistor, supply, average; // empty when the X value, or not recorded
+    // Which of those tell this series from another one shown: they join its
+    // name. The capacitor always does.
+    bool namesResistor = false, namesSupply = false, namesAverage = false;
+    // "SPLIT-FLUX #1, 100 uF", "SPLIT-FLUX #1, 100 uF, 9.4 ohms, avg 64"
     QString name() const;
 };
 
@@ -46,7 +54,9 @@ public:
     XValue x() const { return x_; }
 
 private:
-    using Key = std::pair<QString, QString>; // transformer, capacitor
+    // transformer, capacitor, resistor, supply, sample average
+    using Key = std::tuple<QString, QString, QString, QString, QString>;
+    Key keyOf(const ResultRow& row) const;
     XValue x_;
     std::map<Key, std::map<double, SetUpPoint>> grouped_;
     std::map<Key, std::vector<SetUpPoint>> overTime_;

@@ -20,6 +20,7 @@ const QString Supply = QString::fromStdString(RecordColumn::Supply.title());
 const QString Resistor = QString::fromStdString(RecordColumn::Resistor.title());
 const QString Capacitor = QString::fromStdString(RecordColumn::Capacitor.title());
 const QString Comment = QString::fromStdString(RecordColumn::Comment.title());
+const QString SampleAverage = QString::fromStdString(RecordColumn::SampleAverage.title());
 } // namespace Column
 
 // A figure's column and where its number goes.
@@ -265,6 +266,7 @@ void RecordFileReader::takeLine(const QByteArray& bytes, std::vector<ResultRow>&
     row.supplyText = text(Column::Supply);
     row.resistorText = text(Column::Resistor);
     row.capacitorText = text(Column::Capacitor);
+    row.averageText = text(Column::SampleAverage);
     row.comment = text(Column::Comment);
     bool ok = true;
     // The set-up is text as shown (NO LOAD, OFF): a number where it is one.

@@ -12,7 +12,7 @@ struct ResultRow {
     QDateTime when;
     QString ending;    // complete, stopped, link failure
     QString transformer;
-    QString supplyText, resistorText, capacitorText;
+    QString supplyText, resistorText, capacitorText, averageText;
     std::optional<double> supply, resistor, capacitor; // NO LOAD and texts: none
     std::optional<double> phaseEfficiency, resistorEfficiency;
     std::optional<double> apparentInput, apparentOutput, reactiveInput, reactiveOutput;

@@ -84,7 +84,8 @@ struct Expected {
         high = std::max(high, v);
     }
 };
-using Key = std::tuple<std::string, std::string, double>; // transformer, capacitor, x
+// transformer, capacitor, supply (each empty when it is the x), x: one set-up
+using Key = std::tuple<std::string, std::string, std::string, double>;
 
 std::map<Key, std::array<Expected, 3>> byPlainLoops(const std::vector<Pass>& passes, XValue x) {
     std::map<Key, std::array<Expected, 3>> points;
@@ -93,7 +94,8 @@ std::map<Key, std::array<Expected, 3>> byPlainLoops(const std::vector<Pass>& pas
         if (xText == "OFF" || xText == "NO LOAD" || (!p.phase && !p.resistor)) {
             continue;
         }
-        auto& point = points[{p.transformer, x == XValue::Capacitor ? "" : p.capacitor, std::stod(xText)}];
+        auto& point = points[{p.transformer, x == XValue::Capacitor ? "" : p.capacitor,
+                              x == XValue::Supply ? "" : p.supply, std::stod(xText)}];
         if (p.phase) {
             point[0].add(*p.phase);
         }
@@ -162,7 +164,7 @@ TEST(ResultsController, EachPointIsItsSetUpsCountMeanAndRangeComputedApart) {
             std::size_t points = 0;
             for (const PlotSeries& s : c.series()) {
                 for (const SetUpPoint& p : s.points) {
-                    const Key key{s.transformer.toStdString(), s.capacitor.toStdString(), p.x};
+                    const Key key{s.transformer.toStdString(), s.capacitor.toStdString(), s.supply.toStdString(), p.x};
                     const auto want = expected.find(key);
                     ASSERT_NE(want, expected.end()) << "a point of no set-up: " << s.name().toStdString() << " " << p.x;
                     const std::string what = s.name().toStdString() + " at " + std::to_string(p.x);

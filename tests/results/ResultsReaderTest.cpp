@@ -156,3 +156,41 @@ TEST(ResultsAggregation, OnePointPerSetUpWithItsMeanRangeAndCount) {
     EXPECT_EQ(disagreementText(disagreements(bySupply, 0.5), 0.5),
               QStringLiteral("2 of 4 set-ups: mean estimates more than 0.5 points apart"));
 }
+
+TEST(ResultsAggregation, APointIsOneWholeSetUp) {
+    // Two resistors at one supply, and a second sample average: three set-ups.
+    const struct {
+        const char* resistor;
+        const char* average;
+        double phase;
+    } passes[]{{"9.4", "16", 88}, {"48.0", "16", 80}, {"9.4", "16", 89}, {"9.4", "64", 87}};
+    std::vector<ResultRow> rows;
+    for (const auto& p : passes) {
+        ResultRow row;
+        row.transformer = QStringLiteral("A");
+        row.supplyText = QStringLiteral("10.0");
+        row.supply = 10;
+        row.capacitorText = QStringLiteral("100");
+        row.capacitor = 100;
+        row.resistorText = QString::fromLatin1(p.resistor);
+        row.resistor = row.resistorText.toDouble();
+        row.averageText = QString::fromLatin1(p.average);
+        row.phaseEfficiency = p.phase;
+        rows.push_back(row);
+    }
+    const std::vector<PlotSeries> bySupply = aggregate(rows, {0, 1, 2, 3}, XValue::Supply);
+    ASSERT_EQ(bySupply.size(), 3u) << "never one bar over two resistors";
+    QStringList names;
+    for (const PlotSeries& s : bySupply) {
+        ASSERT_EQ(s.points.size(), 1u);
+        names << s.name();
+    }
+    EXPECT_TRUE(names.contains(QStringLiteral("A, 100 uF, 9.4 ohms, avg 16")));
+    EXPECT_TRUE(names.contains(QStringLiteral("A, 100 uF, 48.0 ohms, avg 16")));
+    EXPECT_TRUE(names.contains(QStringLiteral("A, 100 uF, 9.4 ohms, avg 64")));
+    const std::vector<PlotSeries> byResistor = aggregate(rows, {0, 1, 2}, XValue::Resistor);
+    ASSERT_EQ(byResistor.size(), 1u) << "the resistor on the X axis: one series, " << byResistor.size();
+    EXPECT_EQ(byResistor[0].name(), QStringLiteral("A, 100 uF"));
+    ASSERT_EQ(byResistor[0].points.size(), 2u);
+    EXPECT_EQ(byResistor[0].points[0].phase.count, 2) << "9.4 ohms: passes 1 and 3";
+}

@@ -298,10 +298,11 @@ TEST(ResultsWindow, ThePlotsReadInEveryViewAndTheExportsFillThePage) {
 
     // Another view, fewer series: the same series keeps its colour.
     r.window->findChild<QComboBox*>("transformerFilter")->setCurrentText("STANDARD TRANSFORMER F-54X");
-    r.window->setXValue(XValue::Time);
     resistor = static_cast<QScatterSeries*>(seriesNamed(efficiency, squares));
     ASSERT_NE(resistor, nullptr);
+    EXPECT_EQ(r.window->shownSeries().size(), 1u);
     EXPECT_EQ(resistor->pen().color(), colour);
+    r.window->setXValue(XValue::Time);
     auto* time = qobject_cast<QDateTimeAxis*>(efficiency->axes(Qt::Horizontal).value(0));
     ASSERT_NE(time, nullptr);
     EXPECT_TRUE(time->format().contains(QStringLiteral("HH:mm")) && time->format().size() <= 11)
