@@ -48,23 +48,6 @@ QIcon programIcon() {
     return icon;
 }
 
-// The results window beside the main window, on the side with more room, so
-// that it hides no instrument window when the screen allows; it stays wholly
-// on the screen, overlapping the main window where there is not room enough.
-void placeBeside(QWidget* results, QWidget* main) {
-    const QRect area = WindowFit::availableArea();
-    const QRect taken = WindowFit::centredFrame(main->size());
-    const int right = area.right() - taken.right();
-    const int left = taken.left() - area.left();
-    const int room = std::max(right, left) - WindowFit::FrameWidth;
-    const int width = std::clamp(room, std::min(results->minimumSizeHint().width(), results->width()), results->width());
-    const int height = std::min(results->height(), area.height() - WindowFit::FrameHeight);
-    results->resize(width, height);
-    const int x = right >= left ? taken.right() + 1 : taken.left() - width - WindowFit::FrameWidth;
-    const int onScreen = std::clamp(x, area.left(), std::max(area.left(), area.right() + 1 - width - WindowFit::FrameWidth));
-    results->move(onScreen, taken.top());
-}
-
 // The simulated bench as the operator would set it up for these picks: the
 // transformer a preset names, the supply, the load resistor and capacitor.
 SimBench benchFor(const HeadlessChoices& choices) {
@@ -219,7 +202,7 @@ int runWindows(const ProgramOptions& options) {
     std::unique_ptr<ResultsWindow> results;
     if (options.results && options.recordFolder) {
         results = std::make_unique<ResultsWindow>(QStringList{QString::fromStdString(*options.recordFolder)});
-        placeBeside(results.get(), views.mainView());
+        WindowFit::placeBeside(results.get(), views.mainView()->size(), ResultsWindow::ReadableWidth);
         results->show();
     }
     form.Form_Load();

@@ -23,6 +23,9 @@ class ResultsWindow final : public QWidget {
 public:
     explicit ResultsWindow(QStringList folders, QWidget* parent = nullptr);
 
+    // Narrower than this its plots' titles, legends and ticks are cut.
+    static constexpr int ReadableWidth = 900;
+
     // Reads what the files have that the window has not shown yet (all of
     // it at the start); then shows it.
     void readNew() { controller_.readNew(); }

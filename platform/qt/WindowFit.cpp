@@ -50,4 +50,22 @@ void placeCentred(QWidget* window, bool framed) {
     window->move(centredFrame(window->size(), framed).topLeft());
 }
 
+void placeBeside(QWidget* window, QSize mainContentSize, int readableWidth) {
+    const QRect area = availableArea();
+    const QRect taken = centredFrame(mainContentSize);
+    const int right = area.right() - taken.right();
+    const int left = taken.left() - area.left();
+    const int room = std::max(right, left) - FrameWidth;
+    if (room < readableWidth) {
+        window->resize(std::min(window->width(), area.width() - FrameWidth),
+                       std::min(window->height(), area.height() - FrameHeight));
+        placeCentred(window);
+        return;
+    }
+    const int width = std::min(room, window->width());
+    window->resize(width, std::min(window->height(), area.height() - FrameHeight));
+    const int x = right >= left ? taken.right() + 1 : taken.left() - width - FrameWidth;
+    window->move(x, taken.top());
+}
+
 } // namespace WindowFit

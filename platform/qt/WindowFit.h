@@ -38,5 +38,11 @@ double scaleToFit(QSize designSize, bool framed = true);
 QRect centredFrame(QSize contentSize, bool framed = true);
 // Moves the window there.
 void placeCentred(QWidget* window, bool framed = true);
+// A second window beside the centred main window (of that content size), on
+// the side with more room, when that side has room for at least
+// `readableWidth`; else, rather than narrow and cut, at its own size centred
+// on the screen, where the window manager lets the operator switch between
+// the two. Either way wholly on the screen.
+void placeBeside(QWidget* window, QSize mainContentSize, int readableWidth);
 
 } // namespace WindowFit

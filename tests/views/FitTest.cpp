@@ -81,6 +81,24 @@ TEST(WindowFit, TheResultsWindowLiesWhollyOnTheScreenWithRoomForItsLayout) {
     EXPECT_GE(results.height(), needed.height());
 }
 
+TEST(WindowFit, TheResultsWindowBesideTheMainOneCoversNothingOrStandsOnItsOwnUncut) {
+    QTemporaryDir folder;
+    ResultsWindow results({folder.path()});
+    const QSize main(1260, 820);
+    WindowFit::placeBeside(&results, main, ResultsWindow::ReadableWidth);
+    results.show();
+    const QRect area = WindowFit::availableArea();
+    const QRect frame(results.pos(), results.size() + QSize(WindowFit::FrameWidth, WindowFit::FrameHeight));
+    const QRect mainFrame = WindowFit::centredFrame(main * WindowFit::scaleToFit(main));
+    EXPECT_TRUE(area.contains(frame)) << "wholly on the screen";
+    if (frame.intersects(mainFrame)) {
+        EXPECT_GE(results.width(), std::min(ResultsWindow::ReadableWidth, area.width() - WindowFit::FrameWidth))
+            << "not beside: then its own window, wide enough to read";
+    } else {
+        EXPECT_GE(results.width(), ResultsWindow::ReadableWidth) << "beside, and readable";
+    }
+}
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
