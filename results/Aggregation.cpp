@@ -7,7 +7,13 @@
 void Spread::add(double value) {
     low = count == 0 ? value : std::min(low, value);
     high = count == 0 ? value : std::max(high, value);
+    const double before = mean;
     mean += (value - mean) / ++count;
+    m2 += (value - before) * (value - mean);
+}
+
+std::optional<double> Spread::deviation() const {
+    return count >= 2 ? std::optional<double>(std::sqrt(m2 / (count - 1))) : std::nullopt;
 }
 
 QString xTitle(XValue x) {

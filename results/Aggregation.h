@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QString>
 #include <map>
+#include <optional>
 #include <tuple>
 #include <vector>
 
@@ -18,7 +19,10 @@ QString xTitle(XValue x); // with its unit
 struct Spread {
     double mean = 0, low = 0, high = 0;
     int count = 0;
+    double m2 = 0; // the sum of squared deviations from the mean (Welford)
     void add(double value);
+    // The sample standard deviation; none below two values.
+    std::optional<double> deviation() const;
 };
 
 // The passes of one set-up on one series: one point at their mean.

@@ -1,6 +1,7 @@
 #include "ResultsExport.h"
 
 #include "ResultsModel.h"
+#include "SummaryModel.h"
 #include "ResultsTable.h"
 
 #include <QChart>
@@ -42,6 +43,27 @@ QString pathForFilter(const QString& path, const QString& filter) {
         }
     }
     return path + suffix;
+}
+
+std::optional<QString> writeSummaryCsv(const QString& path, const SummaryModel& summary) {
+    QByteArray bytes;
+    for (int c = 0; c < summary.columnCount(); ++c) {
+        bytes += (c == 0 ? "" : ",") + csvText(summary.title(c));
+    }
+    bytes += "\r\n";
+    for (int r = 0; r < summary.rowCount(); ++r) {
+        for (int c = 0; c < summary.columnCount(); ++c) {
+            bytes += c == 0 ? "" : ",";
+            const auto number = summary.number(r, c);
+            bytes += number ? csvNumber(*number) : csvText(summary.text(r, c));
+        }
+        bytes += "\r\n";
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
+        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    }
+    return std::nullopt;
 }
 
 std::optional<QString> writeCsv(const QString& path, const std::vector<ResultRow>& rows,

@@ -1,5 +1,7 @@
 #pragma once
 
+class SummaryModel;
+
 #include "ResultRow.h"
 
 #include <QSize>
@@ -20,6 +22,9 @@ namespace ResultsExport {
 // what the filter said; a name with another of the filters' extensions keeps
 // it.
 QString pathForFilter(const QString& path, const QString& filter);
+
+// The set-up summary as CSV, numbers at full precision.
+std::optional<QString> writeSummaryCsv(const QString& path, const SummaryModel& summary);
 
 std::optional<QString> writeCsv(const QString& path, const std::vector<ResultRow>& rows,
                                 const std::vector<int>& which);

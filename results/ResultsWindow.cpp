@@ -24,6 +24,7 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <map>
@@ -61,7 +62,7 @@ void ResultsWindow::layOut() {
     std::map<QString, QPushButton*> buttons;
     for (auto [name, caption] : {std::pair{"resetZoom", "Reset zoom"}, std::pair{"exportPlots", "Export plots..."},
                                  std::pair{"exportTable", "Export table..."}, std::pair{"openFolder", "Open folder..."},
-                                 std::pair{"addFolder", "Add folder..."}}) {
+                                 std::pair{"addFolder", "Add folder..."}, std::pair{"exportSummary", "Export set-ups..."}}) {
         auto* button = new QPushButton(QString::fromLatin1(caption));
         button->setObjectName(QString::fromLatin1(name));
         buttons[QString::fromLatin1(name)] = button;
@@ -70,7 +71,8 @@ void ResultsWindow::layOut() {
          buttons[QStringLiteral("resetZoom")], buttons[QStringLiteral("openFolder")], buttons[QStringLiteral("addFolder")]});
     row({dates_, from_, new QLabel(QStringLiteral("to")), to_, new QLabel(QStringLiteral("Comment contains")), comment_});
     row({new QLabel(QStringLiteral("Plot against")), xChoice_, new QLabel(QStringLiteral("Tolerance")), toleranceBox_,
-         buttons[QStringLiteral("exportPlots")], buttons[QStringLiteral("exportTable")]});
+         buttons[QStringLiteral("exportPlots")], buttons[QStringLiteral("exportTable")],
+         buttons[QStringLiteral("exportSummary")]});
 
     status_ = new QLabel;
     status_->setObjectName(QStringLiteral("status"));
@@ -82,8 +84,16 @@ void ResultsWindow::layOut() {
     layout->addLayout(lines);
 
     buildTable();
+    auto* summaryTable = new QTableView;
+    summaryTable->setObjectName(QStringLiteral("setUps"));
+    summaryTable->setModel(&summary_);
+    summaryTable->verticalHeader()->hide();
+    auto* tables = new QTabWidget;
+    tables->setObjectName(QStringLiteral("tables"));
+    tables->addTab(table_, QStringLiteral("Passes"));
+    tables->addTab(summaryTable, QStringLiteral("Set-ups"));
     auto* split = new QSplitter(Qt::Vertical);
-    split->addWidget(table_);
+    split->addWidget(tables);
     split->addWidget(buildCharts());
     split->setStretchFactor(0, 2);
     split->setStretchFactor(1, 3);
@@ -137,6 +147,8 @@ void ResultsWindow::connectParts() {
             &ResultsWindow::askExportPlots);
     connect(findChild<QPushButton*>(QStringLiteral("exportTable")), &QPushButton::clicked, this,
             &ResultsWindow::askExportTable);
+    connect(findChild<QPushButton*>(QStringLiteral("exportSummary")), &QPushButton::clicked, this,
+            &ResultsWindow::askExportSummary);
     connect(findChild<QPushButton*>(QStringLiteral("openFolder")), &QPushButton::clicked, this,
             [this] { askFolder(false); });
     connect(findChild<QPushButton*>(QStringLiteral("addFolder")), &QPushButton::clicked, this,
@@ -250,6 +262,7 @@ void ResultsWindow::drawPlots() {
     }
     plots_.show(controller_.series(), controller_.x(), controller_.tolerance(), selected, efficiencyView_->zoomed(),
                 differenceView_->zoomed());
+    summary_.show(controller_.series(), controller_.x());
     disagreement_->setText(disagreementText(controller_.disagreement(), controller_.tolerance()));
 }
 
@@ -314,6 +327,24 @@ void ResultsWindow::askExportPlots() {
     }
     if (const auto problem = exportPlots(path, QSize(width->value(), height->value()))) {
         QMessageBox::warning(this, QStringLiteral("Export plots"), *problem);
+    }
+}
+
+std::optional<QString> ResultsWindow::exportSummary(const QString& path) {
+    return ResultsExport::writeSummaryCsv(path, summary_);
+}
+
+void ResultsWindow::askExportSummary() {
+    QString filter;
+    const QString path = ResultsExport::pathForFilter(
+        QFileDialog::getSaveFileName(this, QStringLiteral("Export set-ups"), startFolder(),
+                                     QStringLiteral("CSV file (*.csv)"), &filter),
+        filter);
+    if (path.isEmpty()) {
+        return;
+    }
+    if (const auto problem = exportSummary(path)) {
+        QMessageBox::warning(this, QStringLiteral("Export set-ups"), *problem);
     }
 }
 

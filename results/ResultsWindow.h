@@ -2,6 +2,7 @@
 
 #include "EfficiencyPlots.h"
 #include "ResultsController.h"
+#include "SummaryModel.h"
 
 #include <QWidget>
 #include <memory>
@@ -45,6 +46,9 @@ public:
     void setTolerance(double points);
     std::optional<QString> exportPlots(const QString& path, QSize size);
     std::optional<QString> exportTable(const QString& path);
+    // The set-ups as the summary shows them, as CSV.
+    std::optional<QString> exportSummary(const QString& path);
+    const SummaryModel& summary() const { return summary_; }
     // "Results of campaign-A, 2026-12-08 to 2026-12-09"
     QString exportTitle() const { return controller_.exportTitle(); }
     // The selected rows as tab-separated text under the table's titles, in
@@ -75,8 +79,11 @@ private:
     // Where a save dialog starts: the first record folder.
     QString startFolder() const;
 
+    void askExportSummary();
+
     ResultsController controller_;
     EfficiencyPlots plots_;
+    SummaryModel summary_;
 
     QComboBox* transformer_ = nullptr;
     QComboBox* ending_ = nullptr;

@@ -1,5 +1,6 @@
 #include "ResultsExport.h"
 #include "ResultsWindow.h"
+#include "SummaryModel.h"
 
 #include <QAbstractSeries>
 #include <QApplication>
@@ -334,6 +335,44 @@ TEST(ResultsWindow, ThePlotsReadInEveryViewAndTheExportsFillThePage) {
     for (const auto& [top, bottom] : {std::pair{100, 650}, std::pair{650, 1190}}) {
         EXPECT_GT(rightmostInk(picture, top, bottom), 1600 * 0.9) << "rows " << top << " to " << bottom;
     }
+}
+
+TEST(ResultsWindow, TheSetUpSummaryGivesEachSetUpsSpreadAndIsExported) {
+    WindowRig r;
+    const SummaryModel& summary = r.window->summary();
+    ASSERT_EQ(summary.rowCount(), 4) << "split-flux at 5 and 10 V, standard at 100 and 120 V";
+    int tenVolts = -1;
+    for (int row = 0; row < summary.rowCount(); ++row) {
+        if (summary.text(row, 0) == QStringLiteral("SPLIT-FLUX #1, 100 uF") && summary.number(row, 1) == 10.0) {
+            tenVolts = row;
+        }
+    }
+    ASSERT_GE(tenVolts, 0);
+    const auto at = [&](const char* title) {
+        for (int c = 0; c < summary.columnCount(); ++c) {
+            if (summary.title(c) == QString::fromLatin1(title)) {
+                return summary.number(tenVolts, c);
+            }
+        }
+        ADD_FAILURE() << "no column " << title;
+        return std::optional<double>();
+    };
+    // 88 and 90, 87 and 89: the passes of that set-up.
+    EXPECT_EQ(at("Passes"), 2.0);
+    EXPECT_EQ(at("Phase angle efficiency (%) mean"), 89.0);
+    EXPECT_NEAR(*at("Phase angle efficiency (%) standard deviation"), std::sqrt(2.0), 1e-12);
+    EXPECT_EQ(at("Load resistor efficiency (%) lowest"), 87.0);
+    EXPECT_EQ(at("Load resistor efficiency (%) highest"), 89.0);
+    EXPECT_EQ(at("Phase minus resistor (points) mean"), 1.0);
+    EXPECT_EQ(at("Phase minus resistor (points) standard deviation"), 0.0);
+
+    QTemporaryDir out;
+    ASSERT_EQ(r.window->exportSummary(out.filePath("set-ups.csv")), std::nullopt);
+    QFile csv(out.filePath("set-ups.csv"));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = csv.readAll().split('\n');
+    EXPECT_EQ(lines.size(), 6) << "a header, four set-ups, the end";
+    EXPECT_TRUE(lines[0].startsWith("Series,Power supply (V rms),Passes,Phase angle efficiency (%) mean,"));
 }
 
 TEST(ResultsExport, ASaveDialogsAnswerGetsTheChosenFiltersExtension) {
