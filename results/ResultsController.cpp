@@ -48,10 +48,14 @@ void ResultsController::readNew() {
         reading_.stop();
     }
     if (!rows.empty()) {
-        QString folder; // shared by the rows of one folder
+        // One folder name shared by the rows of a file.
+        int file = -1;
+        QString folder;
         for (ResultRow& row : rows) {
-            const QString name = folders_.folderName(row.file);
-            folder = name == folder ? folder : name;
+            if (row.file != file) {
+                file = row.file;
+                folder = folders_.folderName(file);
+            }
             row.folder = folder;
         }
         if (rowsAdded) {
