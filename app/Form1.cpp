@@ -230,7 +230,7 @@ void Form1::startCalculation() {
 void Form1::describeBench(PassOutcome& pass) {
     pass.instrument = {programVersion(), connection.IdAnswer,
                        onSimulatedBench ? "simulated" : connection.AdapterSerialNumber, Text2.text};
-    pass.scopeSetUp = Settings.shownSetUp();
+    pass.scopeSetUp = Settings.scopeSetUp();
 }
 
 void Form1::logRecordEvents(std::chrono::milliseconds limit) {

@@ -143,6 +143,9 @@ void SettingsForm::ReadScopeSettings() {
         resetPath();
     }
     closingSteps();
+    if (ok) {
+        rememberSetUp();
+    }
 }
 
 void SettingsForm::readImmediate(const std::string& answer) {

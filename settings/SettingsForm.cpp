@@ -55,7 +55,6 @@ void SettingsForm::ShowSettings() {
 
 void SettingsForm::UnloadSettings() {
     // The controls go back to their design state; the variables stay.
-    rememberShownSetUp();
     GridRead = false;
     static_cast<SettingsControls&>(*this) = SettingsControls();
 }

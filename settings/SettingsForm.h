@@ -53,7 +53,9 @@ public:
 
     // The probes, scales and gains as this window last showed them after a
     // complete read (kept when the window closes); empty before the first.
-    PassOutcome::ScopeSetUp shownSetUp();
+    // The scope's set-up as last read or written (empty before the first
+    // GET SETTINGS): probes, scales, gains and the recognised set-up.
+    const PassOutcome::ScopeSetUp& scopeSetUp() const { return scopeSetUp_; }
 
     // Rows of the grid: CH1, CH2, MATH, CH3, CH4.
     static constexpr int Rows = 5;
@@ -115,8 +117,8 @@ private:
     bool& dialogueFlag() const;
     FT_HANDLE mainHandle() const;
     PassOutcome::ScopeSetUp setUpInGrid();
-    void rememberShownSetUp();
-    PassOutcome::ScopeSetUp lastShownSetUp_;
+    void rememberSetUp();
+    PassOutcome::ScopeSetUp scopeSetUp_;
 
     void prepareRead();
     bool queryStep(const char* query, const char* header,

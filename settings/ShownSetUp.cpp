@@ -1,15 +1,8 @@
 #include "SettingsForm.h"
 
-PassOutcome::ScopeSetUp SettingsForm::shownSetUp() {
-    rememberShownSetUp();
-    return lastShownSetUp_;
-}
-
-void SettingsForm::rememberShownSetUp() {
-    if (GridRead && window.loaded) {
-        lastShownSetUp_ = setUpInGrid();
-    }
-}
+// The grid as a read or an update left it: what the scope was set to, not
+// what has been typed in the grid since and not yet written.
+void SettingsForm::rememberSetUp() { scopeSetUp_ = setUpInGrid(); }
 
 PassOutcome::ScopeSetUp SettingsForm::setUpInGrid() {
     PassOutcome::ScopeSetUp shown;

@@ -169,5 +169,6 @@ void SettingsForm::updateScope() {
         }
     }
     handBackToMain();
+    rememberSetUp();
     SettingsBusy = false;
 }

@@ -283,3 +283,21 @@ TEST(RecordFolder, EveryAppendIsLockedAndSyncedWithItsBytesInTheFile) {
     EXPECT_EQ(syncs, 3);
     EXPECT_EQ(sizesAtSync, sizes) << "each sync sees its append's bytes";
 }
+
+// The scope's set-up in a row is the one the scope was last read or written
+// with, not a text typed in the settings grid and never sent.
+TEST(RecordFolder, TheScopesSetUpIsAsLastReadNotAsTypedSince) {
+    FolderRig r;
+    SettingsForm& s = r.b.form->Settings;
+    ASSERT_EQ(s.Text32.text, "20X") << "CH1 VOLT PROBE as read";
+    s.Text32.text = "2X";
+    s.Text45.text = "typed";
+    r.pass();
+    const Row row = lastRow(r.path("results.csv").toStdString());
+    EXPECT_EQ(row.at("CH1 volt probe"), "20X");
+    EXPECT_EQ(row.at("CH1 scope gain"), "10.0 V/div");
+    EXPECT_EQ(row.at("recognised transformer set-up"), SplitFluxName);
+    s.closeWindow();
+    r.pass();
+    EXPECT_EQ(lastRow(r.path("results.csv").toStdString()).at("CH1 volt probe"), "20X") << "the window closed";
+}
