@@ -394,12 +394,13 @@ void EfficiencyPlots::show(const std::vector<PlotSeries>& series, XValue x, doub
     const KeptRange keptE = keptRange(efficiency_, keepEfficiencyRange);
     const KeptRange keptD = keptRange(difference_, keepDifferenceRange);
     const Extent extent = extentOf(series_, tolerance);
-    Drawing d{freshAxes(efficiency_, x, QStringLiteral("Efficiency (%)")),
-              freshAxes(difference_, x, QStringLiteral("Difference (percentage points)")),
-              x,
-              tolerance,
-              &selectedRows,
-              x == XValue::Time || !extent.xs.any ? 0 : std::max(extent.xs.high - extent.xs.low, 1.0) * 0.015};
+    Drawing d;
+    d.efficiency = freshAxes(efficiency_, x, QStringLiteral("Efficiency (%)"));
+    d.difference = freshAxes(difference_, x, QStringLiteral("Difference (percentage points)"));
+    d.x = x;
+    d.tolerance = tolerance;
+    d.selectedRows = &selectedRows;
+    d.delta = x == XValue::Time || !extent.xs.any ? 0 : std::max(extent.xs.high - extent.xs.low, 1.0) * 0.015;
     d.selected = scatter(QStringLiteral("selected"), QScatterSeries::MarkerShapeCircle, 17, Qt::transparent, Qt::black);
     d.selectedDifference = scatter({}, QScatterSeries::MarkerShapeCircle, 17, Qt::transparent, Qt::black);
     d.outside = scatter(QStringLiteral("outside +/-%1 points").arg(QLocale::c().toString(tolerance, 'g', 6)),

@@ -74,11 +74,11 @@ private:
     // One drawing of both plots: their axes, what is drawn with what, and the
     // series every set-up series adds to.
     struct Drawing {
-        PlotAxes efficiency, difference;
-        XValue x;
-        double tolerance;
-        const std::set<int>* selectedRows;
-        double delta; // the two estimates drawn this far either side of their x
+        PlotAxes efficiency{}, difference{};
+        XValue x = XValue::Supply;
+        double tolerance = 0;
+        const std::set<int>* selectedRows = nullptr;
+        double delta = 0; // the two estimates drawn this far either side of their x
         QScatterSeries* selected = nullptr;
         QScatterSeries* selectedDifference = nullptr;
         QScatterSeries* outside = nullptr;
