@@ -150,3 +150,14 @@ TEST(Headless, AStopSignalEndsTheRunAsCloseDoes) {
               (std::vector<std::string>{"FT_CyclePort", "FT_Close"}));
     StopSignals::clear();
 }
+
+TEST(Headless, APassEndedByTheLinkEndsTheRunWithStatusOne) {
+    HeadlessChoices choices = typicalChoices();
+    choices.passes = 2;
+    HeadlessRig rig(choices);
+    rig.desk.d2xx.addFault("MEASU:MEAS2:VALUE?", SimFault::noLF());
+    EXPECT_EQ(rig.run.run(), APassNotComplete);
+    ASSERT_EQ(rig.passes.size(), 1u) << "the link is closed: no second pass";
+    EXPECT_EQ(rig.passes[0].ending, PassOutcome::Ending::LinkFailure);
+    EXPECT_NE(contents(rig.rows).find(",link failure,"), std::string::npos);
+}
