@@ -409,6 +409,7 @@ void EfficiencyPlots::show(const std::vector<PlotSeries>& series, XValue x, doub
     for (std::size_t i = 0; i < series_.size(); ++i) {
         drawSeries(d, series_[i], colourFor(series_[i].name()));
     }
+    d.outside->replace(d.outsideXY);
     d.difference.attach(d.outside);
     connectPoints(d.outside, d.outsidePoints, d.outside->name(), x, true);
     d.efficiency.attach(d.selected);
@@ -465,7 +466,6 @@ void EfficiencyPlots::drawSeries(Drawing& d, const PlotSeries& s, const QColor& 
     phase->replace(phaseXY);
     resistor->replace(resistorXY);
     diff->replace(diffXY);
-    d.outside->replace(d.outsideXY);
     // The hollow squares first, so that a filled circle at the same place
     // (over time the two estimates share their x) shows inside its square.
     d.efficiency.attach(resistor);

@@ -155,7 +155,6 @@ void ResultsWindow::connectParts() {
             [this] { askFolder(true); });
     table_->installEventFilter(this);
     connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { drawPlots(); });
-    connect(&filter(), &QAbstractItemModel::rowsInserted, this, [this] { status_->setText(statusText()); });
     // After the click has been handled: selecting redraws the plots, which
     // deletes the series that told of the click.
     plots_.picked = [this](const std::vector<int>& rows) {
@@ -297,13 +296,27 @@ QString ResultsWindow::startFolder() const {
     return folders.isEmpty() || !QFileInfo(folders.first()).isDir() ? QDir::homePath() : folders.first();
 }
 
-void ResultsWindow::askExportPlots() {
+QString ResultsWindow::askSavePath(const QString& title, const QString& filters) {
     QString filter;
-    const QString path = ResultsExport::pathForFilter(
-        QFileDialog::getSaveFileName(this, QStringLiteral("Export plots"), startFolder(),
-                                     QStringLiteral("PNG picture (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"),
-                                     &filter),
-        filter);
+    const QString typed = QFileDialog::getSaveFileName(this, title, startFolder(), filters, &filter);
+    return ResultsExport::pathForFilter(typed, filter);
+}
+
+// Writes with `write` to a path the operator picks; a failure is told.
+void ResultsWindow::askExport(const QString& title, const QString& filters,
+                              const std::function<std::optional<QString>(const QString&)>& write) {
+    const QString path = askSavePath(title, filters);
+    if (path.isEmpty()) {
+        return;
+    }
+    if (const auto problem = write(path)) {
+        QMessageBox::warning(this, title, *problem);
+    }
+}
+
+void ResultsWindow::askExportPlots() {
+    const QString path = askSavePath(QStringLiteral("Export plots"),
+                                     QStringLiteral("PNG picture (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"));
     if (path.isEmpty()) {
         return;
     }
@@ -335,31 +348,13 @@ std::optional<QString> ResultsWindow::exportSummary(const QString& path) {
 }
 
 void ResultsWindow::askExportSummary() {
-    QString filter;
-    const QString path = ResultsExport::pathForFilter(
-        QFileDialog::getSaveFileName(this, QStringLiteral("Export set-ups"), startFolder(),
-                                     QStringLiteral("CSV file (*.csv)"), &filter),
-        filter);
-    if (path.isEmpty()) {
-        return;
-    }
-    if (const auto problem = exportSummary(path)) {
-        QMessageBox::warning(this, QStringLiteral("Export set-ups"), *problem);
-    }
+    askExport(QStringLiteral("Export set-ups"), QStringLiteral("CSV file (*.csv)"),
+              [this](const QString& path) { return exportSummary(path); });
 }
 
 void ResultsWindow::askExportTable() {
-    QString filter;
-    const QString path = ResultsExport::pathForFilter(
-        QFileDialog::getSaveFileName(this, QStringLiteral("Export table"), startFolder(),
-                                     QStringLiteral("Excel workbook (*.xlsx);;CSV file (*.csv)"), &filter),
-        filter);
-    if (path.isEmpty()) {
-        return;
-    }
-    if (const auto problem = exportTable(path)) {
-        QMessageBox::warning(this, QStringLiteral("Export table"), *problem);
-    }
+    askExport(QStringLiteral("Export table"), QStringLiteral("Excel workbook (*.xlsx);;CSV file (*.csv)"),
+              [this](const QString& path) { return exportTable(path); });
 }
 
 QString ResultsWindow::selectedRowsText() const {

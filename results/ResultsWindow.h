@@ -5,6 +5,8 @@
 #include "SummaryModel.h"
 
 #include <QWidget>
+#include <functional>
+#include <optional>
 #include <memory>
 #include <set>
 
@@ -80,6 +82,10 @@ private:
     QString startFolder() const;
 
     void askExportSummary();
+    // A save dialog's answer, with the chosen filter's extension.
+    QString askSavePath(const QString& title, const QString& filters);
+    void askExport(const QString& title, const QString& filters,
+                   const std::function<std::optional<QString>(const QString&)>& write);
 
     ResultsController controller_;
     EfficiencyPlots plots_;
