@@ -30,23 +30,50 @@ QString xTitle(XValue x) {
     return {};
 }
 
-QString PlotSeries::name() const {
-    // "SPLIT-FLUX #1, 100 uF": the word every transformer's name has left out.
-    QString shortName = transformer;
+namespace {
+
+// "SPLIT-FLUX #1, 100 uF": the word every transformer's name has left out.
+QString transformerAndCapacitor(const PlotSeries& s) {
+    QString shortName = s.transformer;
     shortName.replace(QStringLiteral(" TRANSFORMER"), QString());
     shortName = shortName.simplified();
     if (shortName.isEmpty()) {
         shortName = QStringLiteral("(no transformer)");
     }
-    QString name = capacitor.isEmpty() ? shortName : shortName + QStringLiteral(", ") + capacitor + QStringLiteral(" uF");
-    const auto add = [&name](bool named, const QString& value, const QString& unit, bool before = false) {
-        if (named && !value.isEmpty()) {
-            name += QStringLiteral(", ") + (before ? unit + value : value + unit);
+    return s.capacitor.isEmpty() ? shortName : shortName + QStringLiteral(", ") + s.capacitor + QStringLiteral(" uF");
+}
+
+QString resistorText(const QString& resistor) { return resistor + QStringLiteral(" ohms"); }
+QString supplyText(const QString& supply) { return supply + QStringLiteral(" V"); }
+
+} // namespace
+
+QString PlotSeries::group() const {
+    if (by == SeriesBy::Resistor && !resistor.isEmpty()) {
+        return resistorText(resistor);
+    }
+    if (by == SeriesBy::Supply && !supply.isEmpty()) {
+        return supplyText(supply);
+    }
+    return transformerAndCapacitor(*this);
+}
+
+QString PlotSeries::name() const {
+    const QString lead = group();
+    const bool byResistor = lead != transformerAndCapacitor(*this) && by == SeriesBy::Resistor;
+    const bool bySupply = lead != transformerAndCapacitor(*this) && by == SeriesBy::Supply;
+    QString name = lead;
+    if (byResistor || bySupply) {
+        name += QStringLiteral(", ") + transformerAndCapacitor(*this);
+    }
+    const auto add = [&name](bool named, const QString& text) {
+        if (named) {
+            name += QStringLiteral(", ") + text;
         }
     };
-    add(namesResistor, resistor, QStringLiteral(" ohms"));
-    add(namesSupply, supply, QStringLiteral(" V"));
-    add(namesAverage, average, QStringLiteral("avg "), true);
+    add(namesResistor && !byResistor && !resistor.isEmpty(), resistorText(resistor));
+    add(namesSupply && !bySupply && !supply.isEmpty(), supplyText(supply));
+    add(namesAverage && !average.isEmpty(), QStringLiteral("avg ") + average);
     return name;
 }
 
@@ -158,6 +185,21 @@ std::vector<PlotSeries> aggregate(const std::vector<ResultRow>& rows, const std:
         aggregator.add(rows, index);
     }
     return aggregator.series();
+}
+
+void groupSeries(std::vector<PlotSeries>& series, SeriesBy by) {
+    for (PlotSeries& s : series) {
+        s.by = by;
+    }
+    // By the leading value as a number where it is one (9.4 before 47 ohms).
+    const auto number = [](const PlotSeries& s) {
+        bool ok = false;
+        const double v = s.group().section(QLatin1Char(' '), 0, 0).toDouble(&ok);
+        return ok ? v : -1.0;
+    };
+    std::stable_sort(series.begin(), series.end(), [&number](const PlotSeries& a, const PlotSeries& b) {
+        return std::tuple(number(a), a.group()) < std::tuple(number(b), b.group());
+    });
 }
 
 bool disagrees(const SetUpPoint& point, double tolerance) {

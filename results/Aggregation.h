@@ -15,6 +15,11 @@
 enum class XValue { Supply, Resistor, Capacitor, Time };
 QString xTitle(XValue x); // with its unit
 
+// What the plots' series are told apart by first: their name leads with it
+// and the series that share it share a colour's hue. A point stays one whole
+// set-up whichever is chosen.
+enum class SeriesBy { TransformerAndCapacitor, Resistor, Supply };
+
 // The mean of some figures with their lowest and highest value.
 struct Spread {
     double mean = 0, low = 0, high = 0;
@@ -43,8 +48,13 @@ struct PlotSeries {
     // Which of those tell this series from another one shown: they join its
     // name. The capacitor always does.
     bool namesResistor = false, namesSupply = false, namesAverage = false;
-    // "SPLIT-FLUX #1, 100 uF", "SPLIT-FLUX #1, 100 uF, 9.4 ohms, avg 64"
+    SeriesBy by = SeriesBy::TransformerAndCapacitor;
+    // "SPLIT-FLUX #1, 100 uF", "SPLIT-FLUX #1, 100 uF, 9.4 ohms, avg 64";
+    // by resistor "9.4 ohms, SPLIT-FLUX #1, 100 uF"
     QString name() const;
+    // What the name leads with: "9.4 ohms" by resistor, "SPLIT-FLUX #1, 100 uF"
+    // by transformer and capacitor (also when the chosen value is the X value).
+    QString group() const;
 };
 
 // Groups passes one at a time, so that a pass that lands adds to the groups
@@ -69,6 +79,8 @@ private:
 // The rows `which` (of `rows`) that have an estimate and an X value, grouped
 // into series and, except over time, into one point per X value.
 std::vector<PlotSeries> aggregate(const std::vector<ResultRow>& rows, const std::vector<int>& which, XValue x);
+// The series told apart by `by`: named leading with it and ordered by it.
+void groupSeries(std::vector<PlotSeries>& series, SeriesBy by);
 // Whether a set-up's mean estimates differ by more than `tolerance` points:
 // what the red marks show and the disagreement line counts.
 bool disagrees(const SetUpPoint& point, double tolerance);

@@ -371,13 +371,23 @@ void setRanges(const PlotAxes& axes, XValue x, std::pair<double, double> xr, std
 
 } // namespace
 
-QColor EfficiencyPlots::colourFor(const QString& series) {
-    const auto known = colours_.find(series);
+QColor EfficiencyPlots::colourFor(const PlotSeries& series) {
+    const QString name = series.name();
+    const auto known = colours_.find(name);
     if (known != colours_.end()) {
         return known->second;
     }
-    const QColor colour = Palette[colours_.size() % std::size(Palette)];
-    colours_.emplace(series, colour);
+    auto group = groups_.find(series.group());
+    if (group == groups_.end()) {
+        group = groups_.emplace(series.group(), std::pair{Palette[groups_.size() % std::size(Palette)], 0}).first;
+    }
+    // The group's first series has its hue, the next ones darker and lighter
+    // shades of it in turn.
+    auto& [hue, shades] = group->second;
+    static constexpr int Shades[] = {100, 145, 65, 175, 80, 125};
+    const int shade = Shades[shades++ % std::size(Shades)];
+    const QColor colour = shade == 100 ? hue : shade > 100 ? hue.darker(shade) : hue.lighter(200 - shade);
+    colours_.emplace(name, colour);
     return colour;
 }
 
@@ -407,7 +417,7 @@ void EfficiencyPlots::show(const std::vector<PlotSeries>& series, XValue x, doub
                         QScatterSeries::MarkerShapeTriangle, 13, Outside, Outside);
     QAreaSeries* band = extent.xs.any ? addAgreementBand(d.difference, extent.xs, tolerance) : nullptr;
     for (std::size_t i = 0; i < series_.size(); ++i) {
-        drawSeries(d, series_[i], colourFor(series_[i].name()));
+        drawSeries(d, series_[i], colourFor(series_[i]));
     }
     d.outside->replace(d.outsideXY);
     d.difference.attach(d.outside);
@@ -470,11 +480,15 @@ void EfficiencyPlots::drawSeries(Drawing& d, const PlotSeries& s, const QColor& 
     // (over time the two estimates share their x) shows inside its square.
     d.efficiency.attach(resistor);
     d.efficiency.attach(phase);
-    for (QLegendMarker* marker : efficiency_->legend()->markers(resistor)) {
-        marker->setPen(QPen(colour, 2)); // a hollow square in the series' colour
+    // One legend entry a series, its name in its colour: the title tells the
+    // circles from the squares, and twice the entries would not fit a laptop.
+    hideFromLegend(efficiency_, resistor);
+    for (QLegendMarker* marker : efficiency_->legend()->markers(phase)) {
+        marker->setLabel(s.name());
     }
-    legend_ << phase->name() << resistor->name();
+    legend_ << s.name();
     d.difference.attach(diff);
+    hideFromLegend(difference_, diff); // the efficiency plot's legend names it
     connectPoints(phase, phasePoints, phase->name(), d.x, false);
     connectPoints(resistor, resistorPoints, resistor->name(), d.x, false);
     connectPoints(diff, diffPoints, diff->name(), d.x, true);

@@ -95,6 +95,9 @@ private:
     QStringList legend_;
     // Each series' colour, given when it is first drawn and kept: the same
     // series has the same colour in every view and export.
+    // The series that lead with the same value share a hue, each a shade of
+    // it: each group's hue and how many shades it has given.
     std::map<QString, QColor> colours_;
-    QColor colourFor(const QString& series);
+    std::map<QString, std::pair<QColor, int>> groups_;
+    QColor colourFor(const PlotSeries& series);
 };

@@ -111,6 +111,12 @@ void ResultsController::setXValue(XValue x) {
     countAll();
 }
 
+void ResultsController::setSeriesBy(SeriesBy by) {
+    by_ = by;
+    groupSeries(series_, by_);
+    tell(plotsChanged);
+}
+
 void ResultsController::setTolerance(double points) {
     tolerance_ = points;
     disagreement_ = disagreements(series_, tolerance_);
@@ -133,6 +139,7 @@ void ResultsController::countFrom(int firstNew) {
     }
     counted_ = static_cast<int>(rows.size());
     series_ = aggregator_.series();
+    groupSeries(series_, by_);
     disagreement_ = disagreements(series_, tolerance_);
     tell(plotsChanged);
 }

@@ -37,6 +37,7 @@ public:
     };
     void setFilters(const Filters& filters);
     void setXValue(XValue x);
+    void setSeriesBy(SeriesBy by);
     void setTolerance(double points);
 
     ResultsModel& model() { return model_; }
@@ -46,6 +47,7 @@ public:
     const RecordFolders& folders() const { return folders_; }
     const std::vector<PlotSeries>& series() const { return series_; }
     XValue x() const { return x_; }
+    SeriesBy seriesBy() const { return by_; }
     double tolerance() const { return tolerance_; }
     // The set-ups shown, and those whose mean estimates are more than the
     // tolerance apart (the red marks).
@@ -79,6 +81,7 @@ private:
     Disagreement disagreement_;
     int counted_ = 0; // the rows counted into the plots
     XValue x_ = XValue::Supply;
+    SeriesBy by_ = SeriesBy::TransformerAndCapacitor;
     double tolerance_ = 2.0;
     QFileSystemWatcher watcher_;
     QTimer poll_;

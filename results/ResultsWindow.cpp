@@ -70,7 +70,8 @@ void ResultsWindow::layOut() {
     row({new QLabel(QStringLiteral("Transformer")), transformer_, new QLabel(QStringLiteral("Pass ended")), ending_,
          buttons[QStringLiteral("resetZoom")], buttons[QStringLiteral("openFolder")], buttons[QStringLiteral("addFolder")]});
     row({dates_, from_, new QLabel(QStringLiteral("to")), to_, new QLabel(QStringLiteral("Comment contains")), comment_});
-    row({new QLabel(QStringLiteral("Plot against")), xChoice_, new QLabel(QStringLiteral("Tolerance")), toleranceBox_,
+    row({new QLabel(QStringLiteral("Plot against")), xChoice_, new QLabel(QStringLiteral("Series by")), seriesChoice_,
+         new QLabel(QStringLiteral("Tolerance")), toleranceBox_,
          buttons[QStringLiteral("exportPlots")], buttons[QStringLiteral("exportTable")],
          buttons[QStringLiteral("exportSummary")]});
 
@@ -207,6 +208,10 @@ void ResultsWindow::buildActions() {
     xChoice_->setObjectName(QStringLiteral("xValue"));
     xChoice_->addItems({QStringLiteral("supply voltage"), QStringLiteral("load resistor"),
                         QStringLiteral("load capacitor"), QStringLiteral("time")});
+    seriesChoice_ = new QComboBox;
+    seriesChoice_->setObjectName(QStringLiteral("seriesBy"));
+    seriesChoice_->addItems({QStringLiteral("transformer and capacitor"), QStringLiteral("load resistor"),
+                             QStringLiteral("supply voltage")});
     toleranceBox_ = new QDoubleSpinBox;
     toleranceBox_->setObjectName(QStringLiteral("tolerance"));
     toleranceBox_->setRange(0.1, 100);
@@ -214,6 +219,8 @@ void ResultsWindow::buildActions() {
     toleranceBox_->setSuffix(QStringLiteral(" points"));
     toleranceBox_->setValue(controller_.tolerance());
     connect(xChoice_, &QComboBox::currentIndexChanged, this, [this](int i) { setXValue(static_cast<XValue>(i)); });
+    connect(seriesChoice_, &QComboBox::currentIndexChanged, this,
+            [this](int i) { setSeriesBy(static_cast<SeriesBy>(i)); });
     connect(toleranceBox_, &QDoubleSpinBox::valueChanged, this, [this](double v) { setTolerance(v); });
 }
 
@@ -224,6 +231,14 @@ void ResultsWindow::setXValue(XValue x) {
     }
     resetZoom();
     controller_.setXValue(x);
+}
+
+void ResultsWindow::setSeriesBy(SeriesBy by) {
+    {
+        const QSignalBlocker quiet(seriesChoice_);
+        seriesChoice_->setCurrentIndex(static_cast<int>(by));
+    }
+    controller_.setSeriesBy(by);
 }
 
 void ResultsWindow::setTolerance(double points) {

@@ -45,6 +45,7 @@ public:
     QString statusText() const { return controller_.statusText(); }
     const std::vector<PlotSeries>& shownSeries() const { return controller_.series(); }
     void setXValue(XValue x);
+    void setSeriesBy(SeriesBy by);
     void setTolerance(double points);
     std::optional<QString> exportPlots(const QString& path, QSize size);
     std::optional<QString> exportTable(const QString& path);
@@ -98,6 +99,7 @@ private:
     QDateEdit* to_ = nullptr;
     QLineEdit* comment_ = nullptr;
     QComboBox* xChoice_ = nullptr;
+    QComboBox* seriesChoice_ = nullptr;
     QDoubleSpinBox* toleranceBox_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* disagreement_ = nullptr;

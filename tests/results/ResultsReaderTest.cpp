@@ -193,4 +193,22 @@ TEST(ResultsAggregation, APointIsOneWholeSetUp) {
     EXPECT_EQ(byResistor[0].name(), QStringLiteral("A, 100 uF"));
     ASSERT_EQ(byResistor[0].points.size(), 2u);
     EXPECT_EQ(byResistor[0].points[0].phase.count, 2) << "9.4 ohms: passes 1 and 3";
+
+    // Series by resistor: the same set-ups, named and ordered by resistor (as
+    // numbers), each point still one set-up; with the resistor on the X axis
+    // (or the supply on the supply's) the transformer and capacitor lead again.
+    std::vector<PlotSeries> grouped = bySupply;
+    groupSeries(grouped, SeriesBy::Resistor);
+    QStringList groupedNames;
+    for (const PlotSeries& s : grouped) {
+        groupedNames << s.group() + QStringLiteral(" | ") + s.name();
+    }
+    EXPECT_EQ(groupedNames, QStringList({QStringLiteral("9.4 ohms | 9.4 ohms, A, 100 uF, avg 16"),
+                                         QStringLiteral("9.4 ohms | 9.4 ohms, A, 100 uF, avg 64"),
+                                         QStringLiteral("48.0 ohms | 48.0 ohms, A, 100 uF, avg 16")}));
+    std::vector<PlotSeries> onX = byResistor;
+    groupSeries(onX, SeriesBy::Resistor);
+    EXPECT_EQ(onX[0].name(), QStringLiteral("A, 100 uF"));
+    groupSeries(grouped, SeriesBy::Supply); // the supply is on the X axis here
+    EXPECT_EQ(grouped[0].name(), QStringLiteral("A, 100 uF, 9.4 ohms, avg 16"));
 }

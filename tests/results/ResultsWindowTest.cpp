@@ -128,7 +128,7 @@ TEST(ResultsWindow, ThePlotsShowEachSetUpAtItsMeanAndCountTheDisagreements) {
     r.window->setTolerance(0.4);
     EXPECT_EQ(r.window->findChild<QLabel*>("disagreement")->text(),
               QStringLiteral("3 of 4 set-ups: mean estimates more than 0.4 points apart"));
-    EXPECT_TRUE(r.window->plots().legend().contains(QStringLiteral("SPLIT-FLUX #1, 100 uF phase angle")));
+    EXPECT_TRUE(r.window->plots().legend().contains(QStringLiteral("SPLIT-FLUX #1, 100 uF")));
 
     // A point clicked in a plot selects its passes; selected rows are marked.
     r.window->setTolerance(2);
@@ -292,10 +292,16 @@ TEST(ResultsWindow, ThePlotsReadInEveryViewAndTheExportsFillThePage) {
     auto* resistor = static_cast<QScatterSeries*>(seriesNamed(efficiency, squares));
     ASSERT_NE(resistor, nullptr);
     const QColor colour = resistor->pen().color();
-    const QList<QLegendMarker*> markers = efficiency->legend()->markers(resistor);
+    // One legend entry a series (the title tells circles from squares), in
+    // the series' colour, never white.
+    const auto phase = seriesNamed(efficiency, QStringLiteral("STANDARD F-54X, 100 uF phase angle"));
+    ASSERT_NE(phase, nullptr);
+    const QList<QLegendMarker*> markers = efficiency->legend()->markers(phase);
     ASSERT_EQ(markers.size(), 1);
-    EXPECT_EQ(markers[0]->pen().color(), colour) << "a hollow square in its series' colour, not a white one";
+    EXPECT_EQ(markers[0]->label(), QStringLiteral("STANDARD F-54X, 100 uF"));
+    EXPECT_EQ(markers[0]->brush().color(), colour);
     EXPECT_NE(colour, QColor(Qt::white));
+    EXPECT_FALSE(efficiency->legend()->markers(resistor).at(0)->isVisible());
 
     // Another view, fewer series: the same series keeps its colour.
     r.window->findChild<QComboBox*>("transformerFilter")->setCurrentText("STANDARD TRANSFORMER F-54X");
