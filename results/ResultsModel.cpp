@@ -174,6 +174,8 @@ void ResultsFilter::setEnding(const QString& ending) {
 void ResultsFilter::setDates(const QDate& from, const QDate& to) {
     from_ = from;
     to_ = to;
+    fromMs_ = from.isValid() ? QDateTime(from, QTime(0, 0)).toMSecsSinceEpoch() : 0;
+    afterToMs_ = to.isValid() ? QDateTime(to.addDays(1), QTime(0, 0)).toMSecsSinceEpoch() : 0;
     changed();
 }
 
@@ -185,10 +187,10 @@ void ResultsFilter::setCommentText(const QString& text) {
 bool ResultsFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
     const auto* model = static_cast<const ResultsModel*>(sourceModel());
     const ResultRow& row = model->rows()[static_cast<std::size_t>(sourceRow)];
-    const QDate day = row.when.toLocalTime().date();
+    const qint64 at = from_.isValid() || to_.isValid() ? row.when.toMSecsSinceEpoch() : 0;
     return (transformer_.isEmpty() || row.transformer == transformer_) &&
-           (ending_.isEmpty() || row.ending == ending_) && (!from_.isValid() || day >= from_) &&
-           (!to_.isValid() || day <= to_) &&
+           (ending_.isEmpty() || row.ending == ending_) && (!from_.isValid() || at >= fromMs_) &&
+           (!to_.isValid() || at < afterToMs_) &&
            (comment_.isEmpty() || row.comment.contains(comment_, Qt::CaseInsensitive));
 }
 

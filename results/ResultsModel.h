@@ -63,4 +63,8 @@ private:
     void changed();
     QString transformer_, ending_, comment_;
     QDate from_, to_;
+    // The same bounds as instants (the first millisecond of `from`, the first
+    // after `to`, local time): a row's time is compared, not turned into a
+    // local date each time.
+    qint64 fromMs_ = 0, afterToMs_ = 0;
 };
