@@ -1,0 +1,233 @@
+#include "Uncertainty.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <initializer_list>
+
+namespace {
+
+constexpr double Pi = 3.14159265358979323846;
+constexpr double ScreenDivisions = 4; // either side of the centre
+
+double radians(double degrees) { return degrees * Pi / 180; }
+// A declared half-width as a standard uncertainty.
+double rect(double halfWidth) { return halfWidth / std::sqrt(3.0); }
+double rss(std::initializer_list<double> terms) {
+    double sum = 0;
+    for (const double t : terms) {
+        sum += t * t;
+    }
+    return std::sqrt(sum);
+}
+bool usable(double v) { return std::isfinite(v) && v != 0; }
+
+// One side of the transformer as its two channels and their real power saw
+// it, with the standard uncertainty of each.
+struct Side {
+    double V = 0, I = 0, P = 0, S = 0;
+    double uV = 0, uI = 0;       // absolute
+    double gainV = 0, gainI = 0; // relative: gain and probe of each channel
+    double offsetV = 0;          // absolute, of the voltage channel
+    double uPgain = 0, uPphase = 0; // absolute, of P
+    double phi = 0;              // radians, from P / S
+    bool unusable = false, lowPowerFactor = false, clipped = false;
+    double uS() const { return S * rss({uV / V, uI / I}); }
+    double uP() const { return rss({uPgain, uPphase}); }
+};
+
+bool clipped(double rms, const ChannelScales& scales, Channel c) {
+    const auto& scale = scales.scale[c];
+    return scale && *scale > 0 && std::fabs(scales.position[c]) + std::sqrt(2.0) * std::fabs(rms) / *scale > ScreenDivisions;
+}
+
+double offsetOf(const Accuracy& a, const ChannelScales& scales, Channel c) {
+    const auto& scale = scales.scale[c];
+    return scale ? rect(a.offsetDivisions * std::fabs(*scale)) : 0.0;
+}
+
+Side sideOf(double V, double I, double P, const Accuracy& a, const ChannelScales& scales, Channel volts, Channel amps) {
+    Side s;
+    s.V = V;
+    s.I = I;
+    s.P = P;
+    s.S = V * I;
+    s.gainV = rss({rect(a.gainPercent / 100), rect(a.voltageProbePercent / 100)});
+    s.gainI = rss({rect(a.gainPercent / 100), rect(a.currentProbePercent / 100)});
+    s.offsetV = offsetOf(a, scales, volts);
+    s.uV = rss({V * s.gainV, s.offsetV});
+    s.uI = rss({I * s.gainI, offsetOf(a, scales, amps)});
+    s.uPgain = std::fabs(P) * rss({s.gainV, s.gainI});
+    const double pf = usable(s.S) ? std::clamp(P / s.S, -1.0, 1.0) : 1.0;
+    s.phi = std::acos(pf);
+    // The lag moves the real power by S (cos(phi +- d) - cos phi): the exact
+    // form, taken at the larger side.
+    const double d = radians(a.phaseLagDegrees);
+    const double shift = std::max(std::fabs(std::cos(s.phi + d) - pf), std::fabs(std::cos(s.phi - d) - pf));
+    s.uPphase = rect(std::fabs(s.S) * shift);
+    s.unusable = std::fabs(phasePowerError(pf, a.phaseLagDegrees)) > UnusablePhaseTerm;
+    s.lowPowerFactor = s.uPphase > s.uPgain;
+    s.clipped = clipped(V, scales, volts) || clipped(I, scales, amps);
+    return s;
+}
+
+std::string percent(double fraction) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f %%", fraction * 100);
+    return text;
+}
+
+class Filler {
+public:
+    Filler(PassUncertainty& u, double k) : u_(u), k_(k) {}
+    // U = k u for a figure that has a number; its state otherwise.
+    void set(Quantity q, const std::optional<double>& figure, double standard, bool unusable = false,
+             bool clippedSide = false) {
+        Expanded& e = u_[q];
+        if (!figure || !std::isfinite(*figure)) {
+            e.state = Expanded::State::None;
+        } else if (clippedSide) {
+            e.state = Expanded::State::Clipped;
+        } else if (!std::isfinite(standard)) {
+            e.state = Expanded::State::None; // a channel read zero: no relative term
+        } else if (unusable) {
+            e.state = Expanded::State::Unusable;
+        } else {
+            e.state = Expanded::State::Number;
+            e.U = k_ * std::fabs(standard);
+        }
+    }
+
+private:
+    PassUncertainty& u_;
+    double k_;
+};
+
+void warnLowPowerFactor(std::string& warnings, const char* side, const Side& s) {
+    if (!s.lowPowerFactor) {
+        return;
+    }
+    if (!warnings.empty()) {
+        warnings += "; ";
+    }
+    const double P = std::fabs(s.P);
+    warnings += std::string("low ") + side + " power factor: phase term " + percent(usable(P) ? s.uPphase / P : 0) +
+                " outweighs gain terms " + percent(usable(P) ? s.uPgain / P : 0) +
+                (s.unusable ? " (phase-dependent figures unusable)" : "");
+}
+
+void warnClipped(std::string& warnings, const std::array<bool, ChannelCount>& clippedChannels) {
+    for (int c = 0; c < ChannelCount; ++c) {
+        if (clippedChannels[static_cast<std::size_t>(c)]) {
+            warnings += (warnings.empty() ? "" : "; ") + std::string("CH") + std::to_string(c + 1) +
+                        " clipped: its peak lies beyond the screen";
+        }
+    }
+}
+
+} // namespace
+
+double phasePowerError(double pf, double degrees) {
+    const double phi = std::acos(std::clamp(pf, -1.0, 1.0));
+    return std::tan(phi) * radians(degrees);
+}
+
+double phasePowerErrorExact(double pf, double degrees) {
+    const double phi = std::acos(std::clamp(pf, -1.0, 1.0));
+    return std::cos(phi + radians(degrees)) / std::cos(phi) - 1;
+}
+
+PassUncertainty uncertaintyOf(const Measurements& m, const Figures& f, const Accuracy& a, const ChannelScales& scales) {
+    PassUncertainty u;
+    const Side in = sideOf(m.InputVoltage, m.InputCurrent, m.InputPower, a, scales, Ch1, Ch2);
+    const Side out = sideOf(m.OutputVoltage, m.OutputCurrent, m.OutputPower, a, scales, Ch3, Ch4);
+    u.clipped = {clipped(m.InputVoltage, scales, Ch1), clipped(m.InputCurrent, scales, Ch2),
+                 clipped(m.OutputVoltage, scales, Ch3), clipped(m.OutputCurrent, scales, Ch4)};
+    u.inputLowPowerFactor = in.lowPowerFactor;
+    u.outputLowPowerFactor = out.lowPowerFactor;
+    const double uR = rect(a.resistorPercent / 100);
+    const double lag = rect(radians(a.phaseLagDegrees));
+    const bool both = in.clipped || out.clipped;
+    Filler fill(u, a.coverage);
+    using Q = Quantity;
+
+    fill.set(Q::InputVoltage, m.InputVoltage, in.uV, false, u.clipped[Ch1]);
+    fill.set(Q::InputCurrent, m.InputCurrent, in.uI, false, u.clipped[Ch2]);
+    fill.set(Q::InputPower, m.InputPower, in.uP(), in.unusable, in.clipped);
+    fill.set(Q::OutputVoltage, m.OutputVoltage, out.uV, false, u.clipped[Ch3]);
+    fill.set(Q::OutputCurrent, m.OutputCurrent, out.uI, false, u.clipped[Ch4]);
+    fill.set(Q::OutputPower, m.OutputPower, out.uP(), out.unusable, out.clipped);
+
+    fill.set(Q::ApparentInputPower, f.ApparentInputPower, in.uS(), false, in.clipped);
+    fill.set(Q::ApparentOutputPower, f.ApparentOutputPower, out.uS(), false, out.clipped);
+    // The angle comes from P / S, whose gains cancel: the lag is its U.
+    fill.set(Q::InputPhaseAngle, f.InputPhaseAngle, rect(a.phaseLagDegrees), false, in.clipped);
+    fill.set(Q::OutputPhaseAngle, f.OutputPhaseAngle, rect(a.phaseLagDegrees), false, out.clipped);
+    // Q = S sin(phi): dQ = sin(phi) dS + P dphi.
+    const auto reactive = [&](const std::optional<double>& q, const Side& s) {
+        return q ? rss({*q * s.uS() / s.S, s.P * lag}) : 0.0;
+    };
+    fill.set(Q::ReactiveInputPower, f.ReactiveInputPower, reactive(f.ReactiveInputPower, in), in.unusable, in.clipped);
+    fill.set(Q::ReactiveOutputPower, f.ReactiveOutputPower, reactive(f.ReactiveOutputPower, out), out.unusable,
+             out.clipped);
+    const double multiplier = rss({in.uS() / in.S, out.uS() / out.S});
+    fill.set(Q::ApparentMultiplier, f.ApparentMultiplier, f.ApparentMultiplier.value_or(0) * multiplier, false, both);
+    fill.set(Q::ApparentMultiplierEfficiency, f.ApparentMultiplierEfficiency,
+             f.ApparentMultiplierEfficiency.value_or(0) * multiplier, false, both);
+
+    // The two estimates: Pout / Pin and Vout^2 / (R Pin).
+    const double uPin = in.uP() / std::fabs(in.P);
+    const double uVout2 = 2 * out.uV / std::fabs(out.V);
+    fill.set(Q::PhaseEfficiency, f.PhaseEfficiency,
+             f.PhaseEfficiency.value_or(0) * rss({uPin, out.uP() / std::fabs(out.P)}), in.unusable || out.unusable,
+             both);
+    fill.set(Q::ResistorOutputPower, f.ResistorOutputPower, f.ResistorOutputPower.value_or(0) * rss({uVout2, uR}),
+             false, out.clipped);
+    fill.set(Q::ResistorEfficiency, f.ResistorEfficiency, f.ResistorEfficiency.value_or(0) * rss({uVout2, uR, uPin}),
+             in.unusable, both);
+    fill.set(Q::PhaseOutputPowerFactor, f.PhaseOutputPowerFactor, out.uPphase / std::fabs(out.S), out.unusable,
+             out.clipped);
+    fill.set(Q::ResistorOutputPowerFactor, f.ResistorOutputPowerFactor,
+             f.ResistorOutputPowerFactor.value_or(0) * rss({out.uV / out.V, out.uI / out.I, uR}), false, out.clipped);
+
+    // Their ratio Pout R / Vout^2 shares nothing of the input: the output
+    // current's gain and probe, the output voltage's once (its square over
+    // the power's one), R and the output lag.
+    if (f.PhaseEfficiency && f.ResistorEfficiency && *f.ResistorEfficiency != 0 && !out.clipped && !out.unusable) {
+        const double r = *f.PhaseEfficiency / *f.ResistorEfficiency;
+        const double rel = rss({out.gainI, out.gainV, 2 * out.offsetV / std::fabs(out.V), uR,
+                                out.uPphase / std::fabs(out.P)});
+        if (std::isfinite(r) && std::isfinite(rel)) {
+            u.estimateRatio = a.coverage * rel;
+            u.estimatesAgree = std::fabs(r - 1) <= *u.estimateRatio;
+            // The record's difference, 200 |r - 1| / (r + 1) per cent.
+            fill.set(Q::EfficiencyDifference, f.EfficiencyDifference, 400 / ((r + 1) * (r + 1)) * r * rel);
+        }
+    }
+    warnLowPowerFactor(u.warnings, "input", in);
+    warnLowPowerFactor(u.warnings, "output", out);
+    warnClipped(u.warnings, u.clipped);
+    return u;
+}
+
+std::string uncertaintyText(const Expanded& u) {
+    switch (u.state) {
+    case Expanded::State::None:
+        return {};
+    case Expanded::State::Unusable:
+        return "unusable";
+    case Expanded::State::Clipped:
+        return "clipped";
+    case Expanded::State::Number:
+        break;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "\u00b1%.2g", u.U);
+    std::string s = text;
+    // %g writes 1e+02 for 100: a figure's own unit reads better as digits.
+    if (s.find('e') != std::string::npos) {
+        std::snprintf(text, sizeof text, "\u00b1%.0f", u.U);
+        s = text;
+    }
+    return s;
+}
