@@ -231,6 +231,9 @@ void Form1::describeBench(PassOutcome& pass) {
     pass.instrument = {programVersion(), connection.IdAnswer,
                        onSimulatedBench ? "simulated" : connection.AdapterSerialNumber, Text2.text};
     pass.scopeSetUp = Settings.scopeSetUp();
+    pass.accuracy = accuracy;
+    pass.truth = benchTruth ? benchTruth() : std::nullopt;
+    pass.uncertainty = passUncertainty(pass);
 }
 
 void Form1::logRecordEvents(std::chrono::milliseconds limit) {

@@ -99,6 +99,10 @@ public:
     // Set when the device library is the simulated bench: the record then
     // names no adapter.
     bool onSimulatedBench = false;
+    // The bench's declared accuracy, from which every pass's U comes.
+    Accuracy accuracy;
+    // On the simulated bench: its true powers, kept with each pass.
+    std::function<std::optional<PassOutcome::Truth>()> benchTruth;
 
     // With --record: where every pass and every capture is kept. None by
     // default, and then no file is written.

@@ -1,5 +1,7 @@
 #include "ProgramOptions.h"
 
+#include "AccuracySet.h"
+
 #include <QCommandLineParser>
 #include <algorithm>
 #include <array>
@@ -56,6 +58,13 @@ struct Options {
     QCommandLineOption passes = valued("passes", "With --headless: how many passes (default 1).", "N");
     QCommandLineOption interval = valued("interval", "With --headless: seconds from one pass's start to the next's (default 0).", "SECONDS");
     QCommandLineOption comment = valued("comment", "With --headless: the COMMENT text.", "TEXT");
+    QCommandLineOption accuracy =
+        valued("accuracy", "The bench's declared accuracy, every figure's +/- comes from: a JSON file with "
+                           "the seven keys the README names (without it, the defaults there).", "FILE");
+    QCommandLineOption simulateErrors =
+        valued("simulate-errors", "With --simulate: the simulated bench's channels get gain, probe and "
+                                  "current-probe phase errors drawn from SEED within the declared accuracy, "
+                                  "and each row carries the bench's true powers.", "SEED");
     QCommandLineOption results =
         flag("results", "Open the results window for the record folders named after the options "
                         "(it asks for one when none is named); with --record DIR, beside the main "
@@ -66,7 +75,7 @@ struct Options {
                                                         "oscilloscope on an FT232R USB serial adapter.")
                                              .arg(QString::fromLatin1(ProgramTitle)));
         parser.addOptions({help, version, simulate, fastReads, stopped, record, headless, resistor, supply, capacitor,
-                           average, preset, passes, interval, comment, results});
+                           average, preset, passes, interval, comment, results, accuracy, simulateErrors});
         parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("With --results: a record folder."),
                                      QStringLiteral("[DIR...]"));
     }
@@ -172,6 +181,21 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
     options.acquisitionStopped = parser.isSet(o.stopped);
     if (parser.isSet(o.record)) {
         options.recordFolder = parser.value(o.record).toStdString();
+    }
+    if (parser.isSet(o.accuracy)) {
+        auto read = readAccuracyFile(parser.value(o.accuracy).toStdString());
+        if (const auto* why = std::get_if<std::string>(&read)) {
+            return refused(options, *why);
+        }
+        options.accuracy = std::get<Accuracy>(read);
+    }
+    if (parser.isSet(o.simulateErrors)) {
+        bool ok = false;
+        const uint seed = parser.value(o.simulateErrors).toUInt(&ok);
+        if (!ok || !options.simulate) {
+            return refused(options, "--simulate-errors takes a whole number SEED and goes with --simulate");
+        }
+        options.simulateErrors = seed;
     }
     if (parser.isSet(o.headless)) {
         return readHeadlessChoices(parser, o, options);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Uncertainty.h"
+
 #include <QStringList>
 #include <optional>
 #include <string>
@@ -23,6 +25,10 @@ struct ProgramOptions {
     bool simulate = false;
     bool fastReads = false;
     bool acquisitionStopped = false;
+    // --accuracy FILE: the bench's declared accuracy (none: the defaults).
+    std::optional<Accuracy> accuracy;
+    // --simulate-errors SEED: the simulated bench gets errors drawn within it.
+    std::optional<unsigned> simulateErrors;
     std::optional<std::string> recordFolder;
     std::optional<HeadlessChoices> headless;
     // --results: the results window, for these folders (none: it asks).

@@ -75,6 +75,8 @@ int HeadlessRun::run() {
     form.passEnded = [this](const PassOutcome& pass) { writeRow(pass); };
     form.record = record;
     form.onSimulatedBench = simulated;
+    form.accuracy = accuracy;
+    form.benchTruth = benchTruth;
     parts_->pump.onStopRequest = [&form] { form.stopCalculation(); };
     parts_->host.beforeEnd = [this, &form] {
         if (record != nullptr) {
@@ -310,6 +312,11 @@ void HeadlessRun::writeRow(const PassOutcome& pass) {
     }
     std::fputs(ResultsTable::row(pass).c_str(), rows);
     std::fflush(rows);
+    // What an operator should know of the figures goes beside the events.
+    if (!pass.uncertainty.warnings.empty()) {
+        std::fprintf(events, "%s: warning: %s\n", ProgramName, pass.uncertainty.warnings.c_str());
+        std::fflush(events);
+    }
     if (pass.ending != PassOutcome::Ending::Complete) {
         ++passesNotComplete_;
     }

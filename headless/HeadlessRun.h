@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PassOutcome.h"
 #include "ProgramOptions.h"
 
 #include <cstdio>
@@ -12,7 +13,6 @@ class Clock;
 class D2xx;
 class Form1;
 class MeasurementRecord;
-struct PassOutcome;
 
 // An event-list line as standard error shows it: without the line end of an
 // answer, a line end inside it as a blank.
@@ -42,6 +42,9 @@ public:
     // The record the rows also go to (--record), the adapter (for the record).
     MeasurementRecord* record = nullptr;
     bool simulated = false;
+    // The bench's declared accuracy; on the simulated bench, its truth.
+    Accuracy accuracy;
+    std::function<std::optional<PassOutcome::Truth>()> benchTruth;
     // Where the rows, the event lines and a refusal go.
     std::FILE* rows = stdout;
     std::FILE* events = stderr;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Measurements.h"
+#include "Uncertainty.h"
 
 #include <QDateTime>
 #include <array>
@@ -62,4 +63,17 @@ struct PassOutcome {
     std::array<std::optional<double>, ValueCount> values;
     Figures figures;
     std::array<std::string, BoxCount> shown;
+    // The accuracy the bench was declared with, and the U of every value and
+    // figure from it.
+    Accuracy accuracy;
+    PassUncertainty uncertainty;
+    // On the simulated bench: the circuit's own real powers, in watts.
+    struct Truth {
+        double inputPower = 0, outputPower = 0;
+    };
+    std::optional<Truth> truth;
 };
+
+// The U of a pass's values and figures from its accuracy and the scope's
+// set-up (the channels' scales; a trace position is taken as the centre).
+PassUncertainty passUncertainty(const PassOutcome& pass);

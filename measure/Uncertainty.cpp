@@ -1,8 +1,11 @@
 #include "Uncertainty.h"
 
+#include "PassOutcome.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <initializer_list>
 
 namespace {
@@ -41,9 +44,16 @@ bool clipped(double rms, const ChannelScales& scales, Channel c) {
     return scale && *scale > 0 && std::fabs(scales.position[c]) + std::sqrt(2.0) * std::fabs(rms) / *scale > ScreenDivisions;
 }
 
-double offsetOf(const Accuracy& a, const ChannelScales& scales, Channel c) {
+// An offset of up to a = divisions x scale under a sine of rms X reads as
+// sqrt(X^2 + a^2): the rms moves by at most that minus X, however large a
+// is next to the reading.
+double offsetOf(double rms, const Accuracy& a, const ChannelScales& scales, Channel c) {
     const auto& scale = scales.scale[c];
-    return scale ? rect(a.offsetDivisions * std::fabs(*scale)) : 0.0;
+    if (!scale) {
+        return 0.0;
+    }
+    const double limit = a.offsetDivisions * std::fabs(*scale);
+    return rect(std::hypot(rms, limit) - std::fabs(rms));
 }
 
 Side sideOf(double V, double I, double P, const Accuracy& a, const ChannelScales& scales, Channel volts, Channel amps) {
@@ -54,9 +64,9 @@ Side sideOf(double V, double I, double P, const Accuracy& a, const ChannelScales
     s.S = V * I;
     s.gainV = rss({rect(a.gainPercent / 100), rect(a.voltageProbePercent / 100)});
     s.gainI = rss({rect(a.gainPercent / 100), rect(a.currentProbePercent / 100)});
-    s.offsetV = offsetOf(a, scales, volts);
+    s.offsetV = offsetOf(V, a, scales, volts);
     s.uV = rss({V * s.gainV, s.offsetV});
-    s.uI = rss({I * s.gainI, offsetOf(a, scales, amps)});
+    s.uI = rss({I * s.gainI, offsetOf(I, a, scales, amps)});
     s.uPgain = std::fabs(P) * rss({s.gainV, s.gainI});
     const double pf = usable(s.S) ? std::clamp(P / s.S, -1.0, 1.0) : 1.0;
     s.phi = std::acos(pf);
@@ -230,4 +240,36 @@ std::string uncertaintyText(const Expanded& u) {
         s = text;
     }
     return s;
+}
+
+PassUncertainty passUncertainty(const PassOutcome& pass) {
+    Measurements m;
+    const auto value = [&pass](PassOutcome::Value v) { return pass.values[v].value_or(0); };
+    m.InputVoltage = value(PassOutcome::InputVoltage);
+    m.InputCurrent = value(PassOutcome::InputCurrent);
+    m.InputPower = value(PassOutcome::InputPower);
+    m.OutputVoltage = value(PassOutcome::OutputVoltage);
+    m.OutputCurrent = value(PassOutcome::OutputCurrent);
+    m.OutputPower = value(PassOutcome::OutputPower);
+    ChannelScales scales;
+    for (int c = 0; c < ChannelCount; ++c) {
+        const std::string& text = pass.scopeSetUp.channels[static_cast<std::size_t>(c)].scale;
+        char* end = nullptr;
+        const double scale = std::strtod(text.c_str(), &end);
+        if (!text.empty() && end != nullptr && *end == '\0' && std::isfinite(scale) && scale > 0) {
+            scales.scale[static_cast<std::size_t>(c)] = scale;
+        }
+    }
+    PassUncertainty u = uncertaintyOf(m, pass.figures, pass.accuracy, scales);
+    // A value the pass did not reach has no U.
+    const std::pair<PassOutcome::Value, Quantity> reached[]{
+        {PassOutcome::InputVoltage, Quantity::InputVoltage},   {PassOutcome::InputCurrent, Quantity::InputCurrent},
+        {PassOutcome::InputPower, Quantity::InputPower},       {PassOutcome::OutputVoltage, Quantity::OutputVoltage},
+        {PassOutcome::OutputCurrent, Quantity::OutputCurrent}, {PassOutcome::OutputPower, Quantity::OutputPower}};
+    for (const auto& [v, q] : reached) {
+        if (!pass.values[v]) {
+            u[q] = Expanded{};
+        }
+    }
+    return u;
 }

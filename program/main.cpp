@@ -61,6 +61,20 @@ SimBench benchFor(const HeadlessChoices& choices) {
     return bench;
 }
 
+// --simulate-errors: the bench's errors drawn within the declared accuracy.
+SimBench::Errors benchErrorsFor(const ProgramOptions& options, const Accuracy& a) {
+    if (!options.simulateErrors) {
+        return {};
+    }
+    return drawBenchErrors(*options.simulateErrors, a.gainPercent, a.voltageProbePercent, a.currentProbePercent,
+                           a.phaseLagDegrees);
+}
+
+PassOutcome::Truth truthOf(const SimBench& bench) {
+    const CircuitSolution c = solve(bench.transformer, bench.conditions);
+    return {c.inputPower, c.outputPower};
+}
+
 // The simulated bench, or the adapters attached to this machine.
 struct DeviceLibraries {
     DeviceLibraries(Clock& clock, const ProgramOptions& options) : bench(scope, clock), adapters(ports) {
@@ -86,8 +100,16 @@ int runHeadless(int argc, char** argv, const ProgramOptions& options) {
         devices.scope.attach(benchFor(*options.headless));
         devices.scope.acquiring = !options.acquisitionStopped;
     }
+    const Accuracy accuracy = options.accuracy.value_or(Accuracy{});
+    if (options.simulate) {
+        devices.scope.bench->errors = benchErrorsFor(options, accuracy);
+    }
     HeadlessRun run(*options.headless, devices.chosen(), clock);
     run.simulated = options.simulate;
+    run.accuracy = accuracy;
+    if (options.simulate) {
+        run.benchTruth = [&devices] { return truthOf(*devices.scope.bench); };
+    }
     std::unique_ptr<MeasurementRecord> record;
     if (options.recordFolder) {
         record = std::make_unique<MeasurementRecord>(*options.recordFolder);
@@ -166,7 +188,9 @@ struct RecordWiring {
 // thread.
 std::unique_ptr<BenchPanelView> showBenchPanel(const ProgramOptions& options, SimScope& scope, ThreadedD2xx& d2xx,
                                                ApplicationViews& views) {
-    scope.attach(SimBench{});
+    SimBench bench;
+    bench.errors = benchErrorsFor(options, options.accuracy.value_or(Accuracy{}));
+    scope.attach(bench);
     scope.acquiring = !options.acquisitionStopped;
     auto panel = std::make_unique<BenchPanelView>(scope);
     panel->onDeviceThread = [&d2xx](std::function<void()> work) { d2xx.post(std::move(work)); };
@@ -185,6 +209,7 @@ int runWindows(const ProgramOptions& options) {
                       parts.host,  parts.clipboard, parts.keys, parts.carets};
     Form1 form(platform);
     form.onSimulatedBench = options.simulate;
+    form.accuracy = options.accuracy.value_or(Accuracy{});
     ApplicationViews views(form);
     parts.pump.beforeEvents = [&views] { views.refresh(); };
     d2xx.beforeWaiting = [&views] { views.refresh(); };

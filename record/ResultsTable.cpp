@@ -1,11 +1,13 @@
 #include "ResultsTable.h"
 
+#include "AccuracySet.h"
 #include "RecordLayout.h"
 
 #include <QString>
 #include <QStringDecoder>
 #include <charconv>
 #include <cmath>
+#include <stdexcept>
 
 namespace ResultsTable {
 
@@ -126,6 +128,79 @@ ResultsTable::Column channel(std::string name, std::size_t n, std::string Pass::
             [n, field](const Pass& p) { return textField(p.scopeSetUp.channels[n].*field); }};
 }
 
+// The columns of the value or figure titled `title`, its U beside the
+// others: "U95 input voltage (V rms)".
+ResultsTable::Column u95(const std::vector<ResultsTable::Column>& c, const std::string& title, Quantity q) {
+    for (const ResultsTable::Column& column : c) {
+        if (column.title() == title) {
+            return {"U95 " + column.name, column.unit,
+                    [q](const Pass& p) { return numberField(p.uncertainty[q].number()); }};
+        }
+    }
+    throw std::logic_error("no record column " + title);
+}
+
+std::optional<double> simulatedEfficiency(const Pass& p) {
+    if (!p.truth || p.truth->inputPower == 0) {
+        return std::nullopt;
+    }
+    return p.truth->outputPower / p.truth->inputPower * 100;
+}
+
+// After the Parts' columns: the accuracy each pass was weighed with, the U of
+// each value and figure, the warnings, whether the two estimates agree, and
+// on the simulated bench its truth.
+void addUncertaintyColumns(std::vector<ResultsTable::Column>& c) {
+    for (const AccuracyKey& k : AccuracyKeys) {
+        const double Accuracy::*value = k.value;
+        c.push_back({std::string("accuracy ") + k.title, "",
+                     [value](const Pass& p) { return numberField(p.accuracy.*value); }});
+    }
+    using Q = Quantity;
+    const std::pair<const char*, Quantity> figures[]{
+        {"input voltage (V rms)", Q::InputVoltage},
+        {"input current (A rms)", Q::InputCurrent},
+        {"input power (W)", Q::InputPower},
+        {"output voltage (V rms)", Q::OutputVoltage},
+        {"output current (A rms)", Q::OutputCurrent},
+        {"output power (W)", Q::OutputPower},
+        {"apparent input power (VA)", Q::ApparentInputPower},
+        {"input phase angle (degrees)", Q::InputPhaseAngle},
+        {"reactive input power (var)", Q::ReactiveInputPower},
+        {"apparent output power (VA)", Q::ApparentOutputPower},
+        {"apparent power multiplier", Q::ApparentMultiplier},
+        {"apparent power multiplier efficiency (%)", Q::ApparentMultiplierEfficiency},
+        {"output phase angle (degrees)", Q::OutputPhaseAngle},
+        {"reactive output power (var)", Q::ReactiveOutputPower},
+        {"phase angle efficiency (%)", Q::PhaseEfficiency},
+        {"resistor real output power (W)", Q::ResistorOutputPower},
+        {"load resistor efficiency (%)", Q::ResistorEfficiency},
+        {"percent efficiency difference (%)", Q::EfficiencyDifference},
+        {"phase angle output power factor", Q::PhaseOutputPowerFactor},
+        {"load resistor output power factor", Q::ResistorOutputPowerFactor},
+    };
+    const std::size_t before = c.size();
+    for (const auto& [title, q] : figures) {
+        c.push_back(u95({c.begin(), c.begin() + static_cast<std::ptrdiff_t>(before)}, title, q));
+    }
+    c.push_back({"warnings", "", [](const Pass& p) { return textField(p.uncertainty.warnings); }});
+    c.push_back({"U95 efficiency estimates ratio", "%", [](const Pass& p) {
+                     const auto& r = p.uncertainty.estimateRatio;
+                     return numberField(r ? std::optional<double>(*r * 100) : std::nullopt);
+                 }});
+    c.push_back({"estimates agree", "", [](const Pass& p) {
+                     const auto& agree = p.uncertainty.estimatesAgree;
+                     return std::string(!agree ? "" : *agree ? "yes" : "no");
+                 }});
+    c.push_back({"simulated true input power", "W", [](const Pass& p) {
+                     return numberField(p.truth ? std::optional<double>(p.truth->inputPower) : std::nullopt);
+                 }});
+    c.push_back({"simulated true output power", "W", [](const Pass& p) {
+                     return numberField(p.truth ? std::optional<double>(p.truth->outputPower) : std::nullopt);
+                 }});
+    c.push_back({"simulated true efficiency", "%", [](const Pass& p) { return numberField(simulatedEfficiency(p)); }});
+}
+
 std::vector<ResultsTable::Column> makeColumns() {
     using F = Figures;
     std::vector<ResultsTable::Column> c{
@@ -201,6 +276,7 @@ std::vector<ResultsTable::Column> makeColumns() {
     c.push_back(scopeSetUp("MATH scale", &Pass::ScopeSetUp::mathScale));
     c.push_back(scopeSetUp("MATH scope gain", &Pass::ScopeSetUp::mathGain));
     c.push_back(scopeSetUp("recognised transformer set-up", &Pass::ScopeSetUp::recognised));
+    addUncertaintyColumns(c);
     return c;
 }
 

@@ -32,6 +32,8 @@ Channel sample(const SimBench& bench, const SimScope& scope, int index,
     const SimChannel& ch = scope.channels[static_cast<std::size_t>(index)];
     // A wrong probe factor scales the reading by the ratio, as on a real scope.
     std::complex<double> shown = phasor * (setFactor(ch, index) / attachedFactor(bench.transformer, index));
+    const auto i = static_cast<std::size_t>(index);
+    shown *= (1 + bench.errors.gain[i]) * std::polar(1.0, -bench.errors.lagDegrees[i] * M_PI / 180);
     if (ch.invert) {
         shown = -shown;
     }
@@ -98,6 +100,22 @@ std::optional<MathDefinition> parseDefinition(const std::string& text) {
 }
 
 } // namespace
+
+SimBench::Errors drawBenchErrors(unsigned seed, double gainPercent, double voltageProbePercent,
+                                 double currentProbePercent, double lagDegrees) {
+    std::mt19937 random(seed);
+    const auto within = [&random](double halfWidth) {
+        return std::uniform_real_distribution<double>(-halfWidth, halfWidth)(random);
+    };
+    SimBench::Errors e;
+    for (std::size_t c = 0; c < 4; ++c) {
+        const bool current = c == 1 || c == 3;
+        e.gain[c] = (1 + within(gainPercent / 100)) *
+                        (1 + within((current ? currentProbePercent : voltageProbePercent) / 100)) - 1;
+        e.lagDegrees[c] = current ? within(lagDegrees) : 0;
+    }
+    return e;
+}
 
 std::optional<double> benchMeasurement(const SimBench& bench, const SimScope& scope,
                                        const SimSlot& slot, std::mt19937& noise) {

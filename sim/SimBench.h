@@ -2,6 +2,7 @@
 
 #include "TransformerCircuit.h"
 
+#include <array>
 #include <optional>
 #include <random>
 
@@ -18,6 +19,14 @@ struct SimBench {
     // averaging NUMAVG acquisitions shrinks it by the root of the count.
     double noiseDivisions = 0.02;
     unsigned seed = 1;
+    // What the bench's channels get wrong, CH1..CH4: a gain error (the scope's
+    // and the probe's together, relative) and a phase lag (degrees; the
+    // current probes'). None by default.
+    struct Errors {
+        std::array<double, 4> gain{};
+        std::array<double, 4> lagDegrees{};
+    };
+    Errors errors;
 
     // The digitiser records this many divisions either side of the centre,
     // beyond the graticule; a trace outside that range cannot be measured.
@@ -25,6 +34,12 @@ struct SimBench {
     static constexpr int SamplesPerPeriod = 400;
     static constexpr int Periods = 2;
 };
+
+// Errors drawn uniformly within a declared accuracy from `seed`: each
+// channel's gain within +-gainPercent and its probe's within +-the voltage or
+// current probe's percent; the current channels' lag within +-lagDegrees.
+SimBench::Errors drawBenchErrors(unsigned seed, double gainPercent, double voltageProbePercent,
+                                 double currentProbePercent, double lagDegrees);
 
 // One automatic measurement on the bench as the scope is set up now: the
 // sampled channels scaled by the probe factors set against those attached,

@@ -2,6 +2,8 @@
 #include "StopSignals.h"
 #include "TestRig.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <gtest/gtest.h>
 
@@ -23,9 +25,10 @@ std::string contents(std::FILE* file) {
 
 // A headless run on a simulated device of its own, its output kept.
 struct HeadlessRig {
-    explicit HeadlessRig(HeadlessChoices choices) : run(std::move(choices), desk.d2xx, desk.clock) {
+    explicit HeadlessRig(HeadlessChoices choices, const SimBench& bench = SimBench{})
+        : run(std::move(choices), desk.d2xx, desk.clock) {
         desk.d2xx.recording = true;
-        desk.scope.attach(SimBench{});
+        desk.scope.attach(bench);
         run.rows = rows;
         run.events = events;
         run.rowWritten = [this](const PassOutcome& pass) { passes.push_back(pass); };
@@ -160,4 +163,75 @@ TEST(Headless, APassEndedByTheLinkEndsTheRunWithStatusOne) {
     ASSERT_EQ(rig.passes.size(), 1u) << "the link is closed: no second pass";
     EXPECT_EQ(rig.passes[0].ending, PassOutcome::Ending::LinkFailure);
     EXPECT_NE(contents(rig.rows).find(",link failure,"), std::string::npos);
+}
+
+// The honest +-: on a simulated bench whose channels carry gain, probe and
+// phase errors drawn within the declared accuracy (a new draw each pass),
+// the circuit's true efficiency lies within +-U95 of each estimate about 95
+// times in 100, and U is not inflated: its median stays within twice the
+// 95th percentile of the errors actually made.
+TEST(Headless, TheTrueEfficiencyLiesWithinTheUOfEachEstimate) {
+    const struct {
+        const char* preset;
+        const char* supply;
+        bool standard;
+    } transformers[]{{"SPLIT-FLUX TRANSFORMER #1", "5.0", false}, {"SPLIT-FLUX TRANSFORMER #1", "10.0", false},
+                     {"STANDARD TRANSFORMER  F-54X", "40.0", true}, {"STANDARD TRANSFORMER  F-54X", "50.0", true}};
+    // (From 100 V on, its recommended 20 V a division puts the input peak off the screen: clipped, no U.)
+    const char* resistors[]{"48.0", "23.1", "9.4"};
+    const char* capacitors[]{"100", "200"};
+    const Accuracy declared;
+    struct Estimate {
+        std::vector<double> errors, us;
+        int inside = 0;
+        void add(std::optional<double> value, const Expanded& u, double truth) {
+            ASSERT_TRUE(value.has_value());
+            ASSERT_EQ(u.state, Expanded::State::Number) << static_cast<int>(u.state);
+            errors.push_back(std::fabs(*value - truth));
+            us.push_back(u.U);
+            inside += errors.back() <= u.U ? 1 : 0;
+        }
+        static double at(std::vector<double> v, double q) {
+            std::sort(v.begin(), v.end());
+            return v[static_cast<std::size_t>(q * static_cast<double>(v.size() - 1))];
+        }
+    } phase, resistor;
+    const int passes = 200;
+    for (int n = 0; n < passes; ++n) {
+        const auto& t = transformers[n % 4];
+        HeadlessChoices c;
+        c.preset = t.preset;
+        c.supply = t.supply;
+        c.loadResistor = resistors[n / 4 % 3];
+        c.capacitor = capacitors[n / 12 % 2];
+        SimBench bench;
+        bench.transformer = t.standard ? TransformerModel::standard() : TransformerModel::splitFlux();
+        bench.conditions.supplyVolts = std::stod(c.supply);
+        bench.conditions.loadOhms = std::stod(c.loadResistor);
+        bench.conditions.loadMicrofarads = std::stod(c.capacitor);
+        bench.errors = drawBenchErrors(static_cast<unsigned>(n + 1), declared.gainPercent,
+                                       declared.voltageProbePercent, declared.currentProbePercent,
+                                       declared.phaseLagDegrees);
+        const CircuitSolution truth = solve(bench.transformer, bench.conditions);
+        HeadlessRig rig(c, bench);
+        rig.run.benchTruth = [&truth] { return PassOutcome::Truth{truth.inputPower, truth.outputPower}; };
+        ASSERT_EQ(rig.run.run(), EveryPassComplete) << n << contents(rig.events);
+        const PassOutcome& p = rig.passes.at(0);
+        SCOPED_TRACE(std::to_string(n) + " " + p.uncertainty.warnings + " CH1 " + p.scopeSetUp.channels[0].scale +
+                     " CH2 " + p.scopeSetUp.channels[1].scale + " " + p.shown[PassOutcome::InputVoltageBox]);
+        ASSERT_TRUE(p.truth.has_value());
+        const double trueEfficiency = p.truth->outputPower / p.truth->inputPower * 100;
+        phase.add(p.figures.PhaseEfficiency, p.uncertainty[Quantity::PhaseEfficiency], trueEfficiency);
+        resistor.add(p.figures.ResistorEfficiency, p.uncertainty[Quantity::ResistorEfficiency], trueEfficiency);
+    }
+    for (const auto& [name, e] : {std::pair{"phase angle", &phase}, std::pair{"load resistor", &resistor}}) {
+        const double coverage = static_cast<double>(e->inside) / passes;
+        const double medianU = Estimate::at(e->us, 0.5), p95 = Estimate::at(e->errors, 0.95);
+        std::printf("%s efficiency: %d of %d within U95 (%.1f %%); median U %.2f points, 95th percentile of the "
+                    "errors %.2f points\n",
+                    name, e->inside, passes, coverage * 100, medianU, p95);
+        EXPECT_GE(coverage, 0.90) << name;
+        EXPECT_LE(coverage, 0.999) << name;
+        EXPECT_LE(medianU, 2 * p95) << name << ": U inflated";
+    }
 }

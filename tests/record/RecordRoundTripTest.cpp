@@ -1,3 +1,4 @@
+#include "AccuracySet.h"
 #include "CsvFile.h"
 #include "MeasurementRecord.h"
 #include "RecordReader.h"
@@ -42,6 +43,7 @@ struct PinnedPass {
         pinFigures();
         pinBoxes();
         pinInstrument();
+        pinUncertainty();
     }
 
     void pinSetUp() {
@@ -135,6 +137,40 @@ struct PinnedPass {
         pins.insert(pins.end(), {{"MATH scale", "math scale"},
                                  {"MATH scope gain", "math gain"},
                                  {"recognised transformer set-up", "RECOGNISED"}});
+    }
+
+    // The accuracy 50.5 + i, each U 70.25 + i, the truth and the words.
+    void pinUncertainty() {
+        int n = 50;
+        for (const AccuracyKey& k : AccuracyKeys) {
+            pass.accuracy.*k.value = n + 0.5;
+            pins.push_back({std::string("accuracy ") + k.title, half(n++)});
+        }
+        const char* const figures[QuantityCount]{
+            "input voltage (V rms)", "input current (A rms)", "input power (W)", "output voltage (V rms)",
+            "output current (A rms)", "output power (W)", "apparent input power (VA)", "input phase angle (degrees)",
+            "reactive input power (var)", "apparent output power (VA)", "apparent power multiplier",
+            "apparent power multiplier efficiency (%)", "output phase angle (degrees)", "reactive output power (var)",
+            "phase angle efficiency (%)", "resistor real output power (W)", "load resistor efficiency (%)",
+            "percent efficiency difference (%)", "phase angle output power factor", "load resistor output power factor"};
+        n = 70;
+        for (int q = 0; q < QuantityCount; ++q) {
+            pass.uncertainty.of[static_cast<std::size_t>(q)] = {Expanded::State::Number, n + 0.25};
+            const std::string title = figures[q];
+            const auto unit = title.find(" (");
+            pins.push_back({"U95 " + title.substr(0, unit) + (unit == std::string::npos ? "" : title.substr(unit)),
+                            quarter(n++)});
+        }
+        pass.uncertainty.warnings = "low input power factor: phase term 3.9 %, gain terms 3.6 %";
+        pass.uncertainty.estimateRatio = 0.0125;
+        pass.uncertainty.estimatesAgree = false;
+        pass.truth = Pass::Truth{12.5, 10.0};
+        pins.insert(pins.end(), {{"warnings", "low input power factor: phase term 3.9 %, gain terms 3.6 %"},
+                                 {"U95 efficiency estimates ratio (%)", "1.25"},
+                                 {"estimates agree", "no"},
+                                 {"simulated true input power (W)", "12.5"},
+                                 {"simulated true output power (W)", "10"},
+                                 {"simulated true efficiency (%)", "80"}});
     }
 };
 
