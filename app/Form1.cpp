@@ -174,6 +174,7 @@ PassControls Form1::passControls() {
 
 // While a pass runs, its value keeps what its boxes show: both are cleared.
 void Form1::ClearResultBoxes() {
+    clearUncertainty();
     if (runningPass_ != nullptr) {
         runningPass_->clearResults();
         return;
@@ -198,6 +199,7 @@ void Form1::startCalculation() {
         return;
     }
     CalculationRunning = true;
+    clearUncertainty();
     Text12.set(CalculatorStatus::Running);
     Settings.showScopeStatus(ScopeStatus::Running);
     {
@@ -207,6 +209,7 @@ void Form1::startCalculation() {
         pass.ended = [this](const PassOutcome& measuredPass) {
             PassOutcome outcome = measuredPass;
             describeBench(outcome);
+            showUncertainty(outcome);
             if (record != nullptr) {
                 record->passEnded(outcome);
             }
@@ -234,6 +237,24 @@ void Form1::describeBench(PassOutcome& pass) {
     pass.accuracy = accuracy;
     pass.truth = benchTruth ? benchTruth() : std::nullopt;
     pass.uncertainty = passUncertainty(pass);
+}
+
+void Form1::showUncertainty(const PassOutcome& pass) {
+    for (int b = 0; b < PassOutcome::BoxCount; ++b) {
+        const BoxMark mark = boxMark(pass.uncertainty, static_cast<PassOutcome::Box>(b));
+        Label& label = PlusMinus[static_cast<std::size_t>(b)];
+        label.caption = mark.text;
+        label.toolTip = mark.reason;
+        label.ForeColor = mark.marked ? std::optional<Colour>(Colours::Red) : std::nullopt;
+    }
+}
+
+void Form1::clearUncertainty() {
+    for (Label& label : PlusMinus) {
+        label.caption.clear();
+        label.toolTip.clear();
+        label.ForeColor.reset();
+    }
 }
 
 void Form1::logRecordEvents(std::chrono::milliseconds limit) {

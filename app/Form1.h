@@ -120,6 +120,10 @@ private:
     ReportSources reportSources() const;
     PassControls passControls();
     void describeBench(PassOutcome& pass);
+    // Each result box's ± from the pass, marked where a figure rests on a low
+    // power factor or a clipped channel; emptied when the boxes are.
+    void showUncertainty(const PassOutcome& pass);
+    void clearUncertainty();
     void styleControls();
     void fillLists();
     void logOsVersion();

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "Controls.h"
+#include "PassOutcome.h"
 #include "Statuses.h"
+
+#include <array>
 
 // Every control of the main window, by its name, in its design state.
 struct Form1Controls {
@@ -44,6 +47,9 @@ struct Form1Controls {
     Label Label12, Label13, Label14, Label15, Label16, Label17, Label18, Label19, Label20;
     Label Label21, Label22, Label23, Label24, Label25, Label26, Label27, Label28, Label29;
     Label Label30;
+    // Beside each result box, in the pass's box order: its figure's ± from
+    // the bench's declared accuracy (empty for a box without one).
+    std::array<Label, PassOutcome::BoxCount> PlusMinus;
 
     Button Command1; // CLOSE
     Button Command2; // RECONNECT

@@ -16,6 +16,8 @@ constexpr int MiddleLeft = 550;
 constexpr int RightLeft = 870;
 constexpr int FooterTop = 772;
 
+constexpr int PlusMinusWidth = 64;
+
 QRect labelAbove(int x, int y, int w) { return {x, y, w, LabelHeight}; }
 QRect boxBelow(int x, int y, int w, int h = BoxHeight) { return {x, y + LabelHeight + 2, w, h}; }
 
@@ -61,43 +63,63 @@ void Form1View::buildTestPanel() {
     const int inX = 8;
     const int outX = 275;
     const int colW = 259;
-    const auto pair = [&](int top, const char* ln1, Label& l1, const char* bn1, TextBox& b1,
-                          const char* ln2, Label& l2, const char* bn2, TextBox& b2) {
-        row(ln1, l1, inX, top, colW);
-        parts.box(bn1, b1, boxBelow(inX, top, colW));
-        row(ln2, l2, outX, top, colW);
-        parts.box(bn2, b2, boxBelow(outX, top, colW));
+    // A result box with its ± beside it, in the box's width.
+    const auto boxWithU = [&](const char* name, TextBox& b, PassOutcome::Box which, int x, int top) {
+        parts.box(name, b, boxBelow(x, top, colW - PlusMinusWidth - 2));
+        const QRect at = boxBelow(x + colW - PlusMinusWidth, top, PlusMinusWidth);
+        plusMinus(parts, which, at);
     };
-    const auto centred = [&](int top, const char* ln, Label& l, const char* bn, TextBox& b) {
+    const auto pair = [&](int top, const char* ln1, Label& l1, const char* bn1, TextBox& b1, PassOutcome::Box w1,
+                          const char* ln2, Label& l2, const char* bn2, TextBox& b2, PassOutcome::Box w2) {
+        row(ln1, l1, inX, top, colW);
+        boxWithU(bn1, b1, w1, inX, top);
+        row(ln2, l2, outX, top, colW);
+        boxWithU(bn2, b2, w2, outX, top);
+    };
+    const auto centred = [&](int top, const char* ln, Label& l, const char* bn, TextBox& b, PassOutcome::Box which) {
         row(ln, l, 100, top, 342);
         parts.box(bn, b, boxBelow(136, top, 270, TallBoxHeight));
+        plusMinus(parts, which, boxBelow(136 + 270 + 4, top, 120, TallBoxHeight));
     };
+    using B = PassOutcome::Box;
     y += 60;
-    pair(y, "Label5", f.Label5, "Text4", f.Text4, "Label9", f.Label9, "Text8", f.Text8);
+    pair(y, "Label5", f.Label5, "Text4", f.Text4, B::InputVoltageBox, "Label9", f.Label9, "Text8", f.Text8,
+         B::OutputVoltageBox);
     y += 58;
-    pair(y, "Label6", f.Label6, "Text5", f.Text5, "Label10", f.Label10, "Text9", f.Text9);
+    pair(y, "Label6", f.Label6, "Text5", f.Text5, B::InputCurrentBox, "Label10", f.Label10, "Text9", f.Text9,
+         B::OutputCurrentBox);
     y += 58;
-    pair(y, "Label20", f.Label20, "Text18", f.Text18, "Label21", f.Label21, "Text19", f.Text19);
+    pair(y, "Label20", f.Label20, "Text18", f.Text18, B::ApparentInputPowerBox, "Label21", f.Label21, "Text19",
+         f.Text19, B::ApparentOutputPowerBox);
     y += 58;
-    centred(y, "Label24", f.Label24, "Text22", f.Text22);
+    centred(y, "Label24", f.Label24, "Text22", f.Text22, B::ApparentMultiplierBox);
     y += 70;
-    pair(y, "Label7", f.Label7, "Text6", f.Text6, "Label19", f.Label19, "Text17", f.Text17);
+    pair(y, "Label7", f.Label7, "Text6", f.Text6, B::InputPhaseAngleBox, "Label19", f.Label19, "Text17", f.Text17,
+         B::OutputPhaseAngleBox);
     y += 58;
-    pair(y, "Label22", f.Label22, "Text20", f.Text20, "Label23", f.Label23, "Text21", f.Text21);
+    pair(y, "Label22", f.Label22, "Text20", f.Text20, B::ReactiveInputPowerBox, "Label23", f.Label23, "Text21",
+         f.Text21, B::ReactiveOutputPowerBox);
     y += 58;
-    pair(y, "Label8", f.Label8, "Text7", f.Text7, "Label11", f.Label11, "Text10", f.Text10);
+    pair(y, "Label8", f.Label8, "Text7", f.Text7, B::InputPowerBox, "Label11", f.Label11, "Text10", f.Text10,
+         B::OutputPowerBox);
     y += 58;
-    centred(y, "Label12", f.Label12, "Text11", f.Text11);
+    centred(y, "Label12", f.Label12, "Text11", f.Text11, B::PhaseEfficiencyBox);
     y += 70;
     row("Label18", f.Label18, inX, y, colW);
     parts.combo("Combo1", f.Combo1, boxBelow(inX, y, colW), [&f] { f.loadResistorPicked(); });
     row("Label25", f.Label25, outX, y, colW);
-    parts.box("Text23", f.Text23, boxBelow(outX, y, colW));
+    boxWithU("Text23", f.Text23, B::ResistorOutputPowerBox, outX, y);
     y += 58;
-    centred(y, "Label26", f.Label26, "Text16", f.Text16);
+    centred(y, "Label26", f.Label26, "Text16", f.Text16, B::ResistorEfficiencyBox);
     y += 70;
     parts.label("Label30", f.Label30, labelAbove(inX, y, 200));
     parts.box("Text24", f.Text24, boxBelow(inX, y, 526));
+}
+
+void Form1View::plusMinus(ViewParts& parts, PassOutcome::Box box, QRect at) {
+    Label& model = form_.PlusMinus[static_cast<std::size_t>(box)];
+    QLabel* label = parts.label(("PlusMinus" + std::to_string(box)).c_str(), model, at);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 }
 
 void Form1View::buildControlPanel() {

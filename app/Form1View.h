@@ -1,11 +1,13 @@
 #pragma once
 
 #include "WidgetBinder.h"
+#include "PassOutcome.h"
 #include "WindowFit.h"
 
 #include <QWidget>
 
 class Form1;
+class ViewParts;
 
 // The main window on screen: lays out the controls in three panels and a
 // footer strip, binds them to the form and forwards clicks and picks.
@@ -21,6 +23,7 @@ protected:
 
 private:
     void buildTestPanel();
+    void plusMinus(ViewParts& parts, PassOutcome::Box box, QRect at);
     void buildControlPanel();
     void buildLogPanel();
     Form1& form_;

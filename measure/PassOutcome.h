@@ -74,6 +74,16 @@ struct PassOutcome {
     std::optional<Truth> truth;
 };
 
+// What goes beside a result box: its figure's U ("±8.9"), or "unusable" or
+// "clipped"; marked (with the reason in words) when the figure rests on a
+// low power factor or a clipped channel. Empty for a box without a U.
+struct BoxMark {
+    std::string text;
+    std::string reason;
+    bool marked = false;
+};
+BoxMark boxMark(const PassUncertainty& u, PassOutcome::Box box);
+
 // The U of a pass's values and figures from its accuracy and the scope's
 // set-up (the channels' scales; a trace position is taken as the centre).
 PassUncertainty passUncertainty(const PassOutcome& pass);

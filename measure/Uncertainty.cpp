@@ -273,3 +273,52 @@ PassUncertainty passUncertainty(const PassOutcome& pass) {
     }
     return u;
 }
+
+namespace {
+
+struct BoxFigure {
+    PassOutcome::Box box;
+    Quantity quantity;
+    bool inputPhase, outputPhase; // rests on that side's real power
+};
+constexpr BoxFigure BoxFigures[]{
+    {PassOutcome::InputVoltageBox, Quantity::InputVoltage, false, false},
+    {PassOutcome::InputCurrentBox, Quantity::InputCurrent, false, false},
+    {PassOutcome::ApparentInputPowerBox, Quantity::ApparentInputPower, false, false},
+    {PassOutcome::InputPhaseAngleBox, Quantity::InputPhaseAngle, false, false},
+    {PassOutcome::ReactiveInputPowerBox, Quantity::ReactiveInputPower, true, false},
+    {PassOutcome::InputPowerBox, Quantity::InputPower, true, false},
+    {PassOutcome::OutputVoltageBox, Quantity::OutputVoltage, false, false},
+    {PassOutcome::OutputCurrentBox, Quantity::OutputCurrent, false, false},
+    {PassOutcome::ApparentOutputPowerBox, Quantity::ApparentOutputPower, false, false},
+    {PassOutcome::ApparentMultiplierBox, Quantity::ApparentMultiplier, false, false},
+    {PassOutcome::OutputPhaseAngleBox, Quantity::OutputPhaseAngle, false, false},
+    {PassOutcome::ReactiveOutputPowerBox, Quantity::ReactiveOutputPower, false, true},
+    {PassOutcome::OutputPowerBox, Quantity::OutputPower, false, true},
+    {PassOutcome::PhaseEfficiencyBox, Quantity::PhaseEfficiency, true, true},
+    {PassOutcome::ResistorOutputPowerBox, Quantity::ResistorOutputPower, false, false},
+    {PassOutcome::ResistorEfficiencyBox, Quantity::ResistorEfficiency, true, false},
+};
+
+} // namespace
+
+BoxMark boxMark(const PassUncertainty& u, PassOutcome::Box box) {
+    for (const BoxFigure& f : BoxFigures) {
+        if (f.box != box) {
+            continue;
+        }
+        const Expanded& e = u[f.quantity];
+        BoxMark mark;
+        mark.text = uncertaintyText(e);
+        const bool lowPf = (f.inputPhase && u.inputLowPowerFactor) || (f.outputPhase && u.outputLowPowerFactor);
+        mark.marked = !mark.text.empty() && (lowPf || e.state != Expanded::State::Number);
+        if (mark.marked) {
+            mark.reason = u.warnings;
+            if (e.state == Expanded::State::Number) {
+                mark.text += " !";
+            }
+        }
+        return mark;
+    }
+    return {};
+}

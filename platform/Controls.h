@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,8 @@ struct Label {
     Font font;
     Alignment alignment = Alignment::Left;
     bool visible = true;
+    std::string toolTip;                // shown on hover; none when empty
+    std::optional<Colour> ForeColor;    // the window's text colour when none
 };
 
 struct Button {

@@ -228,6 +228,15 @@ void WidgetBinder::bind(QLabel* widget, Label& model) {
             widget->setAlignment(toQt(model.alignment));
         }
         widget->setVisible(model.visible);
+        const QString tip = toQString(model.toolTip);
+        if (widget->toolTip() != tip) {
+            widget->setToolTip(tip);
+        }
+        const QString style = model.ForeColor ? QStringLiteral("color: %1").arg(toQColor(*model.ForeColor).name())
+                                              : QString();
+        if (widget->styleSheet() != style) {
+            widget->setStyleSheet(style);
+        }
     });
 }
 

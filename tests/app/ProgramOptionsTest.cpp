@@ -1,5 +1,9 @@
 #include "ProgramOptions.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 TEST(ProgramOptions, TheCommandLineIsReadBeforeAnyWindow) {
@@ -52,4 +56,54 @@ TEST(ProgramOptions, TheCommandLineIsReadBeforeAnyWindow) {
                                                  "--capacitor", "100"}}) {
         EXPECT_EQ(parse(wrong).exitCode, 2) << wrong.join(' ').toStdString();
     }
+}
+
+// --accuracy: a whole, valid set or the run refused with one line naming the
+// key; never the defaults in its place.
+TEST(ProgramOptions, AnAccuracyFileIsWholeAndValidOrTheRunIsRefused) {
+    QTemporaryDir dir;
+    const std::string good = R"({"scope_gain_percent": 2, "offset_divisions": 0.04, "voltage_probe_percent": 1,
+        "current_probe_percent": 3, "current_probe_phase_degrees": 0.5, "load_resistor_percent": 0.1,
+        "coverage_factor": 2})";
+    const auto replaced = [&good](const std::string& from, const std::string& to) {
+        std::string s = good;
+        s.replace(s.find(from), from.size(), to);
+        return s;
+    };
+    const struct {
+        std::string json;
+        const char* says; // in the refusal; empty: accepted
+    } cases[]{
+        {good, ""},
+        {replaced("\"voltage_probe_percent\": 1", "\"voltage_probe_percent\": -1"), "\"voltage_probe_percent\" is negative"},
+        {replaced("\"current_probe_percent\": 3", "\"current_probe_percent\": \"3\""), "\"current_probe_percent\" is not a number"},
+        {replaced("\"load_resistor_percent\": 0.1,", ""), "missing key \"load_resistor_percent\""},
+        {replaced("\"coverage_factor\": 2", "\"coverage_factor\": 2, \"gain\": 3"), "unknown key \"gain\""},
+        {replaced("\"coverage_factor\": 2", "\"coverage_factor\": 0"), "\"coverage_factor\" must be above zero"},
+        {"{\"scope_gain_percent\": ", "not JSON"},
+        {"[1, 2]", "not a JSON object"},
+    };
+    for (const auto& c : cases) {
+        const QString path = dir.filePath(QStringLiteral("accuracy.json"));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(c.json.data(), static_cast<qint64>(c.json.size()));
+        file.close();
+        const ProgramOptions o = parseProgramOptions({QStringLiteral("transformer-efficiency"), QStringLiteral("--accuracy"), path});
+        if (*c.says == '\0') {
+            ASSERT_TRUE(o.accuracy.has_value()) << o.message.value_or("");
+            EXPECT_EQ(o.accuracy->phaseLagDegrees, 0.5);
+            EXPECT_EQ(o.accuracy->resistorPercent, 0.1);
+            continue;
+        }
+        EXPECT_EQ(o.exitCode, 2) << c.says;
+        ASSERT_TRUE(o.message.has_value()) << c.says;
+        EXPECT_NE(o.message->find(c.says), std::string::npos) << *o.message;
+        EXPECT_EQ(std::count(o.message->begin(), o.message->end(), '\n'), 1) << "one line: " << *o.message;
+    }
+    const ProgramOptions missing = parseProgramOptions({"transformer-efficiency", "--accuracy", dir.filePath("none.json")});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_NE(missing.message.value_or("").find("cannot read"), std::string::npos);
+    EXPECT_EQ(parseProgramOptions({"transformer-efficiency", "--simulate-errors", "3"}).exitCode, 2) << "needs --simulate";
+    EXPECT_EQ(parseProgramOptions({"transformer-efficiency", "--simulate", "--simulate-errors", "x"}).exitCode, 2);
 }
