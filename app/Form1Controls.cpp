@@ -54,6 +54,9 @@ Form1Controls::Form1Controls() {
     Command6.caption = "CAPTURE";
     Command7.caption = "STOP CALCULATION";
     Command9.caption = "CLEAR LIST";
+    for (Label& plusMinus : PlusMinus) {
+        plusMinus.font.pointSize = 10;
+    }
 }
 
 TextBox* Form1Controls::textBox(int number) {

@@ -231,13 +231,17 @@ std::string uncertaintyText(const Expanded& u) {
     case Expanded::State::Number:
         break;
     }
+    // Two significant digits, a trailing zero kept (9.0, not 9); from 100 on
+    // the whole number (%g would write 1e+02).
     char text[32];
-    std::snprintf(text, sizeof text, "\u00b1%.2g", u.U);
-    std::string s = text;
-    // %g writes 1e+02 for 100: a figure's own unit reads better as digits.
-    if (s.find('e') != std::string::npos) {
+    if (u.U >= 99.5) {
         std::snprintf(text, sizeof text, "\u00b1%.0f", u.U);
-        s = text;
+        return text;
+    }
+    std::snprintf(text, sizeof text, "\u00b1%#.2g", u.U);
+    std::string s = text;
+    if (s.back() == '.') {
+        s.pop_back();
     }
     return s;
 }

@@ -125,5 +125,14 @@ TEST(Uncertainty, LowPowerFactorAndClippingAreMarkedNotNumbered) {
     // The angle's U is the lag alone (k x 1 / sqrt 3 degrees), whatever the gains.
     const Reading r = readingOf(120, 0.5, 57, 24, 2.2, 51, 11);
     EXPECT_NEAR(uncertaintyOf(r.m, r.f, a, {})[Quantity::InputPhaseAngle].U, 2 / std::sqrt(3.0), 1e-12);
-    EXPECT_EQ(uncertaintyText(uncertaintyOf(r.m, r.f, a, {})[Quantity::InputPhaseAngle]), "\u00b11.2");
+    const struct {
+        double U;
+        const char* text;
+    } texts[]{{1.1547, "\u00b11.2"}, {8.96, "\u00b19.0"}, {0.0712, "\u00b10.071"}, {12.3, "\u00b112"}, {99.7, "\u00b1100"},
+              {1234.5, "\u00b11234"}};
+    for (const auto& t : texts) {
+        EXPECT_EQ(uncertaintyText({Expanded::State::Number, t.U}), t.text);
+    }
+    EXPECT_EQ(uncertaintyText({Expanded::State::Unusable, 0}), "unusable");
+    EXPECT_EQ(uncertaintyText({}), "");
 }
