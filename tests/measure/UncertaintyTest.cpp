@@ -136,3 +136,14 @@ TEST(Uncertainty, LowPowerFactorAndClippingAreMarkedNotNumbered) {
     EXPECT_EQ(uncertaintyText({Expanded::State::Unusable, 0}), "unusable");
     EXPECT_EQ(uncertaintyText({}), "");
 }
+
+// The README's worked example, from a row of the simulated bench (CH1 and CH3
+// at 5 V a division, CH2 and CH4 at 2 A), worked by hand there: 8.98 points.
+TEST(Uncertainty, TheWorkedExampleOfTheReadme) {
+    const Reading r = readingOf(9.9997, 1.1043, 9.8945, 9.0863, 0.9671, 8.785, 9.4);
+    ChannelScales scales;
+    scales.scale = {5.0, 2.0, 5.0, 2.0};
+    const PassUncertainty u = uncertaintyOf(r.m, r.f, Accuracy{}, scales);
+    EXPECT_NEAR(u[Quantity::PhaseEfficiency].U, 8.98, 0.005);
+    EXPECT_NEAR(u[Quantity::InputPower].U / 9.8945, 2 * 0.03595, 0.0001);
+}
