@@ -34,6 +34,10 @@ inline constexpr ColumnName ResistorOutputPower{"resistor real output power", "W
 inline constexpr ColumnName ResistorEfficiency{"load resistor efficiency", "%"};
 inline constexpr ColumnName PhasePowerFactor{"phase angle output power factor", ""};
 inline constexpr ColumnName ResistorPowerFactor{"load resistor output power factor", ""};
+// Each written as "U95 " and its figure's column, and the two estimates' ratio.
+inline constexpr ColumnName U95PhaseEfficiency{"U95 phase angle efficiency", "%"};
+inline constexpr ColumnName U95ResistorEfficiency{"U95 load resistor efficiency", "%"};
+inline constexpr ColumnName U95EstimatesRatio{"U95 efficiency estimates ratio", "%"};
 } // namespace RecordColumn
 
 // The record's file in a folder.

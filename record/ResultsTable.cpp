@@ -184,7 +184,7 @@ void addUncertaintyColumns(std::vector<ResultsTable::Column>& c) {
         c.push_back(u95({c.begin(), c.begin() + static_cast<std::ptrdiff_t>(before)}, title, q));
     }
     c.push_back({"warnings", "", [](const Pass& p) { return textField(p.uncertainty.warnings); }});
-    c.push_back({"U95 efficiency estimates ratio", "%", [](const Pass& p) {
+    c.push_back({RecordColumn::U95EstimatesRatio.name, RecordColumn::U95EstimatesRatio.unit, [](const Pass& p) {
                      const auto& r = p.uncertainty.estimateRatio;
                      return numberField(r ? std::optional<double>(*r * 100) : std::nullopt);
                  }});

@@ -117,6 +117,12 @@ void Aggregator::add(const std::vector<ResultRow>& rows, int index) {
     if (const auto d = row.difference(); finite(d)) {
         point.difference.add(*d);
     }
+    for (const auto& [u, spread] : {std::pair{row.phaseU, &point.phaseU}, std::pair{row.resistorU, &point.resistorU},
+                                    std::pair{row.differenceU(), &point.differenceU}}) {
+        if (finite(u)) {
+            spread->add(*u);
+        }
+    }
     if (x_ == XValue::Time) {
         std::vector<SetUpPoint>& points = overTime_[key];
         const auto place = std::upper_bound(points.begin(), points.end(), single.x,
@@ -202,25 +208,46 @@ void groupSeries(std::vector<PlotSeries>& series, SeriesBy by) {
     });
 }
 
+bool judged(const SetUpPoint& point, double tolerance) {
+    return point.difference.count > 0 && (tolerance != FromUncertainty || point.differenceU.count > 0);
+}
+
 bool disagrees(const SetUpPoint& point, double tolerance) {
-    return point.difference.count > 0 && std::fabs(point.difference.mean) > tolerance;
+    const double limit = tolerance == FromUncertainty ? point.differenceU.mean : tolerance;
+    return judged(point, tolerance) && std::fabs(point.difference.mean) > limit;
 }
 
 Disagreement disagreements(const std::vector<PlotSeries>& series, double tolerance) {
     Disagreement d;
+    std::vector<double> us;
     for (const PlotSeries& s : series) {
         for (const SetUpPoint& p : s.points) {
-            d.setUps += p.difference.count > 0 ? 1 : 0;
+            d.setUps += judged(p, tolerance) ? 1 : 0;
+            d.withoutU += p.difference.count > 0 && !judged(p, tolerance) ? 1 : 0;
             d.disagreeing += disagrees(p, tolerance) ? 1 : 0;
+            if (p.differenceU.count > 0) {
+                us.push_back(p.differenceU.mean);
+            }
         }
+    }
+    if (!us.empty()) {
+        std::nth_element(us.begin(), us.begin() + static_cast<std::ptrdiff_t>(us.size() / 2), us.end());
+        d.medianU = us[us.size() / 2];
     }
     return d;
 }
 
 QString disagreementText(const Disagreement& d, double tolerance) {
-    return QStringLiteral("%1 of %2 %3: mean estimates more than %4 points apart")
-        .arg(d.disagreeing)
-        .arg(d.setUps)
-        .arg(d.setUps == 1 ? QStringLiteral("set-up") : QStringLiteral("set-ups"))
-        .arg(QLocale::c().toString(tolerance, 'g', 6));
+    const QString setUps = QStringLiteral("%1 of %2 %3: ")
+                               .arg(d.disagreeing)
+                               .arg(d.setUps)
+                               .arg(d.setUps == 1 ? QStringLiteral("set-up") : QStringLiteral("set-ups"));
+    if (tolerance == FromUncertainty) {
+        QString text = setUps + QStringLiteral("mean estimates further apart than their U95");
+        if (d.withoutU > 0) {
+            text += QStringLiteral("; %1 without a U95 in the record").arg(d.withoutU);
+        }
+        return text;
+    }
+    return setUps + QStringLiteral("mean estimates more than %1 points apart").arg(QLocale::c().toString(tolerance, 'g', 6));
 }

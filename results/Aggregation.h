@@ -34,6 +34,7 @@ struct Spread {
 struct SetUpPoint {
     double x = 0;
     Spread phase, resistor, difference;
+    Spread phaseU, resistorU, differenceU; // the passes' U95, where recorded
     std::vector<int> rows; // the passes' indexes in the rows given
 };
 
@@ -81,15 +82,23 @@ private:
 std::vector<PlotSeries> aggregate(const std::vector<ResultRow>& rows, const std::vector<int>& which, XValue x);
 // The series told apart by `by`: named leading with it and ordered by it.
 void groupSeries(std::vector<PlotSeries>& series, SeriesBy by);
-// Whether a set-up's mean estimates differ by more than `tolerance` points:
-// what the red marks show and the disagreement line counts.
+// The tolerance that judges each set-up by its own U95: its passes' mean U of
+// the difference (what the two estimates do not share).
+inline constexpr double FromUncertainty = 0.0;
+// Whether a set-up's mean estimates differ by more than `tolerance` points
+// (or, from the uncertainty, than their U95): what the red marks show and the
+// disagreement line counts. A set-up without a U is not judged from it.
 bool disagrees(const SetUpPoint& point, double tolerance);
+bool judged(const SetUpPoint& point, double tolerance);
 // The set-ups (points with both estimates) of the series, and those of them
 // that disagree.
 struct Disagreement {
     int setUps = 0;
     int disagreeing = 0;
+    int withoutU = 0; // judged from the uncertainty: set-ups the record gives none
+    double medianU = 0; // of the set-ups judged from it: the band drawn
 };
 Disagreement disagreements(const std::vector<PlotSeries>& series, double tolerance);
-// "1 of 5 set-ups: mean estimates more than 2 points apart"
+// "1 of 5 set-ups: mean estimates more than 2 points apart"; from the
+// uncertainty "1 of 5 set-ups: mean estimates further apart than their U95"
 QString disagreementText(const Disagreement& d, double tolerance);

@@ -163,6 +163,26 @@ void addBar(QChart* chart, double x, const Spread& s, const QColor& colour, QAbs
     hideFromLegend(chart, bar);
 }
 
+// A dashed bar of +/- the passes' mean U95 about a point: what the bench's
+// declared accuracy allows, beside the solid bar of what the passes did.
+void addUncertaintyBar(QChart* chart, double x, double mean, const Spread& u, const QColor& colour, QAbstractAxis* ax,
+                       QAbstractAxis* ay) {
+    if (u.count == 0 || !(u.mean > 0)) {
+        return;
+    }
+    auto* bar = new QLineSeries;
+    bar->append(x, mean - u.mean);
+    bar->append(x, mean + u.mean);
+    QPen pen(colour.lighter(130));
+    pen.setWidthF(1.0);
+    pen.setStyle(Qt::DashLine);
+    bar->setPen(pen);
+    chart->addSeries(bar);
+    bar->attachAxis(ax);
+    bar->attachAxis(ay);
+    hideFromLegend(chart, bar);
+}
+
 QString xText(double x, XValue kind) {
     if (kind == XValue::Time) {
         return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(x)).toString(QStringLiteral("yyyy-MM-dd HH:mm"));
@@ -170,10 +190,11 @@ QString xText(double x, XValue kind) {
     return QLocale::c().toString(x, 'g', 6);
 }
 
-QString spreadText(const char* what, const Spread& s, const char* unit) {
-    return QStringLiteral("%1 %2 %3 (%4 to %5)")
+QString spreadText(const char* what, const Spread& s, const char* unit, const Spread& u = {}) {
+    const QString withU = u.count > 0 ? QStringLiteral(" U95 +/-%1").arg(QLocale::c().toString(u.mean, 'f', 2)) : QString();
+    return QStringLiteral("%1 %2 %3 (%4 to %5)%6")
         .arg(QString::fromLatin1(what), QLocale::c().toString(s.mean, 'f', 3), QString::fromLatin1(unit),
-             QLocale::c().toString(s.low, 'f', 3), QLocale::c().toString(s.high, 'f', 3));
+             QLocale::c().toString(s.low, 'f', 3), QLocale::c().toString(s.high, 'f', 3), withU);
 }
 
 } // namespace
@@ -232,15 +253,15 @@ Extent extentOf(const std::vector<PlotSeries>& series, double tolerance) {
     for (const PlotSeries& s : series) {
         for (const SetUpPoint& p : s.points) {
             e.xs.add(p.x);
-            for (const Spread* estimate : {&p.phase, &p.resistor}) {
+            for (const auto& [estimate, u] : {std::pair{&p.phase, &p.phaseU}, std::pair{&p.resistor, &p.resistorU}}) {
                 if (estimate->count > 0) {
-                    e.ys.add(estimate->low);
-                    e.ys.add(estimate->high);
+                    e.ys.add(std::min(estimate->low, estimate->mean - u->mean));
+                    e.ys.add(std::max(estimate->high, estimate->mean + u->mean));
                 }
             }
             if (p.difference.count > 0) {
-                e.ds.add(p.difference.low);
-                e.ds.add(p.difference.high);
+                e.ds.add(std::min(p.difference.low, p.difference.mean - p.differenceU.mean));
+                e.ds.add(std::max(p.difference.high, p.difference.mean + p.differenceU.mean));
             }
         }
     }
@@ -308,7 +329,7 @@ void fitBandToAxis(QAreaSeries* band, QAbstractAxis* axis, double tolerance) {
 }
 
 // The band of +/- the tolerance, under everything else on the difference plot.
-QAreaSeries* addAgreementBand(const PlotAxes& d, const Range& xs, double tolerance) {
+QAreaSeries* addAgreementBand(const PlotAxes& d, const Range& xs, double tolerance, const QString& name) {
     auto* upper = new QLineSeries;
     auto* lower = new QLineSeries;
     upper->append(xs.low, tolerance);
@@ -318,7 +339,7 @@ QAreaSeries* addAgreementBand(const PlotAxes& d, const Range& xs, double toleran
     auto* band = new QAreaSeries(upper, lower);
     upper->setParent(band); // the area does not own its lines
     lower->setParent(band);
-    band->setName(QStringLiteral("+/-%1 points").arg(QLocale::c().toString(tolerance, 'g', 6)));
+    band->setName(name);
     band->setColor(QColor(200, 230, 200));
     band->setBorderColor(QColor(120, 180, 120));
     d.attach(band);
@@ -329,13 +350,13 @@ QAreaSeries* addAgreementBand(const PlotAxes& d, const Range& xs, double toleran
 QString pointText(const SetUpPoint& p, const QString& name, XValue x, bool differencePlot) {
     QString text = name + QStringLiteral("\n") + xTitle(x) + QStringLiteral(": ") + xText(p.x, x);
     if (differencePlot) {
-        text += QStringLiteral("\n") + spreadText("difference", p.difference, "points");
+        text += QStringLiteral("\n") + spreadText("difference", p.difference, "points", p.differenceU);
     } else {
         if (p.phase.count > 0) {
-            text += QStringLiteral("\n") + spreadText("phase angle", p.phase, "%");
+            text += QStringLiteral("\n") + spreadText("phase angle", p.phase, "%", p.phaseU);
         }
         if (p.resistor.count > 0) {
-            text += QStringLiteral("\n") + spreadText("load resistor", p.resistor, "%");
+            text += QStringLiteral("\n") + spreadText("load resistor", p.resistor, "%", p.resistorU);
         }
     }
     const std::size_t n = p.rows.size();
@@ -403,7 +424,11 @@ void EfficiencyPlots::show(const std::vector<PlotSeries>& series, XValue x, doub
     legend_.clear();
     const KeptRange keptE = keptRange(efficiency_, keepEfficiencyRange);
     const KeptRange keptD = keptRange(difference_, keepDifferenceRange);
-    const Extent extent = extentOf(series_, tolerance);
+    // The band: the tolerance, or from the uncertainty the set-ups' median U.
+    const bool fromU = tolerance == FromUncertainty;
+    const double half = fromU ? disagreements(series_, tolerance).medianU : tolerance;
+    const QString halfText = QLocale::c().toString(half, 'g', 3);
+    const Extent extent = extentOf(series_, half);
     Drawing d;
     d.efficiency = freshAxes(efficiency_, x, QStringLiteral("Efficiency (%)"));
     d.difference = freshAxes(difference_, x, QStringLiteral("Difference (percentage points)"));
@@ -413,9 +438,12 @@ void EfficiencyPlots::show(const std::vector<PlotSeries>& series, XValue x, doub
     d.delta = x == XValue::Time || !extent.xs.any ? 0 : std::max(extent.xs.high - extent.xs.low, 1.0) * 0.015;
     d.selected = scatter(QStringLiteral("selected"), QScatterSeries::MarkerShapeCircle, 17, Qt::transparent, Qt::black);
     d.selectedDifference = scatter({}, QScatterSeries::MarkerShapeCircle, 17, Qt::transparent, Qt::black);
-    d.outside = scatter(QStringLiteral("outside +/-%1 points").arg(QLocale::c().toString(tolerance, 'g', 6)),
+    d.outside = scatter(fromU ? QStringLiteral("outside their U95")
+                              : QStringLiteral("outside +/-%1 points").arg(QLocale::c().toString(tolerance, 'g', 6)),
                         QScatterSeries::MarkerShapeTriangle, 13, Outside, Outside);
-    QAreaSeries* band = extent.xs.any ? addAgreementBand(d.difference, extent.xs, tolerance) : nullptr;
+    const QString bandName = fromU ? QStringLiteral("+/-U95 (median %1 points)").arg(halfText)
+                                   : QStringLiteral("+/-%1 points").arg(QLocale::c().toString(tolerance, 'g', 6));
+    QAreaSeries* band = extent.xs.any && half > 0 ? addAgreementBand(d.difference, extent.xs, half, bandName) : nullptr;
     for (std::size_t i = 0; i < series_.size(); ++i) {
         drawSeries(d, series_[i], colourFor(series_[i]));
     }
@@ -431,7 +459,7 @@ void EfficiencyPlots::show(const std::vector<PlotSeries>& series, XValue x, doub
     setRanges(d.efficiency, x, xr, extent.ys.any ? extent.ys.padded(1.0) : std::pair{0.0, 100.0}, keptE);
     setRanges(d.difference, x, xr, extent.ds.padded(1.0), keptD);
     if (band != nullptr) {
-        fitBandToAxis(band, d.difference.x, tolerance);
+        fitBandToAxis(band, d.difference.x, half);
     }
 }
 
@@ -459,12 +487,16 @@ void EfficiencyPlots::drawSeries(Drawing& d, const PlotSeries& s, const QColor& 
             xy->append({at, spread->mean});
             points->push_back(&p);
             addBar(efficiency_, at, *spread, colour, d.efficiency.x, d.efficiency.y);
+            addUncertaintyBar(efficiency_, at, spread->mean, spread == &p.phase ? p.phaseU : p.resistorU, colour,
+                              d.efficiency.x, d.efficiency.y);
             if (marked) {
                 d.selected->append(at, spread->mean);
             }
         }
         if (p.difference.count > 0) {
             addBar(difference_, p.x, p.difference, colour, d.difference.x, d.difference.y);
+            addUncertaintyBar(difference_, p.x, p.difference.mean, p.differenceU, colour, d.difference.x,
+                              d.difference.y);
             const bool out = disagrees(p, d.tolerance);
             (out ? d.outsideXY : diffXY).append({p.x, p.difference.mean});
             (out ? *d.outsidePoints : *diffPoints).push_back(&p);

@@ -36,6 +36,9 @@ const std::pair<ColumnName, std::optional<double> ResultRow::*> FigureColumnName
     {RecordColumn::ResistorOutputPower, &ResultRow::resistorOutputPower},
     {RecordColumn::PhasePowerFactor, &ResultRow::phasePowerFactor},
     {RecordColumn::ResistorPowerFactor, &ResultRow::resistorPowerFactor},
+    {RecordColumn::U95PhaseEfficiency, &ResultRow::phaseU},
+    {RecordColumn::U95ResistorEfficiency, &ResultRow::resistorU},
+    {RecordColumn::U95EstimatesRatio, &ResultRow::ratioU},
 };
 
 using FigureColumn = std::pair<QString, std::optional<double> ResultRow::*>;

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <cmath>
 #include <optional>
 
 // One pass as the results window knows it, read from a record's row by the
@@ -18,6 +19,8 @@ struct ResultRow {
     std::optional<double> apparentInput, apparentOutput, reactiveInput, reactiveOutput;
     std::optional<double> realInput, realOutput, resistorOutputPower;
     std::optional<double> phasePowerFactor, resistorPowerFactor;
+    // The estimates' U95 (points) and their ratio's (per cent), when recorded.
+    std::optional<double> phaseU, resistorU, ratioU;
     QString comment;
     QString folder; // the record folder's name the row came from
 
@@ -28,5 +31,13 @@ struct ResultRow {
             return std::nullopt;
         }
         return *phaseEfficiency - *resistorEfficiency;
+    }
+    // The difference's U95 in points: what the two estimates do not share
+    // (their ratio's U) on the phase-angle estimate.
+    std::optional<double> differenceU() const {
+        if (!ratioU || !phaseEfficiency) {
+            return std::nullopt;
+        }
+        return std::fabs(*phaseEfficiency) * *ratioU / 100;
     }
 };

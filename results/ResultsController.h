@@ -82,7 +82,7 @@ private:
     int counted_ = 0; // the rows counted into the plots
     XValue x_ = XValue::Supply;
     SeriesBy by_ = SeriesBy::TransformerAndCapacitor;
-    double tolerance_ = 2.0;
+    double tolerance_ = FromUncertainty; // each set-up judged by its own U95
     QFileSystemWatcher watcher_;
     QTimer poll_;
     QTimer reading_;

@@ -214,9 +214,12 @@ void ResultsWindow::buildActions() {
                              QStringLiteral("supply voltage")});
     toleranceBox_ = new QDoubleSpinBox;
     toleranceBox_->setObjectName(QStringLiteral("tolerance"));
-    toleranceBox_->setRange(0.1, 100);
+    // Its lowest value judges each set-up by its own U95; above it, a fixed
+    // number of points.
+    toleranceBox_->setRange(FromUncertainty, 100);
     toleranceBox_->setSingleStep(0.5);
     toleranceBox_->setSuffix(QStringLiteral(" points"));
+    toleranceBox_->setSpecialValueText(QStringLiteral("their U95"));
     toleranceBox_->setValue(controller_.tolerance());
     connect(xChoice_, &QComboBox::currentIndexChanged, this, [this](int i) { setXValue(static_cast<XValue>(i)); });
     connect(seriesChoice_, &QComboBox::currentIndexChanged, this,

@@ -57,10 +57,10 @@ const QByteArray Campaign =
     row(42, "complete", "STANDARD TRANSFORMER F-54X", "100.0", "83.5", "83");
 
 struct WindowRig {
-    WindowRig() {
+    explicit WindowRig(const QByteArray& record = Campaign) {
         QFile file(dir.filePath("results.csv"));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(Campaign);
+        file.write(record);
         file.close();
         window = std::make_unique<ResultsWindow>(QStringList{dir.path()});
         window->show();
@@ -123,6 +123,11 @@ TEST(ResultsWindow, ThePlotsShowEachSetUpAtItsMeanAndCountTheDisagreements) {
     EXPECT_EQ(split.points[1].resistor.low, 87);
     EXPECT_EQ(split.points[1].resistor.high, 89);
     EXPECT_EQ(split.points[0].rows.size(), 1u) << "the stopped pass has no estimate";
+    // Judged by their own U95 unless told a fixed tolerance: this record has none.
+    EXPECT_EQ(r.window->findChild<QLabel*>("disagreement")->text(),
+              QStringLiteral("0 of 0 set-ups: mean estimates further apart than their U95; 4 without a U95 in the "
+                             "record"));
+    r.window->setTolerance(2);
     EXPECT_EQ(r.window->findChild<QLabel*>("disagreement")->text(),
               QStringLiteral("1 of 4 set-ups: mean estimates more than 2 points apart"));
     r.window->setTolerance(0.4);
@@ -318,6 +323,7 @@ TEST(ResultsWindow, ThePlotsReadInEveryViewAndTheExportsFillThePage) {
     // Zoomed in: ticks still at round numbers; the band never beyond the plot.
     r.window->findChild<QComboBox*>("transformerFilter")->setCurrentIndex(0);
     r.window->setXValue(XValue::Supply);
+    r.window->setTolerance(2);
     auto* difference = r.window->findChild<QChartView*>("differencePlot")->chart();
     difference->zoom(3.7);
     auto* dy = qobject_cast<QValueAxis*>(difference->axes(Qt::Vertical).value(0));
@@ -410,4 +416,37 @@ int main(int argc, char** argv) {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); // no "." decimals to lean on
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
+}
+
+// With the record's U95: each set-up judged by what its two estimates do not
+// share, the band at the set-ups' median U, a dashed bar of +/-U at each point.
+TEST(ResultsWindow, EachSetUpIsJudgedByItsOwnUncertainty) {
+    const QByteArray header = "date and time (ISO 8601),pass ended,transformer,power supply (V rms),"
+                              "load resistor (ohms),load capacitor (uF),phase angle efficiency (%),"
+                              "load resistor efficiency (%),U95 phase angle efficiency (%),"
+                              "U95 load resistor efficiency (%),U95 efficiency estimates ratio (%)\r\n";
+    // 3 points apart in both; a ratio U of 5 % (4.5 points on 90) and of 2 % (1.8 points).
+    WindowRig r(header + "2026-12-08T10:00:00Z,complete,A,10.0,9.4,100,90,87,8.9,9.2,5\r\n" +
+                "2026-12-08T10:01:00Z,complete,A,5.0,9.4,100,90,87,8.9,9.2,2\r\n");
+    EXPECT_EQ(r.window->findChild<QLabel*>("disagreement")->text(),
+              QStringLiteral("1 of 2 set-ups: mean estimates further apart than their U95"));
+    auto* difference = r.window->findChild<QChartView*>("differencePlot")->chart();
+    auto* band = qobject_cast<QAreaSeries*>(seriesNamed(difference, QStringLiteral("+/-U95 (median 4.5 points)")));
+    ASSERT_NE(band, nullptr) << "the band at the larger of the two (the median of two)";
+    EXPECT_DOUBLE_EQ(band->upperSeries()->at(0).y(), 4.5);
+    const auto outside = static_cast<QScatterSeries*>(seriesNamed(difference, QStringLiteral("outside their U95")));
+    ASSERT_NE(outside, nullptr);
+    ASSERT_EQ(outside->count(), 1);
+    EXPECT_EQ(outside->at(0).x(), 5.0) << "the set-up whose U is 1.8 points";
+    auto* efficiency = r.window->findChild<QChartView*>("efficiencyPlot")->chart();
+    int dashed = 0;
+    for (QAbstractSeries* s : efficiency->series()) {
+        const auto* line = qobject_cast<QLineSeries*>(s);
+        if (line != nullptr && line->pen().style() == Qt::DashLine) {
+            ++dashed;
+            const double middle = (line->at(0).y() + line->at(1).y()) / 2; // the estimate: 90 or 87
+            EXPECT_NEAR(line->at(1).y() - line->at(0).y(), middle > 88.5 ? 2 * 8.9 : 2 * 9.2, 1e-9) << middle;
+        }
+    }
+    EXPECT_EQ(dashed, 4) << "+/-U about both estimates of both set-ups";
 }
