@@ -45,7 +45,8 @@ MainWindowDoor Form1::settingsDoor() {
 ReportSources Form1::reportSources() const {
     return ReportSources{Combo1, Combo2, Combo3, Combo4, Text3,  Text4,  Text5,  Text6,
                          Text7,  Text8,  Text9,  Text10, Text11, Text14, Text15, Text16,
-                         Text17, Text18, Text19, Text20, Text21, Text22, Text23, Text24};
+                         Text17, Text18, Text19, Text20, Text21, Text22, Text23, Text24,
+                         PlusMinus,       UncertaintyWarnings};
 }
 
 void Form1::delay(std::int32_t msdelay) { ::delay(platform.clock, platform.pump, msdelay); }
@@ -247,6 +248,7 @@ void Form1::showUncertainty(const PassOutcome& pass) {
         label.toolTip = mark.reason;
         label.ForeColor = mark.marked ? std::optional<Colour>(Colours::Red) : std::nullopt;
     }
+    UncertaintyWarnings = pass.uncertainty.warnings;
 }
 
 void Form1::clearUncertainty() {
@@ -255,6 +257,7 @@ void Form1::clearUncertainty() {
         label.toolTip.clear();
         label.ForeColor.reset();
     }
+    UncertaintyWarnings.clear();
 }
 
 void Form1::logRecordEvents(std::chrono::milliseconds limit) {

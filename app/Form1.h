@@ -103,6 +103,9 @@ public:
     Accuracy accuracy;
     // On the simulated bench: its true powers, kept with each pass.
     std::function<std::optional<PassOutcome::Truth>()> benchTruth;
+    // Why the last pass's marked figures should not be trusted as they stand
+    // (the report shows it under the results).
+    std::string UncertaintyWarnings;
 
     // With --record: where every pass and every capture is kept. None by
     // default, and then no file is written.

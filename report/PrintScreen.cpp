@@ -16,6 +16,7 @@ struct ReportBox {
     int number;
     int pointSize;
     std::string (*source)(const ReportSources&);
+    int result = -1; // the main window's result box it repeats, in the record's order
 };
 
 const std::array<ReportBox, 24> ReportBoxes{{
@@ -24,23 +25,23 @@ const std::array<ReportBox, 24> ReportBoxes{{
         {3, 12, [](const ReportSources& f) { return f.Text15.text; }},
         {4, 12, [](const ReportSources& f) { return f.Combo3.text; }},
         {5, 18, [](const ReportSources& f) { return f.Text14.text; }},
-        {6, 12, [](const ReportSources& f) { return f.Text4.text; }},
-        {7, 12, [](const ReportSources& f) { return f.Text8.text; }},
-        {8, 12, [](const ReportSources& f) { return f.Text5.text; }},
-        {9, 12, [](const ReportSources& f) { return f.Text9.text; }},
-        {10, 12, [](const ReportSources& f) { return f.Text18.text; }},
-        {11, 12, [](const ReportSources& f) { return f.Text19.text; }},
-        {12, 18, [](const ReportSources& f) { return f.Text22.text; }},
-        {13, 12, [](const ReportSources& f) { return f.Text6.text; }},
-        {14, 12, [](const ReportSources& f) { return f.Text17.text; }},
-        {15, 12, [](const ReportSources& f) { return f.Text20.text; }},
-        {16, 12, [](const ReportSources& f) { return f.Text21.text; }},
-        {17, 12, [](const ReportSources& f) { return f.Text7.text; }},
-        {18, 12, [](const ReportSources& f) { return f.Text10.text; }},
-        {19, 18, [](const ReportSources& f) { return f.Text11.text; }},
+        {6, 12, [](const ReportSources& f) { return f.Text4.text; }, 1},
+        {7, 12, [](const ReportSources& f) { return f.Text8.text; }, 7},
+        {8, 12, [](const ReportSources& f) { return f.Text5.text; }, 2},
+        {9, 12, [](const ReportSources& f) { return f.Text9.text; }, 8},
+        {10, 12, [](const ReportSources& f) { return f.Text18.text; }, 3},
+        {11, 12, [](const ReportSources& f) { return f.Text19.text; }, 9},
+        {12, 18, [](const ReportSources& f) { return f.Text22.text; }, 10},
+        {13, 12, [](const ReportSources& f) { return f.Text6.text; }, 4},
+        {14, 12, [](const ReportSources& f) { return f.Text17.text; }, 11},
+        {15, 12, [](const ReportSources& f) { return f.Text20.text; }, 5},
+        {16, 12, [](const ReportSources& f) { return f.Text21.text; }, 12},
+        {17, 12, [](const ReportSources& f) { return f.Text7.text; }, 6},
+        {18, 12, [](const ReportSources& f) { return f.Text10.text; }, 13},
+        {19, 18, [](const ReportSources& f) { return f.Text11.text; }, 14},
         {20, 12, [](const ReportSources& f) { return f.Combo1.text; }},
-        {21, 12, [](const ReportSources& f) { return f.Text23.text; }},
-        {22, 18, [](const ReportSources& f) { return f.Text16.text; }},
+        {21, 12, [](const ReportSources& f) { return f.Text23.text; }, 15},
+        {22, 18, [](const ReportSources& f) { return f.Text16.text; }, 16},
         {23, 12, [](const ReportSources& f) { return f.Text24.text; }},
         {24, 12, [](const ReportSources& f) { return f.Combo4.text; }},
 }};
@@ -93,7 +94,17 @@ void PrintScreen::styleControls() {
 void PrintScreen::copyTexts() {
     for (const ReportBox& r : ReportBoxes) {
         textBox(r.number)->text = r.source(main_);
+        if (r.result >= 0) {
+            const Label& shown = main_.PlusMinus.at(static_cast<std::size_t>(r.result));
+            Label& plusMinus = PlusMinus.at(static_cast<std::size_t>(r.number));
+            plusMinus.caption = shown.caption;
+            plusMinus.ForeColor = shown.ForeColor;
+            plusMinus.font = {10, true};
+        }
     }
+    Warnings.caption = main_.Warnings;
+    Warnings.ForeColor = Colours::Red;
+    Warnings.font = {8, false};
 }
 
 void PrintScreen::setCarets(bool shown) {

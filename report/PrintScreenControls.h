@@ -2,6 +2,8 @@
 
 #include "Controls.h"
 
+#include <array>
+
 // The report window's 24 boxes and 24 labels, in their design state.
 struct PrintScreenControls {
     PrintScreenControls();
@@ -58,6 +60,10 @@ struct PrintScreenControls {
     Label Label23;
     Label Label24;
 
+    // Beside the report's boxes (by their numbers): the ± of the result each
+    // repeats; below them, the warnings.
+    std::array<Label, 25> PlusMinus;
+    Label Warnings;
     TextBox* textBox(int number); // Text1..Text24, null otherwise
     Label* label(int number);     // Label1..Label24, null otherwise
 };

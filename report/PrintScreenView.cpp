@@ -4,6 +4,7 @@
 #include "ViewParts.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <string>
 
 namespace {
@@ -11,6 +12,7 @@ namespace {
 constexpr int LabelHeight = 16;
 constexpr int Pitch = 50;
 constexpr int TallPitch = 56;
+constexpr int PlusMinusWidth = 62;
 
 } // namespace
 
@@ -23,6 +25,15 @@ PrintScreenView::PrintScreenView(PrintScreen& form) : form_(form) {
         const std::string box = "Text" + std::to_string(n);
         parts.label(label.c_str(), *form.label(n), QRect(x, y, w, LabelHeight));
         parts.box(box.c_str(), *form.textBox(n), QRect(x, y + LabelHeight + 2, w, tall ? 34 : 28));
+    };
+    // A result with its ± in the box's width (the ones beside the centred
+    // results stand right of them).
+    const auto result = [&](int n, int x, int y, int w, bool tall) {
+        item(n, x, y, tall ? w : w - PlusMinusWidth, tall);
+        const std::string name = "PlusMinus" + std::to_string(n);
+        const QRect at = tall ? QRect(x + w + 4, y + LabelHeight + 2, 96, 34)
+                              : QRect(x + w - PlusMinusWidth + 4, y + LabelHeight + 2, PlusMinusWidth - 4, 28);
+        parts.label(name.c_str(), form.PlusMinus.at(static_cast<std::size_t>(n)), at);
     };
     const int left = 10;
     const int full = 540;
@@ -39,25 +50,28 @@ PrintScreenView::PrintScreenView(PrintScreen& form) : form_(form) {
     item(4, left + 366, y, 174, false);
     for (const auto& [in, out] : {std::pair{6, 7}, {8, 9}, {10, 11}}) {
         y += Pitch;
-        item(in, left, y, half, false);
-        item(out, right, y, half, false);
+        result(in, left, y, half, false);
+        result(out, right, y, half, false);
     }
     y += Pitch;
-    item(12, 140, y, 280, true);
+    result(12, 140, y, 280, true);
     y += TallPitch;
     for (const auto& [in, out] : {std::pair{13, 14}, {15, 16}, {17, 18}}) {
-        item(in, left, y, half, false);
-        item(out, right, y, half, false);
+        result(in, left, y, half, false);
+        result(out, right, y, half, false);
         y += Pitch;
     }
-    item(19, 140, y, 280, true);
+    result(19, 140, y, 280, true);
     y += TallPitch;
     item(20, left, y, half, false);
-    item(21, right, y, half, false);
+    result(21, right, y, half, false);
     y += Pitch;
-    item(22, 140, y, 280, true);
+    result(22, 140, y, 280, true);
     y += TallPitch;
     item(23, left, y, full, false);
+    // The warnings in the strip under the comment, within the report's size.
+    y += Pitch - 4;
+    parts.label("Warnings", form.Warnings, QRect(left, y, full, form.window.height - y));
     fitToScreen(this, QSize(form.window.width, form.window.height), layout, binder);
     refresh();
 }

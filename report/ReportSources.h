@@ -2,6 +2,9 @@
 
 #include "Controls.h"
 
+#include <array>
+#include <string>
+
 // The main window's controls the report repeats, as they show at the moment
 // of the capture. The main window fills it from its own members.
 struct ReportSources {
@@ -29,4 +32,9 @@ struct ReportSources {
     const TextBox& Text22;
     const TextBox& Text23;
     const TextBox& Text24; // COMMENT
+    // Beside the result boxes: each one's ± as the main window shows it, in
+    // the order the record keeps the boxes (frequency first, timestamp last),
+    // and why a marked one should not be trusted as it stands.
+    const std::array<Label, 18>& PlusMinus;
+    const std::string& Warnings;
 };
