@@ -232,8 +232,7 @@ void Form1::startCalculation() {
 }
 
 void Form1::describeBench(PassOutcome& pass) {
-    pass.instrument = {programVersion(), connection.IdAnswer,
-                       onSimulatedBench ? "simulated" : connection.AdapterSerialNumber, Text2.text};
+    pass.instrument = {programVersion(), connection.IdAnswer, adapterName(), Text2.text};
     pass.scopeSetUp = Settings.scopeSetUp();
     pass.accuracy = accuracy;
     pass.truth = benchTruth ? benchTruth() : std::nullopt;
@@ -278,6 +277,14 @@ void Form1::stopCalculation() {
 }
 
 void Form1::clearList() { List1.Clear(); }
+
+void Form1::openAccuracy() {
+    if (accuracyWanted) {
+        accuracyWanted();
+    }
+}
+
+std::string Form1::adapterName() const { return onSimulatedBench ? "simulated" : connection.AdapterSerialNumber; }
 
 void Form1::capture() {
     if (CalculationRunning || ScopeOpen != 1 || TestFailed || !Text12.is(CalculatorStatus::Ready)) {

@@ -38,6 +38,7 @@ public:
     void startCalculation(); // Command3 START CALCULATION
     void disconnect();       // Command4 DISCONNECT
     void openSettings();     // Command5 SETTINGS
+    void openAccuracy();     // ACCURACY: asks accuracyWanted
     void capture();          // Command6 CAPTURE
     void stopCalculation();  // Command7 STOP CALCULATION
     void clearList();        // Command9 CLEAR LIST
@@ -106,6 +107,10 @@ public:
     // Why the last pass's marked figures should not be trusted as they stand
     // (the report shows it under the results).
     std::string UncertaintyWarnings;
+    // Opens the accuracy window (the windows only); the adapter names whose set
+    // it is: its serial number, or "simulated".
+    std::function<void()> accuracyWanted;
+    std::string adapterName() const;
 
     // With --record: where every pass and every capture is kept. None by
     // default, and then no file is written.

@@ -54,6 +54,7 @@ Form1Controls::Form1Controls() {
     Command6.caption = "CAPTURE";
     Command7.caption = "STOP CALCULATION";
     Command9.caption = "CLEAR LIST";
+    CommandAccuracy.caption = "ACCURACY";
     for (Label& plusMinus : PlusMinus) {
         plusMinus.font.pointSize = 10;
     }

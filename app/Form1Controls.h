@@ -59,6 +59,7 @@ struct Form1Controls {
     Button Command6; // CAPTURE
     Button Command7; // STOP CALCULATION
     Button Command9; // CLEAR LIST
+    Button CommandAccuracy; // ACCURACY: the bench's declared accuracy
 
     ListBox List1; // event and result list
     Lamp Shape1;   // ACQUIRE

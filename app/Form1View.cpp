@@ -148,6 +148,7 @@ void Form1View::buildControlPanel() {
     parts.button("Command5", f.Command5, QRect(x, 618, half, 34), [&f] { f.openSettings(); });
     parts.button("Command1", f.Command1, QRect(x + w - half, 618, half, 34),
                  [&f] { f.closeProgram(); });
+    parts.button("CommandAccuracy", f.CommandAccuracy, QRect(x, 660, half, 34), [&f] { f.openAccuracy(); });
 }
 
 void Form1View::buildLogPanel() {

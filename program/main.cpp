@@ -1,3 +1,4 @@
+#include "AccuracyWindow.h"
 #include "ApplicationViews.h"
 #include "BenchPanelView.h"
 #include "Clock.h"
@@ -199,6 +200,20 @@ std::unique_ptr<BenchPanelView> showBenchPanel(const ProgramOptions& options, Si
     return panel;
 }
 
+// The declared accuracy: --accuracy, else the set last accepted for this
+// adapter; ACCURACY shows it and keeps a change for the adapter.
+void wireAccuracy(Form1& form, const ProgramOptions& options, ApplicationViews& views) {
+    const auto adapter = [&form] { return QString::fromStdString(form.adapterName()); };
+    form.accuracy = options.accuracy ? *options.accuracy : rememberedAccuracy(adapter(), Accuracy{});
+    form.accuracyWanted = [&form, &views, adapter] {
+        AccuracyWindow window(form.accuracy, adapter(), views.mainView());
+        if (window.exec() == QDialog::Accepted) {
+            form.accuracy = window.accuracy();
+            rememberAccuracy(adapter(), form.accuracy);
+        }
+    };
+}
+
 // The windows: the device library (the simulated bench or the adapter) on a
 // thread of its own, the forms and their views, and what the options add.
 int runWindows(const ProgramOptions& options) {
@@ -209,7 +224,6 @@ int runWindows(const ProgramOptions& options) {
                       parts.host,  parts.clipboard, parts.keys, parts.carets};
     Form1 form(platform);
     form.onSimulatedBench = options.simulate;
-    form.accuracy = options.accuracy.value_or(Accuracy{});
     ApplicationViews views(form);
     parts.pump.beforeEvents = [&views] { views.refresh(); };
     d2xx.beforeWaiting = [&views] { views.refresh(); };
@@ -231,6 +245,7 @@ int runWindows(const ProgramOptions& options) {
         results->show();
     }
     form.Form_Load();
+    wireAccuracy(form, options, views);
     views.refresh();
     return QApplication::exec();
 }

@@ -1,0 +1,46 @@
+#include "AccuracyWindow.h"
+
+#include <QCoreApplication>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+// The accuracy window: a file taken whole or not at all (the values kept and
+// the reason shown), and the set accepted for an adapter recalled for it.
+TEST(AccuracyWindow, AFileIsTakenWholeOrNotAtAllAndASetIsKeptPerAdapter) {
+    QTemporaryDir dir;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+    QCoreApplication::setOrganizationName(QStringLiteral("accuracy-window-test"));
+    const auto write = [&dir](const char* name, const QByteArray& json) {
+        QFile file(dir.filePath(QString::fromLatin1(name)));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(json);
+        return file.fileName();
+    };
+    Accuracy declared;
+    declared.phaseLagDegrees = 0.25;
+    AccuracyWindow window(declared, QStringLiteral("FT0042"));
+    EXPECT_EQ(window.accuracy(), declared);
+
+    EXPECT_FALSE(window.openFile(write("bad.json", R"({"scope_gain_percent": -1})")));
+    EXPECT_TRUE(window.error().contains(QStringLiteral("\"scope_gain_percent\" is negative"))) << window.error().toStdString();
+    EXPECT_EQ(window.accuracy(), declared) << "the values stay as they were";
+
+    Accuracy tight;
+    tight.gainPercent = 1.5;
+    tight.currentProbePercent = 1;
+    window.showValues(tight);
+    ASSERT_TRUE(window.saveFile(dir.filePath(QStringLiteral("tight.json"))));
+    window.showValues(declared);
+    ASSERT_TRUE(window.openFile(dir.filePath(QStringLiteral("tight.json")))) << window.error().toStdString();
+    EXPECT_EQ(window.accuracy(), tight) << "saved and opened again";
+    EXPECT_TRUE(window.error().isEmpty());
+
+    EXPECT_EQ(rememberedAccuracy(QStringLiteral("FT0042"), declared), declared) << "nothing kept yet";
+    rememberAccuracy(QStringLiteral("FT0042"), tight);
+    EXPECT_EQ(rememberedAccuracy(QStringLiteral("FT0042"), declared), tight);
+    EXPECT_EQ(rememberedAccuracy(QStringLiteral("simulated"), declared), declared) << "another adapter's own";
+}
