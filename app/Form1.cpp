@@ -129,7 +129,7 @@ void Form1::styleControls() {
     }
     SampleAverage = parseWholeNumber(Combo3.text).value_or(16);
     for (Button* b :
-         {&Command1, &Command2, &Command3, &Command4, &Command5, &Command6, &Command7, &Command9}) {
+         {&Command1, &Command2, &Command3, &Command4, &Command5, &Command6, &Command7, &Command9, &CommandAccuracy}) {
         b->font = {8, true};
     }
 }

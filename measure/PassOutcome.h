@@ -85,5 +85,5 @@ struct BoxMark {
 BoxMark boxMark(const PassUncertainty& u, PassOutcome::Box box);
 
 // The U of a pass's values and figures from its accuracy and the scope's
-// set-up (the channels' scales; a trace position is taken as the centre).
+// set-up (the channels' scales).
 PassUncertainty passUncertainty(const PassOutcome& pass);

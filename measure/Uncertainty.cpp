@@ -41,7 +41,7 @@ struct Side {
 
 bool clipped(double rms, const ChannelScales& scales, Channel c) {
     const auto& scale = scales.scale[c];
-    return scale && *scale > 0 && std::fabs(scales.position[c]) + std::sqrt(2.0) * std::fabs(rms) / *scale > ScreenDivisions;
+    return scale && *scale > 0 && std::sqrt(2.0) * std::fabs(rms) / *scale > ScreenDivisions;
 }
 
 // An offset of up to a = divisions x scale under a sine of rms X reads as

@@ -25,11 +25,10 @@ struct Accuracy {
 enum Channel { Ch1, Ch2, Ch3, Ch4, ChannelCount };
 
 // What the uncertainty of a pass needs beside its values: each channel's
-// scale (units a division, the probe included; none when not known) and
-// trace position (divisions).
+// scale (units a division, the probe included; none when not known). The
+// screen is 4 divisions either side of a trace's own position.
 struct ChannelScales {
     std::array<std::optional<double>, ChannelCount> scale;
-    std::array<double, ChannelCount> position{};
 };
 
 // Every value and figure that can have a U.
