@@ -2,6 +2,7 @@
 
 #include "Measurements.h"
 #include "Uncertainty.h"
+#include "Verdict.h"
 
 #include <QDateTime>
 #include <array>
@@ -72,6 +73,8 @@ struct PassOutcome {
         double inputPower = 0, outputPower = 0;
     };
     std::optional<Truth> truth;
+    // Judged against a limit set (none without one).
+    std::optional<PassVerdict> verdict;
 };
 
 // What goes beside a result box: its figure's U ("±8.9"), or "unusable" or

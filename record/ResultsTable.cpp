@@ -1,6 +1,7 @@
 #include "ResultsTable.h"
 
 #include "AccuracySet.h"
+#include "FigureColumns.h"
 #include "RecordLayout.h"
 
 #include <QString>
@@ -128,18 +129,6 @@ ResultsTable::Column channel(std::string name, std::size_t n, std::string Pass::
             [n, field](const Pass& p) { return textField(p.scopeSetUp.channels[n].*field); }};
 }
 
-// The columns of the value or figure titled `title`, its U beside the
-// others: "U95 input voltage (V rms)".
-ResultsTable::Column u95(const std::vector<ResultsTable::Column>& c, const std::string& title, Quantity q) {
-    for (const ResultsTable::Column& column : c) {
-        if (column.title() == title) {
-            return {"U95 " + column.name, column.unit,
-                    [q](const Pass& p) { return numberField(p.uncertainty[q].number()); }};
-        }
-    }
-    throw std::logic_error("no record column " + title);
-}
-
 std::optional<double> simulatedEfficiency(const Pass& p) {
     if (!p.truth || p.truth->inputPower == 0) {
         return std::nullopt;
@@ -156,32 +145,11 @@ void addUncertaintyColumns(std::vector<ResultsTable::Column>& c) {
         c.push_back({std::string("accuracy ") + k.title, "",
                      [value](const Pass& p) { return numberField(p.accuracy.*value); }});
     }
-    using Q = Quantity;
-    const std::pair<const char*, Quantity> figures[]{
-        {"input voltage (V rms)", Q::InputVoltage},
-        {"input current (A rms)", Q::InputCurrent},
-        {"input power (W)", Q::InputPower},
-        {"output voltage (V rms)", Q::OutputVoltage},
-        {"output current (A rms)", Q::OutputCurrent},
-        {"output power (W)", Q::OutputPower},
-        {"apparent input power (VA)", Q::ApparentInputPower},
-        {"input phase angle (degrees)", Q::InputPhaseAngle},
-        {"reactive input power (var)", Q::ReactiveInputPower},
-        {"apparent output power (VA)", Q::ApparentOutputPower},
-        {"apparent power multiplier", Q::ApparentMultiplier},
-        {"apparent power multiplier efficiency (%)", Q::ApparentMultiplierEfficiency},
-        {"output phase angle (degrees)", Q::OutputPhaseAngle},
-        {"reactive output power (var)", Q::ReactiveOutputPower},
-        {"phase angle efficiency (%)", Q::PhaseEfficiency},
-        {"resistor real output power (W)", Q::ResistorOutputPower},
-        {"load resistor efficiency (%)", Q::ResistorEfficiency},
-        {"percent efficiency difference (%)", Q::EfficiencyDifference},
-        {"phase angle output power factor", Q::PhaseOutputPowerFactor},
-        {"load resistor output power factor", Q::ResistorOutputPowerFactor},
-    };
-    const std::size_t before = c.size();
-    for (const auto& [title, q] : figures) {
-        c.push_back(u95({c.begin(), c.begin() + static_cast<std::ptrdiff_t>(before)}, title, q));
+    // "U95 input voltage (V rms)": each value's and figure's U beside the others.
+    for (const FigureColumn& f : figureColumns()) {
+        if (const auto q = f.quantity) {
+            c.push_back({"U95 " + f.name(), f.unit(), [q](const Pass& p) { return numberField(p.uncertainty[*q].number()); }});
+        }
     }
     c.push_back({"warnings", "", [](const Pass& p) { return textField(p.uncertainty.warnings); }});
     c.push_back({RecordColumn::U95EstimatesRatio.name, RecordColumn::U95EstimatesRatio.unit, [](const Pass& p) {
@@ -199,6 +167,32 @@ void addUncertaintyColumns(std::vector<ResultsTable::Column>& c) {
                      return numberField(p.truth ? std::optional<double>(p.truth->outputPower) : std::nullopt);
                  }});
     c.push_back({"simulated true efficiency", "%", [](const Pass& p) { return numberField(simulatedEfficiency(p)); }});
+}
+
+std::string verdictField(const std::optional<PassVerdict>& v, const std::string& column) {
+    if (!v) {
+        return {};
+    }
+    for (const PassVerdict::Figure& f : v->figures) {
+        if (f.column == column) {
+            return verdictName(f.verdict);
+        }
+    }
+    return {};
+}
+
+// With a limit set: the pass's verdict, why, which set (its name, version and
+// the SHA-256 of its file) and each limited figure's own verdict; empty
+// without one.
+void addVerdictColumns(std::vector<ResultsTable::Column>& c) {
+    c.push_back({"verdict", "", [](const Pass& p) { return p.verdict ? std::string(verdictName(p.verdict->verdict)) : ""; }});
+    c.push_back({"verdict reason", "", [](const Pass& p) { return textField(p.verdict ? p.verdict->reason : ""); }});
+    c.push_back({"limit set", "", [](const Pass& p) { return textField(p.verdict ? p.verdict->limitSet : ""); }});
+    c.push_back({"limit set SHA-256", "", [](const Pass& p) { return p.verdict ? p.verdict->limitSetSha : ""; }});
+    for (const FigureColumn& f : figureColumns()) {
+        const std::string title = f.title;
+        c.push_back({"verdict " + f.name(), f.unit(), [title](const Pass& p) { return verdictField(p.verdict, title); }});
+    }
 }
 
 std::vector<ResultsTable::Column> makeColumns() {
@@ -277,6 +271,7 @@ std::vector<ResultsTable::Column> makeColumns() {
     c.push_back(scopeSetUp("MATH scope gain", &Pass::ScopeSetUp::mathGain));
     c.push_back(scopeSetUp("recognised transformer set-up", &Pass::ScopeSetUp::recognised));
     addUncertaintyColumns(c);
+    addVerdictColumns(c);
     return c;
 }
 

@@ -1,4 +1,5 @@
 #include "AccuracySet.h"
+#include "FigureColumns.h"
 #include "CsvFile.h"
 #include "MeasurementRecord.h"
 #include "RecordReader.h"
@@ -44,6 +45,7 @@ struct PinnedPass {
         pinBoxes();
         pinInstrument();
         pinUncertainty();
+        pinVerdict();
     }
 
     void pinSetUp() {
@@ -171,6 +173,24 @@ struct PinnedPass {
                                  {"simulated true input power (W)", "12.5"},
                                  {"simulated true output power (W)", "10"},
                                  {"simulated true efficiency (%)", "80"}});
+    }
+
+    // Two limited figures with verdicts of their own; the others' empty.
+    void pinVerdict() {
+        pass.verdict = PassVerdict{Verdict::ConditionalFail, "phase angle efficiency (%) below, \"guard-band\"",
+                                   "F-54X acceptance, version 3", "ab12",
+                                   {{"phase angle efficiency (%)", Verdict::ConditionalFail},
+                                    {"input power (W)", Verdict::Pass}}};
+        pins.insert(pins.end(), {{"verdict", "CONDITIONAL FAIL"},
+                                 {"verdict reason", "phase angle efficiency (%) below, \"guard-band\""},
+                                 {"limit set", "F-54X acceptance, version 3"},
+                                 {"limit set SHA-256", "ab12"}});
+        for (const FigureColumn& f : figureColumns()) {
+            const std::string expected = f.title == "phase angle efficiency (%)" ? "CONDITIONAL FAIL"
+                                         : f.title == "input power (W)"          ? "PASS"
+                                                                                 : "";
+            pins.push_back({"verdict " + f.title, expected});
+        }
     }
 };
 

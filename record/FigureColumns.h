@@ -1,0 +1,26 @@
+#pragma once
+
+#include "PassOutcome.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The record's columns that hold a number of the pass: the measured values
+// and the figures, each with its title, its number and, where it has one,
+// the quantity whose U goes with it. Limits name these columns; the U95 and
+// verdict columns follow them.
+struct FigureColumn {
+    std::string title; // "phase angle efficiency (%)"
+    std::optional<double> (*number)(const PassOutcome&);
+    std::optional<Quantity> quantity; // none: no declared accuracy bears on it
+    std::string name() const { return title.substr(0, title.find(" (")); }
+    std::string unit() const {
+        const auto open = title.find(" (");
+        return open == std::string::npos ? std::string() : title.substr(open + 2, title.size() - open - 3);
+    }
+};
+const std::vector<FigureColumn>& figureColumns();
+// The column of that title, or none.
+const FigureColumn* figureColumnTitled(std::string_view title);

@@ -1,0 +1,131 @@
+#include "LimitSet.h"
+
+#include <cmath>
+#include <limits>
+#include <random>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr double Inf = std::numeric_limits<double>::infinity();
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+using V = Verdict;
+
+} // namespace
+
+// The boundaries under both rules, for a lower limit of 85, an upper limit
+// of 50 and a band from 1 to 50; U = 2, guard 1 (w = 2).
+TEST(Verdicts, TheBoundariesOfBothRules) {
+    const Bounds lower{85, {}}, upper{{}, 50}, band{1, 50};
+    const struct {
+        const char* what;
+        Bounds bounds;
+        std::optional<double> value, U;
+        V simple, guarded;
+    } cases[]{
+        {"well inside", lower, 90, 2, V::Pass, V::Pass},
+        {"at the acceptance limit (limit + w)j", lower, 87, 2, V::Pass, V::Pass},
+        {"inside, within w", lower, 86, 2, V::Pass, V::ConditionalPass},
+        {"at the limit", lower, 85, 2, V::Pass, V::ConditionalPass},
+        {"outside, within w", lower, 84, 2, V::Fail, V::ConditionalFail},
+        {"at the limit - w", lower, 83, 2, V::Fail, V::ConditionalFail},
+        {"beyond limit - w", lower, 82.9, 2, V::Fail, V::Fail},
+        {"upper: at the limit", upper, 50, 2, V::Pass, V::ConditionalPass},
+        {"upper: at limit - w", upper, 48, 2, V::Pass, V::Pass},
+        {"upper: just outside", upper, 50.5, 2, V::Fail, V::ConditionalFail},
+        {"upper: beyond limit + w", upper, 52.5, 2, V::Fail, V::Fail},
+        {"band: inside", band, 25, 2, V::Pass, V::Pass},
+        {"band: near the lower end", band, 2, 2, V::Pass, V::ConditionalPass},
+        {"band: below it", band, 0.5, 2, V::Fail, V::ConditionalFail},
+        {"band narrower than 2w: inside is never a pass", Bounds{10, 12}, 11, 2, V::Pass, V::ConditionalPass},
+        {"no U", lower, 90, std::nullopt, V::Pass, V::NoVerdict},
+        {"U not a number", lower, 90, NaN, V::Pass, V::NoVerdict},
+        {"infinite U", lower, 90, Inf, V::Pass, V::NoVerdict},
+        {"no value", lower, std::nullopt, 2, V::NoVerdict, V::NoVerdict},
+        {"value not a number", lower, NaN, 2, V::NoVerdict, V::NoVerdict},
+        {"value +infinity above a lower limit", lower, Inf, 2, V::Pass, V::Pass},
+        {"value +infinity below an upper limit", upper, Inf, 2, V::Fail, V::Fail},
+        {"infinite limits are absent", Bounds{-Inf, Inf}, -1e300, 2, V::Pass, V::Pass},
+        {"U of zero: the limit itself", lower, 85, 0, V::Pass, V::Pass},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(judge(c.value, c.U, c.bounds, Rule::Simple, 1.0), c.simple) << c.what << " (simple)j";
+        EXPECT_EQ(judge(c.value, c.U, c.bounds, Rule::GuardBand, 1.0), c.guarded) << c.what << " (guard-band)j";
+    }
+    EXPECT_EQ(judge(86.5, 1, lower, Rule::GuardBand, 2.0), V::ConditionalPass) << "w = guard x U = 2";
+}
+
+// Over random values, U, limits and rules: never PASS outside a limit, never
+// FAIL with every figure inside its acceptance limit; the pass the worst.
+TEST(Verdicts, NoPassOutsideALimitAndNoFailInsideTheAcceptanceLimits) {
+    std::mt19937 random(2026);
+    std::uniform_real_distribution<double> any(-100, 100), positive(0, 20);
+    std::bernoulli_distribution coin;
+    for (int n = 0; n < 20000; ++n) {
+        const Rule rule = coin(random) ? Rule::Simple : Rule::GuardBand;
+        const double guard = positive(random) / 10;
+        bool outside = false, allAccepted = true;
+        V worst = V::Pass;
+        for (int f = 0; f < 3; ++f) {
+            Bounds b;
+            const double a = any(random), c = any(random);
+            b.lower = coin(random) ? std::optional<double>(std::min(a, c)) : std::nullopt;
+            b.upper = !b.lower || coin(random) ? std::optional<double>(std::max(a, c)) : std::nullopt;
+            const double value = any(random), U = positive(random);
+            const double w = rule == Rule::GuardBand ? guard * U : 0;
+            outside = outside || (b.lower && value < *b.lower) || (b.upper && value > *b.upper);
+            allAccepted = allAccepted && (!b.lower || value >= *b.lower + w) && (!b.upper || value <= *b.upper - w);
+            worst = std::max(worst, judge(value, U, b, rule, guard));
+        }
+        if (outside) {
+            ASSERT_GT(worst, V::NoVerdict) << "a figure outside its limit, yet " << verdictName(worst);
+        }
+        if (allAccepted) {
+            ASSERT_EQ(worst, V::Pass) << "every figure inside its acceptance limit, yet " << verdictName(worst);
+        }
+    }
+}
+
+// A limit set that cannot be taken is one line naming the problem.
+TEST(Verdicts, ALimitSetIsTakenWholeOrRefusedWithItsProblemNamed) {
+    const std::string good = R"j({"name": "F-54X acceptance", "version": "3", "rule": "guard-band", "guard": 1.0,
+        "limits": {"phase angle efficiency (%)": {"lower": 85}, "input power (W)": {"lower": 1, "upper": 50}}})j";
+    const auto set = limitSetFromJson(good);
+    ASSERT_TRUE(std::holds_alternative<LimitSet>(set)) << std::get<std::string>(set);
+    const LimitSet& s = std::get<LimitSet>(set);
+    EXPECT_EQ(s.title(), "F-54X acceptance, version 3");
+    EXPECT_EQ(s.limits.size(), 2u);
+    EXPECT_EQ(s.sha256.size(), 64u);
+    const struct {
+        std::string json;
+        const char* says;
+    } bad[]{
+        {"{", "not JSON"},
+        {R"j({"rule": "simple", "limits": {"efficiency": {"lower": 85}}})j", "unknown column \"efficiency\""},
+        {R"j({"rule": "simple", "limits": {"input power (W)": {"lower": 50, "upper": 1}}})j", "lower 50 is above upper 1"},
+        {R"j({"rule": "simple", "limits": {"input power (W)": {"lower": "1"}}})j", "lower is not a number"},
+        {R"j({"limits": {"input power (W)": {"lower": 1}}})j", "missing rule"},
+        {R"j({"rule": "strict", "limits": {"input power (W)": {"lower": 1}}})j", "unknown rule \"strict\""},
+        {R"j({"rule": "guard-band", "guard": -1, "limits": {"input power (W)": {"lower": 1}}})j", "guard is negative"},
+        {R"j({"rule": "simple", "limits": {"input power (W)": {}}})j", "has neither lower nor upper"},
+        {R"j({"rule": "simple", "limits": {}})j", "no limits"},
+    };
+    for (const auto& b : bad) {
+        const auto read = limitSetFromJson(b.json);
+        ASSERT_TRUE(std::holds_alternative<std::string>(read)) << b.json;
+        const std::string& why = std::get<std::string>(read);
+        EXPECT_NE(why.find(b.says), std::string::npos) << why;
+        EXPECT_EQ(why.find('\n'), std::string::npos) << "one line";
+    }
+    // Infinite bounds are absent; a pass stopped has no verdict.
+    const auto open = limitSetFromJson(R"j({"rule": "simple", "limits": {"input power (W)": {"lower": "-inf", "upper": "Infinity"}}})j");
+    ASSERT_TRUE(std::holds_alternative<LimitSet>(open));
+    PassOutcome pass;
+    pass.values[PassOutcome::InputPower] = 10;
+    EXPECT_EQ(judgePass(pass, std::get<LimitSet>(open)).verdict, V::Pass);
+    pass.ending = PassOutcome::Ending::Stopped;
+    const PassVerdict stopped = judgePass(pass, s);
+    EXPECT_EQ(stopped.verdict, V::NoVerdict);
+    EXPECT_EQ(stopped.reason, "the pass was stopped");
+}

@@ -1,0 +1,210 @@
+#include "LimitSet.h"
+
+#include "FigureColumns.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+const std::string Where = "limit set: ";
+
+std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+
+std::string number(double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", v);
+    return text;
+}
+
+// A bound's key in a limit: absent, a number (infinite: absent), or wrong.
+std::variant<std::optional<double>, std::string> boundOf(const QJsonObject& limit, const char* key,
+                                                          const std::string& column) {
+    const QString name = QString::fromLatin1(key);
+    if (!limit.contains(name)) {
+        return std::optional<double>();
+    }
+    const QJsonValue v = limit.value(name);
+    // JSON has no infinity: "inf", "-inf" (or "infinity") and null stand for an absent bound.
+    const QString word = v.toString().toLower().remove(QLatin1Char('+'));
+    if (v.isNull() || word == QLatin1String("inf") || word == QLatin1String("-inf") ||
+        word == QLatin1String("infinity") || word == QLatin1String("-infinity")) {
+        return std::optional<double>();
+    }
+    if (!v.isDouble() || std::isnan(v.toDouble())) {
+        return Where + quoted(column) + ": " + key + " is not a number";
+    }
+    const double bound = v.toDouble();
+    return std::isfinite(bound) ? std::optional<double>(bound) : std::nullopt;
+}
+
+std::variant<LimitSet::Limit, std::string> limitOf(const QString& column, const QJsonValue& value) {
+    const std::string title = column.toStdString();
+    if (figureColumnTitled(title) == nullptr) {
+        return Where + "unknown column " + quoted(title) + " (a record column of a measured value or a figure)";
+    }
+    if (!value.isObject()) {
+        return Where + quoted(title) + " is not an object with lower and upper";
+    }
+    LimitSet::Limit limit{title, {}};
+    const QJsonObject object = value.toObject();
+    for (const auto& [key, bound] : {std::pair{"lower", &limit.bounds.lower}, std::pair{"upper", &limit.bounds.upper}}) {
+        auto read = boundOf(object, key, title);
+        if (const auto* why = std::get_if<std::string>(&read)) {
+            return *why;
+        }
+        *bound = std::get<std::optional<double>>(read);
+    }
+    if (!object.contains(QStringLiteral("lower")) && !object.contains(QStringLiteral("upper"))) {
+        return Where + quoted(title) + " has neither lower nor upper";
+    }
+    if (limit.bounds.lower && limit.bounds.upper && *limit.bounds.lower > *limit.bounds.upper) {
+        return Where + quoted(title) + ": lower " + number(*limit.bounds.lower) + " is above upper " +
+               number(*limit.bounds.upper);
+    }
+    return limit;
+}
+
+std::string text(const QJsonValue& v) {
+    return v.isDouble() ? number(v.toDouble()) : v.toString().toStdString();
+}
+
+} // namespace
+
+std::string LimitSet::title() const {
+    return version.empty() ? name : name + ", version " + version;
+}
+
+std::variant<LimitSet, std::string> limitSetFromJson(const std::string& bytes) {
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(bytes), &error);
+    if (error.error != QJsonParseError::NoError) {
+        return Where + "not JSON (" + error.errorString().toStdString() + " at byte " + std::to_string(error.offset) +
+               ")";
+    }
+    if (!document.isObject()) {
+        return Where + "not a JSON object";
+    }
+    const QJsonObject o = document.object();
+    LimitSet set;
+    set.name = text(o.value(QStringLiteral("name")));
+    set.version = text(o.value(QStringLiteral("version")));
+    const QString rule = o.value(QStringLiteral("rule")).toString();
+    if (!o.contains(QStringLiteral("rule"))) {
+        return Where + "missing rule (\"simple\" or \"guard-band\")";
+    }
+    if (rule == QLatin1String("simple")) {
+        set.rule = Rule::Simple;
+    } else if (rule == QLatin1String("guard-band")) {
+        set.rule = Rule::GuardBand;
+    } else {
+        return Where + "unknown rule " + quoted(text(o.value(QStringLiteral("rule")))) +
+               " (\"simple\" or \"guard-band\")";
+    }
+    if (o.contains(QStringLiteral("guard"))) {
+        const QJsonValue guard = o.value(QStringLiteral("guard"));
+        if (!guard.isDouble() || !std::isfinite(guard.toDouble())) {
+            return Where + "guard is not a number";
+        }
+        if (guard.toDouble() < 0) {
+            return Where + "guard is negative (" + number(guard.toDouble()) + ")";
+        }
+        set.guard = guard.toDouble();
+    }
+    const QJsonValue limits = o.value(QStringLiteral("limits"));
+    if (!limits.isObject() || limits.toObject().isEmpty()) {
+        return Where + "no limits (an object naming record columns)";
+    }
+    const QJsonObject byColumn = limits.toObject();
+    for (auto it = byColumn.begin(); it != byColumn.end(); ++it) {
+        auto limit = limitOf(it.key(), it.value());
+        if (const auto* why = std::get_if<std::string>(&limit)) {
+            return *why;
+        }
+        set.limits.push_back(std::get<LimitSet::Limit>(limit));
+    }
+    set.sha256 = QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Sha256).toHex().toStdString();
+    return set;
+}
+
+std::variant<LimitSet, std::string> readLimitSet(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return Where + "cannot read " + path + ": " + file.errorString().toStdString();
+    }
+    return limitSetFromJson(file.read(1 << 20).toStdString());
+}
+
+namespace {
+
+std::string figureText(double v) {
+    char t[32];
+    std::snprintf(t, sizeof t, "%.4g", v);
+    return t;
+}
+
+// "phase angle efficiency (%) 84.2 +- 8.9 is below the lower limit 85"
+std::string reasonFor(const LimitSet::Limit& limit, std::optional<double> value, std::optional<double> U,
+                      const LimitSet& set, Verdict v) {
+    std::string r = limit.column + " ";
+    if (!value || std::isnan(*value)) {
+        return r + "has no number";
+    }
+    r += figureText(*value);
+    if (U) {
+        r += " +- " + figureText(*U);
+    } else if (set.rule == Rule::GuardBand) {
+        return r + " has no U (the guard-band rule needs one)";
+    }
+    // The bound the value is nearest to (or furthest beyond) decides.
+    const auto& b = limit.bounds;
+    const double belowUpper = b.upper ? *b.upper - *value : INFINITY;
+    const double aboveLower = b.lower ? *value - *b.lower : INFINITY;
+    if (!b.lower && !b.upper) {
+        r += " has no finite limit";
+    } else if (b.lower && aboveLower <= belowUpper) {
+        r += std::string(aboveLower < 0 ? " is below" : " is above") + " the lower limit " + figureText(*b.lower);
+    } else {
+        r += std::string(belowUpper < 0 ? " is above" : " is below") + " the upper limit " + figureText(*b.upper);
+    }
+    r += set.rule == Rule::GuardBand ? " (guard-band, w = " + figureText(set.guard * U.value_or(0)) + ")" : " (simple)";
+    return r + ": " + verdictName(v);
+}
+
+} // namespace
+
+PassVerdict judgePass(const PassOutcome& pass, const LimitSet& set) {
+    PassVerdict result;
+    result.limitSet = set.title();
+    result.limitSetSha = set.sha256;
+    if (pass.ending != PassOutcome::Ending::Complete) {
+        result.verdict = Verdict::NoVerdict;
+        result.reason = pass.ending == PassOutcome::Ending::Stopped ? "the pass was stopped" : "the pass failed on the link";
+        return result;
+    }
+    Verdict worst = Verdict::Pass;
+    std::string worstReason;
+    for (const LimitSet::Limit& limit : set.limits) {
+        const FigureColumn* column = figureColumnTitled(limit.column);
+        const std::optional<double> value = column != nullptr ? column->number(pass) : std::nullopt;
+        const std::optional<double> U =
+            column != nullptr && column->quantity ? pass.uncertainty[*column->quantity].number() : std::nullopt;
+        const Verdict v = judge(value, U, limit.bounds, set.rule, set.guard);
+        result.figures.push_back({limit.column, v});
+        if (worstReason.empty() || v > worst) {
+            worst = v;
+            worstReason = reasonFor(limit, value, U, set, v);
+        }
+    }
+    result.verdict = worst;
+    result.reason = worst == Verdict::Pass
+                        ? "every limited figure inside its " +
+                              std::string(set.rule == Rule::GuardBand ? "acceptance limit" : "limit")
+                        : worstReason;
+    return result;
+}
