@@ -237,6 +237,7 @@ void Form1::describeBench(PassOutcome& pass) {
     pass.accuracy = accuracy;
     pass.truth = benchTruth ? benchTruth() : std::nullopt;
     pass.uncertainty = passUncertainty(pass);
+    pass.verdict = limits ? std::optional<PassVerdict>(judgePass(pass, *limits)) : std::nullopt;
 }
 
 void Form1::showUncertainty(const PassOutcome& pass) {

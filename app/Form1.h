@@ -4,6 +4,7 @@
 #include "Form1Controls.h"
 #include "MeasurementPass.h"
 #include "Measurements.h"
+#include "LimitSet.h"
 #include "PassOutcome.h"
 #include "OsVersion.h"
 #include "Platform.h"
@@ -111,6 +112,8 @@ public:
     // it is: its serial number, or "simulated".
     std::function<void()> accuracyWanted;
     std::string adapterName() const;
+    // The limit set every pass is judged against (none: no verdicts).
+    std::optional<LimitSet> limits;
 
     // With --record: where every pass and every capture is kept. None by
     // default, and then no file is written.

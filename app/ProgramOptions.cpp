@@ -48,7 +48,8 @@ struct Options {
                          "set-up below, run the passes and end. Each pass's row goes to standard "
                          "output as CSV (the record's columns, header first), each event-list line "
                          "to standard error. Exit status: 0 every pass complete, 1 a pass stopped "
-                         "or failed, 2 bad options, 3 no connection or the set-up not ready. "
+                         "or failed, 2 bad options, 3 no connection or the set-up not ready, 4 every "
+                         "pass complete and, with --limits, some verdict not PASS. "
                          "SIGINT or SIGTERM stops the pass under way and ends as CLOSE does.");
     QCommandLineOption resistor = valued("load-resistor", "With --headless: the load resistor, as in its list.", "OHMS");
     QCommandLineOption supply = valued("supply", "With --headless: the supply voltage, as in the transformer's list.", "VOLTS");
@@ -65,6 +66,10 @@ struct Options {
         valued("simulate-errors", "With --simulate: the simulated bench's channels get gain, probe and "
                                   "current-probe phase errors drawn from SEED within the declared accuracy, "
                                   "and each row carries the bench's true powers.", "SEED");
+    QCommandLineOption limits =
+        valued("limits", "A limit set (JSON, see the README): every pass gets a verdict against it; with "
+                         "--headless, exit status 4 when every pass completed and some verdict is not PASS.",
+               "FILE");
     QCommandLineOption results =
         flag("results", "Open the results window for the record folders named after the options "
                         "(it asks for one when none is named); with --record DIR, beside the main "
@@ -75,7 +80,7 @@ struct Options {
                                                         "oscilloscope on an FT232R USB serial adapter.")
                                              .arg(QString::fromLatin1(ProgramTitle)));
         parser.addOptions({help, version, simulate, fastReads, stopped, record, headless, resistor, supply, capacitor,
-                           average, preset, passes, interval, comment, results, accuracy, simulateErrors});
+                           average, preset, passes, interval, comment, results, accuracy, simulateErrors, limits});
         parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("With --results: a record folder."),
                                      QStringLiteral("[DIR...]"));
     }
@@ -188,6 +193,13 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
             return refused(options, *why);
         }
         options.accuracy = std::get<Accuracy>(read);
+    }
+    if (parser.isSet(o.limits)) {
+        auto read = readLimitSet(parser.value(o.limits).toStdString());
+        if (const auto* why = std::get_if<std::string>(&read)) {
+            return refused(options, *why);
+        }
+        options.limits = std::get<LimitSet>(read);
     }
     if (parser.isSet(o.simulateErrors)) {
         bool ok = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LimitSet.h"
 #include "Uncertainty.h"
 
 #include <QStringList>
@@ -29,6 +30,8 @@ struct ProgramOptions {
     std::optional<Accuracy> accuracy;
     // --simulate-errors SEED: the simulated bench gets errors drawn within it.
     std::optional<unsigned> simulateErrors;
+    // --limits FILE: the limit set every pass is judged against.
+    std::optional<LimitSet> limits;
     std::optional<std::string> recordFolder;
     std::optional<HeadlessChoices> headless;
     // --results: the results window, for these folders (none: it asks).

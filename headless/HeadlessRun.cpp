@@ -77,6 +77,7 @@ int HeadlessRun::run() {
     form.onSimulatedBench = simulated;
     form.accuracy = accuracy;
     form.benchTruth = benchTruth;
+    form.limits = limits;
     parts_->pump.onStopRequest = [&form] { form.stopCalculation(); };
     parts_->host.beforeEnd = [this, &form] {
         if (record != nullptr) {
@@ -281,7 +282,10 @@ int HeadlessRun::runPasses() {
             waitUntil(started, choices_.intervalSeconds);
         }
     }
-    return passesNotComplete_ == 0 && !StopSignals::requested() ? EveryPassComplete : APassNotComplete;
+    if (passesNotComplete_ != 0 || StopSignals::requested()) {
+        return APassNotComplete;
+    }
+    return passesNotPassed_ == 0 ? EveryPassComplete : AVerdictNotPass;
 }
 
 // As CLOSE: the port cycled and closed, the record's last rows written.
@@ -319,6 +323,12 @@ void HeadlessRun::writeRow(const PassOutcome& pass) {
     }
     if (pass.ending != PassOutcome::Ending::Complete) {
         ++passesNotComplete_;
+    }
+    if (pass.verdict) {
+        passesNotPassed_ += pass.verdict->verdict == Verdict::Pass ? 0 : 1;
+        std::fprintf(events, "%s: %s: %s\n", ProgramName, verdictName(pass.verdict->verdict),
+                     pass.verdict->reason.c_str());
+        std::fflush(events);
     }
     if (rowWritten) {
         rowWritten(pass);

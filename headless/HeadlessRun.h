@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LimitSet.h"
 #include "PassOutcome.h"
 #include "ProgramOptions.h"
 
@@ -26,6 +27,7 @@ enum HeadlessStatus {
     APassNotComplete = 1, // stopped, failed on the link, or not run after a signal
     BadOptions = 2,
     NotReady = 3, // no connection, or the set-up is not ready
+    AVerdictNotPass = 4, // every pass complete, and against the limits some verdict not PASS
 };
 
 // A measurement from a script: the forms without their views, taken through
@@ -45,6 +47,8 @@ public:
     // The bench's declared accuracy; on the simulated bench, its truth.
     Accuracy accuracy;
     std::function<std::optional<PassOutcome::Truth>()> benchTruth;
+    // --limits: every pass judged against them.
+    std::optional<LimitSet> limits;
     // Where the rows, the event lines and a refusal go.
     std::FILE* rows = stdout;
     std::FILE* events = stderr;
@@ -77,4 +81,5 @@ private:
     std::unique_ptr<Parts> parts_;
     bool headerWritten_ = false;
     int passesNotComplete_ = 0;
+    int passesNotPassed_ = 0;
 };

@@ -29,8 +29,8 @@ Verdict judge(std::optional<double> value, std::optional<double> U, const Bounds
 struct PassVerdict {
     Verdict verdict = Verdict::NoVerdict;
     // Which figure decided, its value +- U, the limit and the rule; or why
-    // there is none: "phase angle efficiency (%) 84.20 +- 8.90 is below the
-    // lower limit 85 (guard-band, w = 8.90): CONDITIONAL FAIL"
+    // there is none: "phase angle efficiency (%) 84.2 ± 8.9 is below the lower
+    // limit 85 (guard-band, w = 8.9)"
     std::string reason;
     std::string limitSet;    // "F-54X acceptance, version 3"
     std::string limitSetSha; // of the file's bytes, hex

@@ -108,6 +108,7 @@ int runHeadless(int argc, char** argv, const ProgramOptions& options) {
     HeadlessRun run(*options.headless, devices.chosen(), clock);
     run.simulated = options.simulate;
     run.accuracy = accuracy;
+    run.limits = options.limits;
     if (options.simulate) {
         run.benchTruth = [&devices] { return truthOf(*devices.scope.bench); };
     }

@@ -148,16 +148,16 @@ std::string figureText(double v) {
     return t;
 }
 
-// "phase angle efficiency (%) 84.2 +- 8.9 is below the lower limit 85"
+// "phase angle efficiency (%) 84.2 ± 8.9 is below the lower limit 85 (guard-band, w = 8.9)"
 std::string reasonFor(const LimitSet::Limit& limit, std::optional<double> value, std::optional<double> U,
-                      const LimitSet& set, Verdict v) {
+                      const LimitSet& set) {
     std::string r = limit.column + " ";
     if (!value || std::isnan(*value)) {
         return r + "has no number";
     }
     r += figureText(*value);
     if (U) {
-        r += " +- " + figureText(*U);
+        r += " \u00b1 " + figureText(*U);
     } else if (set.rule == Rule::GuardBand) {
         return r + " has no U (the guard-band rule needs one)";
     }
@@ -173,7 +173,7 @@ std::string reasonFor(const LimitSet::Limit& limit, std::optional<double> value,
         r += std::string(belowUpper < 0 ? " is above" : " is below") + " the upper limit " + figureText(*b.upper);
     }
     r += set.rule == Rule::GuardBand ? " (guard-band, w = " + figureText(set.guard * U.value_or(0)) + ")" : " (simple)";
-    return r + ": " + verdictName(v);
+    return r;
 }
 
 } // namespace
@@ -198,7 +198,7 @@ PassVerdict judgePass(const PassOutcome& pass, const LimitSet& set) {
         result.figures.push_back({limit.column, v});
         if (worstReason.empty() || v > worst) {
             worst = v;
-            worstReason = reasonFor(limit, value, U, set, v);
+            worstReason = reasonFor(limit, value, U, set);
         }
     }
     result.verdict = worst;

@@ -105,5 +105,14 @@ TEST(ProgramOptions, AnAccuracyFileIsWholeAndValidOrTheRunIsRefused) {
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_NE(missing.message.value_or("").find("cannot read"), std::string::npos);
     EXPECT_EQ(parseProgramOptions({"transformer-efficiency", "--simulate-errors", "3"}).exitCode, 2) << "needs --simulate";
+    // A limit set that cannot be taken refuses the run the same way.
+    const QString limits = dir.filePath(QStringLiteral("limits.json"));
+    QFile file(limits);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"j({"rule": "simple", "limits": {"input power (W)": {"lower": 5, "upper": 1}}})j");
+    file.close();
+    const ProgramOptions badLimits = parseProgramOptions({"transformer-efficiency", "--limits", limits});
+    EXPECT_EQ(badLimits.exitCode, 2);
+    EXPECT_NE(badLimits.message.value_or("").find("lower 5 is above upper 1"), std::string::npos);
     EXPECT_EQ(parseProgramOptions({"transformer-efficiency", "--simulate", "--simulate-errors", "x"}).exitCode, 2);
 }

@@ -235,3 +235,41 @@ TEST(Headless, TheTrueEfficiencyLiesWithinTheUOfEachEstimate) {
         EXPECT_LE(medianU, 2 * p95) << name << ": U inflated";
     }
 }
+
+// Limits placed about a first pass's efficiency and U: each verdict as the
+// guard-band rule says, the exit status 4 for any but PASS, the reason naming
+// the figure.
+TEST(Headless, LimitsAboutAPassGiveEachVerdictAndItsExitStatus) {
+    HeadlessRig first(typicalChoices());
+    ASSERT_EQ(first.run.run(), EveryPassComplete);
+    const PassOutcome& measured = first.passes.at(0);
+    const double eta = measured.figures.PhaseEfficiency.value();
+    const double U = measured.uncertainty[Quantity::PhaseEfficiency].U;
+    ASSERT_GT(U, 0);
+    const struct {
+        double lower;
+        Verdict verdict;
+        int status;
+    } cases[]{{eta - 2 * U, Verdict::Pass, EveryPassComplete},
+              {eta - U / 2, Verdict::ConditionalPass, AVerdictNotPass},
+              {eta + U / 2, Verdict::ConditionalFail, AVerdictNotPass},
+              {eta + 2 * U, Verdict::Fail, AVerdictNotPass}};
+    for (const auto& c : cases) {
+        const std::string json = R"j({"name": "bench check", "version": "1", "rule": "guard-band", "guard": 1,
+            "limits": {"phase angle efficiency (%)": {"lower": )j" + std::to_string(c.lower) + "}}}";
+        auto set = limitSetFromJson(json);
+        ASSERT_TRUE(std::holds_alternative<LimitSet>(set)) << std::get<std::string>(set);
+        HeadlessRig rig(typicalChoices());
+        rig.run.limits = std::get<LimitSet>(set);
+        EXPECT_EQ(rig.run.run(), c.status) << verdictName(c.verdict);
+        ASSERT_EQ(rig.passes.size(), 1u);
+        ASSERT_TRUE(rig.passes[0].verdict.has_value());
+        EXPECT_EQ(rig.passes[0].verdict->verdict, c.verdict);
+        EXPECT_EQ(rig.passes[0].figures.PhaseEfficiency, measured.figures.PhaseEfficiency) << "the same bench";
+        if (c.verdict != Verdict::Pass) {
+            EXPECT_EQ(rig.passes[0].verdict->reason.rfind("phase angle efficiency (%) ", 0), 0u)
+                << rig.passes[0].verdict->reason;
+        }
+        EXPECT_NE(contents(rig.events).find(std::string(": ") + verdictName(c.verdict) + ": "), std::string::npos);
+    }
+}
