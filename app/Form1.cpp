@@ -1,6 +1,8 @@
 #include "Statuses.h"
 #include "Form1.h"
 
+#include "FigureColumns.h"
+
 #include "Clock.h"
 #include "CommandNumber.h"
 #include "Delay.h"
@@ -129,7 +131,8 @@ void Form1::styleControls() {
     }
     SampleAverage = parseWholeNumber(Combo3.text).value_or(16);
     for (Button* b :
-         {&Command1, &Command2, &Command3, &Command4, &Command5, &Command6, &Command7, &Command9, &CommandAccuracy}) {
+         {&Command1, &Command2, &Command3, &Command4, &Command5, &Command6, &Command7, &Command9, &CommandAccuracy,
+          &CommandLimits}) {
         b->font = {8, true};
     }
 }
@@ -201,6 +204,7 @@ void Form1::startCalculation() {
     }
     CalculationRunning = true;
     clearUncertainty();
+    clearVerdict();
     Text12.set(CalculatorStatus::Running);
     Settings.showScopeStatus(ScopeStatus::Running);
     {
@@ -249,6 +253,55 @@ void Form1::showUncertainty(const PassOutcome& pass) {
         label.ForeColor = mark.marked ? std::optional<Colour>(Colours::Red) : std::nullopt;
     }
     UncertaintyWarnings = pass.uncertainty.warnings;
+    showVerdict(pass);
+}
+
+namespace {
+
+// Green PASS, yellow conditional, grey no verdict, red FAIL.
+Colour verdictColour(Verdict v) {
+    switch (v) {
+    case Verdict::Pass:
+        return Colours::Green;
+    case Verdict::ConditionalPass:
+    case Verdict::ConditionalFail:
+        return Colours::Yellow;
+    case Verdict::NoVerdict:
+        return Colour{0xC0C0C0};
+    case Verdict::Fail:
+        return Colours::Red;
+    }
+    return Colours::White;
+}
+
+} // namespace
+
+void Form1::showVerdict(const PassOutcome& pass) {
+    if (!pass.verdict) {
+        return;
+    }
+    const PassVerdict& v = *pass.verdict;
+    TextVerdict.show(verdictName(v.verdict), verdictColour(v.verdict),
+                     v.verdict == Verdict::Fail ? Colours::White : Colours::Black);
+    VerdictReason.caption = v.reason + " - " + v.limitSet;
+    VerdictReason.toolTip = VerdictReason.caption;
+    // Each limited figure's ± takes its own verdict's colour.
+    for (const PassVerdict::Figure& f : v.figures) {
+        const FigureColumn* column = figureColumnTitled(f.column);
+        const auto box = column != nullptr && column->quantity ? boxOf(*column->quantity) : std::nullopt;
+        if (box) {
+            PlusMinus[static_cast<std::size_t>(*box)].BackColor = verdictColour(f.verdict);
+        }
+    }
+}
+
+void Form1::clearVerdict() {
+    TextVerdict.show(limits ? "" : "NO LIMITS", Colours::White, Colour{0x808080});
+    VerdictReason.caption = limits ? limits->title() : "";
+    VerdictReason.toolTip.clear();
+    for (Label& label : PlusMinus) {
+        label.BackColor.reset();
+    }
 }
 
 void Form1::clearUncertainty() {
@@ -278,6 +331,12 @@ void Form1::stopCalculation() {
 }
 
 void Form1::clearList() { List1.Clear(); }
+
+void Form1::openLimits() {
+    if (limitsWanted) {
+        limitsWanted();
+    }
+}
 
 void Form1::openAccuracy() {
     if (accuracyWanted) {

@@ -40,6 +40,7 @@ public:
     void disconnect();       // Command4 DISCONNECT
     void openSettings();     // Command5 SETTINGS
     void openAccuracy();     // ACCURACY: asks accuracyWanted
+    void openLimits();       // LIMITS: asks limitsWanted
     void capture();          // Command6 CAPTURE
     void stopCalculation();  // Command7 STOP CALCULATION
     void clearList();        // Command9 CLEAR LIST
@@ -114,6 +115,10 @@ public:
     std::string adapterName() const;
     // The limit set every pass is judged against (none: no verdicts).
     std::optional<LimitSet> limits;
+    // Opens the limits window (the windows only); a set taken there is shown
+    // by showLimits().
+    std::function<void()> limitsWanted;
+    void showLimits() { clearVerdict(); }
 
     // With --record: where every pass and every capture is kept. None by
     // default, and then no file is written.
@@ -135,6 +140,10 @@ private:
     // power factor or a clipped channel; emptied when the boxes are.
     void showUncertainty(const PassOutcome& pass);
     void clearUncertainty();
+    // The last pass's verdict in the VERDICT box, its reason, and each limited
+    // figure's verdict beside its box; kept until the next pass starts.
+    void showVerdict(const PassOutcome& pass);
+    void clearVerdict();
     void styleControls();
     void fillLists();
     void logOsVersion();

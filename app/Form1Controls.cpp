@@ -55,6 +55,12 @@ Form1Controls::Form1Controls() {
     Command7.caption = "STOP CALCULATION";
     Command9.caption = "CLEAR LIST";
     CommandAccuracy.caption = "ACCURACY";
+    CommandLimits.caption = "LIMITS";
+    LabelVerdict.caption = "VERDICT";
+    LabelVerdict.font = {10, true};
+    TextVerdict.font = {12, true};
+    TextVerdict.alignment = Alignment::Centre;
+    VerdictReason.font = {8, false};
     for (Label& plusMinus : PlusMinus) {
         plusMinus.font.pointSize = 10;
     }

@@ -60,6 +60,10 @@ struct Form1Controls {
     Button Command7; // STOP CALCULATION
     Button Command9; // CLEAR LIST
     Button CommandAccuracy; // ACCURACY: the bench's declared accuracy
+    Button CommandLimits;   // LIMITS: the limit set the passes are judged against
+    Label LabelVerdict;     // VERDICT
+    TextBox TextVerdict;    // the last pass's verdict, until the next one starts
+    Label VerdictReason;    // why, in words
 
     ListBox List1; // event and result list
     Lamp Shape1;   // ACQUIRE

@@ -149,6 +149,10 @@ void Form1View::buildControlPanel() {
     parts.button("Command1", f.Command1, QRect(x + w - half, 618, half, 34),
                  [&f] { f.closeProgram(); });
     parts.button("CommandAccuracy", f.CommandAccuracy, QRect(x, 660, half, 34), [&f] { f.openAccuracy(); });
+    parts.button("CommandLimits", f.CommandLimits, QRect(x + w - half, 660, half, 34), [&f] { f.openLimits(); });
+    parts.label("LabelVerdict", f.LabelVerdict, QRect(x, 706, 76, LabelHeight));
+    parts.box("TextVerdict", f.TextVerdict, QRect(x + 78, 700, w - 78, 30));
+    parts.label("VerdictReason", f.VerdictReason, QRect(x, 732, w, 38))->setWordWrap(true);
 }
 
 void Form1View::buildLogPanel() {

@@ -86,6 +86,8 @@ struct BoxMark {
     bool marked = false;
 };
 BoxMark boxMark(const PassUncertainty& u, PassOutcome::Box box);
+// The result box that shows a quantity, if one does.
+std::optional<PassOutcome::Box> boxOf(Quantity q);
 
 // The U of a pass's values and figures from its accuracy and the scope's
 // set-up (the channels' scales).

@@ -326,3 +326,12 @@ BoxMark boxMark(const PassUncertainty& u, PassOutcome::Box box) {
     }
     return {};
 }
+
+std::optional<PassOutcome::Box> boxOf(Quantity q) {
+    for (const BoxFigure& f : BoxFigures) {
+        if (f.quantity == q) {
+            return f.box;
+        }
+    }
+    return std::nullopt;
+}

@@ -38,5 +38,5 @@ struct PassVerdict {
         std::string column; // the record column's title
         Verdict verdict = Verdict::NoVerdict;
     };
-    std::vector<Figure> figures; // in the limit set's order
+    std::vector<Figure> figures; // in the limit set's order (its columns sorted by title)
 };

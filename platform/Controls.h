@@ -87,6 +87,7 @@ struct Label {
     bool visible = true;
     std::string toolTip;                // shown on hover; none when empty
     std::optional<Colour> ForeColor;    // the window's text colour when none
+    std::optional<Colour> BackColor;    // the window's background when none
 };
 
 struct Button {

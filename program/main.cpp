@@ -1,4 +1,5 @@
 #include "AccuracyWindow.h"
+#include "LimitsWindow.h"
 #include "ApplicationViews.h"
 #include "BenchPanelView.h"
 #include "Clock.h"
@@ -215,6 +216,21 @@ void wireAccuracy(Form1& form, const ProgramOptions& options, ApplicationViews& 
     };
 }
 
+// The limit set: --limits, else the one last taken in the limits window;
+// LIMITS shows it and takes another (kept for the next run).
+void wireLimits(Form1& form, const ProgramOptions& options, ApplicationViews& views) {
+    form.limits = options.limits ? options.limits : rememberedLimits();
+    form.limitsWanted = [&form, &views] {
+        LimitsWindow window(form.limits, views.mainView());
+        if (window.exec() == QDialog::Accepted) {
+            form.limits = window.limits();
+            rememberLimits(form.limits, window.bytes());
+            form.showLimits();
+        }
+    };
+    form.showLimits();
+}
+
 // The windows: the device library (the simulated bench or the adapter) on a
 // thread of its own, the forms and their views, and what the options add.
 int runWindows(const ProgramOptions& options) {
@@ -247,6 +263,7 @@ int runWindows(const ProgramOptions& options) {
     }
     form.Form_Load();
     wireAccuracy(form, options, views);
+    wireLimits(form, options, views);
     views.refresh();
     return QApplication::exec();
 }

@@ -232,8 +232,11 @@ void WidgetBinder::bind(QLabel* widget, Label& model) {
         if (widget->toolTip() != tip) {
             widget->setToolTip(tip);
         }
-        const QString style = model.ForeColor ? QStringLiteral("color: %1").arg(toQColor(*model.ForeColor).name())
-                                              : QString();
+        QString style = model.ForeColor ? QStringLiteral("color: %1;").arg(toQColor(*model.ForeColor).name())
+                                        : QString();
+        if (model.BackColor) {
+            style += QStringLiteral("background-color: %1;").arg(toQColor(*model.BackColor).name());
+        }
         if (widget->styleSheet() != style) {
             widget->setStyleSheet(style);
         }

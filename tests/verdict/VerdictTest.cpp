@@ -1,4 +1,5 @@
 #include "LimitSet.h"
+#include "TestRig.h"
 
 #include <cmath>
 #include <limits>
@@ -128,4 +129,40 @@ TEST(Verdicts, ALimitSetIsTakenWholeOrRefusedWithItsProblemNamed) {
     const PassVerdict stopped = judgePass(pass, s);
     EXPECT_EQ(stopped.verdict, V::NoVerdict);
     EXPECT_EQ(stopped.reason, "the pass was stopped");
+}
+
+// The main window: the VERDICT box in its colour with the reason, each
+// limited figure's ± in its own verdict's colour, kept until the next pass
+// starts.
+TEST(Verdicts, TheMainWindowShowsTheLastVerdictUntilTheNextPassStarts) {
+    TestRig b;
+    b.walkToReady();
+    Form1& f = *b.form;
+    f.limits = std::get<LimitSet>(limitSetFromJson(R"j({"name": "bench", "version": "2", "rule": "simple",
+        "limits": {"phase angle efficiency (%)": {"lower": 95}, "input voltage (V rms)": {"upper": 500}}})j"));
+    f.showLimits();
+    EXPECT_EQ(f.VerdictReason.caption, "bench, version 2");
+    f.startCalculation();
+    EXPECT_EQ(f.TextVerdict.text, "FAIL");
+    EXPECT_EQ(f.TextVerdict.BackColor, Colours::Red);
+    EXPECT_EQ(f.VerdictReason.caption.rfind("phase angle efficiency (%) ", 0), 0u) << f.VerdictReason.caption;
+    EXPECT_NE(f.VerdictReason.caption.find("is below the lower limit 95 (simple)"), std::string::npos);
+    EXPECT_EQ(f.PlusMinus[PassOutcome::PhaseEfficiencyBox].BackColor, Colours::Red);
+    EXPECT_EQ(f.PlusMinus[PassOutcome::InputVoltageBox].BackColor, Colours::Green);
+    EXPECT_FALSE(f.PlusMinus[PassOutcome::OutputVoltageBox].BackColor.has_value()) << "not limited";
+    f.stopCalculation(); // STOP after the pass: the verdict stays
+    EXPECT_EQ(f.TextVerdict.text, "FAIL");
+
+    for (LimitSet::Limit& limit : f.limits->limits) {
+        if (limit.column == "phase angle efficiency (%)") {
+            limit.bounds.lower = 50;
+        }
+    }
+    bool cleared = false;
+    b.pump.when([&] { return f.CalculationRunning && !cleared; }, [&] { cleared = f.TextVerdict.text.empty(); });
+    ASSERT_TRUE(f.Text12.is(CalculatorStatus::Ready)) << f.Text12.text;
+    f.startCalculation();
+    EXPECT_TRUE(cleared) << "emptied while the next pass runs";
+    EXPECT_EQ(f.TextVerdict.text, "PASS");
+    EXPECT_EQ(f.TextVerdict.BackColor, Colours::Green);
 }

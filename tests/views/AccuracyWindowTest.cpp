@@ -1,4 +1,5 @@
 #include "AccuracyWindow.h"
+#include "LimitsWindow.h"
 
 #include <QCoreApplication>
 #include <QDoubleSpinBox>
@@ -43,4 +44,37 @@ TEST(AccuracyWindow, AFileIsTakenWholeOrNotAtAllAndASetIsKeptPerAdapter) {
     rememberAccuracy(QStringLiteral("FT0042"), tight);
     EXPECT_EQ(rememberedAccuracy(QStringLiteral("FT0042"), declared), tight);
     EXPECT_EQ(rememberedAccuracy(QStringLiteral("simulated"), declared), declared) << "another adapter's own";
+}
+
+// The limits window: a file that cannot be taken keeps the set it had; the
+// set taken is kept (its file's bytes, so its SHA-256 stays) for the next run.
+TEST(LimitsWindow, ABadFileKeepsTheSetAndTheSetTakenIsKeptForTheNextRun) {
+    QTemporaryDir dir;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+    QCoreApplication::setOrganizationName(QStringLiteral("limits-window-test"));
+    const auto write = [&dir](const char* name, const QByteArray& json) {
+        QFile file(dir.filePath(QString::fromLatin1(name)));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(json);
+        return file.fileName();
+    };
+    LimitsWindow window(std::nullopt);
+    ASSERT_TRUE(window.openFile(write("good.json", R"j({"name": "F-54X acceptance", "version": "3", "rule": "simple",
+        "limits": {"phase angle efficiency (%)": {"lower": 85}}})j")))
+        << window.error().toStdString();
+    const std::string sha = window.limits()->sha256;
+    EXPECT_FALSE(window.openFile(write("bad.json", R"j({"rule": "simple", "limits": {"efficiency": {"lower": 85}}})j")));
+    EXPECT_TRUE(window.error().contains(QStringLiteral("unknown column \"efficiency\"")));
+    ASSERT_TRUE(window.limits().has_value()) << "the set it had";
+    EXPECT_EQ(window.limits()->sha256, sha);
+
+    EXPECT_FALSE(rememberedLimits().has_value());
+    rememberLimits(window.limits(), window.bytes());
+    ASSERT_TRUE(rememberedLimits().has_value());
+    EXPECT_EQ(rememberedLimits()->sha256, sha) << "the same bytes";
+    rememberLimits(window.limits(), "");
+    EXPECT_EQ(rememberedLimits()->sha256, sha) << "unchanged when nothing new was opened";
+    window.clear();
+    rememberLimits(window.limits(), window.bytes());
+    EXPECT_FALSE(rememberedLimits().has_value()) << "no limits, kept as none";
 }
