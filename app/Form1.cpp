@@ -48,7 +48,7 @@ ReportSources Form1::reportSources() const {
     return ReportSources{Combo1, Combo2, Combo3, Combo4, Text3,  Text4,  Text5,  Text6,
                          Text7,  Text8,  Text9,  Text10, Text11, Text14, Text15, Text16,
                          Text17, Text18, Text19, Text20, Text21, Text22, Text23, Text24,
-                         PlusMinus,       UncertaintyWarnings};
+                         PlusMinus,       UncertaintyWarnings, VerdictLine};
 }
 
 void Form1::delay(std::int32_t msdelay) { ::delay(platform.clock, platform.pump, msdelay); }
@@ -284,6 +284,7 @@ void Form1::showVerdict(const PassOutcome& pass) {
     TextVerdict.show(verdictName(v.verdict), verdictColour(v.verdict),
                      v.verdict == Verdict::Fail ? Colours::White : Colours::Black);
     VerdictReason.caption = v.reason + " - " + v.limitSet;
+    VerdictLine = std::string("VERDICT ") + verdictName(v.verdict) + ": " + v.reason + " (" + v.limitSet + ")";
     VerdictReason.toolTip = VerdictReason.caption;
     // Each limited figure's ± takes its own verdict's colour.
     for (const PassVerdict::Figure& f : v.figures) {
@@ -299,6 +300,7 @@ void Form1::clearVerdict() {
     TextVerdict.show(limits ? "" : "NO LIMITS", Colours::White, Colour{0x808080});
     VerdictReason.caption = limits ? limits->title() : "";
     VerdictReason.toolTip.clear();
+    VerdictLine.clear();
     for (Label& label : PlusMinus) {
         label.BackColor.reset();
     }

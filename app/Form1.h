@@ -109,6 +109,8 @@ public:
     // Why the last pass's marked figures should not be trusted as they stand
     // (the report shows it under the results).
     std::string UncertaintyWarnings;
+    // "VERDICT CONDITIONAL FAIL: <reason> (<limit set>)", for the report.
+    std::string VerdictLine;
     // Opens the accuracy window (the windows only); the adapter names whose set
     // it is: its serial number, or "simulated".
     std::function<void()> accuracyWanted;

@@ -102,7 +102,12 @@ void PrintScreen::copyTexts() {
             plusMinus.font = {10, true};
         }
     }
-    Warnings.caption = main_.Warnings;
+    // Under the results: the verdict with its reason and limit set, then the
+    // warnings.
+    Warnings.caption = main_.Verdict;
+    if (!main_.Warnings.empty()) {
+        Warnings.caption += (Warnings.caption.empty() ? "" : "; ") + main_.Warnings;
+    }
     Warnings.ForeColor = Colours::Red;
     Warnings.font = {8, false};
 }

@@ -37,4 +37,6 @@ struct ReportSources {
     // and why a marked one should not be trusted as it stands.
     const std::array<Label, 18>& PlusMinus;
     const std::string& Warnings;
+    // The last pass's verdict, why and against which limit set; empty without.
+    const std::string& Verdict;
 };

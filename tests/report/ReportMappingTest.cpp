@@ -34,6 +34,7 @@ TEST(ReportMapping, EveryBoxCopiesItsOwnControl) {
         }
     }
     f.UncertaintyWarnings = "low input power factor";
+    f.VerdictLine = "VERDICT FAIL: too low (bench, version 1)";
     std::vector<std::string> plusMinus(25);
     std::string warnings;
     std::vector<std::string> shown(25);
@@ -57,6 +58,6 @@ TEST(ReportMapping, EveryBoxCopiesItsOwnControl) {
         EXPECT_EQ(alignments[n], row.report == 23 ? Alignment::Left : Alignment::Centre) << "Text" << n;
         EXPECT_EQ(plusMinus.at(n), row.result >= 0 ? "±" + std::to_string(row.report) : "") << "beside Text" << n;
     }
-    EXPECT_EQ(warnings, "low input power factor");
+    EXPECT_EQ(warnings, "VERDICT FAIL: too low (bench, version 1); low input power factor");
     EXPECT_FALSE(f.Report.window.loaded) << "unloaded after the capture";
 }
