@@ -38,6 +38,7 @@ inline constexpr ColumnName ResistorPowerFactor{"load resistor output power fact
 inline constexpr ColumnName U95PhaseEfficiency{"U95 phase angle efficiency", "%"};
 inline constexpr ColumnName U95ResistorEfficiency{"U95 load resistor efficiency", "%"};
 inline constexpr ColumnName U95EstimatesRatio{"U95 efficiency estimates ratio", "%"};
+inline constexpr ColumnName Verdict{"verdict", ""};
 } // namespace RecordColumn
 
 // The record's file in a folder.

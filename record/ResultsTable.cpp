@@ -185,7 +185,7 @@ std::string verdictField(const std::optional<PassVerdict>& v, const std::string&
 // the SHA-256 of its file) and each limited figure's own verdict; empty
 // without one.
 void addVerdictColumns(std::vector<ResultsTable::Column>& c) {
-    c.push_back({"verdict", "", [](const Pass& p) { return p.verdict ? std::string(verdictName(p.verdict->verdict)) : ""; }});
+    c.push_back({RecordColumn::Verdict.name, RecordColumn::Verdict.unit, [](const Pass& p) { return p.verdict ? std::string(verdictName(p.verdict->verdict)) : ""; }});
     c.push_back({"verdict reason", "", [](const Pass& p) { return textField(p.verdict ? p.verdict->reason : ""); }});
     c.push_back({"limit set", "", [](const Pass& p) { return textField(p.verdict ? p.verdict->limitSet : ""); }});
     c.push_back({"limit set SHA-256", "", [](const Pass& p) { return p.verdict ? p.verdict->limitSetSha : ""; }});

@@ -21,6 +21,7 @@ const QString Resistor = QString::fromStdString(RecordColumn::Resistor.title());
 const QString Capacitor = QString::fromStdString(RecordColumn::Capacitor.title());
 const QString Comment = QString::fromStdString(RecordColumn::Comment.title());
 const QString SampleAverage = QString::fromStdString(RecordColumn::SampleAverage.title());
+const QString Verdict = QString::fromStdString(RecordColumn::Verdict.title());
 } // namespace Column
 
 // A figure's column and where its number goes.
@@ -271,6 +272,7 @@ void RecordFileReader::takeLine(const QByteArray& bytes, std::vector<ResultRow>&
     row.capacitorText = text(Column::Capacitor);
     row.averageText = text(Column::SampleAverage);
     row.comment = text(Column::Comment);
+    row.verdict = text(Column::Verdict);
     bool ok = true;
     // The set-up is text as shown (NO LOAD, OFF): a number where it is one.
     for (auto [name, target] : {std::pair{&Column::Supply, &ResultRow::supply},

@@ -23,6 +23,7 @@ struct ResultRow {
     std::optional<double> phaseU, resistorU, ratioU;
     QString comment;
     QString folder; // the record folder's name the row came from
+    QString verdict; // against the limit set it was measured with; empty without
 
     bool complete() const { return ending == QLatin1String("complete"); }
     // Phase-angle estimate minus load-resistor estimate, in percentage points.

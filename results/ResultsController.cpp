@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <map>
 
 namespace {
 
@@ -102,6 +103,7 @@ void ResultsController::setFilters(const Filters& filters) {
     filter_.setEnding(filters.ending);
     filter_.setDates(filters.from, filters.to);
     filter_.setCommentText(filters.comment);
+    filter_.setVerdict(filters.verdict);
     tell(statusChanged);
     countAll();
 }
@@ -151,10 +153,35 @@ QString ResultsController::statusText() const {
     } else if (parts.isEmpty()) {
         parts << QStringLiteral("No record in %1").arg(folders_.folders().join(QStringLiteral(", ")));
     }
+    if (const QString verdicts = verdictCounts(); !verdicts.isEmpty()) {
+        parts << verdicts;
+    }
     if (const QString unread = folders_.unreadSummary(); !unread.isEmpty()) {
         parts << unread;
     }
     return parts.join(QStringLiteral("; "));
+}
+
+// "verdicts: 8 PASS, 1 CONDITIONAL FAIL" of the passes shown; empty when none
+// has one.
+QString ResultsController::verdictCounts() const {
+    static const QStringList order{QStringLiteral("PASS"), QStringLiteral("CONDITIONAL PASS"),
+                                   QStringLiteral("NO VERDICT"), QStringLiteral("CONDITIONAL FAIL"),
+                                   QStringLiteral("FAIL")};
+    std::map<QString, int> counts;
+    for (const int r : filter_.passing()) {
+        const QString& v = model_.rows()[static_cast<std::size_t>(r)].verdict;
+        if (!v.isEmpty()) {
+            ++counts[v];
+        }
+    }
+    QStringList parts;
+    for (const QString& v : order) {
+        if (counts.count(v) > 0) {
+            parts << QStringLiteral("%1 %2").arg(counts[v]).arg(v);
+        }
+    }
+    return parts.isEmpty() ? QString() : QStringLiteral("verdicts: ") + parts.join(QStringLiteral(", "));
 }
 
 QString ResultsController::exportTitle() const {

@@ -34,6 +34,7 @@ public:
         QString ending;      // empty: every one
         QDate from, to;      // invalid: no bound
         QString comment;     // text the comment contains
+        QString verdict;     // empty: every one
     };
     void setFilters(const Filters& filters);
     void setXValue(XValue x);
@@ -56,6 +57,8 @@ public:
     QString statusText() const;
     // "Results of campaign-A, 2026-12-08 to 2026-12-09"
     QString exportTitle() const;
+    // "verdicts: 8 PASS, 1 CONDITIONAL FAIL" over the passes shown.
+    QString verdictCounts() const;
 
     // Told when the series or the counts changed (draw the plots again), when
     // rows were added (with the new rows), and when the status changed.

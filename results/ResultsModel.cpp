@@ -95,6 +95,7 @@ constexpr std::array<TableColumn, ResultsModel::ColumnCount> TableColumns{{
     {"Load resistor power factor", numberOf<&ResultRow::resistorPowerFactor>, 3, nullptr},
     {"Comment", nullptr, 0, textOf<&ResultRow::comment>},
     {"Folder", nullptr, 0, textOf<&ResultRow::folder>},
+    {"Verdict", nullptr, 0, textOf<&ResultRow::verdict>},
 }};
 
 const TableColumn* tableColumn(int column) {
@@ -179,6 +180,11 @@ void ResultsFilter::setDates(const QDate& from, const QDate& to) {
     changed();
 }
 
+void ResultsFilter::setVerdict(const QString& verdict) {
+    verdict_ = verdict;
+    changed();
+}
+
 void ResultsFilter::setCommentText(const QString& text) {
     comment_ = text;
     changed();
@@ -191,7 +197,8 @@ bool ResultsFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
     return (transformer_.isEmpty() || row.transformer == transformer_) &&
            (ending_.isEmpty() || row.ending == ending_) && (!from_.isValid() || at >= fromMs_) &&
            (!to_.isValid() || at < afterToMs_) &&
-           (comment_.isEmpty() || row.comment.contains(comment_, Qt::CaseInsensitive));
+           (comment_.isEmpty() || row.comment.contains(comment_, Qt::CaseInsensitive)) &&
+           (verdict_.isEmpty() || row.verdict == verdict_);
 }
 
 bool ResultsFilter::lessThan(const QModelIndex& left, const QModelIndex& right) const {

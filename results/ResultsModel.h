@@ -13,7 +13,7 @@ public:
     enum Column {
         Time, Ending, Transformer, Supply, Resistor, Capacitor, PhaseEfficiency, ResistorEfficiency,
         Difference, ApparentInput, ApparentOutput, RealInput, RealOutput, ReactiveInput, ReactiveOutput,
-        ResistorPower, PhasePowerFactor, ResistorPowerFactor, Comment, Folder, ColumnCount
+        ResistorPower, PhasePowerFactor, ResistorPowerFactor, Comment, Folder, Verdict, ColumnCount
     };
     // The value to sort by: numbers as numbers, time as time.
     static constexpr int SortRole = Qt::UserRole;
@@ -50,6 +50,7 @@ public:
     void setEnding(const QString& ending);
     void setDates(const QDate& from, const QDate& to);
     void setCommentText(const QString& text);
+    void setVerdict(const QString& verdict); // empty: every one
     // The source rows that pass, in the table's order.
     std::vector<int> passing() const;
     // Whether one source row passes.
@@ -61,7 +62,7 @@ protected:
 
 private:
     void changed();
-    QString transformer_, ending_, comment_;
+    QString transformer_, ending_, comment_, verdict_;
     QDate from_, to_;
     // The same bounds as instants (the first millisecond of `from`, the first
     // after `to`, local time): a row's time is compared, not turned into a

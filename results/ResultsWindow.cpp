@@ -69,7 +69,8 @@ void ResultsWindow::layOut() {
     }
     row({new QLabel(QStringLiteral("Transformer")), transformer_, new QLabel(QStringLiteral("Pass ended")), ending_,
          buttons[QStringLiteral("resetZoom")], buttons[QStringLiteral("openFolder")], buttons[QStringLiteral("addFolder")]});
-    row({dates_, from_, new QLabel(QStringLiteral("to")), to_, new QLabel(QStringLiteral("Comment contains")), comment_});
+    row({dates_, from_, new QLabel(QStringLiteral("to")), to_, new QLabel(QStringLiteral("Comment contains")), comment_,
+         new QLabel(QStringLiteral("Verdict")), verdict_});
     row({new QLabel(QStringLiteral("Plot against")), xChoice_, new QLabel(QStringLiteral("Series by")), seriesChoice_,
          new QLabel(QStringLiteral("Tolerance")), toleranceBox_,
          buttons[QStringLiteral("exportPlots")], buttons[QStringLiteral("exportTable")],
@@ -193,6 +194,11 @@ void ResultsWindow::buildFilters() {
     comment_->setMinimumWidth(120);
     connect(transformer_, &QComboBox::currentIndexChanged, this, [this] { applyFilters(); });
     connect(ending_, &QComboBox::currentIndexChanged, this, [this] { applyFilters(); });
+    verdict_ = new QComboBox;
+    verdict_->setObjectName(QStringLiteral("verdictFilter"));
+    verdict_->addItems({QStringLiteral("All"), QStringLiteral("PASS"), QStringLiteral("CONDITIONAL PASS"),
+                        QStringLiteral("NO VERDICT"), QStringLiteral("CONDITIONAL FAIL"), QStringLiteral("FAIL")});
+    connect(verdict_, &QComboBox::currentIndexChanged, this, [this] { applyFilters(); });
     connect(dates_, &QCheckBox::toggled, this, [this](bool on) {
         from_->setEnabled(on);
         to_->setEnabled(on);
@@ -269,7 +275,8 @@ void ResultsWindow::applyFilters() {
     const bool dated = dates_->isChecked();
     controller_.setFilters({transformer_->currentIndex() <= 0 ? QString() : transformer_->currentText(),
                             ending_->currentIndex() <= 0 ? QString() : ending_->currentText(),
-                            dated ? from_->date() : QDate(), dated ? to_->date() : QDate(), comment_->text()});
+                            dated ? from_->date() : QDate(), dated ? to_->date() : QDate(), comment_->text(),
+                            verdict_->currentIndex() <= 0 ? QString() : verdict_->currentText()});
 }
 
 void ResultsWindow::drawPlots() {

@@ -94,6 +94,7 @@ private:
 
     QComboBox* transformer_ = nullptr;
     QComboBox* ending_ = nullptr;
+    QComboBox* verdict_ = nullptr;
     QCheckBox* dates_ = nullptr;
     QDateEdit* from_ = nullptr;
     QDateEdit* to_ = nullptr;

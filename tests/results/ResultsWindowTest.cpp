@@ -235,7 +235,7 @@ TEST(ResultsWindow, CtrlCCopiesTheSelectedRowsUnderTheirTitles) {
     const QStringList lines = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 3) << "the titles and two rows";
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Time\tPass ended\tTransformer\t")));
-    EXPECT_TRUE(lines[0].endsWith(QStringLiteral("\tComment\tFolder")));
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral("\tComment\tFolder\tVerdict")));
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("2026-12-09 10:42:00\tcomplete\tSTANDARD TRANSFORMER F-54X\t100.0\t")))
         << lines[1].toStdString();
     EXPECT_TRUE(lines[2].startsWith(QStringLiteral("2026-12-09 10:41:00\tlink failure\t"))) << lines[2].toStdString();
@@ -449,4 +449,20 @@ TEST(ResultsWindow, EachSetUpIsJudgedByItsOwnUncertainty) {
         }
     }
     EXPECT_EQ(dashed, 4) << "+/-U about both estimates of both set-ups";
+}
+
+// Passes judged against limits: counted by verdict, and filtered by it.
+TEST(ResultsWindow, VerdictsAreCountedAndFiltered) {
+    const QByteArray header = "date and time (ISO 8601),pass ended,transformer,power supply (V rms),"
+                              "load resistor (ohms),load capacitor (uF),phase angle efficiency (%),verdict\r\n";
+    WindowRig r(header + "2026-12-08T10:00:00Z,complete,A,10.0,9.4,100,90,PASS\r\n" +
+                "2026-12-08T10:01:00Z,complete,A,10.0,9.4,100,80,FAIL\r\n" +
+                "2026-12-08T10:02:00Z,complete,A,10.0,9.4,100,86,CONDITIONAL PASS\r\n" +
+                "2026-12-08T10:03:00Z,stopped,A,10.0,9.4,100,,NO VERDICT\r\n");
+    EXPECT_EQ(r.window->statusText(),
+              QStringLiteral("4 passes, 4 shown; verdicts: 1 PASS, 1 CONDITIONAL PASS, 1 NO VERDICT, 1 FAIL"));
+    r.window->findChild<QComboBox*>("verdictFilter")->setCurrentText("FAIL");
+    EXPECT_EQ(r.window->filter().rowCount(), 1);
+    EXPECT_EQ(r.cell(0, ResultsModel::Verdict), QStringLiteral("FAIL"));
+    EXPECT_EQ(r.window->statusText(), QStringLiteral("4 passes, 1 shown; verdicts: 1 FAIL"));
 }
