@@ -149,6 +149,7 @@ int runResultsAlone(const ProgramOptions& options) {
         return 0;
     }
     ResultsWindow results(folders);
+    results.setLimits(options.limits ? options.limits : rememberedLimits());
     WindowFit::placeCentred(&results);
     results.show();
     return QApplication::exec();
@@ -218,17 +219,23 @@ void wireAccuracy(Form1& form, const ProgramOptions& options, ApplicationViews& 
 
 // The limit set: --limits, else the one last taken in the limits window;
 // LIMITS shows it and takes another (kept for the next run).
-void wireLimits(Form1& form, const ProgramOptions& options, ApplicationViews& views) {
+void wireLimits(Form1& form, const ProgramOptions& options, ApplicationViews& views, ResultsWindow* results) {
     form.limits = options.limits ? options.limits : rememberedLimits();
-    form.limitsWanted = [&form, &views] {
+    form.limitsWanted = [&form, &views, results] {
         LimitsWindow window(form.limits, views.mainView());
         if (window.exec() == QDialog::Accepted) {
             form.limits = window.limits();
             rememberLimits(form.limits, window.bytes());
             form.showLimits();
+            if (results != nullptr) {
+                results->setLimits(form.limits);
+            }
         }
     };
     form.showLimits();
+    if (results != nullptr) {
+        results->setLimits(form.limits);
+    }
 }
 
 // The windows: the device library (the simulated bench or the adapter) on a
@@ -263,7 +270,7 @@ int runWindows(const ProgramOptions& options) {
     }
     form.Form_Load();
     wireAccuracy(form, options, views);
-    wireLimits(form, options, views);
+    wireLimits(form, options, views, results.get());
     views.refresh();
     return QApplication::exec();
 }

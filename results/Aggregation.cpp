@@ -16,6 +16,13 @@ std::optional<double> Spread::deviation() const {
     return count >= 2 ? std::optional<double>(std::sqrt(m2 / (count - 1))) : std::nullopt;
 }
 
+int verdictRank(const QString& verdict) {
+    static const QStringList order{QStringLiteral("PASS"), QStringLiteral("CONDITIONAL PASS"),
+                                   QStringLiteral("NO VERDICT"), QStringLiteral("CONDITIONAL FAIL"),
+                                   QStringLiteral("FAIL")};
+    return static_cast<int>(order.indexOf(verdict));
+}
+
 QString xTitle(XValue x) {
     switch (x) {
     case XValue::Supply:
@@ -108,6 +115,7 @@ void Aggregator::add(const std::vector<ResultRow>& rows, int index) {
     SetUpPoint& point = x_ == XValue::Time ? single : grouped_[key][*at];
     point.x = *at;
     point.rows.push_back(index);
+    point.worstVerdict = std::max(point.worstVerdict, verdictRank(row.verdict));
     if (finite(row.phaseEfficiency)) {
         point.phase.add(*row.phaseEfficiency);
     }

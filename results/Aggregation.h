@@ -11,6 +11,9 @@
 
 // What the plots show, computed from the passes apart from any drawing.
 
+// A recorded verdict's place from PASS (0) to FAIL (4); -1 for none.
+int verdictRank(const QString& verdict);
+
 // The set-up value on the plots' X axis.
 enum class XValue { Supply, Resistor, Capacitor, Time };
 QString xTitle(XValue x); // with its unit
@@ -36,6 +39,7 @@ struct SetUpPoint {
     Spread phase, resistor, difference;
     Spread phaseU, resistorU, differenceU; // the passes' U95, where recorded
     std::vector<int> rows; // the passes' indexes in the rows given
+    int worstVerdict = -1; // of its passes' verdicts, by verdictRank(); -1: none has one
 };
 
 // One series: a transformer with every other set-up value but the X value

@@ -1,5 +1,7 @@
 #include "EfficiencyPlots.h"
 
+#include "RecordLayout.h"
+
 #include <QAreaSeries>
 #include <QChart>
 #include <QDateTime>
@@ -98,6 +100,10 @@ const QColor Palette[]{QColor(31, 119, 180), QColor(255, 127, 14), QColor(44, 16
                        QColor(148, 103, 189), QColor(140, 86, 75),  QColor(227, 119, 194),
                        QColor(23, 190, 207),  QColor(188, 189, 34)};
 const QColor Outside(214, 39, 40);
+// A verdict's ring, from PASS to FAIL.
+const QColor VerdictColours[]{QColor(40, 170, 40), QColor(230, 190, 0), QColor(150, 150, 150), QColor(230, 140, 0),
+                              QColor(214, 39, 40)};
+const char* const VerdictNames[]{"PASS", "CONDITIONAL PASS", "NO VERDICT", "CONDITIONAL FAIL", "FAIL"};
 
 // Ticks at round numbers (1, 2 or 5 times a power of ten, about five of them)
 // whatever the range, also after a zoom or a pan.
@@ -392,6 +398,45 @@ void setRanges(const PlotAxes& axes, XValue x, std::pair<double, double> xr, std
 
 } // namespace
 
+// Each limit on an estimate a dashed red line across the plot, kept across
+// it when the axis moves (a band of no height does that).
+void EfficiencyPlots::drawLimits(const PlotAxes& axes) {
+    if (!limits_) {
+        return;
+    }
+    for (const LimitSet::Limit& limit : limits_->limits) {
+        if (limit.column != RecordColumn::PhaseEfficiency.title() &&
+            limit.column != RecordColumn::ResistorEfficiency.title()) {
+            continue;
+        }
+        const QString which = limit.column == RecordColumn::PhaseEfficiency.title() ? QStringLiteral("phase angle")
+                                                                                      : QStringLiteral("load resistor");
+        for (const auto& [bound, word] : {std::pair{limit.bounds.lower, "lower"}, std::pair{limit.bounds.upper, "upper"}}) {
+            if (!bound) {
+                continue;
+            }
+            auto* line = new QLineSeries;
+            line->setName(QStringLiteral("%1 %2 limit %3").arg(which, QString::fromLatin1(word),
+                                                                QLocale::c().toString(*bound, 'g', 6)));
+            QPen pen(Outside, 1.5, Qt::DashDotLine);
+            line->setPen(pen);
+            const double y = *bound;
+            const auto fit = [line, y](double x0, double x1) { line->replace(QList<QPointF>{{x0, y}, {x1, y}}); };
+            axes.attach(line);
+            if (auto* values = qobject_cast<QValueAxis*>(axes.x)) {
+                fit(values->min(), values->max());
+                QObject::connect(values, &QValueAxis::rangeChanged, line, fit);
+            } else if (auto* time = qobject_cast<QDateTimeAxis*>(axes.x)) {
+                const auto fitTime = [fit](const QDateTime& from, const QDateTime& to) {
+                    fit(static_cast<double>(from.toMSecsSinceEpoch()), static_cast<double>(to.toMSecsSinceEpoch()));
+                };
+                fitTime(time->min(), time->max());
+                QObject::connect(time, &QDateTimeAxis::rangeChanged, line, fitTime);
+            }
+        }
+    }
+}
+
 QColor EfficiencyPlots::colourFor(const PlotSeries& series) {
     const QString name = series.name();
     const auto known = colours_.find(name);
@@ -437,6 +482,11 @@ void EfficiencyPlots::show(const std::vector<PlotSeries>& series, XValue x, doub
     d.selectedRows = &selectedRows;
     d.delta = x == XValue::Time || !extent.xs.any ? 0 : std::max(extent.xs.high - extent.xs.low, 1.0) * 0.015;
     d.selected = scatter(QStringLiteral("selected"), QScatterSeries::MarkerShapeCircle, 17, Qt::transparent, Qt::black);
+    for (std::size_t v = 0; v < d.verdicts.size(); ++v) {
+        d.verdicts[v] = scatter(QString::fromLatin1(VerdictNames[v]), QScatterSeries::MarkerShapeCircle, 24,
+                                Qt::transparent, VerdictColours[v]);
+        d.verdicts[v]->setPen(QPen(VerdictColours[v], 2.5));
+    }
     d.selectedDifference = scatter({}, QScatterSeries::MarkerShapeCircle, 17, Qt::transparent, Qt::black);
     d.outside = scatter(fromU ? QStringLiteral("outside their U95")
                               : QStringLiteral("outside +/-%1 points").arg(QLocale::c().toString(tolerance, 'g', 6)),
@@ -450,6 +500,13 @@ void EfficiencyPlots::show(const std::vector<PlotSeries>& series, XValue x, doub
     d.outside->replace(d.outsideXY);
     d.difference.attach(d.outside);
     connectPoints(d.outside, d.outsidePoints, d.outside->name(), x, true);
+    for (std::size_t v = 0; v < d.verdicts.size(); ++v) {
+        if (d.verdicts[v]->count() > 0) {
+            d.efficiency.attach(d.verdicts[v]);
+        } else {
+            delete d.verdicts[v];
+        }
+    }
     d.efficiency.attach(d.selected);
     d.difference.attach(d.selectedDifference);
     hideFromLegend(efficiency_, d.selected);
@@ -461,6 +518,7 @@ void EfficiencyPlots::show(const std::vector<PlotSeries>& series, XValue x, doub
     if (band != nullptr) {
         fitBandToAxis(band, d.difference.x, half);
     }
+    drawLimits(d.efficiency);
 }
 
 // One series: its two estimates with their bars on the efficiency plot, its
@@ -492,6 +550,10 @@ void EfficiencyPlots::drawSeries(Drawing& d, const PlotSeries& s, const QColor& 
             if (marked) {
                 d.selected->append(at, spread->mean);
             }
+        }
+        if (p.worstVerdict >= 0) {
+            const Spread& at = p.phase.count > 0 ? p.phase : p.resistor;
+            d.verdicts[static_cast<std::size_t>(p.worstVerdict)]->append(p.x, at.mean);
         }
         if (p.difference.count > 0) {
             addBar(difference_, p.x, p.difference, colour, d.difference.x, d.difference.y);

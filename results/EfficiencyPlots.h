@@ -1,11 +1,14 @@
 #pragma once
 
 #include "Aggregation.h"
+#include "LimitSet.h"
 
+#include <array>
 #include <QChartView>
 #include <QPointF>
 #include <QRubberBand>
 #include <QColor>
+#include <array>
 #include <functional>
 #include <map>
 #include <memory>
@@ -68,6 +71,9 @@ public:
     std::function<void(const std::vector<int>& rows)> picked;
     // The efficiency plot's legend: each series' two estimates.
     QStringList legend() const;
+    // The limits on the two estimates drawn as lines; a limit set's others
+    // are passed over (none: no lines).
+    void setLimits(std::optional<LimitSet> limits) { limits_ = std::move(limits); }
 
 private:
     using PointList = std::vector<const SetUpPoint*>;
@@ -82,6 +88,8 @@ private:
         QScatterSeries* selected = nullptr;
         QScatterSeries* selectedDifference = nullptr;
         QScatterSeries* outside = nullptr;
+        // Rings about the set-ups whose passes have verdicts, by the worst.
+        std::array<QScatterSeries*, 5> verdicts{};
         QList<QPointF> outsideXY;
         std::shared_ptr<PointList> outsidePoints = std::make_shared<PointList>();
     };
@@ -93,6 +101,8 @@ private:
     QChart* difference_;
     std::vector<PlotSeries> series_;
     QStringList legend_;
+    std::optional<LimitSet> limits_;
+    void drawLimits(const PlotAxes& axes);
     // Each series' colour, given when it is first drawn and kept: the same
     // series has the same colour in every view and export.
     // The series that lead with the same value share a hue, each a shade of

@@ -242,6 +242,11 @@ void ResultsWindow::setXValue(XValue x) {
     controller_.setXValue(x);
 }
 
+void ResultsWindow::setLimits(std::optional<LimitSet> limits) {
+    plots_.setLimits(std::move(limits));
+    drawPlots();
+}
+
 void ResultsWindow::setSeriesBy(SeriesBy by) {
     {
         const QSignalBlocker quiet(seriesChoice_);

@@ -46,6 +46,8 @@ public:
     const std::vector<PlotSeries>& shownSeries() const { return controller_.series(); }
     void setXValue(XValue x);
     void setSeriesBy(SeriesBy by);
+    // The limit set whose limits on the estimates the plots draw.
+    void setLimits(std::optional<LimitSet> limits);
     void setTolerance(double points);
     std::optional<QString> exportPlots(const QString& path, QSize size);
     std::optional<QString> exportTable(const QString& path);

@@ -1,3 +1,4 @@
+#include "LimitSet.h"
 #include "ResultsExport.h"
 #include "ResultsWindow.h"
 #include "SummaryModel.h"
@@ -461,6 +462,19 @@ TEST(ResultsWindow, VerdictsAreCountedAndFiltered) {
                 "2026-12-08T10:03:00Z,stopped,A,10.0,9.4,100,,NO VERDICT\r\n");
     EXPECT_EQ(r.window->statusText(),
               QStringLiteral("4 passes, 4 shown; verdicts: 1 PASS, 1 CONDITIONAL PASS, 1 NO VERDICT, 1 FAIL"));
+    // The limits on an estimate as lines, each set-up ringed by its passes' worst verdict.
+    r.window->setLimits(std::get<LimitSet>(limitSetFromJson(
+        R"j({"rule": "simple", "limits": {"phase angle efficiency (%)": {"lower": 85, "upper": 99}}})j")));
+    auto* efficiency = r.window->findChild<QChartView*>("efficiencyPlot")->chart();
+    auto* lower = static_cast<QLineSeries*>(seriesNamed(efficiency, QStringLiteral("phase angle lower limit 85")));
+    ASSERT_NE(lower, nullptr);
+    EXPECT_EQ(lower->at(0).y(), 85);
+    EXPECT_NE(seriesNamed(efficiency, QStringLiteral("phase angle upper limit 99")), nullptr);
+    auto* fail = static_cast<QScatterSeries*>(seriesNamed(efficiency, QStringLiteral("FAIL")));
+    ASSERT_NE(fail, nullptr) << "the one set-up: its worst pass failed";
+    EXPECT_EQ(fail->count(), 1);
+    EXPECT_EQ(seriesNamed(efficiency, QStringLiteral("PASS")), nullptr) << "no set-up whose worst is a pass";
+
     r.window->findChild<QComboBox*>("verdictFilter")->setCurrentText("FAIL");
     EXPECT_EQ(r.window->filter().rowCount(), 1);
     EXPECT_EQ(r.cell(0, ResultsModel::Verdict), QStringLiteral("FAIL"));
