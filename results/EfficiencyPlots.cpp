@@ -503,6 +503,9 @@ void EfficiencyPlots::show(const std::vector<PlotSeries>& series, XValue x, doub
     for (std::size_t v = 0; v < d.verdicts.size(); ++v) {
         if (d.verdicts[v]->count() > 0) {
             d.efficiency.attach(d.verdicts[v]);
+            for (QLegendMarker* marker : efficiency_->legend()->markers(d.verdicts[v])) {
+                marker->setBrush(VerdictColours[v]); // the legend tells the rings' colours
+            }
         } else {
             delete d.verdicts[v];
         }
