@@ -147,75 +147,107 @@ double phasePowerErrorExact(double pf, double degrees) {
     return std::cos(phi + radians(degrees)) / std::cos(phi) - 1;
 }
 
-PassUncertainty uncertaintyOf(const Measurements& m, const Figures& f, const Accuracy& a, const ChannelScales& scales) {
-    PassUncertainty u;
-    const Side in = sideOf(m.InputVoltage, m.InputCurrent, m.InputPower, a, scales, Ch1, Ch2);
-    const Side out = sideOf(m.OutputVoltage, m.OutputCurrent, m.OutputPower, a, scales, Ch3, Ch4);
-    u.clipped = {clipped(m.InputVoltage, scales, Ch1), clipped(m.InputCurrent, scales, Ch2),
-                 clipped(m.OutputVoltage, scales, Ch3), clipped(m.OutputCurrent, scales, Ch4)};
-    u.inputLowPowerFactor = in.lowPowerFactor;
-    u.outputLowPowerFactor = out.lowPowerFactor;
-    const double uR = rect(a.resistorPercent / 100);
-    const double lag = rect(radians(a.phaseLagDegrees));
-    const bool both = in.clipped || out.clipped;
-    Filler fill(u, a.coverage);
+namespace {
+
+// What the two sides and the load resistor give the figures' U.
+struct Sides {
+    Side in, out;
+    double uR = 0;  // the resistor's, relative
+    double lag = 0; // the lag's, radians
+    bool clipped() const { return in.clipped || out.clipped; }
+};
+
+void fillChannelValues(Filler& fill, const Measurements& m, const Sides& s, const std::array<bool, ChannelCount>& clip) {
     using Q = Quantity;
+    fill.set(Q::InputVoltage, m.InputVoltage, s.in.uV, false, clip[Ch1]);
+    fill.set(Q::InputCurrent, m.InputCurrent, s.in.uI, false, clip[Ch2]);
+    fill.set(Q::InputPower, m.InputPower, s.in.uP(), s.in.unusable, s.in.clipped);
+    fill.set(Q::OutputVoltage, m.OutputVoltage, s.out.uV, false, clip[Ch3]);
+    fill.set(Q::OutputCurrent, m.OutputCurrent, s.out.uI, false, clip[Ch4]);
+    fill.set(Q::OutputPower, m.OutputPower, s.out.uP(), s.out.unusable, s.out.clipped);
+}
 
-    fill.set(Q::InputVoltage, m.InputVoltage, in.uV, false, u.clipped[Ch1]);
-    fill.set(Q::InputCurrent, m.InputCurrent, in.uI, false, u.clipped[Ch2]);
-    fill.set(Q::InputPower, m.InputPower, in.uP(), in.unusable, in.clipped);
-    fill.set(Q::OutputVoltage, m.OutputVoltage, out.uV, false, u.clipped[Ch3]);
-    fill.set(Q::OutputCurrent, m.OutputCurrent, out.uI, false, u.clipped[Ch4]);
-    fill.set(Q::OutputPower, m.OutputPower, out.uP(), out.unusable, out.clipped);
-
-    fill.set(Q::ApparentInputPower, f.ApparentInputPower, in.uS(), false, in.clipped);
-    fill.set(Q::ApparentOutputPower, f.ApparentOutputPower, out.uS(), false, out.clipped);
+void fillSideFigures(Filler& fill, const Figures& f, const Sides& s, const Accuracy& a) {
+    using Q = Quantity;
+    fill.set(Q::ApparentInputPower, f.ApparentInputPower, s.in.uS(), false, s.in.clipped);
+    fill.set(Q::ApparentOutputPower, f.ApparentOutputPower, s.out.uS(), false, s.out.clipped);
     // The angle comes from P / S, whose gains cancel: the lag is its U.
-    fill.set(Q::InputPhaseAngle, f.InputPhaseAngle, rect(a.phaseLagDegrees), false, in.clipped);
-    fill.set(Q::OutputPhaseAngle, f.OutputPhaseAngle, rect(a.phaseLagDegrees), false, out.clipped);
+    fill.set(Q::InputPhaseAngle, f.InputPhaseAngle, rect(a.phaseLagDegrees), false, s.in.clipped);
+    fill.set(Q::OutputPhaseAngle, f.OutputPhaseAngle, rect(a.phaseLagDegrees), false, s.out.clipped);
     // Q = S sin(phi): dQ = sin(phi) dS + P dphi.
-    const auto reactive = [&](const std::optional<double>& q, const Side& s) {
-        return q ? rss({*q * s.uS() / s.S, s.P * lag}) : 0.0;
+    const auto reactive = [&s](const std::optional<double>& q, const Side& side) {
+        return q ? rss({*q * side.uS() / side.S, side.P * s.lag}) : 0.0;
     };
-    fill.set(Q::ReactiveInputPower, f.ReactiveInputPower, reactive(f.ReactiveInputPower, in), in.unusable, in.clipped);
-    fill.set(Q::ReactiveOutputPower, f.ReactiveOutputPower, reactive(f.ReactiveOutputPower, out), out.unusable,
-             out.clipped);
-    const double multiplier = rss({in.uS() / in.S, out.uS() / out.S});
-    fill.set(Q::ApparentMultiplier, f.ApparentMultiplier, f.ApparentMultiplier.value_or(0) * multiplier, false, both);
+    fill.set(Q::ReactiveInputPower, f.ReactiveInputPower, reactive(f.ReactiveInputPower, s.in), s.in.unusable,
+             s.in.clipped);
+    fill.set(Q::ReactiveOutputPower, f.ReactiveOutputPower, reactive(f.ReactiveOutputPower, s.out), s.out.unusable,
+             s.out.clipped);
+    const double multiplier = rss({s.in.uS() / s.in.S, s.out.uS() / s.out.S});
+    fill.set(Q::ApparentMultiplier, f.ApparentMultiplier, f.ApparentMultiplier.value_or(0) * multiplier, false,
+             s.clipped());
     fill.set(Q::ApparentMultiplierEfficiency, f.ApparentMultiplierEfficiency,
-             f.ApparentMultiplierEfficiency.value_or(0) * multiplier, false, both);
+             f.ApparentMultiplierEfficiency.value_or(0) * multiplier, false, s.clipped());
+}
 
-    // The two estimates: Pout / Pin and Vout^2 / (R Pin).
+// The two estimates: Pout / Pin and Vout^2 / (R Pin), and what comes of them.
+void fillEstimates(Filler& fill, const Figures& f, const Sides& s) {
+    using Q = Quantity;
+    const Side& in = s.in;
+    const Side& out = s.out;
     const double uPin = in.uP() / std::fabs(in.P);
     const double uVout2 = 2 * out.uV / std::fabs(out.V);
     fill.set(Q::PhaseEfficiency, f.PhaseEfficiency,
              f.PhaseEfficiency.value_or(0) * rss({uPin, out.uP() / std::fabs(out.P)}), in.unusable || out.unusable,
-             both);
-    fill.set(Q::ResistorOutputPower, f.ResistorOutputPower, f.ResistorOutputPower.value_or(0) * rss({uVout2, uR}),
+             s.clipped());
+    fill.set(Q::ResistorOutputPower, f.ResistorOutputPower, f.ResistorOutputPower.value_or(0) * rss({uVout2, s.uR}),
              false, out.clipped);
-    fill.set(Q::ResistorEfficiency, f.ResistorEfficiency, f.ResistorEfficiency.value_or(0) * rss({uVout2, uR, uPin}),
-             in.unusable, both);
+    fill.set(Q::ResistorEfficiency, f.ResistorEfficiency,
+             f.ResistorEfficiency.value_or(0) * rss({uVout2, s.uR, uPin}), in.unusable, s.clipped());
     fill.set(Q::PhaseOutputPowerFactor, f.PhaseOutputPowerFactor, out.uPphase / std::fabs(out.S), out.unusable,
              out.clipped);
     fill.set(Q::ResistorOutputPowerFactor, f.ResistorOutputPowerFactor,
-             f.ResistorOutputPowerFactor.value_or(0) * rss({out.uV / out.V, out.uI / out.I, uR}), false, out.clipped);
+             f.ResistorOutputPowerFactor.value_or(0) * rss({out.uV / out.V, out.uI / out.I, s.uR}), false,
+             out.clipped);
+}
 
-    // Their ratio Pout R / Vout^2 shares nothing of the input: the output
-    // current's gain and probe, the output voltage's once (its square over
-    // the power's one), R and the output lag.
-    if (f.PhaseEfficiency && f.ResistorEfficiency && *f.ResistorEfficiency != 0 && !out.clipped && !out.unusable) {
-        const double r = *f.PhaseEfficiency / *f.ResistorEfficiency;
-        const double rel = rss({out.gainI, out.gainV, 2 * out.offsetV / std::fabs(out.V), uR,
-                                out.uPphase / std::fabs(out.P)});
-        if (std::isfinite(r) && std::isfinite(rel)) {
-            u.estimateRatio = a.coverage * rel;
-            u.estimatesAgree = std::fabs(r - 1) <= *u.estimateRatio;
-            // The record's difference, 200 |r - 1| / (r + 1) per cent.
-            fill.set(Q::EfficiencyDifference, f.EfficiencyDifference, 400 / ((r + 1) * (r + 1)) * r * rel);
-        }
+// Their ratio Pout R / Vout^2 shares nothing of the input: the output
+// current's gain and probe, the output voltage's once (its square over the
+// power's one), R and the output lag.
+void fillEstimateRatio(Filler& fill, PassUncertainty& u, const Figures& f, const Sides& s, double k) {
+    const Side& out = s.out;
+    if (!f.PhaseEfficiency || !f.ResistorEfficiency || *f.ResistorEfficiency == 0 || out.clipped || out.unusable) {
+        return;
     }
-    warnLowPowerFactor(u.warnings, "input", in);
-    warnLowPowerFactor(u.warnings, "output", out);
+    const double r = *f.PhaseEfficiency / *f.ResistorEfficiency;
+    const double rel =
+        rss({out.gainI, out.gainV, 2 * out.offsetV / std::fabs(out.V), s.uR, out.uPphase / std::fabs(out.P)});
+    if (!std::isfinite(r) || !std::isfinite(rel)) {
+        return;
+    }
+    u.estimateRatio = k * rel;
+    u.estimatesAgree = std::fabs(r - 1) <= *u.estimateRatio;
+    // The record's difference, 200 |r - 1| / (r + 1) per cent.
+    fill.set(Quantity::EfficiencyDifference, f.EfficiencyDifference, 400 / ((r + 1) * (r + 1)) * r * rel);
+}
+
+} // namespace
+
+PassUncertainty uncertaintyOf(const Measurements& m, const Figures& f, const Accuracy& a, const ChannelScales& scales) {
+    PassUncertainty u;
+    const Sides s{sideOf(m.InputVoltage, m.InputCurrent, m.InputPower, a, scales, Ch1, Ch2),
+                  sideOf(m.OutputVoltage, m.OutputCurrent, m.OutputPower, a, scales, Ch3, Ch4),
+                  rect(a.resistorPercent / 100), rect(radians(a.phaseLagDegrees))};
+    u.clipped = {clipped(m.InputVoltage, scales, Ch1), clipped(m.InputCurrent, scales, Ch2),
+                 clipped(m.OutputVoltage, scales, Ch3), clipped(m.OutputCurrent, scales, Ch4)};
+    u.inputLowPowerFactor = s.in.lowPowerFactor;
+    u.outputLowPowerFactor = s.out.lowPowerFactor;
+    Filler fill(u, a.coverage);
+    fillChannelValues(fill, m, s, u.clipped);
+    fillSideFigures(fill, f, s, a);
+    fillEstimates(fill, f, s);
+    fillEstimateRatio(fill, u, f, s, a.coverage);
+    warnLowPowerFactor(u.warnings, "input", s.in);
+    warnLowPowerFactor(u.warnings, "output", s.out);
     warnClipped(u.warnings, u.clipped);
     return u;
 }
