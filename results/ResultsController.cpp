@@ -169,10 +169,11 @@ QString ResultsController::verdictCounts() const {
                                    QStringLiteral("NO VERDICT"), QStringLiteral("CONDITIONAL FAIL"),
                                    QStringLiteral("FAIL")};
     std::map<QString, int> counts;
-    for (const int r : filter_.passing()) {
-        const QString& v = model_.rows()[static_cast<std::size_t>(r)].verdict;
-        if (!v.isEmpty()) {
-            ++counts[v];
+    // Told at every slice read: only the rows with a verdict ask the filter.
+    const std::vector<ResultRow>& rows = model_.rows();
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        if (!rows[r].verdict.isEmpty() && filter_.accepts(static_cast<int>(r))) {
+            ++counts[rows[r].verdict];
         }
     }
     QStringList parts;
