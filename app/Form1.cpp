@@ -311,6 +311,7 @@ void Form1::clearUncertainty() {
         label.caption.clear();
         label.toolTip.clear();
         label.ForeColor.reset();
+        label.BackColor.reset(); // a figure's verdict colour goes with its ±
     }
     UncertaintyWarnings.clear();
 }
