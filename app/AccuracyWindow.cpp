@@ -1,6 +1,7 @@
 #include "AccuracyWindow.h"
 
 #include "AccuracySet.h"
+#include "FileDialogParts.h"
 
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
@@ -40,25 +41,10 @@ AccuracyWindow::AccuracyWindow(const Accuracy& current, const QString& adapter, 
         form->addRow(QString::fromLatin1(AccuracyKeys[i].title), box);
     }
     layout->addLayout(form);
-    error_ = new QLabel;
-    error_->setObjectName(QStringLiteral("error"));
-    error_->setStyleSheet(QStringLiteral("color: #c00000"));
-    error_->setWordWrap(true);
-    layout->addWidget(error_);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    auto* open = buttons->addButton(QStringLiteral("Open file..."), QDialogButtonBox::ActionRole);
+    error_ = addErrorLine(layout);
+    auto* buttons = addFileButtons(this, layout, QStringLiteral("Accuracy"), [this](const QString& path) { openFile(path); });
     auto* save = buttons->addButton(QStringLiteral("Save file..."), QDialogButtonBox::ActionRole);
     auto* defaults = buttons->addButton(QStringLiteral("Defaults"), QDialogButtonBox::ResetRole);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(open, &QPushButton::clicked, this, [this] {
-        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Accuracy file"), QString(),
-                                                          QStringLiteral("Accuracy (*.json);;All files (*)"));
-        if (!path.isEmpty()) {
-            openFile(path);
-        }
-    });
     connect(save, &QPushButton::clicked, this, [this] {
         const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Accuracy file"),
                                                           QStringLiteral("accuracy.json"),

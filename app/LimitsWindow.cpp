@@ -1,8 +1,9 @@
 #include "LimitsWindow.h"
 
+#include "FileDialogParts.h"
+
 #include <QDialogButtonBox>
 #include <QFile>
-#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -35,24 +36,10 @@ LimitsWindow::LimitsWindow(std::optional<LimitSet> current, QWidget* parent)
     table_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     layout->addWidget(table_);
-    error_ = new QLabel;
-    error_->setObjectName(QStringLiteral("error"));
-    error_->setStyleSheet(QStringLiteral("color: #c00000"));
-    error_->setWordWrap(true);
-    layout->addWidget(error_);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    auto* open = buttons->addButton(QStringLiteral("Open file..."), QDialogButtonBox::ActionRole);
+    error_ = addErrorLine(layout);
+    auto* buttons =
+        addFileButtons(this, layout, QStringLiteral("Limit set"), [this](const QString& path) { openFile(path); });
     auto* none = buttons->addButton(QStringLiteral("No limits"), QDialogButtonBox::ResetRole);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(open, &QPushButton::clicked, this, [this] {
-        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Limit set"), QString(),
-                                                          QStringLiteral("Limit set (*.json);;All files (*)"));
-        if (!path.isEmpty()) {
-            openFile(path);
-        }
-    });
     connect(none, &QPushButton::clicked, this, [this] { clear(); });
     resize(560, 320);
     showSet();

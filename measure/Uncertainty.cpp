@@ -1,11 +1,11 @@
 #include "Uncertainty.h"
 
+#include "NumberText.h"
 #include "PassOutcome.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <initializer_list>
 
 namespace {
@@ -289,11 +289,9 @@ PassUncertainty passUncertainty(const PassOutcome& pass) {
     m.OutputPower = value(PassOutcome::OutputPower);
     ChannelScales scales;
     for (int c = 0; c < ChannelCount; ++c) {
-        const std::string& text = pass.scopeSetUp.channels[static_cast<std::size_t>(c)].scale;
-        char* end = nullptr;
-        const double scale = std::strtod(text.c_str(), &end);
-        if (!text.empty() && end != nullptr && *end == '\0' && std::isfinite(scale) && scale > 0) {
-            scales.scale[static_cast<std::size_t>(c)] = scale;
+        const auto scale = parseNumber(pass.scopeSetUp.channels[static_cast<std::size_t>(c)].scale);
+        if (scale && std::isfinite(*scale) && *scale > 0) {
+            scales.scale[static_cast<std::size_t>(c)] = *scale;
         }
     }
     PassUncertainty u = uncertaintyOf(m, pass.figures, pass.accuracy, scales);
