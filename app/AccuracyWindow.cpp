@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
@@ -41,6 +42,24 @@ AccuracyWindow::AccuracyWindow(const Accuracy& current, const QString& adapter, 
         form->addRow(QString::fromLatin1(AccuracyKeys[i].title), box);
     }
     layout->addLayout(form);
+    auto* how = new QLabel(QStringLiteral(
+        "Channel calibration: put both voltage probes (CH1 and CH3) on the load's node and both current probes "
+        "(CH2 and CH4) around the load's conductor, the load and the ranges as for the passes to come (a load "
+        "capacitor gives the node the angle the phase needs), then press CALIBRATE CHANNELS; put the probes back "
+        "when it is taken."));
+    how->setWordWrap(true);
+    layout->addWidget(how);
+    auto* row = new QHBoxLayout;
+    calibration_ = new QLabel;
+    calibration_->setObjectName(QStringLiteral("Calibration"));
+    calibration_->setWordWrap(true);
+    auto* calibrate = new QPushButton(QStringLiteral("CALIBRATE CHANNELS"));
+    calibrate->setObjectName(QStringLiteral("CalibrateChannels"));
+    calibrate->setEnabled(false);
+    connect(calibrate, &QPushButton::clicked, this, [this] { this->calibrate(); });
+    row->addWidget(calibration_, 1);
+    row->addWidget(calibrate);
+    layout->addLayout(row);
     error_ = addErrorLine(layout);
     auto* buttons = addFileButtons(this, layout, QStringLiteral("Accuracy"), [this](const QString& path) { openFile(path); });
     auto* save = buttons->addButton(QStringLiteral("Save file..."), QDialogButtonBox::ActionRole);
@@ -98,6 +117,47 @@ bool AccuracyWindow::saveFile(const QString& path) {
 }
 
 QString AccuracyWindow::error() const { return error_->text(); }
+
+void AccuracyWindow::offerCalibration(const std::optional<ChannelCalibration>& held, TakeCalibration take) {
+    take_ = std::move(take);
+    calibration_->setText(held ? QStringLiteral("Held: %1").arg(QString::fromStdString(held->name()))
+                               : QStringLiteral("No channel calibration held."));
+    findChild<QPushButton*>(QStringLiteral("CalibrateChannels"))->setEnabled(static_cast<bool>(take_));
+}
+
+QString AccuracyWindow::calibrationShown() const { return calibration_->text(); }
+
+void AccuracyWindow::calibrate() {
+    if (!take_) {
+        return;
+    }
+    calibration_->setText(QStringLiteral("Reading %1 passes on the node...").arg(CalibrationReadings));
+    const auto taken = take_();
+    if (const auto* why = std::get_if<std::string>(&taken)) {
+        error_->setText(QStringLiteral("No calibration was taken: %1").arg(QString::fromStdString(*why)));
+        calibration_->setText(QStringLiteral("No new calibration."));
+        return;
+    }
+    error_->clear();
+    calibration_->setText(QStringLiteral("Taken: %1").arg(QString::fromStdString(std::get<ChannelCalibration>(taken).name())));
+}
+
+namespace {
+
+QString calibrationKey(const QString& adapter) {
+    return QStringLiteral("calibration/") + (adapter.isEmpty() ? QStringLiteral("unknown adapter") : adapter);
+}
+
+} // namespace
+
+std::optional<ChannelCalibration> rememberedCalibration(const QString& adapter) {
+    auto c = ChannelCalibration::fromText(QSettings().value(calibrationKey(adapter)).toString().toStdString());
+    return c && QString::fromStdString(c->adapter) == adapter ? c : std::nullopt;
+}
+
+void rememberCalibration(const ChannelCalibration& c) {
+    QSettings().setValue(calibrationKey(QString::fromStdString(c.adapter)), QString::fromStdString(c.text()));
+}
 
 Accuracy rememberedAccuracy(const QString& adapter, const Accuracy& fallback) {
     const QString json = QSettings().value(settingsKey(adapter)).toString();

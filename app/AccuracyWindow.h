@@ -1,10 +1,14 @@
 #pragma once
 
+#include "Calibration.h"
 #include "Uncertainty.h"
 
 #include <QDialog>
 #include <QString>
 #include <array>
+#include <functional>
+#include <optional>
+#include <variant>
 
 class QDoubleSpinBox;
 class QLabel;
@@ -23,7 +27,17 @@ public:
     bool saveFile(const QString& path);
     QString error() const;
 
+    // The channel calibration: how to set the probes for it, the one held,
+    // and CALIBRATE CHANNELS, which takes a new one with `take`.
+    using TakeCalibration = std::function<std::variant<ChannelCalibration, std::string>()>;
+    void offerCalibration(const std::optional<ChannelCalibration>& held, TakeCalibration take);
+    QString calibrationShown() const;
+
 private:
+    QLabel* calibration_ = nullptr;
+    TakeCalibration take_;
+    void calibrate();
+
     std::array<QDoubleSpinBox*, 7> values_{};
     QLabel* error_ = nullptr;
 };
@@ -32,3 +46,6 @@ private:
 // bench), or `fallback` when none was.
 Accuracy rememberedAccuracy(const QString& adapter, const Accuracy& fallback);
 void rememberAccuracy(const QString& adapter, const Accuracy& a);
+// The channel calibration last taken with an adapter, if any.
+std::optional<ChannelCalibration> rememberedCalibration(const QString& adapter);
+void rememberCalibration(const ChannelCalibration& c);

@@ -10,6 +10,8 @@
 #include "EventPump.h"
 #include "MeasurementRecord.h"
 #include "NumberText.h"
+
+#include <cstdio>
 #include "Clipboard.h"
 #include "ProgramHost.h"
 #include "ProgramOptions.h"
@@ -213,6 +215,11 @@ void Form1::startCalculation() {
                              StopRequested, TestFailed, [this] { return now(); });
         pass.ended = [this](const PassOutcome& measuredPass) {
             PassOutcome outcome = measuredPass;
+            if (calibrationReadings_ != nullptr) {
+                describeNode(outcome);
+                calibrationReadings_->push_back(outcome);
+                return;
+            }
             describeBench(outcome);
             showUncertainty(outcome);
             if (record != nullptr) {
@@ -242,6 +249,74 @@ void Form1::describeBench(PassOutcome& pass) {
     pass.truth = benchTruth ? benchTruth() : std::nullopt;
     pass.uncertainty = passUncertainty(pass);
     pass.verdict = limits ? std::optional<PassVerdict>(judgePass(pass, *limits)) : std::nullopt;
+    pass.calibrated = calibratedFigures(pass, calibration, calibrationDays, pass.when.date());
+}
+
+void Form1::describeNode(PassOutcome& pass) {
+    pass.instrument = {programVersion(), connection.IdAnswer, adapterName(), Text2.text};
+    pass.scopeSetUp = Settings.scopeSetUp();
+}
+
+std::variant<ChannelCalibration, std::string> Form1::calibrateChannels() {
+    if (ScopeOpen != 1 || CalculationRunning || DialogueRunning || !Text12.is(CalculatorStatus::Ready)) {
+        return std::string("the calculator is not ready");
+    }
+    std::vector<PassOutcome> readings;
+    calibrationReadings_ = &readings;
+    if (probesOnOneNode) {
+        probesOnOneNode(true);
+    }
+    for (int n = 0; n < CalibrationReadings && !StopRequested && !TestFailed; ++n) {
+        const std::size_t before = readings.size();
+        startCalculation();
+        if (readings.size() == before) {
+            break; // no pass ran
+        }
+    }
+    if (probesOnOneNode) {
+        probesOnOneNode(false);
+    }
+    calibrationReadings_ = nullptr;
+    // The boxes held the node's readings: no pass of the transformer.
+    ClearResultBoxes();
+    if (readings.size() < static_cast<std::size_t>(CalibrationReadings)) {
+        return "only " + std::to_string(readings.size()) + " of " + std::to_string(CalibrationReadings) +
+               " readings were taken";
+    }
+    auto taken = calibrationFrom(readings, adapterName(), now().date());
+    if (const auto* c = std::get_if<ChannelCalibration>(&taken)) {
+        calibration = *c;
+        if (calibrationTaken) {
+            calibrationTaken(*c);
+        }
+    }
+    return taken;
+}
+
+namespace {
+
+// "cal 88.21 ±0.93", "cal 88.21 unusable", "uncalibrated".
+std::string calibratedText(const PassOutcome::Calibrated& c, const std::optional<double>& value, const Expanded& u) {
+    if (!c.applied) {
+        return c.calibration.empty() ? "" : "uncalibrated";
+    }
+    if (!value) {
+        return "cal ----";
+    }
+    char number[32];
+    std::snprintf(number, sizeof number, "%.2f", *value);
+    const std::string plusMinus = uncertaintyText(u);
+    return std::string("cal ") + number + (plusMinus.empty() ? "" : " " + plusMinus);
+}
+
+} // namespace
+
+void Form1::showCalibrated(const PassOutcome& pass) {
+    const auto& c = pass.calibrated;
+    CalibratedPhase.caption = calibratedText(c, c.phaseEfficiency, c.uPhaseEfficiency);
+    CalibratedResistor.caption = calibratedText(c, c.resistorEfficiency, c.uResistorEfficiency);
+    CalibratedPhase.toolTip = c.calibration;
+    CalibratedResistor.toolTip = c.calibration;
 }
 
 void Form1::showUncertainty(const PassOutcome& pass) {
@@ -253,6 +328,7 @@ void Form1::showUncertainty(const PassOutcome& pass) {
         label.ForeColor = mark.marked ? std::optional<Colour>(Colours::Red) : std::nullopt;
     }
     UncertaintyWarnings = pass.uncertainty.warnings;
+    showCalibrated(pass);
     showVerdict(pass);
 }
 
@@ -312,6 +388,10 @@ void Form1::clearUncertainty() {
         label.toolTip.clear();
         label.ForeColor.reset();
         label.BackColor.reset(); // a figure's verdict colour goes with its ±
+    }
+    for (Label* label : {&CalibratedPhase, &CalibratedResistor}) {
+        label->caption.clear();
+        label->toolTip.clear();
     }
     UncertaintyWarnings.clear();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Calibration.h"
 #include "D2xx.h"
 #include "Form1Controls.h"
 #include "MeasurementPass.h"
@@ -21,6 +22,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <variant>
+#include <vector>
 
 class MeasurementRecord;
 
@@ -122,6 +125,20 @@ public:
     std::function<void()> limitsWanted;
     void showLimits() { clearVerdict(); }
 
+    // The channel calibration held for this adapter (none: every pass
+    // uncalibrated), good for this many days from the day it was taken.
+    std::optional<ChannelCalibration> calibration;
+    int calibrationDays = CalibrationDefaultDays;
+    // On the simulated bench: puts its probes on one node for a calibration
+    // and back (on a real bench the operator moves them).
+    std::function<void(bool)> probesOnOneNode;
+    // Told each calibration taken (kept for the adapter).
+    std::function<void(const ChannelCalibration&)> calibrationTaken;
+    // Reads CalibrationReadings passes with the probes on one node (none of
+    // them recorded, judged or told as a pass) and holds the calibration they
+    // give; or why none was taken.
+    std::variant<ChannelCalibration, std::string> calibrateChannels();
+
     // With --record: where every pass and every capture is kept. None by
     // default, and then no file is written.
     MeasurementRecord* record = nullptr;
@@ -133,11 +150,16 @@ public:
 private:
     // The pass under way, while one runs.
     MeasurementPass* runningPass_ = nullptr;
+    // While a calibration reads: where its passes go instead of the record.
+    std::vector<PassOutcome>* calibrationReadings_ = nullptr;
+    void showCalibrated(const PassOutcome& pass);
 
     MainWindowDoor settingsDoor();
     ReportSources reportSources() const;
     PassControls passControls();
     void describeBench(PassOutcome& pass);
+    // A calibration reading: what it was read with, nothing judged.
+    void describeNode(PassOutcome& pass);
     // Each result box's ± from the pass, marked where a figure rests on a low
     // power factor or a clipped channel; emptied when the boxes are.
     void showUncertainty(const PassOutcome& pass);

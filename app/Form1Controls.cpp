@@ -64,6 +64,8 @@ Form1Controls::Form1Controls() {
     for (Label& plusMinus : PlusMinus) {
         plusMinus.font.pointSize = 10;
     }
+    CalibratedPhase.font.pointSize = 8;
+    CalibratedResistor.font.pointSize = 8;
 }
 
 TextBox* Form1Controls::textBox(int number) {

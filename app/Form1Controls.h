@@ -64,6 +64,10 @@ struct Form1Controls {
     Label LabelVerdict;     // VERDICT
     TextBox TextVerdict;    // the last pass's verdict, until the next one starts
     Label VerdictReason;    // why, in words
+    // Under the efficiencies' ±: each efficiency with its output read through
+    // the channel calibration, and its U ("cal 88.21 ±0.93"), or
+    // "uncalibrated"; empty while no calibration is held.
+    Label CalibratedPhase, CalibratedResistor;
 
     ListBox List1; // event and result list
     Lamp Shape1;   // ACQUIRE

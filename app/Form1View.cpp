@@ -81,6 +81,15 @@ void Form1View::buildTestPanel() {
         parts.box(bn, b, boxBelow(136, top, 270, TallBoxHeight));
         plusMinus(parts, which, boxBelow(136 + 270 + 4, top, 120, TallBoxHeight));
     };
+    // An efficiency: its ± above, its calibrated figure below.
+    const auto efficiency = [&](int top, const char* ln, Label& l, const char* bn, TextBox& b, PassOutcome::Box which,
+                                const char* cn, Label& calibrated) {
+        row(ln, l, 100, top, 342);
+        parts.box(bn, b, boxBelow(136, top, 270, TallBoxHeight));
+        plusMinus(parts, which, boxBelow(136 + 270 + 4, top, 130, TallBoxHeight / 2));
+        parts.label(cn, calibrated, boxBelow(136 + 270 + 4, top + TallBoxHeight / 2, 130, TallBoxHeight / 2))
+            ->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    };
     using B = PassOutcome::Box;
     y += 60;
     pair(y, "Label5", f.Label5, "Text4", f.Text4, B::InputVoltageBox, "Label9", f.Label9, "Text8", f.Text8,
@@ -103,14 +112,15 @@ void Form1View::buildTestPanel() {
     pair(y, "Label8", f.Label8, "Text7", f.Text7, B::InputPowerBox, "Label11", f.Label11, "Text10", f.Text10,
          B::OutputPowerBox);
     y += 58;
-    centred(y, "Label12", f.Label12, "Text11", f.Text11, B::PhaseEfficiencyBox);
+    efficiency(y, "Label12", f.Label12, "Text11", f.Text11, B::PhaseEfficiencyBox, "CalibratedPhase", f.CalibratedPhase);
     y += 70;
     row("Label18", f.Label18, inX, y, colW);
     parts.combo("Combo1", f.Combo1, boxBelow(inX, y, colW), [&f] { f.loadResistorPicked(); });
     row("Label25", f.Label25, outX, y, colW);
     boxWithU("Text23", f.Text23, B::ResistorOutputPowerBox, outX, y);
     y += 58;
-    centred(y, "Label26", f.Label26, "Text16", f.Text16, B::ResistorEfficiencyBox);
+    efficiency(y, "Label26", f.Label26, "Text16", f.Text16, B::ResistorEfficiencyBox, "CalibratedResistor",
+               f.CalibratedResistor);
     y += 70;
     parts.label("Label30", f.Label30, labelAbove(inX, y, 200));
     parts.box("Text24", f.Text24, boxBelow(inX, y, 526));

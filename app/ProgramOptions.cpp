@@ -70,6 +70,12 @@ struct Options {
         valued("limits", "A limit set (JSON, see the README): every pass gets a verdict against it; with "
                          "--headless, exit status 4 when every pass completed and some verdict is not PASS.",
                "FILE");
+    QCommandLineOption calibrate =
+        flag("calibrate", "With --headless: take the channel calibration with these picks (both voltage probes "
+                          "on the load's node, both current probes around its conductor), keep it for the "
+                          "adapter and these ranges, and end; one CSV row of it goes to standard output.");
+    QCommandLineOption calibrationDays =
+        valued("calibration-days", "Days a channel calibration stays good (default 30).", "N");
     QCommandLineOption results =
         flag("results", "Open the results window for the record folders named after the options "
                         "(it asks for one when none is named); with --record DIR, beside the main "
@@ -80,13 +86,14 @@ struct Options {
                                                         "oscilloscope on an FT232R USB serial adapter.")
                                              .arg(QString::fromLatin1(ProgramTitle)));
         parser.addOptions({help, version, simulate, fastReads, stopped, record, headless, resistor, supply, capacitor,
-                           average, preset, passes, interval, comment, results, accuracy, simulateErrors, limits});
+                           average, preset, passes, interval, comment, results, accuracy, simulateErrors, limits,
+                           calibrate, calibrationDays});
         parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("With --results: a record folder."),
                                      QStringLiteral("[DIR...]"));
     }
     // The options that go with --headless only.
-    std::array<const QCommandLineOption*, 8> headlessChoices() const {
-        return {&resistor, &supply, &capacitor, &average, &preset, &passes, &interval, &comment};
+    std::array<const QCommandLineOption*, 9> headlessChoices() const {
+        return {&resistor, &supply, &capacitor, &average, &preset, &passes, &interval, &comment, &calibrate};
     }
 };
 
@@ -145,6 +152,7 @@ ProgramOptions& readHeadlessChoices(const QCommandLineParser& parser, const Opti
         choices.preset = parser.value(o.preset).toStdString();
     }
     choices.comment = parser.value(o.comment).toStdString();
+    choices.calibrate = parser.isSet(o.calibrate);
     bool ok = true;
     if (parser.isSet(o.passes)) {
         choices.passes = parser.value(o.passes).toInt(&ok);
@@ -209,13 +217,21 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
         }
         options.simulateErrors = seed;
     }
+    if (parser.isSet(o.calibrationDays)) {
+        bool ok = false;
+        options.calibrationDays = parser.value(o.calibrationDays).toInt(&ok);
+        if (!ok || options.calibrationDays < 0 || options.calibrationDays > 3650) {
+            return refused(options, "--calibration-days takes a whole number of days from 0 to 3650, not \"" +
+                                        parser.value(o.calibrationDays).toStdString() + "\"");
+        }
+    }
     if (parser.isSet(o.headless)) {
         return readHeadlessChoices(parser, o, options);
     }
     const auto choices = o.headlessChoices();
     if (std::any_of(choices.begin(), choices.end(), [&parser](const auto* c) { return parser.isSet(*c); })) {
         return refused(options, "--load-resistor, --supply, --capacitor, --sample-average, --preset, "
-                                "--passes, --interval and --comment go with --headless");
+                                "--passes, --interval, --comment and --calibrate go with --headless");
     }
     return options;
 }

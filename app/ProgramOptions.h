@@ -18,6 +18,8 @@ struct HeadlessChoices {
     int passes = 1;
     double intervalSeconds = 0;
     std::string comment;
+    // --calibrate: take the channel calibration with these picks and end.
+    bool calibrate = false;
 };
 
 // The command line. It is read before any window exists, so that --help and
@@ -32,6 +34,8 @@ struct ProgramOptions {
     std::optional<unsigned> simulateErrors;
     // --limits FILE: the limit set every pass is judged against.
     std::optional<LimitSet> limits;
+    // --calibration-days N: how long a channel calibration stays good.
+    int calibrationDays = 30;
     std::optional<std::string> recordFolder;
     std::optional<HeadlessChoices> headless;
     // --results: the results window, for these folders (none: it asks).

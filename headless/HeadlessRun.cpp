@@ -78,6 +78,9 @@ int HeadlessRun::run() {
     form.accuracy = accuracy;
     form.benchTruth = benchTruth;
     form.limits = limits;
+    form.calibrationDays = calibrationDays;
+    form.calibrationTaken = calibrationTaken;
+    form.probesOnOneNode = probesOnOneNode;
     parts_->pump.onStopRequest = [&form] { form.stopCalculation(); };
     parts_->host.beforeEnd = [this, &form] {
         if (record != nullptr) {
@@ -99,7 +102,10 @@ int HeadlessRun::run() {
             return close(APassNotComplete);
         }
     }
-    return close(runPasses());
+    if (calibrationFor) {
+        form.calibration = calibrationFor(form.adapterName());
+    }
+    return close(choices_.calibrate ? calibrate() : runPasses());
 }
 
 // --- the steps ----------------------------------------------------------------
@@ -286,6 +292,28 @@ int HeadlessRun::runPasses() {
         return APassNotComplete;
     }
     return passesNotPassed_ == 0 ? EveryPassComplete : AVerdictNotPass;
+}
+
+// --calibrate: the readings on one node, the calibration kept and told as
+// one CSV row; status 1 when none could be taken, and why.
+int HeadlessRun::calibrate() {
+    auto taken = parts_->form.calibrateChannels();
+    if (const auto* why = std::get_if<std::string>(&taken)) {
+        refuse(APassNotComplete, "no calibration was taken: " + *why);
+        return APassNotComplete;
+    }
+    const auto& c = std::get<ChannelCalibration>(taken);
+    std::fprintf(rows, "adapter,date,CH1 range,CH2 range,CH3 range,CH4 range,voltage ratio CH1/CH3,"
+                       "current ratio CH2/CH4,phase difference (degrees),node angle (degrees),"
+                       "u voltage ratio (%%),u current ratio (%%),u phase difference (degrees),readings\n");
+    std::fprintf(rows, "%s,%s,%s,%s,%s,%s,%.6f,%.6f,%.4f,%.3f,%.4f,%.4f,%.4f,%d\n", c.adapter.c_str(),
+                 c.date.toString(Qt::ISODate).toStdString().c_str(), c.ranges[0].c_str(), c.ranges[1].c_str(),
+                 c.ranges[2].c_str(), c.ranges[3].c_str(), c.voltageRatio, c.currentRatio, c.phaseDegrees,
+                 c.nodeAngleDegrees, c.uVoltageRatio * 100, c.uCurrentRatio * 100, c.uPhaseDegrees, c.readings);
+    std::fflush(rows);
+    std::fprintf(events, "%s: calibration taken: %s\n", ProgramName, c.name().c_str());
+    std::fflush(events);
+    return EveryPassComplete;
 }
 
 // As CLOSE: the port cycled and closed, the record's last rows written.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Calibration.h"
 #include "LimitSet.h"
 #include "PassOutcome.h"
 #include "ProgramOptions.h"
@@ -52,6 +53,13 @@ public:
     // Where the rows, the event lines and a refusal go.
     std::FILE* rows = stdout;
     std::FILE* events = stderr;
+    // The channel calibration held for the adapter, and for how many days it
+    // is good; with --calibrate, told the one taken (to keep it), and on the
+    // simulated bench how to put its probes on one node.
+    std::function<std::optional<ChannelCalibration>(const std::string& adapter)> calibrationFor;
+    int calibrationDays = CalibrationDefaultDays;
+    std::function<void(const ChannelCalibration&)> calibrationTaken;
+    std::function<void(bool)> probesOnOneNode;
     // Told each row as it is written (benchmarks).
     std::function<void(const PassOutcome&)> rowWritten;
 
@@ -69,6 +77,7 @@ private:
     Status pickSampleAverage();
     Status requireReady();
     int runPasses();
+    int calibrate();
     int close(int status);
 
     bool presetOfAnotherTransformer() const;

@@ -75,6 +75,16 @@ struct PassOutcome {
     std::optional<Truth> truth;
     // Judged against a limit set (none without one).
     std::optional<PassVerdict> verdict;
+    // The output readings corrected by the channel calibration held for this
+    // adapter and these ranges: which calibration applied (or why none did)
+    // and both efficiencies with their U from it.
+    struct Calibrated {
+        std::string calibration; // empty: none held
+        bool applied = false;
+        std::optional<double> phaseEfficiency, resistorEfficiency;
+        Expanded uPhaseEfficiency, uResistorEfficiency;
+    };
+    Calibrated calibrated;
 };
 
 // What goes beside a result box: its figure's U ("±8.9"), or "unusable" or

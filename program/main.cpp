@@ -112,7 +112,11 @@ int runHeadless(int argc, char** argv, const ProgramOptions& options) {
     run.limits = options.limits;
     if (options.simulate) {
         run.benchTruth = [&devices] { return truthOf(*devices.scope.bench); };
+        run.probesOnOneNode = [&devices](bool on) { devices.scope.bench->probesOnOneNode = on; };
     }
+    run.calibrationDays = options.calibrationDays;
+    run.calibrationFor = [](const std::string& adapter) { return rememberedCalibration(QString::fromStdString(adapter)); };
+    run.calibrationTaken = [](const ChannelCalibration& c) { rememberCalibration(c); };
     std::unique_ptr<MeasurementRecord> record;
     if (options.recordFolder) {
         record = std::make_unique<MeasurementRecord>(*options.recordFolder);
@@ -208,8 +212,16 @@ std::unique_ptr<BenchPanelView> showBenchPanel(const ProgramOptions& options, Si
 void wireAccuracy(Form1& form, const ProgramOptions& options, ApplicationViews& views) {
     const auto adapter = [&form] { return QString::fromStdString(form.adapterName()); };
     form.accuracy = options.accuracy ? *options.accuracy : rememberedAccuracy(adapter(), Accuracy{});
+    form.calibration = rememberedCalibration(adapter());
+    form.calibrationDays = options.calibrationDays;
+    form.calibrationTaken = [](const ChannelCalibration& c) { rememberCalibration(c); };
     form.accuracyWanted = [&form, &views, adapter] {
         AccuracyWindow window(form.accuracy, adapter(), views.mainView());
+        window.offerCalibration(form.calibration, [&form, &views] {
+            auto taken = form.calibrateChannels();
+            views.refresh();
+            return taken;
+        });
         if (window.exec() == QDialog::Accepted) {
             form.accuracy = window.accuracy();
             rememberAccuracy(adapter(), form.accuracy);
@@ -261,6 +273,9 @@ int runWindows(const ProgramOptions& options) {
     std::unique_ptr<BenchPanelView> panel;
     if (options.simulate) {
         panel = showBenchPanel(options, devices.scope, d2xx, views);
+        form.probesOnOneNode = [&d2xx, &devices](bool on) {
+            d2xx.post([&devices, on] { devices.scope.bench->probesOnOneNode = on; });
+        };
     }
     std::unique_ptr<ResultsWindow> results;
     if (options.results && options.recordFolder) {

@@ -195,6 +195,21 @@ void addVerdictColumns(std::vector<ResultsTable::Column>& c) {
     }
 }
 
+// Which channel calibration applied (or why none did; empty while none is
+// held) and both efficiencies read through it, with their U.
+void addCalibrationColumns(std::vector<ResultsTable::Column>& c) {
+    c.push_back({RecordColumn::Calibration.name, RecordColumn::Calibration.unit,
+                 [](const Pass& p) { return textField(p.calibrated.calibration); }});
+    c.push_back({RecordColumn::CalibratedPhaseEfficiency.name, RecordColumn::CalibratedPhaseEfficiency.unit,
+                 [](const Pass& p) { return numberField(p.calibrated.phaseEfficiency); }});
+    c.push_back({RecordColumn::U95CalibratedPhaseEfficiency.name, RecordColumn::U95CalibratedPhaseEfficiency.unit,
+                 [](const Pass& p) { return numberField(p.calibrated.uPhaseEfficiency.number()); }});
+    c.push_back({RecordColumn::CalibratedResistorEfficiency.name, RecordColumn::CalibratedResistorEfficiency.unit,
+                 [](const Pass& p) { return numberField(p.calibrated.resistorEfficiency); }});
+    c.push_back({"U95 calibrated load resistor efficiency", "%",
+                 [](const Pass& p) { return numberField(p.calibrated.uResistorEfficiency.number()); }});
+}
+
 std::vector<ResultsTable::Column> makeColumns() {
     using F = Figures;
     std::vector<ResultsTable::Column> c{
@@ -272,6 +287,7 @@ std::vector<ResultsTable::Column> makeColumns() {
     c.push_back(scopeSetUp("recognised transformer set-up", &Pass::ScopeSetUp::recognised));
     addUncertaintyColumns(c);
     addVerdictColumns(c);
+    addCalibrationColumns(c);
     return c;
 }
 

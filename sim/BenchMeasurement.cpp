@@ -120,8 +120,10 @@ SimBench::Errors drawBenchErrors(unsigned seed, double gainPercent, double volta
 std::optional<double> benchMeasurement(const SimBench& bench, const SimScope& scope,
                                        const SimSlot& slot, std::mt19937& noise) {
     const CircuitSolution c = solve(bench.transformer, bench.conditions);
-    const std::array<std::complex<double>, 4> phasors{c.inputVoltage, c.inputCurrent,
-                                                      c.outputVoltage, c.outputCurrent};
+    const std::array<std::complex<double>, 4> phasors =
+        bench.probesOnOneNode
+            ? std::array<std::complex<double>, 4>{c.outputVoltage, c.outputCurrent, c.outputVoltage, c.outputCurrent}
+            : std::array<std::complex<double>, 4>{c.inputVoltage, c.inputCurrent, c.outputVoltage, c.outputCurrent};
     const auto channel = [&](int index) { return sample(bench, scope, index, phasors[static_cast<std::size_t>(index)], noise); };
 
     if (slot.type == "FREQUENCY") {

@@ -27,6 +27,10 @@ struct SimBench {
         std::array<double, 4> lagDegrees{};
     };
     Errors errors;
+    // The calibration set-up: both voltage probes on the load's node and both
+    // current probes around the load's conductor, so CH1 and CH2 see what CH3
+    // and CH4 see, each through its own probe and its own errors.
+    bool probesOnOneNode = false;
 
     // The digitiser records this many divisions either side of the centre,
     // beyond the graticule; a trace outside that range cannot be measured.

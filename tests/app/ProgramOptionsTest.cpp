@@ -115,4 +115,15 @@ TEST(ProgramOptions, AnAccuracyFileIsWholeAndValidOrTheRunIsRefused) {
     EXPECT_EQ(badLimits.exitCode, 2);
     EXPECT_NE(badLimits.message.value_or("").find("lower 5 is above upper 1"), std::string::npos);
     EXPECT_EQ(parseProgramOptions({"transformer-efficiency", "--simulate", "--simulate-errors", "x"}).exitCode, 2);
+    // The calibration's options: --calibrate with the headless picks, its days a whole number.
+    const QStringList headless{"transformer-efficiency", "--headless", "--load-resistor", "9.4", "--supply", "10",
+                               "--capacitor", "100"};
+    const ProgramOptions calibrate = parseProgramOptions(headless + QStringList{"--calibrate", "--calibration-days", "7"});
+    ASSERT_TRUE(calibrate.headless.has_value());
+    EXPECT_TRUE(calibrate.headless->calibrate);
+    EXPECT_EQ(calibrate.calibrationDays, 7);
+    EXPECT_EQ(parseProgramOptions({"transformer-efficiency", "--calibrate"}).exitCode, 2) << "needs --headless";
+    for (const char* days : {"-1", "x", "3651", "1.5"}) {
+        EXPECT_EQ(parseProgramOptions(headless + QStringList{"--calibration-days", days}).exitCode, 2) << days;
+    }
 }

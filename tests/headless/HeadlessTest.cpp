@@ -273,3 +273,116 @@ TEST(Headless, LimitsAboutAPassGiveEachVerdictAndItsExitStatus) {
         EXPECT_NE(contents(rig.events).find(std::string(": ") + verdictName(c.verdict) + ": "), std::string::npos);
     }
 }
+
+namespace {
+
+// A calibration taken on `bench`, then one pass measured with it.
+struct CalibratedPass {
+    std::optional<ChannelCalibration> calibration;
+    std::optional<PassOutcome> pass;
+};
+CalibratedPass calibratedPass(HeadlessChoices choices, const SimBench& bench) {
+    CalibratedPass out;
+    choices.calibrate = true;
+    HeadlessRig calibrating(choices, bench);
+    calibrating.run.calibrationTaken = [&out](const ChannelCalibration& c) { out.calibration = c; };
+    calibrating.run.probesOnOneNode = [&calibrating](bool on) { calibrating.desk.scope.bench->probesOnOneNode = on; };
+    if (calibrating.run.run() != EveryPassComplete || !out.calibration) {
+        return out;
+    }
+    choices.calibrate = false;
+    HeadlessRig measuring(choices, bench);
+    measuring.run.calibrationFor = [&out](const std::string&) { return out.calibration; };
+    if (measuring.run.run() == EveryPassComplete && !measuring.passes.empty()) {
+        out.pass = measuring.passes.front();
+    }
+    return out;
+}
+
+} // namespace
+
+// Calibrated on benches with errors drawn within the declared accuracy, the
+// true efficiency lies within the calibrated U95 at least 90 times in 100,
+// and U is not inflated (its median within twice the 95th percentile of the
+// errors made). One rectangular term (the input probe's lag) leads, and k = 2
+// on it covers all of it: every pass inside is what the model says.
+TEST(Headless, TheTrueEfficiencyLiesWithinTheCalibratedU) {
+    const Accuracy declared;
+    int inside = 0, passes = 0;
+    std::vector<double> errors, us;
+    for (unsigned seed = 1; seed <= 60; ++seed) {
+        HeadlessChoices choices = typicalChoices();
+        choices.loadResistor = seed % 2 ? "9.4" : "23.1";
+        choices.capacitor = seed % 3 ? "100" : "200";
+        SimBench bench;
+        bench.conditions.loadOhms = std::stod(choices.loadResistor);
+        bench.conditions.loadMicrofarads = std::stod(choices.capacitor);
+        bench.errors = drawBenchErrors(seed, declared.gainPercent, declared.voltageProbePercent,
+                                       declared.currentProbePercent, declared.phaseLagDegrees);
+        const CalibratedPass c = calibratedPass(choices, bench);
+        ASSERT_TRUE(c.pass.has_value()) << seed;
+        const CircuitSolution truth = solve(bench.transformer, bench.conditions);
+        const auto& cal = c.pass->calibrated;
+        ASSERT_TRUE(cal.phaseEfficiency && cal.uPhaseEfficiency.number()) << seed << " " << cal.calibration;
+        errors.push_back(std::fabs(*cal.phaseEfficiency - truth.outputPower / truth.inputPower * 100));
+        us.push_back(cal.uPhaseEfficiency.U);
+        inside += errors.back() <= us.back();
+        ++passes;
+    }
+    std::sort(errors.begin(), errors.end());
+    std::sort(us.begin(), us.end());
+    const double p95 = errors[errors.size() * 95 / 100], medianU = us[us.size() / 2];
+    std::printf("calibrated phase angle efficiency: %d of %d within U95; median U %.2f points, 95th percentile of "
+                "the errors %.2f points\n", inside, passes, medianU, p95);
+    EXPECT_GE(inside, passes * 9 / 10);
+    EXPECT_LE(medianU, 2 * p95) << "U inflated";
+}
+
+// A calibration on the simulated bench with known channel errors (CH2 +3 %,
+// CH4 -2 %, CH4's probe lagging a degree): the calibrated efficiency lies
+// within half a point of the circuit's own, its U about a point where the
+// uncalibrated one is about eight; a pass on other ranges is uncalibrated.
+TEST(Headless, AChannelCalibrationTakesTheSharedErrorsOut) {
+    SimBench bench;
+    bench.errors.gain = {0, 0.03, 0, -0.02};
+    bench.errors.lagDegrees = {0, 0, 0, 1};
+    for (const auto& [capacitor, most] : {std::pair{"100", 1.2}, std::pair{"200", 2.0}}) {
+        HeadlessChoices choices = typicalChoices();
+        choices.capacitor = capacitor;
+        bench.conditions.loadMicrofarads = std::stod(capacitor);
+        choices.calibrate = true;
+        HeadlessRig calibrating(choices, bench);
+        std::optional<ChannelCalibration> taken;
+        calibrating.run.calibrationTaken = [&taken](const ChannelCalibration& c) { taken = c; };
+        calibrating.run.probesOnOneNode = [&calibrating](bool on) { calibrating.desk.scope.bench->probesOnOneNode = on; };
+        ASSERT_EQ(calibrating.run.run(), EveryPassComplete) << contents(calibrating.events);
+        ASSERT_TRUE(taken.has_value());
+        EXPECT_TRUE(calibrating.passes.empty()) << "a calibration reading is no pass";
+        EXPECT_NEAR(taken->currentRatio, 1.03 / 0.98, 0.002);
+        EXPECT_NEAR(taken->voltageRatio, 1.0, 0.002);
+        EXPECT_NEAR(std::fabs(taken->phaseDegrees), 1.0, 0.15);
+        EXPECT_NE(contents(calibrating.rows).find("voltage ratio CH1/CH3"), std::string::npos);
+
+        choices.calibrate = false;
+        HeadlessRig measuring(choices, bench);
+        measuring.run.calibrationFor = [&taken](const std::string&) { return taken; };
+        ASSERT_EQ(measuring.run.run(), EveryPassComplete) << contents(measuring.events);
+        const PassOutcome& p = measuring.passes.at(0);
+        const CircuitSolution truth = solve(bench.transformer, bench.conditions);
+        const double trueEfficiency = truth.outputPower / truth.inputPower * 100;
+        ASSERT_TRUE(p.calibrated.applied) << p.calibrated.calibration;
+        const double before = std::fabs(*p.figures.PhaseEfficiency - trueEfficiency);
+        const double after = std::fabs(*p.calibrated.phaseEfficiency - trueEfficiency);
+        const double uBefore = p.uncertainty[Quantity::PhaseEfficiency].U;
+        const double uAfter = p.calibrated.uPhaseEfficiency.number().value_or(-1);
+        std::printf("%s uF, input PF %.3f: error %.2f -> %.2f points, U95 %.2f -> %.2f points\n", capacitor,
+                    truth.inputPower / std::abs(truth.inputVoltage * truth.inputCurrent), before, after, uBefore,
+                    uAfter);
+        EXPECT_GT(before, 3.0);
+        EXPECT_LT(after, 0.5);
+        EXPECT_GT(uBefore, 6.0);
+        EXPECT_GT(uAfter, after) << "the calibrated U still covers its error";
+        EXPECT_LT(uAfter, most) << "a larger output angle keeps more of the input probe's lag";
+        EXPECT_NE(contents(measuring.rows).find(taken->name()), std::string::npos) << "the row names it";
+    }
+}

@@ -1,3 +1,4 @@
+#include "Calibration.h"
 #include "FigureMath.h"
 #include "Uncertainty.h"
 
@@ -146,4 +147,45 @@ TEST(Uncertainty, TheWorkedExampleOfTheReadme) {
     const PassUncertainty u = uncertaintyOf(r.m, r.f, Accuracy{}, scales);
     EXPECT_NEAR(u[Quantity::PhaseEfficiency].U, 8.98, 0.005);
     EXPECT_NEAR(u[Quantity::InputPower].U / 9.8945, 2 * 0.03595, 0.0001);
+}
+
+// Whether a kept calibration applies to a pass: the same adapter, the same
+// ranges and within its days; kept and read back whole, a damaged text none.
+TEST(Uncertainty, ACalibrationAppliesOnlyToItsAdapterRangesAndDays) {
+    ChannelCalibration c;
+    c.adapter = "A1B2";
+    c.date = QDate(2026, 12, 1);
+    c.ranges = {"10.00", "5.00", "10.00", "5.00"};
+    c.currentRatio = 1.051;
+    c.phaseDegrees = -0.98;
+    c.uPhaseDegrees = 0.02;
+    PassOutcome pass;
+    pass.instrument.adapter = "A1B2";
+    for (std::size_t ch = 0; ch < 4; ++ch) {
+        pass.scopeSetUp.channels[ch].scale = c.ranges[ch];
+    }
+    const struct {
+        const char* adapter;
+        const char* ch3;
+        QDate today;
+        const char* why;
+    } cases[]{{"A1B2", "10.00", QDate(2026, 12, 31), ""},
+              {"A1B2", "10.00", QDate(2027, 1, 1), "calibrated 2026-12-01, 31 days ago (good for 30)"},
+              {"A1B2", "10.00", QDate(2026, 11, 30), "calibrated 2026-12-01, after today"},
+              {"A1B2", "2.00", QDate(2026, 12, 2), "CH3 on 2.00, calibrated on 10.00"},
+              {"C3D4", "10.00", QDate(2026, 12, 2), "calibrated on adapter A1B2"}};
+    for (const auto& t : cases) {
+        pass.instrument.adapter = t.adapter;
+        pass.scopeSetUp.channels[2].scale = t.ch3;
+        EXPECT_EQ(whyUncalibrated(c, pass, 30, t.today), t.why) << t.adapter << " " << t.ch3;
+    }
+    const auto back = ChannelCalibration::fromText(c.text());
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->text(), c.text());
+    for (const std::string bad : {"", "{}", "not json", R"({"adapter":"A1B2","date":"2026-12-01"})"}) {
+        EXPECT_FALSE(ChannelCalibration::fromText(bad).has_value()) << bad;
+    }
+    std::string negative = c.text();
+    negative.replace(negative.find("\"current ratio\":1.051"), 21, "\"current ratio\":-1.051");
+    EXPECT_FALSE(ChannelCalibration::fromText(negative).has_value());
 }

@@ -46,6 +46,7 @@ struct PinnedPass {
         pinInstrument();
         pinUncertainty();
         pinVerdict();
+        pinCalibration();
     }
 
     void pinSetUp() {
@@ -191,6 +192,22 @@ struct PinnedPass {
                                                                                  : "";
             pins.push_back({"verdict " + f.title, expected});
         }
+    }
+
+    // A calibration applied: its name, the phase angle estimate with its U;
+    // the load resistor's without one.
+    void pinCalibration() {
+        pass.calibrated.calibration = "2026-12-01 CH3 x1.0000 CH4 x1.0510 phase -0.98 deg";
+        pass.calibrated.applied = true;
+        pass.calibrated.phaseEfficiency = 88.2125;
+        pass.calibrated.uPhaseEfficiency = {Expanded::State::Number, 0.9512};
+        pass.calibrated.resistorEfficiency = 87.5;
+        pass.calibrated.uResistorEfficiency = {Expanded::State::Unusable, 3};
+        pins.insert(pins.end(), {{"calibration", "2026-12-01 CH3 x1.0000 CH4 x1.0510 phase -0.98 deg"},
+                                 {"calibrated phase angle efficiency (%)", "88.2125"},
+                                 {"U95 calibrated phase angle efficiency (%)", "0.9512"},
+                                 {"calibrated load resistor efficiency (%)", "87.5"},
+                                 {"U95 calibrated load resistor efficiency (%)", ""}});
     }
 };
 

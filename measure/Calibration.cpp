@@ -1,0 +1,295 @@
+#include "Calibration.h"
+
+#include "NumberText.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <initializer_list>
+
+namespace {
+
+constexpr double Pi = 3.14159265358979323846;
+double radians(double degrees) { return degrees * Pi / 180; }
+double degrees(double radians) { return radians * 180 / Pi; }
+double rect(double halfWidth) { return halfWidth / std::sqrt(3.0); }
+double rss(std::initializer_list<double> terms) {
+    double sum = 0;
+    for (const double t : terms) {
+        sum += t * t;
+    }
+    return std::sqrt(sum);
+}
+bool positive(std::optional<double> v) { return v && std::isfinite(*v) && *v > 0; }
+
+// The scope answers to five digits: no mean of its readings is known better
+// than this, however steady they are.
+constexpr double RatioResolution = 1e-4;  // relative
+constexpr double PhaseResolution = 0.01;  // degrees
+
+// The angle between a channel pair's voltage and current from their real
+// power, as a magnitude (the sign is not measured); none without a power factor.
+std::optional<double> angleOf(double V, double I, double P) {
+    const double pf = P / (V * I);
+    if (!std::isfinite(pf) || std::fabs(pf) > 1.001) {
+        return std::nullopt;
+    }
+    return std::acos(std::clamp(pf, -1.0, 1.0));
+}
+
+struct Mean {
+    double sum = 0, squares = 0;
+    int n = 0;
+    void add(double x) {
+        sum += x;
+        squares += x * x;
+        ++n;
+    }
+    double mean() const { return sum / n; }
+    // The standard deviation of the mean, from the readings' scatter.
+    double uMean() const {
+        const double m = mean();
+        return n < 2 ? 0.0 : std::sqrt(std::max(0.0, (squares - n * m * m) / (n - 1)) / n);
+    }
+};
+
+// One reading on the node: CH1..CH4 as the pass read them.
+struct NodeReading {
+    double v1, i2, p12, v3, i4, p34;
+};
+std::optional<NodeReading> nodeReading(const PassOutcome& p) {
+    const auto& v = p.values;
+    if (p.ending != PassOutcome::Ending::Complete || !positive(v[PassOutcome::InputVoltage]) ||
+        !positive(v[PassOutcome::InputCurrent]) || !v[PassOutcome::InputPower] ||
+        !positive(v[PassOutcome::OutputVoltage]) || !positive(v[PassOutcome::OutputCurrent]) ||
+        !v[PassOutcome::OutputPower]) {
+        return std::nullopt;
+    }
+    return NodeReading{*v[PassOutcome::InputVoltage],  *v[PassOutcome::InputCurrent],
+                       *v[PassOutcome::InputPower],    *v[PassOutcome::OutputVoltage],
+                       *v[PassOutcome::OutputCurrent], *v[PassOutcome::OutputPower]};
+}
+
+std::array<std::string, 4> rangesOf(const PassOutcome& p) {
+    std::array<std::string, 4> r;
+    for (std::size_t c = 0; c < 4; ++c) {
+        r[c] = p.scopeSetUp.channels[c].scale;
+    }
+    return r;
+}
+
+std::string formatted(const char* format, double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+} // namespace
+
+std::string ChannelCalibration::name() const {
+    return date.toString(Qt::ISODate).toStdString() + " CH3 x" + formatted("%.4f", voltageRatio) + " CH4 x" +
+           formatted("%.4f", currentRatio) + " phase " + formatted("%+.2f", phaseDegrees) + " deg";
+}
+
+std::string ChannelCalibration::text() const {
+    QJsonArray r;
+    for (const std::string& range : ranges) {
+        r.append(QString::fromStdString(range));
+    }
+    const QJsonObject o{{"adapter", QString::fromStdString(adapter)},
+                        {"date", date.toString(Qt::ISODate)},
+                        {"ranges", r},
+                        {"voltage ratio", voltageRatio},
+                        {"current ratio", currentRatio},
+                        {"phase degrees", phaseDegrees},
+                        {"node angle degrees", nodeAngleDegrees},
+                        {"u voltage ratio", uVoltageRatio},
+                        {"u current ratio", uCurrentRatio},
+                        {"u phase degrees", uPhaseDegrees},
+                        {"readings", readings}};
+    return QJsonDocument(o).toJson(QJsonDocument::Compact).toStdString();
+}
+
+std::optional<ChannelCalibration> ChannelCalibration::fromText(const std::string& text) {
+    const QJsonDocument d = QJsonDocument::fromJson(QByteArray::fromStdString(text));
+    if (!d.isObject()) {
+        return std::nullopt;
+    }
+    const QJsonObject o = d.object();
+    ChannelCalibration c;
+    c.adapter = o.value("adapter").toString().toStdString();
+    c.date = QDate::fromString(o.value("date").toString(), Qt::ISODate);
+    const QJsonArray r = o.value("ranges").toArray();
+    if (!c.date.isValid() || r.size() != 4) {
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i < 4; ++i) {
+        c.ranges[i] = r[static_cast<qsizetype>(i)].toString().toStdString();
+    }
+    const auto number = [&o](const char* key, double& to) {
+        const QJsonValue v = o.value(key);
+        to = v.toDouble();
+        return v.isDouble() && std::isfinite(to);
+    };
+    if (!number("voltage ratio", c.voltageRatio) || !number("current ratio", c.currentRatio) ||
+        !number("phase degrees", c.phaseDegrees) || !number("node angle degrees", c.nodeAngleDegrees) ||
+        !number("u voltage ratio", c.uVoltageRatio) || !number("u current ratio", c.uCurrentRatio) ||
+        !number("u phase degrees", c.uPhaseDegrees) || c.voltageRatio <= 0 || c.currentRatio <= 0 ||
+        c.uVoltageRatio < 0 || c.uCurrentRatio < 0 || c.uPhaseDegrees < 0) {
+        return std::nullopt;
+    }
+    c.readings = o.value("readings").toInt();
+    return c;
+}
+
+std::variant<ChannelCalibration, std::string> calibrationFrom(const std::vector<PassOutcome>& readings,
+                                                              const std::string& adapter, QDate today) {
+    if (readings.empty()) {
+        return std::string("no reading was taken");
+    }
+    ChannelCalibration c;
+    c.adapter = adapter;
+    c.date = today;
+    c.ranges = rangesOf(readings.front());
+    for (std::size_t ch = 0; ch < 4; ++ch) {
+        if (!positive(parseNumber(c.ranges[ch]))) {
+            return "the range of CH" + std::to_string(ch + 1) + " is not known (GET SETTINGS first)";
+        }
+    }
+    Mean kV, kI, phase, node;
+    for (const PassOutcome& p : readings) {
+        const auto r = nodeReading(p);
+        if (!r) {
+            return std::string("a reading did not complete with all six values");
+        }
+        if (rangesOf(p) != c.ranges) {
+            return std::string("the ranges changed between the readings");
+        }
+        const auto a12 = angleOf(r->v1, r->i2, r->p12);
+        const auto a34 = angleOf(r->v3, r->i4, r->p34);
+        if (!a12 || !a34) {
+            return std::string("a real power exceeds its apparent power: the probes are not on one node");
+        }
+        kV.add(r->v1 / r->v3);
+        kI.add(r->i2 / r->i4);
+        phase.add(degrees(*a12 - *a34));
+        node.add(degrees(*a12));
+    }
+    c.readings = kV.n;
+    c.voltageRatio = kV.mean();
+    c.currentRatio = kI.mean();
+    c.phaseDegrees = phase.mean();
+    c.nodeAngleDegrees = node.mean();
+    if (c.nodeAngleDegrees < CalibrationNodeMinDegrees) {
+        return "the angle on the node is " + formatted("%.1f", c.nodeAngleDegrees) +
+               " degrees: the phase between the pairs cannot be read on it (load it with a capacitor)";
+    }
+    c.uVoltageRatio = std::max(kV.uMean() / c.voltageRatio, RatioResolution);
+    c.uCurrentRatio = std::max(kI.uMean() / c.currentRatio, RatioResolution);
+    c.uPhaseDegrees = std::max(phase.uMean(), PhaseResolution);
+    return c;
+}
+
+std::string whyUncalibrated(const ChannelCalibration& c, const PassOutcome& pass, int maxDays, QDate today) {
+    if (c.adapter != pass.instrument.adapter) {
+        return "calibrated on adapter " + c.adapter;
+    }
+    const auto ranges = rangesOf(pass);
+    for (std::size_t ch = 0; ch < 4; ++ch) {
+        if (ranges[ch] != c.ranges[ch]) {
+            return "CH" + std::to_string(ch + 1) + " on " + (ranges[ch].empty() ? "an unknown range" : ranges[ch]) +
+                   ", calibrated on " + c.ranges[ch];
+        }
+    }
+    const qint64 age = c.date.daysTo(today);
+    if (age < 0) {
+        return "calibrated " + c.date.toString(Qt::ISODate).toStdString() + ", after today";
+    }
+    if (age > maxDays) {
+        return "calibrated " + c.date.toString(Qt::ISODate).toStdString() + ", " + std::to_string(age) +
+               " days ago (good for " + std::to_string(maxDays) + ")";
+    }
+    return {};
+}
+
+namespace {
+
+// The U of both calibrated estimates, relative, or the state that replaces it.
+struct CalibratedTerms {
+    double phaseEfficiency = 0, resistorEfficiency = 0;
+    bool unusable = false;
+};
+
+CalibratedTerms calibratedTerms(const ChannelCalibration& c, const Accuracy& a, double phiIn, double phiOut,
+                                double vOut, std::optional<double> scale3) {
+    const double lag = rect(radians(a.phaseLagDegrees));
+    // Both sides now read through the input's current probe: its lag moves
+    // each by its own tan(phi), and their signs are not measured, so the
+    // two add.
+    const double sharedLag = (std::fabs(std::tan(phiOut)) + std::fabs(std::tan(phiIn))) * lag;
+    CalibratedTerms t;
+    t.unusable = sharedLag * std::sqrt(3.0) > UnusablePhaseTerm;
+    t.phaseEfficiency = rss({c.uVoltageRatio, c.uCurrentRatio,
+                             std::fabs(std::tan(phiOut)) * radians(c.uPhaseDegrees), sharedLag});
+    // The load-resistor estimate still sets CH1's reading against CH2's.
+    const double gainV = rss({rect(a.gainPercent / 100), rect(a.voltageProbePercent / 100)});
+    const double gainI = rss({rect(a.gainPercent / 100), rect(a.currentProbePercent / 100)});
+    const double offset = scale3 ? rect(std::hypot(vOut, a.offsetDivisions * *scale3) - vOut) / vOut : 0.0;
+    t.resistorEfficiency = rss({gainV, gainI, 2 * c.uVoltageRatio, 2 * offset, rect(a.resistorPercent / 100),
+                                std::fabs(std::tan(phiIn)) * lag});
+    return t;
+}
+
+} // namespace
+
+PassOutcome::Calibrated calibratedFigures(const PassOutcome& pass, const std::optional<ChannelCalibration>& c,
+                                          int maxDays, QDate today) {
+    PassOutcome::Calibrated out;
+    if (!c) {
+        return out;
+    }
+    if (const std::string why = whyUncalibrated(*c, pass, maxDays, today); !why.empty()) {
+        out.calibration = "uncalibrated: " + why;
+        return out;
+    }
+    out.calibration = c->name();
+    out.applied = true;
+    const auto r = nodeReading(pass);
+    const auto phiIn = r ? angleOf(r->v1, r->i2, r->p12) : std::nullopt;
+    const auto phiOut = r ? angleOf(r->v3, r->i4, r->p34) : std::nullopt;
+    if (!phiIn || !phiOut || r->p12 == 0) {
+        return out;
+    }
+    // The output as CH1 and CH2 would have read it.
+    const double vOut = c->voltageRatio * r->v3;
+    const double iOut = c->currentRatio * r->i4;
+    const double angle = *phiOut + radians(c->phaseDegrees);
+    const double pOut = vOut * iOut * std::cos(angle);
+    out.phaseEfficiency = pOut / r->p12 * 100;
+    const auto ohms = pass.figures.LoadResistance;
+    if (ohms && *ohms > 0) {
+        out.resistorEfficiency = vOut * vOut / (*ohms * r->p12) * 100;
+    }
+    const auto scale3 = parseNumber(pass.scopeSetUp.channels[2].scale);
+    const CalibratedTerms t = calibratedTerms(*c, pass.accuracy, *phiIn, angle, vOut,
+                                              positive(scale3) ? scale3 : std::nullopt);
+    const bool clipped = std::any_of(pass.uncertainty.clipped.begin(), pass.uncertainty.clipped.end(),
+                                     [](bool b) { return b; });
+    const auto expanded = [&](std::optional<double> value, double relative, bool phaseDependent) {
+        Expanded e;
+        if (!value) {
+            return e;
+        }
+        e.state = clipped                       ? Expanded::State::Clipped
+                  : phaseDependent && t.unusable ? Expanded::State::Unusable
+                                                 : Expanded::State::Number;
+        e.U = pass.accuracy.coverage * std::fabs(*value) * relative;
+        return e;
+    };
+    out.uPhaseEfficiency = expanded(out.phaseEfficiency, t.phaseEfficiency, true);
+    out.uResistorEfficiency = expanded(out.resistorEfficiency, t.resistorEfficiency, false);
+    return out;
+}
