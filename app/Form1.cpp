@@ -11,6 +11,7 @@
 #include "MeasurementRecord.h"
 #include "NumberText.h"
 
+#include <QUuid>
 #include <cstdio>
 #include "Clipboard.h"
 #include "ProgramHost.h"
@@ -243,6 +244,8 @@ void Form1::startCalculation() {
 }
 
 void Form1::describeBench(PassOutcome& pass) {
+    pass.passId = QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
+    pass.bench = benchName;
     pass.instrument = {programVersion(), connection.IdAnswer, adapterName(), Text2.text};
     pass.scopeSetUp = Settings.scopeSetUp();
     pass.accuracy = accuracy;

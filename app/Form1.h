@@ -102,6 +102,9 @@ public:
     // Told every pass as a value when it ends (the headless mode's rows).
     std::function<void(const PassOutcome&)> passEnded;
 
+    // The bench every pass is measured on, as the record names it.
+    std::string benchName;
+
     // Set when the device library is the simulated bench: the record then
     // names no adapter.
     bool onSimulatedBench = false;

@@ -76,6 +76,8 @@ struct Options {
                           "adapter and these ranges, and end; one CSV row of it goes to standard output.");
     QCommandLineOption calibrationDays =
         valued("calibration-days", "Days a channel calibration stays good (default 30).", "N");
+    QCommandLineOption bench =
+        valued("bench", "The bench every row names (kept for the next run; default the host name).", "NAME");
     QCommandLineOption results =
         flag("results", "Open the results window for the record folders named after the options "
                         "(it asks for one when none is named); with --record DIR, beside the main "
@@ -87,7 +89,7 @@ struct Options {
                                              .arg(QString::fromLatin1(ProgramTitle)));
         parser.addOptions({help, version, simulate, fastReads, stopped, record, headless, resistor, supply, capacitor,
                            average, preset, passes, interval, comment, results, accuracy, simulateErrors, limits,
-                           calibrate, calibrationDays});
+                           calibrate, calibrationDays, bench});
         parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("With --results: a record folder."),
                                      QStringLiteral("[DIR...]"));
     }
@@ -216,6 +218,13 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
             return refused(options, "--simulate-errors takes a whole number SEED and goes with --simulate");
         }
         options.simulateErrors = seed;
+    }
+    if (parser.isSet(o.bench)) {
+        const QString name = parser.value(o.bench).simplified();
+        if (name.isEmpty() || name.size() > 64) {
+            return refused(options, "--bench takes a name of 1 to 64 characters");
+        }
+        options.bench = name.toStdString();
     }
     if (parser.isSet(o.calibrationDays)) {
         bool ok = false;

@@ -37,6 +37,8 @@ struct ProgramOptions {
     // --calibration-days N: how long a channel calibration stays good.
     int calibrationDays = 30;
     std::optional<std::string> recordFolder;
+    // --bench NAME: the bench the rows name (none: the one kept, else the host's name).
+    std::optional<std::string> bench;
     std::optional<HeadlessChoices> headless;
     // --results: the results window, for these folders (none: it asks).
     bool results = false;

@@ -75,6 +75,7 @@ int HeadlessRun::run() {
     form.passEnded = [this](const PassOutcome& pass) { writeRow(pass); };
     form.record = record;
     form.onSimulatedBench = simulated;
+    form.benchName = bench;
     form.accuracy = accuracy;
     form.benchTruth = benchTruth;
     form.limits = limits;

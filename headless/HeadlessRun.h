@@ -45,6 +45,8 @@ public:
     // The record the rows also go to (--record), the adapter (for the record).
     MeasurementRecord* record = nullptr;
     bool simulated = false;
+    // The bench the rows name.
+    std::string bench;
     // The bench's declared accuracy; on the simulated bench, its truth.
     Accuracy accuracy;
     std::function<std::optional<PassOutcome::Truth>()> benchTruth;

@@ -57,6 +57,9 @@ struct PassOutcome {
 
     QDateTime when;
     Ending ending = Ending::Complete;
+    // The pass's own identity (a UUID) and the bench it was measured on.
+    std::string passId;
+    std::string bench;
     SetUp setUp;
     Instrument instrument;
     ScopeSetUp scopeSetUp;

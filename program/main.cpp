@@ -27,6 +27,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QSettings>
+#include <QSysInfo>
 #include <QIcon>
 #include <QStyleFactory>
 #include <cstdio>
@@ -77,6 +78,17 @@ PassOutcome::Truth truthOf(const SimBench& bench) {
     return {c.inputPower, c.outputPower};
 }
 
+// --bench, else the name kept from the last one given, else the host's.
+std::string benchName(const ProgramOptions& options) {
+    QSettings settings;
+    if (options.bench) {
+        settings.setValue(QStringLiteral("bench/name"), QString::fromStdString(*options.bench));
+        return *options.bench;
+    }
+    const QString kept = settings.value(QStringLiteral("bench/name")).toString();
+    return (kept.isEmpty() ? QSysInfo::machineHostName() : kept).toStdString();
+}
+
 // The simulated bench, or the adapters attached to this machine.
 struct DeviceLibraries {
     DeviceLibraries(Clock& clock, const ProgramOptions& options) : bench(scope, clock), adapters(ports) {
@@ -115,6 +127,7 @@ int runHeadless(int argc, char** argv, const ProgramOptions& options) {
         run.probesOnOneNode = [&devices](bool on) { devices.scope.bench->probesOnOneNode = on; };
     }
     run.calibrationDays = options.calibrationDays;
+    run.bench = benchName(options);
     run.calibrationFor = [](const std::string& adapter) { return rememberedCalibration(QString::fromStdString(adapter)); };
     run.calibrationTaken = [](const ChannelCalibration& c) { rememberCalibration(c); };
     std::unique_ptr<MeasurementRecord> record;
@@ -260,6 +273,7 @@ int runWindows(const ProgramOptions& options) {
                       parts.host,  parts.clipboard, parts.keys, parts.carets};
     Form1 form(platform);
     form.onSimulatedBench = options.simulate;
+    form.benchName = benchName(options);
     ApplicationViews views(form);
     parts.pump.beforeEvents = [&views] { views.refresh(); };
     d2xx.beforeWaiting = [&views] { views.refresh(); };

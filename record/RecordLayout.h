@@ -40,6 +40,8 @@ inline constexpr ColumnName U95ResistorEfficiency{"U95 load resistor efficiency"
 inline constexpr ColumnName U95EstimatesRatio{"U95 efficiency estimates ratio", "%"};
 inline constexpr ColumnName Verdict{"verdict", ""};
 inline constexpr ColumnName Calibration{"calibration", ""};
+inline constexpr ColumnName PassId{"pass id", ""};
+inline constexpr ColumnName Bench{"bench", ""};
 inline constexpr ColumnName CalibratedPhaseEfficiency{"calibrated phase angle efficiency", "%"};
 inline constexpr ColumnName U95CalibratedPhaseEfficiency{"U95 calibrated phase angle efficiency", "%"};
 inline constexpr ColumnName CalibratedResistorEfficiency{"calibrated load resistor efficiency", "%"};

@@ -101,13 +101,13 @@ ResultsTable::Column answer(std::string name, Pass::Value v) {
 }
 
 ResultsTable::Column value(std::string name, std::string unit, Pass::Value v) {
-    return {std::move(name), std::move(unit), [v](const Pass& p) { return numberField(p.values[v]); }};
+    return {std::move(name), std::move(unit), [v](const Pass& p) { return numberField(p.values[v]); }, true};
 }
 
 ResultsTable::Column value(ColumnName n, Pass::Value v) { return value(n.name, n.unit, v); }
 
 ResultsTable::Column figure(std::string name, std::string unit, std::optional<double> Figures::*f) {
-    return {std::move(name), std::move(unit), [f](const Pass& p) { return numberField(p.figures.*f); }};
+    return {std::move(name), std::move(unit), [f](const Pass& p) { return numberField(p.figures.*f); }, true};
 }
 
 ResultsTable::Column figure(ColumnName n, std::optional<double> Figures::*f) { return figure(n.name, n.unit, f); }
@@ -143,30 +143,30 @@ void addUncertaintyColumns(std::vector<ResultsTable::Column>& c) {
     for (const AccuracyKey& k : AccuracyKeys) {
         const double Accuracy::*value = k.value;
         c.push_back({std::string("accuracy ") + k.title, "",
-                     [value](const Pass& p) { return numberField(p.accuracy.*value); }});
+                     [value](const Pass& p) { return numberField(p.accuracy.*value); }, true});
     }
     // "U95 input voltage (V rms)": each value's and figure's U beside the others.
     for (const FigureColumn& f : figureColumns()) {
         if (const auto q = f.quantity) {
-            c.push_back({"U95 " + f.name(), f.unit(), [q](const Pass& p) { return numberField(p.uncertainty[*q].number()); }});
+            c.push_back({"U95 " + f.name(), f.unit(), [q](const Pass& p) { return numberField(p.uncertainty[*q].number()); }, true});
         }
     }
     c.push_back({"warnings", "", [](const Pass& p) { return textField(p.uncertainty.warnings); }});
     c.push_back({RecordColumn::U95EstimatesRatio.name, RecordColumn::U95EstimatesRatio.unit, [](const Pass& p) {
                      const auto& r = p.uncertainty.estimateRatio;
                      return numberField(r ? std::optional<double>(*r * 100) : std::nullopt);
-                 }});
+                 }, true});
     c.push_back({"estimates agree", "", [](const Pass& p) {
                      const auto& agree = p.uncertainty.estimatesAgree;
                      return std::string(!agree ? "" : *agree ? "yes" : "no");
                  }});
     c.push_back({"simulated true input power", "W", [](const Pass& p) {
                      return numberField(p.truth ? std::optional<double>(p.truth->inputPower) : std::nullopt);
-                 }});
+                 }, true});
     c.push_back({"simulated true output power", "W", [](const Pass& p) {
                      return numberField(p.truth ? std::optional<double>(p.truth->outputPower) : std::nullopt);
-                 }});
-    c.push_back({"simulated true efficiency", "%", [](const Pass& p) { return numberField(simulatedEfficiency(p)); }});
+                 }, true});
+    c.push_back({"simulated true efficiency", "%", [](const Pass& p) { return numberField(simulatedEfficiency(p)); }, true});
 }
 
 std::string verdictField(const std::optional<PassVerdict>& v, const std::string& column) {
@@ -201,13 +201,13 @@ void addCalibrationColumns(std::vector<ResultsTable::Column>& c) {
     c.push_back({RecordColumn::Calibration.name, RecordColumn::Calibration.unit,
                  [](const Pass& p) { return textField(p.calibrated.calibration); }});
     c.push_back({RecordColumn::CalibratedPhaseEfficiency.name, RecordColumn::CalibratedPhaseEfficiency.unit,
-                 [](const Pass& p) { return numberField(p.calibrated.phaseEfficiency); }});
+                 [](const Pass& p) { return numberField(p.calibrated.phaseEfficiency); }, true});
     c.push_back({RecordColumn::U95CalibratedPhaseEfficiency.name, RecordColumn::U95CalibratedPhaseEfficiency.unit,
-                 [](const Pass& p) { return numberField(p.calibrated.uPhaseEfficiency.number()); }});
+                 [](const Pass& p) { return numberField(p.calibrated.uPhaseEfficiency.number()); }, true});
     c.push_back({RecordColumn::CalibratedResistorEfficiency.name, RecordColumn::CalibratedResistorEfficiency.unit,
-                 [](const Pass& p) { return numberField(p.calibrated.resistorEfficiency); }});
+                 [](const Pass& p) { return numberField(p.calibrated.resistorEfficiency); }, true});
     c.push_back({"U95 calibrated load resistor efficiency", "%",
-                 [](const Pass& p) { return numberField(p.calibrated.uResistorEfficiency.number()); }});
+                 [](const Pass& p) { return numberField(p.calibrated.uResistorEfficiency.number()); }, true});
 }
 
 std::vector<ResultsTable::Column> makeColumns() {
@@ -288,6 +288,10 @@ std::vector<ResultsTable::Column> makeColumns() {
     addUncertaintyColumns(c);
     addVerdictColumns(c);
     addCalibrationColumns(c);
+    // Who and where: the pass's own identity (a database keeps it once) and
+    // the bench it was measured on.
+    c.push_back({RecordColumn::PassId.name, RecordColumn::PassId.unit, [](const Pass& p) { return textField(p.passId); }});
+    c.push_back({RecordColumn::Bench.name, RecordColumn::Bench.unit, [](const Pass& p) { return textField(p.bench); }});
     return c;
 }
 
@@ -296,6 +300,15 @@ std::vector<ResultsTable::Column> makeColumns() {
 const std::vector<Column>& columns() {
     static const std::vector<Column> all = makeColumns();
     return all;
+}
+
+const Column* columnTitled(std::string_view title) {
+    for (const Column& column : columns()) {
+        if (column.title() == title) {
+            return &column;
+        }
+    }
+    return nullptr;
 }
 
 std::string header() {

@@ -20,11 +20,16 @@ struct Column {
     std::string name;
     std::string unit;
     std::function<std::string(const PassOutcome&)> field;
+    // A number (or empty) in every row: a database keeps it as one.
+    bool numeric = false;
     // "name (unit)", or the name alone.
     std::string title() const { return unit.empty() ? name : name + " (" + unit + ")"; }
 };
 // Every column, in the file's order: the header and each row are made from it.
 const std::vector<Column>& columns();
+
+// The column of that title, or none.
+const Column* columnTitled(std::string_view title);
 
 std::string header();
 std::string row(const PassOutcome& pass);

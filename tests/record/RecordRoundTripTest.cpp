@@ -47,6 +47,9 @@ struct PinnedPass {
         pinUncertainty();
         pinVerdict();
         pinCalibration();
+        pass.passId = "0f8b6c1e-3a52-4c1d-9a7e-2b9f4e6d8a10";
+        pass.bench = "bench 7, room \"B\"";
+        pins.insert(pins.end(), {{"pass id", pass.passId}, {"bench", pass.bench}});
     }
 
     void pinSetUp() {
