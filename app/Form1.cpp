@@ -400,11 +400,15 @@ void Form1::clearUncertainty() {
 }
 
 void Form1::logRecordEvents(std::chrono::milliseconds limit) {
-    if (record == nullptr) {
-        return;
+    if (record != nullptr) {
+        for (const std::string& line : record->events(limit)) {
+            List1.AddItem(line);
+        }
     }
-    for (const std::string& line : record->events(limit)) {
-        List1.AddItem(line);
+    if (databaseEvents) {
+        for (const std::string& line : databaseEvents()) {
+            List1.AddItem(line);
+        }
     }
 }
 

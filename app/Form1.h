@@ -149,6 +149,8 @@ public:
     // (N rows waiting)", a notice), after waiting at most `limit` for the
     // writes under way.
     void logRecordEvents(std::chrono::milliseconds limit);
+    // What the lab database's upload has to tell, logged with the record's.
+    std::function<std::vector<std::string>()> databaseEvents;
 
 private:
     // The pass under way, while one runs.

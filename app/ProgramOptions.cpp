@@ -76,6 +76,14 @@ struct Options {
                           "adapter and these ranges, and end; one CSV row of it goes to standard output.");
     QCommandLineOption calibrationDays =
         valued("calibration-days", "Days a channel calibration stays good (default 30).", "N");
+    QCommandLineOption database =
+        valued("database", "Also store every pass in the lab's PostgreSQL database (a libpq connection string: "
+                           "postgresql://user@host:5432/lab or \"host=... dbname=...\"; the password from "
+                           "PGPASSWORD or ~/.pgpass). Passes go to the record first (--record DIR, else the "
+                           "spool folder the README names) and up from there.", "CONNECTION");
+    QCommandLineOption upload =
+        flag("upload", "With --database: upload the passes waiting in the record folder (--record DIR, else the "
+                       "spool folder) and end; exit status 1 when some still wait.");
     QCommandLineOption bench =
         valued("bench", "The bench every row names (kept for the next run; default the host name).", "NAME");
     QCommandLineOption results =
@@ -89,7 +97,7 @@ struct Options {
                                              .arg(QString::fromLatin1(ProgramTitle)));
         parser.addOptions({help, version, simulate, fastReads, stopped, record, headless, resistor, supply, capacitor,
                            average, preset, passes, interval, comment, results, accuracy, simulateErrors, limits,
-                           calibrate, calibrationDays, bench});
+                           calibrate, calibrationDays, bench, database, upload});
         parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("With --results: a record folder."),
                                      QStringLiteral("[DIR...]"));
     }
@@ -218,6 +226,17 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
             return refused(options, "--simulate-errors takes a whole number SEED and goes with --simulate");
         }
         options.simulateErrors = seed;
+    }
+    if (parser.isSet(o.database)) {
+        auto target = databaseTarget(parser.value(o.database).toStdString());
+        if (const auto* why = std::get_if<std::string>(&target)) {
+            return refused(options, *why);
+        }
+        options.database = std::get<DatabaseTarget>(target);
+    }
+    options.upload = parser.isSet(o.upload);
+    if (options.upload && (!options.database || parser.isSet(o.headless))) {
+        return refused(options, "--upload goes with --database and without --headless");
     }
     if (parser.isSet(o.bench)) {
         const QString name = parser.value(o.bench).simplified();

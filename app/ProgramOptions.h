@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DatabaseTarget.h"
 #include "LimitSet.h"
 #include "Uncertainty.h"
 
@@ -37,6 +38,10 @@ struct ProgramOptions {
     // --calibration-days N: how long a channel calibration stays good.
     int calibrationDays = 30;
     std::optional<std::string> recordFolder;
+    // --database CONNECTION: every pass also goes up to the lab database;
+    // --upload: only upload the passes waiting in the record folder, and end.
+    std::optional<DatabaseTarget> database;
+    bool upload = false;
     // --bench NAME: the bench the rows name (none: the one kept, else the host's name).
     std::optional<std::string> bench;
     std::optional<HeadlessChoices> headless;

@@ -10,6 +10,7 @@
 #include "ListPick.h"
 #include "MeasurementRecord.h"
 #include "OsVersion.h"
+#include "PassUploader.h"
 #include "ResultsTable.h"
 #include "Screen.h"
 #include "SetupLists.h"
@@ -83,11 +84,17 @@ int HeadlessRun::run() {
     form.calibrationTaken = calibrationTaken;
     form.probesOnOneNode = probesOnOneNode;
     parts_->pump.onStopRequest = [&form] { form.stopCalculation(); };
+    if (uploader != nullptr) {
+        form.databaseEvents = [this] { return uploader->events(); };
+    }
     parts_->host.beforeEnd = [this, &form] {
         if (record != nullptr) {
             record->close(std::chrono::seconds(5));
-            form.logRecordEvents(std::chrono::milliseconds(0));
         }
+        if (uploader != nullptr) {
+            uploader->finish(UploadWaitAtEnd);
+        }
+        form.logRecordEvents(std::chrono::milliseconds(0));
     };
     if (Status refused = refuseUnknownChoices()) {
         return *refused; // nothing was opened

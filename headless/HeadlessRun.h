@@ -5,6 +5,7 @@
 #include "PassOutcome.h"
 #include "ProgramOptions.h"
 
+#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -15,6 +16,7 @@ class Clock;
 class D2xx;
 class Form1;
 class MeasurementRecord;
+class PassUploader;
 
 // An event-list line as standard error shows it: without the line end of an
 // answer, a line end inside it as a blank.
@@ -44,6 +46,9 @@ public:
 
     // The record the rows also go to (--record), the adapter (for the record).
     MeasurementRecord* record = nullptr;
+    // --database: the record's passes go up to the lab database from it.
+    PassUploader* uploader = nullptr;
+    static constexpr std::chrono::seconds UploadWaitAtEnd{5};
     bool simulated = false;
     // The bench the rows name.
     std::string bench;

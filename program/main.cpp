@@ -9,11 +9,13 @@
 #include "MeasurementRecord.h"
 #include "NumberText.h"
 #include "OsVersion.h"
+#include "PassUploader.h"
 #include "Platform.h"
 #include "ProgramOptions.h"
 #include "QtEventPump.h"
 #include "QtReportPlatform.h"
 #include "QtScreen.h"
+#include "SpoolReader.h"
 #include "RecordHooks.h"
 #include "ResultsWindow.h"
 #include "SerialD2xx.h"
@@ -27,6 +29,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QSysInfo>
 #include <QIcon>
 #include <QStyleFactory>
@@ -89,6 +92,36 @@ std::string benchName(const ProgramOptions& options) {
     return (kept.isEmpty() ? QSysInfo::machineHostName() : kept).toStdString();
 }
 
+// Where the passes wait for the lab database: --record DIR, else the spool
+// folder in the user's data folder (named on standard error).
+std::string uploadFolder(const ProgramOptions& options) {
+    if (options.recordFolder) {
+        return *options.recordFolder;
+    }
+    const QString spool = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/spool");
+    std::fprintf(stderr, "%s: passes wait for the database in %s\n", ProgramName, qPrintable(spool));
+    return spool.toStdString();
+}
+
+// --upload: the waiting passes up, then the end; 1 when some still wait.
+int runUpload(int argc, char** argv, const ProgramOptions& options) {
+    QCoreApplication app(argc, argv);
+    const QString folder = QString::fromStdString(uploadFolder(options));
+    {
+        PassUploader uploader(*options.database, folder);
+        uploader.finish(std::chrono::seconds(60));
+        for (const std::string& line : uploader.events()) {
+            std::fprintf(stderr, "%s\n", line.c_str());
+        }
+        std::fprintf(stderr, "%s: %zu passes uploaded\n", ProgramName, uploader.uploadedCount());
+    }
+    const std::size_t waiting = SpoolReader(folder).waiting();
+    if (waiting != 0) {
+        std::fprintf(stderr, "%s: %zu passes still wait in %s\n", ProgramName, waiting, qPrintable(folder));
+    }
+    return waiting == 0 ? 0 : 1;
+}
+
 // The simulated bench, or the adapters attached to this machine.
 struct DeviceLibraries {
     DeviceLibraries(Clock& clock, const ProgramOptions& options) : bench(scope, clock), adapters(ports) {
@@ -131,10 +164,16 @@ int runHeadless(int argc, char** argv, const ProgramOptions& options) {
     run.calibrationFor = [](const std::string& adapter) { return rememberedCalibration(QString::fromStdString(adapter)); };
     run.calibrationTaken = [](const ChannelCalibration& c) { rememberCalibration(c); };
     std::unique_ptr<MeasurementRecord> record;
-    if (options.recordFolder) {
+    std::unique_ptr<PassUploader> uploader;
+    if (options.database) {
+        const std::string folder = uploadFolder(options);
+        record = std::make_unique<MeasurementRecord>(folder);
+        uploader = std::make_unique<PassUploader>(*options.database, QString::fromStdString(folder));
+        run.uploader = uploader.get();
+    } else if (options.recordFolder) {
         record = std::make_unique<MeasurementRecord>(*options.recordFolder);
-        run.record = record.get();
     }
+    run.record = record.get();
     return run.run();
 }
 
@@ -281,7 +320,27 @@ int runWindows(const ProgramOptions& options) {
     parts.carets.root = [&views]() -> QWidget* { return views.reportView(); };
 
     std::unique_ptr<RecordWiring> record;
-    if (options.recordFolder) {
+    std::unique_ptr<PassUploader> uploader;
+    if (options.database) {
+        const std::string folder = uploadFolder(options);
+        record = std::make_unique<RecordWiring>(folder, form, parts, views);
+        uploader = std::make_unique<PassUploader>(*options.database, QString::fromStdString(folder));
+        form.databaseEvents = [&uploader] {
+            std::vector<std::string> lines = uploader->events();
+            for (const std::string& line : lines) {
+                std::fprintf(stderr, "%s\n", line.c_str());
+            }
+            return lines;
+        };
+        parts.host.beforeEnd = [closeRecord = parts.host.beforeEnd, &uploader, &form] {
+            closeRecord();
+            uploader->finish(HeadlessRun::UploadWaitAtEnd);
+            for (const std::string& line : uploader->events()) {
+                form.List1.AddItem(line);
+                std::fprintf(stderr, "%s\n", line.c_str());
+            }
+        };
+    } else if (options.recordFolder) {
         record = std::make_unique<RecordWiring>(*options.recordFolder, form, parts, views);
     }
     std::unique_ptr<BenchPanelView> panel;
@@ -316,6 +375,9 @@ int main(int argc, char** argv) {
     if (options.message) {
         std::fputs(options.message->c_str(), options.exitCode == 0 ? stdout : stderr);
         return options.exitCode;
+    }
+    if (options.upload) {
+        return runUpload(argc, argv, options);
     }
     if (options.headless) {
         return runHeadless(argc, argv, options);
