@@ -98,7 +98,8 @@ std::string uploadFolder(const ProgramOptions& options) {
     if (options.recordFolder) {
         return *options.recordFolder;
     }
-    const QString spool = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/spool");
+    const QString spool = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QLatin1Char('/') +
+                          QLatin1String(ProgramName) + QStringLiteral("/spool");
     std::fprintf(stderr, "%s: passes wait for the database in %s\n", ProgramName, qPrintable(spool));
     return spool.toStdString();
 }
