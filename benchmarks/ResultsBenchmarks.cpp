@@ -1,3 +1,4 @@
+#include "CpuTime.h"
 #include "ResultsTable.h"
 #include "ResultsWindow.h"
 
@@ -7,7 +8,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <cstdlib>
 #include <fstream>
+#include <sys/resource.h>
 #include <string>
 
 // The results window on a record of 100,000 passes (offscreen): opening it
@@ -16,15 +19,23 @@
 
 namespace {
 
-long residentKiB() {
+long statusKiB(const char* field) {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) {
+        if (line.rfind(field, 0) == 0) {
             return std::stol(line.substr(6));
         }
     }
     return 0;
+}
+long residentKiB() { return statusKiB("VmRSS:"); }
+
+double childCpuSeconds() {
+    rusage r{};
+    getrusage(RUSAGE_CHILDREN, &r);
+    return static_cast<double>(r.ru_utime.tv_sec + r.ru_stime.tv_sec) +
+           static_cast<double>(r.ru_utime.tv_usec + r.ru_stime.tv_usec) * 1e-6;
 }
 
 PassOutcome passNumber(int n) {
@@ -117,3 +128,56 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     return 0;
 }
+
+// Years of passes: a record of PASSES rows (1,000,000 unless the environment
+// says otherwise), the processor time and memory the results window needs to
+// show it, and beside it, in the same run, pandas' read_csv of the same file.
+void BM_ResultsWindowAgainstPandas(benchmark::State& state) {
+    const char* rowsText = std::getenv("PASSES");
+    const int rows = rowsText != nullptr ? std::atoi(rowsText) : 1000000;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("results.csv");
+    {
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(QByteArray::fromStdString(ResultsTable::header()));
+        std::string bytes;
+        for (int n = 0; n < rows; ++n) {
+            bytes += ResultsTable::row(passNumber(n));
+            if (bytes.size() > (8 << 20)) {
+                file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+                bytes.clear();
+            }
+        }
+        file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    }
+    const long before = residentKiB();
+    for (auto _ : state) {
+        const double cpu = processCpuSeconds();
+        QElapsedTimer open;
+        open.start();
+        {
+            ResultsWindow window({dir.path()});
+            window.show();
+            while (window.reading()) {
+                window.readNew();
+            }
+            QApplication::processEvents();
+            state.counters["window_cpu_s"] = processCpuSeconds() - cpu;
+            state.counters["window_wall_s"] = static_cast<double>(open.nsecsElapsed()) / 1e9;
+            state.counters["window_resident_MiB"] = static_cast<double>(residentKiB()) / 1024.0;
+            state.counters["window_growth_MiB"] = static_cast<double>(residentKiB() - before) / 1024.0;
+            state.counters["rows"] = window.model().rowCount();
+        }
+        const double children = childCpuSeconds();
+        const std::string command = "/usr/bin/python3 -c 'import pandas, sys; pandas.read_csv(sys.argv[1])' '" +
+                                    path.toStdString() + "'";
+        if (std::system(command.c_str()) != 0) {
+            state.SkipWithError("pandas could not read the file");
+        }
+        state.counters["pandas_cpu_s"] = childCpuSeconds() - children;
+        state.counters["file_MB"] = static_cast<double>(QFileInfo(path).size()) / 1e6;
+        state.counters["window_peak_MiB"] = static_cast<double>(statusKiB("VmHWM:")) / 1024.0;
+    }
+}
+BENCHMARK(BM_ResultsWindowAgainstPandas)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();

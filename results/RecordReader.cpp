@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <cmath>
 
 namespace {
@@ -107,9 +108,11 @@ bool RecordFileReader::readMore(std::vector<ResultRow>& rows, qint64 maxBytes) {
             partial_.clear();
             ++line_;
             notRead();
+        } else if (partial_.isEmpty()) {
+            takeLine(chunk.constData() + from, end - from, rows); // read where it lies
         } else {
             partial_.append(chunk.constData() + from, end - from);
-            takeLine(partial_, rows);
+            takeLine(partial_.constData(), partial_.size(), rows);
             partial_.clear();
         }
         from = end + 1;
@@ -140,23 +143,21 @@ void RecordFileReader::notRead() {
 namespace {
 
 // A line's fields as byte ranges; quoted ones are unquoted on demand.
+struct Field {
+    qsizetype from = 0, size = 0;
+    bool quoted = false;
+};
 struct Fields {
-    struct Field {
-        qsizetype from = 0, size = 0;
-        bool quoted = false;
-    };
     std::vector<Field> list;
     bool whole = true; // no quote left open
 };
 
-Fields fieldsOf(const QByteArray& line) {
-    Fields f;
-    f.list.reserve(96);
+void split(const char* d, qsizetype n, Fields& f) {
+    f.list.clear();
+    f.whole = true;
     qsizetype i = 0;
-    const qsizetype n = line.size();
-    const char* d = line.constData();
     while (true) {
-        Fields::Field field;
+        Field field;
         if (i < n && d[i] == '"') {
             field.quoted = true;
             field.from = ++i;
@@ -183,9 +184,8 @@ Fields fieldsOf(const QByteArray& line) {
             }
         } else {
             field.from = i;
-            while (i < n && d[i] != ',') {
-                ++i;
-            }
+            const void* comma = std::memchr(d + i, ',', static_cast<std::size_t>(n - i));
+            i = comma == nullptr ? n : static_cast<const char*>(comma) - d;
             field.size = i - field.from;
         }
         f.list.push_back(field);
@@ -194,104 +194,183 @@ Fields fieldsOf(const QByteArray& line) {
         }
         ++i; // the comma
     }
-    return f;
 }
 
-QString textOf(const QByteArray& line, const Fields::Field& field) {
-    QByteArray bytes = line.mid(field.from, field.size);
-    if (field.quoted) {
-        bytes.replace("\"\"", "\"");
+// A field's bytes, unquoted.
+std::string_view bytesOf(const char* d, const Field& field, std::string& unquoted) {
+    std::string_view bytes(d + field.from, static_cast<std::size_t>(field.size));
+    if (!field.quoted || bytes.find('"') == std::string_view::npos) {
+        return bytes;
     }
-    return QString::fromUtf8(bytes); // bytes that are no UTF-8 show as U+FFFD
+    unquoted.clear();
+    for (std::size_t k = 0; k < bytes.size(); ++k) {
+        unquoted += bytes[k];
+        k += bytes[k] == '"' ? 1 : 0; // "" is one quote
+    }
+    return unquoted;
 }
 
-// "." decimals whatever the locale; "inf" as the record writes it.
-std::optional<double> numberOf(const QByteArray& line, const Fields::Field& field, bool* ok) {
+// "." decimals whatever the locale; "inf" as the record writes it. None for
+// an empty field; `ok` false for one that is no number.
+std::optional<double> numberOf(std::string_view bytes, bool* ok) {
     *ok = true;
-    if (field.size == 0) {
+    if (bytes.empty()) {
         return std::nullopt;
     }
-    const char* first = line.constData() + field.from;
     double value = 0;
-    const auto [end, error] = std::from_chars(first, first + field.size, value);
-    if (error == std::errc() && end == first + field.size) {
+    const auto [end, error] = std::from_chars(bytes.data(), bytes.data() + bytes.size(), value);
+    if (error == std::errc() && end == bytes.data() + bytes.size()) {
         return value;
+    }
+    if (bytes == "inf" || bytes == "-inf") {
+        return bytes[0] == '-' ? -HUGE_VAL : HUGE_VAL;
     }
     *ok = false;
     return std::nullopt;
 }
 
+int digits(std::string_view s, std::size_t at, std::size_t count) {
+    int v = 0;
+    for (std::size_t k = at; k < at + count; ++k) {
+        if (s[k] < '0' || s[k] > '9') {
+            return -1;
+        }
+        v = v * 10 + (s[k] - '0');
+    }
+    return v;
+}
+
+// Days from 1970-01-01 to a civil date (proleptic Gregorian).
+qint64 daysFromCivil(int y, int m, int d) {
+    y -= m <= 2 ? 1 : 0;
+    const int era = (y >= 0 ? y : y - 399) / 400;
+    const int yoe = y - era * 400;
+    const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return static_cast<qint64>(era) * 146097 + doe - 719468;
+}
+
+// The time as the record writes it, 2026-12-08T14:30:05+01:00, read without
+// the general parser; anything else the general parser reads.
+QDateTime timeOf(std::string_view s) {
+    if (s.size() == 25 && s[4] == '-' && s[7] == '-' && s[10] == 'T' && s[13] == ':' && s[16] == ':' &&
+        (s[19] == '+' || s[19] == '-') && s[22] == ':') {
+        const int y = digits(s, 0, 4), mo = digits(s, 5, 2), d = digits(s, 8, 2);
+        const int h = digits(s, 11, 2), mi = digits(s, 14, 2), se = digits(s, 17, 2);
+        const int oh = digits(s, 20, 2), om = digits(s, 23, 2);
+        if (y >= 0 && mo >= 1 && mo <= 12 && d >= 1 && d <= QDate(y, mo, 1).daysInMonth() && h >= 0 && h < 24 &&
+            mi >= 0 && mi < 60 && se >= 0 && se < 60 && oh >= 0 && oh < 15 && om >= 0 && om < 60) {
+            const int offset = (s[19] == '-' ? -1 : 1) * (oh * 3600 + om * 60);
+            const qint64 local = daysFromCivil(y, mo, d) * 86400 + h * 3600 + mi * 60 + se;
+            return QDateTime::fromMSecsSinceEpoch((local - offset) * 1000, Qt::OffsetFromUTC, offset);
+        }
+    }
+    return QDateTime::fromString(QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())), Qt::ISODate);
+}
+
+// The columns the window reads, in the order of RecordFileReader::wanted_.
+enum Wanted { WhenAt, EndingAt, TransformerAt, SupplyAt, ResistorAt, CapacitorAt, AverageAt, CommentAt,
+              VerdictAt, FiguresAt };
+const std::vector<QString>& wantedTitles() {
+    static const std::vector<QString> titles = [] {
+        std::vector<QString> t{Column::When,     Column::Ending,        Column::Transformer,
+                               Column::Supply,   Column::Resistor,      Column::Capacitor,
+                               Column::SampleAverage, Column::Comment, Column::Verdict};
+        for (const auto& [title, target] : figureColumns()) {
+            t.push_back(title);
+        }
+        return t;
+    }();
+    return titles;
+}
+
+// The texts a reader keeps shared; beyond this many (every comment its
+// own, say) a text is simply made for its row.
+constexpr std::size_t MostSharedTexts = 4096;
+
 } // namespace
 
-void RecordFileReader::takeLine(const QByteArray& bytes, std::vector<ResultRow>& rows) {
-    ++line_;
-    QByteArray line = bytes;
-    if (line.endsWith('\r')) {
-        line.chop(1);
+QString RecordFileReader::shared(std::string_view bytes) {
+    if (const auto at = texts_.find(bytes); at != texts_.end()) {
+        return at->second;
     }
-    if (line.isEmpty()) {
+    QString text = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())); // no UTF-8: U+FFFD
+    if (texts_.size() < MostSharedTexts) {
+        texts_.emplace(std::string(bytes), text);
+    }
+    return text;
+}
+
+void RecordFileReader::takeHeader(const char* line, qsizetype size) {
+    Fields fields;
+    split(line, size, fields);
+    fieldCount_ = static_cast<int>(fields.list.size());
+    QHash<QString, int> columns;
+    std::string unquoted;
+    for (int i = 0; i < fieldCount_; ++i) {
+        const std::string_view title = bytesOf(line, fields.list[static_cast<std::size_t>(i)], unquoted);
+        columns.insert(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())), i);
+    }
+    wanted_.clear();
+    for (const QString& title : wantedTitles()) {
+        wanted_.push_back(columns.value(title, -1));
+    }
+    if (!fields.whole || wanted_[WhenAt] < 0 || wanted_[EndingAt] < 0) {
+        wanted_.clear(); // no record's header: none of its lines is a row
+        fieldCount_ = -1;
+        notRead();
+    }
+}
+
+void RecordFileReader::takeLine(const char* line, qsizetype size, std::vector<ResultRow>& rows) {
+    ++line_;
+    if (size > 0 && line[size - 1] == '\r') {
+        --size;
+    }
+    if (size == 0) {
         return; // a blank line is no row
     }
-    const Fields fields = fieldsOf(line);
     if (fieldCount_ == 0) {
-        fieldCount_ = static_cast<int>(fields.list.size());
-        for (int i = 0; i < fieldCount_; ++i) {
-            columns_.insert(textOf(line, fields.list[static_cast<std::size_t>(i)]), i);
-        }
-        if (!fields.whole || !columns_.contains(Column::When) || !columns_.contains(Column::Ending)) {
-            columns_.clear(); // no record's header: none of its lines is a row
-            fieldCount_ = -1;
-            notRead();
-        }
+        takeHeader(line, size);
         return;
     }
+    thread_local Fields fields;
+    split(line, size, fields);
     if (fieldCount_ < 0 || !fields.whole || static_cast<int>(fields.list.size()) != fieldCount_) {
         notRead();
         return;
     }
-    const auto field = [&](const QString& name) -> const Fields::Field* {
-        const auto at = columns_.constFind(name);
-        return at == columns_.constEnd() ? nullptr : &fields.list[static_cast<std::size_t>(*at)];
+    thread_local std::string unquoted;
+    const auto bytes = [&](int wanted) -> std::string_view {
+        const int at = wanted_[static_cast<std::size_t>(wanted)];
+        return at < 0 ? std::string_view() : bytesOf(line, fields.list[static_cast<std::size_t>(at)], unquoted);
     };
-    const auto text = [&](const QString& name) {
-        const Fields::Field* f = field(name);
-        return f == nullptr ? QString() : textOf(line, *f);
-    };
+    const auto text = [&](int wanted) { return shared(bytes(wanted)); };
     ResultRow row;
     row.file = index_;
     row.line = line_;
-    row.when = QDateTime::fromString(text(Column::When), Qt::ISODate);
-    row.ending = text(Column::Ending);
+    row.when = timeOf(bytes(WhenAt));
+    row.ending = text(EndingAt);
     if (!row.when.isValid() || row.ending.isEmpty()) {
         notRead();
         return;
     }
-    row.transformer = text(Column::Transformer);
-    row.supplyText = text(Column::Supply);
-    row.resistorText = text(Column::Resistor);
-    row.capacitorText = text(Column::Capacitor);
-    row.averageText = text(Column::SampleAverage);
-    row.comment = text(Column::Comment);
-    row.verdict = text(Column::Verdict);
+    row.transformer = text(TransformerAt);
+    row.supplyText = text(SupplyAt);
+    row.resistorText = text(ResistorAt);
+    row.capacitorText = text(CapacitorAt);
+    row.averageText = text(AverageAt);
+    row.comment = text(CommentAt);
+    row.verdict = text(VerdictAt);
     bool ok = true;
     // The set-up is text as shown (NO LOAD, OFF): a number where it is one.
-    for (auto [name, target] : {std::pair{&Column::Supply, &ResultRow::supply},
-                                std::pair{&Column::Resistor, &ResultRow::resistor},
-                                std::pair{&Column::Capacitor, &ResultRow::capacitor}}) {
-        if (const Fields::Field* f = field(*name)) {
-            row.*target = numberOf(line, *f, &ok);
-        }
+    for (auto [wanted, target] : {std::pair{SupplyAt, &ResultRow::supply}, std::pair{ResistorAt, &ResultRow::resistor},
+                                  std::pair{CapacitorAt, &ResultRow::capacitor}}) {
+        row.*target = numberOf(bytes(wanted), &ok);
     }
-    for (const auto& [name, target] : figureColumns()) {
-        const Fields::Field* f = field(name);
-        if (f == nullptr) {
-            continue;
-        }
-        row.*target = numberOf(line, *f, &ok);
-        if (!ok && textOf(line, *f).endsWith(QLatin1String("inf"))) {
-            ok = true;
-            row.*target = textOf(line, *f).startsWith(QLatin1Char('-')) ? -HUGE_VAL : HUGE_VAL;
-        }
+    const auto& figures = figureColumns();
+    for (std::size_t f = 0; f < figures.size(); ++f) {
+        row.*(figures[f].second) = numberOf(bytes(FiguresAt + static_cast<int>(f)), &ok);
         if (!ok) {
             notRead(); // a figure that is no number
             return;

@@ -4,6 +4,9 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 #include <QString>
 #include <optional>
 #include <utility>
@@ -43,7 +46,10 @@ public:
     static constexpr qint64 LongestLine = 1 << 20;
 
 private:
-    void takeLine(const QByteArray& line, std::vector<ResultRow>& rows);
+    void takeLine(const char* line, qsizetype size, std::vector<ResultRow>& rows);
+    void takeHeader(const char* line, qsizetype size);
+    // A text field as a string shared by every row with the same text.
+    QString shared(std::string_view bytes);
     void notRead();
 
     QString path_;
@@ -52,8 +58,16 @@ private:
     qint64 line_ = 0;
     QByteArray partial_;
     bool skippingLongLine_ = false;
-    QHash<QString, int> columns_;
     int fieldCount_ = 0;
+    // The field each wanted column is in (-1: the file has none), in the
+    // order of the reader's wanted-column table.
+    std::vector<int> wanted_;
+    // The texts seen, so that a million rows of a few transformers share them.
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
+    std::unordered_map<std::string, QString, TextHash, std::equal_to<>> texts_;
     std::vector<qint64> unread_;
     qint64 unreadCount_ = 0;
     bool restarted_ = false;
