@@ -95,7 +95,7 @@ std::optional<double> xOf(const ResultRow& row, XValue x) {
     case XValue::Capacitor:
         return row.capacitor;
     case XValue::Time:
-        return static_cast<double>(row.when.toMSecsSinceEpoch());
+        return static_cast<double>(row.whenMs);
     }
     return std::nullopt;
 }
@@ -125,7 +125,8 @@ void Aggregator::add(const std::vector<ResultRow>& rows, int index) {
     if (const auto d = row.difference(); finite(d)) {
         point.difference.add(*d);
     }
-    for (const auto& [u, spread] : {std::pair{row.phaseU, &point.phaseU}, std::pair{row.resistorU, &point.resistorU},
+    for (const auto& [u, spread] : {std::pair{std::optional<double>(row.phaseU), &point.phaseU},
+                                    std::pair{std::optional<double>(row.resistorU), &point.resistorU},
                                     std::pair{row.differenceU(), &point.differenceU}}) {
         if (finite(u)) {
             spread->add(*u);
@@ -140,9 +141,9 @@ void Aggregator::add(const std::vector<ResultRow>& rows, int index) {
 }
 
 Aggregator::Key Aggregator::keyOf(const ResultRow& row) const {
-    return {row.transformer, x_ == XValue::Capacitor ? QString() : row.capacitorText,
-            x_ == XValue::Resistor ? QString() : row.resistorText, x_ == XValue::Supply ? QString() : row.supplyText,
-            row.averageText};
+    return {row.transformer, x_ == XValue::Capacitor ? QString() : row.capacitorText.text(),
+            x_ == XValue::Resistor ? QString() : row.resistorText.text(),
+            x_ == XValue::Supply ? QString() : row.supplyText.text(), row.averageText};
 }
 
 namespace {

@@ -26,7 +26,7 @@ const QString Verdict = QString::fromStdString(RecordColumn::Verdict.title());
 } // namespace Column
 
 // A figure's column and where its number goes.
-const std::pair<ColumnName, std::optional<double> ResultRow::*> FigureColumnNames[]{
+const std::pair<ColumnName, Number ResultRow::*> FigureColumnNames[]{
     {RecordColumn::PhaseEfficiency, &ResultRow::phaseEfficiency},
     {RecordColumn::ResistorEfficiency, &ResultRow::resistorEfficiency},
     {RecordColumn::ApparentInput, &ResultRow::apparentInput},
@@ -43,7 +43,7 @@ const std::pair<ColumnName, std::optional<double> ResultRow::*> FigureColumnName
     {RecordColumn::U95EstimatesRatio, &ResultRow::ratioU},
 };
 
-using FigureColumn = std::pair<QString, std::optional<double> ResultRow::*>;
+using FigureColumn = std::pair<QString, Number ResultRow::*>;
 const std::vector<FigureColumn>& figureColumns() {
     static const std::vector<FigureColumn> titled = [] {
         std::vector<FigureColumn> columns;
@@ -290,11 +290,11 @@ constexpr std::size_t MostSharedTexts = 4096;
 
 } // namespace
 
-QString RecordFileReader::shared(std::string_view bytes) {
+RowText RecordFileReader::shared(std::string_view bytes) {
     if (const auto at = texts_.find(bytes); at != texts_.end()) {
         return at->second;
     }
-    QString text = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())); // no UTF-8: U+FFFD
+    const RowText text(QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()))); // no UTF-8: U+FFFD
     if (texts_.size() < MostSharedTexts) {
         texts_.emplace(std::string(bytes), text);
     }
@@ -349,9 +349,10 @@ void RecordFileReader::takeLine(const char* line, qsizetype size, std::vector<Re
     ResultRow row;
     row.file = index_;
     row.line = line_;
-    row.when = timeOf(bytes(WhenAt));
+    const QDateTime when = timeOf(bytes(WhenAt));
+    row.setWhen(when);
     row.ending = text(EndingAt);
-    if (!row.when.isValid() || row.ending.isEmpty()) {
+    if (!when.isValid() || row.ending.isEmpty()) {
         notRead();
         return;
     }

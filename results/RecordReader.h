@@ -48,8 +48,8 @@ public:
 private:
     void takeLine(const char* line, qsizetype size, std::vector<ResultRow>& rows);
     void takeHeader(const char* line, qsizetype size);
-    // A text field as a string shared by every row with the same text.
-    QString shared(std::string_view bytes);
+    // A text field as the row text every row with the same text shares.
+    RowText shared(std::string_view bytes);
     void notRead();
 
     QString path_;
@@ -67,7 +67,7 @@ private:
         using is_transparent = void;
         std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
     };
-    std::unordered_map<std::string, QString, TextHash, std::equal_to<>> texts_;
+    std::unordered_map<std::string, RowText, TextHash, std::equal_to<>> texts_;
     std::vector<qint64> unread_;
     qint64 unreadCount_ = 0;
     bool restarted_ = false;

@@ -189,7 +189,7 @@ QString ResultsController::exportTitle() const {
     const std::vector<int> which = filter_.passing();
     QDate first, last;
     for (const int r : which) {
-        const QDate day = model_.rows()[static_cast<std::size_t>(r)].when.date();
+        const QDate day = model_.rows()[static_cast<std::size_t>(r)].when().date();
         first = !first.isValid() || day < first ? day : first;
         last = !last.isValid() || day > last ? day : last;
     }

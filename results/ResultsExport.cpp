@@ -80,7 +80,7 @@ std::optional<QString> writeCsv(const QString& path, const std::vector<ResultRow
             const auto number = ResultsModel::number(row, c);
             const bool isText = c == ResultsModel::Supply || c == ResultsModel::Resistor || c == ResultsModel::Capacitor;
             if (c == ResultsModel::Time) {
-                bytes += row.when.toString(Qt::ISODate).toUtf8();
+                bytes += row.when().toString(Qt::ISODate).toUtf8();
             } else if (number && !std::isnan(*number) && !isText) {
                 bytes += csvNumber(*number);
             } else {
@@ -121,7 +121,7 @@ std::optional<QString> writeWorkbook(const QString& path, const std::vector<Resu
             const auto number = ResultsModel::number(row, c);
             if (c == ResultsModel::Time) {
                 // The time of day where the pass ran.
-                const QDateTime local = row.when;
+                const QDateTime local = row.when();
                 lxw_datetime at{local.date().year(), local.date().month(), local.date().day(),
                                 local.time().hour(), local.time().minute(),
                                 local.time().second() + local.time().msec() / 1000.0};

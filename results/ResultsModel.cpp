@@ -59,17 +59,17 @@ struct TableColumn {
     QString (*text)(const ResultRow&);
 };
 
-template <std::optional<double> ResultRow::*field>
+template <Number ResultRow::*field>
 std::optional<double> numberOf(const ResultRow& row) {
     return row.*field;
 }
 
-template <QString ResultRow::*field>
+template <RowText ResultRow::*field>
 QString textOf(const ResultRow& row) {
     return row.*field;
 }
 
-QString timeText(const ResultRow& row) { return row.when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
+QString timeText(const ResultRow& row) { return row.when().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
 std::optional<double> differenceOf(const ResultRow& row) { return row.difference(); }
 
 // The set-up columns show the text as recorded (NO LOAD, OFF) and sort by
@@ -133,7 +133,7 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
         return text(row, index.column());
     case SortRole:
         if (index.column() == Time) {
-            return row.when;
+            return row.when();
         }
         if (const auto v = number(row, index.column())) {
             return *v;
@@ -193,7 +193,7 @@ void ResultsFilter::setCommentText(const QString& text) {
 bool ResultsFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
     const auto* model = static_cast<const ResultsModel*>(sourceModel());
     const ResultRow& row = model->rows()[static_cast<std::size_t>(sourceRow)];
-    const qint64 at = from_.isValid() || to_.isValid() ? row.when.toMSecsSinceEpoch() : 0;
+    const qint64 at = from_.isValid() || to_.isValid() ? row.whenMs : 0;
     return (transformer_.isEmpty() || row.transformer == transformer_) &&
            (ending_.isEmpty() || row.ending == ending_) && (!from_.isValid() || at >= fromMs_) &&
            (!to_.isValid() || at < afterToMs_) &&

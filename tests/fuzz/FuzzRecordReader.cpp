@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     qint64 lines = 1 + bytes.count('\n');
     qint64 last = 0;
     for (const ResultRow& row : rows) {
-        if (row.line <= last || row.line > lines || !row.when.isValid()) {
+        if (row.line <= last || row.line > lines || !row.when().isValid()) {
             std::abort();
         }
         last = row.line;

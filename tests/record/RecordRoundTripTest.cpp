@@ -310,7 +310,7 @@ TEST_F(RoundTrip, TheResultsReaderTakesEachColumnByNameInEveryLayout) {
         const std::vector<ResultRow> rows = readBack(path);
         ASSERT_EQ(rows.size(), 2u);
         const ResultRow& r = rows.back();
-        EXPECT_EQ(r.when, p.when);
+        EXPECT_EQ(r.when(), p.when);
         EXPECT_EQ(r.ending, "stopped");
         EXPECT_EQ(r.transformer, "T-7 UNDER TEST");
         EXPECT_EQ(r.supplyText, "7.5");

@@ -127,7 +127,7 @@ TEST(ResultsAggregation, OnePointPerSetUpWithItsMeanRangeAndCount) {
         rows[i].resistorEfficiency = passes[i].resistor;
         rows[i].capacitorText = QString::fromLatin1(i >= 4 ? "200" : "100");
         rows[i].capacitor = i >= 4 ? 200 : 100;
-        rows[i].when = QDateTime(QDate(2026, 12, 8), QTime(10, static_cast<int>(i)));
+        rows[i].setWhen(QDateTime(QDate(2026, 12, 8), QTime(10, static_cast<int>(i))));
     }
     const std::vector<int> all{0, 1, 2, 3, 4, 5};
     const std::vector<PlotSeries> bySupply = aggregate(rows, all, XValue::Supply);

@@ -1,0 +1,43 @@
+#include "ResultRow.h"
+
+#include <QHash>
+#include <deque>
+#include <mutex>
+
+namespace {
+
+// Every text any row holds, each once; never shrinks (a text's index must
+// stay good while a row may hold it).
+struct TextTable {
+    std::mutex mutex;
+    std::deque<QString> texts{QString()};
+    QHash<QString, quint32> indexes{{QString(), 0}};
+};
+TextTable& table() {
+    static TextTable t;
+    return t;
+}
+
+} // namespace
+
+RowText::RowText(const QString& text) {
+    if (text.isEmpty()) {
+        return;
+    }
+    TextTable& t = table();
+    std::lock_guard lock(t.mutex);
+    const auto at = t.indexes.constFind(text);
+    if (at != t.indexes.constEnd()) {
+        index_ = *at;
+        return;
+    }
+    index_ = static_cast<quint32>(t.texts.size());
+    t.texts.push_back(text);
+    t.indexes.insert(text, index_);
+}
+
+const QString& RowText::text() const {
+    TextTable& t = table();
+    std::lock_guard lock(t.mutex);
+    return t.texts[index_];
+}
