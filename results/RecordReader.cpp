@@ -87,7 +87,17 @@ bool RecordFileReader::readMore(std::vector<ResultRow>& rows, qint64 maxBytes) {
     if (offset_ >= size || !file.seek(offset_)) {
         return false;
     }
-    const QByteArray chunk = file.read(std::min(maxBytes, size - offset_));
+    // Read into the same buffer each time: a fresh one of megabytes is fresh
+    // pages the kernel must clear, every chunk.
+    const qint64 wanted = std::min(maxBytes, size - offset_);
+    if (buffer_.size() < wanted) {
+        buffer_.resize(static_cast<qsizetype>(wanted));
+    }
+    const qint64 got = file.read(buffer_.data(), wanted);
+    if (got <= 0) {
+        return false;
+    }
+    const QByteArrayView chunk(buffer_.constData(), static_cast<qsizetype>(got));
     offset_ += chunk.size();
     qsizetype from = 0;
     while (from < chunk.size()) {
@@ -116,6 +126,9 @@ bool RecordFileReader::readMore(std::vector<ResultRow>& rows, qint64 maxBytes) {
             partial_.clear();
         }
         from = end + 1;
+    }
+    if (offset_ >= size) {
+        buffer_ = QByteArray(); // caught up: the rows that follow come a few at a time
     }
     return offset_ < size;
 }

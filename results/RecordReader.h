@@ -57,6 +57,7 @@ private:
     qint64 offset_ = 0;
     qint64 line_ = 0;
     QByteArray partial_;
+    QByteArray buffer_; // what the last read brought
     bool skippingLongLine_ = false;
     int fieldCount_ = 0;
     // The field each wanted column is in (-1: the file has none), in the

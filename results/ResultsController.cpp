@@ -51,11 +51,11 @@ void ResultsController::readNew() {
     if (!rows.empty()) {
         // One folder name shared by the rows of a file.
         int file = -1;
-        QString folder;
+        RowText folder;
         for (ResultRow& row : rows) {
             if (row.file != file) {
                 file = row.file;
-                folder = folders_.folderName(file);
+                folder = RowText(folders_.folderName(file));
             }
             row.folder = folder;
         }
