@@ -5,6 +5,7 @@
 #include "Form1.h"
 #include "Form1View.h"
 #include "HeadlessRun.h"
+#include "LabResultsWindow.h"
 #include "LimitsWindow.h"
 #include "MeasurementRecord.h"
 #include "NumberText.h"
@@ -198,9 +199,26 @@ QStringList resultsFolders(const ProgramOptions& options) {
     return folders;
 }
 
+bool looksLikeDatabase(const std::string& name) {
+    return name.rfind("postgresql://", 0) == 0 || name.rfind("postgres://", 0) == 0 ||
+           name.find("dbname=") != std::string::npos || name.find("host=") != std::string::npos;
+}
+
 // --results without --record: the results window alone, no adapter, scope or
 // simulated bench.
 int runResultsAlone(const ProgramOptions& options) {
+    // A lab database instead of folders: postgresql://... or "host=... dbname=...".
+    if (options.resultsFolders.size() == 1 && looksLikeDatabase(options.resultsFolders.front())) {
+        auto target = databaseTarget(options.resultsFolders.front());
+        if (const auto* why = std::get_if<std::string>(&target)) {
+            std::fprintf(stderr, "%s: %s\n", ProgramName, why->c_str());
+            return 2;
+        }
+        LabResultsWindow lab(std::get<DatabaseTarget>(target));
+        WindowFit::placeCentred(&lab);
+        lab.show();
+        return QApplication::exec();
+    }
     const QStringList folders = resultsFolders(options);
     if (folders.isEmpty()) {
         return 0;

@@ -175,6 +175,13 @@ void nameWhatDiffers(std::vector<PlotSeries>& series) {
 
 } // namespace
 
+void Aggregator::addSetUp(const QString& transformer, const QString& capacitor, const QString& resistor,
+                          const QString& supply, const QString& average, const SetUpPoint& point) {
+    const Key key{transformer, x_ == XValue::Capacitor ? QString() : capacitor,
+                  x_ == XValue::Resistor ? QString() : resistor, x_ == XValue::Supply ? QString() : supply, average};
+    grouped_[key][point.x] = point;
+}
+
 std::vector<PlotSeries> Aggregator::series() const {
     std::vector<PlotSeries> series;
     for (const auto& [key, points] : grouped_) {

@@ -69,6 +69,10 @@ public:
     explicit Aggregator(XValue x = XValue::Supply) : x_(x) {}
     // A pass with an estimate and an X value joins its series and point.
     void add(const std::vector<ResultRow>& rows, int index);
+    // A set-up already grouped elsewhere (a database's server): its point as
+    // given, on the series its values name (the X value's is ignored).
+    void addSetUp(const QString& transformer, const QString& capacitor, const QString& resistor,
+                  const QString& supply, const QString& average, const SetUpPoint& point);
     std::vector<PlotSeries> series() const;
     XValue x() const { return x_; }
 

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "Aggregation.h"
+
+#include <QDate>
+#include <QString>
+#include <QVariant>
+#include <string>
+#include <vector>
+
+class QSqlDatabase;
+
+// The lab's passes as the results window plots them, grouped by the database
+// server: one row a set-up (transformer, capacitor, resistor, supply, sample
+// average) with the count, mean, lowest and highest of each estimate, of
+// their difference and of their U95, and the worst verdict; only complete
+// passes with an estimate count, as in a record folder's window.
+struct LabFilter {
+    QString bench, transformer, comment; // empty: any; the comment as a part of it
+    QDate from, to;                      // none: open
+};
+
+struct LabQuery {
+    std::string sql;
+    std::vector<QVariant> binds; // in the order of its ?s
+};
+LabQuery labAggregateQuery(XValue x, const LabFilter& filter);
+
+// What the server gave, as the plots' series; or why there is none.
+struct LabSeries {
+    std::vector<PlotSeries> series;
+    long long passes = 0;
+    QString error;
+};
+LabSeries labSeries(QSqlDatabase& db, XValue x, const LabFilter& filter);
+
+// The benches and transformers the lab's passes name, for the filters.
+std::vector<QString> labValues(QSqlDatabase& db, const char* column);

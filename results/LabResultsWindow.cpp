@@ -1,0 +1,210 @@
+#include "LabResultsWindow.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QElapsedTimer>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVBoxLayout>
+
+namespace {
+
+QString connectionName(const LabResultsWindow* w) {
+    return QStringLiteral("lab-results-%1").arg(reinterpret_cast<quintptr>(w));
+}
+
+// The window's connection, opened (again) when it is not.
+bool openLab(const QString& name, const DatabaseTarget& t, QString& why) {
+    QSqlDatabase db = QSqlDatabase::database(name, false);
+    if (!db.isValid()) {
+        db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        if (!db.isValid()) {
+            why = QStringLiteral("the PostgreSQL driver of Qt SQL is not installed (libqt6sql6-psql)");
+            return false;
+        }
+        db.setHostName(QString::fromStdString(t.host));
+        bool numeric = false;
+        const int port = QString::fromStdString(t.port).toInt(&numeric);
+        QString options = QString::fromStdString(t.options);
+        if (numeric) {
+            db.setPort(port);
+        } else if (!t.port.empty()) {
+            options += QStringLiteral(";port=") + QString::fromStdString(t.port);
+        }
+        db.setDatabaseName(QString::fromStdString(t.dbname));
+        db.setUserName(QString::fromStdString(t.user));
+        db.setConnectOptions(options);
+    }
+    if (db.isOpen() || db.open()) {
+        return true;
+    }
+    why = db.lastError().text().simplified();
+    return false;
+}
+
+} // namespace
+
+LabResultsWindow::LabResultsWindow(DatabaseTarget target, QWidget* parent)
+    : QWidget(parent), connection_(connectionName(this)), target_(std::move(target)) {
+    setObjectName(QStringLiteral("LabResultsWindow"));
+    setWindowTitle(QStringLiteral("Lab results - %1").arg(QString::fromStdString(target_.shown)));
+    auto* layout = new QVBoxLayout(this);
+    auto* filters = new QHBoxLayout;
+    const auto labelled = [filters](const char* text, QWidget* w) {
+        filters->addWidget(new QLabel(QString::fromLatin1(text)));
+        filters->addWidget(w);
+    };
+    bench_ = new QComboBox;
+    transformer_ = new QComboBox;
+    x_Value = new QComboBox;
+    for (const XValue x : {XValue::Supply, XValue::Resistor, XValue::Capacitor}) {
+        x_Value->addItem(xTitle(x), static_cast<int>(x));
+    }
+    comment_ = new QLineEdit;
+    comment_->setPlaceholderText(QStringLiteral("part of the comment"));
+    from_ = new QDateEdit;
+    to_ = new QDateEdit;
+    for (QDateEdit* d : {from_, to_}) {
+        d->setCalendarPopup(true);
+        d->setSpecialValueText(QStringLiteral("any"));
+        d->setMinimumDate(QDate(2000, 1, 1));
+        d->setDate(d->minimumDate());
+    }
+    labelled("Bench", bench_);
+    labelled("Transformer", transformer_);
+    labelled("Comment", comment_);
+    labelled("From", from_);
+    labelled("To", to_);
+    labelled("X", x_Value);
+    layout->addLayout(filters);
+    status_ = new QLabel;
+    layout->addWidget(status_);
+    auto* charts = new QHBoxLayout;
+    charts->addWidget(new ZoomChartView(plots_.efficiency()), 1);
+    charts->addWidget(new ZoomChartView(plots_.difference()), 1);
+    layout->addLayout(charts, 1);
+    const auto changed = [this] { refresh(); };
+    connect(bench_, &QComboBox::currentIndexChanged, this, changed);
+    connect(transformer_, &QComboBox::currentIndexChanged, this, changed);
+    connect(comment_, &QLineEdit::editingFinished, this, changed);
+    connect(from_, &QDateEdit::dateChanged, this, changed);
+    connect(to_, &QDateEdit::dateChanged, this, changed);
+    connect(x_Value, &QComboBox::currentIndexChanged, this,
+            [this] { setXValue(static_cast<XValue>(x_Value->currentData().toInt())); });
+    connect(&poll_, &QTimer::timeout, this, [this] { poll(); });
+    poll_.start(PollMs);
+    resize(1300, 720);
+    fillChoices();
+    refresh();
+}
+
+LabResultsWindow::~LabResultsWindow() {
+    { QSqlDatabase::database(connection_, false).close(); }
+    QSqlDatabase::removeDatabase(connection_);
+}
+
+void LabResultsWindow::fillChoices() {
+    QString why;
+    if (!openLab(connection_, target_, why)) {
+        return;
+    }
+    QSqlDatabase db = QSqlDatabase::database(connection_, false);
+    for (auto [box, column] : {std::pair{bench_, "bench"}, std::pair{transformer_, "transformer"}}) {
+        const QString current = box->currentText();
+        const QSignalBlocker quiet(box);
+        box->clear();
+        box->addItem(QStringLiteral("All"));
+        for (const QString& v : labValues(db, column)) {
+            box->addItem(v);
+        }
+        box->setCurrentIndex(std::max(0, box->findText(current)));
+    }
+}
+
+LabFilter LabResultsWindow::filterShown() const {
+    LabFilter f;
+    f.bench = bench_->currentIndex() > 0 ? bench_->currentText() : QString();
+    f.transformer = transformer_->currentIndex() > 0 ? transformer_->currentText() : QString();
+    f.comment = comment_->text().trimmed();
+    f.from = from_->date() == from_->minimumDate() ? QDate() : from_->date();
+    f.to = to_->date() == to_->minimumDate() ? QDate() : to_->date();
+    return f;
+}
+
+void LabResultsWindow::setFilter(const LabFilter& f) {
+    const QSignalBlocker b(bench_), t(transformer_), c(comment_), fr(from_), to(to_);
+    bench_->setCurrentIndex(f.bench.isEmpty() ? 0 : std::max(0, bench_->findText(f.bench)));
+    transformer_->setCurrentIndex(f.transformer.isEmpty() ? 0 : std::max(0, transformer_->findText(f.transformer)));
+    comment_->setText(f.comment);
+    from_->setDate(f.from.isValid() ? f.from : from_->minimumDate());
+    to_->setDate(f.to.isValid() ? f.to : to_->minimumDate());
+    refresh();
+}
+
+void LabResultsWindow::setXValue(XValue x) {
+    x_ = x;
+    const QSignalBlocker quiet(x_Value);
+    x_Value->setCurrentIndex(std::max(0, x_Value->findData(static_cast<int>(x))));
+    refresh();
+}
+
+void LabResultsWindow::refresh() {
+    QElapsedTimer took;
+    took.start();
+    QString why;
+    if (!openLab(connection_, target_, why)) {
+        shown_ = LabSeries{{}, 0, why};
+    } else {
+        QSqlDatabase db = QSqlDatabase::database(connection_, false);
+        shown_ = labSeries(db, x_, filterShown());
+        if (!shown_.error.isEmpty()) {
+            db.close(); // opened again at the next try
+        }
+    }
+    lastMs_ = took.elapsed();
+    plots_.show(shown_.series, x_, FromUncertainty, {}, false, false);
+    status_->setText(statusText());
+}
+
+QString LabResultsWindow::statusText() const {
+    if (!shown_.error.isEmpty()) {
+        return QStringLiteral("The lab database cannot be read: %1 (tried again every %2 s)")
+            .arg(shown_.error)
+            .arg(PollMs / 1000);
+    }
+    std::size_t points = 0;
+    for (const PlotSeries& s : shown_.series) {
+        points += s.points.size();
+    }
+    return QStringLiteral("%1 passes in %2 set-ups on %3 series, grouped by the server in %4 ms")
+        .arg(shown_.passes)
+        .arg(points)
+        .arg(shown_.series.size())
+        .arg(lastMs_);
+}
+
+void LabResultsWindow::poll() {
+    QString why;
+    if (!openLab(connection_, target_, why)) {
+        if (shown_.error.isEmpty()) {
+            refresh();
+        }
+        return;
+    }
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    if (!q.exec(QStringLiteral("SELECT count(*), max(uploaded_at) FROM passes")) || !q.next()) {
+        QSqlDatabase::database(connection_, false).close();
+        refresh();
+        return;
+    }
+    const QString change = q.value(0).toString() + QLatin1Char('/') + q.value(1).toString();
+    if (change != lastChange_ || !shown_.error.isEmpty()) {
+        lastChange_ = change;
+        fillChoices();
+        refresh();
+    }
+}
