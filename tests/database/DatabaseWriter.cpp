@@ -11,7 +11,9 @@
 #include "SimulatedDesk.h"
 
 #include <QCoreApplication>
+#include <array>
 #include <chrono>
+#include <functional>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -30,12 +32,17 @@ int main(int argc, char** argv) {
     }
     MeasurementRecord record(argv[1]);
     PassUploader uploader(std::get<DatabaseTarget>(target), QString::fromLocal8Bit(argv[1]));
-    SimulatedDesk<VirtualClock> desk{1000u};
-    desk.scope.attach(SimBench{});
+    // Each bench its own set-up, from its name: the lab's set-ups differ.
+    const std::size_t pick = std::hash<std::string>{}(argv[4]);
     HeadlessChoices choices;
-    choices.loadResistor = "9.4";
+    choices.loadResistor = std::array{"9.4", "23.1", "48.0"}[pick % 3];
     choices.supply = "10";
-    choices.capacitor = "100";
+    choices.capacitor = std::array{"100", "200"}[pick / 3 % 2];
+    SimBench bench;
+    bench.conditions.loadOhms = std::stod(choices.loadResistor);
+    bench.conditions.loadMicrofarads = std::stod(choices.capacitor);
+    SimulatedDesk<VirtualClock> desk{1000u};
+    desk.scope.attach(bench);
     choices.passes = std::atoi(argv[3]);
     HeadlessRun run(choices, desk.d2xx, desk.clock);
     run.record = &record;

@@ -11,6 +11,9 @@
    refused password, a schema of another version, a `passes` table of
    another layout, a server that never answers. Each gets one line, the pass
    completes on time and its row waits in the record until it goes up.
+3. The results window's set-ups as the server groups them (lab_series)
+   against pandas' grouping of the 20 local records: the same set-ups, counts,
+   means, lowest and highest.
 """
 import csv
 import glob
@@ -24,7 +27,7 @@ import tempfile
 import threading
 import time
 
-WRITER, PROGRAM = sys.argv[1], sys.argv[2]
+WRITER, PROGRAM, SERIES = sys.argv[1], sys.argv[2], sys.argv[3]
 PASSWORD = "bench-secret-7"
 failures = []
 
@@ -181,6 +184,31 @@ def twenty_benches(server, root):
     check(failed >= benches, "each bench said that the database failed")
     check(most <= 3, f"at most once an outage (three outages; at most {most} lines a bench)")
     check(int(server.sql("SELECT count(DISTINCT bench) FROM passes")) == benches, "each bench named")
+    grouped_like_pandas(server, folders)
+
+
+def grouped_like_pandas(server, folders):
+    import pandas
+    frame = pandas.concat([pandas.read_csv(path, dtype={"power supply (V rms)": str, "load resistor (ohms)": str,
+                                                         "load capacitor (uF)": str, "sample average": str})
+                           for folder in folders for path in glob.glob(os.path.join(folder, "results*.csv"))])
+    frame = frame[(frame["pass ended"] == "complete") & frame["phase angle efficiency (%)"].notna()]
+    keys = ["transformer", "load capacitor (uF)", "load resistor (ohms)", "sample average", "power supply (V rms)"]
+    expected = frame.groupby(keys)["phase angle efficiency (%)"].agg(["count", "mean", "min", "max"])
+    env = dict(os.environ, PGPASSWORD=PASSWORD)
+    r = subprocess.run([SERIES, server.url()], stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, env=env)
+    check(r.returncode == 0, "the server grouped the lab's passes: " + r.stderr.strip())
+    got = {}
+    for line in r.stdout.splitlines():
+        f = line.split("\t")
+        if f[0] != "passes":
+            got[(f[0], f[1], f[2], f[3], float(f[4]))] = (int(f[5]), float(f[6]), float(f[7]), float(f[8]))
+    want = {(k[0], k[1], k[2], k[3], float(k[4])): (int(v["count"]), v["mean"], v["min"], v["max"])
+            for k, v in expected.iterrows()}
+    print(f"set-ups: {len(got)} from the server, {len(want)} from pandas over the local records")
+    check(got.keys() == want.keys(), "the same set-ups")
+    check(all(got[k][0] == want[k][0] and all(abs(a - b) < 1e-9 * max(1, abs(b)) for a, b in zip(got[k][1:], want[k][1:]))
+              for k in want if k in got), "the same counts, means, lowest and highest")
 
 
 def faults(server, root):

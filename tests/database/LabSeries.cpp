@@ -1,0 +1,52 @@
+// The lab's set-ups as the results window gets them from the server:
+//   lab_series CONNECTION
+// One line a set-up, tab-separated: transformer, capacitor, resistor,
+// sample average, supply (the X value), then count, mean, lowest and highest
+// of the phase-angle estimate, and the passes the server counted in all.
+#include "DatabaseTarget.h"
+#include "LabAggregates.h"
+
+#include <QCoreApplication>
+#include <QSqlDatabase>
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    if (argc != 2) {
+        std::fputs("usage: lab_series CONNECTION\n", stderr);
+        return 2;
+    }
+    const auto target = databaseTarget(argv[1]);
+    if (!std::holds_alternative<DatabaseTarget>(target)) {
+        std::fprintf(stderr, "%s\n", std::get<std::string>(target).c_str());
+        return 2;
+    }
+    const DatabaseTarget& t = std::get<DatabaseTarget>(target);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("lab"));
+        db.setHostName(QString::fromStdString(t.host));
+        db.setPort(QString::fromStdString(t.port).toInt());
+        db.setDatabaseName(QString::fromStdString(t.dbname));
+        db.setUserName(QString::fromStdString(t.user));
+        db.setConnectOptions(QString::fromStdString(t.options));
+        if (!db.open()) {
+            std::fprintf(stderr, "cannot open the database\n");
+            return 1;
+        }
+        const LabSeries lab = labSeries(db, XValue::Supply, LabFilter{});
+        if (!lab.error.isEmpty()) {
+            std::fprintf(stderr, "%s\n", qPrintable(lab.error));
+            return 1;
+        }
+        for (const PlotSeries& s : lab.series) {
+            for (const SetUpPoint& p : s.points) {
+                std::printf("%s\t%s\t%s\t%s\t%.10g\t%d\t%.10g\t%.10g\t%.10g\n", qPrintable(s.transformer),
+                            qPrintable(s.capacitor), qPrintable(s.resistor), qPrintable(s.average), p.x,
+                            p.phase.count, p.phase.mean, p.phase.low, p.phase.high);
+            }
+        }
+        std::printf("passes\t%lld\n", lab.passes);
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("lab"));
+    return 0;
+}
