@@ -395,6 +395,10 @@ int main(int argc, char** argv) {
         std::fputs(options.message->c_str(), options.exitCode == 0 ? stdout : stderr);
         return options.exitCode;
     }
+    if (options.database) {
+        // Offered again by the results window's Lab database...
+        QSettings().setValue(QStringLiteral("database/connection"), QString::fromStdString(options.database->shown));
+    }
     if (options.upload) {
         return runUpload(argc, argv, options);
     }

@@ -1,5 +1,7 @@
 #include "ResultsWindow.h"
 
+#include "LabResultsWindow.h"
+
 #include "ResultsExport.h"
 #include "WindowFit.h"
 
@@ -19,8 +21,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QSplitter>
@@ -62,13 +66,15 @@ void ResultsWindow::layOut() {
     std::map<QString, QPushButton*> buttons;
     for (auto [name, caption] : {std::pair{"resetZoom", "Reset zoom"}, std::pair{"exportPlots", "Export plots..."},
                                  std::pair{"exportTable", "Export table..."}, std::pair{"openFolder", "Open folder..."},
-                                 std::pair{"addFolder", "Add folder..."}, std::pair{"exportSummary", "Export set-ups..."}}) {
+                                 std::pair{"addFolder", "Add folder..."}, std::pair{"exportSummary", "Export set-ups..."},
+                                 std::pair{"labDatabase", "Lab database..."}}) {
         auto* button = new QPushButton(QString::fromLatin1(caption));
         button->setObjectName(QString::fromLatin1(name));
         buttons[QString::fromLatin1(name)] = button;
     }
     row({new QLabel(QStringLiteral("Transformer")), transformer_, new QLabel(QStringLiteral("Pass ended")), ending_,
-         buttons[QStringLiteral("resetZoom")], buttons[QStringLiteral("openFolder")], buttons[QStringLiteral("addFolder")]});
+         buttons[QStringLiteral("resetZoom")], buttons[QStringLiteral("openFolder")], buttons[QStringLiteral("addFolder")],
+         buttons[QStringLiteral("labDatabase")]});
     row({dates_, from_, new QLabel(QStringLiteral("to")), to_, new QLabel(QStringLiteral("Comment contains")), comment_,
          new QLabel(QStringLiteral("Verdict")), verdict_});
     row({new QLabel(QStringLiteral("Plot against")), xChoice_, new QLabel(QStringLiteral("Series by")), seriesChoice_,
@@ -155,6 +161,8 @@ void ResultsWindow::connectParts() {
             [this] { askFolder(false); });
     connect(findChild<QPushButton*>(QStringLiteral("addFolder")), &QPushButton::clicked, this,
             [this] { askFolder(true); });
+    connect(findChild<QPushButton*>(QStringLiteral("labDatabase")), &QPushButton::clicked, this,
+            [this] { askLabDatabase(); });
     table_->installEventFilter(this);
     connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { drawPlots(); });
     // After the click has been handled: selecting redraws the plots, which
@@ -442,4 +450,27 @@ void ResultsWindow::askFolder(bool add) {
     } else {
         openFolders({folder});
     }
+}
+
+void ResultsWindow::askLabDatabase() {
+    QSettings settings;
+    const QString kept = settings.value(QStringLiteral("database/connection")).toString();
+    bool ok = false;
+    const QString connection = QInputDialog::getText(
+        this, QStringLiteral("Lab database"),
+        QStringLiteral("PostgreSQL connection (postgresql://user@host:5432/lab or host=... dbname=...);\n"
+                       "the password comes from PGPASSWORD or ~/.pgpass:"),
+        QLineEdit::Normal, kept, &ok);
+    if (!ok || connection.trimmed().isEmpty()) {
+        return;
+    }
+    auto target = databaseTarget(connection.trimmed().toStdString());
+    if (const auto* why = std::get_if<std::string>(&target)) {
+        QMessageBox::warning(this, QStringLiteral("Lab database"), QString::fromStdString(*why));
+        return;
+    }
+    settings.setValue(QStringLiteral("database/connection"), connection.trimmed());
+    auto* lab = new LabResultsWindow(std::get<DatabaseTarget>(target));
+    lab->setAttribute(Qt::WA_DeleteOnClose);
+    lab->show();
 }

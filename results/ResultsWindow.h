@@ -73,6 +73,8 @@ private:
     void buildTable();
     QWidget* buildCharts();
     void connectParts();
+    // Asks for a lab database (the one last given offered) and opens its window.
+    void askLabDatabase();
     void applyFilters();
     void resetZoom();
     void drawPlots();
