@@ -1,5 +1,6 @@
 #include "PassUploader.h"
 
+#include "LabConnection.h"
 #include "LabSchema.h"
 #include "SpoolReader.h"
 
@@ -64,30 +65,9 @@ struct PassUploader::State {
 
 namespace {
 
-// The connection, set up once; opened (again) by open().
-QSqlDatabase addDatabase(const DatabaseTarget& t, const QString& name) {
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-    if (!db.isValid()) {
-        return db;
-    }
-    db.setHostName(QString::fromStdString(t.host));
-    bool numeric = false;
-    const int port = QString::fromStdString(t.port).toInt(&numeric);
-    std::string options = t.options;
-    if (numeric) {
-        db.setPort(port);
-    } else if (!t.port.empty()) {
-        options += ";port=" + t.port;
-    }
-    db.setDatabaseName(QString::fromStdString(t.dbname));
-    db.setUserName(QString::fromStdString(t.user));
-    db.setConnectOptions(QString::fromStdString(options));
-    return db;
-}
-
 bool open(QSqlDatabase& db, std::string& why) {
     if (!db.isValid()) {
-        why = "the PostgreSQL driver of Qt SQL is not installed (libqt6sql6-psql)";
+        why = MissingDriver;
         return false;
     }
     db.close();
@@ -206,7 +186,7 @@ void PassUploader::State::run() {
     bool outage = false;
     std::size_t sinceOutage = 0;
     {
-        QSqlDatabase db = addDatabase(target, name);
+        QSqlDatabase db = addLabConnection(target, name);
         bool ready = false;
         for (;;) {
             const std::vector<SpoolReader::Pass> batch = spool.next(Batch);

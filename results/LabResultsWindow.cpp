@@ -1,5 +1,7 @@
 #include "LabResultsWindow.h"
 
+#include "LabConnection.h"
+
 #include <QComboBox>
 #include <QDateEdit>
 #include <QElapsedTimer>
@@ -21,23 +23,11 @@ QString connectionName(const LabResultsWindow* w) {
 bool openLab(const QString& name, const DatabaseTarget& t, QString& why) {
     QSqlDatabase db = QSqlDatabase::database(name, false);
     if (!db.isValid()) {
-        db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        db = addLabConnection(t, name);
         if (!db.isValid()) {
-            why = QStringLiteral("the PostgreSQL driver of Qt SQL is not installed (libqt6sql6-psql)");
+            why = QString::fromLatin1(MissingDriver);
             return false;
         }
-        db.setHostName(QString::fromStdString(t.host));
-        bool numeric = false;
-        const int port = QString::fromStdString(t.port).toInt(&numeric);
-        QString options = QString::fromStdString(t.options);
-        if (numeric) {
-            db.setPort(port);
-        } else if (!t.port.empty()) {
-            options += QStringLiteral(";port=") + QString::fromStdString(t.port);
-        }
-        db.setDatabaseName(QString::fromStdString(t.dbname));
-        db.setUserName(QString::fromStdString(t.user));
-        db.setConnectOptions(options);
     }
     if (db.isOpen() || db.open()) {
         return true;

@@ -5,6 +5,7 @@
 // of the phase-angle estimate, and the passes the server counted in all.
 #include "DatabaseTarget.h"
 #include "LabAggregates.h"
+#include "LabConnection.h"
 
 #include <QCoreApplication>
 #include <QSqlDatabase>
@@ -23,12 +24,7 @@ int main(int argc, char** argv) {
     }
     const DatabaseTarget& t = std::get<DatabaseTarget>(target);
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("lab"));
-        db.setHostName(QString::fromStdString(t.host));
-        db.setPort(QString::fromStdString(t.port).toInt());
-        db.setDatabaseName(QString::fromStdString(t.dbname));
-        db.setUserName(QString::fromStdString(t.user));
-        db.setConnectOptions(QString::fromStdString(t.options));
+        QSqlDatabase db = addLabConnection(t, QStringLiteral("lab"));
         if (!db.open()) {
             std::fprintf(stderr, "cannot open the database\n");
             return 1;
