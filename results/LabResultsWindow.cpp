@@ -32,7 +32,8 @@ bool openLab(const QString& name, const DatabaseTarget& t, QString& why) {
     if (db.isOpen() || db.open()) {
         return true;
     }
-    why = db.lastError().text().simplified();
+    const QSqlError e = db.lastError();
+    why = (e.databaseText().isEmpty() ? e.text() : e.databaseText()).simplified();
     return false;
 }
 
@@ -50,6 +51,8 @@ LabResultsWindow::LabResultsWindow(DatabaseTarget target, QWidget* parent)
     };
     bench_ = new QComboBox;
     transformer_ = new QComboBox;
+    bench_->addItem(QStringLiteral("All"));
+    transformer_->addItem(QStringLiteral("All"));
     x_Value = new QComboBox;
     for (const XValue x : {XValue::Supply, XValue::Resistor, XValue::Capacitor}) {
         x_Value->addItem(xTitle(x), static_cast<int>(x));
@@ -72,6 +75,7 @@ LabResultsWindow::LabResultsWindow(DatabaseTarget target, QWidget* parent)
     labelled("X", x_Value);
     layout->addLayout(filters);
     status_ = new QLabel;
+    status_->setWordWrap(true); // a server's long error must not widen the window
     layout->addWidget(status_);
     auto* charts = new QHBoxLayout;
     charts->addWidget(new ZoomChartView(plots_.efficiency()), 1);
@@ -164,7 +168,7 @@ QString LabResultsWindow::statusText() const {
     if (!shown_.error.isEmpty()) {
         return QStringLiteral("The lab database cannot be read: %1 (tried again every %2 s)")
             .arg(shown_.error)
-            .arg(PollMs / 1000);
+            .arg(PollMs * RetryEveryPolls / 1000);
     }
     std::size_t points = 0;
     for (const PlotSeries& s : shown_.series) {
@@ -178,6 +182,11 @@ QString LabResultsWindow::statusText() const {
 }
 
 void LabResultsWindow::poll() {
+    // A server that cannot be read is asked again only every tenth poll: an
+    // unanswered connection holds the window for its whole timeout.
+    if (!shown_.error.isEmpty() && ++pollsSinceError_ % RetryEveryPolls != 0) {
+        return;
+    }
     QString why;
     if (!openLab(connection_, target_, why)) {
         if (shown_.error.isEmpty()) {

@@ -32,6 +32,7 @@ public:
     void setXValue(XValue x);
 
     static constexpr int PollMs = 3000;
+    static constexpr int RetryEveryPolls = 10;
 
 private:
     void poll();
@@ -45,6 +46,7 @@ private:
     XValue x_ = XValue::Supply;
     QString lastChange_;
     qint64 lastMs_ = 0;
+    int pollsSinceError_ = 0;
     QComboBox* bench_ = nullptr;
     QComboBox* transformer_ = nullptr;
     QComboBox* x_Value = nullptr;
