@@ -246,8 +246,7 @@ void Form1::startCalculation() {
 void Form1::describeBench(PassOutcome& pass) {
     pass.passId = QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
     pass.bench = benchName;
-    pass.instrument = {programVersion(), connection.IdAnswer, adapterName(), Text2.text};
-    pass.scopeSetUp = Settings.scopeSetUp();
+    describeNode(pass);
     pass.accuracy = accuracy;
     pass.truth = benchTruth ? benchTruth() : std::nullopt;
     pass.uncertainty = passUncertainty(pass);

@@ -163,7 +163,7 @@ private:
     ReportSources reportSources() const;
     PassControls passControls();
     void describeBench(PassOutcome& pass);
-    // A calibration reading: what it was read with, nothing judged.
+    // What a pass was read with (a calibration reading gets only this).
     void describeNode(PassOutcome& pass);
     // Each result box's ± from the pass, marked where a figure rests on a low
     // power factor or a clipped channel; emptied when the boxes are.

@@ -76,19 +76,18 @@ void Form1View::buildTestPanel() {
         row(ln2, l2, outX, top, colW);
         boxWithU(bn2, b2, w2, outX, top);
     };
-    const auto centred = [&](int top, const char* ln, Label& l, const char* bn, TextBox& b, PassOutcome::Box which) {
+    // A tall box in the middle; an efficiency's has its ± above its
+    // calibrated figure.
+    const auto centred = [&](int top, const char* ln, Label& l, const char* bn, TextBox& b, PassOutcome::Box which,
+                             const char* cn = nullptr, Label* calibrated = nullptr) {
         row(ln, l, 100, top, 342);
         parts.box(bn, b, boxBelow(136, top, 270, TallBoxHeight));
-        plusMinus(parts, which, boxBelow(136 + 270 + 4, top, 120, TallBoxHeight));
-    };
-    // An efficiency: its ± above, its calibrated figure below.
-    const auto efficiency = [&](int top, const char* ln, Label& l, const char* bn, TextBox& b, PassOutcome::Box which,
-                                const char* cn, Label& calibrated) {
-        row(ln, l, 100, top, 342);
-        parts.box(bn, b, boxBelow(136, top, 270, TallBoxHeight));
-        plusMinus(parts, which, boxBelow(136 + 270 + 4, top, 130, TallBoxHeight / 2));
-        parts.label(cn, calibrated, boxBelow(136 + 270 + 4, top + TallBoxHeight / 2, 130, TallBoxHeight / 2))
-            ->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        const int h = calibrated == nullptr ? TallBoxHeight : TallBoxHeight / 2;
+        plusMinus(parts, which, boxBelow(136 + 270 + 4, top, 130, h));
+        if (calibrated != nullptr) {
+            parts.label(cn, *calibrated, boxBelow(136 + 270 + 4, top + h, 130, h))
+                ->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        }
     };
     using B = PassOutcome::Box;
     y += 60;
@@ -112,15 +111,15 @@ void Form1View::buildTestPanel() {
     pair(y, "Label8", f.Label8, "Text7", f.Text7, B::InputPowerBox, "Label11", f.Label11, "Text10", f.Text10,
          B::OutputPowerBox);
     y += 58;
-    efficiency(y, "Label12", f.Label12, "Text11", f.Text11, B::PhaseEfficiencyBox, "CalibratedPhase", f.CalibratedPhase);
+    centred(y, "Label12", f.Label12, "Text11", f.Text11, B::PhaseEfficiencyBox, "CalibratedPhase", &f.CalibratedPhase);
     y += 70;
     row("Label18", f.Label18, inX, y, colW);
     parts.combo("Combo1", f.Combo1, boxBelow(inX, y, colW), [&f] { f.loadResistorPicked(); });
     row("Label25", f.Label25, outX, y, colW);
     boxWithU("Text23", f.Text23, B::ResistorOutputPowerBox, outX, y);
     y += 58;
-    efficiency(y, "Label26", f.Label26, "Text16", f.Text16, B::ResistorEfficiencyBox, "CalibratedResistor",
-               f.CalibratedResistor);
+    centred(y, "Label26", f.Label26, "Text16", f.Text16, B::ResistorEfficiencyBox, "CalibratedResistor",
+            &f.CalibratedResistor);
     y += 70;
     parts.label("Label30", f.Label30, labelAbove(inX, y, 200));
     parts.box("Text24", f.Text24, boxBelow(inX, y, 526));

@@ -1,6 +1,7 @@
 #include "Calibration.h"
 
 #include "NumberText.h"
+#include "UncertaintyTerms.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -8,21 +9,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <initializer_list>
 
 namespace {
 
-constexpr double Pi = 3.14159265358979323846;
-double radians(double degrees) { return degrees * Pi / 180; }
-double degrees(double radians) { return radians * 180 / Pi; }
-double rect(double halfWidth) { return halfWidth / std::sqrt(3.0); }
-double rss(std::initializer_list<double> terms) {
-    double sum = 0;
-    for (const double t : terms) {
-        sum += t * t;
-    }
-    return std::sqrt(sum);
-}
+using namespace UncertaintyTerms;
 bool positive(std::optional<double> v) { return v && std::isfinite(*v) && *v > 0; }
 
 // The scope answers to five digits: no mean of its readings is known better

@@ -2,27 +2,17 @@
 
 #include "NumberText.h"
 #include "PassOutcome.h"
+#include "UncertaintyTerms.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <initializer_list>
 
 namespace {
 
-constexpr double Pi = 3.14159265358979323846;
+using namespace UncertaintyTerms;
 constexpr double ScreenDivisions = 4; // either side of the centre
 
-double radians(double degrees) { return degrees * Pi / 180; }
-// A declared half-width as a standard uncertainty.
-double rect(double halfWidth) { return halfWidth / std::sqrt(3.0); }
-double rss(std::initializer_list<double> terms) {
-    double sum = 0;
-    for (const double t : terms) {
-        sum += t * t;
-    }
-    return std::sqrt(sum);
-}
 bool usable(double v) { return std::isfinite(v) && v != 0; }
 
 // One side of the transformer as its two channels and their real power saw
