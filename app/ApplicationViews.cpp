@@ -45,7 +45,7 @@ void ApplicationViews::refresh() {
     refreshing_ = true;
     follow(splash_, form_.Splash, *this);
     main_->refresh();
-    follow(settings_, form_.Settings, *this);
+    follow(settings_, form_.SettingsWindow, *this);
     follow(report_, form_.Report, *this);
     refreshing_ = false;
 }

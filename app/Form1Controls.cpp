@@ -2,7 +2,15 @@
 
 #include <array>
 
-Form1Controls::Form1Controls() {
+Form1Controls::Form1Controls(MainPanel& p)
+    : Combo1(p.Combo1), Combo2(p.Combo2), Combo3(p.Combo3), Combo4(p.Combo4), Text1(p.Text1), Text2(p.Text2),
+      Text3(p.Text3), Text4(p.Text4), Text5(p.Text5), Text6(p.Text6), Text7(p.Text7), Text8(p.Text8),
+      Text9(p.Text9), Text10(p.Text10), Text11(p.Text11), Text12(p.Text12), Text13(p.Text13), Text14(p.Text14),
+      Text15(p.Text15), Text16(p.Text16), Text17(p.Text17), Text18(p.Text18), Text19(p.Text19), Text20(p.Text20),
+      Text21(p.Text21), Text22(p.Text22), Text23(p.Text23), Text24(p.Text24), PlusMinus(p.PlusMinus),
+      TextVerdict(p.TextVerdict), VerdictReason(p.VerdictReason), CalibratedPhase(p.CalibratedPhase),
+      CalibratedResistor(p.CalibratedResistor), UncertaintyWarnings(p.UncertaintyWarnings),
+      VerdictLine(p.VerdictLine), List1(p.List1), Shape1(p.Shape1), panel_(p) {
     window.caption = "Transformer Efficiency Calculator";
     window.width = 1260;
     window.height = 820;
@@ -58,37 +66,9 @@ Form1Controls::Form1Controls() {
     CommandLimits.caption = "LIMITS";
     LabelVerdict.caption = "VERDICT";
     LabelVerdict.font = {10, true};
-    TextVerdict.font = {12, true};
-    TextVerdict.alignment = Alignment::Centre;
-    VerdictReason.font = {8, false};
-    for (Label& plusMinus : PlusMinus) {
-        plusMinus.font.pointSize = 10;
-    }
-    CalibratedPhase.font.pointSize = 8;
-    CalibratedResistor.font.pointSize = 8;
 }
 
-TextBox* Form1Controls::textBox(int number) {
-    static constexpr std::array<TextBox Form1Controls::*, 24> boxes{
-        nullptr,                &Form1Controls::Text2,  &Form1Controls::Text3,
-        &Form1Controls::Text4,  &Form1Controls::Text5,  &Form1Controls::Text6,
-        &Form1Controls::Text7,  &Form1Controls::Text8,  &Form1Controls::Text9,
-        &Form1Controls::Text10, &Form1Controls::Text11, nullptr,
-        &Form1Controls::Text13, &Form1Controls::Text14, &Form1Controls::Text15,
-        &Form1Controls::Text16, &Form1Controls::Text17, &Form1Controls::Text18,
-        &Form1Controls::Text19, &Form1Controls::Text20, &Form1Controls::Text21,
-        &Form1Controls::Text22, &Form1Controls::Text23, &Form1Controls::Text24};
-    if (number < 1 || number > 24) {
-        return nullptr;
-    }
-    if (number == 1) {
-        return &Text1;
-    }
-    if (number == 12) {
-        return &Text12;
-    }
-    return &(this->*boxes[static_cast<std::size_t>(number - 1)]);
-}
+TextBox* Form1Controls::textBox(int number) { return panel_.textBox(number); }
 
 Label* Form1Controls::label(int number) {
     static constexpr std::array<Label Form1Controls::*, 29> labels{

@@ -1,46 +1,52 @@
 #pragma once
 
 #include "Controls.h"
+#include "MainPanel.h"
 #include "PassOutcome.h"
 #include "Statuses.h"
 
 #include <array>
 
-// Every control of the main window, by its name, in its design state.
+// Every control of the main window, by its name, in its design state. The
+// captions, labels and buttons are the window's own; the boxes, lists and
+// marks that the instrument changes are the measuring session's panel, held
+// here under the names the window has always given them.
 struct Form1Controls {
-    Form1Controls();
+    explicit Form1Controls(MainPanel& panel);
+    Form1Controls(const Form1Controls&) = delete;
+    Form1Controls& operator=(const Form1Controls&) = delete;
 
     WindowModel window;
 
-    ComboBox Combo1; // SELECT LOAD RESISTOR (OHMS)
-    ComboBox Combo2; // POWER SUPPLY (V RMS)
-    ComboBox Combo3; // SAMPLE AVERAGE
-    ComboBox Combo4; // LOAD CAPACITOR (uF)
+    ComboBox& Combo1; // SELECT LOAD RESISTOR (OHMS)
+    ComboBox& Combo2; // POWER SUPPLY (V RMS)
+    ComboBox& Combo3; // SAMPLE AVERAGE
+    ComboBox& Combo4; // LOAD CAPACITOR (uF)
 
-    ScopeStatusBox Text1;  // OSCILLOSCOPE STATUS
-    TextBox Text2;  // USB PORT
-    TextBox Text3;  // RESONANT FREQUENCY (Hz)
-    TextBox Text4;  // INPUT VOLTAGE (V RMS)
-    TextBox Text5;  // INPUT CURRENT (A RMS)
-    TextBox Text6;  // INPUT PHASE ANGLE (DEGREES)
-    TextBox Text7;  // PHASE REAL INPUT POWER (WATTS)
-    TextBox Text8;  // OUTPUT VOLTAGE (V RMS)
-    TextBox Text9;  // OUTPUT CURRENT (A RMS)
-    TextBox Text10; // PHASE REAL OUTPUT POWER (WATTS)
-    TextBox Text11; // PHASE ANGLE: EFFICIENCY (%)
-    CalculatorStatusBox Text12; // CALCULATOR STATUS
-    TextBox Text13; // OSCILLOSCOPE
-    TextBox Text14; // TEST TIMESTAMP
-    TextBox Text15; // TRANSFORMER
-    TextBox Text16; // LOAD RESISTOR: EFFICIENCY (%)
-    TextBox Text17; // OUTPUT PHASE ANGLE (DEGREES)
-    TextBox Text18; // APPARENT INPUT POWER (VA)
-    TextBox Text19; // APPARENT OUTPUT POWER (VA)
-    TextBox Text20; // REACTIVE INPUT POWER (VAR)
-    TextBox Text21; // REACTIVE OUTPUT POWER (VAR)
-    TextBox Text22; // APPARENT POWER MULTIPLIER
-    TextBox Text23; // RESISTOR REAL OUTPUT POWER (WATTS)
-    TextBox Text24; // COMMENT:
+    ScopeStatusBox& Text1;       // OSCILLOSCOPE STATUS
+    TextBox& Text2;              // USB PORT
+    TextBox& Text3;              // RESONANT FREQUENCY (Hz)
+    TextBox& Text4;              // INPUT VOLTAGE (V RMS)
+    TextBox& Text5;              // INPUT CURRENT (A RMS)
+    TextBox& Text6;              // INPUT PHASE ANGLE (DEGREES)
+    TextBox& Text7;              // PHASE REAL INPUT POWER (WATTS)
+    TextBox& Text8;              // OUTPUT VOLTAGE (V RMS)
+    TextBox& Text9;              // OUTPUT CURRENT (A RMS)
+    TextBox& Text10;             // PHASE REAL OUTPUT POWER (WATTS)
+    TextBox& Text11;             // PHASE ANGLE: EFFICIENCY (%)
+    CalculatorStatusBox& Text12; // CALCULATOR STATUS
+    TextBox& Text13;             // OSCILLOSCOPE
+    TextBox& Text14;             // TEST TIMESTAMP
+    TextBox& Text15;             // TRANSFORMER
+    TextBox& Text16;             // LOAD RESISTOR: EFFICIENCY (%)
+    TextBox& Text17;             // OUTPUT PHASE ANGLE (DEGREES)
+    TextBox& Text18;             // APPARENT INPUT POWER (VA)
+    TextBox& Text19;             // APPARENT OUTPUT POWER (VA)
+    TextBox& Text20;             // REACTIVE INPUT POWER (VAR)
+    TextBox& Text21;             // REACTIVE OUTPUT POWER (VAR)
+    TextBox& Text22;             // APPARENT POWER MULTIPLIER
+    TextBox& Text23;             // RESISTOR REAL OUTPUT POWER (WATTS)
+    TextBox& Text24;             // COMMENT:
 
     Label Label1; // the notice line in the footer
     Label Label2, Label3, Label4, Label5, Label6, Label7, Label8, Label9, Label10, Label11;
@@ -49,7 +55,7 @@ struct Form1Controls {
     Label Label30;
     // Beside each result box, in the pass's box order: its figure's ± from
     // the bench's declared accuracy (empty for a box without one).
-    std::array<Label, PassOutcome::BoxCount> PlusMinus;
+    std::array<Label, PassOutcome::BoxCount>& PlusMinus;
 
     Button Command1; // CLOSE
     Button Command2; // RECONNECT
@@ -62,18 +68,27 @@ struct Form1Controls {
     Button CommandAccuracy; // ACCURACY: the bench's declared accuracy
     Button CommandLimits;   // LIMITS: the limit set the passes are judged against
     Label LabelVerdict;     // VERDICT
-    TextBox TextVerdict;    // the last pass's verdict, until the next one starts
-    Label VerdictReason;    // why, in words
+    TextBox& TextVerdict;   // the last pass's verdict, until the next one starts
+    Label& VerdictReason;   // why, in words
     // Under the efficiencies' ±: each efficiency with its output read through
     // the channel calibration, and its U ("cal 88.21 ±0.93"), or
     // "uncalibrated"; empty while no calibration is held.
-    Label CalibratedPhase, CalibratedResistor;
+    Label& CalibratedPhase;
+    Label& CalibratedResistor;
 
-    ListBox List1; // event and result list
-    Lamp Shape1;   // ACQUIRE
+    // Why the last pass's marked figures should not be trusted as they stand,
+    // and its verdict line (the report shows both under the results).
+    std::string& UncertaintyWarnings;
+    std::string& VerdictLine;
+
+    ListBox& List1; // event and result list
+    Lamp& Shape1;   // ACQUIRE
 
     // The boxes Text1 to Text24 in order of their numbers.
     TextBox* textBox(int number);
     // The labels Label2 to Label30 in order of their numbers.
     Label* label(int number);
+
+private:
+    MainPanel& panel_;
 };

@@ -22,7 +22,7 @@ RecordHooks::RecordHooks(MeasurementRecord& record, Form1& form, QtKeySynth& key
         const bool idle = !form.CalculationRunning && !form.DialogueRunning && !form.Report.window.loaded;
         if (idle) {
             const std::size_t before = form.List1.lines.size();
-            form.logRecordEvents(std::chrono::milliseconds(0));
+            form.session.logRecordEvents(std::chrono::milliseconds(0));
             if (form.List1.lines.size() != before && repaint) {
                 repaint();
             }

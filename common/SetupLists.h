@@ -5,6 +5,11 @@
 #include <optional>
 #include <string>
 
+// The items that mean "nothing chosen": no supply voltage, no load resistor
+// or capacitor. Only the set-up model compares a list's text with them.
+inline constexpr const char* NoSupplyItem = "OFF";
+inline constexpr const char* NoLoadItem = "NO LOAD";
+
 // The items of the main window's set-up lists that do not depend on the
 // transformer (its supply voltages do: supplyList()).
 inline constexpr std::array<const char*, 6> LoadResistorItems{"NO LOAD", "97.2", "48.0",

@@ -4,7 +4,7 @@
 #include "Clipboard.h"
 #include "Carets.h"
 #include "Clock.h"
-#include "Form1.h"
+#include "MeasuringSession.h"
 #include "HeadlessParts.h"
 #include "KeySynth.h"
 #include "ListPick.h"
@@ -32,7 +32,7 @@ struct HeadlessRun::Parts {
     NoKeys keys;
     NoCarets carets;
     Platform platform;
-    Form1 form{platform};
+    MeasuringSession session{platform};
 };
 
 namespace {
@@ -69,11 +69,11 @@ HeadlessRun::HeadlessRun(HeadlessChoices choices, D2xx& device, Clock& clock)
 HeadlessRun::~HeadlessRun() = default;
 
 int HeadlessRun::run() {
-    Form1& form = parts_->form;
-    form.List1.added = [this](const std::string& line) { logLine(line); };
+    MeasuringSession& form = parts_->session;
+    form.panel.List1.added = [this](const std::string& line) { logLine(line); };
     // The settings window's own list, told apart.
     form.Settings.List1.added = [this](const std::string& line) { logLine(SettingsPrefix + line); };
-    form.passEnded = [this](const PassOutcome& pass) { writeRow(pass); };
+    form.passListeners.push_back([this](const PassOutcome& pass) { writeRow(pass); });
     form.record = record;
     form.onSimulatedBench = simulated;
     form.benchName = bench;
@@ -146,11 +146,13 @@ HeadlessRun::Status HeadlessRun::refuseUnknownChoices() {
 }
 
 HeadlessRun::Status HeadlessRun::connect() {
-    Form1& form = parts_->form;
-    form.Form_Load();
-    form.Text24.text = choices_.comment; // typed once the window is up
-    if (form.ScopeOpen != 1 || !form.Text1.is(ScopeStatus::Ready)) {
-        const std::string last = form.List1.lines.empty() ? std::string() : eventLineText(form.List1.lines.back());
+    MeasuringSession& form = parts_->session;
+    form.prepare();
+    form.connect();
+    form.panel.Text24.text = choices_.comment; // typed once the window is up
+    if (form.link.ScopeOpen != 1 || !form.panel.Text1.is(ScopeStatus::Ready)) {
+        const std::string last =
+            form.panel.List1.lines.empty() ? std::string() : eventLineText(form.panel.List1.lines.back());
         return refuse(NotReady, "no connection to the scope (the event list ends \"" + last +
                                     "\"); on a bench without the scope, --simulate");
     }
@@ -158,7 +160,7 @@ HeadlessRun::Status HeadlessRun::connect() {
 }
 
 HeadlessRun::Status HeadlessRun::readSettings() {
-    Form1& form = parts_->form;
+    MeasuringSession& form = parts_->session;
     form.openSettings();
     form.Settings.getSettings();
     if (!form.Settings.Text1.is(ScopeStatus::Ready)) {
@@ -169,18 +171,17 @@ HeadlessRun::Status HeadlessRun::readSettings() {
 }
 
 HeadlessRun::Status HeadlessRun::pickLoadResistor() {
-    Form1& form = parts_->form;
-    form.Combo1.text = *itemNamed(form.Combo1.items, choices_.loadResistor);
-    form.loadResistorPicked();
+    MeasuringSession& form = parts_->session;
+    form.setUp.pick(SetUpList::LoadResistor, *itemNamed(form.panel.Combo1.items, choices_.loadResistor));
     return std::nullopt;
 }
 
 HeadlessRun::Status HeadlessRun::pickSupply() {
-    Form1& form = parts_->form;
-    const std::vector<std::string> items = choosable(form.Combo2, "OFF");
+    MeasuringSession& form = parts_->session;
+    const std::vector<std::string> items = choosable(form.panel.Combo2, NoSupplyItem);
     if (items.empty()) {
         return refuse(NotReady, "the scope's set-up names no transformer (TRANSFORMER reads \"" +
-                                    form.Text15.text + "\"), so there is no supply list to pick from");
+                                    form.panel.Text15.text + "\"), so there is no supply list to pick from");
     }
     auto item = itemNamed(items, choices_.supply);
     if (!item && presetOfAnotherTransformer()) {
@@ -192,14 +193,13 @@ HeadlessRun::Status HeadlessRun::pickSupply() {
         return refuse(BadOptions, "--supply \"" + choices_.supply + "\" is not in the supply list of " +
                                       form.Settings.Text70.text + ": " + listed(items));
     }
-    form.Combo2.text = *item;
-    form.supplyVoltagePicked();
+    form.setUp.pick(SetUpList::Supply, *item);
     return std::nullopt;
 }
 
 bool HeadlessRun::presetOfAnotherTransformer() const {
     const auto button = choices_.preset ? presetNamed(*choices_.preset) : std::nullopt;
-    const std::string& shown = parts_->form.Settings.Text70.text;
+    const std::string& shown = parts_->session.Settings.Text70.text;
     return (button == PresetButton::SplitFlux && shown != SplitFluxName) ||
            (button == PresetButton::Standard && shown != StandardName);
 }
@@ -212,7 +212,7 @@ HeadlessRun::Status HeadlessRun::pressPreset() {
     if (!choices_.preset) {
         return std::nullopt;
     }
-    Form1& form = parts_->form;
+    MeasuringSession& form = parts_->session;
     const PresetButton button = *presetNamed(*choices_.preset);
     if (button == PresetButton::Skip) {
         form.Settings.skipSetup();
@@ -220,10 +220,10 @@ HeadlessRun::Status HeadlessRun::pressPreset() {
     }
     constexpr int MostPresses = 5;
     for (int press = 0; press < MostPresses && !StopSignals::requested(); ++press) {
-        if (form.Text12.is(CalculatorStatus::SelectLoadCapacitor)) {
+        if (form.panel.Text12.is(CalculatorStatus::SelectLoadCapacitor)) {
             pickCapacitor();
         }
-        if (!form.Text12.is(CalculatorStatus::Wait) && !form.Text12.is(CalculatorStatus::Ready)) {
+        if (!form.panel.Text12.is(CalculatorStatus::Wait) && !form.panel.Text12.is(CalculatorStatus::Ready)) {
             break;
         }
         if (button == PresetButton::Standard) {
@@ -231,13 +231,13 @@ HeadlessRun::Status HeadlessRun::pressPreset() {
         } else {
             form.Settings.splitFluxPreset();
         }
-        if (form.Combo2.text == "OFF") {
+        if (!form.setUp.supplyChosen()) {
             if (Status refused = pickSupply()) {
                 return refused;
             }
             continue;
         }
-        if (!form.Text12.is(CalculatorStatus::Wait)) {
+        if (!form.panel.Text12.is(CalculatorStatus::Wait)) {
             break;
         }
     }
@@ -245,9 +245,8 @@ HeadlessRun::Status HeadlessRun::pressPreset() {
 }
 
 HeadlessRun::Status HeadlessRun::pickCapacitor() {
-    Form1& form = parts_->form;
-    form.Combo4.text = *itemNamed(form.Combo4.items, choices_.capacitor);
-    form.loadCapacitorPicked();
+    MeasuringSession& form = parts_->session;
+    form.setUp.pick(SetUpList::LoadCapacitor, *itemNamed(form.panel.Combo4.items, choices_.capacitor));
     return std::nullopt;
 }
 
@@ -255,29 +254,29 @@ HeadlessRun::Status HeadlessRun::pickSampleAverage() {
     if (!choices_.sampleAverage) {
         return std::nullopt;
     }
-    Form1& form = parts_->form;
-    const auto item = itemNamed(form.Combo3.items, *choices_.sampleAverage);
+    MeasuringSession& form = parts_->session;
+    const auto item = itemNamed(form.panel.Combo3.items, *choices_.sampleAverage);
     if (!item) {
         return refuse(NotReady, "--sample-average " + *choices_.sampleAverage +
-                                    " cannot be picked now: SAMPLE AVERAGE offers " + listed(form.Combo3.items));
+                                    " cannot be picked now: SAMPLE AVERAGE offers " + listed(form.panel.Combo3.items));
     }
-    form.Combo3.text = *item;
-    form.sampleAveragePicked();
+    form.setUp.pick(SetUpList::SampleAverage, *item);
     return std::nullopt;
 }
 
 HeadlessRun::Status HeadlessRun::requireReady() {
-    const Form1& form = parts_->form;
-    if (form.Text12.is(CalculatorStatus::Ready)) {
+    const MeasuringSession& form = parts_->session;
+    if (form.panel.Text12.is(CalculatorStatus::Ready)) {
         return std::nullopt;
     }
-    return refuse(NotReady, "the set-up is not ready: CALCULATOR STATUS reads \"" + wordsOf(form.Text12.status) +
-                                "\", OSCILLOSCOPE STATUS \"" + wordsOf(form.Text1.status) +
+    return refuse(NotReady, "the set-up is not ready: CALCULATOR STATUS reads \"" +
+                                wordsOf(form.panel.Text12.status) + "\", OSCILLOSCOPE STATUS \"" +
+                                wordsOf(form.panel.Text1.status) +
                                 "\" (a --preset sets the scope up for its transformer)");
 }
 
 int HeadlessRun::runPasses() {
-    Form1& form = parts_->form;
+    MeasuringSession& form = parts_->session;
     Clock& clock = parts_->platform.clock;
     for (int pass = 0; pass < choices_.passes; ++pass) {
         if (StopSignals::requested()) {
@@ -286,10 +285,10 @@ int HeadlessRun::runPasses() {
         const std::uint32_t started = clock.ticks();
         const int notCompleteBefore = passesNotComplete_;
         form.startCalculation();
-        if (passesNotComplete_ == notCompleteBefore && !form.Text12.is(CalculatorStatus::Ready)) {
+        if (passesNotComplete_ == notCompleteBefore && !form.panel.Text12.is(CalculatorStatus::Ready)) {
             ++passesNotComplete_; // no pass ran at all
         }
-        if (form.TestFailed || form.ScopeOpen != 1) {
+        if (form.link.TestFailed || form.link.ScopeOpen != 1) {
             break; // the link is closed: no further pass can run
         }
         if (pass + 1 < choices_.passes) {
@@ -305,7 +304,7 @@ int HeadlessRun::runPasses() {
 // --calibrate: the readings on one node, the calibration kept and told as
 // one CSV row; status 1 when none could be taken, and why.
 int HeadlessRun::calibrate() {
-    auto taken = parts_->form.calibrateChannels();
+    auto taken = parts_->session.calibrateChannels();
     if (const auto* why = std::get_if<std::string>(&taken)) {
         refuse(APassNotComplete, "no calibration was taken: " + *why);
         return APassNotComplete;
@@ -326,7 +325,8 @@ int HeadlessRun::calibrate() {
 
 // As CLOSE: the port cycled and closed, the record's last rows written.
 int HeadlessRun::close(int status) {
-    parts_->form.closeProgram();
+    parts_->session.closeLink();
+    parts_->host.endProgram();
     std::fflush(rows);
     return status;
 }

@@ -3,7 +3,8 @@
 #include "Calibration.h"
 #include "LimitSet.h"
 #include "PassOutcome.h"
-#include "ProgramOptions.h"
+#include "HeadlessChoices.h"
+#include "ProgramVersion.h"
 
 #include <chrono>
 #include <cstdio>

@@ -251,7 +251,7 @@ struct RecordWiring {
 
     RecordWiring(const std::string& folder, Form1& form, RealParts& parts, ApplicationViews& views)
         : record(std::make_unique<MeasurementRecord>(folder)) {
-        form.record = record.get();
+        form.session.record = record.get();
         hooks = std::make_unique<RecordHooks>(*record, form, parts.keys, [&views] { views.refresh(); });
         parts.host.beforeEnd = [this, &form] {
             record->close(std::chrono::seconds(5));
@@ -281,21 +281,22 @@ std::unique_ptr<BenchPanelView> showBenchPanel(const ProgramOptions& options, Si
 // The declared accuracy: --accuracy, else the set last accepted for this
 // adapter; ACCURACY shows it and keeps a change for the adapter.
 void wireAccuracy(Form1& form, const ProgramOptions& options, ApplicationViews& views) {
-    const auto adapter = [&form] { return QString::fromStdString(form.adapterName()); };
-    form.accuracy = options.accuracy ? *options.accuracy : rememberedAccuracy(adapter(), Accuracy{});
-    form.calibration = rememberedCalibration(adapter());
-    form.calibrationDays = options.calibrationDays;
-    form.calibrationTaken = [](const ChannelCalibration& c) { rememberCalibration(c); };
-    form.accuracyWanted = [&form, &views, adapter] {
-        AccuracyWindow window(form.accuracy, adapter(), views.mainView());
-        window.offerCalibration(form.calibration, [&form, &views] {
-            auto taken = form.calibrateChannels();
+    MeasuringSession& session = form.session;
+    const auto adapter = [&session] { return QString::fromStdString(session.adapterName()); };
+    session.accuracy = options.accuracy ? *options.accuracy : rememberedAccuracy(adapter(), Accuracy{});
+    session.calibration = rememberedCalibration(adapter());
+    session.calibrationDays = options.calibrationDays;
+    session.calibrationTaken = [](const ChannelCalibration& c) { rememberCalibration(c); };
+    form.accuracyWanted = [&session, &views, adapter] {
+        AccuracyWindow window(session.accuracy, adapter(), views.mainView());
+        window.offerCalibration(session.calibration, [&session, &views] {
+            auto taken = session.calibrateChannels();
             views.refresh();
             return taken;
         });
         if (window.exec() == QDialog::Accepted) {
-            form.accuracy = window.accuracy();
-            rememberAccuracy(adapter(), form.accuracy);
+            session.accuracy = window.accuracy();
+            rememberAccuracy(adapter(), session.accuracy);
         }
     };
 }
@@ -303,21 +304,22 @@ void wireAccuracy(Form1& form, const ProgramOptions& options, ApplicationViews& 
 // The limit set: --limits, else the one last taken in the limits window;
 // LIMITS shows it and takes another (kept for the next run).
 void wireLimits(Form1& form, const ProgramOptions& options, ApplicationViews& views, ResultsWindow* results) {
-    form.limits = options.limits ? options.limits : rememberedLimits();
-    form.limitsWanted = [&form, &views, results] {
-        LimitsWindow window(form.limits, views.mainView());
+    MeasuringSession& session = form.session;
+    session.limits = options.limits ? options.limits : rememberedLimits();
+    form.limitsWanted = [&session, &views, results] {
+        LimitsWindow window(session.limits, views.mainView());
         if (window.exec() == QDialog::Accepted) {
-            form.limits = window.limits();
-            rememberLimits(form.limits, window.bytes());
-            form.showLimits();
+            session.limits = window.limits();
+            rememberLimits(session.limits, window.bytes());
+            session.showLimits();
             if (results != nullptr) {
-                results->setLimits(form.limits);
+                results->setLimits(session.limits);
             }
         }
     };
-    form.showLimits();
+    session.showLimits();
     if (results != nullptr) {
-        results->setLimits(form.limits);
+        results->setLimits(session.limits);
     }
 }
 
@@ -329,9 +331,10 @@ int runWindows(const ProgramOptions& options) {
     ThreadedD2xx d2xx(devices.chosen());
     Platform platform{d2xx,        parts.clock,     parts.pump, parts.screen, parts.os,
                       parts.host,  parts.clipboard, parts.keys, parts.carets};
-    Form1 form(platform);
-    form.onSimulatedBench = options.simulate;
-    form.benchName = benchName(options);
+    MeasuringSession session(platform);
+    session.onSimulatedBench = options.simulate;
+    session.benchName = benchName(options);
+    Form1 form(session);
     ApplicationViews views(form);
     parts.pump.beforeEvents = [&views] { views.refresh(); };
     d2xx.beforeWaiting = [&views] { views.refresh(); };
@@ -344,7 +347,7 @@ int runWindows(const ProgramOptions& options) {
         const std::string folder = uploadFolder(options);
         record = std::make_unique<RecordWiring>(folder, form, parts, views);
         uploader = std::make_unique<PassUploader>(*options.database, QString::fromStdString(folder));
-        form.databaseEvents = [&uploader] {
+        session.databaseEvents = [&uploader] {
             std::vector<std::string> lines = uploader->events();
             for (const std::string& line : lines) {
                 std::fprintf(stderr, "%s\n", line.c_str());
@@ -365,7 +368,7 @@ int runWindows(const ProgramOptions& options) {
     std::unique_ptr<BenchPanelView> panel;
     if (options.simulate) {
         panel = showBenchPanel(options, devices.scope, d2xx, views);
-        form.probesOnOneNode = [&d2xx, &devices](bool on) {
+        session.probesOnOneNode = [&d2xx, &devices](bool on) {
             d2xx.post([&devices, on] { devices.scope.bench->probesOnOneNode = on; });
         };
     }

@@ -1,158 +1,23 @@
 #pragma once
 
-#include "D2xx.h"
-#include "MainWindowDoor.h"
-#include "PassOutcome.h"
-#include "Platform.h"
-#include "ScopeExchange.h"
-#include "SettingsControls.h"
-#include "TransformerKinds.h"
+#include "ScopeSettings.h"
 
-#include <array>
-#include <cstdint>
-#include <optional>
-#include <string>
-
-// The settings window: shows how the scope is set up, writes corrections
-// back and loads the demonstration set-ups. Its variables live for the whole
-// run; unloading discards only the controls.
-class SettingsForm : public SettingsControls {
+// The settings window: the measuring session's scope settings, shown and
+// pressed. Its controls, variables and routines are the session's (a run
+// without windows and a plan use them too); the window adds only itself.
+class SettingsForm {
 public:
-    SettingsForm(MainWindowDoor main, const Platform& platform);
+    explicit SettingsForm(ScopeSettings& settings) : settings(settings), window(settings.window) {}
 
-    bool isVisible() const { return window.loaded && window.visible; }
-    void ShowSettings();
-    void UnloadSettings();
-    void delay(std::int32_t msdelay);
+    ScopeSettings& settings;
+    WindowModel& window;
 
     // Buttons. GENERAL TRANSFORMER (Command8) has no action.
-    void closeWindow();     // Command1 CLOSE
-    void getSettings();     // Command2 GET SETTINGS
-    void updateScope();     // Command3 UPDATE SCOPE
-    void updateTrace();     // Command4 UPDATE TRACE
-    void skipSetup();       // Command5 SKIP TRANSFORMER SETUP
-    void standardPreset();  // Command6 STANDARD TRANSFORMER  F-54X
-    void splitFluxPreset(); // Command7 SPLIT-FLUX TRANSFORMER #1
-
-    void ReadScopeSettings();
-
-    // What the main window's supply check reads of this window: the SCOPE
-    // GAIN boxes (CH1, CH2, MATH, CH3, CH4) and the transformer set-up named.
-    std::array<std::string, 5> shownGains() const {
-        return {Text45.text, Text46.text, Text47.text, Text48.text, Text49.text};
-    }
-    const std::string& shownTransformer() const { return Text70.text; }
-    // "Run <transformer> setup again" in both event lists; CALCULATOR STATUS
-    // waits and both scope statuses ask for the set-up to be run again.
-    void askToRunSetupAgain(TransformerKind kind);
-    // OSCILLOSCOPE STATUS here and on the main window.
-    void showScopeStatus(ScopeStatus status);
-    // This window's status box, for a pass to hand back to.
-    ScopeStatusBox& statusBox() { return Text1; }
-    ScopeStatus status() const { return Text1.status; }
-
-    // The probes, scales and gains as this window last showed them after a
-    // complete read (kept when the window closes); empty before the first.
-    // The scope's set-up as last read or written (empty before the first
-    // GET SETTINGS): probes, scales, gains and the recognised set-up.
-    const PassOutcome::ScopeSetUp& scopeSetUp() const { return scopeSetUp_; }
-
-    // Rows of the grid: CH1, CH2, MATH, CH3, CH4.
-    static constexpr int Rows = 5;
-    static constexpr int MathRow = 2;
-
-    bool SettingsBusy = false;
-    bool TestFailed = false;
-    FT_HANDLE lngHandle = 0;
-    ScopeExchange exchange;
-
-    // Values last read from the scope, per row (channel values per channel).
-    std::array<std::string, Rows> MeasurementName;
-    std::array<std::string, Rows> MeasurementChannel;
-    std::array<std::string, Rows> MeasurementType;
-    std::string ImmediateName, ImmediateChannel, ImmediateUnits, ImmediateType;
-    std::array<std::string, Rows> ChannelUnits;
-    std::array<std::string, Rows> ChannelCoupling;
-    std::array<std::string, Rows> ChannelInvert;
-    std::string MathDefinition;
-    std::array<double, 4> ProbeFactor{};
-    std::array<double, 4> CurrentProbeFactor{};
-    std::array<double, Rows> ScaleSetting{};
-    std::array<double, Rows> GainShown{};
-    std::array<double, 4> SensorFactor{};
-    std::array<double, Rows> PositionSetting{};
-    std::array<bool, Rows> RowChanged{};
-    std::int32_t SavedAverage = 0;
-    // The grid shows a complete read (since the window was last shown).
-    bool GridRead = false;
-
-    // Grid boxes by row (MATH has no probe boxes: null).
-    TextBox& measurementBox(int row) { return *textBox(2 + row); }
-    TextBox& channelBox(int row) { return *textBox(7 + row); }
-    TextBox& unitsBox(int row) { return *textBox(12 + row); }
-    TextBox& typeBox(int row) { return *textBox(17 + row); }
-    TextBox& couplingBox(int row) { return *textBox(22 + row); }
-    TextBox& invertBox(int row) { return *textBox(27 + row); }
-    TextBox* voltProbeBox(int row);
-    TextBox* ampProbeBox(int row);
-    TextBox& scaleBox(int row) { return *textBox(40 + row); }
-    TextBox& gainBox(int row) { return *textBox(45 + row); }
-    TextBox* sensorBox(int row);
-    TextBox& positionBox(int row) { return *textBox(54 + row); }
-    TextBox& colourBox(int row) { return *textBox(65 + row); }
-
-    static constexpr int rowOfChannel(int channel) { return channel < 2 ? channel : channel + 1; }
-    static constexpr int channelOfRow(int row) { return row < 2 ? row : row - 1; }
-
-private:
-    // The main window, through its door (MainWindowSide.cpp).
-    void logOnMain(const std::string& line);
-    void logOnBoth(const std::string& line);
-    void showCalculatorStatus(CalculatorStatus status);
-    CalculatorStatus calculatorStatus() const;
-    // A preset or SKIP may change the set-up: CALCULATOR STATUS is Wait or Ready.
-    bool setupMayChange() const;
-    void showTransformerOnMain(const std::string& name);
-    void showScopeIdentity();
-    bool& dialogueFlag() const;
-    FT_HANDLE mainHandle() const;
-    PassOutcome::ScopeSetUp setUpInGrid();
-    void rememberSetUp();
-    PassOutcome::ScopeSetUp scopeSetUp_;
-
-    void prepareRead();
-    bool queryStep(const char* query, const char* header,
-                   const char* failureLine, std::string& answer);
-    void readImmediate(const std::string& answer);
-    void readSlot(int row, const std::string& answer);
-    void readChannel(int channel, const std::string& answer);
-    void readMath(const std::string& answer);
-    void completeRead();
-    void resetPath();
-    void closingSteps();
-    void recogniseSetup();
-    void addGainNotes();
-    void showSelectionPrompt();
-    void markMismatch(TextBox& box);
-    // SCOPE GAIN (and SENSOR PROBE) of a row from its scale; noneText is the
-    // text colour of "NONE" on a voltage row.
-    void showGain(int row, double scale, Colour noneText);
-
-    // The actions that write to the scope.
-    enum class Outcome { Next, Failed };
-    // Every box of the range holds text, and no dialogue is under way.
-    bool canWrite(int firstBox, int lastBox);
-    void startAction(const char* mainLine);
-    void handBackToMain();
-    void recover();
-    void rejectProbe(TextBox& box);
-    Outcome updateProbe(int channel, bool current);
-    Outcome updateScale(int row, std::optional<double>& scale);
-    Outcome updatePosition(int row);
-    Outcome updateMathDefinition();
-    void presetPress(TransformerKind kind);
-    void writePresetGrid(TransformerKind kind, double volts);
-
-    MainWindowDoor main_;
-    Platform platform_;
+    void closeWindow() { settings.closeWindow(); }         // Command1 CLOSE
+    void getSettings() { settings.getSettings(); }         // Command2 GET SETTINGS
+    void updateScope() { settings.updateScope(); }         // Command3 UPDATE SCOPE
+    void updateTrace() { settings.updateTrace(); }         // Command4 UPDATE TRACE
+    void skipSetup() { settings.skipSetup(); }             // Command5 SKIP TRANSFORMER SETUP
+    void standardPreset() { settings.standardPreset(); }   // Command6 STANDARD TRANSFORMER  F-54X
+    void splitFluxPreset() { settings.splitFluxPreset(); } // Command7 SPLIT-FLUX TRANSFORMER #1
 };

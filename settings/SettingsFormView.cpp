@@ -48,9 +48,9 @@ SettingsFormView::SettingsFormView(SettingsForm& form) : form_(form) {
     windowFont.setPointSizeF(8.25);
     setFont(windowFont);
     ViewParts parts(this, binder, layout);
-    const auto box = [&](int n, QRect at) { parts.box(name("Text", n).c_str(), *form.textBox(n), at); };
+    const auto box = [&](int n, QRect at) { parts.box(name("Text", n).c_str(), *form.settings.textBox(n), at); };
     const auto label = [&](int n, QRect at) {
-        parts.label(name("Label", n).c_str(), *form.label(n), at);
+        parts.label(name("Label", n).c_str(), *form.settings.label(n), at);
     };
 
     for (const GridColumn& column : Grid) {
@@ -79,24 +79,24 @@ SettingsFormView::SettingsFormView(SettingsForm& form) : form_(form) {
         box(54 + i, twips(12480, positionTops[static_cast<std::size_t>(i)], 975, 375));
         label(16 + i, twips(13560, positionTops[static_cast<std::size_t>(i)] + 120, 1300, 255));
     }
-    parts.list("List1", form.List1, twips(360, 5640, 10815, 4260));
+    parts.list("List1", form.settings.List1, twips(360, 5640, 10815, 4260));
 
-    parts.button("Command3", form.Command3, twips(9120, 3960, 2055, 375),
+    parts.button("Command3", form.settings.Command3, twips(9120, 3960, 2055, 375),
                  [&form] { form.updateScope(); });
-    parts.button("Command2", form.Command2, twips(9120, 4800, 2055, 615),
+    parts.button("Command2", form.settings.Command2, twips(9120, 4800, 2055, 615),
                  [&form] { form.getSettings(); });
-    parts.button("Command4", form.Command4, twips(12360, 9480, 2055, 375),
+    parts.button("Command4", form.settings.Command4, twips(12360, 9480, 2055, 375),
                  [&form] { form.updateTrace(); });
     label(24, twips(15240, 4800, 2535, 255));
-    parts.button("Command7", form.Command7, twips(15480, 5160, 2175, 615),
+    parts.button("Command7", form.settings.Command7, twips(15480, 5160, 2175, 615),
                  [&form] { form.splitFluxPreset(); });
-    parts.button("Command6", form.Command6, twips(15480, 6120, 2175, 615),
+    parts.button("Command6", form.settings.Command6, twips(15480, 6120, 2175, 615),
                  [&form] { form.standardPreset(); });
     // GENERAL TRANSFORMER has no action.
-    parts.button("Command8", form.Command8, twips(15480, 7080, 2175, 615), nullptr);
-    parts.button("Command5", form.Command5, twips(15480, 8160, 2175, 615),
+    parts.button("Command8", form.settings.Command8, twips(15480, 7080, 2175, 615), nullptr);
+    parts.button("Command5", form.settings.Command5, twips(15480, 8160, 2175, 615),
                  [&form] { form.skipSetup(); });
-    parts.button("Command1", form.Command1, twips(15480, 9480, 2175, 375),
+    parts.button("Command1", form.settings.Command1, twips(15480, 9480, 2175, 375),
                  [&form] { form.closeWindow(); });
 
     parts.line("Line1", twips(0, 4560, 17955, 45));

@@ -9,7 +9,7 @@ using Lines = std::vector<std::string>;
 struct SelectRig : testing::Test {
     void SetUp() override { b.startAndReadSettings(); }
     Form1& f() { return *b.form; }
-    SettingsForm& s() { return b.form->Settings; }
+    ScopeSettings& s() { return b.form->Settings; }
     void pick(ComboBox& combo, const std::string& item, void (Form1::*action)()) {
         b.pick(combo, item, action);
     }

@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                              b->form->Settings.ScaleSetting, b->form->Settings.PositionSetting,
                              b->form->Settings.MathDefinition};
     Form1& f = *b->form;
-    SettingsForm& s = f.Settings;
+    ScopeSettings& s = f.Settings;
     static_cast<SettingsControls&>(s) = readyControls;
     s.ProbeFactor = known.probe;
     s.CurrentProbeFactor = known.currentProbe;

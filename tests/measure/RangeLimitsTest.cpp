@@ -11,7 +11,7 @@ namespace {
 struct Reading {
     const char* what;
     std::function<void(SimScope&)> set;
-    const TextBox Form1::*box;
+    const TextBox MainPanel::*box;
     const char* shown;
     std::function<double(const Form1&)> kept;
     double expected;
@@ -27,33 +27,33 @@ TEST(RangeLimits, EveryLimitIsComparedExactlyAsWritten) {
     const auto outAmps = [](const Form1& f) { return f.measured.OutputCurrent; };
     const auto outWatts = [](const Form1& f) { return f.measured.OutputPower; };
     const std::vector<Reading> readings{
-        {"input voltage at its limit", [](SimScope& s) { s.readings.crms[0] = 999.9999; }, &Form1::Text4,
+        {"input voltage at its limit", [](SimScope& s) { s.readings.crms[0] = 999.9999; }, &MainPanel::Text4,
          "OVERFLOW", volts, 999.9999},
-        {"input voltage inside", [](SimScope& s) { s.readings.crms[0] = 999.9998; }, &Form1::Text4,
+        {"input voltage inside", [](SimScope& s) { s.readings.crms[0] = 999.9998; }, &MainPanel::Text4,
          "999.9998", volts, 999.9998},
-        {"input current at its limit", [](SimScope& s) { s.readings.crms[1] = 99.9999; }, &Form1::Text5,
+        {"input current at its limit", [](SimScope& s) { s.readings.crms[1] = 99.9999; }, &MainPanel::Text5,
          "OVERFLOW", amps, 0},
-        {"input current inside", [](SimScope& s) { s.readings.crms[1] = 99.9998; }, &Form1::Text5,
+        {"input current inside", [](SimScope& s) { s.readings.crms[1] = 99.9998; }, &MainPanel::Text5,
          "99.9998", amps, 99.9998},
-        {"input power at its limit", [](SimScope& s) { s.readings.meanCh1Ch2 = 999.9999; }, &Form1::Text7,
+        {"input power at its limit", [](SimScope& s) { s.readings.meanCh1Ch2 = 999.9999; }, &MainPanel::Text7,
          "OVERFLOW", watts, 999.9999},
-        {"input power inside", [](SimScope& s) { s.readings.meanCh1Ch2 = 999.9998; }, &Form1::Text7,
+        {"input power inside", [](SimScope& s) { s.readings.meanCh1Ch2 = 999.9998; }, &MainPanel::Text7,
          "999.9998", watts, 999.9998},
-        {"output voltage of exactly 1", [](SimScope& s) { s.readings.crms[2] = 1; }, &Form1::Text8,
+        {"output voltage of exactly 1", [](SimScope& s) { s.readings.crms[2] = 1; }, &MainPanel::Text8,
          "1.0000", outVolts, 1},
-        {"output voltage below 1", [](SimScope& s) { s.readings.crms[2] = 0.99999; }, &Form1::Text8,
+        {"output voltage below 1", [](SimScope& s) { s.readings.crms[2] = 0.99999; }, &MainPanel::Text8,
          "0.0000", outVolts, 0},
-        {"output voltage at 999.9999", [](SimScope& s) { s.readings.crms[2] = 999.9999; }, &Form1::Text8,
+        {"output voltage at 999.9999", [](SimScope& s) { s.readings.crms[2] = 999.9999; }, &MainPanel::Text8,
          "999.9999", outVolts, 999.9999},
-        {"output voltage above it", [](SimScope& s) { s.readings.crms[2] = 1000; }, &Form1::Text8,
+        {"output voltage above it", [](SimScope& s) { s.readings.crms[2] = 1000; }, &MainPanel::Text8,
          "0.0000", outVolts, 0},
-        {"output current at its limit", [](SimScope& s) { s.readings.crms[3] = 99.9999; }, &Form1::Text9,
+        {"output current at its limit", [](SimScope& s) { s.readings.crms[3] = 99.9999; }, &MainPanel::Text9,
          "OVERFLOW", outAmps, 0},
-        {"output current inside", [](SimScope& s) { s.readings.crms[3] = 99.9998; }, &Form1::Text9,
+        {"output current inside", [](SimScope& s) { s.readings.crms[3] = 99.9998; }, &MainPanel::Text9,
          "99.9998", outAmps, 99.9998},
-        {"output power at its limit", [](SimScope& s) { s.readings.meanCh3Ch4 = 999.9999; }, &Form1::Text10,
+        {"output power at its limit", [](SimScope& s) { s.readings.meanCh3Ch4 = 999.9999; }, &MainPanel::Text10,
          "OVERFLOW", outWatts, 999.9999},
-        {"output power inside", [](SimScope& s) { s.readings.meanCh3Ch4 = 999.9998; }, &Form1::Text10,
+        {"output power inside", [](SimScope& s) { s.readings.meanCh3Ch4 = 999.9998; }, &MainPanel::Text10,
          "999.9998", outWatts, 999.9998},
     };
     for (const Reading& r : readings) {
@@ -61,7 +61,7 @@ TEST(RangeLimits, EveryLimitIsComparedExactlyAsWritten) {
         b.walkToReady();
         r.set(b.scope);
         b.form->startCalculation();
-        EXPECT_EQ(((*b.form).*r.box).text, r.shown) << r.what;
+        EXPECT_EQ((b.form->session.panel.*r.box).text, r.shown) << r.what;
         EXPECT_EQ(r.kept(*b.form), r.expected) << r.what;
         ASSERT_FALSE(b.form->List1.lines.empty());
         EXPECT_EQ(last(b.form->List1.lines), "READY") << r.what << ": the pass goes on";

@@ -288,7 +288,7 @@ TEST(RecordFolder, EveryAppendIsLockedAndSyncedWithItsBytesInTheFile) {
 // with, not a text typed in the settings grid and never sent.
 TEST(RecordFolder, TheScopesSetUpIsAsLastReadNotAsTypedSince) {
     FolderRig r;
-    SettingsForm& s = r.b.form->Settings;
+    ScopeSettings& s = r.b.form->Settings;
     ASSERT_EQ(s.Text32.text, "20X") << "CH1 VOLT PROBE as read";
     s.Text32.text = "2X";
     s.Text45.text = "typed";

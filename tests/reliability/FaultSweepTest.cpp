@@ -196,7 +196,7 @@ void runCase(const Action& action, const Exchange& x, Fault fault, const SimFaul
     b.d2xx.forcedStatus.clear();
 
     Form1& f = *b.form;
-    SettingsForm& s = f.Settings;
+    ScopeSettings& s = f.Settings;
     Lines logs = f.List1.lines;
     logs.insert(logs.end(), s.List1.lines.begin(), s.List1.lines.end());
 

@@ -35,7 +35,7 @@ TEST(GridTables, EveryAcceptedProbeFactorIsSentAndEveryOtherRefused) {
         for (double v : c.accepted) {
             TestRig b;
             b.startAndReadSettings();
-            SettingsForm& s = b.form->Settings;
+            ScopeSettings& s = b.form->Settings;
             const std::size_t mark = b.d2xx.transcript.size();
             const std::string typed = (v == 0.2 ? std::string("0.2") : std::to_string(static_cast<int>(v))) + "x";
             s.textBox(c.box)->text = typed;
@@ -53,7 +53,7 @@ TEST(GridTables, EveryAcceptedProbeFactorIsSentAndEveryOtherRefused) {
         for (const char* typed : c.refused) {
             TestRig b;
             b.startAndReadSettings();
-            SettingsForm& s = b.form->Settings;
+            ScopeSettings& s = b.form->Settings;
             const std::size_t mark = b.d2xx.transcript.size();
             s.textBox(c.box)->text = typed;
             s.updateScope();
@@ -190,7 +190,7 @@ TEST(GridTables, InvertTakesAnOffAnywhereAfterItsKeywordBeforeAnOn) {
     b.d2xx.addFault("CH2?", SimFault::answered(":CH2:SCALE 5E+00;POSITION 1E+00;COUPLING AC;INVERT ON;"
                                                "PROBE 1E+00;CURRENTPROBE 1E+01\r\n"));
     b.startAndReadSettings();
-    SettingsForm& s = b.form->Settings;
+    ScopeSettings& s = b.form->Settings;
     EXPECT_EQ(s.Text27.text, "OFF");
     EXPECT_EQ(s.ChannelInvert[0], "OFF");
     EXPECT_EQ(s.Text28.text, "ON");
@@ -204,7 +204,7 @@ TEST(GridTables, ACurrentChannelShowsItsSensorAndGainWhateverItsNumber) {
     b.scope.measurements[3].units = "A"; // CH3 too
     b.scope.channels[2].scale = 0.5;
     b.startAndReadSettings();
-    SettingsForm& s = b.form->Settings;
+    ScopeSettings& s = b.form->Settings;
     EXPECT_EQ(s.Text50.text, "1.0 V/A") << "CH1";
     EXPECT_EQ(s.Text52.text, "1.0 V/A") << "CH3";
     EXPECT_EQ(s.Text51.text, "100.0 mV/A") << "CH2";

@@ -9,7 +9,7 @@ using Lines = std::vector<std::string>;
 const Lines StandardSupplies{"OFF", "130.0", "120.0", "110.0", "100.0", "50.0", "40.0"};
 
 struct PresetRig : testing::Test {
-    SettingsForm& s() { return b.form->Settings; }
+    ScopeSettings& s() { return b.form->Settings; }
     Form1& f() { return *b.form; }
     Lines gains() {
         Lines all;
@@ -149,7 +149,7 @@ TEST_F(PresetRig, SkipLogsItsLineAndMarksBothWindowsReady) {
 TEST(OperatorWalk, FromStartUpToAFinishedPassUsingOnlyTheButtonsAndLists) {
     TestRig b;
     Form1& f = *b.form;
-    SettingsForm& s = f.Settings;
+    ScopeSettings& s = f.Settings;
     b.start();
     EXPECT_EQ(f.Text12.text, "PRESS SETTINGS");
     f.openSettings();

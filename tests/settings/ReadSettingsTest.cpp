@@ -16,7 +16,7 @@ struct ReadRig : testing::Test {
         b.start();
         b.form->openSettings();
     }
-    SettingsForm& s() { return b.form->Settings; }
+    ScopeSettings& s() { return b.form->Settings; }
     Form1& f() { return *b.form; }
     TestRig b;
 };
@@ -345,7 +345,7 @@ TEST_F(ReadRig, NoSecondDialogueStartsInsideAPassOrARead) {
     // GET SETTINGS pressed while a measurement pass runs (the window was open).
     TestRig c;
     c.walkToReady();
-    SettingsForm& cs = c.form->Settings;
+    ScopeSettings& cs = c.form->Settings;
     c.pump.whenLogged(c.form->List1, "MEASU:MEAS1:VALUE?", [&] { cs.getSettings(); });
     const std::size_t mark = c.d2xx.transcript.size();
     c.form->startCalculation();

@@ -13,7 +13,7 @@ struct UpdateRig : testing::Test {
         mark = b.d2xx.transcript.size();
         s().List1.Clear();
     }
-    SettingsForm& s() { return b.form->Settings; }
+    ScopeSettings& s() { return b.form->Settings; }
     Form1& f() { return *b.form; }
     Lines sent() const { return b.linesSince(mark); }
     TestRig b;
@@ -176,7 +176,7 @@ TEST_F(UpdateRig, WriteFailuresNameTheirStep) {
     for (const auto& [box, value, failing, line] : cases) {
         TestRig c;
         c.startAndReadSettings();
-        SettingsForm& cs = c.form->Settings;
+        ScopeSettings& cs = c.form->Settings;
         const int number = std::stoi(std::string(box).substr(4));
         cs.textBox(number)->text = value;
         c.d2xx.addFault(failing, SimFault::writeFails());

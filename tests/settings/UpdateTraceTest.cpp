@@ -13,7 +13,7 @@ struct TraceRig : testing::Test {
         clockMark = b.clock.slept();
         s().List1.Clear();
     }
-    SettingsForm& s() { return b.form->Settings; }
+    ScopeSettings& s() { return b.form->Settings; }
     Form1& f() { return *b.form; }
     Lines sent() const { return b.linesSince(mark); }
     TestRig b;

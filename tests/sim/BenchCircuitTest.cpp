@@ -122,15 +122,15 @@ TEST(Circuit, EveryPresetOnEveryBandEndsWithEveryTraceOnScreen) {
     struct Case {
         TransformerModel transformer;
         std::string supply;
-        void (SettingsForm::*preset)();
+        void (ScopeSettings::*preset)();
     };
     const std::vector<Case> cases{
-        {TransformerModel::splitFlux(), "11.0", &SettingsForm::splitFluxPreset},
-        {TransformerModel::splitFlux(), "10.0", &SettingsForm::splitFluxPreset},
-        {TransformerModel::splitFlux(), "5.0", &SettingsForm::splitFluxPreset},
-        {TransformerModel::splitFlux(), "2.0", &SettingsForm::splitFluxPreset},
-        {TransformerModel::standard(), "130.0", &SettingsForm::standardPreset},
-        {TransformerModel::standard(), "40.0", &SettingsForm::standardPreset},
+        {TransformerModel::splitFlux(), "11.0", &ScopeSettings::splitFluxPreset},
+        {TransformerModel::splitFlux(), "10.0", &ScopeSettings::splitFluxPreset},
+        {TransformerModel::splitFlux(), "5.0", &ScopeSettings::splitFluxPreset},
+        {TransformerModel::splitFlux(), "2.0", &ScopeSettings::splitFluxPreset},
+        {TransformerModel::standard(), "130.0", &ScopeSettings::standardPreset},
+        {TransformerModel::standard(), "40.0", &ScopeSettings::standardPreset},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.transformer.name + " at " + c.supply);
@@ -140,7 +140,7 @@ TEST(Circuit, EveryPresetOnEveryBandEndsWithEveryTraceOnScreen) {
         rig.conditions.supplyVolts = *parseNumber(c.supply);
         b.scope.attach(rig);
         Form1& f = *b.form;
-        SettingsForm& s = f.Settings;
+        ScopeSettings& s = f.Settings;
         b.startAndReadSettings();
         b.pick(f.Combo1, "9.4", &Form1::loadResistorPicked);
         if (kindNamed(s.Text70.text) != kindNamed(c.transformer.name)) {

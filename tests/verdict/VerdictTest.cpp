@@ -1,5 +1,6 @@
 #include "LimitSet.h"
 #include "TestRig.h"
+#include "VerdictLook.h"
 
 #include <cmath>
 #include <limits>
@@ -138,22 +139,22 @@ TEST(Verdicts, TheMainWindowShowsTheLastVerdictUntilTheNextPassStarts) {
     TestRig b;
     b.walkToReady();
     Form1& f = *b.form;
-    f.limits = std::get<LimitSet>(limitSetFromJson(R"j({"name": "bench", "version": "2", "rule": "simple",
+    f.session.limits = std::get<LimitSet>(limitSetFromJson(R"j({"name": "bench", "version": "2", "rule": "simple",
         "limits": {"phase angle efficiency (%)": {"lower": 95}, "input voltage (V rms)": {"upper": 500}}})j"));
     f.showLimits();
     EXPECT_EQ(f.VerdictReason.caption, "bench, version 2");
     f.startCalculation();
     EXPECT_EQ(f.TextVerdict.text, "FAIL");
-    EXPECT_EQ(f.TextVerdict.BackColor, Colours::Red);
+    EXPECT_EQ(f.TextVerdict.BackColor, lookOf(Verdict::Fail).back);
     EXPECT_EQ(f.VerdictReason.caption.rfind("phase angle efficiency (%) ", 0), 0u) << f.VerdictReason.caption;
     EXPECT_NE(f.VerdictReason.caption.find("is below the lower limit 95 (simple)"), std::string::npos);
-    EXPECT_EQ(f.PlusMinus[PassOutcome::PhaseEfficiencyBox].BackColor, Colours::Red);
-    EXPECT_EQ(f.PlusMinus[PassOutcome::InputVoltageBox].BackColor, Colours::Green);
+    EXPECT_EQ(f.PlusMinus[PassOutcome::PhaseEfficiencyBox].BackColor, lookOf(Verdict::Fail).back);
+    EXPECT_EQ(f.PlusMinus[PassOutcome::InputVoltageBox].BackColor, lookOf(Verdict::Pass).back);
     EXPECT_FALSE(f.PlusMinus[PassOutcome::OutputVoltageBox].BackColor.has_value()) << "not limited";
     f.stopCalculation(); // STOP after the pass: the verdict stays
     EXPECT_EQ(f.TextVerdict.text, "FAIL");
 
-    for (LimitSet::Limit& limit : f.limits->limits) {
+    for (LimitSet::Limit& limit : f.session.limits->limits) {
         if (limit.column == "phase angle efficiency (%)") {
             limit.bounds.lower = 50;
         }

@@ -1,7 +1,8 @@
 #include "Statuses.h"
 #include "EventPump.h"
 #include "NumberText.h"
-#include "SettingsForm.h"
+#include "ScopeSettings.h"
+#include "SetUp.h"
 
 #include <array>
 
@@ -33,7 +34,7 @@ const PresetGrid& gridFor(TransformerKind kind, double volts) {
 
 } // namespace
 
-void SettingsForm::writePresetGrid(TransformerKind kind, double volts) {
+void ScopeSettings::writePresetGrid(TransformerKind kind, double volts) {
     const PresetGrid& grid = gridFor(kind, volts);
     Text32.text = grid.ch1VoltProbe;
     Text37.text = grid.ch2AmpProbe;
@@ -44,7 +45,7 @@ void SettingsForm::writePresetGrid(TransformerKind kind, double volts) {
     }
 }
 
-void SettingsForm::presetPress(TransformerKind kind) {
+void ScopeSettings::presetPress(TransformerKind kind) {
     // A preset talks to the scope through UPDATE SCOPE and the read; inside
     // another dialogue's yields it would interleave with it.
     if (dialogueFlag() || !setupMayChange()) {
@@ -55,14 +56,14 @@ void SettingsForm::presetPress(TransformerKind kind) {
         Text70.text.empty() || (Text70.text != name && (kindNamed(Text70.text) != TransformerKind::Other ||
                                                          Text70.text == GeneralName));
     if (otherKind) {
-        main_.showSupplyListOf(kind);
+        setUp_.loadSupplyList(kind);
         logOnMain("");
         logOnMain("Demonstrate " + name);
-        main_.logResistorPick();
+        setUp_.logLoadResistor();
     }
     Text70.text = name;
     showTransformerOnMain("");
-    const MainPicks picked = main_.picks();
+    const MainPicks picked = setUp_.picks();
     if (!picked.supply) {
         showCalculatorStatus(CalculatorStatus::SelectSupplyVoltage);
         return;
@@ -74,18 +75,18 @@ void SettingsForm::presetPress(TransformerKind kind) {
     ReadScopeSettings();
     showTransformerOnMain(Text70.text);
     platform_.pump.yield();
-    if (!gainsSuit(kind, main_.picks().supplyVolts, shownGains())) {
-        askToRunSetupAgain(kind);
+    if (!gainsSuit(kind, setUp_.picks().supplyVolts, setUp_.shownGains())) {
+        setUp_.askToRunSetupAgain(kind);
     }
 }
 
-void SettingsForm::standardPreset() { presetPress(TransformerKind::Standard); }
+void ScopeSettings::standardPreset() { presetPress(TransformerKind::Standard); }
 
-void SettingsForm::splitFluxPreset() { presetPress(TransformerKind::SplitFlux); }
+void ScopeSettings::splitFluxPreset() { presetPress(TransformerKind::SplitFlux); }
 
-void SettingsForm::skipSetup() {
+void ScopeSettings::skipSetup() {
     if (setupMayChange()) {
-        const MainPicks picked = main_.picks();
+        const MainPicks picked = setUp_.picks();
         if (!picked.supply) {
             showCalculatorStatus(CalculatorStatus::SelectSupplyVoltage);
         } else if (!picked.loadCapacitor) {

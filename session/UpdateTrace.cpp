@@ -3,7 +3,7 @@
 #include "DisplayPattern.h"
 #include "EventPump.h"
 #include "NumberText.h"
-#include "SettingsForm.h"
+#include "ScopeSettings.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ bool isSafeDefinition(const std::string& text) {
 
 } // namespace
 
-SettingsForm::Outcome SettingsForm::updatePosition(int row) {
+ScopeSettings::Outcome ScopeSettings::updatePosition(int row) {
     const auto r = static_cast<std::size_t>(row);
     TextBox& box = positionBox(row);
     const std::string name = row == MathRow ? "MATH" : "CH" + std::to_string(channelOfRow(row) + 1);
@@ -44,7 +44,7 @@ SettingsForm::Outcome SettingsForm::updatePosition(int row) {
     return Outcome::Next;
 }
 
-SettingsForm::Outcome SettingsForm::updateMathDefinition() {
+ScopeSettings::Outcome ScopeSettings::updateMathDefinition() {
     const std::string definition = Text59.text;
     if (definition == MathDefinition) {
         return Outcome::Next;
@@ -63,7 +63,7 @@ SettingsForm::Outcome SettingsForm::updateMathDefinition() {
     return Outcome::Next;
 }
 
-void SettingsForm::updateTrace() {
+void ScopeSettings::updateTrace() {
     if (!canWrite(54, 59)) {
         return;
     }

@@ -6,7 +6,8 @@
 #include "EventPump.h"
 #include "GridTexts.h"
 #include "SetupLists.h"
-#include "SettingsForm.h"
+#include "ScopeSettings.h"
+#include "SetUp.h"
 #include "TransformerKinds.h"
 
 #include <array>
@@ -51,7 +52,7 @@ constexpr std::array<ChannelQuery, 4> ChannelQueries{{
 
 } // namespace
 
-void SettingsForm::getSettings() {
+void ScopeSettings::getSettings() {
     // Refused also while another dialogue with the scope runs (a measurement
     // pass started while this window was open): its answers would mix.
     if (SettingsBusy || dialogueFlag()) {
@@ -62,16 +63,16 @@ void SettingsForm::getSettings() {
     ReadScopeSettings();
 }
 
-void SettingsForm::markMismatch(TextBox& box) { box.show("False", Colours::Red, Colours::White); }
+void ScopeSettings::markMismatch(TextBox& box) { box.show("False", Colours::Red, Colours::White); }
 
-void SettingsForm::prepareRead() {
+void ScopeSettings::prepareRead() {
     GridRead = false;
     SettingsBusy = true;
     lngHandle = mainHandle();
     List1.Clear();
     showCalculatorStatus(CalculatorStatus::Wait);
     showScopeStatus(ScopeStatus::Running);
-    main_.offerLoadResistors();
+    setUp_.offerLoadResistors();
     Label12.visible = false;
     Label13.visible = false;
     for (int n = 2; n <= 59; ++n) {
@@ -86,7 +87,7 @@ void SettingsForm::prepareRead() {
     platform_.pump.yield();
 }
 
-bool SettingsForm::queryStep(const char* query, const char* header,
+bool ScopeSettings::queryStep(const char* query, const char* header,
                              const char* failureLine, std::string& answer) {
     if (!exchange.SendCommand(query, failureLine)) {
         return false;
@@ -102,7 +103,7 @@ bool SettingsForm::queryStep(const char* query, const char* header,
     return true;
 }
 
-void SettingsForm::ReadScopeSettings() {
+void ScopeSettings::ReadScopeSettings() {
     DialogueFlag dialogue(dialogueFlag());
 
     prepareRead();
@@ -148,7 +149,7 @@ void SettingsForm::ReadScopeSettings() {
     }
 }
 
-void SettingsForm::readImmediate(const std::string& answer) {
+void ScopeSettings::readImmediate(const std::string& answer) {
     ImmediateName = charactersAt(answer, 13, 7);
     Text61.text = ImmediateName;
     const int source = findKeyword(answer, "SOURCE1");
@@ -166,7 +167,7 @@ void SettingsForm::readImmediate(const std::string& answer) {
     Text64.text = ImmediateType;
 }
 
-void SettingsForm::readSlot(int row, const std::string& answer) {
+void ScopeSettings::readSlot(int row, const std::string& answer) {
     const ExpectedRow& e = Expected[static_cast<std::size_t>(row)];
     const auto r = static_cast<std::size_t>(row);
     const bool math = row == MathRow;
@@ -195,7 +196,7 @@ void SettingsForm::readSlot(int row, const std::string& answer) {
     colourBox(row).setColours(e.swatch, e.swatchText);
 }
 
-void SettingsForm::showGain(int row, double scale, Colour noneText) {
+void ScopeSettings::showGain(int row, double scale, Colour noneText) {
     const auto r = static_cast<std::size_t>(row);
     if (row == MathRow) {
         // Only when CH1 and CH2 carry one voltage and one current.
@@ -220,7 +221,7 @@ void SettingsForm::showGain(int row, double scale, Colour noneText) {
     }
 }
 
-void SettingsForm::readChannel(int channel, const std::string& answer) {
+void ScopeSettings::readChannel(int channel, const std::string& answer) {
     const int row = rowOfChannel(channel);
     const auto r = static_cast<std::size_t>(row);
     const auto ch = static_cast<std::size_t>(channel);
@@ -274,7 +275,7 @@ void SettingsForm::readChannel(int channel, const std::string& answer) {
     }
 }
 
-void SettingsForm::readMath(const std::string& answer) {
+void ScopeSettings::readMath(const std::string& answer) {
     constexpr auto m = static_cast<std::size_t>(MathRow);
     if (const auto definition = definitionField(answer)) {
         MathDefinition = *definition;
@@ -305,14 +306,14 @@ void SettingsForm::readMath(const std::string& answer) {
     }
 }
 
-void SettingsForm::completeRead() {
+void ScopeSettings::completeRead() {
     GridRead = true;
     showSelectionPrompt();
     showScopeStatus(ScopeStatus::Ready);
 }
 
-void SettingsForm::showSelectionPrompt() {
-    const MainPicks picked = main_.picks();
+void ScopeSettings::showSelectionPrompt() {
+    const MainPicks picked = setUp_.picks();
     if (!picked.loadResistor) {
         showCalculatorStatus(CalculatorStatus::SelectLoadResistor);
     } else if (!picked.loadCapacitor) {
@@ -322,7 +323,7 @@ void SettingsForm::showSelectionPrompt() {
     }
 }
 
-void SettingsForm::resetPath() {
+void ScopeSettings::resetPath() {
     Text1.set(ScopeStatus::ResetScope);
     platform_.pump.yield();
     if (endLink(platform_.d2xx, lngHandle, List1)) {
@@ -333,13 +334,13 @@ void SettingsForm::resetPath() {
     }
 }
 
-void SettingsForm::closingSteps() {
+void ScopeSettings::closingSteps() {
     SettingsBusy = false;
     recogniseSetup();
     addGainNotes();
 }
 
-void SettingsForm::recogniseSetup() {
+void ScopeSettings::recogniseSetup() {
     std::string found = GeneralName;
     if (Text32.text == "20X" && Text34.text == "20X" && Text37.text == "10X" &&
         Text39.text == "10X") {
@@ -358,7 +359,7 @@ void SettingsForm::recogniseSetup() {
     Text70.text = found;
 }
 
-void SettingsForm::addGainNotes() {
+void ScopeSettings::addGainNotes() {
     const std::array<const TextBox*, 5> gains{&Text45, &Text46, &Text47, &Text48, &Text49};
     const std::array<const char*, 5> names{"  CH1: ", "  CH2: ", "  MATH: ", "  CH3: ", "  CH4: "};
     const auto listRow = [&](const GainRow& row) {

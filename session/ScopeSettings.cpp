@@ -1,28 +1,28 @@
 #include "Statuses.h"
-#include "SettingsForm.h"
+#include "ScopeSettings.h"
 
 #include "Delay.h"
 #include "Screen.h"
 
-SettingsForm::SettingsForm(MainWindowDoor main, const Platform& platform)
-    : exchange(platform.d2xx, platform.pump, List1, lngHandle, TestFailed), main_(std::move(main)),
-      platform_(platform) {}
+ScopeSettings::ScopeSettings(MainPanel& main, LinkState& link, SetUp& setUp, const Platform& platform)
+    : exchange(platform.d2xx, platform.pump, List1, lngHandle, TestFailed), main_(main), link_(link),
+      setUp_(setUp), platform_(platform) {}
 
-void SettingsForm::delay(std::int32_t msdelay) { ::delay(platform_.clock, platform_.pump, msdelay); }
+void ScopeSettings::delay(std::int32_t msdelay) { ::delay(platform_.clock, platform_.pump, msdelay); }
 
-TextBox* SettingsForm::voltProbeBox(int row) {
+TextBox* ScopeSettings::voltProbeBox(int row) {
     return row == MathRow ? nullptr : textBox(32 + channelOfRow(row));
 }
 
-TextBox* SettingsForm::ampProbeBox(int row) {
+TextBox* ScopeSettings::ampProbeBox(int row) {
     return row == MathRow ? nullptr : textBox(36 + channelOfRow(row));
 }
 
-TextBox* SettingsForm::sensorBox(int row) {
+TextBox* ScopeSettings::sensorBox(int row) {
     return row == MathRow ? nullptr : textBox(50 + channelOfRow(row));
 }
 
-void SettingsForm::ShowSettings() {
+void ScopeSettings::ShowSettings() {
     SettingsBusy = false;
     GridRead = false;
     TestFailed = false;
@@ -53,13 +53,13 @@ void SettingsForm::ShowSettings() {
     showScopeIdentity();
 }
 
-void SettingsForm::UnloadSettings() {
+void ScopeSettings::UnloadSettings() {
     // The controls go back to their design state; the variables stay.
     GridRead = false;
     static_cast<SettingsControls&>(*this) = SettingsControls();
 }
 
-void SettingsForm::closeWindow() {
+void ScopeSettings::closeWindow() {
     if (SettingsBusy) {
         return;
     }

@@ -1,27 +1,15 @@
 #pragma once
 
 #include "DatabaseTarget.h"
+#include "HeadlessChoices.h"
 #include "LimitSet.h"
+#include "ProgramVersion.h"
 #include "Uncertainty.h"
 
 #include <QStringList>
 #include <optional>
 #include <string>
 #include <vector>
-
-// A measurement from a script (--headless): the operator's picks, named.
-struct HeadlessChoices {
-    std::string loadResistor;
-    std::string supply;
-    std::string capacitor;
-    std::optional<std::string> sampleAverage;
-    std::optional<std::string> preset;
-    int passes = 1;
-    double intervalSeconds = 0;
-    std::string comment;
-    // --calibrate: take the channel calibration with these picks and end.
-    bool calibrate = false;
-};
 
 // The command line. It is read before any window exists, so that --help and
 // --version answer without a display.
@@ -56,7 +44,3 @@ struct ProgramOptions {
 
 // arguments as main() has them, the program's name first.
 ProgramOptions parseProgramOptions(const QStringList& arguments);
-
-constexpr const char* ProgramName = "transformer-efficiency";
-constexpr const char* ProgramTitle = "Transformer Efficiency Calculator";
-const char* programVersion();

@@ -1,10 +1,10 @@
-#include "SettingsForm.h"
+#include "ScopeSettings.h"
 
 // The grid as a read or an update left it: what the scope was set to, not
 // what has been typed in the grid since and not yet written.
-void SettingsForm::rememberSetUp() { scopeSetUp_ = setUpInGrid(); }
+void ScopeSettings::rememberSetUp() { scopeSetUp_ = setUpInGrid(); }
 
-PassOutcome::ScopeSetUp SettingsForm::setUpInGrid() {
+PassOutcome::ScopeSetUp ScopeSettings::setUpInGrid() {
     PassOutcome::ScopeSetUp shown;
     for (int channel = 0; channel < 4; ++channel) {
         const int row = rowOfChannel(channel);

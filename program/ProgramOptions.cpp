@@ -11,7 +11,6 @@
 #define PROGRAM_VERSION "0.0.0"
 #endif
 
-const char* programVersion() { return PROGRAM_VERSION; }
 
 namespace {
 

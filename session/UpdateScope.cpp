@@ -7,7 +7,8 @@
 #include "GridTexts.h"
 #include "NumberText.h"
 #include "SetupLists.h"
-#include "SettingsForm.h"
+#include "ScopeSettings.h"
+#include "SetUp.h"
 
 #include <algorithm>
 #include <array>
@@ -25,14 +26,14 @@ std::string channelName(int channel) { return "CH" + std::to_string(channel + 1)
 
 } // namespace
 
-void SettingsForm::handBackToMain() {
+void ScopeSettings::handBackToMain() {
     showSelectionPrompt();
     showScopeStatus(ScopeStatus::Ready);
     // A typed count that is not one of the list's leaves the last applied one.
-    SavedAverage = main_.showAverageCounts();
+    SavedAverage = setUp_.showListedAverage();
 }
 
-void SettingsForm::startAction(const char* mainLine) {
+void ScopeSettings::startAction(const char* mainLine) {
     SettingsBusy = true;
     // The link may have been closed and opened again since the last action.
     lngHandle = mainHandle();
@@ -42,14 +43,14 @@ void SettingsForm::startAction(const char* mainLine) {
     platform_.pump.yield();
 }
 
-void SettingsForm::recover() {
+void ScopeSettings::recover() {
     resetPath();
     SettingsBusy = false;
 }
 
-void SettingsForm::rejectProbe(TextBox& box) { box.setColours(Colours::Red, Colours::White); }
+void ScopeSettings::rejectProbe(TextBox& box) { box.setColours(Colours::Red, Colours::White); }
 
-SettingsForm::Outcome SettingsForm::updateProbe(int channel, bool current) {
+ScopeSettings::Outcome ScopeSettings::updateProbe(int channel, bool current) {
     const int row = rowOfChannel(channel);
     const auto r = static_cast<std::size_t>(row);
     const auto ch = static_cast<std::size_t>(channel);
@@ -103,7 +104,7 @@ SettingsForm::Outcome SettingsForm::updateProbe(int channel, bool current) {
     return Outcome::Next;
 }
 
-SettingsForm::Outcome SettingsForm::updateScale(int row, std::optional<double>& scale) {
+ScopeSettings::Outcome ScopeSettings::updateScale(int row, std::optional<double>& scale) {
     const auto r = static_cast<std::size_t>(row);
     const std::string name = row == MathRow ? "MATH" : channelName(channelOfRow(row));
     const std::string prefix = row == MathRow ? std::string("MATH:VERTICAL:SCALE ") : name + ":SCALE ";
@@ -127,7 +128,7 @@ SettingsForm::Outcome SettingsForm::updateScale(int row, std::optional<double>& 
     return Outcome::Next;
 }
 
-bool SettingsForm::canWrite(int firstBox, int lastBox) {
+bool ScopeSettings::canWrite(int firstBox, int lastBox) {
     for (int n = firstBox; n <= lastBox; ++n) {
         if (textBox(n)->text.empty()) {
             return false;
@@ -137,7 +138,7 @@ bool SettingsForm::canWrite(int firstBox, int lastBox) {
     return !SettingsBusy && !dialogueFlag();
 }
 
-void SettingsForm::updateScope() {
+void ScopeSettings::updateScope() {
     if (!canWrite(32, 44)) {
         return;
     }

@@ -1,0 +1,3 @@
+#include "ProgramVersion.h"
+
+const char* programVersion() { return PROGRAM_VERSION; }

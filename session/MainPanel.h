@@ -1,0 +1,68 @@
+#pragma once
+
+#include "Controls.h"
+#include "PassOutcome.h"
+#include "Statuses.h"
+
+#include <array>
+#include <string>
+
+// What the instrument shows on the main window, whoever looks at it: the
+// status boxes, the set-up lists, the result boxes, the event list and the
+// ACQUIRE lamp, by their controls' names. The session's routines write
+// these; the main window binds its widgets to them, and a run without
+// windows reads them as values.
+struct MainPanel {
+    MainPanel();
+
+    ComboBox Combo1; // SELECT LOAD RESISTOR (OHMS)
+    ComboBox Combo2; // POWER SUPPLY (V RMS)
+    ComboBox Combo3; // SAMPLE AVERAGE
+    ComboBox Combo4; // LOAD CAPACITOR (uF)
+
+    ScopeStatusBox Text1;       // OSCILLOSCOPE STATUS
+    TextBox Text2;              // USB PORT
+    TextBox Text3;              // RESONANT FREQUENCY (Hz)
+    TextBox Text4;              // INPUT VOLTAGE (V RMS)
+    TextBox Text5;              // INPUT CURRENT (A RMS)
+    TextBox Text6;              // INPUT PHASE ANGLE (DEGREES)
+    TextBox Text7;              // PHASE REAL INPUT POWER (WATTS)
+    TextBox Text8;              // OUTPUT VOLTAGE (V RMS)
+    TextBox Text9;              // OUTPUT CURRENT (A RMS)
+    TextBox Text10;             // PHASE REAL OUTPUT POWER (WATTS)
+    TextBox Text11;             // PHASE ANGLE: EFFICIENCY (%)
+    CalculatorStatusBox Text12; // CALCULATOR STATUS
+    TextBox Text13;             // OSCILLOSCOPE
+    TextBox Text14;             // TEST TIMESTAMP
+    TextBox Text15;             // TRANSFORMER
+    TextBox Text16;             // LOAD RESISTOR: EFFICIENCY (%)
+    TextBox Text17;             // OUTPUT PHASE ANGLE (DEGREES)
+    TextBox Text18;             // APPARENT INPUT POWER (VA)
+    TextBox Text19;             // APPARENT OUTPUT POWER (VA)
+    TextBox Text20;             // REACTIVE INPUT POWER (VAR)
+    TextBox Text21;             // REACTIVE OUTPUT POWER (VAR)
+    TextBox Text22;             // APPARENT POWER MULTIPLIER
+    TextBox Text23;             // RESISTOR REAL OUTPUT POWER (WATTS)
+    TextBox Text24;             // COMMENT:
+
+    ListBox List1; // event and result list
+    Lamp Shape1;   // ACQUIRE
+
+    // Beside each result box, in the pass's box order: its figure's ± from
+    // the bench's declared accuracy (empty for a box without one).
+    std::array<Label, PassOutcome::BoxCount> PlusMinus;
+    TextBox TextVerdict; // the last pass's verdict, until the next one starts
+    Label VerdictReason; // why, in words
+    // Under the efficiencies' ±: each efficiency with its output read through
+    // the channel calibration, and its U ("cal 88.21 ±0.93"), or
+    // "uncalibrated"; empty while no calibration is held.
+    Label CalibratedPhase, CalibratedResistor;
+    // Why the last pass's marked figures should not be trusted as they stand
+    // (the report shows it under the results).
+    std::string UncertaintyWarnings;
+    // "VERDICT CONDITIONAL FAIL: <reason> (<limit set>)", for the report.
+    std::string VerdictLine;
+
+    // The boxes Text1 to Text24 in order of their numbers; null otherwise.
+    TextBox* textBox(int number);
+};

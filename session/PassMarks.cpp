@@ -1,0 +1,77 @@
+#include "PassMarks.h"
+
+#include "FigureColumns.h"
+#include "VerdictLook.h"
+
+#include <cstdio>
+
+namespace {
+
+// "cal 88.21 ±0.93", "cal 88.21 unusable", "uncalibrated".
+std::string calibratedText(const PassOutcome::Calibrated& c, const std::optional<double>& value, const Expanded& u) {
+    if (!c.applied) {
+        return c.calibration.empty() ? "" : "uncalibrated";
+    }
+    if (!value) {
+        return "cal ----";
+    }
+    char number[32];
+    std::snprintf(number, sizeof number, "%.2f", *value);
+    const std::string plusMinus = uncertaintyText(u);
+    return std::string("cal ") + number + (plusMinus.empty() ? "" : " " + plusMinus);
+}
+
+void showCalibrated(MainPanel& panel, const PassOutcome& pass) {
+    const auto& c = pass.calibrated;
+    panel.CalibratedPhase.caption = calibratedText(c, c.phaseEfficiency, c.uPhaseEfficiency);
+    panel.CalibratedResistor.caption = calibratedText(c, c.resistorEfficiency, c.uResistorEfficiency);
+    panel.CalibratedPhase.toolTip = c.calibration;
+    panel.CalibratedResistor.toolTip = c.calibration;
+}
+
+void showVerdict(MainPanel& panel, const PassOutcome& pass) {
+    if (!pass.verdict) {
+        return;
+    }
+    const PassVerdict& v = *pass.verdict;
+    const VerdictLook& look = lookOf(v.verdict);
+    panel.TextVerdict.show(verdictName(v.verdict), look.back, look.fore);
+    panel.VerdictReason.caption = v.reason + " - " + v.limitSet;
+    panel.VerdictLine = std::string("VERDICT ") + verdictName(v.verdict) + ": " + v.reason + " (" + v.limitSet + ")";
+    panel.VerdictReason.toolTip = panel.VerdictReason.caption;
+    // Each limited figure's ± takes its own verdict's colour.
+    for (const PassVerdict::Figure& f : v.figures) {
+        const FigureColumn* column = figureColumnTitled(f.column);
+        const auto box = column != nullptr && column->quantity ? boxOf(*column->quantity) : std::nullopt;
+        if (box) {
+            Label& mark = panel.PlusMinus[static_cast<std::size_t>(*box)];
+            mark.BackColor = lookOf(f.verdict).back;
+            mark.ForeColor = markOn(f.verdict); // a marked one keeps its "!"
+        }
+    }
+}
+
+} // namespace
+
+void showPassMarks(MainPanel& panel, const PassOutcome& pass) {
+    for (int b = 0; b < PassOutcome::BoxCount; ++b) {
+        const BoxMark mark = boxMark(pass.uncertainty, static_cast<PassOutcome::Box>(b));
+        Label& label = panel.PlusMinus[static_cast<std::size_t>(b)];
+        label.caption = mark.text;
+        label.toolTip = mark.reason;
+        label.ForeColor = mark.marked ? std::optional<Colour>(MarkedText) : std::nullopt;
+    }
+    panel.UncertaintyWarnings = pass.uncertainty.warnings;
+    showCalibrated(panel, pass);
+    showVerdict(panel, pass);
+}
+
+void showLimitSet(MainPanel& panel, const std::optional<LimitSet>& limits) {
+    panel.TextVerdict.show(limits ? "" : "NO LIMITS", Colours::White, Colour{0x808080});
+    panel.VerdictReason.caption = limits ? limits->title() : "";
+    panel.VerdictReason.toolTip.clear();
+    panel.VerdictLine.clear();
+    for (Label& label : panel.PlusMinus) {
+        label.BackColor.reset();
+    }
+}
