@@ -15,14 +15,6 @@
 #include <QVBoxLayout>
 #include <variant>
 
-namespace {
-
-QString settingsKey(const QString& adapter) {
-    return QStringLiteral("accuracy/") + (adapter.isEmpty() ? QStringLiteral("unknown adapter") : adapter);
-}
-
-} // namespace
-
 AccuracyWindow::AccuracyWindow(const Accuracy& current, const QString& adapter, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("AccuracyWindow"));
     setWindowTitle(QStringLiteral("Accuracy of the bench - %1").arg(adapter));
@@ -36,7 +28,8 @@ AccuracyWindow::AccuracyWindow(const Accuracy& current, const QString& adapter, 
         auto* box = new QDoubleSpinBox;
         box->setObjectName(QString::fromLatin1(AccuracyKeys[i].key));
         box->setDecimals(3);
-        box->setRange(AccuracyKeys[i].value == &Accuracy::coverage ? 0.001 : 0.0, 1000.0);
+        box->setRange(AccuracyKeys[i].lowest, AccuracyKeys[i].highest);
+        box->setToolTip(QStringLiteral("%1 to %2").arg(AccuracyKeys[i].lowest).arg(AccuracyKeys[i].highest));
         box->setSingleStep(0.1);
         values_[i] = box;
         form->addRow(QString::fromLatin1(AccuracyKeys[i].title), box);
@@ -57,8 +50,18 @@ AccuracyWindow::AccuracyWindow(const Accuracy& current, const QString& adapter, 
     calibrate->setObjectName(QStringLiteral("CalibrateChannels"));
     calibrate->setEnabled(false);
     connect(calibrate, &QPushButton::clicked, this, [this] { this->calibrate(); });
+    auto* forget = new QPushButton(QStringLiteral("FORGET"));
+    forget->setObjectName(QStringLiteral("ForgetCalibration"));
+    forget->setToolTip(QStringLiteral("Drop every channel calibration kept for this adapter"));
+    forget->setEnabled(false);
+    connect(forget, &QPushButton::clicked, this, [this] {
+        if (forget_) {
+            calibration_->setText(QString::fromStdString(forget_()));
+        }
+    });
     row->addWidget(calibration_, 1);
     row->addWidget(calibrate);
+    row->addWidget(forget);
     layout->addLayout(row);
     error_ = addErrorLine(layout);
     auto* buttons = addFileButtons(this, layout, QStringLiteral("Accuracy"), [this](const QString& path) { openFile(path); });
@@ -118,11 +121,13 @@ bool AccuracyWindow::saveFile(const QString& path) {
 
 QString AccuracyWindow::error() const { return error_->text(); }
 
-void AccuracyWindow::offerCalibration(const std::optional<ChannelCalibration>& held, TakeCalibration take) {
+void AccuracyWindow::offerCalibration(const std::string& inForce, TakeCalibration take,
+                                      std::function<std::string()> forget) {
     take_ = std::move(take);
-    calibration_->setText(held ? QStringLiteral("Held: %1").arg(QString::fromStdString(held->name()))
-                               : QStringLiteral("No channel calibration held."));
+    forget_ = std::move(forget);
+    calibration_->setText(QString::fromStdString(inForce));
     findChild<QPushButton*>(QStringLiteral("CalibrateChannels"))->setEnabled(static_cast<bool>(take_));
+    findChild<QPushButton*>(QStringLiteral("ForgetCalibration"))->setEnabled(static_cast<bool>(forget_));
 }
 
 QString AccuracyWindow::calibrationShown() const { return calibration_->text(); }
@@ -142,32 +147,3 @@ void AccuracyWindow::calibrate() {
     calibration_->setText(QStringLiteral("Taken: %1").arg(QString::fromStdString(std::get<ChannelCalibration>(taken).name())));
 }
 
-namespace {
-
-QString calibrationKey(const QString& adapter) {
-    return QStringLiteral("calibration/") + (adapter.isEmpty() ? QStringLiteral("unknown adapter") : adapter);
-}
-
-} // namespace
-
-std::optional<ChannelCalibration> rememberedCalibration(const QString& adapter) {
-    auto c = ChannelCalibration::fromText(QSettings().value(calibrationKey(adapter)).toString().toStdString());
-    return c && QString::fromStdString(c->adapter) == adapter ? c : std::nullopt;
-}
-
-void rememberCalibration(const ChannelCalibration& c) {
-    QSettings().setValue(calibrationKey(QString::fromStdString(c.adapter)), QString::fromStdString(c.text()));
-}
-
-Accuracy rememberedAccuracy(const QString& adapter, const Accuracy& fallback) {
-    const QString json = QSettings().value(settingsKey(adapter)).toString();
-    if (json.isEmpty()) {
-        return fallback;
-    }
-    const auto read = accuracyFromJson(json.toStdString());
-    return std::holds_alternative<Accuracy>(read) ? std::get<Accuracy>(read) : fallback;
-}
-
-void rememberAccuracy(const QString& adapter, const Accuracy& a) {
-    QSettings().setValue(settingsKey(adapter), QString::fromStdString(accuracyJson(a)));
-}

@@ -27,25 +27,21 @@ public:
     bool saveFile(const QString& path);
     QString error() const;
 
-    // The channel calibration: how to set the probes for it, the one held,
-    // and CALIBRATE CHANNELS, which takes a new one with `take`.
+    // The channel calibration: how to set the probes for it, the one in
+    // force for the bench as it is ("calibration ..." or "uncalibrated:
+    // <why>"), CALIBRATE CHANNELS, which takes a new one with `take`, and
+    // FORGET, which drops every one kept for the adapter.
     using TakeCalibration = std::function<std::variant<ChannelCalibration, std::string>()>;
-    void offerCalibration(const std::optional<ChannelCalibration>& held, TakeCalibration take);
+    void offerCalibration(const std::string& inForce, TakeCalibration take, std::function<std::string()> forget);
     QString calibrationShown() const;
 
 private:
     QLabel* calibration_ = nullptr;
     TakeCalibration take_;
+    std::function<std::string()> forget_;
     void calibrate();
 
     std::array<QDoubleSpinBox*, 7> values_{};
     QLabel* error_ = nullptr;
 };
 
-// The set last accepted for an adapter ("simulated" for the simulated
-// bench), or `fallback` when none was.
-Accuracy rememberedAccuracy(const QString& adapter, const Accuracy& fallback);
-void rememberAccuracy(const QString& adapter, const Accuracy& a);
-// The channel calibration last taken with an adapter, if any.
-std::optional<ChannelCalibration> rememberedCalibration(const QString& adapter);
-void rememberCalibration(const ChannelCalibration& c);

@@ -7,14 +7,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QSettings>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <variant>
 
 namespace {
 
-const QString SettingsKey = QStringLiteral("limits/file");
 
 QString boundText(const std::optional<double>& bound) {
     return bound ? QString::number(*bound, 'g', 10) : QStringLiteral("-");
@@ -96,22 +94,3 @@ void LimitsWindow::showSet() {
     }
 }
 
-std::optional<LimitSet> rememberedLimits() {
-    const QByteArray bytes = QSettings().value(SettingsKey).toByteArray();
-    if (bytes.isEmpty()) {
-        return std::nullopt;
-    }
-    auto read = limitSetFromJson(bytes.toStdString());
-    return std::holds_alternative<LimitSet>(read) ? std::optional<LimitSet>(std::get<LimitSet>(read)) : std::nullopt;
-}
-
-void rememberLimits(const std::optional<LimitSet>& set, const std::string& bytes) {
-    if (set && bytes.empty()) {
-        return; // the set it had (from --limits or kept before): nothing new to keep
-    }
-    if (set) {
-        QSettings().setValue(SettingsKey, QByteArray::fromStdString(bytes));
-    } else {
-        QSettings().remove(SettingsKey);
-    }
-}

@@ -31,9 +31,3 @@ private:
     QTableWidget* table_ = nullptr;
     QLabel* error_ = nullptr;
 };
-
-// The set last taken in the window (its file's bytes, kept in the settings),
-// or none.
-std::optional<LimitSet> rememberedLimits();
-// A set without bytes is the one the window was opened with: kept as it was.
-void rememberLimits(const std::optional<LimitSet>& set, const std::string& bytes);

@@ -81,7 +81,8 @@ int HeadlessRun::run() {
     form.benchTruth = benchTruth;
     form.limits = limits;
     form.calibrationDays = calibrationDays;
-    form.calibrationTaken = calibrationTaken;
+    form.calibrationsChanged = calibrationsChanged;
+    form.simulation = simulation;
     form.probesOnOneNode = probesOnOneNode;
     parts_->pump.onStopRequest = [&form] { form.stopCalculation(); };
     if (uploader != nullptr) {
@@ -100,7 +101,7 @@ int HeadlessRun::run() {
         return *refused; // nothing was opened
     }
     for (Status (HeadlessRun::*step)() :
-         {&HeadlessRun::connect, &HeadlessRun::readSettings, &HeadlessRun::pickLoadResistor,
+         {&HeadlessRun::connect, &HeadlessRun::configureSession, &HeadlessRun::readSettings, &HeadlessRun::pickLoadResistor,
           &HeadlessRun::pickSupply, &HeadlessRun::pressPreset, &HeadlessRun::pickCapacitor,
           &HeadlessRun::pickSampleAverage, &HeadlessRun::requireReady}) {
         if (Status ended = (this->*step)()) {
@@ -110,9 +111,10 @@ int HeadlessRun::run() {
             return close(APassNotComplete);
         }
     }
-    if (calibrationFor) {
-        form.calibration = calibrationFor(form.adapterName());
+    if (calibrationsFor) {
+        form.calibrations = calibrationsFor(form.adapterName());
     }
+    stateConfiguration();
     return close(choices_.calibrate ? calibrate() : runPasses());
 }
 
@@ -155,6 +157,13 @@ HeadlessRun::Status HeadlessRun::connect() {
             form.panel.List1.lines.empty() ? std::string() : eventLineText(form.panel.List1.lines.back());
         return refuse(NotReady, "no connection to the scope (the event list ends \"" + last +
                                     "\"); on a bench without the scope, --simulate");
+    }
+    return std::nullopt;
+}
+
+HeadlessRun::Status HeadlessRun::configureSession() {
+    if (configure) {
+        configuration_ = configure(parts_->session);
     }
     return std::nullopt;
 }
@@ -332,6 +341,17 @@ int HeadlessRun::close(int status) {
 }
 
 // --- helpers -------------------------------------------------------------------
+
+// What the passes are weighed and judged with, once the scope's set-up is
+// known (the calibration in force depends on it).
+void HeadlessRun::stateConfiguration() {
+    if (!configuration_) {
+        return;
+    }
+    const std::string line = configurationLine(*configuration_, parts_->session.calibrationStatus());
+    std::fprintf(events, "%s: %s\n", ProgramName, line.c_str());
+    std::fflush(events);
+}
 
 std::string eventLineText(const std::string& line) {
     std::string text = line.substr(0, line.find_last_not_of("\r\n") + 1);

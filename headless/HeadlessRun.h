@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Calibration.h"
+#include "Configuration.h"
 #include "LimitSet.h"
 #include "PassOutcome.h"
 #include "HeadlessChoices.h"
@@ -12,10 +13,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class Clock;
 class D2xx;
-class Form1;
+class MeasuringSession;
 class MeasurementRecord;
 class PassUploader;
 
@@ -61,13 +63,18 @@ public:
     // Where the rows, the event lines and a refusal go.
     std::FILE* rows = stdout;
     std::FILE* events = stderr;
-    // The channel calibration held for the adapter, and for how many days it
-    // is good; with --calibrate, told the one taken (to keep it), and on the
-    // simulated bench how to put its probes on one node.
-    std::function<std::optional<ChannelCalibration>(const std::string& adapter)> calibrationFor;
+    // The channel calibrations kept for the adapter, and for how many days
+    // one is good; told the calibrations kept when --calibrate takes one, and
+    // on the simulated bench how to put its probes on one node.
+    std::function<std::vector<ChannelCalibration>(const std::string& adapter)> calibrationsFor;
     int calibrationDays = CalibrationDefaultDays;
-    std::function<void(const ChannelCalibration&)> calibrationTaken;
+    std::function<void(const std::vector<ChannelCalibration>&)> calibrationsChanged;
     std::function<void(bool)> probesOnOneNode;
+    // On the simulated bench, its errors as a calibration knows its bench.
+    std::string simulation;
+    // Once the adapter is open: the configuration in force found and stated
+    // (the program's; a test sets the fields above instead).
+    std::function<Configuration(MeasuringSession&)> configure;
     // Told each row as it is written (benchmarks).
     std::function<void(const PassOutcome&)> rowWritten;
 
@@ -77,6 +84,7 @@ private:
 
     Status refuseUnknownChoices();
     Status connect();
+    Status configureSession();
     Status readSettings();
     Status pickLoadResistor();
     Status pickSupply();
@@ -94,6 +102,8 @@ private:
     void logLine(const std::string& line);
     void waitUntil(std::uint32_t startTicks, double seconds);
 
+    std::optional<Configuration> configuration_;
+    void stateConfiguration();
     HeadlessChoices choices_;
     std::unique_ptr<Parts> parts_;
     bool headerWritten_ = false;

@@ -21,6 +21,28 @@ const AccuracyKey* keyNamed(const QString& name) {
 
 } // namespace
 
+std::string rangeText(const AccuracyKey& k) {
+    return QString::number(k.lowest).toStdString() + " to " + QString::number(k.highest).toStdString();
+}
+
+std::string whyRefused(const AccuracyKey& k, double value) {
+    const std::string range = ": its range is " + rangeText(k);
+    const std::string shown = QString::number(value).toStdString();
+    if (!std::isfinite(value)) {
+        return "is not a number";
+    }
+    if (value < 0) {
+        return "is negative (" + shown + ")" + range;
+    }
+    if (k.value == &Accuracy::coverage && value == 0) {
+        return "must be above zero" + range;
+    }
+    if (value < k.lowest || value > k.highest) {
+        return "is " + shown + ", outside its range " + rangeText(k);
+    }
+    return {};
+}
+
 std::variant<Accuracy, std::string> accuracyFromJson(const std::string& bytes) {
     const std::string where = "accuracy file: ";
     QJsonParseError error{};
@@ -49,11 +71,8 @@ std::variant<Accuracy, std::string> accuracyFromJson(const std::string& bytes) {
             return where + quoted(key) + " is not a number";
         }
         const double number = v.toDouble();
-        if (number < 0) {
-            return where + quoted(key) + " is negative (" + QString::number(number).toStdString() + ")";
-        }
-        if (k.value == &Accuracy::coverage && number == 0) {
-            return where + quoted(key) + " must be above zero";
+        if (const std::string why = whyRefused(k, number); !why.empty()) {
+            return where + quoted(key) + " " + why;
         }
         a.*k.value = number;
     }

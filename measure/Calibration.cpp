@@ -77,7 +77,44 @@ std::string formatted(const char* format, double value) {
     return text;
 }
 
+std::array<std::string, 4> probesOf(const PassOutcome& p) {
+    std::array<std::string, 4> probes;
+    for (std::size_t c = 0; c < 4; ++c) {
+        const auto& ch = p.scopeSetUp.channels[c];
+        probes[c] = (c % 2 == 0 ? ch.voltProbe : ch.ampProbe);
+    }
+    return probes;
+}
+
+QJsonArray jsonTexts(const std::array<std::string, 4>& texts) {
+    QJsonArray a;
+    for (const std::string& t : texts) {
+        a.append(QString::fromStdString(t));
+    }
+    return a;
+}
+
+bool textsFrom(const QJsonValue& v, std::array<std::string, 4>& to) {
+    const QJsonArray a = v.toArray();
+    if (!v.isArray() || a.size() != 4) {
+        return false;
+    }
+    for (std::size_t i = 0; i < 4; ++i) {
+        to[i] = a[static_cast<qsizetype>(i)].toString().toStdString();
+    }
+    return true;
+}
+
 } // namespace
+
+BenchIdentity identityOf(const PassOutcome& pass) {
+    return BenchIdentity{pass.instrument.adapter, pass.instrument.simulation, pass.instrument.scopeIdentity,
+                         probesOf(pass), rangesOf(pass)};
+}
+
+BenchIdentity ChannelCalibration::identity() const {
+    return BenchIdentity{adapter, simulation, scopeIdentity, probes, ranges};
+}
 
 std::string ChannelCalibration::name() const {
     return date.toString(Qt::ISODate).toStdString() + " CH3 x" + formatted("%.4f", voltageRatio) + " CH4 x" +
@@ -85,13 +122,12 @@ std::string ChannelCalibration::name() const {
 }
 
 std::string ChannelCalibration::text() const {
-    QJsonArray r;
-    for (const std::string& range : ranges) {
-        r.append(QString::fromStdString(range));
-    }
     const QJsonObject o{{"adapter", QString::fromStdString(adapter)},
+                        {"simulation", QString::fromStdString(simulation)},
+                        {"scope identity", QString::fromStdString(scopeIdentity)},
+                        {"probes", jsonTexts(probes)},
                         {"date", date.toString(Qt::ISODate)},
-                        {"ranges", r},
+                        {"ranges", jsonTexts(ranges)},
                         {"voltage ratio", voltageRatio},
                         {"current ratio", currentRatio},
                         {"phase degrees", phaseDegrees},
@@ -112,13 +148,14 @@ std::optional<ChannelCalibration> ChannelCalibration::fromText(const std::string
     ChannelCalibration c;
     c.adapter = o.value("adapter").toString().toStdString();
     c.date = QDate::fromString(o.value("date").toString(), Qt::ISODate);
-    const QJsonArray r = o.value("ranges").toArray();
-    if (!c.date.isValid() || r.size() != 4) {
+    if (!c.date.isValid() || !textsFrom(o.value("ranges"), c.ranges)) {
         return std::nullopt;
     }
-    for (std::size_t i = 0; i < 4; ++i) {
-        c.ranges[i] = r[static_cast<qsizetype>(i)].toString().toStdString();
-    }
+    // A calibration kept before it named its bench applies nowhere.
+    c.known = o.value("scope identity").isString() && o.value("simulation").isString() &&
+              textsFrom(o.value("probes"), c.probes);
+    c.simulation = o.value("simulation").toString().toStdString();
+    c.scopeIdentity = o.value("scope identity").toString().toStdString();
     const auto number = [&o](const char* key, double& to) {
         const QJsonValue v = o.value(key);
         to = v.toDouble();
@@ -144,6 +181,9 @@ std::variant<ChannelCalibration, std::string> calibrationFrom(const std::vector<
     c.adapter = adapter;
     c.date = today;
     c.ranges = rangesOf(readings.front());
+    c.probes = probesOf(readings.front());
+    c.simulation = readings.front().instrument.simulation;
+    c.scopeIdentity = readings.front().instrument.scopeIdentity;
     for (std::size_t ch = 0; ch < 4; ++ch) {
         if (!positive(parseNumber(c.ranges[ch]))) {
             return "the range of CH" + std::to_string(ch + 1) + " is not known (GET SETTINGS first)";
@@ -187,6 +227,24 @@ std::string whyUncalibrated(const ChannelCalibration& c, const PassOutcome& pass
     if (c.adapter != pass.instrument.adapter) {
         return "calibrated on adapter " + c.adapter;
     }
+    if (!c.known) {
+        return "the calibration of " + c.date.toString(Qt::ISODate).toStdString() +
+               " does not name its scope and probes: take it again";
+    }
+    if (c.simulation != pass.instrument.simulation) {
+        return "calibrated on another bench (" + (c.simulation.empty() ? std::string("real hardware") : c.simulation) +
+               ")";
+    }
+    if (c.scopeIdentity != pass.instrument.scopeIdentity) {
+        return "calibrated on another scope (" + c.scopeIdentity + ")";
+    }
+    const auto probes = probesOf(pass);
+    for (std::size_t ch = 0; ch < 4; ++ch) {
+        if (probes[ch] != c.probes[ch]) {
+            return "CH" + std::to_string(ch + 1) + " probe " + (probes[ch].empty() ? "unknown" : probes[ch]) +
+                   ", calibrated with " + c.probes[ch];
+        }
+    }
     const auto ranges = rangesOf(pass);
     for (std::size_t ch = 0; ch < 4; ++ch) {
         if (ranges[ch] != c.ranges[ch]) {
@@ -205,11 +263,57 @@ std::string whyUncalibrated(const ChannelCalibration& c, const PassOutcome& pass
     return {};
 }
 
+CalibrationFound calibrationFor(const std::vector<ChannelCalibration>& kept, const PassOutcome& pass, int maxDays,
+                                QDate today) {
+    CalibrationFound found;
+    for (const ChannelCalibration& c : kept) {
+        const std::string why = whyUncalibrated(c, pass, maxDays, today);
+        if (why.empty()) {
+            found.calibration = &c;
+            found.why.clear();
+            return found;
+        }
+        if (found.why.empty()) {
+            found.why = why; // the newest one's reason
+        }
+    }
+    return found;
+}
+
+std::string calibrationsText(const std::vector<ChannelCalibration>& kept) {
+    QJsonArray a;
+    for (std::size_t i = 0; i < kept.size() && i < CalibrationsKept; ++i) {
+        a.append(QJsonDocument::fromJson(QByteArray::fromStdString(kept[i].text())).object());
+    }
+    return QJsonDocument(a).toJson(QJsonDocument::Compact).toStdString();
+}
+
+std::vector<ChannelCalibration> calibrationsFromText(const std::string& text) {
+    std::vector<ChannelCalibration> kept;
+    const QJsonDocument d = QJsonDocument::fromJson(QByteArray::fromStdString(text));
+    if (d.isObject()) {
+        if (auto c = ChannelCalibration::fromText(text)) {
+            kept.push_back(*c);
+        }
+        return kept;
+    }
+    for (const QJsonValue& v : d.array()) {
+        const QByteArray one = QJsonDocument(v.toObject()).toJson(QJsonDocument::Compact);
+        if (auto c = ChannelCalibration::fromText(one.toStdString())) {
+            kept.push_back(*c);
+        }
+    }
+    return kept;
+}
+
 namespace {
 
 // The U of both calibrated estimates, relative, or the state that replaces it.
 struct CalibratedTerms {
     double phaseEfficiency = 0, resistorEfficiency = 0;
+    // What the two calibrated estimates do not share: R, the calibration's
+    // own ratios and phase, CH3's offset and the lag on the output angle.
+    double ratio = 0;
     bool unusable = false;
 };
 
@@ -230,7 +334,51 @@ CalibratedTerms calibratedTerms(const ChannelCalibration& c, const Accuracy& a, 
     const double offset = scale3 ? rect(std::hypot(vOut, a.offsetDivisions * *scale3) - vOut) / vOut : 0.0;
     t.resistorEfficiency = rss({gainV, gainI, 2 * c.uVoltageRatio, 2 * offset, rect(a.resistorPercent / 100),
                                 std::fabs(std::tan(phiIn)) * lag});
+    t.ratio = rss({rect(a.resistorPercent / 100), c.uVoltageRatio, c.uCurrentRatio, offset,
+                   std::fabs(std::tan(phiOut)) * radians(c.uPhaseDegrees), std::fabs(std::tan(phiOut)) * lag});
     return t;
+}
+
+constexpr const char* MisfitWords = "calibration does not fit this bench: ";
+
+// A calibrated estimate against its own uncalibrated estimate: they measure
+// the same thing, so they must agree within their combined U.
+std::string disagreement(const char* what, std::optional<double> calibrated, const Expanded& uCalibrated,
+                         std::optional<double> plain, std::optional<double> uPlain) {
+    if (!calibrated || !plain || !uCalibrated.number() || !uPlain) {
+        return {};
+    }
+    const double U = std::hypot(*uCalibrated.number(), *uPlain);
+    const double apart = std::fabs(*calibrated - *plain);
+    if (apart <= U) {
+        return {};
+    }
+    return std::string(MisfitWords) + "calibrated " + what + " " + formatted("%.2f", *calibrated) + " lies " +
+           formatted("%.2f", apart) + " from the uncalibrated " + formatted("%.2f", *plain) + " (U " +
+           formatted("%.2f", U) + ")";
+}
+
+// The two calibrated estimates share the calibration and the input power;
+// their ratio rests on R and the output current's own terms, so a channel
+// that is not what it was when calibrated shows as a ratio away from 1.
+void checkFit(PassOutcome::Calibrated& out, const PassOutcome& pass, double uRatio) {
+    if (out.phaseEfficiency && out.resistorEfficiency && *out.resistorEfficiency != 0) {
+        out.ratio = *out.phaseEfficiency / *out.resistorEfficiency;
+        out.uRatio = uRatio;
+        const double apart = std::fabs(*out.ratio - 1);
+        if (apart > uRatio) {
+            out.misfit = std::string(MisfitWords) + "its estimates differ by " + formatted("%.2f", apart * 100) +
+                         " % (U " + formatted("%.2f", uRatio * 100) + " %)";
+            return;
+        }
+    }
+    const auto& u = pass.uncertainty;
+    out.misfit = disagreement("phase angle efficiency", out.phaseEfficiency, out.uPhaseEfficiency,
+                              pass.figures.PhaseEfficiency, u[Quantity::PhaseEfficiency].number());
+    if (out.misfit.empty()) {
+        out.misfit = disagreement("load resistor efficiency", out.resistorEfficiency, out.uResistorEfficiency,
+                                  pass.figures.ResistorEfficiency, u[Quantity::ResistorEfficiency].number());
+    }
 }
 
 } // namespace
@@ -281,5 +429,19 @@ PassOutcome::Calibrated calibratedFigures(const PassOutcome& pass, const std::op
     };
     out.uPhaseEfficiency = expanded(out.phaseEfficiency, t.phaseEfficiency, true);
     out.uResistorEfficiency = expanded(out.resistorEfficiency, t.resistorEfficiency, false);
+    checkFit(out, pass, t.ratio * pass.accuracy.coverage);
+    return out;
+}
+
+PassOutcome::Calibrated calibratedFigures(const PassOutcome& pass, const std::vector<ChannelCalibration>& kept,
+                                          int maxDays, QDate today) {
+    const CalibrationFound found = calibrationFor(kept, pass, maxDays, today);
+    if (found.calibration != nullptr) {
+        return calibratedFigures(pass, std::optional<ChannelCalibration>(*found.calibration), maxDays, today);
+    }
+    PassOutcome::Calibrated out;
+    if (!found.why.empty()) {
+        out.calibration = "uncalibrated: " + found.why;
+    }
     return out;
 }

@@ -43,6 +43,9 @@ struct PassOutcome {
         std::string scopeIdentity; // the scope's ID answer at connection
         std::string adapter;       // the adapter's serial number, or "simulated"
         std::string usbPort;       // USB PORT, as shown
+        // The simulated bench's own errors ("simulated bench, errors seed 7");
+        // empty on real hardware. A calibration knows the bench by it too.
+        std::string simulation;
     };
     // The scope's set-up as the settings window last showed it after reading
     // or writing it; empty before the first GET SETTINGS.
@@ -86,6 +89,13 @@ struct PassOutcome {
         bool applied = false;
         std::optional<double> phaseEfficiency, resistorEfficiency;
         Expanded uPhaseEfficiency, uResistorEfficiency;
+        // The check on the calibration: the two calibrated estimates against
+        // each other (they share the calibration but not R and the output
+        // current's own terms), and each against its uncalibrated estimate.
+        // Empty when it fits; else why, starting "calibration does not fit
+        // this bench". A calibration that does not fit gives no verdict.
+        std::string misfit;
+        std::optional<double> ratio, uRatio; // eta'/etaR' and its U (relative)
     };
     Calibrated calibrated;
 };

@@ -210,6 +210,7 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
             return refused(options, *why);
         }
         options.accuracy = std::get<Accuracy>(read);
+        options.accuracyFile = parser.value(o.accuracy).toStdString();
     }
     if (parser.isSet(o.limits)) {
         auto read = readLimitSet(parser.value(o.limits).toStdString());
@@ -217,6 +218,7 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
             return refused(options, *why);
         }
         options.limits = std::get<LimitSet>(read);
+        options.limitsFile = parser.value(o.limits).toStdString();
     }
     if (parser.isSet(o.simulateErrors)) {
         bool ok = false;

@@ -19,10 +19,12 @@ struct ProgramOptions {
     bool acquisitionStopped = false;
     // --accuracy FILE: the bench's declared accuracy (none: the defaults).
     std::optional<Accuracy> accuracy;
+    std::string accuracyFile;
     // --simulate-errors SEED: the simulated bench gets errors drawn within it.
     std::optional<unsigned> simulateErrors;
     // --limits FILE: the limit set every pass is judged against.
     std::optional<LimitSet> limits;
+    std::string limitsFile;
     // --calibration-days N: how long a channel calibration stays good.
     int calibrationDays = 30;
     std::optional<std::string> recordFolder;

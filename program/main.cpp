@@ -4,7 +4,9 @@
 #include "Clock.h"
 #include "Form1.h"
 #include "Form1View.h"
+#include "Configuration.h"
 #include "HeadlessRun.h"
+#include "KeptSettings.h"
 #include "LabResultsWindow.h"
 #include "LimitsWindow.h"
 #include "MeasurementRecord.h"
@@ -68,11 +70,35 @@ SimBench benchFor(const HeadlessChoices& choices) {
     return bench;
 }
 
-// --simulate-errors: the bench's errors drawn within the declared accuracy.
-SimBench::Errors benchErrorsFor(const ProgramOptions& options, const Accuracy& a) {
+// What the command line gives of the configuration.
+ConfigurationGiven givenOf(const ProgramOptions& options) {
+    return ConfigurationGiven{options.accuracy, options.accuracyFile, options.limits, options.limitsFile,
+                              options.bench, options.calibrationDays};
+}
+
+// On the simulated bench, its errors: a calibration knows its bench by them.
+std::string simulationOf(const ProgramOptions& options) {
+    if (!options.simulate) {
+        return {};
+    }
+    return options.simulateErrors ? "simulated bench, errors seed " + std::to_string(*options.simulateErrors)
+                                  : std::string("simulated bench, no errors");
+}
+
+// The configuration in force for the adapter now open, applied and stated.
+Configuration configure(MeasuringSession& session, const ProgramOptions& options) {
+    Configuration c = resolveConfiguration(givenOf(options), session.adapterName());
+    applyConfiguration(session, c);
+    return c;
+}
+
+// --simulate-errors: the bench's errors drawn within the declared accuracy
+// (the one in force for the simulated bench).
+SimBench::Errors benchErrorsFor(const ProgramOptions& options) {
     if (!options.simulateErrors) {
         return {};
     }
+    const Accuracy a = resolveConfiguration(givenOf(options), "simulated").accuracy;
     return drawBenchErrors(*options.simulateErrors, a.gainPercent, a.voltageProbePercent, a.currentProbePercent,
                            a.phaseLagDegrees);
 }
@@ -80,17 +106,6 @@ SimBench::Errors benchErrorsFor(const ProgramOptions& options, const Accuracy& a
 PassOutcome::Truth truthOf(const SimBench& bench) {
     const CircuitSolution c = solve(bench.transformer, bench.conditions);
     return {c.inputPower, c.outputPower};
-}
-
-// --bench, else the name kept from the last one given, else the host's.
-std::string benchName(const ProgramOptions& options) {
-    QSettings settings;
-    if (options.bench) {
-        settings.setValue(QStringLiteral("bench/name"), QString::fromStdString(*options.bench));
-        return *options.bench;
-    }
-    const QString kept = settings.value(QStringLiteral("bench/name")).toString();
-    return (kept.isEmpty() ? QSysInfo::machineHostName() : kept).toStdString();
 }
 
 // Where the passes wait for the lab database: --record DIR, else the spool
@@ -149,22 +164,17 @@ int runHeadless(int argc, char** argv, const ProgramOptions& options) {
         devices.scope.attach(benchFor(*options.headless));
         devices.scope.acquiring = !options.acquisitionStopped;
     }
-    const Accuracy accuracy = options.accuracy.value_or(Accuracy{});
     if (options.simulate) {
-        devices.scope.bench->errors = benchErrorsFor(options, accuracy);
+        devices.scope.bench->errors = benchErrorsFor(options);
     }
     HeadlessRun run(*options.headless, devices.chosen(), clock);
     run.simulated = options.simulate;
-    run.accuracy = accuracy;
-    run.limits = options.limits;
+    run.simulation = simulationOf(options);
     if (options.simulate) {
         run.benchTruth = [&devices] { return truthOf(*devices.scope.bench); };
         run.probesOnOneNode = [&devices](bool on) { devices.scope.bench->probesOnOneNode = on; };
     }
-    run.calibrationDays = options.calibrationDays;
-    run.bench = benchName(options);
-    run.calibrationFor = [](const std::string& adapter) { return rememberedCalibration(QString::fromStdString(adapter)); };
-    run.calibrationTaken = [](const ChannelCalibration& c) { rememberCalibration(c); };
+    run.configure = [&options](MeasuringSession& session) { return configure(session, options); };
     std::unique_ptr<MeasurementRecord> record;
     std::unique_ptr<PassUploader> uploader;
     if (options.database) {
@@ -189,11 +199,10 @@ QStringList resultsFolders(const ProgramOptions& options) {
     if (!folders.isEmpty()) {
         return folders;
     }
-    QSettings settings;
-    const QString last = settings.value(QStringLiteral("results/lastFolder"), QDir::homePath()).toString();
+    const QString last = KeptSettings::resultsFolder();
     const QString picked = QFileDialog::getExistingDirectory(nullptr, QStringLiteral("Record folder"), last);
     if (!picked.isEmpty()) {
-        settings.setValue(QStringLiteral("results/lastFolder"), picked);
+        KeptSettings::keepResultsFolder(picked);
         folders << picked;
     }
     return folders;
@@ -224,7 +233,7 @@ int runResultsAlone(const ProgramOptions& options) {
         return 0;
     }
     ResultsWindow results(folders);
-    results.setLimits(options.limits ? options.limits : rememberedLimits());
+    results.setLimits(options.limits ? options.limits : keptLimits());
     WindowFit::placeCentred(&results);
     results.show();
     return QApplication::exec();
@@ -268,7 +277,7 @@ struct RecordWiring {
 std::unique_ptr<BenchPanelView> showBenchPanel(const ProgramOptions& options, SimScope& scope, ThreadedD2xx& d2xx,
                                                ApplicationViews& views) {
     SimBench bench;
-    bench.errors = benchErrorsFor(options, options.accuracy.value_or(Accuracy{}));
+    bench.errors = benchErrorsFor(options);
     scope.attach(bench);
     scope.acquiring = !options.acquisitionStopped;
     auto panel = std::make_unique<BenchPanelView>(scope);
@@ -278,39 +287,41 @@ std::unique_ptr<BenchPanelView> showBenchPanel(const ProgramOptions& options, Si
     return panel;
 }
 
-// The declared accuracy: --accuracy, else the set last accepted for this
-// adapter; ACCURACY shows it and keeps a change for the adapter.
-void wireAccuracy(Form1& form, const ProgramOptions& options, ApplicationViews& views) {
+// ACCURACY: the set in force shown and changed (kept for the adapter), the
+// calibration in force, CALIBRATE CHANNELS and FORGET.
+void wireAccuracy(Form1& form, ApplicationViews& views) {
     MeasuringSession& session = form.session;
-    const auto adapter = [&session] { return QString::fromStdString(session.adapterName()); };
-    session.accuracy = options.accuracy ? *options.accuracy : rememberedAccuracy(adapter(), Accuracy{});
-    session.calibration = rememberedCalibration(adapter());
-    session.calibrationDays = options.calibrationDays;
-    session.calibrationTaken = [](const ChannelCalibration& c) { rememberCalibration(c); };
-    form.accuracyWanted = [&session, &views, adapter] {
-        AccuracyWindow window(session.accuracy, adapter(), views.mainView());
-        window.offerCalibration(session.calibration, [&session, &views] {
-            auto taken = session.calibrateChannels();
-            views.refresh();
-            return taken;
-        });
+    form.accuracyWanted = [&session, &views] {
+        const std::string adapter = session.adapterName();
+        AccuracyWindow window(session.accuracy, QString::fromStdString(adapter), views.mainView());
+        window.offerCalibration(
+            session.calibrationStatus(),
+            [&session, &views] {
+                auto taken = session.calibrateChannels();
+                views.refresh();
+                return taken;
+            },
+            [&session, &views] {
+                session.forgetCalibrations();
+                views.refresh();
+                return session.calibrationStatus();
+            });
         if (window.exec() == QDialog::Accepted) {
             session.accuracy = window.accuracy();
-            rememberAccuracy(adapter(), session.accuracy);
+            keepAccuracy(adapter, session.accuracy);
         }
     };
 }
 
 // The limit set: --limits, else the one last taken in the limits window;
 // LIMITS shows it and takes another (kept for the next run).
-void wireLimits(Form1& form, const ProgramOptions& options, ApplicationViews& views, ResultsWindow* results) {
+void wireLimits(Form1& form, ApplicationViews& views, ResultsWindow* results) {
     MeasuringSession& session = form.session;
-    session.limits = options.limits ? options.limits : rememberedLimits();
     form.limitsWanted = [&session, &views, results] {
         LimitsWindow window(session.limits, views.mainView());
         if (window.exec() == QDialog::Accepted) {
             session.limits = window.limits();
-            rememberLimits(session.limits, window.bytes());
+            keepLimits(session.limits, window.bytes());
             session.showLimits();
             if (results != nullptr) {
                 results->setLimits(session.limits);
@@ -333,7 +344,7 @@ int runWindows(const ProgramOptions& options) {
                       parts.host,  parts.clipboard, parts.keys, parts.carets};
     MeasuringSession session(platform);
     session.onSimulatedBench = options.simulate;
-    session.benchName = benchName(options);
+    session.simulation = simulationOf(options);
     Form1 form(session);
     ApplicationViews views(form);
     parts.pump.beforeEvents = [&views] { views.refresh(); };
@@ -379,8 +390,10 @@ int runWindows(const ProgramOptions& options) {
         results->show();
     }
     form.Form_Load();
-    wireAccuracy(form, options, views);
-    wireLimits(form, options, views, results.get());
+    const Configuration configuration = configure(session, options);
+    std::fprintf(stderr, "%s: %s\n", ProgramName, configurationLine(configuration, session.calibrationStatus()).c_str());
+    wireAccuracy(form, views);
+    wireLimits(form, views, results.get());
     views.refresh();
     return QApplication::exec();
 }
@@ -400,7 +413,7 @@ int main(int argc, char** argv) {
     }
     if (options.database) {
         // Offered again by the results window's Lab database...
-        QSettings().setValue(QStringLiteral("database/connection"), QString::fromStdString(options.database->shown));
+        KeptSettings::keepDatabaseConnection(QString::fromStdString(options.database->shown));
     }
     if (options.upload) {
         return runUpload(argc, argv, options);

@@ -7,6 +7,8 @@ using Q = Quantity;
 
 template <Pass::Value V> std::optional<double> value(const Pass& p) { return p.values[V]; }
 template <std::optional<double> Figures::*F> std::optional<double> figure(const Pass& p) { return p.figures.*F; }
+std::optional<double> calibratedPhase(const Pass& p) { return p.calibrated.phaseEfficiency; }
+std::optional<double> calibratedResistor(const Pass& p) { return p.calibrated.resistorEfficiency; }
 
 } // namespace
 
@@ -33,8 +35,18 @@ const std::vector<FigureColumn>& figureColumns() {
         {"percent efficiency difference (%)", figure<&Figures::EfficiencyDifference>, Q::EfficiencyDifference},
         {"phase angle output power factor", figure<&Figures::PhaseOutputPowerFactor>, Q::PhaseOutputPowerFactor},
         {"load resistor output power factor", figure<&Figures::ResistorOutputPowerFactor>, Q::ResistorOutputPowerFactor},
+        {"calibrated phase angle efficiency (%)", calibratedPhase, std::nullopt, true},
+        {"calibrated load resistor efficiency (%)", calibratedResistor, std::nullopt, true},
     };
     return columns;
+}
+
+std::optional<double> FigureColumn::U(const PassOutcome& pass) const {
+    if (calibrated) {
+        const auto& c = pass.calibrated;
+        return number == calibratedPhase ? c.uPhaseEfficiency.number() : c.uResistorEfficiency.number();
+    }
+    return quantity ? pass.uncertainty[*quantity].number() : std::nullopt;
 }
 
 const FigureColumn* figureColumnTitled(std::string_view title) {

@@ -15,6 +15,12 @@ struct FigureColumn {
     std::string title; // "phase angle efficiency (%)"
     std::optional<double> (*number)(const PassOutcome&);
     std::optional<Quantity> quantity; // none: no declared accuracy bears on it
+    // A figure read through the channel calibration: its U is the
+    // calibration's, and where the calibration does not apply or does not
+    // fit the bench it has no verdict.
+    bool calibrated = false;
+    // The figure's expanded uncertainty in this pass, if it has one.
+    std::optional<double> U(const PassOutcome& pass) const;
     std::string name() const { return title.substr(0, title.find(" (")); }
     std::string unit() const {
         const auto open = title.find(" (");

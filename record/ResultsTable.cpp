@@ -169,6 +169,13 @@ void addUncertaintyColumns(std::vector<ResultsTable::Column>& c) {
     c.push_back({"simulated true efficiency", "%", [](const Pass& p) { return numberField(simulatedEfficiency(p)); }, true});
 }
 
+std::string verdictField(const std::optional<PassVerdict>& v, const std::string& column);
+
+ResultsTable::Column verdictColumn(const FigureColumn& f) {
+    const std::string title = f.title;
+    return {"verdict " + f.name(), f.unit(), [title](const Pass& p) { return verdictField(p.verdict, title); }};
+}
+
 std::string verdictField(const std::optional<PassVerdict>& v, const std::string& column) {
     if (!v) {
         return {};
@@ -190,8 +197,9 @@ void addVerdictColumns(std::vector<ResultsTable::Column>& c) {
     c.push_back({"limit set", "", [](const Pass& p) { return textField(p.verdict ? p.verdict->limitSet : ""); }});
     c.push_back({"limit set SHA-256", "", [](const Pass& p) { return p.verdict ? p.verdict->limitSetSha : ""; }});
     for (const FigureColumn& f : figureColumns()) {
-        const std::string title = f.title;
-        c.push_back({"verdict " + f.name(), f.unit(), [title](const Pass& p) { return verdictField(p.verdict, title); }});
+        if (!f.calibrated) {
+            c.push_back(verdictColumn(f));
+        }
     }
 }
 
@@ -208,6 +216,24 @@ void addCalibrationColumns(std::vector<ResultsTable::Column>& c) {
                  [](const Pass& p) { return numberField(p.calibrated.resistorEfficiency); }, true});
     c.push_back({"U95 calibrated load resistor efficiency", "%",
                  [](const Pass& p) { return numberField(p.calibrated.uResistorEfficiency.number()); }, true});
+}
+
+// Columns added after the bench: the check on the calibration, and the
+// calibrated figures' verdicts.
+void addLaterColumns(std::vector<ResultsTable::Column>& c) {
+    c.push_back({"calibration fit", "", [](const Pass& p) {
+                     const auto& cal = p.calibrated;
+                     return textField(!cal.applied ? "" : cal.misfit.empty() ? "fits" : cal.misfit);
+                 }});
+    c.push_back({"U95 calibrated estimates ratio", "%", [](const Pass& p) {
+                     const auto& u = p.calibrated.uRatio;
+                     return numberField(u ? std::optional<double>(*u * 100) : std::nullopt);
+                 }, true});
+    for (const FigureColumn& f : figureColumns()) {
+        if (f.calibrated) {
+            c.push_back(verdictColumn(f));
+        }
+    }
 }
 
 std::vector<ResultsTable::Column> makeColumns() {
@@ -292,6 +318,7 @@ std::vector<ResultsTable::Column> makeColumns() {
     // the bench it was measured on.
     c.push_back({RecordColumn::PassId.name, RecordColumn::PassId.unit, [](const Pass& p) { return textField(p.passId); }});
     c.push_back({RecordColumn::Bench.name, RecordColumn::Bench.unit, [](const Pass& p) { return textField(p.bench); }});
+    addLaterColumns(c);
     return c;
 }
 

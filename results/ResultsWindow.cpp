@@ -1,5 +1,7 @@
 #include "ResultsWindow.h"
 
+#include "KeptSettings.h"
+
 #include "LabResultsWindow.h"
 
 #include "ResultsExport.h"
@@ -24,7 +26,6 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSettings>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QSplitter>
@@ -453,8 +454,7 @@ void ResultsWindow::askFolder(bool add) {
 }
 
 void ResultsWindow::askLabDatabase() {
-    QSettings settings;
-    const QString kept = settings.value(QStringLiteral("database/connection")).toString();
+    const QString kept = KeptSettings::databaseConnection();
     bool ok = false;
     const QString connection = QInputDialog::getText(
         this, QStringLiteral("Lab database"),
@@ -469,7 +469,7 @@ void ResultsWindow::askLabDatabase() {
         QMessageBox::warning(this, QStringLiteral("Lab database"), QString::fromStdString(*why));
         return;
     }
-    settings.setValue(QStringLiteral("database/connection"), connection.trimmed());
+    KeptSettings::keepDatabaseConnection(connection.trimmed());
     auto* lab = new LabResultsWindow(std::get<DatabaseTarget>(target));
     lab->setAttribute(Qt::WA_DeleteOnClose);
     lab->show();

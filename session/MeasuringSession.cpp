@@ -173,13 +173,38 @@ void MeasuringSession::describeBench(PassOutcome& pass) {
     pass.accuracy = accuracy;
     pass.truth = benchTruth ? benchTruth() : std::nullopt;
     pass.uncertainty = passUncertainty(pass);
+    pass.calibrated = calibratedFigures(pass, calibrations, calibrationDays, pass.when.date());
+    if (!pass.calibrated.misfit.empty()) {
+        auto& warnings = pass.uncertainty.warnings;
+        warnings += (warnings.empty() ? "" : "; ") + pass.calibrated.misfit;
+    }
     pass.verdict = limits ? std::optional<PassVerdict>(judgePass(pass, *limits)) : std::nullopt;
-    pass.calibrated = calibratedFigures(pass, calibration, calibrationDays, pass.when.date());
 }
 
 void MeasuringSession::describeNode(PassOutcome& pass) {
-    pass.instrument = {programVersion(), connection.IdAnswer, adapterName(), panel.Text2.text};
+    pass.instrument = {programVersion(), connection.IdAnswer, adapterName(), panel.Text2.text, simulation};
     pass.scopeSetUp = Settings.scopeSetUp();
+}
+
+std::string MeasuringSession::calibrationStatus() const {
+    PassOutcome now;
+    now.instrument = {programVersion(), connection.IdAnswer, adapterName(), panel.Text2.text, simulation};
+    now.scopeSetUp = Settings.scopeSetUp();
+    const QDate today = this->now().date();
+    const CalibrationFound found = calibrationFor(calibrations, now, calibrationDays, today);
+    if (found.calibration == nullptr) {
+        return "uncalibrated: " + (found.why.empty() ? std::string("no channel calibration taken") : found.why);
+    }
+    const qint64 age = found.calibration->date.daysTo(today);
+    return "calibration " + found.calibration->name() + " (" +
+           (age == 0 ? std::string("today") : std::to_string(age) + (age == 1 ? " day" : " days") + " old") + ")";
+}
+
+void MeasuringSession::forgetCalibrations() {
+    calibrations.clear();
+    if (calibrationsChanged) {
+        calibrationsChanged(calibrations);
+    }
 }
 
 std::variant<ChannelCalibration, std::string> MeasuringSession::calibrateChannels() {
@@ -211,9 +236,12 @@ std::variant<ChannelCalibration, std::string> MeasuringSession::calibrateChannel
     }
     auto taken = calibrationFrom(readings, adapterName(), now().date());
     if (const auto* c = std::get_if<ChannelCalibration>(&taken)) {
-        calibration = *c;
-        if (calibrationTaken) {
-            calibrationTaken(*c);
+        calibrations.insert(calibrations.begin(), *c);
+        if (calibrations.size() > CalibrationsKept) {
+            calibrations.resize(CalibrationsKept);
+        }
+        if (calibrationsChanged) {
+            calibrationsChanged(calibrations);
         }
     }
     return taken;

@@ -93,15 +93,24 @@ public:
     std::function<std::optional<PassOutcome::Truth>()> benchTruth;
     // The limit set every pass is judged against (none: no verdicts).
     std::optional<LimitSet> limits;
-    // The channel calibration held for this adapter (none: every pass
-    // uncalibrated), good for this many days from the day it was taken.
-    std::optional<ChannelCalibration> calibration;
+    // The channel calibrations kept for this adapter, newest first (none:
+    // every pass uncalibrated); a pass uses the first taken on its bench as
+    // it is now, good for this many days from the day it was taken.
+    std::vector<ChannelCalibration> calibrations;
     int calibrationDays = CalibrationDefaultDays;
+    // On the simulated bench, its own errors ("simulated bench, errors seed
+    // 7"): a calibration knows its bench by them too. Empty on real hardware.
+    std::string simulation;
+    // The calibration in force for the bench as it is now: "calibration
+    // 2026-12-09 (today): CH3 x1.0000 ..." or "uncalibrated: <why>".
+    std::string calibrationStatus() const;
+    // FORGET: every calibration kept for this adapter dropped.
+    void forgetCalibrations();
+    // Told when the calibrations kept change (taken or forgotten).
+    std::function<void(const std::vector<ChannelCalibration>&)> calibrationsChanged;
     // On the simulated bench: puts its probes on one node for a calibration
     // and back (on a real bench the operator moves them).
     std::function<void(bool)> probesOnOneNode;
-    // Told each calibration taken (kept for the adapter).
-    std::function<void(const ChannelCalibration&)> calibrationTaken;
     // Where every pass is kept (none: no file is written).
     MeasurementRecord* record = nullptr;
     // What the lab database's upload has to tell, logged with the record's.

@@ -4,9 +4,11 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -74,6 +76,34 @@ std::string text(const QJsonValue& v) {
     return v.isDouble() ? number(v.toDouble()) : v.toString().toStdString();
 }
 
+// "decides": one limited column, or a list of them.
+std::string readDecides(const QJsonObject& o, LimitSet& set) {
+    if (!o.contains(QStringLiteral("decides"))) {
+        return {};
+    }
+    const QJsonValue v = o.value(QStringLiteral("decides"));
+    QJsonArray names;
+    if (v.isString()) {
+        names.append(v);
+    } else if (v.isArray()) {
+        names = v.toArray();
+    }
+    if (names.isEmpty()) {
+        return Where + "decides is not a limited column or a list of them";
+    }
+    for (const QJsonValue& name : names) {
+        const std::string column = name.toString().toStdString();
+        const bool limited = std::any_of(set.limits.begin(), set.limits.end(),
+                                         [&column](const LimitSet::Limit& l) { return l.column == column; });
+        if (!name.isString() || !limited) {
+            return Where + "decides names " + quoted(column.empty() ? text(name) : column) +
+                   ", which is not one of the set's limits";
+        }
+        set.decides.push_back(column);
+    }
+    return {};
+}
+
 } // namespace
 
 std::string LimitSet::title() const {
@@ -128,6 +158,9 @@ std::variant<LimitSet, std::string> limitSetFromJson(const std::string& bytes) {
         }
         set.limits.push_back(std::get<LimitSet::Limit>(limit));
     }
+    if (auto why = readDecides(o, set); !why.empty()) {
+        return why;
+    }
     set.sha256 = QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Sha256).toHex().toStdString();
     return set;
 }
@@ -176,6 +209,15 @@ std::string reasonFor(const LimitSet::Limit& limit, std::optional<double> value,
     return r;
 }
 
+// Why a calibrated figure is not judged: no calibration held, none applies,
+// or it does not fit the bench; empty when it is.
+std::string whyNotCalibrated(const PassOutcome::Calibrated& c) {
+    if (!c.applied) {
+        return c.calibration.empty() ? "no channel calibration is held" : c.calibration;
+    }
+    return c.misfit;
+}
+
 } // namespace
 
 PassVerdict judgePass(const PassOutcome& pass, const LimitSet& set) {
@@ -192,13 +234,20 @@ PassVerdict judgePass(const PassOutcome& pass, const LimitSet& set) {
     for (const LimitSet::Limit& limit : set.limits) {
         const FigureColumn* column = figureColumnTitled(limit.column);
         const std::optional<double> value = column != nullptr ? column->number(pass) : std::nullopt;
-        const std::optional<double> U =
-            column != nullptr && column->quantity ? pass.uncertainty[*column->quantity].number() : std::nullopt;
-        const Verdict v = judge(value, U, limit.bounds, set.rule, set.guard);
+        const std::optional<double> U = column != nullptr ? column->U(pass) : std::nullopt;
+        // A calibrated figure whose calibration is not in force, or does not
+        // fit this bench, is no figure to judge: the uncalibrated one does
+        // not stand in for it.
+        const std::string noCalibration =
+            column != nullptr && column->calibrated ? whyNotCalibrated(pass.calibrated) : std::string();
+        const Verdict v = noCalibration.empty() ? judge(value, U, limit.bounds, set.rule, set.guard) : Verdict::NoVerdict;
         result.figures.push_back({limit.column, v});
-        if (worstReason.empty() || v > worst) {
+        const bool decides =
+            set.decides.empty() || std::find(set.decides.begin(), set.decides.end(), limit.column) != set.decides.end();
+        if (decides && (worstReason.empty() || v > worst)) {
             worst = v;
-            worstReason = reasonFor(limit, value, U, set);
+            worstReason = noCalibration.empty() ? reasonFor(limit, value, U, set)
+                                                : limit.column + " has no verdict: " + noCalibration;
         }
     }
     result.verdict = worst;

@@ -13,7 +13,11 @@
 //               "input power (W)": {"lower": 1, "upper": 50}}}
 // Each limit names a record column of a measured value or a figure; `lower`
 // and `upper` are each optional (one at least; an infinite one is absent);
-// `guard` (w = guard x U, default 1) goes with the guard-band rule. Keys
+// `guard` (w = guard x U, default 1) goes with the guard-band rule. A limit
+// may name a calibrated efficiency ("calibrated phase angle efficiency (%)"):
+// its U is the calibration's, and a pass whose calibration does not apply or
+// does not fit the bench has no verdict on it. `decides` (a column or a list
+// of them, each limited) says which limits make the pass's verdict. Keys
 // beyond these are passed over, so a later version's file still reads.
 struct LimitSet {
     std::string name, version;
@@ -24,6 +28,10 @@ struct LimitSet {
         Bounds bounds;
     };
     std::vector<Limit> limits;
+    // The limited columns whose verdicts decide the pass ("decides" in the
+    // file); empty: every limit decides. The others are judged and shown,
+    // and do not make the pass's verdict.
+    std::vector<std::string> decides;
     std::string sha256; // of the file's bytes, hex
     // "F-54X acceptance, version 3"
     std::string title() const;

@@ -285,14 +285,14 @@ CalibratedPass calibratedPass(HeadlessChoices choices, const SimBench& bench) {
     CalibratedPass out;
     choices.calibrate = true;
     HeadlessRig calibrating(choices, bench);
-    calibrating.run.calibrationTaken = [&out](const ChannelCalibration& c) { out.calibration = c; };
+    calibrating.run.calibrationsChanged = [&out](const std::vector<ChannelCalibration>& kept) { out.calibration = kept.front(); };
     calibrating.run.probesOnOneNode = [&calibrating](bool on) { calibrating.desk.scope.bench->probesOnOneNode = on; };
     if (calibrating.run.run() != EveryPassComplete || !out.calibration) {
         return out;
     }
     choices.calibrate = false;
     HeadlessRig measuring(choices, bench);
-    measuring.run.calibrationFor = [&out](const std::string&) { return out.calibration; };
+    measuring.run.calibrationsFor = [&out](const std::string&) { return std::vector{*out.calibration}; };
     if (measuring.run.run() == EveryPassComplete && !measuring.passes.empty()) {
         out.pass = measuring.passes.front();
     }
@@ -353,7 +353,7 @@ TEST(Headless, AChannelCalibrationTakesTheSharedErrorsOut) {
         choices.calibrate = true;
         HeadlessRig calibrating(choices, bench);
         std::optional<ChannelCalibration> taken;
-        calibrating.run.calibrationTaken = [&taken](const ChannelCalibration& c) { taken = c; };
+        calibrating.run.calibrationsChanged = [&taken](const std::vector<ChannelCalibration>& kept) { taken = kept.front(); };
         calibrating.run.probesOnOneNode = [&calibrating](bool on) { calibrating.desk.scope.bench->probesOnOneNode = on; };
         ASSERT_EQ(calibrating.run.run(), EveryPassComplete) << contents(calibrating.events);
         ASSERT_TRUE(taken.has_value());
@@ -365,7 +365,7 @@ TEST(Headless, AChannelCalibrationTakesTheSharedErrorsOut) {
 
         choices.calibrate = false;
         HeadlessRig measuring(choices, bench);
-        measuring.run.calibrationFor = [&taken](const std::string&) { return taken; };
+        measuring.run.calibrationsFor = [&taken](const std::string&) { return std::vector{*taken}; };
         ASSERT_EQ(measuring.run.run(), EveryPassComplete) << contents(measuring.events);
         const PassOutcome& p = measuring.passes.at(0);
         const CircuitSolution truth = solve(bench.transformer, bench.conditions);

@@ -206,7 +206,11 @@ struct PinnedPass {
         pass.calibrated.uPhaseEfficiency = {Expanded::State::Number, 0.9512};
         pass.calibrated.resistorEfficiency = 87.5;
         pass.calibrated.uResistorEfficiency = {Expanded::State::Unusable, 3};
-        pins.insert(pins.end(), {{"calibration", "2026-12-01 CH3 x1.0000 CH4 x1.0510 phase -0.98 deg"},
+        pass.calibrated.misfit = "calibration does not fit this bench: its estimates differ by 1.20 % (U 1.10 %)";
+        pass.calibrated.uRatio = 0.0125;
+        pins.insert(pins.end(), {{"calibration fit", "calibration does not fit this bench: its estimates differ by 1.20 % (U 1.10 %)"},
+                                 {"U95 calibrated estimates ratio (%)", "1.25"},
+                                 {"calibration", "2026-12-01 CH3 x1.0000 CH4 x1.0510 phase -0.98 deg"},
                                  {"calibrated phase angle efficiency (%)", "88.2125"},
                                  {"U95 calibrated phase angle efficiency (%)", "0.9512"},
                                  {"calibrated load resistor efficiency (%)", "87.5"},

@@ -1,5 +1,6 @@
 #include "AccuracyWindow.h"
 #include "LimitsWindow.h"
+#include "Configuration.h"
 
 #include <QCoreApplication>
 #include <QDoubleSpinBox>
@@ -40,10 +41,10 @@ TEST(AccuracyWindow, AFileIsTakenWholeOrNotAtAllAndASetIsKeptPerAdapter) {
     EXPECT_EQ(window.accuracy(), tight) << "saved and opened again";
     EXPECT_TRUE(window.error().isEmpty());
 
-    EXPECT_EQ(rememberedAccuracy(QStringLiteral("FT0042"), declared), declared) << "nothing kept yet";
-    rememberAccuracy(QStringLiteral("FT0042"), tight);
-    EXPECT_EQ(rememberedAccuracy(QStringLiteral("FT0042"), declared), tight);
-    EXPECT_EQ(rememberedAccuracy(QStringLiteral("simulated"), declared), declared) << "another adapter's own";
+    EXPECT_EQ(keptAccuracy("FT0042").value_or(declared), declared) << "nothing kept yet";
+    keepAccuracy("FT0042", tight);
+    EXPECT_EQ(keptAccuracy("FT0042").value_or(declared), tight);
+    EXPECT_EQ(keptAccuracy("simulated").value_or(declared), declared) << "another adapter's own";
 }
 
 // The limits window: a file that cannot be taken keeps the set it had; the
@@ -68,13 +69,13 @@ TEST(LimitsWindow, ABadFileKeepsTheSetAndTheSetTakenIsKeptForTheNextRun) {
     ASSERT_TRUE(window.limits().has_value()) << "the set it had";
     EXPECT_EQ(window.limits()->sha256, sha);
 
-    EXPECT_FALSE(rememberedLimits().has_value());
-    rememberLimits(window.limits(), window.bytes());
-    ASSERT_TRUE(rememberedLimits().has_value());
-    EXPECT_EQ(rememberedLimits()->sha256, sha) << "the same bytes";
-    rememberLimits(window.limits(), "");
-    EXPECT_EQ(rememberedLimits()->sha256, sha) << "unchanged when nothing new was opened";
+    EXPECT_FALSE(keptLimits().has_value());
+    keepLimits(window.limits(), window.bytes());
+    ASSERT_TRUE(keptLimits().has_value());
+    EXPECT_EQ(keptLimits()->sha256, sha) << "the same bytes";
+    keepLimits(window.limits(), "");
+    EXPECT_EQ(keptLimits()->sha256, sha) << "unchanged when nothing new was opened";
     window.clear();
-    rememberLimits(window.limits(), window.bytes());
-    EXPECT_FALSE(rememberedLimits().has_value()) << "no limits, kept as none";
+    keepLimits(window.limits(), window.bytes());
+    EXPECT_FALSE(keptLimits().has_value()) << "no limits, kept as none";
 }
