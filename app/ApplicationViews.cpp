@@ -5,6 +5,7 @@
 #include "PrintScreenView.h"
 #include "SettingsFormView.h"
 #include "SplashFormView.h"
+#include "WindowFit.h"
 
 namespace {
 
@@ -38,6 +39,33 @@ ApplicationViews::~ApplicationViews() {
     delete report_.data();
 }
 
+// The settings window stays open while the operator picks in the main
+// window: it goes beside the main window's results, the main window moving
+// to the left edge where the screen is too narrow for both.
+void ApplicationViews::followSettings() {
+    SettingsForm& form = form_.SettingsWindow;
+    if (form.window.loaded && settings_.isNull()) {
+        const QSize design(form.window.width, form.window.height);
+        const QSize mainDesign(form_.window.width, form_.window.height);
+        const WindowFit::SideBySide placed =
+            WindowFit::besideResults(mainDesign, Form1View::ResultsWidth, design, SmallestSettingsScale);
+        settings_ = new SettingsFormView(form, placed.secondScale, [this, placed](QWidget* window) {
+            if (placed.mainAt) {
+                main_->move(*placed.mainAt);
+            }
+            window->move(placed.secondAt);
+        });
+        settings_->binder.afterAction = [this] { refresh(); };
+    } else if (!form.window.loaded && !settings_.isNull()) {
+        settings_->hide();
+        settings_->deleteLater();
+        settings_.clear();
+    }
+    if (!settings_.isNull()) {
+        settings_->refresh();
+    }
+}
+
 void ApplicationViews::refresh() {
     if (refreshing_) {
         return;
@@ -45,7 +73,7 @@ void ApplicationViews::refresh() {
     refreshing_ = true;
     follow(splash_, form_.Splash, *this);
     main_->refresh();
-    follow(settings_, form_.SettingsWindow, *this);
+    followSettings();
     follow(report_, form_.Report, *this);
     refreshing_ = false;
 }

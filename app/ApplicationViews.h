@@ -24,7 +24,12 @@ public:
     QWidget* reportView() const;
     QWidget* splashView() const;
 
+    // The settings window is never scaled below this to stand beside the
+    // main window's results.
+    static constexpr double SmallestSettingsScale = 0.7;
+
 private:
+    void followSettings();
     Form1& form_;
     std::unique_ptr<Form1View> main_;
     QPointer<SplashFormView> splash_;

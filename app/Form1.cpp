@@ -29,7 +29,9 @@ ReportSources Form1::reportSources() const {
     return ReportSources{p.Combo1, p.Combo2, p.Combo3, p.Combo4, p.Text3,  p.Text4,  p.Text5,
                          p.Text6,  p.Text7,  p.Text8,  p.Text9,  p.Text10, p.Text11, p.Text14,
                          p.Text15, p.Text16, p.Text17, p.Text18, p.Text19, p.Text20, p.Text21,
-                         p.Text22, p.Text23, p.Text24, p.PlusMinus, p.UncertaintyWarnings, p.VerdictLine};
+                         p.Text22, p.Text23, p.Text24, p.PlusMinus, p.UncertaintyWarnings, p.VerdictLine,
+                         p.VerdictShown, p.VerdictReasons, p.CalibratedPhase, p.CalibratedResistor,
+                         p.CalibrationLine};
 }
 
 void Form1::delay(std::int32_t msdelay) { ::delay(platform.clock, platform.pump, msdelay); }

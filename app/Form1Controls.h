@@ -75,6 +75,8 @@ struct Form1Controls {
     // "uncalibrated"; empty while no calibration is held.
     Label& CalibratedPhase;
     Label& CalibratedResistor;
+    // Under the comment: the calibration in force, or why there is none.
+    Label& CalibrationLine;
 
     // Why the last pass's marked figures should not be trusted as they stand,
     // and its verdict line (the report shows both under the results).

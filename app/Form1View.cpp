@@ -123,6 +123,7 @@ void Form1View::buildTestPanel() {
     y += 70;
     parts.label("Label30", f.Label30, labelAbove(inX, y, 200));
     parts.box("Text24", f.Text24, boxBelow(inX, y, 526));
+    parts.label("CalibrationLine", f.CalibrationLine, QRect(inX, y + LabelHeight + 2 + BoxHeight + 2, 526, 22));
 }
 
 void Form1View::plusMinus(ViewParts& parts, PassOutcome::Box box, QRect at) {
@@ -178,6 +179,7 @@ void Form1View::buildLogPanel() {
 }
 
 void Form1View::refresh() {
+    form_.session.showCalibrationStatus();
     binder.refresh();
     if (form_.window.visible && !isVisible()) {
         showCentred(this);

@@ -15,6 +15,9 @@ class Form1View final : public QWidget {
 public:
     explicit Form1View(Form1& form, QWidget* parent = nullptr);
     void refresh();
+    // The results panel's width at the design size: what stays in view when
+    // another window stands beside this one.
+    static constexpr int ResultsWidth = 546;
     WidgetBinder binder;
     DesignLayout layout;
 

@@ -135,6 +135,9 @@ std::string ChannelCalibration::text() const {
                         {"u voltage ratio", uVoltageRatio},
                         {"u current ratio", uCurrentRatio},
                         {"u phase degrees", uPhaseDegrees},
+                        {"resistor factor", resistorFactor ? QJsonValue(*resistorFactor) : QJsonValue()},
+                        {"u resistor factor", uResistorFactor},
+                        {"load ohms", loadOhms},
                         {"readings", readings}};
     return QJsonDocument(o).toJson(QJsonDocument::Compact).toStdString();
 }
@@ -169,6 +172,11 @@ std::optional<ChannelCalibration> ChannelCalibration::fromText(const std::string
         return std::nullopt;
     }
     c.readings = o.value("readings").toInt();
+    if (double q = 0; number("resistor factor", q) && q > 0) {
+        c.resistorFactor = q;
+        number("u resistor factor", c.uResistorFactor);
+        number("load ohms", c.loadOhms);
+    }
     return c;
 }
 
@@ -189,7 +197,8 @@ std::variant<ChannelCalibration, std::string> calibrationFrom(const std::vector<
             return "the range of CH" + std::to_string(ch + 1) + " is not known (GET SETTINGS first)";
         }
     }
-    Mean kV, kI, phase, node;
+    Mean kV, kI, phase, node, factor;
+    const auto ohms = readings.front().figures.LoadResistance;
     for (const PassOutcome& p : readings) {
         const auto r = nodeReading(p);
         if (!r) {
@@ -205,6 +214,9 @@ std::variant<ChannelCalibration, std::string> calibrationFrom(const std::vector<
         }
         kV.add(r->v1 / r->v3);
         kI.add(r->i2 / r->i4);
+        if (positive(ohms)) {
+            factor.add(r->p12 * *ohms / (r->v1 * r->v1));
+        }
         phase.add(degrees(*a12 - *a34));
         node.add(degrees(*a12));
     }
@@ -220,6 +232,11 @@ std::variant<ChannelCalibration, std::string> calibrationFrom(const std::vector<
     c.uVoltageRatio = std::max(kV.uMean() / c.voltageRatio, RatioResolution);
     c.uCurrentRatio = std::max(kI.uMean() / c.currentRatio, RatioResolution);
     c.uPhaseDegrees = std::max(phase.uMean(), PhaseResolution);
+    if (factor.n == kV.n && factor.mean() > 0) {
+        c.resistorFactor = factor.mean();
+        c.uResistorFactor = std::max(factor.uMean() * std::sqrt(double(factor.n)) / factor.mean(), RatioResolution);
+        c.loadOhms = *ohms;
+    }
     return c;
 }
 
@@ -318,7 +335,7 @@ struct CalibratedTerms {
 };
 
 CalibratedTerms calibratedTerms(const ChannelCalibration& c, const Accuracy& a, double phiIn, double phiOut,
-                                double vOut, std::optional<double> scale3) {
+                                double vOut, std::optional<double> scale3, double ohms) {
     const double lag = rect(radians(a.phaseLagDegrees));
     // Both sides now read through the input's current probe: its lag moves
     // each by its own tan(phi), and their signs are not measured, so the
@@ -334,8 +351,13 @@ CalibratedTerms calibratedTerms(const ChannelCalibration& c, const Accuracy& a, 
     const double offset = scale3 ? rect(std::hypot(vOut, a.offsetDivisions * *scale3) - vOut) / vOut : 0.0;
     t.resistorEfficiency = rss({gainV, gainI, 2 * c.uVoltageRatio, 2 * offset, rect(a.resistorPercent / 100),
                                 std::fabs(std::tan(phiIn)) * lag});
-    t.ratio = rss({rect(a.resistorPercent / 100), c.uVoltageRatio, c.uCurrentRatio, offset,
-                   std::fabs(std::tan(phiOut)) * radians(c.uPhaseDegrees), std::fabs(std::tan(phiOut)) * lag});
+    // Against the calibration's own ratio on the node: the same resistor
+    // cancels, another adds both tolerances; the lag cancels where the output
+    // angle is the node's.
+    const double resistors = std::fabs(ohms - c.loadOhms) < 1e-9 ? 0.0 : std::sqrt(2.0) * rect(a.resistorPercent / 100);
+    const double nodeLag = std::fabs(std::tan(phiOut) - std::tan(radians(c.nodeAngleDegrees))) * lag;
+    t.ratio = rss({resistors, c.uResistorFactor, c.uVoltageRatio, c.uCurrentRatio, offset,
+                   std::fabs(std::tan(phiOut)) * radians(c.uPhaseDegrees), nodeLag});
     return t;
 }
 
@@ -361,9 +383,9 @@ std::string disagreement(const char* what, std::optional<double> calibrated, con
 // The two calibrated estimates share the calibration and the input power;
 // their ratio rests on R and the output current's own terms, so a channel
 // that is not what it was when calibrated shows as a ratio away from 1.
-void checkFit(PassOutcome::Calibrated& out, const PassOutcome& pass, double uRatio) {
-    if (out.phaseEfficiency && out.resistorEfficiency && *out.resistorEfficiency != 0) {
-        out.ratio = *out.phaseEfficiency / *out.resistorEfficiency;
+void checkFit(PassOutcome::Calibrated& out, const PassOutcome& pass, const ChannelCalibration& c, double uRatio) {
+    if (c.resistorFactor && out.phaseEfficiency && out.resistorEfficiency && *out.resistorEfficiency != 0) {
+        out.ratio = *out.phaseEfficiency / *out.resistorEfficiency / *c.resistorFactor;
         out.uRatio = uRatio;
         const double apart = std::fabs(*out.ratio - 1);
         if (apart > uRatio) {
@@ -413,7 +435,7 @@ PassOutcome::Calibrated calibratedFigures(const PassOutcome& pass, const std::op
     }
     const auto scale3 = parseNumber(pass.scopeSetUp.channels[2].scale);
     const CalibratedTerms t = calibratedTerms(*c, pass.accuracy, *phiIn, angle, vOut,
-                                              positive(scale3) ? scale3 : std::nullopt);
+                                              positive(scale3) ? scale3 : std::nullopt, ohms.value_or(0));
     const bool clipped = std::any_of(pass.uncertainty.clipped.begin(), pass.uncertainty.clipped.end(),
                                      [](bool b) { return b; });
     const auto expanded = [&](std::optional<double> value, double relative, bool phaseDependent) {
@@ -429,7 +451,7 @@ PassOutcome::Calibrated calibratedFigures(const PassOutcome& pass, const std::op
     };
     out.uPhaseEfficiency = expanded(out.phaseEfficiency, t.phaseEfficiency, true);
     out.uResistorEfficiency = expanded(out.resistorEfficiency, t.resistorEfficiency, false);
-    checkFit(out, pass, t.ratio * pass.accuracy.coverage);
+    checkFit(out, pass, *c, t.ratio * pass.accuracy.coverage);
     return out;
 }
 

@@ -42,6 +42,13 @@ struct ChannelCalibration {
     // Standard uncertainties of the means: relative, relative, degrees.
     double uVoltageRatio = 0, uCurrentRatio = 0, uPhaseDegrees = 0;
     int readings = 0;
+    // On the node, P12 R / V1^2: how CH2 reads against CH1 through the load
+    // resistor (1 when they agree), and the scatter of one reading of it
+    // (relative). A later pass's two calibrated estimates stand in this same
+    // ratio; a channel changed since sets them apart. None without a resistor.
+    std::optional<double> resistorFactor;
+    double uResistorFactor = 0;
+    double loadOhms = 0; // the resistor it was taken with (nominal)
 
     // "2026-12-09 CH3 x1.0000 CH4 x1.0510 phase +1.00 deg"
     std::string name() const;

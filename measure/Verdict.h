@@ -37,6 +37,7 @@ struct PassVerdict {
     struct Figure {
         std::string column; // the record column's title
         Verdict verdict = Verdict::NoVerdict;
+        std::string reason; // why, in the words of the pass's reason
     };
     std::vector<Figure> figures; // in the limit set's order (its columns sorted by title)
 };

@@ -5,6 +5,7 @@
 #include "EventPump.h"
 #include "KeySynth.h"
 #include "Screen.h"
+#include "VerdictLook.h"
 
 #include <array>
 #include <string>
@@ -99,6 +100,7 @@ void PrintScreen::copyTexts() {
             Label& plusMinus = PlusMinus.at(static_cast<std::size_t>(r.number));
             plusMinus.caption = shown.caption;
             plusMinus.ForeColor = shown.ForeColor;
+            plusMinus.BackColor = shown.BackColor; // a verdict's colour and its text's go together
             plusMinus.font = {10, true};
         }
     }
@@ -108,8 +110,39 @@ void PrintScreen::copyTexts() {
     if (!main_.Warnings.empty()) {
         Warnings.caption += (Warnings.caption.empty() ? "" : "; ") + main_.Warnings;
     }
-    Warnings.ForeColor = Colours::Red;
+    Warnings.ForeColor = MarkedText;
     Warnings.font = {8, false};
+    copyVerdict();
+}
+
+// The verdict as large as a result, in its own colours; every figure not
+// inside its limit; the calibrated efficiencies and the calibration in force.
+void PrintScreen::copyVerdict() {
+    LabelVerdict.font = {10, true};
+    TextVerdict.font = {18, true};
+    TextVerdict.alignment = Alignment::Centre;
+    if (main_.VerdictShown) {
+        const VerdictLook& look = lookOf(*main_.VerdictShown);
+        TextVerdict.show(verdictName(*main_.VerdictShown), look.back, look.fore);
+    } else {
+        TextVerdict.show("NO LIMITS", Colours::White, Colour{0x595959});
+    }
+    std::string reasons;
+    for (const std::string& r : main_.VerdictReasons) {
+        reasons += (reasons.empty() ? "" : "\n") + r;
+    }
+    if (main_.VerdictShown && reasons.empty()) {
+        reasons = "every limited figure inside its limit";
+    }
+    VerdictReasons.caption = reasons;
+    VerdictReasons.font = {9, false};
+    const std::string phase = main_.CalibratedPhase.caption;
+    const std::string resistor = main_.CalibratedResistor.caption;
+    Calibrated.caption = phase.empty() && resistor.empty()
+                             ? main_.CalibrationLine.caption
+                             : "Calibrated: phase angle efficiency " + phase + ", load resistor efficiency " +
+                                   resistor + "\n" + main_.CalibrationLine.caption;
+    Calibrated.font = {10, true};
 }
 
 void PrintScreen::setCarets(bool shown) {

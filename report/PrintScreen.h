@@ -21,6 +21,7 @@ public:
 private:
     void styleControls();
     void copyTexts();
+    void copyVerdict();
     void setCarets(bool shown);
 
     ReportSources main_;

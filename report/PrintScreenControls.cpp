@@ -5,7 +5,10 @@
 PrintScreenControls::PrintScreenControls() {
     window.caption = "Print Screen";
     window.width = 560;
-    window.height = 740;
+    // The Parts' sheet, then the verdict and the calibrated figures under it.
+    window.height = 930;
+    LabelVerdict.caption = "VERDICT";
+    LabelVerdict.alignment = Alignment::Centre;
     const std::array<std::pair<int, const char*>, 24> captions{{
         {1, "POWER SUPPLY  (V RMS)"},
         {2, "RESONANT FREQUENCY (Hz)"},

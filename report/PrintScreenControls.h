@@ -64,6 +64,13 @@ struct PrintScreenControls {
     // repeats; below them, the warnings.
     std::array<Label, 25> PlusMinus;
     Label Warnings;
+    // Under the warnings: the verdict in a box of its own, as large as a
+    // result, every figure not inside its limit, the efficiencies read
+    // through the channel calibration and the calibration in force.
+    Label LabelVerdict;
+    TextBox TextVerdict;
+    Label VerdictReasons;
+    Label Calibrated;
     TextBox* textBox(int number); // Text1..Text24, null otherwise
     Label* label(int number);     // Label1..Label24, null otherwise
 };

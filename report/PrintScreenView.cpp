@@ -69,9 +69,17 @@ PrintScreenView::PrintScreenView(PrintScreen& form) : form_(form) {
     result(22, 140, y, 280, true);
     y += TallPitch;
     item(23, left, y, full, false);
-    // The warnings in the strip under the comment, within the report's size.
+    // The warnings in the strip under the comment; the verdict and the
+    // calibrated figures under them, within the report's size.
     y += Pitch - 4;
-    parts.label("Warnings", form.Warnings, QRect(left, y, full, form.window.height - y));
+    parts.label("Warnings", form.Warnings, QRect(left, y, full, 40))->setWordWrap(true);
+    y += 42;
+    parts.label("LabelVerdict", form.LabelVerdict, QRect(140, y, 280, LabelHeight));
+    parts.box("TextVerdict", form.TextVerdict, QRect(140, y + LabelHeight + 2, 280, 34));
+    y += TallPitch;
+    parts.label("VerdictReasons", form.VerdictReasons, QRect(left, y, full, 62))->setWordWrap(true);
+    y += 64;
+    parts.label("Calibrated", form.Calibrated, QRect(left, y, full, form.window.height - y))->setWordWrap(true);
     fitToScreen(this, QSize(form.window.width, form.window.height), layout, binder);
     refresh();
 }

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "Controls.h"
+#include "Verdict.h"
 
 #include <array>
+#include <optional>
 #include <string>
+#include <vector>
 
 // The main window's controls the report repeats, as they show at the moment
 // of the capture. The main window fills it from its own members.
@@ -39,4 +42,12 @@ struct ReportSources {
     const std::string& Warnings;
     // The last pass's verdict, why and against which limit set; empty without.
     const std::string& Verdict;
+    // The verdict shown, and every limited figure not inside its limit.
+    const std::optional<::Verdict>& VerdictShown;
+    const std::vector<std::string>& VerdictReasons;
+    // Each efficiency read through the channel calibration, and the
+    // calibration in force (or why none is).
+    const Label& CalibratedPhase;
+    const Label& CalibratedResistor;
+    const Label& CalibrationLine;
 };

@@ -9,8 +9,9 @@ MainPanel::MainPanel() {
     for (Label& plusMinus : PlusMinus) {
         plusMinus.font.pointSize = 10;
     }
-    CalibratedPhase.font.pointSize = 8;
-    CalibratedResistor.font.pointSize = 8;
+    CalibratedPhase.font = {10, true};
+    CalibratedResistor.font = {10, true};
+    CalibrationLine.font = {9, false};
 }
 
 TextBox* MainPanel::textBox(int number) {

@@ -5,7 +5,9 @@
 #include "Statuses.h"
 
 #include <array>
+#include <optional>
 #include <string>
+#include <vector>
 
 // What the instrument shows on the main window, whoever looks at it: the
 // status boxes, the set-up lists, the result boxes, the event list and the
@@ -60,8 +62,16 @@ struct MainPanel {
     // Why the last pass's marked figures should not be trusted as they stand
     // (the report shows it under the results).
     std::string UncertaintyWarnings;
-    // "VERDICT CONDITIONAL FAIL: <reason> (<limit set>)", for the report.
+    // "VERDICT CONDITIONAL FAIL: <reason> (<limit set>)", for the report;
+    // the verdict shown, and every limited figure not inside its limit with
+    // its reason (the report names them all).
     std::string VerdictLine;
+    std::optional<Verdict> VerdictShown;
+    std::vector<std::string> VerdictReasons;
+    // The calibration in force for the bench as it stands, at all times:
+    // "calibration 2026-12-09 ... (today)" or "uncalibrated: <why>"; after a
+    // pass whose calibration does not fit, why.
+    Label CalibrationLine;
 
     // The boxes Text1 to Text24 in order of their numbers; null otherwise.
     TextBox* textBox(int number);

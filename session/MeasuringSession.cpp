@@ -9,6 +9,7 @@
 #include "ProgramVersion.h"
 #include "SetupLists.h"
 #include "Statuses.h"
+#include "VerdictLook.h"
 
 #include <QUuid>
 
@@ -198,6 +199,14 @@ std::string MeasuringSession::calibrationStatus() const {
     const qint64 age = found.calibration->date.daysTo(today);
     return "calibration " + found.calibration->name() + " (" +
            (age == 0 ? std::string("today") : std::to_string(age) + (age == 1 ? " day" : " days") + " old") + ")";
+}
+
+void MeasuringSession::showCalibrationStatus() {
+    const bool misfitShown =
+        lastPass && !lastPass->calibrated.misfit.empty() && !panel.CalibratedPhase.caption.empty();
+    panel.CalibrationLine.caption = misfitShown ? lastPass->calibrated.misfit : calibrationStatus();
+    panel.CalibrationLine.ForeColor = misfitShown ? std::optional<Colour>(MarkedText) : std::nullopt;
+    panel.CalibrationLine.toolTip = panel.CalibrationLine.caption;
 }
 
 void MeasuringSession::forgetCalibrations() {

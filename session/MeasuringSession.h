@@ -104,6 +104,9 @@ public:
     // The calibration in force for the bench as it is now: "calibration
     // 2026-12-09 (today): CH3 x1.0000 ..." or "uncalibrated: <why>".
     std::string calibrationStatus() const;
+    // The calibration line under the results: the last pass's misfit while
+    // its figures are shown, else the calibration in force.
+    void showCalibrationStatus();
     // FORGET: every calibration kept for this adapter dropped.
     void forgetCalibrations();
     // Told when the calibrations kept change (taken or forgotten).

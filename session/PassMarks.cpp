@@ -12,6 +12,10 @@ std::string calibratedText(const PassOutcome::Calibrated& c, const std::optional
     if (!c.applied) {
         return c.calibration.empty() ? "" : "uncalibrated";
     }
+    // A calibration that does not fit this bench gives no figure to read.
+    if (!c.misfit.empty()) {
+        return "cal does not fit";
+    }
     if (!value) {
         return "cal ----";
     }
@@ -25,8 +29,13 @@ void showCalibrated(MainPanel& panel, const PassOutcome& pass) {
     const auto& c = pass.calibrated;
     panel.CalibratedPhase.caption = calibratedText(c, c.phaseEfficiency, c.uPhaseEfficiency);
     panel.CalibratedResistor.caption = calibratedText(c, c.resistorEfficiency, c.uResistorEfficiency);
-    panel.CalibratedPhase.toolTip = c.calibration;
-    panel.CalibratedResistor.toolTip = c.calibration;
+    const std::string why = c.misfit.empty() ? c.calibration : c.misfit;
+    panel.CalibratedPhase.toolTip = why;
+    panel.CalibratedResistor.toolTip = why;
+    const std::optional<Colour> marked =
+        c.misfit.empty() ? std::nullopt : std::optional<Colour>(MarkedText);
+    panel.CalibratedPhase.ForeColor = marked;
+    panel.CalibratedResistor.ForeColor = marked;
 }
 
 void showVerdict(MainPanel& panel, const PassOutcome& pass) {
@@ -39,6 +48,13 @@ void showVerdict(MainPanel& panel, const PassOutcome& pass) {
     panel.VerdictReason.caption = v.reason + " - " + v.limitSet;
     panel.VerdictLine = std::string("VERDICT ") + verdictName(v.verdict) + ": " + v.reason + " (" + v.limitSet + ")";
     panel.VerdictReason.toolTip = panel.VerdictReason.caption;
+    panel.VerdictShown = v.verdict;
+    panel.VerdictReasons.clear();
+    for (const PassVerdict::Figure& f : v.figures) {
+        if (f.verdict != Verdict::Pass) {
+            panel.VerdictReasons.push_back(std::string(verdictName(f.verdict)) + ": " + f.reason);
+        }
+    }
     // Each limited figure's ± takes its own verdict's colour.
     for (const PassVerdict::Figure& f : v.figures) {
         const FigureColumn* column = figureColumnTitled(f.column);
@@ -71,6 +87,8 @@ void showLimitSet(MainPanel& panel, const std::optional<LimitSet>& limits) {
     panel.VerdictReason.caption = limits ? limits->title() : "";
     panel.VerdictReason.toolTip.clear();
     panel.VerdictLine.clear();
+    panel.VerdictShown.reset();
+    panel.VerdictReasons.clear();
     for (Label& label : panel.PlusMinus) {
         label.BackColor.reset();
     }

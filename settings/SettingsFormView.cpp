@@ -41,7 +41,9 @@ std::string name(const char* kind, int number) { return kind + std::to_string(nu
 
 } // namespace
 
-SettingsFormView::SettingsFormView(SettingsForm& form) : form_(form) {
+SettingsFormView::SettingsFormView(SettingsForm& form, std::optional<double> scale,
+                                   std::function<void(QWidget*)> place)
+    : form_(form), place_(std::move(place)) {
     setObjectName(QStringLiteral("SettingsForm"));
     setWindowTitle(toQString(form.window.caption));
     QFont windowFont(QStringLiteral("Arial"));
@@ -105,14 +107,26 @@ SettingsFormView::SettingsFormView(SettingsForm& form) : form_(form) {
     parts.line("Line6", twips(11760, 4560, 45, 5490));
     parts.line("Line7", twips(15000, 4560, 45, 5490));
     parts.line("Line8", twips(15000, 9120, 3000, 45));
-    fitToScreen(this, QSize(form.window.width, form.window.height), layout, binder);
+    const QSize design(form.window.width, form.window.height);
+    if (scale) {
+        scaleWindow(this, design, layout, binder, *scale);
+    } else {
+        fitToScreen(this, design, layout, binder);
+    }
     refresh();
 }
 
 void SettingsFormView::refresh() {
     binder.refresh();
     if (form_.window.visible && !isVisible()) {
-        showCentred(this);
+        if (place_) {
+            place_(this);
+            show();
+            raise();
+            activateWindow();
+        } else {
+            showCentred(this);
+        }
     }
 }
 

@@ -4,13 +4,18 @@
 #include "WindowFit.h"
 
 #include <QWidget>
+#include <functional>
+#include <optional>
 
 class SettingsForm;
 
 // The settings window on screen, every control at its design position.
 class SettingsFormView final : public QWidget {
 public:
-    explicit SettingsFormView(SettingsForm& form);
+    // `scale`: the window's scale (none: fitted to the screen); `place`: where
+    // it goes when it is shown (none: centred).
+    explicit SettingsFormView(SettingsForm& form, std::optional<double> scale = std::nullopt,
+                              std::function<void(QWidget*)> place = nullptr);
     void refresh();
     WidgetBinder binder;
     DesignLayout layout;
@@ -20,4 +25,5 @@ protected:
 
 private:
     SettingsForm& form_;
+    std::function<void(QWidget*)> place_;
 };

@@ -117,6 +117,17 @@ SimBench::Errors drawBenchErrors(unsigned seed, double gainPercent, double volta
     return e;
 }
 
+SimBench::Errors redrawChannel(const SimBench::Errors& errors, std::size_t channel, unsigned seed,
+                               double gainPercent, double voltageProbePercent, double currentProbePercent,
+                               double lagDegrees) {
+    const SimBench::Errors fresh =
+        drawBenchErrors(seed, gainPercent, voltageProbePercent, currentProbePercent, lagDegrees);
+    SimBench::Errors swapped = errors;
+    swapped.gain.at(channel) = fresh.gain.at(channel);
+    swapped.lagDegrees.at(channel) = fresh.lagDegrees.at(channel);
+    return swapped;
+}
+
 std::optional<double> benchMeasurement(const SimBench& bench, const SimScope& scope,
                                        const SimSlot& slot, std::mt19937& noise) {
     const CircuitSolution c = solve(bench.transformer, bench.conditions);

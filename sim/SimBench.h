@@ -45,6 +45,13 @@ struct SimBench {
 SimBench::Errors drawBenchErrors(unsigned seed, double gainPercent, double voltageProbePercent,
                                  double currentProbePercent, double lagDegrees);
 
+// The same errors with one channel's (0 for CH1) drawn anew from `seed`, as
+// a probe swapped for another of the same kind leaves them (for tests: the
+// bench keeps its name).
+SimBench::Errors redrawChannel(const SimBench::Errors& errors, std::size_t channel, unsigned seed,
+                               double gainPercent, double voltageProbePercent, double currentProbePercent,
+                               double lagDegrees);
+
 // One automatic measurement on the bench as the scope is set up now: the
 // sampled channels scaled by the probe factors set against those attached,
 // inverted where set, CRMS or MEAN over whole periods. None when a trace

@@ -241,13 +241,14 @@ PassVerdict judgePass(const PassOutcome& pass, const LimitSet& set) {
         const std::string noCalibration =
             column != nullptr && column->calibrated ? whyNotCalibrated(pass.calibrated) : std::string();
         const Verdict v = noCalibration.empty() ? judge(value, U, limit.bounds, set.rule, set.guard) : Verdict::NoVerdict;
-        result.figures.push_back({limit.column, v});
+        const std::string reason = noCalibration.empty() ? reasonFor(limit, value, U, set)
+                                                         : limit.column + " has no verdict: " + noCalibration;
+        result.figures.push_back({limit.column, v, reason});
         const bool decides =
             set.decides.empty() || std::find(set.decides.begin(), set.decides.end(), limit.column) != set.decides.end();
         if (decides && (worstReason.empty() || v > worst)) {
             worst = v;
-            worstReason = noCalibration.empty() ? reasonFor(limit, value, U, set)
-                                                : limit.column + " has no verdict: " + noCalibration;
+            worstReason = reason;
         }
     }
     result.verdict = worst;

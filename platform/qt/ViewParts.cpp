@@ -61,7 +61,10 @@ QFrame* ViewParts::line(const char* name, QRect at) {
 
 void fitToScreen(QWidget* window, QSize designSize, DesignLayout& layout, WidgetBinder& binder,
                  bool framed) {
-    const double scale = WindowFit::scaleToFit(designSize, framed);
+    scaleWindow(window, designSize, layout, binder, WindowFit::scaleToFit(designSize, framed));
+}
+
+void scaleWindow(QWidget* window, QSize designSize, DesignLayout& layout, WidgetBinder& binder, double scale) {
     if (scale < 1.0) {
         layout.scaleTo(scale);
         binder.fontScale = scale;

@@ -48,6 +48,8 @@ private:
 // down uniformly with its fonts.
 void fitToScreen(QWidget* window, QSize designSize, DesignLayout& layout, WidgetBinder& binder,
                  bool framed = true);
+// The same at a scale given (at most 1).
+void scaleWindow(QWidget* window, QSize designSize, DesignLayout& layout, WidgetBinder& binder, double scale);
 // Shows a window centred in the available area, in front.
 void showCentred(QWidget* window, bool framed = true);
 

@@ -68,4 +68,28 @@ void placeBeside(QWidget* window, QSize mainContentSize, int readableWidth) {
     window->move(x, taken.top());
 }
 
+SideBySide besideResults(QSize mainDesign, int resultsDesignWidth, QSize secondDesign, double smallestScale) {
+    const QRect area = availableArea();
+    const double mainScale = scaleToFit(mainDesign);
+    const QRect main = centredFrame(QSize(static_cast<int>(mainDesign.width() * mainScale),
+                                          static_cast<int>(mainDesign.height() * mainScale)));
+    SideBySide placed;
+    placed.secondScale = scaleToFit(secondDesign);
+    const int secondWidth = static_cast<int>(secondDesign.width() * placed.secondScale) + FrameWidth;
+    const int resultsWidth = static_cast<int>(resultsDesignWidth * mainScale) + FrameWidth / 2;
+    if (main.left() + resultsWidth + secondWidth <= area.right() + 1) {
+        // Room beside the results as the main window stands: the second
+        // window at the screen's right edge leaves them in view.
+        placed.secondAt = QPoint(area.right() + 1 - secondWidth, area.top());
+        return placed;
+    }
+    const double byWidth = static_cast<double>(area.width() - resultsWidth - FrameWidth) / secondDesign.width();
+    placed.secondScale = std::clamp(std::min(byWidth, placed.secondScale), std::min(smallestScale, placed.secondScale),
+                                    placed.secondScale);
+    const int width = static_cast<int>(secondDesign.width() * placed.secondScale) + FrameWidth;
+    placed.mainAt = QPoint(area.left(), main.top());
+    placed.secondAt = QPoint(std::max(area.left() + resultsWidth, area.right() + 1 - width), area.top());
+    return placed;
+}
+
 } // namespace WindowFit

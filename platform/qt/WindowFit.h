@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QRect>
+#include <QPoint>
 #include <QSize>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -44,5 +46,19 @@ void placeCentred(QWidget* window, bool framed = true);
 // on the screen, where the window manager lets the operator switch between
 // the two. Either way wholly on the screen.
 void placeBeside(QWidget* window, QSize mainContentSize, int readableWidth);
+
+// Two windows used together where the screen cannot hold both whole: the
+// main window (of that design size, its results in its leftmost
+// `resultsDesignWidth`) and a second window of `secondDesign`. Where they
+// fit side by side at the main window's own scale, nothing moves; else the
+// main window goes to the area's left edge and the second takes the room
+// right of the main window's results, scaled down to fit it, but never below
+// `smallestScale` (then it stands at the area's right edge).
+struct SideBySide {
+    double secondScale = 1.0;
+    QPoint secondAt;
+    std::optional<QPoint> mainAt; // none: the main window stays where it is
+};
+SideBySide besideResults(QSize mainDesign, int resultsDesignWidth, QSize secondDesign, double smallestScale);
 
 } // namespace WindowFit

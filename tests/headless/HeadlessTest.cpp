@@ -386,3 +386,114 @@ TEST(Headless, AChannelCalibrationTakesTheSharedErrorsOut) {
         EXPECT_NE(contents(measuring.rows).find(taken->name()), std::string::npos) << "the row names it";
     }
 }
+
+namespace {
+
+// A calibration taken on a bench with drawn errors, then passes measured
+// with it as the bench then stands.
+struct KnownBench {
+    SimBench bench;
+    std::string simulation;
+    std::optional<ChannelCalibration> calibration;
+
+    KnownBench(unsigned seed, const Accuracy& a) {
+        bench.errors = drawBenchErrors(seed, a.gainPercent, a.voltageProbePercent, a.currentProbePercent,
+                                       a.phaseLagDegrees);
+        bench.seed = seed;
+        bench.conditions.loadMicrofarads = 100; // the node's angle the phase needs
+        simulation = "simulated bench, errors seed " + std::to_string(seed);
+        HeadlessChoices choices = typicalChoices();
+        choices.calibrate = true;
+        HeadlessRig calibrating(choices, bench);
+        calibrating.run.simulation = simulation;
+        calibrating.run.calibrationsChanged = [this](const std::vector<ChannelCalibration>& kept) {
+            calibration = kept.front();
+        };
+        calibrating.run.probesOnOneNode = [&calibrating](bool on) { calibrating.desk.scope.bench->probesOnOneNode = on; };
+        calibrating.run.run();
+    }
+    // One pass on `on` (this bench, or another), named `named`.
+    PassOutcome measure(const SimBench& on, const std::string& named, const std::optional<LimitSet>& limits = {}) const {
+        HeadlessRig measuring(typicalChoices(), on);
+        measuring.run.simulation = named;
+        measuring.run.limits = limits;
+        measuring.run.calibrationsFor = [this](const std::string&) { return std::vector{*calibration}; };
+        measuring.run.run();
+        return measuring.passes.at(0);
+    }
+};
+
+double trueEfficiency(const SimBench& bench) {
+    const CircuitSolution truth = solve(bench.transformer, bench.conditions);
+    return truth.outputPower / truth.inputPower * 100;
+}
+
+} // namespace
+
+// A calibration knows its bench and is checked on every pass. As calibrated,
+// no pass is flagged and the calibrated efficiency lies within half a point
+// of the truth; on another simulated bench it is not applied; with an output
+// probe swapped (its errors drawn anew, the bench's name kept) a pass is
+// flagged, with no verdict on the calibrated figure, or its calibrated
+// figure still lies within its U95 of the truth. An input probe swapped
+// moves both estimates and their uncalibrated ones alike: no check the pass
+// has can see it, and the rates say how often that leaves a figure outside
+// its U95.
+TEST(Calibrations, AKnownBenchIsCheckedOnEveryPassAndAnotherBenchsIsNotApplied) {
+    const Accuracy a;
+    const auto limits = std::get<LimitSet>(limitSetFromJson(R"j({"name": "cal", "rule": "guard-band",
+        "limits": {"calibrated phase angle efficiency (%)": {"lower": 80}}})j"));
+    constexpr unsigned Benches = 200;
+    int flaggedAsCalibrated = 0, appliedElsewhere = 0, withinHalfAPoint = 0, withinU95 = 0;
+    std::array<int, 4> swaps{}, flagged{}, covered{}, outside{};
+    for (unsigned seed = 1; seed <= Benches; ++seed) {
+        const KnownBench known(seed, a);
+        ASSERT_TRUE(known.calibration.has_value()) << seed;
+        const PassOutcome same = known.measure(known.bench, known.simulation, limits);
+        ASSERT_TRUE(same.calibrated.applied) << same.calibrated.calibration;
+        flaggedAsCalibrated += same.calibrated.misfit.empty() ? 0 : 1;
+        const double sameError = std::fabs(*same.calibrated.phaseEfficiency - trueEfficiency(known.bench));
+        withinHalfAPoint += sameError <= 0.5 ? 1 : 0;
+        withinU95 += sameError <= same.calibrated.uPhaseEfficiency.number().value_or(0) ? 1 : 0;
+
+        SimBench other = known.bench;
+        other.errors = drawBenchErrors(seed + 1000, a.gainPercent, a.voltageProbePercent, a.currentProbePercent,
+                                       a.phaseLagDegrees);
+        const PassOutcome elsewhere = known.measure(other, "simulated bench, errors seed " + std::to_string(seed + 1000));
+        appliedElsewhere += elsewhere.calibrated.applied ? 1 : 0;
+        EXPECT_NE(elsewhere.calibrated.calibration.find("uncalibrated: calibrated on another bench"), std::string::npos)
+            << elsewhere.calibrated.calibration;
+
+        const std::size_t channel = seed % 4;
+        SimBench swapped = known.bench;
+        swapped.errors = redrawChannel(known.bench.errors, channel, seed + 5000, a.gainPercent, a.voltageProbePercent,
+                                       a.currentProbePercent, a.phaseLagDegrees);
+        const PassOutcome p = known.measure(swapped, known.simulation, limits);
+        ++swaps[channel];
+        const double error = std::fabs(*p.calibrated.phaseEfficiency - trueEfficiency(swapped));
+        const double U = p.calibrated.uPhaseEfficiency.number().value_or(0);
+        if (!p.calibrated.misfit.empty()) {
+            ++flagged[channel];
+            EXPECT_EQ(p.verdict->figures.at(0).verdict, Verdict::NoVerdict) << p.verdict->reason;
+            EXPECT_NE(p.uncertainty.warnings.find("calibration does not fit this bench"), std::string::npos);
+        } else if (error <= U) {
+            ++covered[channel];
+        } else {
+            ++outside[channel];
+        }
+    }
+    std::printf("as calibrated: %d of %u flagged, %d within 0.5 point of the truth, %d within U95; another "
+                "bench's calibration applied %d times\n",
+                flaggedAsCalibrated, Benches, withinHalfAPoint, withinU95, appliedElsewhere);
+    for (std::size_t ch = 0; ch < 4; ++ch) {
+        std::printf("CH%zu swapped %d times: flagged %d, unflagged within U95 %d, unflagged outside U95 %d\n", ch + 1,
+                    swaps[ch], flagged[ch], covered[ch], outside[ch]);
+    }
+    EXPECT_EQ(appliedElsewhere, 0);
+    EXPECT_LE(flaggedAsCalibrated, static_cast<int>(Benches) / 20) << "a false alarm in at most one pass in twenty";
+    EXPECT_GE(withinU95, static_cast<int>(Benches) * 92 / 100) << "the calibrated U95 covers the truth";
+    // An output probe swapped: flagged, or still covered, as a U95 covers.
+    const int outputSwaps = swaps[2] + swaps[3];
+    EXPECT_LE(outside[2] + outside[3], outputSwaps / 20) << "confidently wrong after an output probe swap";
+    EXPECT_GE(flagged[2] + flagged[3], outputSwaps * 9 / 10) << "an output probe swap is seen";
+}

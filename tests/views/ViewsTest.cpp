@@ -140,8 +140,8 @@ TEST_F(ViewRig, CapturePutsAnImageOfTheReportWindowOnTheClipboard) {
     EXPECT_EQ(last(form.List1.lines), "Print-Screen Captured to Clipboard");
     const QImage image = QGuiApplication::clipboard()->image();
     ASSERT_FALSE(image.isNull());
-    EXPECT_EQ(image.size(), QSize(560, 740));
-    EXPECT_EQ(keys.lastImage.size(), QSize(560, 740));
+    EXPECT_EQ(image.size(), QSize(560, 930));
+    EXPECT_EQ(keys.lastImage.size(), QSize(560, 930));
     EXPECT_EQ(views->reportView(), nullptr) << "unloaded";
     EXPECT_TRUE(QGuiApplication::clipboard()->text().isEmpty()) << "emptied first";
 
@@ -179,7 +179,7 @@ TEST_F(ViewRig, WithARecordACaptureAlsoKeepsTheClipboardsImageAsAFile) {
     EXPECT_EQ(last(form.List1.lines), "Print-Screen Captured to Clipboard");
     const QImage saved(folder.path() + "/report-2026-12-08-143005.png");
     ASSERT_FALSE(saved.isNull());
-    EXPECT_EQ(saved.size(), QSize(560, 740));
+    EXPECT_EQ(saved.size(), QSize(560, 930));
     EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32), keys.lastImage.convertToFormat(QImage::Format_RGB32))
         << "the very image the clipboard got";
     EXPECT_TRUE(QFile::exists(folder.path() + "/results.csv"));
