@@ -103,9 +103,12 @@ SimBench::Errors benchErrorsFor(const ProgramOptions& options) {
                            a.phaseLagDegrees);
 }
 
-PassOutcome::Truth truthOf(const SimBench& bench) {
-    const CircuitSolution c = solve(bench.transformer, bench.conditions);
-    return {c.inputPower, c.outputPower};
+// The simulated bench's truth as it was when its answers were measured.
+std::optional<PassOutcome::Truth> truthOf(const SimScope& scope) {
+    if (!scope.measuredTruth) {
+        return std::nullopt;
+    }
+    return PassOutcome::Truth{scope.measuredTruth->inputPower, scope.measuredTruth->outputPower};
 }
 
 // Where the passes wait for the lab database: --record DIR, else the spool
@@ -171,7 +174,7 @@ int runHeadless(int argc, char** argv, const ProgramOptions& options) {
     run.simulated = options.simulate;
     run.simulation = simulationOf(options);
     if (options.simulate) {
-        run.benchTruth = [&devices] { return truthOf(*devices.scope.bench); };
+        run.benchTruth = [&devices] { return truthOf(devices.scope); };
         run.probesOnOneNode = [&devices](bool on) { devices.scope.bench->probesOnOneNode = on; };
     }
     run.configure = [&options](MeasuringSession& session) { return configure(session, options); };
@@ -379,6 +382,12 @@ int runWindows(const ProgramOptions& options) {
     std::unique_ptr<BenchPanelView> panel;
     if (options.simulate) {
         panel = showBenchPanel(options, devices.scope, d2xx, views);
+        // The truth is read on the device thread, where the bench lives.
+        session.benchTruth = [&d2xx, &devices] {
+            std::optional<PassOutcome::Truth> truth;
+            d2xx.runAndWait([&] { truth = truthOf(devices.scope); });
+            return truth;
+        };
         session.probesOnOneNode = [&d2xx, &devices](bool on) {
             d2xx.post([&devices, on] { devices.scope.bench->probesOnOneNode = on; });
         };

@@ -147,6 +147,8 @@ double SimScope::measured(const SimSlot& slot) {
     if (bench) {
         // A scope answers with five significant digits.
         const auto value = benchMeasurement(*bench, *this, slot, noise_);
+        const CircuitSolution circuit = solve(bench->transformer, bench->conditions);
+        measuredTruth = Truth{circuit.inputPower, circuit.outputPower};
         return value ? std::stod(fiveDigits(*value)) : InvalidMeasurement;
     }
     if (slot.type == "FREQUENCY") {

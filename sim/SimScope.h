@@ -63,6 +63,13 @@ public:
     // Measures the circuit on the bench instead of the fixed readings.
     void attach(const SimBench& bench);
     std::optional<SimBench> bench;
+    // The circuit's own real powers (watts) when the bench was last measured:
+    // taken with the answers, so that a change of the bench made later does
+    // not reach the pass that read them.
+    struct Truth {
+        double inputPower = 0, outputPower = 0;
+    };
+    std::optional<Truth> measuredTruth;
     // Puts the probes and gains the presets recommend for the transformer on
     // the bench, as the bench keeper would before handing it over.
     void setUpFor(const TransformerModel& transformer, double supplyVolts);

@@ -20,6 +20,13 @@ ThreadedD2xx::~ThreadedD2xx() {
     thread_.wait();
 }
 
+void ThreadedD2xx::runAndWait(const std::function<void()>& work) {
+    call([&work] {
+        work();
+        return FT_OK;
+    });
+}
+
 void ThreadedD2xx::post(std::function<void()> work) {
     QMetaObject::invokeMethod(worker_, std::move(work), Qt::QueuedConnection);
 }

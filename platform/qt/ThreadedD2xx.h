@@ -23,6 +23,9 @@ public:
     // Runs work on the device thread without waiting for it, after the calls
     // before it: how the bench panel changes the simulated scope.
     void post(std::function<void()> work);
+    // Runs work on the device thread after the calls before it and waits for
+    // it, as for a call: how the simulated bench's truth is read.
+    void runAndWait(const std::function<void()>& work);
 
     // Runs before the user-interface thread starts waiting for a call: the
     // views repaint from their models, so that what was logged since the

@@ -1,3 +1,4 @@
+#include "AccuracySet.h"
 #include "ProgramOptions.h"
 
 #include <QFile>
@@ -126,4 +127,38 @@ TEST(ProgramOptions, AnAccuracyFileIsWholeAndValidOrTheRunIsRefused) {
     for (const char* days : {"-1", "x", "3651", "1.5"}) {
         EXPECT_EQ(parseProgramOptions(headless + QStringList{"--calibration-days", days}).exitCode, 2) << days;
     }
+}
+
+// Every accuracy key at the ends of its range is taken; just outside, and an
+// absurd 1e300, it is refused with one line naming the key and its range,
+// never clamped.
+TEST(ProgramOptions, EveryAccuracyKeyIsTakenWithinItsRangeAndRefusedOutside) {
+    for (const AccuracyKey& k : AccuracyKeys) {
+        const auto withValue = [&k](double v) {
+            std::string json = "{";
+            for (const AccuracyKey& other : AccuracyKeys) {
+                const double value = &other == &k ? v : Accuracy{}.*other.value;
+                json += std::string(json.size() > 1 ? ", " : "") + "\"" + other.key + "\": " +
+                        QString::number(value, 'g', 17).toStdString();
+            }
+            return accuracyFromJson(json + "}");
+        };
+        for (const double edge : {k.lowest, k.highest}) {
+            const auto taken = withValue(edge == 0 && k.value == &Accuracy::coverage ? k.lowest : edge);
+            ASSERT_TRUE(std::holds_alternative<Accuracy>(taken)) << k.key << " " << edge << ": "
+                                                                  << std::get<std::string>(taken);
+            EXPECT_EQ(std::get<Accuracy>(taken).*k.value, edge) << k.key;
+        }
+        const std::string range = rangeText(k);
+        for (const double outside : {k.lowest - 0.001, k.highest * 1.0001 + 0.001, 1e300}) {
+            const auto refused = withValue(outside);
+            ASSERT_TRUE(std::holds_alternative<std::string>(refused)) << k.key << " " << outside;
+            const std::string& why = std::get<std::string>(refused);
+            EXPECT_NE(why.find(std::string("\"") + k.key + "\""), std::string::npos) << why;
+            EXPECT_NE(why.find(range), std::string::npos) << why;
+            EXPECT_EQ(why.find('\n'), std::string::npos) << "one line: " << why;
+        }
+    }
+    const AccuracyKey& gain = AccuracyKeys[0];
+    EXPECT_EQ(whyRefused(gain, 1e300), "is 1e+300, outside its range 0 to 50");
 }

@@ -1,7 +1,13 @@
+#include "Configuration.h"
 #include "HeadlessRun.h"
+#include "MeasuringSession.h"
+#include "ResultsTable.h"
 #include "StopSignals.h"
 #include "TestRig.h"
 
+#include <QCoreApplication>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -496,4 +502,64 @@ TEST(Calibrations, AKnownBenchIsCheckedOnEveryPassAndAnotherBenchsIsNotApplied) 
     const int outputSwaps = swaps[2] + swaps[3];
     EXPECT_LE(outside[2] + outside[3], outputSwaps / 20) << "confidently wrong after an output probe swap";
     EXPECT_GE(flagged[2] + flagged[3], outputSwaps * 9 / 10) << "an output probe swap is seen";
+}
+
+// One configuration everywhere: the windows and a script on the same adapter,
+// with the same accuracy and calibration kept for it, weigh a pass of the
+// same bench alike, column for column.
+TEST(Headless, TheWindowsAndAScriptWeighAPassAlike) {
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    QCoreApplication::setOrganizationName(QStringLiteral("one-configuration-test"));
+    Accuracy tight;
+    tight.gainPercent = 1.5;
+    keepAccuracy("simulated", tight);
+    const auto configured = [](MeasuringSession& s) {
+        Configuration c = resolveConfiguration(ConfigurationGiven{}, s.adapterName());
+        applyConfiguration(s, c);
+        return c;
+    };
+    SimBench bench;
+    bench.conditions.loadMicrofarads = 100;
+    bench.errors = drawBenchErrors(7, 3, 2, 4, 1);
+    {
+        HeadlessChoices choices = typicalChoices();
+        choices.calibrate = true;
+        HeadlessRig calibrating(choices, bench);
+        calibrating.run.simulated = true;
+        calibrating.run.configure = configured;
+        calibrating.run.probesOnOneNode = [&calibrating](bool on) { calibrating.desk.scope.bench->probesOnOneNode = on; };
+        ASSERT_EQ(calibrating.run.run(), EveryPassComplete) << contents(calibrating.events);
+    }
+    HeadlessRig script(typicalChoices(), bench);
+    script.run.simulated = true;
+    script.run.configure = configured;
+    ASSERT_EQ(script.run.run(), EveryPassComplete) << contents(script.events);
+    EXPECT_NE(contents(script.events).find("configuration: accuracy from kept for adapter simulated (scope gain 1.5 %"),
+              std::string::npos) << contents(script.events);
+
+    TestRig windows;
+    windows.scope.attach(bench);
+    windows.form->onSimulatedBench = true;
+    windows.form->now = [] { return QDateTime::currentDateTime(); }; // the calibration is today's
+    std::optional<PassOutcome> pass;
+    windows.form->session.passListeners.push_back([&pass](const PassOutcome& p) { pass = p; });
+    windows.walkToReady("9.4", "10.0", "100");
+    configured(windows.form->session);
+    windows.form->startCalculation();
+    ASSERT_TRUE(pass.has_value());
+    const PassOutcome& fromScript = script.passes.at(0);
+    ASSERT_TRUE(fromScript.calibrated.applied) << fromScript.calibrated.calibration;
+    int compared = 0;
+    for (const ResultsTable::Column& column : ResultsTable::columns()) {
+        const std::string title = column.title();
+        const bool weighed = title.rfind("U95 ", 0) == 0 || title.rfind("accuracy ", 0) == 0 ||
+                             title.rfind("calibrat", 0) == 0;
+        if (weighed) {
+            EXPECT_EQ(column.field(*pass), column.field(fromScript)) << title;
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 30);
+    EXPECT_EQ(pass->accuracy.gainPercent, 1.5);
 }

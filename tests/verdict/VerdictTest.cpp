@@ -167,3 +167,69 @@ TEST(Verdicts, TheMainWindowShowsTheLastVerdictUntilTheNextPassStarts) {
     EXPECT_EQ(f.TextVerdict.text, "PASS");
     EXPECT_EQ(f.TextVerdict.BackColor, Colours::Green);
 }
+
+// The calibrated efficiencies may be limited: judged on the calibration's U;
+// no verdict where no calibration applies or it does not fit the bench (the
+// uncalibrated figure does not stand in); "decides" names the limits that
+// make the pass's verdict.
+TEST(Verdicts, CalibratedFiguresAreJudgedOnlyWhereTheCalibrationFits) {
+    const auto set = [](const std::string& limits, const std::string& decides = "") {
+        const auto read = limitSetFromJson(R"j({"name": "cal", "rule": "guard-band", "limits": {)j" + limits + "}" +
+                                           (decides.empty() ? "" : ", \"decides\": " + decides) + "}");
+        EXPECT_TRUE(std::holds_alternative<LimitSet>(read)) << (std::holds_alternative<std::string>(read)
+                                                                    ? std::get<std::string>(read)
+                                                                    : "");
+        return std::holds_alternative<LimitSet>(read) ? std::get<LimitSet>(read) : LimitSet{};
+    };
+    PassOutcome pass;
+    pass.figures.PhaseEfficiency = 82.31;
+    pass.uncertainty[Quantity::PhaseEfficiency] = {Expanded::State::Number, 8.3};
+    pass.calibrated.calibration = "2026-12-09 CH3 x1.0000 CH4 x1.0510 phase +1.00 deg";
+    pass.calibrated.applied = true;
+    pass.calibrated.phaseEfficiency = 88.60;
+    pass.calibrated.uPhaseEfficiency = {Expanded::State::Number, 0.94};
+    const std::string both = R"j("phase angle efficiency (%)": {"lower": 80},
+        "calibrated phase angle efficiency (%)": {"lower": 80})j";
+    const struct {
+        const char* what;
+        std::string misfit, calibration;
+        bool applied;
+        std::string decides;
+        Verdict pass, calibratedFigure;
+        const char* reason; // the pass's reason begins so
+    } cases[]{
+        {"fits, both decide", "", pass.calibrated.calibration, true, "", V::ConditionalPass, V::Pass,
+         "phase angle efficiency (%) 82.31 \u00b1 8.3 is above the lower limit 80 (guard-band, w = 8.3)"},
+        {"fits, the calibrated decides", "", pass.calibrated.calibration, true,
+         R"j("calibrated phase angle efficiency (%)")j", V::Pass, V::Pass, "every limited figure inside"},
+        {"does not fit", "calibration does not fit this bench: its estimates differ by 4.62 % (U 1.31 %)",
+         pass.calibrated.calibration, true, R"j(["calibrated phase angle efficiency (%)"])j", V::NoVerdict,
+         V::NoVerdict,
+         "calibrated phase angle efficiency (%) has no verdict: calibration does not fit this bench: its estimates "
+         "differ by 4.62 % (U 1.31 %)"},
+        {"none applies", "", "uncalibrated: calibrated on another bench (simulated bench, errors seed 7)", false,
+         R"j("calibrated phase angle efficiency (%)")j", V::NoVerdict, V::NoVerdict,
+         "calibrated phase angle efficiency (%) has no verdict: uncalibrated: calibrated on another bench"},
+        {"none held", "", "", false, R"j("calibrated phase angle efficiency (%)")j", V::NoVerdict, V::NoVerdict,
+         "calibrated phase angle efficiency (%) has no verdict: no channel calibration is held"},
+    };
+    for (const auto& c : cases) {
+        PassOutcome p = pass;
+        p.calibrated.misfit = c.misfit;
+        p.calibrated.calibration = c.calibration;
+        p.calibrated.applied = c.applied;
+        const PassVerdict v = judgePass(p, set(both, c.decides));
+        EXPECT_EQ(v.verdict, c.pass) << c.what << ": " << v.reason;
+        EXPECT_EQ(v.reason.rfind(c.reason, 0), 0u) << c.what << ": " << v.reason;
+        const auto figure = std::find_if(v.figures.begin(), v.figures.end(), [](const PassVerdict::Figure& f) {
+            return f.column == "calibrated phase angle efficiency (%)";
+        });
+        ASSERT_NE(figure, v.figures.end());
+        EXPECT_EQ(figure->verdict, c.calibratedFigure) << c.what;
+    }
+    const auto wrong = limitSetFromJson(R"j({"rule": "simple", "limits": {"input power (W)": {"lower": 1}},
+        "decides": "output power (W)"})j");
+    ASSERT_TRUE(std::holds_alternative<std::string>(wrong));
+    EXPECT_EQ(std::get<std::string>(wrong),
+              "limit set: decides names \"output power (W)\", which is not one of the set's limits");
+}
