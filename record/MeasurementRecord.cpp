@@ -1,5 +1,7 @@
 #include "MeasurementRecord.h"
 
+#include <QFile>
+
 #include "ResultsTable.h"
 
 #include <QStandardPaths>
@@ -101,6 +103,21 @@ void MeasurementRecord::reportCaptured(const QDateTime& when, std::function<std:
                        : std::vector<std::string>{};
     });
 }
+
+void MeasurementRecord::keepLimitSet(const std::string& sha256, const std::string& bytes) {
+    if (sha256.empty() || bytes.empty() || !limitSetsKept_.insert(sha256).second) {
+        return;
+    }
+    writer_.submit([this, name = limitSetFileName(sha256), bytes] {
+        if (QFile::exists(QString::fromStdString(folder_.path() + "/" + name))) {
+            return std::vector<std::string>{}; // the same bytes: its name is their hash
+        }
+        const std::optional<std::string> problem = folder_.writeNewFile(name, bytes);
+        return problem ? std::vector<std::string>{"RECORD Failed: " + *problem} : std::vector<std::string>{};
+    });
+}
+
+std::string MeasurementRecord::limitSetFileName(const std::string& sha256) { return "limits-" + sha256 + ".json"; }
 
 std::string MeasurementRecord::reportFileName(const QDateTime& when) {
     return "report-" + when.toString(QStringLiteral("yyyy-MM-dd-HHmmss")).toStdString() + ".png";

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <chrono>
 #include <deque>
+#include <set>
 #include <functional>
 #include <string>
 #include <vector>
@@ -30,6 +31,10 @@ public:
     // `encode` makes the picture's bytes; it runs on the writing thread.
     void reportCaptured(const QDateTime& when, std::function<std::string()> encode);
     static std::string reportFileName(const QDateTime& when);
+    // A limit set its passes were judged against, kept once beside them as
+    // limits-<SHA-256>.json, so that a reader knows the limits of each pass.
+    void keepLimitSet(const std::string& sha256, const std::string& bytes);
+    static std::string limitSetFileName(const std::string& sha256);
 
     // The event-list lines of the writes ("RECORD Failed: <reason>", and
     // what the record has to tell), after waiting at most `limit` for the
@@ -57,5 +62,6 @@ private:
     RecordFolder folder_;
     std::string spareFolder_;
     std::deque<std::string> waiting_; // only the writing thread touches it
+    std::set<std::string> limitSetsKept_; // handed over in this run
     BackgroundWriter writer_;         // last: its thread ends first
 };

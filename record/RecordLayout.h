@@ -39,6 +39,7 @@ inline constexpr ColumnName U95PhaseEfficiency{"U95 phase angle efficiency", "%"
 inline constexpr ColumnName U95ResistorEfficiency{"U95 load resistor efficiency", "%"};
 inline constexpr ColumnName U95EstimatesRatio{"U95 efficiency estimates ratio", "%"};
 inline constexpr ColumnName Verdict{"verdict", ""};
+inline constexpr ColumnName LimitSetSha{"limit set SHA-256", ""};
 inline constexpr ColumnName Calibration{"calibration", ""};
 inline constexpr ColumnName PassId{"pass id", ""};
 inline constexpr ColumnName Bench{"bench", ""};

@@ -195,7 +195,8 @@ void addVerdictColumns(std::vector<ResultsTable::Column>& c) {
     c.push_back({RecordColumn::Verdict.name, RecordColumn::Verdict.unit, [](const Pass& p) { return p.verdict ? std::string(verdictName(p.verdict->verdict)) : ""; }});
     c.push_back({"verdict reason", "", [](const Pass& p) { return textField(p.verdict ? p.verdict->reason : ""); }});
     c.push_back({"limit set", "", [](const Pass& p) { return textField(p.verdict ? p.verdict->limitSet : ""); }});
-    c.push_back({"limit set SHA-256", "", [](const Pass& p) { return p.verdict ? p.verdict->limitSetSha : ""; }});
+    c.push_back({RecordColumn::LimitSetSha.name, RecordColumn::LimitSetSha.unit,
+                 [](const Pass& p) { return p.verdict ? p.verdict->limitSetSha : ""; }});
     for (const FigureColumn& f : figureColumns()) {
         if (!f.calibrated) {
             c.push_back(verdictColumn(f));

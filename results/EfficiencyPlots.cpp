@@ -1,5 +1,7 @@
 #include "EfficiencyPlots.h"
 
+#include "VerdictLook.h"
+
 #include "RecordLayout.h"
 
 #include <QAreaSeries>
@@ -101,8 +103,11 @@ const QColor Palette[]{QColor(31, 119, 180), QColor(255, 127, 14), QColor(44, 16
                        QColor(23, 190, 207),  QColor(188, 189, 34)};
 const QColor Outside(214, 39, 40);
 // A verdict's ring, from PASS to FAIL.
-const QColor VerdictColours[]{QColor(40, 170, 40), QColor(230, 190, 0), QColor(150, 150, 150), QColor(230, 140, 0),
-                              QColor(214, 39, 40)};
+// The verdicts in the one palette the main window and the report use.
+QColor verdictColour(int rank) {
+    const Colour c = lookOf(static_cast<Verdict>(rank)).back;
+    return QColor(c.red(), c.green(), c.blue());
+}
 const char* const VerdictNames[]{"PASS", "CONDITIONAL PASS", "NO VERDICT", "CONDITIONAL FAIL", "FAIL"};
 
 // Ticks at round numbers (1, 2 or 5 times a power of ten, about five of them)
@@ -401,10 +406,18 @@ void setRanges(const PlotAxes& axes, XValue x, std::pair<double, double> xr, std
 // Each limit on an estimate a dashed red line across the plot, kept across
 // it when the axis moves (a band of no height does that).
 void EfficiencyPlots::drawLimits(const PlotAxes& axes) {
-    if (!limits_) {
-        return;
+    // A set's lines in a colour and dash of their own, so that two sets shown
+    // together are told apart.
+    static const QColor SetColours[]{Outside, QColor(31, 80, 180), QColor(120, 60, 160), QColor(20, 120, 90)};
+    static const Qt::PenStyle SetDashes[]{Qt::DashDotLine, Qt::DashLine, Qt::DashDotDotLine, Qt::DotLine};
+    for (std::size_t n = 0; n < limits_.size(); ++n) {
+        drawLimitSet(axes, limits_[n], SetColours[n % 4], SetDashes[n % 4]);
     }
-    for (const LimitSet::Limit& limit : limits_->limits) {
+}
+
+void EfficiencyPlots::drawLimitSet(const PlotAxes& axes, const LimitSet& set, const QColor& colour,
+                                   Qt::PenStyle dash) {
+    for (const LimitSet::Limit& limit : set.limits) {
         if (limit.column != RecordColumn::PhaseEfficiency.title() &&
             limit.column != RecordColumn::ResistorEfficiency.title()) {
             continue;
@@ -416,9 +429,10 @@ void EfficiencyPlots::drawLimits(const PlotAxes& axes) {
                 continue;
             }
             auto* line = new QLineSeries;
-            line->setName(QStringLiteral("%1 %2 limit %3").arg(which, QString::fromLatin1(word),
-                                                                QLocale::c().toString(*bound, 'g', 6)));
-            QPen pen(Outside, 1.5, Qt::DashDotLine);
+            const QString name = QStringLiteral("%1 %2 limit %3")
+                                     .arg(which, QString::fromLatin1(word), QLocale::c().toString(*bound, 'g', 6));
+            line->setName(set.title().empty() ? name : QString::fromStdString(set.title()) + QStringLiteral(": ") + name);
+            QPen pen(colour, 1.5, dash);
             line->setPen(pen);
             const double y = *bound;
             const auto fit = [line, y](double x0, double x1) { line->replace(QList<QPointF>{{x0, y}, {x1, y}}); };
@@ -484,8 +498,8 @@ void EfficiencyPlots::show(const std::vector<PlotSeries>& series, XValue x, doub
     d.selected = scatter(QStringLiteral("selected"), QScatterSeries::MarkerShapeCircle, 17, Qt::transparent, Qt::black);
     for (std::size_t v = 0; v < d.verdicts.size(); ++v) {
         d.verdicts[v] = scatter(QString::fromLatin1(VerdictNames[v]), QScatterSeries::MarkerShapeCircle, 24,
-                                Qt::transparent, VerdictColours[v]);
-        d.verdicts[v]->setPen(QPen(VerdictColours[v], 2.5));
+                                Qt::transparent, verdictColour(v));
+        d.verdicts[v]->setPen(QPen(verdictColour(v), 2.5));
     }
     d.selectedDifference = scatter({}, QScatterSeries::MarkerShapeCircle, 17, Qt::transparent, Qt::black);
     d.outside = scatter(fromU ? QStringLiteral("outside their U95")
@@ -504,7 +518,7 @@ void EfficiencyPlots::show(const std::vector<PlotSeries>& series, XValue x, doub
         if (d.verdicts[v]->count() > 0) {
             d.efficiency.attach(d.verdicts[v]);
             for (QLegendMarker* marker : efficiency_->legend()->markers(d.verdicts[v])) {
-                marker->setBrush(VerdictColours[v]); // the legend tells the rings' colours
+                marker->setBrush(verdictColour(v)); // the legend tells the rings' colours
             }
         } else {
             delete d.verdicts[v];

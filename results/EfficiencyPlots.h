@@ -73,7 +73,9 @@ public:
     QStringList legend() const;
     // The limits on the two estimates drawn as lines; a limit set's others
     // are passed over (none: no lines).
-    void setLimits(std::optional<LimitSet> limits) { limits_ = std::move(limits); }
+    // The limit sets the passes shown were judged against: each one's limits
+    // on the estimates drawn as lines of its own, named in the legend.
+    void setLimits(std::vector<LimitSet> sets) { limits_ = std::move(sets); }
 
 private:
     using PointList = std::vector<const SetUpPoint*>;
@@ -101,8 +103,9 @@ private:
     QChart* difference_;
     std::vector<PlotSeries> series_;
     QStringList legend_;
-    std::optional<LimitSet> limits_;
+    std::vector<LimitSet> limits_;
     void drawLimits(const PlotAxes& axes);
+    void drawLimitSet(const PlotAxes& axes, const LimitSet& set, const QColor& colour, Qt::PenStyle dash);
     // Each series' colour, given when it is first drawn and kept: the same
     // series has the same colour in every view and export.
     // The series that lead with the same value share a hue, each a shade of

@@ -23,6 +23,7 @@ const QString Capacitor = QString::fromStdString(RecordColumn::Capacitor.title()
 const QString Comment = QString::fromStdString(RecordColumn::Comment.title());
 const QString SampleAverage = QString::fromStdString(RecordColumn::SampleAverage.title());
 const QString Verdict = QString::fromStdString(RecordColumn::Verdict.title());
+const QString LimitSetSha = QString::fromStdString(RecordColumn::LimitSetSha.title());
 } // namespace Column
 
 // A figure's column and where its number goes.
@@ -283,12 +284,12 @@ QDateTime timeOf(std::string_view s) {
 
 // The columns the window reads, in the order of RecordFileReader::wanted_.
 enum Wanted { WhenAt, EndingAt, TransformerAt, SupplyAt, ResistorAt, CapacitorAt, AverageAt, CommentAt,
-              VerdictAt, FiguresAt };
+              VerdictAt, LimitSetShaAt, FiguresAt };
 const std::vector<QString>& wantedTitles() {
     static const std::vector<QString> titles = [] {
         std::vector<QString> t{Column::When,     Column::Ending,        Column::Transformer,
                                Column::Supply,   Column::Resistor,      Column::Capacitor,
-                               Column::SampleAverage, Column::Comment, Column::Verdict};
+                               Column::SampleAverage, Column::Comment, Column::Verdict, Column::LimitSetSha};
         for (const auto& [title, target] : figureColumns()) {
             t.push_back(title);
         }
@@ -376,6 +377,7 @@ void RecordFileReader::takeLine(const char* line, qsizetype size, std::vector<Re
     row.averageText = text(AverageAt);
     row.comment = text(CommentAt);
     row.verdict = text(VerdictAt);
+    row.limitSetSha = text(LimitSetShaAt);
     bool ok = true;
     // The set-up is text as shown (NO LOAD, OFF): a number where it is one.
     for (auto [wanted, target] : {std::pair{SupplyAt, &ResultRow::supply}, std::pair{ResistorAt, &ResultRow::resistor},

@@ -78,6 +78,7 @@ struct ResultRow {
     RowText comment;
     RowText folder; // the record folder's name the row came from
     RowText verdict; // against the limit set it was measured with; empty without
+    RowText limitSetSha; // that set's SHA-256 (a record keeps it as limits-<SHA-256>.json)
 
     bool complete() const { return ending == QLatin1String("complete"); }
     // Phase-angle estimate minus load-resistor estimate, in percentage points.

@@ -1,5 +1,7 @@
 #include "ResultsController.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFileInfo>
 #include <map>
@@ -127,6 +129,7 @@ void ResultsController::setTolerance(double points) {
 
 void ResultsController::countAll() {
     aggregator_ = Aggregator(x_);
+    limitSetsShown_.clear();
     countFrom(0);
 }
 
@@ -137,6 +140,11 @@ void ResultsController::countFrom(int firstNew) {
     for (int r = firstNew; r < static_cast<int>(rows.size()); ++r) {
         if (filter_.accepts(r)) {
             aggregator_.add(rows, r);
+            // Passes judged in a record that does not name the set (older
+            // ones) count under "": the set given to the window stands in.
+            if (const ResultRow& row = rows[static_cast<std::size_t>(r)]; !row.verdict.isEmpty()) {
+                ++limitSetsShown_[row.limitSetSha.text()];
+            }
         }
     }
     counted_ = static_cast<int>(rows.size());
@@ -201,4 +209,51 @@ QString ResultsController::exportTitle() const {
         }
     }
     return title;
+}
+
+std::optional<LimitSet> ResultsController::limitSetOf(const QString& sha) const {
+    if (given_ && (sha.isEmpty() || QString::fromStdString(given_->sha256) == sha)) {
+        return given_;
+    }
+    if (sha.isEmpty()) {
+        return std::nullopt;
+    }
+    const auto known = limitSetsRead_.find(sha);
+    if (known != limitSetsRead_.end()) {
+        return known->second;
+    }
+    std::optional<LimitSet> found;
+    for (const QString& folder : folders_.folders()) {
+        const std::string path = (folder + QStringLiteral("/limits-") + sha + QStringLiteral(".json")).toStdString();
+        auto read = readLimitSet(path);
+        if (auto* set = std::get_if<LimitSet>(&read); set != nullptr && QString::fromStdString(set->sha256) == sha) {
+            found = *set;
+            break;
+        }
+    }
+    limitSetsRead_[sha] = found;
+    return found;
+}
+
+std::vector<LimitSet> ResultsController::limitSetsShown() const {
+    std::vector<LimitSet> sets;
+    for (const auto& [sha, passes] : limitSetsShown_) {
+        auto set = limitSetOf(sha);
+        const bool drawn = set && std::any_of(sets.begin(), sets.end(),
+                                              [&set](const LimitSet& s) { return s.sha256 == set->sha256; });
+        if (set && !drawn) {
+            sets.push_back(*set);
+        }
+    }
+    return sets;
+}
+
+QStringList ResultsController::unknownLimitSets() const {
+    QStringList unknown;
+    for (const auto& [sha, passes] : limitSetsShown_) {
+        if (!sha.isEmpty() && !limitSetOf(sha)) {
+            unknown << sha.left(12);
+        }
+    }
+    return unknown;
 }

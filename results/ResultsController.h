@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Aggregation.h"
+#include "LimitSet.h"
 #include "RecordFolders.h"
 #include "ResultsModel.h"
 
@@ -8,6 +9,8 @@
 #include <QFileSystemWatcher>
 #include <QTimer>
 #include <functional>
+#include <map>
+#include <optional>
 #include <vector>
 
 // What the results window shows, apart from its widgets: the record folders
@@ -59,6 +62,14 @@ public:
     QString exportTitle() const;
     // "verdicts: 8 PASS, 1 CONDITIONAL FAIL" over the passes shown.
     QString verdictCounts() const;
+    // The limit sets the passes shown were judged against, each as the record
+    // folder keeps it (limits-<SHA-256>.json) or as given to the window; and
+    // the SHA-256 of those shown whose set is known to neither.
+    std::vector<LimitSet> limitSetsShown() const;
+    QStringList unknownLimitSets() const;
+    // A set the window was given (--limits, LIMITS): used where a folder does
+    // not keep the set of that SHA-256.
+    void setGivenLimits(std::optional<LimitSet> limits) { given_ = std::move(limits); }
 
     // Told when the series or the counts changed (draw the plots again), when
     // rows were added (with the new rows), and when the status changed.
@@ -86,6 +97,11 @@ private:
     XValue x_ = XValue::Supply;
     SeriesBy by_ = SeriesBy::TransformerAndCapacitor;
     double tolerance_ = FromUncertainty; // each set-up judged by its own U95
+    // The passes shown by their limit set's SHA-256; the sets read so far.
+    std::map<QString, int> limitSetsShown_;
+    mutable std::map<QString, std::optional<LimitSet>> limitSetsRead_;
+    std::optional<LimitSet> given_;
+    std::optional<LimitSet> limitSetOf(const QString& sha) const;
     QFileSystemWatcher watcher_;
     QTimer poll_;
     QTimer reading_;

@@ -252,7 +252,7 @@ void ResultsWindow::setXValue(XValue x) {
 }
 
 void ResultsWindow::setLimits(std::optional<LimitSet> limits) {
-    plots_.setLimits(std::move(limits));
+    controller_.setGivenLimits(std::move(limits));
     drawPlots();
 }
 
@@ -298,6 +298,7 @@ void ResultsWindow::drawPlots() {
     for (const QModelIndex& index : table_->selectionModel()->selectedRows()) {
         selected.insert(filter().mapToSource(index).row());
     }
+    plots_.setLimits(controller_.limitSetsShown());
     plots_.show(controller_.series(), controller_.x(), controller_.tolerance(), selected, efficiencyView_->zoomed(),
                 differenceView_->zoomed());
     summary_.show(controller_.series(), controller_.x());

@@ -160,6 +160,9 @@ void MeasuringSession::passEnded(const PassOutcome& measuredPass) {
     showPassMarks(panel, outcome);
     if (record != nullptr) {
         record->passEnded(outcome);
+        if (limits && outcome.verdict) {
+            record->keepLimitSet(limits->sha256, limits->bytes);
+        }
     }
     lastPass = outcome;
     for (const auto& listener : passListeners) {

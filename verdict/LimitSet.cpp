@@ -162,6 +162,7 @@ std::variant<LimitSet, std::string> limitSetFromJson(const std::string& bytes) {
         return why;
     }
     set.sha256 = QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Sha256).toHex().toStdString();
+    set.bytes = bytes;
     return set;
 }
 

@@ -33,6 +33,7 @@ struct LimitSet {
     // and do not make the pass's verdict.
     std::vector<std::string> decides;
     std::string sha256; // of the file's bytes, hex
+    std::string bytes;  // the file's bytes (a record keeps them by their SHA-256)
     // "F-54X acceptance, version 3"
     std::string title() const;
 };

@@ -75,6 +75,11 @@ SideBySide besideResults(QSize mainDesign, int resultsDesignWidth, QSize secondD
                                           static_cast<int>(mainDesign.height() * mainScale)));
     SideBySide placed;
     placed.secondScale = scaleToFit(secondDesign);
+    if (placed.secondScale >= 1.0) {
+        // A screen that holds the window whole: centred, as every window is.
+        placed.secondAt = centredFrame(secondDesign).topLeft();
+        return placed;
+    }
     const int secondWidth = static_cast<int>(secondDesign.width() * placed.secondScale) + FrameWidth;
     const int resultsWidth = static_cast<int>(resultsDesignWidth * mainScale) + FrameWidth / 2;
     if (main.left() + resultsWidth + secondWidth <= area.right() + 1) {
@@ -86,9 +91,9 @@ SideBySide besideResults(QSize mainDesign, int resultsDesignWidth, QSize secondD
     const double byWidth = static_cast<double>(area.width() - resultsWidth - FrameWidth) / secondDesign.width();
     placed.secondScale = std::clamp(std::min(byWidth, placed.secondScale), std::min(smallestScale, placed.secondScale),
                                     placed.secondScale);
-    const int width = static_cast<int>(secondDesign.width() * placed.secondScale) + FrameWidth;
+    const int width = static_cast<int>(std::ceil(secondDesign.width() * placed.secondScale)) + FrameWidth + 1;
     placed.mainAt = QPoint(area.left(), main.top());
-    placed.secondAt = QPoint(std::max(area.left() + resultsWidth, area.right() + 1 - width), area.top());
+    placed.secondAt = QPoint(std::min(area.left() + resultsWidth, area.right() + 1 - width), area.top());
     return placed;
 }
 

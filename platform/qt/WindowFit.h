@@ -49,8 +49,11 @@ void placeBeside(QWidget* window, QSize mainContentSize, int readableWidth);
 
 // Two windows used together where the screen cannot hold both whole: the
 // main window (of that design size, its results in its leftmost
-// `resultsDesignWidth`) and a second window of `secondDesign`. Where they
-// fit side by side at the main window's own scale, nothing moves; else the
+// `resultsDesignWidth`) and a second window of `secondDesign`. On a screen
+// that holds the second window at its design size it is centred, as every
+// window is. Where it must shrink, it stands beside the main window's
+// results: where they fit side by side at the main window's own scale,
+// nothing moves; else the
 // main window goes to the area's left edge and the second takes the room
 // right of the main window's results, scaled down to fit it, but never below
 // `smallestScale` (then it stands at the area's right edge).
