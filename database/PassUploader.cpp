@@ -1,5 +1,7 @@
 #include "PassUploader.h"
 
+#include "Counted.h"
+
 #include "LabConnection.h"
 #include "LabSchema.h"
 #include "SpoolReader.h"
@@ -192,7 +194,7 @@ void PassUploader::State::run() {
             const std::vector<SpoolReader::Pass> batch = spool.next(Batch);
             if (batch.empty()) {
                 if (outage) {
-                    event("DATABASE " + std::to_string(sinceOutage) + " passes uploaded");
+                    event("DATABASE " + counted(static_cast<long long>(sinceOutage), "pass", "passes") + " uploaded");
                     outage = false;
                 }
                 if (!pause(Poll, true)) {
@@ -217,7 +219,7 @@ void PassUploader::State::run() {
             if (!outage) {
                 outage = true;
                 sinceOutage = 0;
-                event("DATABASE Failed: " + why + " (" + std::to_string(spool.waiting()) + " passes waiting)");
+                event("DATABASE Failed: " + why + " (" + counted(static_cast<long long>(spool.waiting()), "pass", "passes") + " waiting)");
             }
             if (!pause(Retry, false)) {
                 break;

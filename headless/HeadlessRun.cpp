@@ -4,6 +4,7 @@
 #include "Clipboard.h"
 #include "Carets.h"
 #include "Clock.h"
+#include "Counted.h"
 #include "MeasuringSession.h"
 #include "HeadlessParts.h"
 #include "KeySynth.h"
@@ -108,6 +109,7 @@ int HeadlessRun::run() {
             return close(*ended);
         }
         if (StopSignals::requested()) {
+            refuse(APassNotComplete, "stopped by a signal before the first pass");
             return close(APassNotComplete);
         }
     }
@@ -287,8 +289,14 @@ HeadlessRun::Status HeadlessRun::requireReady() {
 int HeadlessRun::runPasses() {
     MeasuringSession& form = parts_->session;
     Clock& clock = parts_->platform.clock;
+    bool lastStopped = false;
     for (int pass = 0; pass < choices_.passes; ++pass) {
         if (StopSignals::requested()) {
+            // A pass stopped says so in its row; a stop between passes in a line.
+            if (!lastStopped) {
+                refuse(APassNotComplete, "stopped by a signal after " + counted(pass, "pass", "passes") + " of " +
+                                             std::to_string(choices_.passes));
+            }
             return APassNotComplete;
         }
         const std::uint32_t started = clock.ticks();
@@ -297,6 +305,7 @@ int HeadlessRun::runPasses() {
         if (passesNotComplete_ == notCompleteBefore && !form.panel.Text12.is(CalculatorStatus::Ready)) {
             ++passesNotComplete_; // no pass ran at all
         }
+        lastStopped = passesNotComplete_ != notCompleteBefore;
         if (form.link.TestFailed || form.link.ScopeOpen != 1) {
             break; // the link is closed: no further pass can run
         }
@@ -337,6 +346,11 @@ int HeadlessRun::close(int status) {
     parts_->session.closeLink();
     parts_->host.endProgram();
     std::fflush(rows);
+    // The last word on the lab database: what still waits for it.
+    if (databaseWaiting) {
+        std::fprintf(events, "%s: %s\n", ProgramName, databaseWaiting().c_str());
+        std::fflush(events);
+    }
     return status;
 }
 

@@ -75,6 +75,8 @@ public:
     // Once the adapter is open: the configuration in force found and stated
     // (the program's; a test sets the fields above instead).
     std::function<Configuration(MeasuringSession&)> configure;
+    // With --database: how many passes still wait for it, said last.
+    std::function<std::string()> databaseWaiting;
     // Told each row as it is written (benchmarks).
     std::function<void(const PassOutcome&)> rowWritten;
 

@@ -5,6 +5,7 @@
 #include "Form1.h"
 #include "Form1View.h"
 #include "Configuration.h"
+#include "Counted.h"
 #include "HeadlessRun.h"
 #include "KeptSettings.h"
 #include "LabResultsWindow.h"
@@ -133,11 +134,14 @@ int runUpload(int argc, char** argv, const ProgramOptions& options) {
         for (const std::string& line : uploader.events()) {
             std::fprintf(stderr, "%s\n", line.c_str());
         }
-        std::fprintf(stderr, "%s: %zu passes uploaded\n", ProgramName, uploader.uploadedCount());
+        std::fprintf(stderr, "%s: %s uploaded\n", ProgramName,
+                     counted(static_cast<long long>(uploader.uploadedCount()), "pass", "passes").c_str());
     }
     const std::size_t waiting = SpoolReader(folder).waiting();
     if (waiting != 0) {
-        std::fprintf(stderr, "%s: %zu passes still wait in %s\n", ProgramName, waiting, qPrintable(folder));
+        std::fprintf(stderr, "%s: %s still %s in %s\n", ProgramName,
+                     counted(static_cast<long long>(waiting), "pass", "passes").c_str(), waiting == 1 ? "waits" : "wait",
+                     qPrintable(folder));
     }
     return waiting == 0 ? 0 : 1;
 }
@@ -185,6 +189,12 @@ int runHeadless(int argc, char** argv, const ProgramOptions& options) {
         record = std::make_unique<MeasurementRecord>(folder);
         uploader = std::make_unique<PassUploader>(*options.database, QString::fromStdString(folder));
         run.uploader = uploader.get();
+        run.databaseWaiting = [folder] {
+            const auto waiting = static_cast<long long>(SpoolReader(QString::fromStdString(folder)).waiting());
+            return waiting == 0 ? std::string("every pass is in the database")
+                                : counted(waiting, "pass", "passes") + (waiting == 1 ? " still waits" : " still wait") +
+                                      " for the database in " + folder;
+        };
     } else if (options.recordFolder) {
         record = std::make_unique<MeasurementRecord>(*options.recordFolder);
     }

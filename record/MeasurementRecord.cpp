@@ -1,5 +1,7 @@
 #include "MeasurementRecord.h"
 
+#include "Counted.h"
+
 #include <QFile>
 
 #include "ResultsTable.h"
@@ -53,8 +55,8 @@ std::vector<std::string> MeasurementRecord::writeWaiting() {
     RecordFolder::Appended appended = folder_.appendLines(ResultsFile, header(), waiting_);
     std::vector<std::string> lines = std::move(appended.notices);
     if (appended.problem) {
-        lines.push_back("RECORD Failed: " + *appended.problem + " (" + std::to_string(count) +
-                        " rows waiting)");
+        lines.push_back("RECORD Failed: " + *appended.problem + " (" +
+                        counted(static_cast<long long>(count), "row", "rows") + " waiting)");
         return lines;
     }
     waiting_.clear();

@@ -1,5 +1,7 @@
 #include "LabResultsWindow.h"
 
+#include "Counted.h"
+
 #include "LabConnection.h"
 
 #include <QComboBox>
@@ -174,11 +176,10 @@ QString LabResultsWindow::statusText() const {
     for (const PlotSeries& s : shown_.series) {
         points += s.points.size();
     }
-    return QStringLiteral("%1 passes in %2 set-ups on %3 series, grouped by the server in %4 ms")
-        .arg(shown_.passes)
-        .arg(points)
-        .arg(shown_.series.size())
-        .arg(lastMs_);
+    return QString::fromStdString(counted(static_cast<long long>(shown_.passes), "pass", "passes") + " in " +
+                                  counted(static_cast<long long>(points), "set-up", "set-ups") + " on " +
+                                  counted(static_cast<long long>(shown_.series.size()), "series", "series")) +
+           QStringLiteral(", grouped by the server in %1 ms").arg(lastMs_);
 }
 
 void LabResultsWindow::poll() {

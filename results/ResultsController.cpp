@@ -1,5 +1,7 @@
 #include "ResultsController.h"
 
+#include "Counted.h"
+
 #include <algorithm>
 
 #include <QDir>
@@ -157,7 +159,8 @@ void ResultsController::countFrom(int firstNew) {
 QString ResultsController::statusText() const {
     QStringList parts = folders_.notes();
     if (!folders_.filePaths().isEmpty()) {
-        parts.prepend(QStringLiteral("%1 passes, %2 shown").arg(model_.rowCount()).arg(filter_.rowCount()));
+        parts.prepend(QString::fromStdString(counted(model_.rowCount(), "pass", "passes")) +
+                      QStringLiteral(", %1 shown").arg(filter_.rowCount()));
     } else if (parts.isEmpty()) {
         parts << QStringLiteral("No record in %1").arg(folders_.folders().join(QStringLiteral(", ")));
     }

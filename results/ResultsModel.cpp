@@ -69,7 +69,9 @@ QString textOf(const ResultRow& row) {
     return row.*field;
 }
 
-QString timeText(const ResultRow& row) { return row.when().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
+// In the viewer's own zone, named: a record written in another zone (or in UTC)
+// reads as the local time it was.
+QString timeText(const ResultRow& row) { return row.when().toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss t")); }
 std::optional<double> differenceOf(const ResultRow& row) { return row.difference(); }
 
 // The set-up columns show the text as recorded (NO LOAD, OFF) and sort by

@@ -165,13 +165,13 @@ def twenty_benches(server, root):
     ran = time.monotonic() - started
     check(all(w.returncode == 0 for w in writers), "every writer completed its passes")
     failed = sum(o.count("DATABASE Failed") for o in outputs)
-    over = sum(len(re.findall(r"DATABASE \d+ passes uploaded", o)) for o in outputs)
+    over = sum(len(re.findall(r"DATABASE \d+ pass(?:es)? uploaded", o)) for o in outputs)
     in_run = int(server.sql("SELECT count(*) FROM passes"))
     waiting = 0
     for folder in folders:
         r, _ = program(["--upload", "--record", folder, "--database", server.url()])
         check(r.returncode == 0, f"--upload {os.path.basename(folder)} leaves nothing waiting: {r.stderr.strip()}")
-        waiting += int(re.search(r"(\d+) passes uploaded", r.stderr).group(1))
+        waiting += int(re.search(r"(\d+) pass(?:es)? uploaded", r.stderr).group(1))
     local = [i for folder in folders for i in pass_ids(folder)]
     stored = server.sql("SELECT pass_id FROM passes").split()
     print(f"{benches} benches x {per_bench} passes in {ran:.1f} s; {failed} 'DATABASE Failed' lines, {over} "
@@ -241,7 +241,7 @@ def faults(server, root):
         r, took = headless(folder(name), url, passes=3, password=password)
         lines = database_lines(r.stderr)
         check(r.returncode == 0, f"{name}: every pass complete")
-        check(len(lines) == 1 and "DATABASE Failed: " in lines[0] and says in lines[0] and "passes waiting" in lines[0],
+        check(len(lines) == 1 and "DATABASE Failed: " in lines[0] and says in lines[0] and re.search(r"\(\d+ pass(es)? waiting\)", lines[0]),
               f"{name}: one line: {lines}")
         check(len(pass_ids(folder(name))) == 3, f"{name}: the rows are kept in the record")
         check("wrong-password" not in r.stdout + r.stderr + open(glob.glob(folder(name) + "/results.csv")[0]).read(),

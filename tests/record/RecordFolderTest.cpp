@@ -195,7 +195,7 @@ TEST(RecordFolder, RowsThatCannotBeWrittenWaitAndGoFirstOnceTheyCan) {
         b.form->startCalculation();
         const std::string line = last(b.form->List1.lines);
         EXPECT_EQ(line.rfind("RECORD Failed: cannot make the folder ", 0), 0u) << line;
-        EXPECT_NE(line.find("(" + std::to_string(n) + " rows waiting)"), std::string::npos) << line;
+        EXPECT_NE(line.find("(" + std::to_string(n) + (n == 1 ? " row waiting)" : " rows waiting)")), std::string::npos) << line;
     }
     ASSERT_TRUE(QFile::remove(path("blocked")));
     b.form->Text24.text = "pass 3";
@@ -217,7 +217,7 @@ TEST(RecordWaiting, ARecordFolderThatIsAFileIsRefusedAndLeftAsItIs) {
     record.passEnded(PassOutcome{});
     EXPECT_EQ(record.events(std::chrono::seconds(10)),
               (std::vector<std::string>{"RECORD Failed: cannot use the folder " + file.toStdString() +
-                                        ": Not a directory (1 rows waiting)"}));
+                                        ": Not a directory (1 row waiting)"}));
     EXPECT_EQ(readAll(file), "a plain file");
 }
 

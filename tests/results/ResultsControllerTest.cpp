@@ -252,8 +252,8 @@ TEST(ResultsController, TheStatusLineSaysWhatStandsInTheWay) {
         {"an empty file", "", true, "results.csv is empty"},
         {"a file of another program", "when,volts\r\n1,2\r\n", true, "results.csv is not a record (other columns)"},
         {"a last row being written", Header + good + good.substr(0, 30), true,
-         "1 passes, 1 shown; results.csv: last row not finished yet"},
-        {"a whole record", Header + good, true, "1 passes, 1 shown"},
+         "1 pass, 1 shown; results.csv: last row not finished yet"},
+        {"a whole record", Header + good, true, "1 pass, 1 shown"},
     };
     for (const auto& c : cases) {
         QTemporaryDir folder;

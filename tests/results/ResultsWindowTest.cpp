@@ -78,7 +78,7 @@ struct WindowRig {
 TEST(ResultsWindow, TheTableListsEveryPassNewestFirstAndGreysTheUnfinished) {
     WindowRig r;
     ASSERT_EQ(r.window->filter().rowCount(), 8);
-    EXPECT_EQ(r.cell(0, ResultsModel::Time), QStringLiteral("2026-12-09 10:42:00"));
+    EXPECT_EQ(r.cell(0, ResultsModel::Time), QStringLiteral("2026-12-09 10:42:00 UTC"));
     EXPECT_EQ(r.cell(0, ResultsModel::PhaseEfficiency), QStringLiteral("83.50"));
     EXPECT_EQ(r.cell(0, ResultsModel::Difference), QStringLiteral("0.500"));
     EXPECT_EQ(r.cell(7, ResultsModel::Comment), QStringLiteral("unit 1"));
@@ -237,9 +237,9 @@ TEST(ResultsWindow, CtrlCCopiesTheSelectedRowsUnderTheirTitles) {
     ASSERT_EQ(lines.size(), 3) << "the titles and two rows";
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Time\tPass ended\tTransformer\t")));
     EXPECT_TRUE(lines[0].endsWith(QStringLiteral("\tComment\tFolder\tVerdict")));
-    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("2026-12-09 10:42:00\tcomplete\tSTANDARD TRANSFORMER F-54X\t100.0\t")))
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("2026-12-09 10:42:00 UTC\tcomplete\tSTANDARD TRANSFORMER F-54X\t100.0\t")))
         << lines[1].toStdString();
-    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("2026-12-09 10:41:00\tlink failure\t"))) << lines[2].toStdString();
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("2026-12-09 10:41:00 UTC\tlink failure\t"))) << lines[2].toStdString();
     EXPECT_EQ(lines[1].count(QLatin1Char('\t')), ResultsModel::ColumnCount - 1);
 }
 
