@@ -1,5 +1,6 @@
 #include "LimitSet.h"
 #include "TestRig.h"
+#include "PassMarks.h"
 #include "VerdictLook.h"
 
 #include <cmath>
@@ -232,4 +233,50 @@ TEST(Verdicts, CalibratedFiguresAreJudgedOnlyWhereTheCalibrationFits) {
     ASSERT_TRUE(std::holds_alternative<std::string>(wrong));
     EXPECT_EQ(std::get<std::string>(wrong),
               "limit set: decides names \"output power (W)\", which is not one of the set's limits");
+}
+
+// Every ± and mark reads on every background it can have: each verdict's
+// colour with the ± marked (a low power factor, a clipped channel, an
+// unusable figure) or not, no verdict at all, the verdict box itself, and a
+// calibration that does not fit. WCAG's contrast of at least 4.5 : 1.
+TEST(Verdicts, EveryMarkReadsOnEveryBackgroundItCanHave) {
+    const auto readable = [](const std::optional<Colour>& fore, const std::optional<Colour>& back) {
+        return contrastRatio(fore.value_or(Colours::Black), back.value_or(WindowBackground));
+    };
+    const std::optional<Verdict> verdicts[]{std::nullopt,      V::Pass, V::ConditionalPass, V::NoVerdict,
+                                            V::ConditionalFail, V::Fail};
+    const Expanded::State states[]{Expanded::State::Number, Expanded::State::Unusable, Expanded::State::Clipped};
+    int checked = 0;
+    for (const auto& verdict : verdicts) {
+        for (const Expanded::State state : states) {
+            for (const bool lowPowerFactor : {false, true}) {
+                MainPanel panel;
+                PassOutcome pass;
+                pass.uncertainty[Quantity::PhaseEfficiency] = {state, 8.9};
+                pass.uncertainty.outputLowPowerFactor = lowPowerFactor;
+                pass.uncertainty.warnings = "low output power factor";
+                pass.calibrated = {"2026-12-09 CH3 x1.0000", true, 88.6, 88.5, {Expanded::State::Number, 0.9},
+                                   {Expanded::State::Number, 5}, lowPowerFactor ? "calibration does not fit this bench: x" : ""};
+                if (verdict) {
+                    pass.verdict = PassVerdict{*verdict, "why", "set", "", {{"phase angle efficiency (%)", *verdict, "why"}}};
+                }
+                showPassMarks(panel, pass);
+                const Label& mark = panel.PlusMinus[PassOutcome::PhaseEfficiencyBox];
+                ASSERT_FALSE(mark.caption.empty());
+                EXPECT_GE(readable(mark.ForeColor, mark.BackColor), 4.5)
+                    << mark.caption << " on " << (verdict ? verdictName(*verdict) : "the window");
+                EXPECT_GE(readable(panel.CalibratedPhase.ForeColor, panel.CalibratedPhase.BackColor), 4.5)
+                    << panel.CalibratedPhase.caption;
+                if (verdict) {
+                    EXPECT_GE(contrastRatio(panel.TextVerdict.ForeColor, panel.TextVerdict.BackColor), 4.5)
+                        << verdictName(*verdict);
+                }
+                ++checked;
+            }
+        }
+    }
+    EXPECT_EQ(checked, 36);
+    // CONDITIONAL PASS and CONDITIONAL FAIL each have a colour of their own.
+    EXPECT_NE(lookOf(V::ConditionalPass).back, lookOf(V::ConditionalFail).back);
+    EXPECT_NE(lookOf(V::ConditionalFail).back, lookOf(V::Fail).back);
 }
