@@ -4,8 +4,12 @@
 
 #include "LabConnection.h"
 #include "LabSchema.h"
+#include "RecordLayout.h"
 #include "SpoolReader.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -30,6 +34,10 @@ std::string errorOf(const QSqlError& e) {
 
 } // namespace
 
+namespace {
+struct SetAside;
+}
+
 struct PassUploader::State {
     DatabaseTarget target;
     QString folder;
@@ -44,6 +52,8 @@ struct PassUploader::State {
     std::thread thread;
 
     void run();
+    // Each row set aside, said once and kept beside the record.
+    void keepSetAside(const std::vector<SetAside>& rows);
     void event(std::string line) {
         std::lock_guard lock(mutex);
         events.push_back(std::move(line));
@@ -88,10 +98,69 @@ bool exec(QSqlQuery& q, const std::string& sql, std::string& why) {
     return false;
 }
 
-// The version checked, the tables made when missing, the columns checked.
+// A failure of the server or the link (down, restarting, refusing the
+// role, the layout changed under us) is an outage: the rows wait. A failure
+// of the row itself (a value its column cannot hold) is the row's.
+bool isRowsFault(const QSqlError& e) {
+    const QString state = e.nativeErrorCode();
+    return state.startsWith(QLatin1String("22")) || state.startsWith(QLatin1String("23")) ||
+           state.startsWith(QLatin1String("54"));
+}
+
+std::string programVersionOf() { return QCoreApplication::applicationVersion().toStdString(); }
+
+bool runAll(QSqlDatabase& db, const std::vector<std::string>& statements, std::string& why) {
+    if (!db.transaction()) {
+        why = errorOf(db.lastError());
+        return false;
+    }
+    QSqlQuery q(db);
+    bool ok = exec(q, "SELECT pg_advisory_xact_lock(" + std::to_string(LabSchema::LayoutLock) + ")", why);
+    for (const std::string& statement : statements) {
+        ok = ok && exec(q, statement, why);
+    }
+    if (!ok || !db.commit()) {
+        why = why.empty() ? errorOf(db.lastError()) : why;
+        db.rollback();
+        return false;
+    }
+    return true;
+}
+
+QString arrayText(const std::vector<std::string>& items) {
+    QStringList quoted;
+    for (const std::string& item : items) {
+        quoted << QLatin1Char('"') + QString::fromStdString(item) + QLatin1Char('"');
+    }
+    return QLatin1Char('{') + quoted.join(QLatin1Char(',')) + QLatin1Char('}');
+}
+
+// Months made ready and columns added through the layout's own function.
+bool prepare(QSqlDatabase& db, const std::vector<std::string>& months, const std::vector<LabSchema::Column>& added,
+             std::string& why) {
+    std::vector<std::string> names, types;
+    for (const LabSchema::Column& c : added) {
+        names.push_back(c.name);
+        types.push_back(LabSchema::sqlType(c.type));
+    }
+    QSqlQuery q(db);
+    bool ok = q.prepare(QString::fromStdString(LabSchema::prepareCall()));
+    q.bindValue(0, arrayText(months));
+    q.bindValue(1, arrayText(names));
+    q.bindValue(2, arrayText(types));
+    q.bindValue(3, QString::fromStdString(programVersionOf()));
+    if (!ok || !q.exec()) {
+        why = errorOf(q.lastError());
+        return false;
+    }
+    return true;
+}
+
+// The layout made (by an owner) when missing, upgraded from version 1, and
+// given the columns this program has that it lacks.
 bool readySchema(QSqlDatabase& db, std::string& why) {
     QSqlQuery q(db);
-    if (!exec(q, "SET client_min_messages TO warning", why) ||
+    if (!exec(q, "SET client_min_messages TO warning", why) || !exec(q, "SET TIME ZONE 'UTC'", why) ||
         !exec(q, "SELECT to_regclass('lab_schema') IS NOT NULL, to_regclass('passes') IS NOT NULL", why) ||
         !q.next()) {
         return false;
@@ -101,35 +170,39 @@ bool readySchema(QSqlDatabase& db, std::string& why) {
         why = "the database has a table passes but no lab_schema: it is not this program's";
         return false;
     }
-    const auto versionIsOurs = [&] {
-        if (!exec(q, "SELECT min(version), max(version) FROM lab_schema", why) || !q.next()) {
+    int version = 0;
+    if (schemaTable) {
+        if (!exec(q, "SELECT max(version) FROM lab_schema", why) || !q.next()) {
             return false;
         }
-        if (q.value(0).toInt() != LabSchema::Version || q.value(1).toInt() != LabSchema::Version) {
-            why = "the database's schema is version " + q.value(1).toString().toStdString() +
-                  "; this program writes version " + std::to_string(LabSchema::Version);
-            return false;
-        }
-        return true;
-    };
-    if (schemaTable && !versionIsOurs()) {
+        version = q.value(0).toInt();
+    }
+    if (schemaTable && version != 1 && version != LabSchema::Version && (passesTable || version != 0)) {
+        why = "the database's layout is version " + std::to_string(version) + "; this program writes version " +
+              std::to_string(LabSchema::Version);
         return false;
     }
-    if (!passesTable) {
-        if (!db.transaction()) {
-            why = errorOf(db.lastError());
-            return false;
+    const std::string program = programVersionOf();
+    if (!passesTable && !runAll(db, LabSchema::createStatements(program), why)) {
+        why = "no lab layout in the database, and this role cannot make it (" + why +
+              "): run the program once as the database's owner";
+        return false;
+    }
+    if (passesTable && version == 1) {
+        // Version 1's table must be this program's before it is upgraded.
+        for (const char* needed : {"pass_id", "date_and_time_iso_8601"}) {
+            if (!exec(q, std::string("SELECT 1 FROM information_schema.columns WHERE table_schema = current_schema() "
+                                     "AND table_name = 'passes' AND column_name = '") + needed + "'", why)) {
+                return false;
+            }
+            if (!q.next()) {
+                why = std::string("the table passes has no column ") + needed + " (another layout)";
+                return false;
+            }
         }
-        bool ok = exec(q, "SELECT pg_advisory_xact_lock(" + std::to_string(SchemaLock) + ")", why);
-        for (const std::string& statement : LabSchema::createStatements()) {
-            ok = ok && exec(q, statement, why);
-        }
-        if (!ok || !db.commit()) {
-            why = why.empty() ? errorOf(db.lastError()) : why;
-            db.rollback();
-            return false;
-        }
-        if (!versionIsOurs()) {
+        if (!runAll(db, LabSchema::upgradeStatements(program), why)) {
+            why = "the database's layout is version 1 and could not be upgraded (" + why +
+                  "): run the program once as the database's owner";
             return false;
         }
     }
@@ -141,43 +214,147 @@ bool readySchema(QSqlDatabase& db, std::string& why) {
     while (q.next()) {
         present.insert(q.value(0).toString().toStdString());
     }
+    std::vector<LabSchema::Column> missing;
     for (const LabSchema::Column& c : LabSchema::columns()) {
         if (present.count(c.name) == 0) {
-            why = "the table passes has no column " + c.name + " (another layout)";
-            return false;
+            missing.push_back(c);
         }
     }
-    return true;
+    return missing.empty() || prepare(db, {}, missing, why);
 }
 
 QVariant bound(const std::optional<std::string>& value) {
     return value ? QVariant(QString::fromStdString(*value)) : QVariant(QMetaType::fromType<QString>());
 }
 
-bool insert(QSqlDatabase& db, const std::vector<SpoolReader::Pass>& batch, std::string& why) {
-    if (!db.transaction()) {
-        why = errorOf(db.lastError());
-        return false;
-    }
-    QSqlQuery q(db);
-    bool ok = q.prepare(QString::fromStdString(LabSchema::insertStatement()));
-    for (std::size_t i = 0; ok && i < batch.size(); ++i) {
-        for (std::size_t c = 0; c < batch[i].values.size(); ++c) {
-            q.bindValue(static_cast<int>(c), bound(batch[i].values[c]));
+// The month a row's time falls in, in UTC: the partition it goes to.
+std::string monthOf(const SpoolReader::Pass& p) {
+    const auto& columns = LabSchema::columns();
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        if (columns[c].type == LabSchema::Type::Time && p.values[c]) {
+            return QDateTime::fromString(QString::fromStdString(*p.values[c]), Qt::ISODate)
+                .toUTC()
+                .toString(QStringLiteral("yyyy-MM"))
+                .toStdString();
         }
+    }
+    return {};
+}
+
+std::string passIdText(const SpoolReader::Pass& p) {
+    const auto& columns = LabSchema::columns();
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        if (columns[c].type == LabSchema::Type::Uuid) {
+            return p.values[c].value_or("");
+        }
+    }
+    return {};
+}
+
+std::string benchOf(const SpoolReader::Pass& p) {
+    const auto& columns = LabSchema::columns();
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        if (columns[c].title == RecordColumn::Bench.title()) {
+            return p.values[c].value_or("");
+        }
+    }
+    return {};
+}
+
+// A row that could not go up, and why.
+struct SetAside {
+    const SpoolReader::Pass* pass;
+    std::string reason;
+};
+
+bool insertPass(QSqlQuery& q, const SpoolReader::Pass& p) {
+    for (std::size_t c = 0; c < p.values.size(); ++c) {
+        q.bindValue(static_cast<int>(c), bound(p.values[c]));
+    }
+    return q.exec();
+}
+
+bool insertSetAside(QSqlDatabase& db, const std::vector<SetAside>& rows, std::string& why) {
+    QSqlQuery q(db);
+    bool ok = rows.empty() || q.prepare(QString::fromStdString(LabSchema::setAsideStatement()));
+    for (std::size_t i = 0; ok && i < rows.size(); ++i) {
+        const SpoolReader::Pass& p = *rows[i].pass;
+        q.bindValue(0, p.file);
+        q.bindValue(1, p.line);
+        q.bindValue(2, QString::fromStdString(passIdText(p)));
+        q.bindValue(3, QString::fromStdString(rows[i].reason));
+        q.bindValue(4, QString::fromStdString(benchOf(p)));
+        q.bindValue(5, QString::fromStdString(p.text));
         ok = q.exec();
     }
-    ok = ok && q.exec(QStringLiteral("NOTIFY passes"));
     if (!ok) {
         why = errorOf(q.lastError());
+    }
+    return ok;
+}
+
+enum class Sent { Done, Outage };
+
+// The batch in one transaction; a row the server refuses is found by going
+// through the batch again a row at a time, each under a savepoint, and set
+// aside with the server's reason. Rows that are no whole pass are set aside
+// without being sent.
+Sent send(QSqlDatabase& db, const std::vector<SpoolReader::Pass>& batch, std::set<std::string>& months,
+          std::vector<SetAside>& setAside, std::string& why) {
+    std::vector<const SpoolReader::Pass*> good;
+    std::vector<std::string> newMonths;
+    for (const SpoolReader::Pass& p : batch) {
+        if (!p.problem.empty()) {
+            setAside.push_back({&p, p.problem});
+        } else if (good.push_back(&p); months.insert(monthOf(p)).second) {
+            newMonths.push_back(monthOf(p));
+        }
+    }
+    if (!newMonths.empty() && !prepare(db, newMonths, {}, why)) {
+        months.clear();
+        return Sent::Outage;
+    }
+    for (const bool rowByRow : {false, true}) {
+        if (!db.transaction()) {
+            why = errorOf(db.lastError());
+            return Sent::Outage;
+        }
+        QSqlQuery q(db);
+        bool ok = q.prepare(QString::fromStdString(LabSchema::insertStatement(LabSchema::columns())));
+        std::vector<SetAside> refused;
+        QSqlQuery mark(db);
+        for (const SpoolReader::Pass* p : good) {
+            if (!ok) {
+                break;
+            }
+            if (rowByRow) {
+                ok = mark.exec(QStringLiteral("SAVEPOINT pass"));
+            }
+            if (ok && !insertPass(q, *p)) {
+                if (!rowByRow || !isRowsFault(q.lastError())) {
+                    ok = false;
+                    break;
+                }
+                refused.push_back({p, "the server refused it: " + errorOf(q.lastError())});
+                ok = mark.exec(QStringLiteral("ROLLBACK TO SAVEPOINT pass"));
+            }
+        }
+        std::vector<SetAside> all = setAside;
+        all.insert(all.end(), refused.begin(), refused.end());
+        ok = ok && insertSetAside(db, all, why) && q.exec(QStringLiteral("NOTIFY passes"));
+        if (ok && db.commit()) {
+            setAside = std::move(all);
+            return Sent::Done;
+        }
+        const QSqlError error = q.lastError().isValid() ? q.lastError() : db.lastError();
+        why = why.empty() ? errorOf(error) : why;
         db.rollback();
-        return false;
+        if (rowByRow || !isRowsFault(error)) {
+            return Sent::Outage;
+        }
+        why.clear(); // a row of the batch: find it
     }
-    if (!db.commit()) {
-        why = errorOf(db.lastError());
-        return false;
-    }
-    return true;
+    return Sent::Outage;
 }
 
 } // namespace
@@ -187,6 +364,7 @@ void PassUploader::State::run() {
     SpoolReader spool(folder);
     bool outage = false;
     std::size_t sinceOutage = 0;
+    std::set<std::string> months; // made ready on this connection
     {
         QSqlDatabase db = addLabConnection(target, name);
         bool ready = false;
@@ -204,12 +382,16 @@ void PassUploader::State::run() {
             }
             std::string why;
             if (!ready) {
+                months.clear();
                 ready = open(db, why) && readySchema(db, why);
             }
-            if (ready && insert(db, batch, why)) {
+            std::vector<SetAside> setAside;
+            if (ready && send(db, batch, months, setAside, why) == Sent::Done) {
+                keepSetAside(setAside);
                 spool.uploaded(batch.back());
-                uploaded += batch.size();
-                sinceOutage += outage ? batch.size() : 0;
+                const std::size_t up = batch.size() - setAside.size();
+                uploaded += up;
+                sinceOutage += outage ? up : 0;
                 if (pastDeadline()) {
                     break;
                 }
@@ -230,6 +412,33 @@ void PassUploader::State::run() {
     std::lock_guard lock(mutex);
     done = true;
     wake.notify_all();
+}
+
+void PassUploader::State::keepSetAside(const std::vector<SetAside>& rows) {
+    if (rows.empty()) {
+        return;
+    }
+    QFile file(folder + QStringLiteral("/") + QString::fromLatin1(SetAsideFile));
+    const bool fresh = !file.exists();
+    if (file.open(QIODevice::Append)) {
+        if (fresh) {
+            file.write("file,line,pass id,reason,row\r\n");
+        }
+        for (const SetAside& r : rows) {
+            const auto field = [](const std::string& text) {
+                QString t = QString::fromStdString(text);
+                return QLatin1Char('"') + t.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+            };
+            const QString line = field(r.pass->file.toStdString()) + QLatin1Char(',') + QString::number(r.pass->line) +
+                                 QLatin1Char(',') + field(passIdText(*r.pass)) + QLatin1Char(',') + field(r.reason) +
+                                 QLatin1Char(',') + field(r.pass->text) + QStringLiteral("\r\n");
+            file.write(line.toUtf8());
+        }
+    }
+    for (const SetAside& r : rows) {
+        event("DATABASE 1 row set aside: " + r.pass->file.toStdString() + " line " + std::to_string(r.pass->line) +
+              ": " + r.reason);
+    }
 }
 
 PassUploader::PassUploader(DatabaseTarget target, QString folder) : state_(std::make_shared<State>()) {

@@ -36,6 +36,8 @@ public:
     static constexpr std::chrono::milliseconds Poll{500};
     static constexpr std::chrono::milliseconds Retry{1000};
     static constexpr std::size_t Batch = 200;
+    // Beside the record: the rows that could not go up, and why.
+    static constexpr const char* SetAsideFile = "database-set-aside.csv";
 
 private:
     struct State;

@@ -40,6 +40,7 @@ struct SetUpPoint {
     Spread phaseU, resistorU, differenceU; // the passes' U95, where recorded
     std::vector<int> rows; // the passes' indexes in the rows given
     int worstVerdict = -1; // of its passes' verdicts, by verdictRank(); -1: none has one
+    long long passes = 0;  // where `rows` is not kept (the lab's server counts them)
 };
 
 // One series: a transformer with every other set-up value but the X value

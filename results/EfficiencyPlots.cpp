@@ -370,7 +370,7 @@ QString pointText(const SetUpPoint& p, const QString& name, XValue x, bool diffe
             text += QStringLiteral("\n") + spreadText("load resistor", p.resistor, "%", p.resistorU);
         }
     }
-    const std::size_t n = p.rows.size();
+    const long long n = p.rows.empty() ? p.passes : static_cast<long long>(p.rows.size());
     return text + QStringLiteral("\n%1 %2").arg(n).arg(n == 1 ? QStringLiteral("pass") : QStringLiteral("passes"));
 }
 

@@ -68,9 +68,11 @@ class Server:
         command = [os.path.join(self.bin, tool), *args]
         if os.geteuid() == 0:
             command = ["runuser", "-u", "postgres", "--", *command]
-        result = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+        # From a folder the postgres user may enter (the build folder may be
+        # private), and its answer apart from its warnings.
+        result = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, cwd="/")
         if check_status and result.returncode != 0:
-            raise RuntimeError(" ".join(command) + ": " + result.stdout)
+            raise RuntimeError(" ".join(command) + ": " + result.stdout + result.stderr)
         return result.stdout
 
     def ctl(self, *args):
@@ -234,7 +236,7 @@ def faults(server, root):
     hanging.bind(("127.0.0.1", 0))
     hanging.listen(8)  # accepts, never answers
     cases = [("password", server.url(), "wrong-password", "password authentication failed"),
-             ("version", server.url("v99"), PASSWORD, "schema is version 99; this program writes version 1"),
+             ("version", server.url("v99"), PASSWORD, "layout is version 99; this program writes version 2"),
              ("layout", server.url("othercols"), PASSWORD, "the table passes has no column"),
              ("hang", f"postgresql://lab@127.0.0.1:{hanging.getsockname()[1]}/lab", PASSWORD, "timeout expired")]
     for name, url, password, says in cases:

@@ -1,6 +1,7 @@
 #include "LabAggregates.h"
 
 #include "LabSchema.h"
+#include "LabSummary.h"
 #include "NumberText.h"
 #include "RecordLayout.h"
 
@@ -31,7 +32,9 @@ std::string xColumn(XValue x) {
     return column(RecordColumn::Supply);
 }
 
-Spread spreadAt(const QSqlQuery& q, int at) {
+// The fifth value is the variance (from the passes) or the sum of squared
+// deviations itself (from the summary).
+Spread spreadAt(const QSqlQuery& q, int at, bool summed) {
     Spread s;
     s.count = q.value(at).toInt();
     if (s.count == 0) {
@@ -40,7 +43,8 @@ Spread spreadAt(const QSqlQuery& q, int at) {
     s.mean = q.value(at + 1).toDouble();
     s.low = q.value(at + 2).toDouble();
     s.high = q.value(at + 3).toDouble();
-    s.m2 = q.value(at + 4).isNull() ? 0.0 : q.value(at + 4).toDouble() * (s.count - 1);
+    const double fifth = q.value(at + 4).isNull() ? 0.0 : q.value(at + 4).toDouble();
+    s.m2 = summed ? fifth : fifth * (s.count - 1);
     return s;
 }
 
@@ -78,18 +82,70 @@ LabQuery labAggregateQuery(XValue x, const LabFilter& f) {
     }
     const std::string when = column(RecordColumn::When);
     if (f.from.isValid()) {
-        where(when + " >= CAST(? AS timestamptz)", f.from.startOfDay().toString(Qt::ISODateWithMs));
+        where(when + " >= CAST(? AS timestamptz)", instantText(f.from));
     }
     if (f.to.isValid()) {
-        where(when + " < CAST(? AS timestamptz)", f.to.addDays(1).startOfDay().toString(Qt::ISODateWithMs));
+        where(when + " < CAST(? AS timestamptz)", instantText(f.to.addDays(1)));
     }
     q.sql += " GROUP BY 1, 2, 3, 4, 5"; // the X value is one of them
     return q;
 }
 
+bool summaryServes(const LabFilter& f) {
+    const auto onTheHour = [](const QDate& d) {
+        return !d.isValid() || d.startOfDay().offsetFromUtc() % 3600 == 0;
+    };
+    return f.comment.isEmpty() && onTheHour(f.from) && onTheHour(f.to.isValid() ? f.to.addDays(1) : QDate());
+}
+
+LabQuery labSummaryQuery(XValue x, const LabFilter& f) {
+    const auto& keys = LabSummary::setUpKeys();
+    std::string sql = "SELECT ";
+    for (const LabSummary::Key& k : keys) {
+        sql += k.name + ", ";
+    }
+    const std::string xName = x == XValue::Resistor ? "resistor" : x == XValue::Capacitor ? "capacitor" : "supply";
+    sql += xName;
+    // count, mean, lowest, highest and the sum of squared deviations, from
+    // the sums the server keeps.
+    for (const LabSummary::Figure& fig : LabSummary::figures()) {
+        const std::string n = "sum(" + fig.name + "_n)";
+        const std::string sum = "sum(" + fig.name + "_sum)";
+        sql += ", " + n + ", " + sum + " / nullif(" + n + ", 0), min(" + fig.name + "_min), max(" + fig.name +
+               "_max), greatest(sum(" + fig.name + "_sumsq) - " + sum + " * " + sum + " / nullif(" + n + ", 0), 0)";
+    }
+    sql += ", max(worst_verdict), sum(passes) FROM pass_summary WHERE true";
+    LabQuery q;
+    const auto where = [&q, &sql](const std::string& condition, const QVariant& value) {
+        sql += " AND " + condition;
+        q.binds.push_back(value);
+    };
+    if (!f.bench.isEmpty()) {
+        where("bench = ?", f.bench);
+    }
+    if (!f.transformer.isEmpty()) {
+        where("transformer = ?", f.transformer);
+    }
+    if (f.from.isValid()) {
+        where("hour >= CAST(? AS timestamptz)", instantText(f.from));
+    }
+    if (f.to.isValid()) {
+        where("hour < CAST(? AS timestamptz)", instantText(f.to.addDays(1)));
+    }
+    q.sql = sql + " GROUP BY 1, 2, 3, 4, 5";
+    return q;
+}
+
+QString instantText(const QDate& day) {
+    const QDateTime start = day.startOfDay();
+    return start.toOffsetFromUtc(start.offsetFromUtc()).toString(Qt::ISODateWithMs);
+}
+
 LabSeries labSeries(QSqlDatabase& db, XValue x, const LabFilter& filter) {
     LabSeries out;
-    const LabQuery lq = labAggregateQuery(x, filter);
+    const bool summed = summaryServes(filter);
+    out.fromSummary = summed;
+    const LabQuery lq = summed ? labSummaryQuery(x, filter) : labAggregateQuery(x, filter);
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.prepare(QString::fromStdString(lq.sql))) {
@@ -112,14 +168,15 @@ LabSeries labSeries(QSqlDatabase& db, XValue x, const LabFilter& filter) {
         }
         SetUpPoint p;
         p.x = *at;
-        p.phase = spreadAt(q, 6);
-        p.resistor = spreadAt(q, 11);
-        p.difference = spreadAt(q, 16);
-        p.phaseU = spreadAt(q, 21);
-        p.resistorU = spreadAt(q, 26);
-        p.differenceU = spreadAt(q, 31);
+        p.phase = spreadAt(q, 6, summed);
+        p.resistor = spreadAt(q, 11, summed);
+        p.difference = spreadAt(q, 16, summed);
+        p.phaseU = spreadAt(q, 21, summed);
+        p.resistorU = spreadAt(q, 26, summed);
+        p.differenceU = spreadAt(q, 31, summed);
         p.worstVerdict = q.value(36).isNull() ? -1 : q.value(36).toInt();
-        out.passes += q.value(37).toLongLong();
+        p.passes = q.value(37).toLongLong();
+        out.passes += p.passes;
         aggregator.addSetUp(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
                             q.value(3).toString(), q.value(4).toString(), p);
     }
@@ -130,7 +187,8 @@ LabSeries labSeries(QSqlDatabase& db, XValue x, const LabFilter& filter) {
 std::vector<QString> labValues(QSqlDatabase& db, const char* name) {
     std::vector<QString> values;
     QSqlQuery q(db);
-    if (q.exec(QStringLiteral("SELECT DISTINCT %1 FROM passes WHERE %1 IS NOT NULL ORDER BY 1").arg(QLatin1String(name)))) {
+    // From the summary: its rows are few, whatever the passes.
+    if (q.exec(QStringLiteral("SELECT DISTINCT %1 FROM pass_summary WHERE %1 <> '' ORDER BY 1").arg(QLatin1String(name)))) {
         while (q.next()) {
             values.push_back(q.value(0).toString());
         }
