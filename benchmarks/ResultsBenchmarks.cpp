@@ -5,10 +5,17 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <algorithm>
 #include <cstdlib>
+#include <functional>
+#include <memory>
+#include <numeric>
+#include <random>
+#include <vector>
 #include <fstream>
 #include <sys/resource.h>
 #include <string>
@@ -70,14 +77,19 @@ PassOutcome passNumber(int n) {
     return pass;
 }
 
-// A record of `rows` passes, written a few megabytes at a time.
-void writeRecord(const QString& path, int rows) {
+// A record of `rows` passes, written a few megabytes at a time; `when`
+// (none: every 30 s in order) gives pass n its time.
+void writeRecord(const QString& path, int rows, const std::function<QDateTime(int)>& when = nullptr) {
     QFile file(path);
     file.open(QIODevice::WriteOnly);
     file.write(QByteArray::fromStdString(ResultsTable::header()));
     std::string bytes;
     for (int n = 0; n < rows; ++n) {
-        bytes += ResultsTable::row(passNumber(n));
+        PassOutcome pass = passNumber(n);
+        if (when) {
+            pass.when = when(n);
+        }
+        bytes += ResultsTable::row(pass);
         if (bytes.size() > (8 << 20)) {
             file.write(bytes.data(), static_cast<qint64>(bytes.size()));
             bytes.clear();
@@ -167,6 +179,85 @@ void BM_ResultsWindowAgainstPandas(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ResultsWindowAgainstPandas)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+// The window over folders, its processor time and peak memory beside pandas'
+// read_csv of the same files (each a child process of its own).
+void windowAgainstPandas(benchmark::State& state, const QStringList& folders, const QStringList& files) {
+    const double cpu = processCpuSeconds();
+    {
+        ResultsWindow window(folders);
+        window.show();
+        while (window.reading()) {
+            window.readNew();
+        }
+        QApplication::processEvents();
+        state.counters["window_cpu_s"] = processCpuSeconds() - cpu;
+        state.counters["rows"] = window.model().rowCount();
+        state.counters["window_peak_MiB"] = static_cast<double>(statusKiB("VmHWM:")) / 1024.0;
+    }
+    const double children = childCpuSeconds();
+    std::string command = "/usr/bin/python3 -c 'import pandas, sys; [pandas.read_csv(f) for f in sys.argv[1:]]'";
+    for (const QString& file : files) {
+        command += " '" + file.toStdString() + "'";
+    }
+    if (std::system(command.c_str()) != 0) {
+        state.SkipWithError("pandas could not read the files");
+    }
+    state.counters["pandas_cpu_s"] = childCpuSeconds() - children;
+    state.counters["ratio"] = state.counters["window_cpu_s"] / state.counters["pandas_cpu_s"];
+}
+
+int passesFromEnvironment(const char* name, int otherwise) {
+    const char* text = std::getenv(name);
+    return text != nullptr ? std::atoi(text) : otherwise;
+}
+
+// Four benches' folders of PASSES_EACH passes each (250,000 unless the
+// environment says otherwise), their times interleaved: a lab comparing its
+// benches.
+void BM_FourBenchesInterleavedAgainstPandas(benchmark::State& state) {
+    const int each = passesFromEnvironment("PASSES_EACH", 250000);
+    // KEEP_FOLDERS=DIR keeps the records there for the next run (profiling).
+    const char* keep = std::getenv("KEEP_FOLDERS");
+    std::vector<std::unique_ptr<QTemporaryDir>> dirs;
+    QStringList folders, files;
+    for (int bench = 0; bench < 4; ++bench) {
+        dirs.push_back(std::make_unique<QTemporaryDir>());
+        const QString folder = keep != nullptr ? QStringLiteral("%1/bench-%2").arg(QString::fromLocal8Bit(keep)).arg(bench)
+                                               : dirs.back()->path();
+        QDir().mkpath(folder);
+        const QString path = folder + QStringLiteral("/results.csv");
+        if (!QFileInfo::exists(path)) {
+            writeRecord(path, each, [bench](int n) {
+                return QDateTime(QDate(2026, 12, 8), QTime(8, 0)).addSecs(n * 30 + bench * 7);
+            });
+        }
+        folders << folder;
+        files << path;
+    }
+    for (auto _ : state) {
+        windowAgainstPandas(state, folders, files);
+    }
+}
+BENCHMARK(BM_FourBenchesInterleavedAgainstPandas)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+// One folder of PASSES passes (1,000,000 unless the environment says
+// otherwise) whose times are shuffled: a bench whose clock was set back.
+void BM_ShuffledTimesAgainstPandas(benchmark::State& state) {
+    const int rows = passesFromEnvironment("PASSES", 1000000);
+    std::vector<int> order(static_cast<std::size_t>(rows));
+    std::iota(order.begin(), order.end(), 0);
+    std::shuffle(order.begin(), order.end(), std::mt19937(7));
+    QTemporaryDir dir;
+    const QString path = dir.filePath("results.csv");
+    writeRecord(path, rows, [&order](int n) {
+        return QDateTime(QDate(2026, 12, 8), QTime(8, 0)).addSecs(order[static_cast<std::size_t>(n)] * 30LL);
+    });
+    for (auto _ : state) {
+        windowAgainstPandas(state, {dir.path()}, {path});
+    }
+}
+BENCHMARK(BM_ShuffledTimesAgainstPandas)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 } // namespace
 

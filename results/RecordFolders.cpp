@@ -140,3 +140,19 @@ QString RecordFolders::unreadSummary() const {
     }
     return text;
 }
+
+qint64 RecordFolders::bytesRead() const {
+    qint64 total = 0;
+    for (const auto& file : files_) {
+        total += file->bytesRead();
+    }
+    return total;
+}
+
+qint64 RecordFolders::bytesLeft() const {
+    qint64 total = 0;
+    for (const auto& file : files_) {
+        total += file->bytesLeft();
+    }
+    return total;
+}

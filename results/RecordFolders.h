@@ -33,6 +33,9 @@ public:
     // still being written.
     QStringList notes() const;
     qint64 unreadCount() const;
+    // Bytes read so far, and left to read: how many rows are still to come.
+    qint64 bytesRead() const;
+    qint64 bytesLeft() const;
 
 private:
     void findFiles();

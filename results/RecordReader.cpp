@@ -359,7 +359,16 @@ void RecordFileReader::takeLine(const char* line, qsizetype size, std::vector<Re
         const int at = wanted_[static_cast<std::size_t>(wanted)];
         return at < 0 ? std::string_view() : bytesOf(line, fields.list[static_cast<std::size_t>(at)], unquoted);
     };
-    const auto text = [&](int wanted) { return shared(bytes(wanted)); };
+    // A column's text is most often the row before's: that is looked at first.
+    const auto text = [&](int wanted) {
+        const std::string_view b = bytes(wanted);
+        auto& [lastBytes, lastText] = lastTexts_[static_cast<std::size_t>(wanted)];
+        if (b != lastBytes) {
+            lastText = shared(b);
+            lastBytes.assign(b);
+        }
+        return lastText;
+    };
     ResultRow row;
     row.file = index_;
     row.line = line_;
@@ -393,4 +402,8 @@ void RecordFileReader::takeLine(const char* line, qsizetype size, std::vector<Re
         }
     }
     rows.push_back(std::move(row));
+}
+
+qint64 RecordFileReader::bytesLeft() const {
+    return gone_ ? 0 : std::max<qint64>(0, QFileInfo(path_).size() - offset_);
 }

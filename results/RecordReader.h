@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+
 #include "ResultRow.h"
 
 #include <QByteArray>
@@ -34,6 +36,9 @@ public:
     bool restarted() const { return restarted_; }
     // The file is not there (any more).
     bool gone() const { return gone_; }
+    // The bytes read so far, and those the file holds beyond them.
+    qint64 bytesRead() const { return offset_; }
+    qint64 bytesLeft() const;
     // What keeps the file from giving rows, in words for the status line
     // ("cannot read results.csv: permission denied", "results.csv is empty",
     // "results.csv is not a record (other columns)"), or nothing; and whether
@@ -54,6 +59,8 @@ private:
 
     QString path_;
     int index_;
+    // Per column read, the text of the row before and its bytes.
+    std::array<std::pair<std::string, RowText>, 16> lastTexts_;
     qint64 offset_ = 0;
     qint64 line_ = 0;
     QByteArray partial_;

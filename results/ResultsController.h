@@ -79,6 +79,7 @@ public:
 
 private:
     void countAll();
+    void reserveFor(std::size_t newRows);
     void countFrom(int firstNew);
     void follow();
     void tell(const std::function<void()>& what) const {
@@ -98,7 +99,9 @@ private:
     SeriesBy by_ = SeriesBy::TransformerAndCapacitor;
     double tolerance_ = FromUncertainty; // each set-up judged by its own U95
     // The passes shown by their limit set's SHA-256; the sets read so far.
+    std::vector<ResultRow> slice_;
     std::map<QString, int> limitSetsShown_;
+    std::map<QString, int> verdictsShown_; // the passes shown by their verdict
     mutable std::map<QString, std::optional<LimitSet>> limitSetsRead_;
     std::optional<LimitSet> given_;
     std::optional<LimitSet> limitSetOf(const QString& sha) const;

@@ -20,7 +20,14 @@ public:
 
     using QAbstractTableModel::QAbstractTableModel;
 
-    void append(std::vector<ResultRow> rows);
+    void append(std::vector<ResultRow>& rows); // the rows moved out of it
+    // Rows taken without telling the views, until tellQuietRows(): one
+    // reset then, rather than an insertion a slice.
+    void appendQuietly(std::vector<ResultRow>& rows);
+    void tellQuietRows();
+    // Room for this many rows at once: a large record read in slices is not
+    // copied each time the table grows.
+    void reserve(std::size_t rows) { rows_.reserve(rows); }
     void clear();
     // Every row read from one file (by its index) taken out.
     void removeFile(int file);
@@ -38,6 +45,7 @@ public:
 
 private:
     std::vector<ResultRow> rows_;
+    bool quietRows_ = false;
 };
 
 // The filters above the table: transformer, how a pass ended, a date range
