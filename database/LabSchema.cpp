@@ -132,6 +132,8 @@ std::vector<std::string> layoutStatements(const std::string& programVersion, con
     for (const std::string& t : LabSummary::triggerStatements()) {
         s.push_back(t);
     }
+    // Only the roles the owner grants it to may call it.
+    s.push_back("REVOKE EXECUTE ON FUNCTION lab_prepare(text[], text[], text[], text) FROM PUBLIC");
     s.push_back("DELETE FROM lab_schema");
     s.push_back("INSERT INTO lab_schema (version) VALUES (" + std::to_string(Version) + ")");
     s.push_back("INSERT INTO lab_schema_steps (program_version, what) VALUES (" + quotedText(programVersion) + ", " +

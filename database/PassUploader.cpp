@@ -267,11 +267,15 @@ struct SetAside {
     std::string reason;
 };
 
-bool insertPass(QSqlQuery& q, const SpoolReader::Pass& p) {
+bool insertPass(QSqlQuery& q, const SpoolReader::Pass& p, std::size_t& stored) {
     for (std::size_t c = 0; c < p.values.size(); ++c) {
         q.bindValue(static_cast<int>(c), bound(p.values[c]));
     }
-    return q.exec();
+    if (!q.exec()) {
+        return false;
+    }
+    stored += q.numRowsAffected() > 0 ? 1 : 0; // none: the pass is there already
+    return true;
 }
 
 bool insertSetAside(QSqlDatabase& db, const std::vector<SetAside>& rows, std::string& why) {
@@ -300,7 +304,7 @@ enum class Sent { Done, Outage };
 // aside with the server's reason. Rows that are no whole pass are set aside
 // without being sent.
 Sent send(QSqlDatabase& db, const std::vector<SpoolReader::Pass>& batch, std::set<std::string>& months,
-          std::vector<SetAside>& setAside, std::string& why) {
+          std::vector<SetAside>& setAside, std::size_t& stored, std::string& why) {
     std::vector<const SpoolReader::Pass*> good;
     std::vector<std::string> newMonths;
     for (const SpoolReader::Pass& p : batch) {
@@ -322,6 +326,7 @@ Sent send(QSqlDatabase& db, const std::vector<SpoolReader::Pass>& batch, std::se
         QSqlQuery q(db);
         bool ok = q.prepare(QString::fromStdString(LabSchema::insertStatement(LabSchema::columns())));
         std::vector<SetAside> refused;
+        std::size_t storedNow = 0;
         QSqlQuery mark(db);
         for (const SpoolReader::Pass* p : good) {
             if (!ok) {
@@ -330,7 +335,7 @@ Sent send(QSqlDatabase& db, const std::vector<SpoolReader::Pass>& batch, std::se
             if (rowByRow) {
                 ok = mark.exec(QStringLiteral("SAVEPOINT pass"));
             }
-            if (ok && !insertPass(q, *p)) {
+            if (ok && !insertPass(q, *p, storedNow)) {
                 if (!rowByRow || !isRowsFault(q.lastError())) {
                     ok = false;
                     break;
@@ -344,6 +349,7 @@ Sent send(QSqlDatabase& db, const std::vector<SpoolReader::Pass>& batch, std::se
         ok = ok && insertSetAside(db, all, why) && q.exec(QStringLiteral("NOTIFY passes"));
         if (ok && db.commit()) {
             setAside = std::move(all);
+            stored = storedNow;
             return Sent::Done;
         }
         const QSqlError error = q.lastError().isValid() ? q.lastError() : db.lastError();
@@ -386,10 +392,10 @@ void PassUploader::State::run() {
                 ready = open(db, why) && readySchema(db, why);
             }
             std::vector<SetAside> setAside;
-            if (ready && send(db, batch, months, setAside, why) == Sent::Done) {
+            std::size_t up = 0;
+            if (ready && send(db, batch, months, setAside, up, why) == Sent::Done) {
                 keepSetAside(setAside);
                 spool.uploaded(batch.back());
-                const std::size_t up = batch.size() - setAside.size();
                 uploaded += up;
                 sinceOutage += outage ? up : 0;
                 if (pastDeadline()) {

@@ -81,6 +81,9 @@ std::string problemOf(const std::vector<std::string>& header, const std::vector<
             continue;
         }
         const std::string& field = fields[static_cast<std::size_t>(at - header.begin())];
+        if (field.empty() && c.type == LabSchema::Type::Time) {
+            return "no time in " + c.title; // a pass is kept by the month of its time
+        }
         if (field.empty()) {
             continue;
         }

@@ -1,5 +1,6 @@
 // The lab's set-ups as the results window gets them from the server:
-//   lab_series CONNECTION
+//   lab_series CONNECTION [--bench B] [--comment PART] [--from DATE] [--to DATE]
+// (dates as yyyy-MM-dd, days in the zone TZ names, as the window's filters).
 // One line a set-up, tab-separated: transformer, capacitor, resistor,
 // sample average, supply (the X value), then count, mean, lowest and highest
 // of the phase-angle estimate, and the passes the server counted in all.
@@ -13,9 +14,22 @@
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    if (argc != 2) {
-        std::fputs("usage: lab_series CONNECTION\n", stderr);
+    if (argc < 2 || argc % 2 != 0) {
+        std::fputs("usage: lab_series CONNECTION [--bench B] [--comment PART] [--from DATE] [--to DATE]\n", stderr);
         return 2;
+    }
+    LabFilter filter;
+    for (int i = 2; i + 1 < argc; i += 2) {
+        const QString option = QString::fromLocal8Bit(argv[i]), value = QString::fromLocal8Bit(argv[i + 1]);
+        if (option == QLatin1String("--bench")) {
+            filter.bench = value;
+        } else if (option == QLatin1String("--comment")) {
+            filter.comment = value;
+        } else if (option == QLatin1String("--from")) {
+            filter.from = QDate::fromString(value, Qt::ISODate);
+        } else if (option == QLatin1String("--to")) {
+            filter.to = QDate::fromString(value, Qt::ISODate);
+        }
     }
     const auto target = databaseTarget(argv[1]);
     if (!std::holds_alternative<DatabaseTarget>(target)) {
@@ -29,7 +43,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "cannot open the database\n");
             return 1;
         }
-        const LabSeries lab = labSeries(db, XValue::Supply, LabFilter{});
+        const LabSeries lab = labSeries(db, XValue::Supply, filter);
         if (!lab.error.isEmpty()) {
             std::fprintf(stderr, "%s\n", qPrintable(lab.error));
             return 1;
@@ -42,6 +56,7 @@ int main(int argc, char** argv) {
             }
         }
         std::printf("passes\t%lld\n", lab.passes);
+        std::printf("from\t%s\n", lab.fromSummary ? "summary" : "passes");
     }
     QSqlDatabase::removeDatabase(QStringLiteral("lab"));
     return 0;
