@@ -174,13 +174,22 @@ std::vector<std::string> upgradeStatements(const std::string& programVersion) {
 
 std::string prepareCall() { return "SELECT lab_prepare(CAST(? AS text[]), CAST(? AS text[]), CAST(? AS text[]), ?)"; }
 
-std::string insertStatement(const std::vector<Column>& present) {
-    std::string names, values;
+std::string insertStatement(const std::vector<Column>& present, std::size_t rows, bool numbered) {
+    std::string names;
     for (const Column& c : present) {
         names += (names.empty() ? "" : ", ") + c.name;
-        values += std::string(values.empty() ? "" : ", ") + "CAST(? AS " + sqlType(c.type) + ")";
     }
-    return "INSERT INTO passes (" + names + ") VALUES (" + values + ")";
+    std::string all;
+    std::size_t n = 0;
+    for (std::size_t r = 0; r < rows; ++r) {
+        all += r == 0 ? "(" : ", (";
+        for (std::size_t c = 0; c < present.size(); ++c) {
+            const std::string placeholder = numbered ? "$" + std::to_string(++n) : std::string("?");
+            all += (c == 0 ? "" : ", ") + std::string("CAST(") + placeholder + " AS " + sqlType(present[c].type) + ")";
+        }
+        all += ")";
+    }
+    return "INSERT INTO passes (" + names + ") VALUES " + all;
 }
 
 std::string setAsideStatement() {

@@ -47,8 +47,9 @@ std::vector<std::string> createStatements(const std::string& programVersion);
 std::vector<std::string> upgradeStatements(const std::string& programVersion);
 // The months ("2026-12") and columns (name, type) a batch needs, made ready.
 std::string prepareCall();
-// INSERT INTO passes (the columns given) VALUES (?, ...).
-std::string insertStatement(const std::vector<Column>& present);
+// INSERT INTO passes (the columns given) VALUES (?, ...), ... for `rows` rows
+// (numbered: $1, $2, ... as libpq takes them).
+std::string insertStatement(const std::vector<Column>& present, std::size_t rows = 1, bool numbered = false);
 // A row set aside, one ? a field: file, line, pass id, reason, bench, row.
 std::string setAsideStatement();
 // The lock that keeps two programs from changing the layout at once.

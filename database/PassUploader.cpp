@@ -11,10 +11,13 @@
 #include <QDateTime>
 #include <QFile>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 #include <atomic>
+#include <cstdlib>
+#include <libpq-fe.h>
 #include <condition_variable>
 #include <mutex>
 #include <set>
@@ -297,6 +300,58 @@ bool insertSetAside(QSqlDatabase& db, const std::vector<SetAside>& rows, std::st
     return ok;
 }
 
+// The connection under Qt's driver, for the statements whose thousands of
+// parameters Qt would bind one by one.
+PGconn* connectionOf(QSqlDatabase& db) {
+    const QVariant handle = db.driver()->handle();
+    const QByteArray type = handle.isValid() ? QByteArray(handle.typeName()) : QByteArray();
+    return type == "PGconn*" || type == "pg_conn*" ? *static_cast<PGconn* const*>(handle.constData()) : nullptr;
+}
+
+// The batch's rows a statement of many at a time (as many as the server's
+// 65,535 parameters allow, at most 50): one round trip and one plan a chunk,
+// the values handed to libpq as they stand in the record.
+bool insertChunks(QSqlDatabase& db, const std::vector<const SpoolReader::Pass*>& good, std::size_t& stored,
+                  std::string& why, bool& rowsFault) {
+    PGconn* conn = connectionOf(db);
+    if (conn == nullptr) {
+        why = "the database driver gives no connection (" + std::string(db.driver()->handle().typeName()) + ")";
+        return false;
+    }
+    const std::size_t columns = LabSchema::columns().size();
+    const std::size_t most = std::max<std::size_t>(1, std::min<std::size_t>(50, 65535 / columns));
+    std::vector<const char*> values;
+    for (std::size_t first = 0; first < good.size(); first += most) {
+        const std::size_t rows = std::min(most, good.size() - first);
+        values.clear();
+        for (std::size_t r = 0; r < rows; ++r) {
+            for (const std::optional<std::string>& v : good[first + r]->values) {
+                values.push_back(v ? v->c_str() : nullptr);
+            }
+        }
+        const std::string sql = LabSchema::insertStatement(LabSchema::columns(), rows, true);
+        PGresult* result = PQexecParams(conn, sql.c_str(), static_cast<int>(values.size()), nullptr, values.data(),
+                                        nullptr, nullptr, 0);
+        const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
+        if (ok) {
+            stored += static_cast<std::size_t>(std::atoll(PQcmdTuples(result)));
+        } else {
+            const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+            const std::string code = state != nullptr ? state : "";
+            rowsFault = code.rfind("22", 0) == 0 || code.rfind("23", 0) == 0 || code.rfind("54", 0) == 0;
+            why = oneLine(QString::fromUtf8(PQresultErrorMessage(result)));
+            if (why.empty()) {
+                why = oneLine(QString::fromUtf8(PQerrorMessage(conn)));
+            }
+        }
+        PQclear(result);
+        if (!ok) {
+            return false;
+        }
+    }
+    return true;
+}
+
 enum class Sent { Done, Outage };
 
 // The batch in one transaction; a row the server refuses is found by going
@@ -324,11 +379,18 @@ Sent send(QSqlDatabase& db, const std::vector<SpoolReader::Pass>& batch, std::se
             return Sent::Outage;
         }
         QSqlQuery q(db);
-        bool ok = q.prepare(QString::fromStdString(LabSchema::insertStatement(LabSchema::columns())));
+        bool ok = true;
         std::vector<SetAside> refused;
         std::size_t storedNow = 0;
         QSqlQuery mark(db);
-        for (const SpoolReader::Pass* p : good) {
+        bool chunkRowsFault = false;
+        std::string chunkWhy;
+        if (!rowByRow) {
+            ok = insertChunks(db, good, storedNow, chunkWhy, chunkRowsFault);
+        } else {
+            ok = q.prepare(QString::fromStdString(LabSchema::insertStatement(LabSchema::columns())));
+        }
+        for (const SpoolReader::Pass* p : rowByRow ? good : std::vector<const SpoolReader::Pass*>{}) {
             if (!ok) {
                 break;
             }
@@ -353,9 +415,10 @@ Sent send(QSqlDatabase& db, const std::vector<SpoolReader::Pass>& batch, std::se
             return Sent::Done;
         }
         const QSqlError error = q.lastError().isValid() ? q.lastError() : db.lastError();
-        why = why.empty() ? errorOf(error) : why;
+        why = !why.empty() ? why : !chunkWhy.empty() ? chunkWhy : errorOf(error);
         db.rollback();
-        if (rowByRow || !isRowsFault(error)) {
+        const bool rowsFault = chunkWhy.empty() ? isRowsFault(error) : chunkRowsFault;
+        if (rowByRow || !rowsFault) {
             return Sent::Outage;
         }
         why.clear(); // a row of the batch: find it

@@ -70,33 +70,45 @@ std::optional<std::vector<std::string>> fieldsOfLine(const QByteArray& line) {
 
 } // namespace
 
-std::string problemOf(const std::vector<std::string>& header, const std::vector<std::string>& fields) {
+std::string problemOf(const std::vector<std::string>& header, const std::vector<std::string>& fields,
+                      const std::vector<int>& fieldOf) {
     if (fields.size() != header.size()) {
         return "not a whole pass (" + std::to_string(fields.size()) + " of " + std::to_string(header.size()) +
                " fields)";
     }
-    for (const LabSchema::Column& c : LabSchema::columns()) {
-        const auto at = std::find(header.begin(), header.end(), c.title);
-        if (at == header.end()) {
+    const auto& columns = LabSchema::columns();
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        if (fieldOf[c] < 0) {
             continue;
         }
-        const std::string& field = fields[static_cast<std::size_t>(at - header.begin())];
-        if (field.empty() && c.type == LabSchema::Type::Time) {
-            return "no time in " + c.title; // a pass is kept by the month of its time
+        const LabSchema::Column& column = columns[c];
+        const std::string& field = fields[static_cast<std::size_t>(fieldOf[c])];
+        if (field.empty() && column.type == LabSchema::Type::Time) {
+            return "no time in " + column.title; // a pass is kept by the month of its time
         }
         if (field.empty()) {
             continue;
         }
-        const bool fits = c.type == LabSchema::Type::Time
+        const bool fits = column.type == LabSchema::Type::Time
                               ? QDateTime::fromString(QString::fromStdString(field), Qt::ISODate).isValid()
-                          : c.type == LabSchema::Type::Number ? isNumber(field)
-                          : c.type == LabSchema::Type::Uuid   ? isUuid(field)
-                                                              : field.find('\0') == std::string::npos;
+                          : column.type == LabSchema::Type::Number ? isNumber(field)
+                          : column.type == LabSchema::Type::Uuid   ? isUuid(field)
+                                                                   : field.find('\0') == std::string::npos;
         if (!fits) {
-            return "\"" + field.substr(0, 40) + "\" in " + c.title + " is not what the column holds";
+            return "\"" + field.substr(0, 40) + "\" in " + column.title + " is not what the column holds";
         }
     }
     return {};
+}
+
+std::string problemOf(const std::vector<std::string>& header, const std::vector<std::string>& fields) {
+    const auto& columns = LabSchema::columns();
+    std::vector<int> fieldOf(columns.size(), -1);
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        const auto at = std::find(header.begin(), header.end(), columns[c].title);
+        fieldOf[c] = at == header.end() ? -1 : static_cast<int>(at - header.begin());
+    }
+    return problemOf(header, fields, fieldOf);
 }
 
 std::optional<CsvRecord> nextCsvRecord(const QByteArray& bytes, std::size_t from) {
@@ -260,7 +272,7 @@ SpoolReader::Pass SpoolReader::passOf(const File& file, const std::vector<int>& 
     p.text = row.trimmed().toStdString();
     p.line = line - std::count(row.begin(), row.end(), '\n') + 1; // where the row starts
     const auto fields = fieldsOfLine(row);
-    p.problem = fields ? problemOf(file.header, *fields) : "not a whole pass (a quote not closed)";
+    p.problem = fields ? problemOf(file.header, *fields, fieldOf) : "not a whole pass (a quote not closed)";
     p.values.resize(columns.size());
     for (std::size_t c = 0; fields && c < columns.size(); ++c) {
         const int i = fieldOf[c];

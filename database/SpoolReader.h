@@ -82,3 +82,6 @@ std::optional<CsvRecord> nextCsvRecord(const QByteArray& bytes, std::size_t from
 // missing, a time or a number that is none, a pass id that is no UUID);
 // empty when they can.
 std::string problemOf(const std::vector<std::string>& header, const std::vector<std::string>& fields);
+// The same with the field of each database column found already.
+std::string problemOf(const std::vector<std::string>& header, const std::vector<std::string>& fields,
+                      const std::vector<int>& fieldOf);

@@ -31,6 +31,10 @@ public:
     void setFilter(const LabFilter& filter);
     void setXValue(XValue x);
 
+    // One poll now: the server asked whether its passes changed, and the
+    // plots drawn anew when they did.
+    void pollNow() { poll(); }
+
     static constexpr int PollMs = 3000;
     static constexpr int RetryEveryPolls = 10;
 
