@@ -112,14 +112,20 @@ bool isRowsFault(const QSqlError& e) {
 
 std::string programVersionOf() { return QCoreApplication::applicationVersion().toStdString(); }
 
-bool runAll(QSqlDatabase& db, const std::vector<std::string>& statements, std::string& why) {
+// The statements under the layout's lock, in one transaction; none when,
+// under the lock, `done` (SQL giving true or false) says another bench has
+// done it meanwhile.
+bool runAll(QSqlDatabase& db, const std::vector<std::string>& statements, std::string& why,
+            const std::string& done = "SELECT false") {
     if (!db.transaction()) {
         why = errorOf(db.lastError());
         return false;
     }
     QSqlQuery q(db);
-    bool ok = exec(q, "SELECT pg_advisory_xact_lock(" + std::to_string(LabSchema::LayoutLock) + ")", why);
-    for (const std::string& statement : statements) {
+    bool ok = exec(q, "SELECT pg_advisory_xact_lock(" + std::to_string(LabSchema::LayoutLock) + ")", why) &&
+              exec(q, done, why) && q.next();
+    const bool already = ok && q.value(0).toBool();
+    for (const std::string& statement : already ? std::vector<std::string>{} : statements) {
         ok = ok && exec(q, statement, why);
     }
     if (!ok || !db.commit()) {
@@ -186,7 +192,8 @@ bool readySchema(QSqlDatabase& db, std::string& why) {
         return false;
     }
     const std::string program = programVersionOf();
-    if (!passesTable && !runAll(db, LabSchema::createStatements(program), why)) {
+    if (!passesTable && !runAll(db, LabSchema::createStatements(program), why,
+                                "SELECT to_regclass('passes') IS NOT NULL")) {
         why = "no lab layout in the database, and this role cannot make it (" + why +
               "): run the program once as the database's owner";
         return false;
@@ -203,7 +210,9 @@ bool readySchema(QSqlDatabase& db, std::string& why) {
                 return false;
             }
         }
-        if (!runAll(db, LabSchema::upgradeStatements(program), why)) {
+        if (!runAll(db, LabSchema::upgradeStatements(program), why,
+                    "SELECT to_regclass('passes_version_1') IS NULL AND max(version) = " +
+                        std::to_string(LabSchema::Version) + " FROM lab_schema")) {
             why = "the database's layout is version 1 and could not be upgraded (" + why +
                   "): run the program once as the database's owner";
             return false;

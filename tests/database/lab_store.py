@@ -19,6 +19,8 @@
    the passes themselves) as in the folder's window.
 4. Least privilege, with the README's roles: a writer uploads and cannot
    update, delete or drop; a reader runs the lab window and cannot insert.
+5. A lab of version 1 (one table, as the last program made it) upgraded by
+   the next bench, its passes kept and summed.
 """
 import csv
 import datetime
@@ -337,6 +339,28 @@ def roles(server, root):
     check(server.refused("INSERT INTO set_aside (reason) VALUES ('x')", "viewer", "roles"), "the reader may not insert")
 
 
+# --- 5. a lab of version 1 ------------------------------------------------------------------
+
+def upgrade(server, root):
+    """A database the last program made (one table, version 1) with a pass
+    in it: the next bench upgrades it, the pass kept and summed."""
+    server.sql("CREATE DATABASE old")
+    server.sql("CREATE TABLE lab_schema (version integer NOT NULL); INSERT INTO lab_schema VALUES (1);"
+               "CREATE TABLE passes (date_and_time_iso_8601 timestamptz, pass_ended text, transformer text, "
+               "phase_angle_efficiency_pct double precision, load_resistor_efficiency_pct double precision, "
+               "pass_id uuid PRIMARY KEY, bench text, uploaded_at timestamptz NOT NULL DEFAULT now());"
+               "INSERT INTO passes (date_and_time_iso_8601, pass_ended, transformer, phase_angle_efficiency_pct, "
+               "load_resistor_efficiency_pct, pass_id, bench) VALUES ('2026-11-30T23:59:00Z', 'complete', 'OLD', 88.5, "
+               "88.4, 'e2f6a0d4-7b47-4b3e-9d0f-0c5b6f2a9a11', 'old bench')", "old")
+    r = headless(os.path.join(root, "upgrading"), server.url("old"), 1, "new bench")
+    check(r.returncode == 0 and "DATABASE Failed" not in r.stderr, f"a bench upgrades the layout: {r.stderr[-300:]}")
+    check(server.sql("SELECT max(version) FROM lab_schema", "old") == "2", "to version 2")
+    check(server.sql("SELECT count(*) FROM passes", "old") == "2", "the old pass kept beside the new one")
+    check(server.sql("SELECT sum(passes) FROM pass_summary WHERE bench = 'old bench'", "old") == "1",
+          "and counted in the summary")
+    check("upgraded from version 1" in server.sql("SELECT what FROM lab_schema_steps", "old"), "the step noted")
+
+
 def main():
     root = tempfile.mkdtemp(prefix="lab-store-")
     os.chmod(root, 0o755)
@@ -346,6 +370,7 @@ def main():
         two_versions(server, root)
         zones(server, root)
         roles(server, root)
+        upgrade(server, root)
     finally:
         try:
             server.stop("immediate")
