@@ -12,10 +12,10 @@ Form1::Form1(MeasuringSession& s) : Form1(s, std::unique_ptr<MeasuringSession>()
 
 Form1::Form1(const Platform& p) : Form1(std::make_unique<MeasuringSession>(p)) {}
 
-Form1::Form1(std::unique_ptr<MeasuringSession>&& owned) : Form1(*owned, std::move(owned)) {}
+Form1::Form1(std::unique_ptr<MeasuringSession>&& made) : Form1(*made, std::move(made)) {}
 
-Form1::Form1(MeasuringSession& s, std::unique_ptr<MeasuringSession>&& owned)
-    : OwnedSession{std::move(owned)}, Form1Controls(s.panel), session(s), lngHandle(s.link.lngHandle),
+Form1::Form1(MeasuringSession& s, std::unique_ptr<MeasuringSession>&& made)
+    : OwnedSession{std::move(made)}, Form1Controls(s.panel), session(s), lngHandle(s.link.lngHandle),
       ScopeOpen(s.link.ScopeOpen), TestFailed(s.link.TestFailed), StopRequested(s.link.StopRequested),
       CalculationRunning(s.link.CalculationRunning), DialogueRunning(s.link.DialogueRunning),
       SampleAverage(s.setUp.SampleAverage), LoadCapacitance(s.setUp.LoadCapacitance),

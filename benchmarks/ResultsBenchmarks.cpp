@@ -56,7 +56,7 @@ PassOutcome passNumber(int n) {
         pass.values[v] = 1.0 + static_cast<double>(v) + (n % 17) * 0.001;
         pass.answers[v] = "1.2345E+00";
     }
-    pass.instrument = {"1.1.0", "ID BENCHSIM DS40,FV:v1.00", "BS40A001", " 3"};
+    pass.instrument = {"1.1.0", "ID BENCHSIM DS40,FV:v1.00", "BS40A001", " 3", ""};
     for (auto& channel : pass.scopeSetUp.channels) {
         channel = {"20X", "1X", "10.00", "10.0 V/div"};
     }

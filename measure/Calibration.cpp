@@ -428,6 +428,10 @@ PassOutcome::Calibrated calibratedFigures(const PassOutcome& pass, const std::op
     const double iOut = c->currentRatio * r->i4;
     const double angle = *phiOut + radians(c->phaseDegrees);
     const double pOut = vOut * iOut * std::cos(angle);
+    out.outputVoltage = vOut;
+    out.outputCurrent = iOut;
+    out.outputPower = pOut;
+    out.outputReactive = vOut * iOut * std::sin(angle);
     out.phaseEfficiency = pOut / r->p12 * 100;
     const auto ohms = pass.figures.LoadResistance;
     if (ohms && *ohms > 0) {

@@ -96,6 +96,8 @@ struct PassOutcome {
         // this bench". A calibration that does not fit gives no verdict.
         std::string misfit;
         std::optional<double> ratio, uRatio; // eta'/etaR' and its U (relative)
+        // The output as the input's channels would have read it: V, A, W, var.
+        std::optional<double> outputVoltage, outputCurrent, outputPower, outputReactive;
     };
     Calibrated calibrated;
 };

@@ -191,11 +191,11 @@ void MeasuringSession::describeNode(PassOutcome& pass) {
 }
 
 std::string MeasuringSession::calibrationStatus() const {
-    PassOutcome now;
-    now.instrument = {programVersion(), connection.IdAnswer, adapterName(), panel.Text2.text, simulation};
-    now.scopeSetUp = Settings.scopeSetUp();
-    const QDate today = this->now().date();
-    const CalibrationFound found = calibrationFor(calibrations, now, calibrationDays, today);
+    PassOutcome asNow;
+    asNow.instrument = {programVersion(), connection.IdAnswer, adapterName(), panel.Text2.text, simulation};
+    asNow.scopeSetUp = Settings.scopeSetUp();
+    const QDate today = now().date();
+    const CalibrationFound found = calibrationFor(calibrations, asNow, calibrationDays, today);
     if (found.calibration == nullptr) {
         return "uncalibrated: " + (found.why.empty() ? std::string("no channel calibration taken") : found.why);
     }

@@ -7,7 +7,7 @@
 // without windows and a plan use them too); the window adds only itself.
 class SettingsForm {
 public:
-    explicit SettingsForm(ScopeSettings& settings) : settings(settings), window(settings.window) {}
+    explicit SettingsForm(ScopeSettings& scope) : settings(scope), window(scope.window) {}
 
     ScopeSettings& settings;
     WindowModel& window;

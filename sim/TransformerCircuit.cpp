@@ -58,7 +58,10 @@ CircuitSolution solve(const TransformerModel& t, const CircuitConditions& c) {
     }
     const double n2 = t.turnsRatio * t.turnsRatio;
     const Complex secondaryReferred = n2 * (t.secondaryR + j * w * t.secondaryLeakage + load);
-    const Complex core = parallel(Complex(t.coreLossR, 0), j * w * t.magnetising);
+    const double coreR = t.coreLossExponent == 2
+                             ? t.coreLossR
+                             : t.coreLossR * std::pow(c.supplyVolts / t.coreReferenceVolts, 2 - t.coreLossExponent);
+    const Complex core = parallel(Complex(coreR, 0), j * w * t.magnetising);
     const Complex series = t.primaryR + j * w * t.primaryLeakage;
     const Complex vs(c.supplyVolts, 0);
     const Complex i1 = vs / (series + parallel(core, secondaryReferred));
@@ -73,4 +76,32 @@ CircuitSolution solve(const TransformerModel& t, const CircuitConditions& c) {
     s.inputPower = (vs * std::conj(i1)).real();
     s.outputPower = (s.outputVoltage * std::conj(i2)).real();
     return s;
+}
+
+CircuitTruth circuitTruth(const TransformerModel& t, double supplyVolts, double frequency) {
+    CircuitTruth truth;
+    const CircuitSolution open = solve(t, {supplyVolts, frequency, std::nullopt, 0});
+    truth.noLoadLoss = open.inputPower - open.outputPower;
+    truth.referredResistance = t.secondaryR + t.primaryR / (t.turnsRatio * t.turnsRatio);
+    // Loads from a tenth of an ohm to a thousand, a thousand to a decade,
+    // then finer about the best.
+    double bestOhms = 0, best = -1;
+    for (double ohms = 0.1; ohms < 1000; ohms *= 1.0023) {
+        const double eta = solve(t, {supplyVolts, frequency, ohms, 0}).efficiency();
+        if (eta > best) {
+            best = eta;
+            bestOhms = ohms;
+        }
+    }
+    for (double ohms = bestOhms * 0.995; ohms < bestOhms * 1.005; ohms *= 1.00001) {
+        const CircuitSolution s = solve(t, {supplyVolts, frequency, ohms, 0});
+        if (s.efficiency() > best) {
+            best = s.efficiency();
+            bestOhms = ohms;
+        }
+    }
+    truth.bestEfficiency = 100 * best;
+    truth.bestLoadOhms = bestOhms;
+    truth.bestCurrent = std::abs(solve(t, {supplyVolts, frequency, bestOhms, 0}).outputCurrent);
+    return truth;
 }

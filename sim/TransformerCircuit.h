@@ -17,6 +17,11 @@ struct TransformerModel {
     double secondaryLeakage = 0;
     double magnetising = 1;     // henry
     double coreLossR = 1e6;     // ohm
+    // The core's loss grows as the supply to this power (2: a fixed core-loss
+    // resistance); otherwise the resistance is coreLossR at the reference
+    // supply and scaled so (for tests of the loss's law).
+    double coreLossExponent = 2;
+    double coreReferenceVolts = 10;
     // The probes the presets expect on this transformer, CH1..CH4: voltage
     // probes on CH1 and CH3, current probes on CH2 and CH4.
     double ch1Probe = 20, ch2CurrentProbe = 10, ch3Probe = 20, ch4CurrentProbe = 10;
@@ -44,3 +49,16 @@ struct CircuitConditions {
 };
 
 CircuitSolution solve(const TransformerModel& t, const CircuitConditions& c);
+
+// What a characterisation of the transformer should find, from the circuit
+// itself: the no-load loss at a supply, the winding resistance referred to
+// the secondary (R2 + R1 / n^2), and the highest efficiency over resistive
+// loads at a supply with the load that gives it (a fine sweep).
+struct CircuitTruth {
+    double noLoadLoss = 0;       // W
+    double referredResistance = 0; // ohm
+    double bestEfficiency = 0;   // %
+    double bestLoadOhms = 0;
+    double bestCurrent = 0;      // A
+};
+CircuitTruth circuitTruth(const TransformerModel& t, double supplyVolts, double frequency);

@@ -124,7 +124,7 @@ struct PinnedPass {
     }
 
     void pinInstrument() {
-        pass.instrument = {"9.8.7", "ID TDS 2024B", "FT0042", "USB 3"};
+        pass.instrument = {"9.8.7", "ID TDS 2024B", "FT0042", "USB 3", ""};
         pins.insert(pins.end(), {{"program version", "9.8.7"},
                                  {"scope identity", "ID TDS 2024B"},
                                  {"adapter", "FT0042"},
@@ -183,8 +183,8 @@ struct PinnedPass {
     void pinVerdict() {
         pass.verdict = PassVerdict{Verdict::ConditionalFail, "phase angle efficiency (%) below, \"guard-band\"",
                                    "F-54X acceptance, version 3", "ab12",
-                                   {{"phase angle efficiency (%)", Verdict::ConditionalFail},
-                                    {"input power (W)", Verdict::Pass}}};
+                                   {{"phase angle efficiency (%)", Verdict::ConditionalFail, "below"},
+                                    {"input power (W)", Verdict::Pass, "inside"}}};
         pins.insert(pins.end(), {{"verdict", "CONDITIONAL FAIL"},
                                  {"verdict reason", "phase angle efficiency (%) below, \"guard-band\""},
                                  {"limit set", "F-54X acceptance, version 3"},

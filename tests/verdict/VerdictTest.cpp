@@ -255,8 +255,13 @@ TEST(Verdicts, EveryMarkReadsOnEveryBackgroundItCanHave) {
                 pass.uncertainty[Quantity::PhaseEfficiency] = {state, 8.9};
                 pass.uncertainty.outputLowPowerFactor = lowPowerFactor;
                 pass.uncertainty.warnings = "low output power factor";
-                pass.calibrated = {"2026-12-09 CH3 x1.0000", true, 88.6, 88.5, {Expanded::State::Number, 0.9},
-                                   {Expanded::State::Number, 5}, lowPowerFactor ? "calibration does not fit this bench: x" : ""};
+                pass.calibrated.calibration = "2026-12-09 CH3 x1.0000";
+                pass.calibrated.applied = true;
+                pass.calibrated.phaseEfficiency = 88.6;
+                pass.calibrated.resistorEfficiency = 88.5;
+                pass.calibrated.uPhaseEfficiency = {Expanded::State::Number, 0.9};
+                pass.calibrated.uResistorEfficiency = {Expanded::State::Number, 5};
+                pass.calibrated.misfit = lowPowerFactor ? "calibration does not fit this bench: x" : "";
                 if (verdict) {
                     pass.verdict = PassVerdict{*verdict, "why", "set", "", {{"phase angle efficiency (%)", *verdict, "why"}}};
                 }
