@@ -45,6 +45,16 @@ bool openLab(const QString& name, const DatabaseTarget& t, QString& why) {
     return false;
 }
 
+// The summary's last change, by its index: a poll with nothing new costs no
+// more with ten million passes than with ten. Null when it cannot be read.
+QString lastChangeOf(QSqlDatabase& db) {
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT max(updated_at) FROM pass_summary")) || !q.next()) {
+        return {};
+    }
+    return q.value(0).isNull() ? QStringLiteral("none") : q.value(0).toString();
+}
+
 } // namespace
 
 LabResultsWindow::LabResultsWindow(DatabaseTarget target, QWidget* parent)
@@ -162,6 +172,7 @@ void LabResultsWindow::refresh() {
         shown_ = LabSeries{{}, 0, why};
     } else {
         QSqlDatabase db = QSqlDatabase::database(connection_, false);
+        lastChange_ = lastChangeOf(db); // before the grouping: a pass landing meanwhile is drawn next time
         shown_ = labSeries(db, x_, filterShown());
         if (!shown_.error.isEmpty()) {
             db.close(); // opened again at the next try
@@ -201,15 +212,13 @@ void LabResultsWindow::poll() {
         }
         return;
     }
-    QSqlQuery q(QSqlDatabase::database(connection_, false));
-    // The summary's last change, by its index: a poll with nothing new costs
-    // no more with ten million passes than with ten.
-    if (!q.exec(QStringLiteral("SELECT max(updated_at) FROM pass_summary")) || !q.next()) {
-        QSqlDatabase::database(connection_, false).close();
+    QSqlDatabase db = QSqlDatabase::database(connection_, false);
+    const QString change = lastChangeOf(db);
+    if (change.isNull()) {
+        db.close();
         refresh();
         return;
     }
-    const QString change = q.value(0).toString();
     if (change != lastChange_ || !shown_.error.isEmpty()) {
         lastChange_ = change;
         fillChoices();
