@@ -280,44 +280,55 @@ double uncertaintyOf(F f, const Params& q, const SmallMatrix& cov) {
 void fillCurve(SupplyFit& fit, const std::vector<CharacterisationPoint>& pts, const FitOptions& o, double k) {
     const Params q{fit.p0.value, fit.a.value, fit.rEq.value, fit.v20.value, fit.rOut.value};
     const SmallMatrix& cov = fit.covariance;
-    double heaviest = 0;
-    Mean pf;
+    // The output's current has a part the load capacitor draws (the whole of
+    // it at no load), in proportion to the output voltage: that part carries
+    // no power, though the windings carry it.
+    double heaviest = 0, real = 0, apparent = 0;
+    Mean capacitive;
     for (const std::size_t i : fit.points) {
-        heaviest = std::max(heaviest, pts[i].iOut);
-        if (pts[i].iOut > 0 && pts[i].vOut > 0 && pts[i].pOut > 0) {
-            pf.add(std::min(1.0, pts[i].pOut / (pts[i].vOut * pts[i].iOut)));
+        const CharacterisationPoint& p = pts[i];
+        heaviest = std::max(heaviest, p.iOut);
+        real += p.pOut;
+        apparent += p.vOut * p.iOut;
+        if (p.vOut > 0) {
+            const double resistive = p.pOut / p.vOut;
+            capacitive.add(std::sqrt(std::max(0.0, p.iOut * p.iOut - resistive * resistive)) / p.vOut);
         }
     }
-    fit.outputPowerFactor = pf.n > 0 ? pf.mean() : 1.0;
-    const double powerFactor = fit.outputPowerFactor;
-    const auto etaAt = [powerFactor](double current) {
-        return [current, powerFactor](const Params& p) {
-            return efficiencyAt(p.v20 - p.rOut * current, current, powerFactor, p.p0, p.a, p.r);
+    fit.outputPowerFactor = apparent > 0 ? real / apparent : 1.0;
+    const double siemens = capacitive.mean();
+    const auto powerFactorAt = [siemens](const Params& p, double current) {
+        const double volts = p.v20 - p.rOut * current;
+        const double reactive = siemens * volts;
+        return current > reactive ? std::sqrt(current * current - reactive * reactive) / current : 0.0;
+    };
+    const auto etaAt = [powerFactorAt](double current) {
+        return [current, powerFactorAt](const Params& p) {
+            return efficiencyAt(p.v20 - p.rOut * current, current, powerFactorAt(p, current), p.p0, p.a, p.r);
         };
     };
     const double upTo = std::min(heaviest * 2.0, q.rOut > 0 ? 0.95 * q.v20 / q.rOut : heaviest * 2.0);
     for (int step = 1; step <= 40; ++step) {
         const double current = upTo * step / 40.0;
         const auto eta = etaAt(current);
-        fit.curve.push_back({current, (q.v20 - q.rOut * current) * current * powerFactor, eta(q),
+        fit.curve.push_back({current, (q.v20 - q.rOut * current) * current * powerFactorAt(q, current), eta(q),
                              k * uncertaintyOf(eta, q, cov)});
     }
-    const auto bestOf = [powerFactor, upTo](const Params& p) {
-        return bestEfficiencyCurrent(p.v20, p.rOut, powerFactor, p.p0, p.a, p.r, upTo);
-    };
+    const auto bestOf = [&etaAt, upTo](const Params& p) { return bestCurrentOf([&](double c) { return etaAt(c)(p); }, upTo); };
     const double best = bestOf(q);
     fit.bestBeyondLoads = best > heaviest * 1.001;
     fit.bestCurrent = {best, k * uncertaintyOf(bestOf, q, cov)};
     // At the maximum its own shift does not move the efficiency (first order).
     fit.bestEfficiency = {etaAt(best)(q), k * uncertaintyOf(etaAt(best), q, cov)};
-    const auto loadOf = [&bestOf](const Params& p) {
+    // The resistor that draws the resistive part of that current.
+    const auto loadOf = [&bestOf, &powerFactorAt](const Params& p) {
         const double c = bestOf(p);
-        return (p.v20 - p.rOut * c) / c;
+        return (p.v20 - p.rOut * c) / (c * powerFactorAt(p, c));
     };
     fit.bestLoadOhms = {loadOf(q), k * uncertaintyOf(loadOf, q, cov)};
-    const auto outputOf = [&bestOf, powerFactor](const Params& p) {
+    const auto outputOf = [&bestOf, &powerFactorAt](const Params& p) {
         const double c = bestOf(p);
-        return (p.v20 - p.rOut * c) * c * powerFactor;
+        return (p.v20 - p.rOut * c) * c * powerFactorAt(p, c);
     };
     fit.bestOutput = {outputOf(q), k * uncertaintyOf(outputOf, q, cov)};
     if (!o.ratedVA && !o.ratedAmps) {
@@ -446,9 +457,11 @@ double efficiencyAt(double volts, double amps, double powerFactor, double p0, do
 
 double bestEfficiencyCurrent(double v20, double rOut, double powerFactor, double p0, double a, double rEq,
                              double upTo) {
-    const auto eta = [&](double current) {
-        return efficiencyAt(v20 - rOut * current, current, powerFactor, p0, a, rEq);
-    };
+    return bestCurrentOf([&](double current) { return efficiencyAt(v20 - rOut * current, current, powerFactor, p0, a, rEq); },
+                         upTo);
+}
+
+double bestCurrentOf(const std::function<double(double)>& eta, double upTo) {
     // Golden-section search: the efficiency rises from no load, peaks once
     // and falls.
     const double golden = (std::sqrt(5.0) - 1) / 2;

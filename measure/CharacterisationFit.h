@@ -4,6 +4,7 @@
 #include "SmallMatrix.h"
 #include "Uncertainty.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -116,5 +117,7 @@ double efficiencyAt(double volts, double amps, double powerFactor, double p0, do
 // voltage V20 - R_out I at power factor pf, searched up to `upTo`.
 double bestEfficiencyCurrent(double v20, double rOut, double powerFactor, double p0, double a, double rEq,
                              double upTo);
+// The same for any efficiency curve of the current.
+double bestCurrentOf(const std::function<double(double)>& efficiency, double upTo);
 // The 95 % point of chi^2 with `dof` degrees of freedom (Wilson-Hilferty).
 double chi2Limit95(int dof);

@@ -63,6 +63,16 @@ struct PassOutcome {
     // The pass's own identity (a UUID) and the bench it was measured on.
     std::string passId;
     std::string bench;
+    // What the pass belongs to beyond itself: a characterisation (its UUID),
+    // a unit's test (the unit, the operator, the lot, the test's UUID and its
+    // step), each empty where there is none; on the simulated bench the
+    // unit's true verdict under the plan.
+    struct Belongs {
+        std::string characterisationId;
+        std::string unit, operatorName, lot, unitTestId, step;
+        std::string simulatedTrueVerdict;
+    };
+    Belongs belongs;
     SetUp setUp;
     Instrument instrument;
     ScopeSetUp scopeSetUp;

@@ -235,6 +235,17 @@ void addLaterColumns(std::vector<ResultsTable::Column>& c) {
             c.push_back(verdictColumn(f));
         }
     }
+    using B = Pass::Belongs;
+    for (const auto& [title, field] : {std::pair{RecordColumn::CharacterisationId, &B::characterisationId},
+                                       std::pair{RecordColumn::Unit, &B::unit},
+                                       std::pair{RecordColumn::Operator, &B::operatorName},
+                                       std::pair{RecordColumn::Lot, &B::lot},
+                                       std::pair{RecordColumn::UnitTestId, &B::unitTestId},
+                                       std::pair{RecordColumn::Step, &B::step},
+                                       std::pair{RecordColumn::SimulatedTrueVerdict, &B::simulatedTrueVerdict}}) {
+        std::string B::*member = field;
+        c.push_back({title.name, title.unit, [member](const Pass& p) { return textField(p.belongs.*member); }});
+    }
 }
 
 std::vector<ResultsTable::Column> makeColumns() {

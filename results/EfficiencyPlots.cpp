@@ -104,7 +104,7 @@ const QColor Palette[]{QColor(31, 119, 180), QColor(255, 127, 14), QColor(44, 16
 const QColor Outside(214, 39, 40);
 // A verdict's ring, from PASS to FAIL.
 // The verdicts in the one palette the main window and the report use.
-QColor verdictColour(int rank) {
+QColor verdictColour(std::size_t rank) {
     const Colour c = lookOf(static_cast<Verdict>(rank)).back;
     return QColor(c.red(), c.green(), c.blue());
 }

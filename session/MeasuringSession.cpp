@@ -173,6 +173,7 @@ void MeasuringSession::passEnded(const PassOutcome& measuredPass) {
 void MeasuringSession::describeBench(PassOutcome& pass) {
     pass.passId = QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
     pass.bench = benchName;
+    pass.belongs = belongs;
     describeNode(pass);
     pass.accuracy = accuracy;
     pass.truth = benchTruth ? benchTruth() : std::nullopt;

@@ -114,6 +114,9 @@ public:
     // On the simulated bench: puts its probes on one node for a calibration
     // and back (on a real bench the operator moves them).
     std::function<void(bool)> probesOnOneNode;
+    // What the passes belong to while a plan runs (a characterisation, a
+    // unit's test), stamped on each.
+    PassOutcome::Belongs belongs;
     // Where every pass is kept (none: no file is written).
     MeasurementRecord* record = nullptr;
     // What the lab database's upload has to tell, logged with the record's.

@@ -78,23 +78,23 @@ CircuitSolution solve(const TransformerModel& t, const CircuitConditions& c) {
     return s;
 }
 
-CircuitTruth circuitTruth(const TransformerModel& t, double supplyVolts, double frequency) {
+CircuitTruth circuitTruth(const TransformerModel& t, double supplyVolts, double frequency, double microfarads) {
     CircuitTruth truth;
-    const CircuitSolution open = solve(t, {supplyVolts, frequency, std::nullopt, 0});
+    const CircuitSolution open = solve(t, {supplyVolts, frequency, std::nullopt, microfarads});
     truth.noLoadLoss = open.inputPower - open.outputPower;
     truth.referredResistance = t.secondaryR + t.primaryR / (t.turnsRatio * t.turnsRatio);
     // Loads from a tenth of an ohm to a thousand, a thousand to a decade,
     // then finer about the best.
     double bestOhms = 0, best = -1;
     for (double ohms = 0.1; ohms < 1000; ohms *= 1.0023) {
-        const double eta = solve(t, {supplyVolts, frequency, ohms, 0}).efficiency();
+        const double eta = solve(t, {supplyVolts, frequency, ohms, microfarads}).efficiency();
         if (eta > best) {
             best = eta;
             bestOhms = ohms;
         }
     }
     for (double ohms = bestOhms * 0.995; ohms < bestOhms * 1.005; ohms *= 1.00001) {
-        const CircuitSolution s = solve(t, {supplyVolts, frequency, ohms, 0});
+        const CircuitSolution s = solve(t, {supplyVolts, frequency, ohms, microfarads});
         if (s.efficiency() > best) {
             best = s.efficiency();
             bestOhms = ohms;
@@ -102,6 +102,6 @@ CircuitTruth circuitTruth(const TransformerModel& t, double supplyVolts, double 
     }
     truth.bestEfficiency = 100 * best;
     truth.bestLoadOhms = bestOhms;
-    truth.bestCurrent = std::abs(solve(t, {supplyVolts, frequency, bestOhms, 0}).outputCurrent);
+    truth.bestCurrent = std::abs(solve(t, {supplyVolts, frequency, bestOhms, microfarads}).outputCurrent);
     return truth;
 }

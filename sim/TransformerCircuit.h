@@ -53,7 +53,8 @@ CircuitSolution solve(const TransformerModel& t, const CircuitConditions& c);
 // What a characterisation of the transformer should find, from the circuit
 // itself: the no-load loss at a supply, the winding resistance referred to
 // the secondary (R2 + R1 / n^2), and the highest efficiency over resistive
-// loads at a supply with the load that gives it (a fine sweep).
+// loads at a supply with the load that gives it (a fine sweep); with a load
+// capacitor, it is beside every load, the no-load loss's included.
 struct CircuitTruth {
     double noLoadLoss = 0;       // W
     double referredResistance = 0; // ohm
@@ -61,4 +62,4 @@ struct CircuitTruth {
     double bestLoadOhms = 0;
     double bestCurrent = 0;      // A
 };
-CircuitTruth circuitTruth(const TransformerModel& t, double supplyVolts, double frequency);
+CircuitTruth circuitTruth(const TransformerModel& t, double supplyVolts, double frequency, double microfarads = 0);

@@ -47,6 +47,7 @@ struct PinnedPass {
         pinUncertainty();
         pinVerdict();
         pinCalibration();
+        pinBelongings();
         pass.passId = "0f8b6c1e-3a52-4c1d-9a7e-2b9f4e6d8a10";
         pass.bench = "bench 7, room \"B\"";
         pins.insert(pins.end(), {{"pass id", pass.passId}, {"bench", pass.bench}});
@@ -199,6 +200,19 @@ struct PinnedPass {
 
     // A calibration applied: its name, the phase angle estimate with its U;
     // the load resistor's without one.
+    // What the pass belongs to: a characterisation, a unit's test.
+    void pinBelongings() {
+        pass.belongs = {"c0ffee00-0000-4000-8000-000000000001", "4711", "A. Operator", "lot 12",
+                        "c0ffee00-0000-4000-8000-000000000002", "2 of 3: full load", "PASS"};
+        pins.insert(pins.end(), {{"characterisation id", "c0ffee00-0000-4000-8000-000000000001"},
+                                 {"unit", "4711"},
+                                 {"operator", "A. Operator"},
+                                 {"lot", "lot 12"},
+                                 {"unit test id", "c0ffee00-0000-4000-8000-000000000002"},
+                                 {"step", "2 of 3: full load"},
+                                 {"simulated true verdict", "PASS"}});
+    }
+
     void pinCalibration() {
         pass.calibrated.calibration = "2026-12-01 CH3 x1.0000 CH4 x1.0510 phase -0.98 deg";
         pass.calibrated.applied = true;
