@@ -30,7 +30,7 @@ struct Mean {
 };
 
 // The parameters of one supply's models, in the order of the columns.
-enum Parameter { P0, A, REq, V20, ROut, ParameterCount };
+enum Parameter { P0, A, REq, V20, ROut, Bend, ParameterCount };
 
 // Where each observation and parameter stands in the joint fit.
 struct Layout {
@@ -42,12 +42,16 @@ struct Layout {
 };
 
 // A supply's parameters from the joint vector.
+// The output voltage falls with the current: V2 = V20 - R_out I - c I^2 (a
+// straight line is not close enough at the answers' five digits).
 struct Params {
-    double p0 = 0, a = 0, r = 0, v20 = 0, rOut = 0;
+    double p0 = 0, a = 0, r = 0, v20 = 0, rOut = 0, c = 0;
+    double volts(double current) const { return v20 - rOut * current - c * current * current; }
+    double voltsSlope(double current) const { return rOut + 2 * c * current; }
 };
 Params paramsOf(const std::vector<double>& theta, std::size_t supply) {
     const std::size_t b = supply * ParameterCount;
-    return {theta[b + P0], theta[b + A], theta[b + REq], theta[b + V20], theta[b + ROut]};
+    return {theta[b + P0], theta[b + A], theta[b + REq], theta[b + V20], theta[b + ROut], theta[b + Bend]};
 }
 
 // Each error the points share, as its effect on every observation (one
@@ -76,7 +80,7 @@ std::vector<std::vector<double>> sharedEffects(const std::vector<Characterisatio
         return -(p.pOut + (q.a + 2 * q.r * p.iOut) * p.iOut) * u;
     };
     const auto currentVoltage = [](const CharacterisationPoint& p, const Params& q, double u) {
-        return q.rOut * p.iOut * u;
+        return q.voltsSlope(p.iOut) * p.iOut * u;
     };
     if (!o.calibration) {
         for (const double u : {gain, vProbe, gain, iProbe}) { // CH1, CH2: the input's power
@@ -130,7 +134,7 @@ SmallMatrix covarianceOf(const std::vector<CharacterisationPoint>& pts, const La
         const Params q = paramsOf(theta, supplyOf[i]);
         const double along = (q.a + 2 * q.r * pts[i].iOut) * pts[i].uIOut;
         v(i, i) = pts[i].uLoss * pts[i].uLoss + along * along;
-        const double alongV = q.rOut * pts[i].uIOut;
+        const double alongV = q.voltsSlope(pts[i].iOut) * pts[i].uIOut;
         v(n + i, n + i) = pts[i].uVOut * pts[i].uVOut + alongV * alongV;
     }
     if (o.sharedErrors) {
@@ -221,6 +225,7 @@ SmallMatrix designOf(const std::vector<CharacterisationPoint>& pts, const Layout
         x(i, b + REq) = current * current;
         x(n + i, b + V20) = 1;
         x(n + i, b + ROut) = -current;
+        x(n + i, b + Bend) = -current * current;
     }
     return x;
 }
@@ -269,7 +274,12 @@ double uncertaintyOf(F f, const Params& q, const SmallMatrix& cov) {
     std::vector<double> g(ParameterCount);
     for (int k = 0; k < ParameterCount; ++k) {
         Params d = q;
-        double* field = k == P0 ? &d.p0 : k == A ? &d.a : k == REq ? &d.r : k == V20 ? &d.v20 : &d.rOut;
+        double* field = k == P0    ? &d.p0
+                        : k == A    ? &d.a
+                        : k == REq  ? &d.r
+                        : k == V20  ? &d.v20
+                        : k == ROut ? &d.rOut
+                                    : &d.c;
         const double step = std::max(1e-7, std::fabs(*field) * 1e-5);
         *field += step;
         g[static_cast<std::size_t>(k)] = (f(d) - base) / step;
@@ -278,7 +288,7 @@ double uncertaintyOf(F f, const Params& q, const SmallMatrix& cov) {
 }
 
 void fillCurve(SupplyFit& fit, const std::vector<CharacterisationPoint>& pts, const FitOptions& o, double k) {
-    const Params q{fit.p0.value, fit.a.value, fit.rEq.value, fit.v20.value, fit.rOut.value};
+    const Params q{fit.p0.value, fit.a.value, fit.rEq.value, fit.v20.value, fit.rOut.value, fit.bend.value};
     const SmallMatrix& cov = fit.covariance;
     // The output's current has a part the load capacitor draws (the whole of
     // it at no load), in proportion to the output voltage: that part carries
@@ -298,20 +308,23 @@ void fillCurve(SupplyFit& fit, const std::vector<CharacterisationPoint>& pts, co
     fit.outputPowerFactor = apparent > 0 ? real / apparent : 1.0;
     const double siemens = capacitive.mean();
     const auto powerFactorAt = [siemens](const Params& p, double current) {
-        const double volts = p.v20 - p.rOut * current;
-        const double reactive = siemens * volts;
+        const double reactive = siemens * p.volts(current);
         return current > reactive ? std::sqrt(current * current - reactive * reactive) / current : 0.0;
     };
     const auto etaAt = [powerFactorAt](double current) {
         return [current, powerFactorAt](const Params& p) {
-            return efficiencyAt(p.v20 - p.rOut * current, current, powerFactorAt(p, current), p.p0, p.a, p.r);
+            return efficiencyAt(p.volts(current), current, powerFactorAt(p, current), p.p0, p.a, p.r);
         };
     };
-    const double upTo = std::min(heaviest * 2.0, q.rOut > 0 ? 0.95 * q.v20 / q.rOut : heaviest * 2.0);
+    // Up to twice the heaviest load, where the fitted voltage still stands.
+    double upTo = heaviest * 2.0;
+    while (upTo > heaviest && q.volts(upTo) < 0.5 * q.v20) {
+        upTo *= 0.9;
+    }
     for (int step = 1; step <= 40; ++step) {
         const double current = upTo * step / 40.0;
         const auto eta = etaAt(current);
-        fit.curve.push_back({current, (q.v20 - q.rOut * current) * current * powerFactorAt(q, current), eta(q),
+        fit.curve.push_back({current, q.volts(current) * current * powerFactorAt(q, current), eta(q),
                              k * uncertaintyOf(eta, q, cov)});
     }
     const auto bestOf = [&etaAt, upTo](const Params& p) { return bestCurrentOf([&](double c) { return etaAt(c)(p); }, upTo); };
@@ -323,12 +336,12 @@ void fillCurve(SupplyFit& fit, const std::vector<CharacterisationPoint>& pts, co
     // The resistor that draws the resistive part of that current.
     const auto loadOf = [&bestOf, &powerFactorAt](const Params& p) {
         const double c = bestOf(p);
-        return (p.v20 - p.rOut * c) / (c * powerFactorAt(p, c));
+        return p.volts(c) / (c * powerFactorAt(p, c));
     };
     fit.bestLoadOhms = {loadOf(q), k * uncertaintyOf(loadOf, q, cov)};
     const auto outputOf = [&bestOf, &powerFactorAt](const Params& p) {
         const double c = bestOf(p);
-        return (p.v20 - p.rOut * c) * c * powerFactorAt(p, c);
+        return p.volts(c) * c * powerFactorAt(p, c);
     };
     fit.bestOutput = {outputOf(q), k * uncertaintyOf(outputOf, q, cov)};
     if (!o.ratedVA && !o.ratedAmps) {
@@ -336,17 +349,21 @@ void fillCurve(SupplyFit& fit, const std::vector<CharacterisationPoint>& pts, co
     }
     // The current that gives a fraction of the rated output: of the amps, or
     // of the volt-amperes V2 I (solved on the fitted V2).
-    const auto currentFor = [&o](const Params& p, double fraction) {
+    const auto currentFor = [&o, upTo](const Params& p, double fraction) {
         if (o.ratedAmps) {
             return fraction * *o.ratedAmps;
         }
-        const double s = fraction * *o.ratedVA; // (V20 - R I) I = s
-        const double disc = p.v20 * p.v20 - 4 * p.rOut * s;
-        return p.rOut <= 0 ? s / p.v20 : (disc < 0 ? p.v20 / (2 * p.rOut) : (p.v20 - std::sqrt(disc)) / (2 * p.rOut));
+        // V2(I) I = the volt-amperes wanted, found by bisection below the
+        // fitted voltage's peak of V2 I.
+        const double wanted = fraction * *o.ratedVA;
+        double lo = 0, hi = upTo;
+        for (int i = 0; i < 100; ++i) {
+            const double mid = (lo + hi) / 2;
+            (p.volts(mid) * mid < wanted ? lo : hi) = mid;
+        }
+        return (lo + hi) / 2;
     };
     double sum = 0;
-    SmallMatrix unused;
-    std::vector<double> gradSum(ParameterCount, 0.0);
     for (const double fraction : {0.25, 0.5, 0.75, 1.0}) {
         const auto eta = [&](const Params& p) { return etaAt(currentFor(p, fraction))(p); };
         fit.atFractions.push_back({fraction, {eta(q), k * uncertaintyOf(eta, q, cov)}});
@@ -534,6 +551,14 @@ Characterisation fitCharacterisation(std::vector<CharacterisationPoint> points, 
     }
     const double k = o.accuracy.coverage;
     const std::size_t n = points.size();
+    FitOptions scatterOnly = o;
+    scatterOnly.sharedErrors = false;
+    const SmallMatrix weights = covarianceOf(points, lay, supplyOf, full.theta, scatterOnly);
+    const auto scatter = [&weights, n](std::size_t i, bool voltage) {
+        const std::size_t at = voltage ? n + i : i;
+        return std::sqrt(weights(at, at));
+    };
+    const auto scaled = [](double r, double u) { return u > 0 ? (r / u) * (r / u) : 0.0; };
     for (std::size_t s = 0; s < lay.supplyPoints.size(); ++s) {
         SupplyFit f;
         f.supplyVolts = lay.supplyVolts[s];
@@ -547,21 +572,25 @@ Characterisation fitCharacterisation(std::vector<CharacterisationPoint> points, 
         f.rEq = est(REq);
         f.v20 = est(V20);
         f.rOut = est(ROut);
+        f.bend = est(Bend);
         const Params q = paramsOf(full.theta, s);
         f.mismatchPercent = {100 * q.a / q.v20,
                              k * uncertaintyOf([](const Params& p) { return 100 * p.a / p.v20; }, q, f.covariance)};
+        // chi^2 of the loss against its scatter, with and without a; and of
+        // the output voltage.
         for (const std::size_t i : f.points) {
             f.lossResiduals.push_back(full.residuals[i]);
             f.voltageResiduals.push_back(full.residuals[n + i]);
+            f.chi2 += scaled(full.residuals[i], scatter(i, false));
+            f.twoTermChi2 += twoTerm.ok ? scaled(twoTerm.residuals[i], scatter(i, false)) : 0;
+            f.voltageChi2 += scaled(full.residuals[n + i], scatter(i, true));
         }
-        // chi^2 of the whole fit, shared by its supplies: the shared errors
-        // tie them together.
-        f.chi2 = full.chi2;
-        f.dof = static_cast<int>(lay.observations() - lay.parameters());
+        f.dof = static_cast<int>(f.points.size()) - 3;
         f.chi2Limit = chi2Limit95(f.dof);
-        f.twoTermChi2 = twoTerm.ok ? twoTerm.chi2 : 0;
-        f.twoTermDof = f.dof + static_cast<int>(lay.supplyPoints.size());
+        f.twoTermDof = f.dof + 1;
         f.twoTermChi2Limit = chi2Limit95(f.twoTermDof);
+        f.voltageDof = static_cast<int>(f.points.size()) - 3;
+        f.voltageChi2Limit = chi2Limit95(f.voltageDof);
         fillCurve(f, points, o, k);
         c.supplies.push_back(std::move(f));
     }

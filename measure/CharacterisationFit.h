@@ -16,12 +16,16 @@
 // supply as y = P0 + a I + R_eq I^2 (P0 the no-load loss, R_eq the winding
 // resistance referred to the secondary, a the bench's own input/output gain
 // mismatch, which the physics does not have), and the output voltage as
-// V2 = V20 - R_out I. Generalised least squares on the full covariance of
-// the points: each point's own scatter, and for every error the points share
-// (each channel's gain and probe, each current probe's lag, CH3's offset; or
-// through a channel calibration, its ratios and phase) its effect on every
-// point, the output current's own errors included as errors of the abscissa.
-// chi^2 against its 95 % limit checks the model.
+// V2 = V20 - R_out I - c I^2. Least squares weighted by the points' own
+// scatter; the parameters' covariance is the points' whole covariance
+// propagated through that fit: each point's scatter, and for every error
+// the points share (each channel's gain and probe, each current probe's lag,
+// CH3's offset; or through a channel calibration, its ratios and phase) its
+// effect on every point, the output current's own errors included as errors
+// of the abscissa. chi^2 of the residuals against the scatter, beside its
+// 95 % limit, checks the model's shape. (Weighting by the whole covariance
+// instead lets the fit spend the shared errors' directions on the model's
+// own shortfalls: on the circuit's exact readings it halves R_eq.)
 
 // One point: the passes at one supply and load, as means and their scatter.
 struct CharacterisationPoint {
@@ -67,14 +71,19 @@ struct SupplyFit {
     double supplyVolts = 0;
     std::vector<std::size_t> points; // indexes into the characterisation's points
     Estimate p0, a, rEq, v20, rOut;
+    Estimate bend; // c in V2 = V20 - R_out I - c I^2
     Estimate mismatchPercent; // a / V20: the input's gain against the output's
+    // chi^2 of the loss against the points' scatter and its 95 % limit.
     double chi2 = 0, chi2Limit = 0;
     int dof = 0;
     // The same without the term a: it must fail where the bench's gains do
     // not match.
     double twoTermChi2 = 0, twoTermChi2Limit = 0;
     int twoTermDof = 0;
-    SmallMatrix covariance; // of P0, a, R_eq, V20, R_out
+    // The output voltage's.
+    double voltageChi2 = 0, voltageChi2Limit = 0;
+    int voltageDof = 0;
+    SmallMatrix covariance; // of P0, a, R_eq, V20, R_out, c
     double outputPowerFactor = 1;
     struct CurvePoint {
         double current = 0, pOut = 0, efficiency = 0, U = 0; // A, W, %, points

@@ -100,7 +100,7 @@ CharacterisationRun::Ended CharacterisationRun::run() {
         if (std::find(done_.begin(), done_.end(), plainNumber(supply) + "|" + point.load) != done_.end()) {
             continue;
         }
-        if (stopRequested_ || (!benchTo && !operator_.ready(prompt(plan_, point)))) {
+        if (stopRequested_ || !operator_.ready(prompt(plan_, point))) {
             ended = Ended::Stopped;
             break;
         }
