@@ -85,7 +85,12 @@ int HeadlessRun::run() {
     form.calibrationsChanged = calibrationsChanged;
     form.simulation = simulation;
     form.probesOnOneNode = probesOnOneNode;
-    parts_->pump.onStopRequest = [&form] { form.stopCalculation(); };
+    parts_->pump.onStopRequest = [this, &form] {
+        if (planStop_) {
+            planStop_(); // the plan ends after the pass under way
+        }
+        form.stopCalculation();
+    };
     if (uploader != nullptr) {
         form.databaseEvents = [this] { return uploader->events(); };
     }
@@ -98,13 +103,18 @@ int HeadlessRun::run() {
         }
         form.logRecordEvents(std::chrono::milliseconds(0));
     };
-    if (Status refused = refuseUnknownChoices()) {
+    if (Status refused = plan ? std::nullopt : refuseUnknownChoices()) {
         return *refused; // nothing was opened
     }
-    for (Status (HeadlessRun::*step)() :
-         {&HeadlessRun::connect, &HeadlessRun::configureSession, &HeadlessRun::readSettings, &HeadlessRun::pickLoadResistor,
-          &HeadlessRun::pickSupply, &HeadlessRun::pressPreset, &HeadlessRun::pickCapacitor,
-          &HeadlessRun::pickSampleAverage, &HeadlessRun::requireReady}) {
+    using Step = Status (HeadlessRun::*)();
+    const std::vector<Step> picks{&HeadlessRun::connect,          &HeadlessRun::configureSession,
+                                  &HeadlessRun::readSettings,     &HeadlessRun::pickLoadResistor,
+                                  &HeadlessRun::pickSupply,       &HeadlessRun::pressPreset,
+                                  &HeadlessRun::pickCapacitor,    &HeadlessRun::pickSampleAverage,
+                                  &HeadlessRun::requireReady};
+    // A plan makes its own picks, point by point.
+    const std::vector<Step> steps = plan ? std::vector<Step>(picks.begin(), picks.begin() + 3) : picks;
+    for (const Step step : steps) {
         if (Status ended = (this->*step)()) {
             return close(*ended);
         }
@@ -117,6 +127,9 @@ int HeadlessRun::run() {
         form.calibrations = calibrationsFor(form.adapterName());
     }
     stateConfiguration();
+    if (plan) {
+        return close(plan(form, planStop_));
+    }
     return close(choices_.calibrate ? calibrate() : runPasses());
 }
 

@@ -77,6 +77,9 @@ public:
     std::function<Configuration(MeasuringSession&)> configure;
     // With --database: how many passes still wait for it, said last.
     std::function<std::string()> databaseWaiting;
+    // A plan's own steps instead of the picks and the passes (its status);
+    // told of a stop signal through stopHook while it runs.
+    std::function<int(MeasuringSession&, std::function<void()>& stopHook)> plan;
     // Told each row as it is written (benchmarks).
     std::function<void(const PassOutcome&)> rowWritten;
 
@@ -111,4 +114,5 @@ private:
     bool headerWritten_ = false;
     int passesNotComplete_ = 0;
     int passesNotPassed_ = 0;
+    std::function<void()> planStop_;
 };

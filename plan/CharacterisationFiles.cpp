@@ -47,7 +47,9 @@ QJsonObject supplyJson(const SupplyFit& s, const std::vector<std::pair<double, C
                   {"R_eq (ohms)", estimate(s.rEq)},
                   {"no-load output V20 (V rms)", estimate(s.v20)},
                   {"output resistance (ohms)", estimate(s.rOut)},
-                  {"covariance of P0, a, R_eq, V20, R_out", covariance},
+                  {"output bend c (V/A^2)", estimate(s.bend)},
+                  {"covariance of P0, a, R_eq, V20, R_out, c", covariance},
+                  {"output power factor", s.outputPowerFactor},
                   {"chi2", s.chi2},
                   {"chi2 95 % limit", s.chi2Limit},
                   {"degrees of freedom", s.dof},
@@ -57,7 +59,26 @@ QJsonObject supplyJson(const SupplyFit& s, const std::vector<std::pair<double, C
                   {"best load (ohms)", estimate(s.bestLoadOhms)},
                   {"best current (A)", estimate(s.bestCurrent)},
                   {"best output (W)", estimate(s.bestOutput)},
-                  {"best beyond the loads measured", s.bestBeyondLoads}};
+                  {"best beyond the loads measured", s.bestBeyondLoads},
+                  {"voltage chi2", s.voltageChi2},
+                  {"voltage chi2 95 % limit", s.voltageChi2Limit}};
+    QJsonArray points, curve, lossResiduals, voltageResiduals;
+    for (const std::size_t n : s.points) {
+        points.append(static_cast<qint64>(n));
+    }
+    for (const SupplyFit::CurvePoint& p : s.curve) {
+        curve.append(QJsonArray{p.current, p.pOut, p.efficiency, p.U});
+    }
+    for (const double r : s.lossResiduals) {
+        lossResiduals.append(r);
+    }
+    for (const double r : s.voltageResiduals) {
+        voltageResiduals.append(r);
+    }
+    o.insert(QStringLiteral("points"), points);
+    o.insert(QStringLiteral("curve (A, W, %, U95)"), curve);
+    o.insert(QStringLiteral("loss residuals (W)"), lossResiduals);
+    o.insert(QStringLiteral("voltage residuals (V)"), voltageResiduals);
     QJsonArray fractions;
     for (const SupplyFit::AtFraction& f : s.atFractions) {
         fractions.append(QJsonObject{{"fraction", f.fraction}, {"efficiency (%)", estimate(f.efficiency)}});
@@ -146,6 +167,116 @@ std::string json(const std::string& id, const std::string& bench, const std::str
                                                           {"degrees of freedom", c.core->dof}});
     }
     return QJsonDocument(o).toJson().toStdString();
+}
+
+namespace {
+
+Estimate estimateOf(const QJsonValue& v) {
+    const QJsonObject o = v.toObject();
+    return Estimate{o.value("value").toDouble(), o.value("U95").toDouble()};
+}
+
+std::vector<double> numbersOf(const QJsonValue& v) {
+    std::vector<double> out;
+    for (const QJsonValue& n : v.toArray()) {
+        out.push_back(n.toDouble());
+    }
+    return out;
+}
+
+SupplyFit supplyOf(const QJsonObject& o, std::vector<std::pair<double, CircuitTruthAt>>& truths) {
+    SupplyFit s;
+    s.supplyVolts = o.value("supply (V rms)").toDouble();
+    for (auto [key, field] : {std::pair{"no-load loss P0 (W)", &s.p0}, {"linear term a (W/A)", &s.a},
+                              {"gain mismatch (%)", &s.mismatchPercent}, {"R_eq (ohms)", &s.rEq},
+                              {"no-load output V20 (V rms)", &s.v20}, {"output resistance (ohms)", &s.rOut},
+                              {"output bend c (V/A^2)", &s.bend}, {"best efficiency (%)", &s.bestEfficiency},
+                              {"best load (ohms)", &s.bestLoadOhms}, {"best current (A)", &s.bestCurrent},
+                              {"best output (W)", &s.bestOutput}}) {
+        *field = estimateOf(o.value(key));
+    }
+    for (auto [key, field] : {std::pair{"chi2", &s.chi2}, {"chi2 95 % limit", &s.chi2Limit},
+                              {"two-term chi2", &s.twoTermChi2}, {"two-term chi2 95 % limit", &s.twoTermChi2Limit},
+                              {"voltage chi2", &s.voltageChi2}, {"voltage chi2 95 % limit", &s.voltageChi2Limit},
+                              {"output power factor", &s.outputPowerFactor}}) {
+        *field = o.value(key).toDouble();
+    }
+    s.dof = o.value("degrees of freedom").toInt();
+    s.bestBeyondLoads = o.value("best beyond the loads measured").toBool();
+    for (const double n : numbersOf(o.value("points"))) {
+        s.points.push_back(static_cast<std::size_t>(n));
+    }
+    for (const QJsonValue& c : o.value("curve (A, W, %, U95)").toArray()) {
+        const QJsonArray a = c.toArray();
+        s.curve.push_back({a.at(0).toDouble(), a.at(1).toDouble(), a.at(2).toDouble(), a.at(3).toDouble()});
+    }
+    s.lossResiduals = numbersOf(o.value("loss residuals (W)"));
+    s.voltageResiduals = numbersOf(o.value("voltage residuals (V)"));
+    for (const QJsonValue& f : o.value("rated fractions").toArray()) {
+        s.atFractions.push_back({f.toObject().value("fraction").toDouble(),
+                                 estimateOf(f.toObject().value("efficiency (%)"))});
+    }
+    if (o.contains("average of the rated fractions (%)")) {
+        s.averageOfFractions = estimateOf(o.value("average of the rated fractions (%)"));
+    }
+    if (o.contains("simulated truth")) {
+        const QJsonObject t = o.value("simulated truth").toObject();
+        truths.emplace_back(s.supplyVolts, CircuitTruthAt{t.value("no-load loss P0 (W)").toDouble(),
+                                                          t.value("R_eq (ohms)").toDouble(),
+                                                          t.value("best efficiency (%)").toDouble(),
+                                                          t.value("best load (ohms)").toDouble()});
+    }
+    return s;
+}
+
+} // namespace
+
+std::variant<Kept, std::string> read(const std::string& bytes) {
+    QJsonParseError error{};
+    const QJsonDocument d = QJsonDocument::fromJson(QByteArray::fromStdString(bytes), &error);
+    if (!d.isObject()) {
+        return "not a characterisation: " + error.errorString().toStdString();
+    }
+    const QJsonObject o = d.object();
+    Kept k;
+    k.id = o.value("characterisation id").toString().toStdString();
+    if (k.id.empty() || !o.value("supplies").isArray() || !o.value("points").isArray()) {
+        return std::string("not a characterisation: it names no characterisation id, supplies or points");
+    }
+    auto plan = planFromJson(QJsonDocument(o.value("plan").toObject()).toJson().toStdString());
+    if (const auto* why = std::get_if<std::string>(&plan)) {
+        return "its plan: " + *why;
+    }
+    k.plan = std::get<CharacterisationPlan>(plan);
+    k.bench = o.value("bench").toString().toStdString();
+    k.started = o.value("started").toString().toStdString();
+    k.programVersion = o.value("program version").toString().toStdString();
+    for (const QJsonValue& id : o.value("pass ids").toArray()) {
+        k.passIds.push_back(id.toString().toStdString());
+    }
+    std::vector<std::string> none;
+    for (const QJsonValue& p : o.value("points").toArray()) {
+        if (auto point = pointOf(QJsonDocument(p.toObject()).toJson(QJsonDocument::Compact).toStdString(), none)) {
+            k.result.points.push_back(*point);
+        }
+    }
+    for (const QJsonValue& s : o.value("supplies").toArray()) {
+        k.result.supplies.push_back(supplyOf(s.toObject(), k.truths));
+        for (const std::size_t n : k.result.supplies.back().points) {
+            if (n >= k.result.points.size()) {
+                return std::string("not a characterisation: a supply names a point it does not hold");
+            }
+        }
+    }
+    k.result.coverage = o.value("coverage factor").toDouble(2);
+    k.result.problem = o.value("problem").toString().toStdString();
+    if (o.contains("core law")) {
+        const QJsonObject c = o.value("core law").toObject();
+        k.result.core = CoreLaw{c.value("reference supply (V rms)").toDouble(),
+                                estimateOf(c.value("P0 at the reference (W)")), estimateOf(c.value("exponent n")),
+                                c.value("chi2").toDouble(), c.value("degrees of freedom").toInt()};
+    }
+    return k;
 }
 
 std::string csvHeader() {

@@ -3,11 +3,12 @@
 #include "CharacterisationFit.h"
 #include "CharacterisationPlan.h"
 
+#include "CharacterisationRun.h"
+
 #include <optional>
+#include <variant>
 #include <string>
 #include <vector>
-
-struct CircuitTruthAt;
 
 // A characterisation as its record folder keeps it.
 namespace CharacterisationFiles {
@@ -23,6 +24,17 @@ std::optional<CharacterisationPoint> pointOf(const std::string& line, std::vecto
 std::string json(const std::string& id, const std::string& bench, const std::string& started,
                  const CharacterisationPlan& plan, const std::vector<std::string>& passIds, const Characterisation& c,
                  const std::vector<std::pair<double, CircuitTruthAt>>& truths);
+
+// A characterisation as its JSON file gives it back, for a view of it.
+struct Kept {
+    std::string id, bench, started, programVersion;
+    CharacterisationPlan plan;
+    std::vector<std::string> passIds;
+    Characterisation result;
+    std::vector<std::pair<double, CircuitTruthAt>> truths;
+};
+// The file's bytes read back, or one line naming what is wrong with them.
+std::variant<Kept, std::string> read(const std::string& bytes);
 
 // characterisations.csv: its header, and a row a supply.
 std::string csvHeader();

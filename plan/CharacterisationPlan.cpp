@@ -12,6 +12,9 @@
 namespace {
 
 const std::string Where = "characterisation plan: ";
+const std::vector<std::string> PlanKeys{"name",      "transformer",    "supplies", "loads",   "capacitor",
+                                        "passes per point", "sample average", "rated VA", "rated A", "preset",
+                                        "note"};
 
 std::vector<std::string> listOf(const auto& items) { return std::vector<std::string>(std::begin(items), std::end(items)); }
 
@@ -99,6 +102,11 @@ std::variant<CharacterisationPlan, std::string> planFromJson(const std::string& 
         return Where + "not a JSON object (" + error.errorString().toStdString() + ")";
     }
     const QJsonObject o = d.object();
+    for (const QString& key : o.keys()) {
+        if (!listed(PlanKeys, key.toStdString())) {
+            return Where + "\"" + key.toStdString() + "\" is not a key of a plan: " + joined(PlanKeys);
+        }
+    }
     CharacterisationPlan p;
     p.name = o.value(QStringLiteral("name")).toString().toStdString();
     const std::string transformer = o.value(QStringLiteral("transformer")).toString().toStdString();

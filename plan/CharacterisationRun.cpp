@@ -1,6 +1,7 @@
 #include "CharacterisationRun.h"
 
 #include "CharacterisationFiles.h"
+#include "Calibration.h"
 #include "Clock.h"
 #include "MeasuringSession.h"
 #include "CommandNumber.h"
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QUuid>
 #include <algorithm>
+#include <numbers>
 #include <unistd.h>
 
 namespace {
@@ -108,7 +110,6 @@ CharacterisationRun::Ended CharacterisationRun::run() {
             benchTo(point); // the simulated bench sets itself
         }
         std::vector<PassOutcome> passes;
-        report(static_cast<int>(n + 1), 1, point.load + " at " + point.supply + " V");
         if (!measurePoint(point, passes)) {
             ended = stopRequested_ ? Ended::Stopped : Ended::Failed;
             break;
@@ -142,8 +143,8 @@ bool CharacterisationRun::measurePoint(const CharacterisationPlan::Point& point,
     bool ok = true;
     for (int pass = 0; pass < plan_.passesPerPoint && ok; ++pass) {
         report(static_cast<int>(done_.size() + 1), pass + 1,
-               point.load + " ohms at " + point.supply + " V: pass " + std::to_string(pass + 1) + " of " +
-                   std::to_string(plan_.passesPerPoint));
+               (point.load == "NO LOAD" ? std::string("no load") : point.load + " ohms") + " at " + point.supply +
+                   " V: pass " + std::to_string(pass + 1) + " of " + std::to_string(plan_.passesPerPoint));
         const std::uint32_t started = session_.platform.clock.ticks();
         const std::size_t before = passes.size();
         session_.startCalculation();
@@ -173,6 +174,15 @@ void CharacterisationRun::finish() {
     FitOptions options;
     options.accuracy = session_.accuracy;
     const bool allCalibrated = std::all_of(points_.begin(), points_.end(), [](const auto& p) { return p.calibrated; });
+    if (allCalibrated && !calibration && session_.lastPass) {
+        // The calibration the passes were read through: its own uncertainty.
+        const CalibrationFound found = calibrationFor(session_.calibrations, *session_.lastPass,
+                                                      session_.calibrationDays, QDate::currentDate());
+        if (found.calibration != nullptr) {
+            calibration = CalibrationUncertainty{found.calibration->uVoltageRatio, found.calibration->uCurrentRatio,
+                                                 found.calibration->uPhaseDegrees * std::numbers::pi / 180};
+        }
+    }
     options.calibration = allCalibrated ? calibration : std::nullopt;
     options.ratedVA = plan_.ratedVA;
     options.ratedAmps = plan_.ratedAmps;

@@ -48,8 +48,9 @@ public:
     std::function<void(const CharacterisationPlan::Point&)> benchTo;
     // On the simulated bench: its circuit's truth at a supply.
     std::function<std::optional<CircuitTruthAt>(double supplyVolts)> truthAt;
-    // The calibration in force's own uncertainty, where its passes were
-    // read through one (the fit then takes its terms instead of the gains').
+    // The calibration's own uncertainty where every pass was read through
+    // one (the fit then takes its terms instead of the gains'); found from
+    // the session's calibrations when not given.
     std::optional<CalibrationUncertainty> calibration;
 
     const std::string& id() const { return id_; }

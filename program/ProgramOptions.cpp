@@ -1,6 +1,7 @@
 #include "ProgramOptions.h"
 
 #include "AccuracySet.h"
+#include "CharacterisationPlan.h"
 
 #include <QCommandLineParser>
 #include <algorithm>
@@ -85,6 +86,16 @@ struct Options {
                        "spool folder) and end; exit status 1 when some still wait.");
     QCommandLineOption bench =
         valued("bench", "The bench every row names (kept for the next run; default the host name).", "NAME");
+    QCommandLineOption characterise =
+        valued("characterise", "Characterise the transformer without windows by the plan in FILE (JSON, see the "
+                               "README): at each point the operator is told what to set up and answers with a line "
+                               "on standard input (on the simulated bench nobody needs to); every pass's row goes "
+                               "to standard output as with --headless, the parameters to standard error and to "
+                               "characterisation-<id>.json in the record folder. Exit status 0 finished, 1 stopped "
+                               "or failed (resume it with --resume), 2 bad options, 3 no connection.", "FILE");
+    QCommandLineOption resume =
+        valued("resume", "With --characterise: go on with the characterisation of that id where it stopped "
+                         "(from its record folder).", "ID");
     QCommandLineOption results =
         flag("results", "Open the results window for the record folders named after the options "
                         "(it asks for one when none is named); with --record DIR, beside the main "
@@ -96,7 +107,7 @@ struct Options {
                                              .arg(QString::fromLatin1(ProgramTitle)));
         parser.addOptions({help, version, simulate, fastReads, stopped, record, headless, resistor, supply, capacitor,
                            average, preset, passes, interval, comment, results, accuracy, simulateErrors, limits,
-                           calibrate, calibrationDays, bench, database, upload});
+                           calibrate, calibrationDays, bench, database, upload, characterise, resume});
         parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("With --results: a record folder."),
                                      QStringLiteral("[DIR...]"));
     }
@@ -181,6 +192,37 @@ ProgramOptions& readHeadlessChoices(const QCommandLineParser& parser, const Opti
     return options;
 }
 
+// --characterise PLAN: a run without windows of its own, its set-up the
+// plan's.
+ProgramOptions& readCharacterisation(const QCommandLineParser& parser, const Options& o, ProgramOptions& options) {
+    const auto choices = o.headlessChoices();
+    if (parser.isSet(o.headless) || options.results || options.upload ||
+        std::any_of(choices.begin(), choices.end(), [&parser](const auto* c) { return parser.isSet(*c); })) {
+        return refused(options, "--characterise makes its own set-up: it goes without --headless, --results, "
+                                "--upload and the set-up options");
+    }
+    const std::string file = parser.value(o.characterise).toStdString();
+    auto plan = readPlan(file);
+    if (const auto* why = std::get_if<std::string>(&plan)) {
+        return refused(options, file + ": " + *why);
+    }
+    options.characterise = std::get<CharacterisationPlan>(plan);
+    options.characterisePlanFile = file;
+    if (parser.isSet(o.resume)) {
+        const QString id = parser.value(o.resume).trimmed();
+        if (!options.recordFolder && !options.database) {
+            return refused(options, "--resume reads the characterisation from its record folder: name it with --record DIR");
+        }
+        if (id.isEmpty() || id.size() > 64 ||
+            std::any_of(id.begin(), id.end(), [](QChar c) { return !c.isLetterOrNumber() && c != QLatin1Char('-'); })) {
+            return refused(options, "--resume takes the id the characterisation was begun with, not \"" +
+                                        parser.value(o.resume).toStdString() + "\"");
+        }
+        options.resume = id.toStdString();
+    }
+    return options;
+}
+
 } // namespace
 
 ProgramOptions parseProgramOptions(const QStringList& arguments) {
@@ -253,6 +295,12 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
             return refused(options, "--calibration-days takes a whole number of days from 0 to 3650, not \"" +
                                         parser.value(o.calibrationDays).toStdString() + "\"");
         }
+    }
+    if (parser.isSet(o.characterise)) {
+        return readCharacterisation(parser, o, options);
+    }
+    if (parser.isSet(o.resume)) {
+        return refused(options, "--resume goes with --characterise");
     }
     if (parser.isSet(o.headless)) {
         return readHeadlessChoices(parser, o, options);

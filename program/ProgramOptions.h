@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CharacterisationPlan.h"
 #include "DatabaseTarget.h"
 #include "HeadlessChoices.h"
 #include "LimitSet.h"
@@ -35,6 +36,11 @@ struct ProgramOptions {
     // --bench NAME: the bench the rows name (none: the one kept, else the host's name).
     std::optional<std::string> bench;
     std::optional<HeadlessChoices> headless;
+    // --characterise FILE: a characterisation without windows; --resume ID
+    // goes on with one where it stopped.
+    std::optional<CharacterisationPlan> characterise;
+    std::string characterisePlanFile;
+    std::optional<std::string> resume;
     // --results: the results window, for these folders (none: it asks).
     bool results = false;
     std::vector<std::string> resultsFolders;

@@ -6,7 +6,9 @@
 #include "Form1View.h"
 #include "Configuration.h"
 #include "Counted.h"
+#include "HeadlessMain.h"
 #include "HeadlessRun.h"
+#include "ProgramParts.h"
 #include "KeptSettings.h"
 #include "LabResultsWindow.h"
 #include "LimitsWindow.h"
@@ -56,150 +58,6 @@ QIcon programIcon() {
         icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
     }
     return icon;
-}
-
-// The simulated bench as the operator would set it up for these picks: the
-// transformer a preset names, the supply, the load resistor and capacitor.
-SimBench benchFor(const HeadlessChoices& choices) {
-    SimBench bench;
-    if (choices.preset && QString::fromStdString(*choices.preset).simplified().toUpper().startsWith(QStringLiteral("STANDARD"))) {
-        bench.transformer = TransformerModel::standard();
-    }
-    bench.conditions.supplyVolts = parseNumber(choices.supply).value_or(bench.conditions.supplyVolts);
-    bench.conditions.loadOhms = parseNumber(choices.loadResistor);
-    bench.conditions.loadMicrofarads = parseNumber(choices.capacitor).value_or(0);
-    return bench;
-}
-
-// What the command line gives of the configuration.
-ConfigurationGiven givenOf(const ProgramOptions& options) {
-    return ConfigurationGiven{options.accuracy, options.accuracyFile, options.limits, options.limitsFile,
-                              options.bench, options.calibrationDays};
-}
-
-// On the simulated bench, its errors: a calibration knows its bench by them.
-std::string simulationOf(const ProgramOptions& options) {
-    if (!options.simulate) {
-        return {};
-    }
-    return options.simulateErrors ? "simulated bench, errors seed " + std::to_string(*options.simulateErrors)
-                                  : std::string("simulated bench, no errors");
-}
-
-// The configuration in force for the adapter now open, applied and stated.
-Configuration configure(MeasuringSession& session, const ProgramOptions& options) {
-    Configuration c = resolveConfiguration(givenOf(options), session.adapterName());
-    applyConfiguration(session, c);
-    return c;
-}
-
-// --simulate-errors: the bench's errors drawn within the declared accuracy
-// (the one in force for the simulated bench).
-SimBench::Errors benchErrorsFor(const ProgramOptions& options) {
-    if (!options.simulateErrors) {
-        return {};
-    }
-    const Accuracy a = resolveConfiguration(givenOf(options), "simulated").accuracy;
-    return drawBenchErrors(*options.simulateErrors, a.gainPercent, a.voltageProbePercent, a.currentProbePercent,
-                           a.phaseLagDegrees);
-}
-
-// The simulated bench's truth as it was when its answers were measured.
-std::optional<PassOutcome::Truth> truthOf(const SimScope& scope) {
-    if (!scope.measuredTruth) {
-        return std::nullopt;
-    }
-    return PassOutcome::Truth{scope.measuredTruth->inputPower, scope.measuredTruth->outputPower};
-}
-
-// Where the passes wait for the lab database: --record DIR, else the spool
-// folder in the user's data folder (named on standard error).
-std::string uploadFolder(const ProgramOptions& options) {
-    if (options.recordFolder) {
-        return *options.recordFolder;
-    }
-    const QString spool = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QLatin1Char('/') +
-                          QLatin1String(ProgramName) + QStringLiteral("/spool");
-    std::fprintf(stderr, "%s: passes wait for the database in %s\n", ProgramName, qPrintable(spool));
-    return spool.toStdString();
-}
-
-// --upload: the waiting passes up, then the end; 1 when some still wait.
-int runUpload(int argc, char** argv, const ProgramOptions& options) {
-    QCoreApplication app(argc, argv);
-    const QString folder = QString::fromStdString(uploadFolder(options));
-    {
-        PassUploader uploader(*options.database, folder);
-        uploader.finish(std::chrono::seconds(60));
-        for (const std::string& line : uploader.events()) {
-            std::fprintf(stderr, "%s\n", line.c_str());
-        }
-        std::fprintf(stderr, "%s: %s uploaded\n", ProgramName,
-                     counted(static_cast<long long>(uploader.uploadedCount()), "pass", "passes").c_str());
-    }
-    const std::size_t waiting = SpoolReader(folder).waiting();
-    if (waiting != 0) {
-        std::fprintf(stderr, "%s: %s still %s in %s\n", ProgramName,
-                     counted(static_cast<long long>(waiting), "pass", "passes").c_str(), waiting == 1 ? "waits" : "wait",
-                     qPrintable(folder));
-    }
-    return waiting == 0 ? 0 : 1;
-}
-
-// The simulated bench, or the adapters attached to this machine.
-struct DeviceLibraries {
-    DeviceLibraries(Clock& clock, const ProgramOptions& options) : bench(scope, clock), adapters(ports) {
-        bench.fastReads = options.fastReads;
-        adapters.fastReads = options.fastReads;
-        simulated = options.simulate;
-    }
-    D2xx& chosen() { return simulated ? static_cast<D2xx&>(bench) : adapters; }
-    SimScope scope;
-    SimD2xx bench;
-    SystemPortLister ports;
-    SerialD2xx adapters;
-    bool simulated = false;
-};
-
-// --headless: no display, no widget; the device library on this thread.
-int runHeadless(int argc, char** argv, const ProgramOptions& options) {
-    QCoreApplication app(argc, argv);
-    StopSignals::install();
-    RealClock clock;
-    DeviceLibraries devices(clock, options);
-    if (options.simulate) {
-        devices.scope.attach(benchFor(*options.headless));
-        devices.scope.acquiring = !options.acquisitionStopped;
-    }
-    if (options.simulate) {
-        devices.scope.bench->errors = benchErrorsFor(options);
-    }
-    HeadlessRun run(*options.headless, devices.chosen(), clock);
-    run.simulated = options.simulate;
-    run.simulation = simulationOf(options);
-    if (options.simulate) {
-        run.benchTruth = [&devices] { return truthOf(devices.scope); };
-        run.probesOnOneNode = [&devices](bool on) { devices.scope.bench->probesOnOneNode = on; };
-    }
-    run.configure = [&options](MeasuringSession& session) { return configure(session, options); };
-    std::unique_ptr<MeasurementRecord> record;
-    std::unique_ptr<PassUploader> uploader;
-    if (options.database) {
-        const std::string folder = uploadFolder(options);
-        record = std::make_unique<MeasurementRecord>(folder);
-        uploader = std::make_unique<PassUploader>(*options.database, QString::fromStdString(folder));
-        run.uploader = uploader.get();
-        run.databaseWaiting = [folder] {
-            const auto waiting = static_cast<long long>(SpoolReader(QString::fromStdString(folder)).waiting());
-            return waiting == 0 ? std::string("every pass is in the database")
-                                : counted(waiting, "pass", "passes") + (waiting == 1 ? " still waits" : " still wait") +
-                                      " for the database in " + folder;
-        };
-    } else if (options.recordFolder) {
-        record = std::make_unique<MeasurementRecord>(*options.recordFolder);
-    }
-    run.record = record.get();
-    return run.run();
 }
 
 // The record folders the results window shows: those named, or one the
@@ -439,6 +297,9 @@ int main(int argc, char** argv) {
     }
     if (options.headless) {
         return runHeadless(argc, argv, options);
+    }
+    if (options.characterise) {
+        return runCharacterise(argc, argv, options);
     }
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));

@@ -1,4 +1,6 @@
+#include "CharacterisationFiles.h"
 #include "CharacterisationRun.h"
+#include "LineOperator.h"
 #include "MeasuringSession.h"
 #include "NumberText.h"
 #include "TestRig.h"
@@ -7,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 // A characterisation run on the simulated bench through the session, as an
 // operator would step it, against the circuit's own truth.
@@ -210,6 +213,46 @@ TEST(CharacterisationRun, AStopAndAResumeGiveWhatAnUninterruptedRunGives) {
     EXPECT_NEAR(a.p0.value, b.p0.value, 1e-9);
     EXPECT_NEAR(a.rEq.value, b.rEq.value, 1e-9);
     EXPECT_NEAR(a.bestEfficiency.value, b.bestEfficiency.value, 1e-9);
-    EXPECT_TRUE(QFile::exists(folder.filePath(QString::fromStdString("characterisation-" + first.id() + ".json"))));
     EXPECT_TRUE(QFile::exists(folder.filePath("characterisations.csv")));
+
+    // Its file read back for a view gives the figures it was written with.
+    QFile json(folder.filePath(QString::fromStdString("characterisation-" + first.id() + ".json")));
+    ASSERT_TRUE(json.open(QIODevice::ReadOnly));
+    const auto back = CharacterisationFiles::read(json.readAll().toStdString());
+    ASSERT_TRUE(std::holds_alternative<CharacterisationFiles::Kept>(back)) << std::get<std::string>(back);
+    const auto& kept = std::get<CharacterisationFiles::Kept>(back);
+    EXPECT_EQ(kept.passIds, resumed->passIds());
+    ASSERT_EQ(kept.result.supplies.size(), 1u);
+    const SupplyFit& k = kept.result.supplies.front();
+    for (auto [read, written] : {std::pair{k.p0, a.p0}, {k.rEq, a.rEq}, {k.bestEfficiency, a.bestEfficiency},
+                                 {k.bestLoadOhms, a.bestLoadOhms}, {k.v20, a.v20}, {k.rOut, a.rOut}}) {
+        EXPECT_DOUBLE_EQ(read.value, written.value);
+        EXPECT_DOUBLE_EQ(read.U, written.U);
+    }
+    EXPECT_EQ(k.curve.size(), a.curve.size());
+    EXPECT_EQ(kept.result.points.size(), resumed->points().size());
+}
+
+// The operator without windows: a line is "done", "stop" (any case) or the
+// input's end stops.
+TEST(CharacterisationRun, TheOperatorWithoutWindowsAnswersByLines) {
+    const struct {
+        const char* typed;
+        std::vector<bool> answers;
+    } cases[]{{"\n\n", {true, true, false}}, {"done\n  Stop \n", {true, false}}, {"", {false}},
+              {"last line without its end", {true, false}}};
+    for (const auto& c : cases) {
+        int fds[2];
+        ASSERT_EQ(::pipe(fds), 0);
+        const std::string typed = c.typed;
+        ASSERT_EQ(::write(fds[1], typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
+        ::close(fds[1]);
+        std::FILE* nowhere = std::fopen("/dev/null", "w");
+        LineOperator op(false, nowhere, fds[0]);
+        for (std::size_t n = 0; n < c.answers.size(); ++n) {
+            EXPECT_EQ(op.ready("set it up"), c.answers[n]) << "\"" << c.typed << "\", prompt " << n;
+        }
+        std::fclose(nowhere);
+        ::close(fds[0]);
+    }
 }

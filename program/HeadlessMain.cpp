@@ -1,0 +1,168 @@
+#include "HeadlessMain.h"
+
+#include "Clock.h"
+#include "Counted.h"
+#include "HeadlessCharacterisation.h"
+#include "HeadlessRun.h"
+#include "LineOperator.h"
+#include "MeasurementRecord.h"
+#include "NumberText.h"
+#include "PassUploader.h"
+#include "ProgramParts.h"
+#include "SpoolReader.h"
+#include "StopSignals.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QStandardPaths>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+// The simulated bench as the operator would set it up for these picks: the
+// transformer a preset names, the supply, the load resistor and capacitor.
+SimBench benchFor(const HeadlessChoices& choices) {
+    SimBench bench;
+    if (choices.preset && QString::fromStdString(*choices.preset).simplified().toUpper().startsWith(QStringLiteral("STANDARD"))) {
+        bench.transformer = TransformerModel::standard();
+    }
+    bench.conditions.supplyVolts = parseNumber(choices.supply).value_or(bench.conditions.supplyVolts);
+    bench.conditions.loadOhms = parseNumber(choices.loadResistor);
+    bench.conditions.loadMicrofarads = parseNumber(choices.capacitor).value_or(0);
+    return bench;
+}
+
+} // namespace
+
+// --upload: the waiting passes up, then the end; 1 when some still wait.
+int runUpload(int argc, char** argv, const ProgramOptions& options) {
+    QCoreApplication app(argc, argv);
+    const QString folder = QString::fromStdString(uploadFolder(options));
+    {
+        PassUploader uploader(*options.database, folder);
+        uploader.finish(std::chrono::seconds(60));
+        for (const std::string& line : uploader.events()) {
+            std::fprintf(stderr, "%s\n", line.c_str());
+        }
+        std::fprintf(stderr, "%s: %s uploaded\n", ProgramName,
+                     counted(static_cast<long long>(uploader.uploadedCount()), "pass", "passes").c_str());
+    }
+    const std::size_t waiting = SpoolReader(folder).waiting();
+    if (waiting != 0) {
+        std::fprintf(stderr, "%s: %s still %s in %s\n", ProgramName,
+                     counted(static_cast<long long>(waiting), "pass", "passes").c_str(), waiting == 1 ? "waits" : "wait",
+                     qPrintable(folder));
+    }
+    return waiting == 0 ? 0 : 1;
+}
+
+namespace {
+
+// The record and the lab database a run without windows writes to.
+struct RunWiring {
+    std::unique_ptr<MeasurementRecord> record;
+    std::unique_ptr<PassUploader> uploader;
+    std::string folder; // the record's, empty without one
+
+    RunWiring(const ProgramOptions& options, HeadlessRun& run) {
+        if (options.database) {
+            folder = uploadFolder(options);
+            record = std::make_unique<MeasurementRecord>(folder);
+            uploader = std::make_unique<PassUploader>(*options.database, QString::fromStdString(folder));
+            run.uploader = uploader.get();
+            run.databaseWaiting = [where = folder] {
+                const auto waiting = static_cast<long long>(SpoolReader(QString::fromStdString(where)).waiting());
+                return waiting == 0 ? std::string("every pass is in the database")
+                                    : counted(waiting, "pass", "passes") +
+                                          (waiting == 1 ? " still waits" : " still wait") + " for the database in " +
+                                          where;
+            };
+        } else if (options.recordFolder) {
+            folder = *options.recordFolder;
+            record = std::make_unique<MeasurementRecord>(folder);
+        }
+        run.record = record.get();
+    }
+};
+
+// The simulated bench set up, the run told of it, and its truth.
+void wireSimulatedBench(const ProgramOptions& options, DeviceLibraries& devices, const SimBench& bench,
+                        HeadlessRun& run) {
+    run.simulated = options.simulate;
+    run.simulation = simulationOf(options);
+    if (!options.simulate) {
+        return;
+    }
+    devices.scope.attach(bench);
+    devices.scope.acquiring = !options.acquisitionStopped;
+    devices.scope.bench->errors = benchErrorsFor(options);
+    run.benchTruth = [&devices] { return truthOf(devices.scope); };
+    run.probesOnOneNode = [&devices](bool on) { devices.scope.bench->probesOnOneNode = on; };
+}
+
+// Where a characterisation keeps its points and its result: the record
+// folder, else the user's data folder (named on standard error).
+std::string characterisationFolder(const std::string& recordFolder) {
+    if (!recordFolder.empty()) {
+        return recordFolder;
+    }
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QLatin1Char('/') +
+                           QLatin1String(ProgramName) + QStringLiteral("/characterisations");
+    QDir().mkpath(folder);
+    return folder.toStdString();
+}
+
+} // namespace
+
+int runHeadless(int argc, char** argv, const ProgramOptions& options) {
+    QCoreApplication app(argc, argv);
+    StopSignals::install();
+    RealClock clock;
+    DeviceLibraries devices(clock, options);
+    HeadlessRun run(*options.headless, devices.chosen(), clock);
+    wireSimulatedBench(options, devices, benchFor(*options.headless), run);
+    run.configure = [&options](MeasuringSession& session) { return configure(session, options); };
+    RunWiring wiring(options, run);
+    return run.run();
+}
+
+int runCharacterise(int argc, char** argv, const ProgramOptions& options) {
+    QCoreApplication app(argc, argv);
+    StopSignals::install();
+    RealClock clock;
+    DeviceLibraries devices(clock, options);
+    const CharacterisationPlan& plan = *options.characterise;
+    HeadlessRun run(HeadlessChoices{}, devices.chosen(), clock);
+    SimBench bench;
+    bench.transformer =
+        plan.kind == TransformerKind::Standard ? TransformerModel::standard() : TransformerModel::splitFlux();
+    bench.conditions.supplyVolts = parseNumber(plan.supplies.front()).value_or(bench.conditions.supplyVolts);
+    wireSimulatedBench(options, devices, bench, run);
+    run.configure = [&options](MeasuringSession& session) { return configure(session, options); };
+    RunWiring wiring(options, run);
+    HeadlessCharacterisation characterisation;
+    characterisation.plan = plan;
+    characterisation.folder = characterisationFolder(wiring.folder);
+    characterisation.resumeId = options.resume;
+    if (options.simulate) {
+        // The simulated bench's panel moved to each point, as the operator would.
+        characterisation.benchTo = [&devices, &plan](const CharacterisationPlan::Point& p) {
+            SimBench& b = *devices.scope.bench;
+            b.conditions.supplyVolts = parseNumber(p.supply).value_or(b.conditions.supplyVolts);
+            b.conditions.loadOhms = parseNumber(p.load);
+            b.conditions.loadMicrofarads = parseNumber(plan.capacitor).value_or(0);
+        };
+        characterisation.truthAt = [&devices, &plan](double volts) -> std::optional<CircuitTruthAt> {
+            const SimBench& b = *devices.scope.bench;
+            const CircuitTruth t = circuitTruth(b.transformer, volts, b.conditions.frequency,
+                                                parseNumber(plan.capacitor).value_or(0));
+            return CircuitTruthAt{t.noLoadLoss, t.referredResistance, t.bestEfficiency, t.bestLoadOhms};
+        };
+    }
+    LineOperator op(options.simulate, stderr);
+    run.plan = [&characterisation, &op](MeasuringSession& session, std::function<void()>& stopHook) {
+        return characterisation.run(session, op, stopHook);
+    };
+    return run.run();
+}
