@@ -56,7 +56,7 @@ void Form1::styleControls() {
         label(n)->font = {10, true};
     }
     for (Button* b : {&Command1, &Command2, &Command3, &Command4, &Command5, &Command6, &Command7, &Command9,
-                      &CommandAccuracy, &CommandLimits}) {
+                      &CommandAccuracy, &CommandLimits, &CommandCharacterise, &CommandUnitTest}) {
         b->font = {8, true};
     }
 }
@@ -92,6 +92,18 @@ void Form1::loadCapacitorPicked() { session.setUp.loadCapacitorPicked(); }
 void Form1::openLimits() {
     if (limitsWanted) {
         limitsWanted();
+    }
+}
+
+void Form1::openCharacterise() {
+    if (characteriseWanted) {
+        characteriseWanted();
+    }
+}
+
+void Form1::openUnitTest() {
+    if (unitTestWanted) {
+        unitTestWanted();
     }
 }
 

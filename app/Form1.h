@@ -35,6 +35,8 @@ public:
     void openSettings();     // Command5 SETTINGS
     void openAccuracy();     // ACCURACY: asks accuracyWanted
     void openLimits();       // LIMITS: asks limitsWanted
+    void openCharacterise(); // CHARACTERISE: asks characteriseWanted
+    void openUnitTest();     // UNIT TEST: asks unitTestWanted
     void capture();          // Command6 CAPTURE
     void stopCalculation();  // Command7 STOP CALCULATION
     void clearList();        // Command9 CLEAR LIST
@@ -82,6 +84,9 @@ public:
     // Opens the limits window (the windows only); a set taken there is shown
     // by showLimits().
     std::function<void()> limitsWanted;
+    // Open the characterisation and unit test windows (the windows only).
+    std::function<void()> characteriseWanted;
+    std::function<void()> unitTestWanted;
     void showLimits() { session.showLimits(); }
 
 private:

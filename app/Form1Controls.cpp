@@ -9,7 +9,8 @@ Form1Controls::Form1Controls(MainPanel& p)
       Text15(p.Text15), Text16(p.Text16), Text17(p.Text17), Text18(p.Text18), Text19(p.Text19), Text20(p.Text20),
       Text21(p.Text21), Text22(p.Text22), Text23(p.Text23), Text24(p.Text24), PlusMinus(p.PlusMinus),
       TextVerdict(p.TextVerdict), VerdictReason(p.VerdictReason), CalibratedPhase(p.CalibratedPhase),
-      CalibratedResistor(p.CalibratedResistor), CalibrationLine(p.CalibrationLine), UncertaintyWarnings(p.UncertaintyWarnings),
+      CalibratedResistor(p.CalibratedResistor), CalibrationLine(p.CalibrationLine), TextUnit(p.TextUnit), TextOperator(p.TextOperator), TextLot(p.TextLot),
+      UncertaintyWarnings(p.UncertaintyWarnings),
       VerdictLine(p.VerdictLine), List1(p.List1), Shape1(p.Shape1), panel_(p) {
     window.caption = "Transformer Efficiency Calculator";
     window.width = 1260;
@@ -64,6 +65,13 @@ Form1Controls::Form1Controls(MainPanel& p)
     Command9.caption = "CLEAR LIST";
     CommandAccuracy.caption = "ACCURACY";
     CommandLimits.caption = "LIMITS";
+    CommandCharacterise.caption = "CHARACTERISE";
+    CommandUnitTest.caption = "UNIT TEST";
+    for (auto [label, caption] : {std::pair{&LabelUnit, "UNIT"}, {&LabelOperator, "OPERATOR"}, {&LabelLot, "LOT"}}) {
+        label->caption = caption;
+        label->alignment = Alignment::Left;
+        label->font = {10, true};
+    }
     LabelVerdict.caption = "VERDICT";
     LabelVerdict.font = {10, true};
 }

@@ -67,6 +67,12 @@ struct Form1Controls {
     Button Command9; // CLEAR LIST
     Button CommandAccuracy; // ACCURACY: the bench's declared accuracy
     Button CommandLimits;   // LIMITS: the limit set the passes are judged against
+    Button CommandCharacterise; // CHARACTERISE: a transformer over its load range
+    Button CommandUnitTest;     // UNIT TEST: a unit against a plan of steps
+    Label LabelUnit, LabelOperator, LabelLot; // UNIT, OPERATOR, LOT
+    TextBox& TextUnit;
+    TextBox& TextOperator;
+    TextBox& TextLot;
     Label LabelVerdict;     // VERDICT
     TextBox& TextVerdict;   // the last pass's verdict, until the next one starts
     Label& VerdictReason;   // why, in words

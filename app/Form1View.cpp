@@ -3,6 +3,7 @@
 #include "Form1.h"
 #include "ViewParts.h"
 
+#include <tuple>
 #include <QCloseEvent>
 #include <QLabel>
 
@@ -173,7 +174,21 @@ void Form1View::buildLogPanel() {
     parts.lamp("Shape1", f.Shape1, QRect(x + 16, 30, 38, 38));
     parts.label("Label15", f.Label15, labelAbove(x + 80, 8, 300));
     parts.box("Text14", f.Text14, boxBelow(x + 80, 8, 300, TallBoxHeight));
-    parts.list("List1", f.List1, QRect(x, 78, 380, 636));
+    parts.list("List1", f.List1, QRect(x, 78, 380, 520));
+    // Who and what the passes are of, and the plans that step through them.
+    const int third = 120;
+    int at = x;
+    for (auto [labelName, label, boxName, box] :
+         {std::tuple{"LabelUnit", &f.LabelUnit, "TextUnit", &f.TextUnit},
+          {"LabelOperator", &f.LabelOperator, "TextOperator", &f.TextOperator},
+          {"LabelLot", &f.LabelLot, "TextLot", &f.TextLot}}) {
+        parts.label(labelName, *label, labelAbove(at, 604, third));
+        parts.box(boxName, *box, boxBelow(at, 604, third, 28));
+        at += third + 10;
+    }
+    parts.button("CommandCharacterise", f.CommandCharacterise, QRect(x, 668, 180, 36),
+                 [&f] { f.openCharacterise(); });
+    parts.button("CommandUnitTest", f.CommandUnitTest, QRect(x + 200, 668, 180, 36), [&f] { f.openUnitTest(); });
     parts.button("Command6", f.Command6, QRect(x, 724, 180, 36), [&f] { f.capture(); });
     parts.button("Command9", f.Command9, QRect(x + 200, 724, 180, 36), [&f] { f.clearList(); });
 }

@@ -202,6 +202,14 @@ SupplyFit supplyOf(const QJsonObject& o, std::vector<std::pair<double, CircuitTr
         *field = o.value(key).toDouble();
     }
     s.dof = o.value("degrees of freedom").toInt();
+    const QJsonArray covariance = o.value("covariance of P0, a, R_eq, V20, R_out, c").toArray();
+    s.covariance = SmallMatrix(static_cast<std::size_t>(covariance.size()), static_cast<std::size_t>(covariance.size()));
+    for (qsizetype r = 0; r < covariance.size(); ++r) {
+        const QJsonArray row = covariance.at(r).toArray();
+        for (qsizetype c = 0; c < covariance.size() && c < row.size(); ++c) {
+            s.covariance(static_cast<std::size_t>(r), static_cast<std::size_t>(c)) = row.at(c).toDouble();
+        }
+    }
     s.bestBeyondLoads = o.value("best beyond the loads measured").toBool();
     for (const double n : numbersOf(o.value("points"))) {
         s.points.push_back(static_cast<std::size_t>(n));

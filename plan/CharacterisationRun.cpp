@@ -92,6 +92,10 @@ CharacterisationRun::Ended CharacterisationRun::run() {
         planLine.erase(std::remove(planLine.begin(), planLine.end(), '\n'), planLine.end());
         appendSynced(pointsFile(folder_, id_), planLine + "\n");
     }
+    if (const std::string why = readSettingsFirst(session_); !why.empty()) {
+        problem = why;
+        return Ended::Failed;
+    }
     session_.belongs = {};
     session_.belongs.characterisationId = id_;
     const auto points = plan_.points();
@@ -167,6 +171,9 @@ void CharacterisationRun::keepPoint(const CharacterisationPlan::Point& point, co
     passIds_.insert(passIds_.end(), ids.begin(), ids.end());
     if (!folder_.empty()) {
         appendSynced(pointsFile(folder_, id_), CharacterisationFiles::pointLine(measured, ids) + "\n");
+    }
+    if (pointKept) {
+        pointKept();
     }
 }
 

@@ -46,6 +46,8 @@ public:
 
     // On the simulated bench: moves its panel to the point (supply and load).
     std::function<void(const CharacterisationPlan::Point&)> benchTo;
+    // Told each time a point's passes are kept (a view shows them).
+    std::function<void()> pointKept;
     // On the simulated bench: its circuit's truth at a supply.
     std::function<std::optional<CircuitTruthAt>(double supplyVolts)> truthAt;
     // The calibration's own uncertainty where every pass was read through

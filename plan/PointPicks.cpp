@@ -38,6 +38,22 @@ void runSetUpAgain(MeasuringSession& s, const PointPicks& p, TransformerKind kin
 
 } // namespace
 
+std::string readSettingsFirst(MeasuringSession& s) {
+    if (s.link.ScopeOpen != 1) {
+        return "no connection to the scope (OSCILLOSCOPE STATUS reads \"" + wordsOf(s.panel.Text1.status) + "\")";
+    }
+    if (!s.panel.Text12.is(CalculatorStatus::PressSettings) && !s.panel.Text12.is(CalculatorStatus::GetSettings)) {
+        return {};
+    }
+    s.openSettings();
+    s.Settings.getSettings();
+    if (!s.Settings.Text1.is(ScopeStatus::Ready)) {
+        return "GET SETTINGS did not end \"" + wordsOf(ScopeStatus::Ready) + "\" but \"" +
+               wordsOf(s.Settings.Text1.status) + "\"";
+    }
+    return {};
+}
+
 std::string pickPoint(MeasuringSession& s, const PointPicks& p) {
     const TransformerKind kind = kindNamed(p.preset);
     if (!s.setUp.pick(SetUpList::LoadResistor, p.load)) {

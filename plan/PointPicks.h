@@ -15,3 +15,7 @@ struct PointPicks {
     std::string preset;        // a set-up button's caption; empty: none
 };
 std::string pickPoint(MeasuringSession& session, const PointPicks& picks);
+// Before the first pick: the settings window opened and GET SETTINGS pressed
+// where CALCULATOR STATUS still asks for it, as the operator would. Empty
+// when the scope's set-up is read; else why it is not.
+std::string readSettingsFirst(MeasuringSession& session);

@@ -101,18 +101,6 @@ void wireSimulatedBench(const ProgramOptions& options, DeviceLibraries& devices,
     run.probesOnOneNode = [&devices](bool on) { devices.scope.bench->probesOnOneNode = on; };
 }
 
-// Where a characterisation keeps its points and its result: the record
-// folder, else the user's data folder (named on standard error).
-std::string characterisationFolder(const std::string& recordFolder) {
-    if (!recordFolder.empty()) {
-        return recordFolder;
-    }
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QLatin1Char('/') +
-                           QLatin1String(ProgramName) + QStringLiteral("/characterisations");
-    QDir().mkpath(folder);
-    return folder.toStdString();
-}
-
 } // namespace
 
 int runHeadless(int argc, char** argv, const ProgramOptions& options) {
@@ -148,16 +136,10 @@ int runCharacterise(int argc, char** argv, const ProgramOptions& options) {
     if (options.simulate) {
         // The simulated bench's panel moved to each point, as the operator would.
         characterisation.benchTo = [&devices, &plan](const CharacterisationPlan::Point& p) {
-            SimBench& b = *devices.scope.bench;
-            b.conditions.supplyVolts = parseNumber(p.supply).value_or(b.conditions.supplyVolts);
-            b.conditions.loadOhms = parseNumber(p.load);
-            b.conditions.loadMicrofarads = parseNumber(plan.capacitor).value_or(0);
+            moveBench(*devices.scope.bench, plan, p);
         };
         characterisation.truthAt = [&devices, &plan](double volts) -> std::optional<CircuitTruthAt> {
-            const SimBench& b = *devices.scope.bench;
-            const CircuitTruth t = circuitTruth(b.transformer, volts, b.conditions.frequency,
-                                                parseNumber(plan.capacitor).value_or(0));
-            return CircuitTruthAt{t.noLoadLoss, t.referredResistance, t.bestEfficiency, t.bestLoadOhms};
+            return truthAtSupply(*devices.scope.bench, plan, volts);
         };
     }
     LineOperator op(options.simulate, stderr);

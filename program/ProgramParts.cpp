@@ -1,8 +1,10 @@
 #include "ProgramParts.h"
 
 #include "MeasuringSession.h"
+#include "NumberText.h"
 #include "ProgramVersion.h"
 
+#include <QDir>
 #include <QStandardPaths>
 #include <cstdio>
 
@@ -57,4 +59,28 @@ std::string uploadFolder(const ProgramOptions& options) {
                           QLatin1String(ProgramName) + QStringLiteral("/spool");
     std::fprintf(stderr, "%s: passes wait for the database in %s\n", ProgramName, qPrintable(spool));
     return spool.toStdString();
+}
+
+// Where a characterisation keeps its points and its result: the record
+// folder, else the user's data folder (named on standard error).
+std::string characterisationFolder(const std::string& recordFolder) {
+    if (!recordFolder.empty()) {
+        return recordFolder;
+    }
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QLatin1Char('/') +
+                           QLatin1String(ProgramName) + QStringLiteral("/characterisations");
+    QDir().mkpath(folder);
+    return folder.toStdString();
+}
+
+void moveBench(SimBench& bench, const CharacterisationPlan& plan, const CharacterisationPlan::Point& point) {
+    bench.conditions.supplyVolts = parseNumber(point.supply).value_or(bench.conditions.supplyVolts);
+    bench.conditions.loadOhms = parseNumber(point.load);
+    bench.conditions.loadMicrofarads = parseNumber(plan.capacitor).value_or(0);
+}
+
+CircuitTruthAt truthAtSupply(const SimBench& bench, const CharacterisationPlan& plan, double volts) {
+    const CircuitTruth t =
+        circuitTruth(bench.transformer, volts, bench.conditions.frequency, parseNumber(plan.capacitor).value_or(0));
+    return CircuitTruthAt{t.noLoadLoss, t.referredResistance, t.bestEfficiency, t.bestLoadOhms};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CharacterisationRun.h"
 #include "Configuration.h"
 #include "PassOutcome.h"
 #include "ProgramOptions.h"
@@ -29,6 +30,14 @@ std::optional<PassOutcome::Truth> truthOf(const SimScope& scope);
 // Where the passes wait for the lab database: --record DIR, else the spool
 // folder in the user's data folder (named on standard error).
 std::string uploadFolder(const ProgramOptions& options);
+
+// Where a characterisation keeps its points and its result: the record
+// folder, else the user's data folder (made when missing).
+std::string characterisationFolder(const std::string& recordFolder);
+// The simulated bench moved to a characterisation's point, and its circuit's
+// truth there.
+void moveBench(SimBench& bench, const CharacterisationPlan& plan, const CharacterisationPlan::Point& point);
+CircuitTruthAt truthAtSupply(const SimBench& bench, const CharacterisationPlan& plan, double volts);
 
 // The simulated bench, or the adapters attached to this machine.
 struct DeviceLibraries {

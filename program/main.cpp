@@ -1,6 +1,7 @@
 #include "AccuracyWindow.h"
 #include "ApplicationViews.h"
 #include "BenchPanelView.h"
+#include "CharacterisationWindow.h"
 #include "Clock.h"
 #include "Form1.h"
 #include "Form1View.h"
@@ -205,6 +206,37 @@ void wireLimits(Form1& form, ApplicationViews& views, ResultsWindow* results) {
     }
 }
 
+// CHARACTERISE: its window, made at the first press and kept; on the
+// simulated bench the bench is moved to each point on the device thread.
+void wireCharacterise(Form1& form, ApplicationViews& views, const ProgramOptions& options, const std::string& folder,
+                      DeviceLibraries& devices, ThreadedD2xx& d2xx,
+                      std::unique_ptr<CharacterisationWindow>& window) {
+    form.characteriseWanted = [&form, &views, &options, folder, &devices, &d2xx, &window] {
+        if (!window) {
+            window = std::make_unique<CharacterisationWindow>(form.session, characterisationFolder(folder));
+            window->unattended = options.simulate;
+            if (options.simulate) {
+                CharacterisationWindow* w = window.get();
+                window->benchTo = [&devices, &d2xx, w](const CharacterisationPlan::Point& p) {
+                    const auto plan = w->run()->plan();
+                    d2xx.runAndWait([&] { moveBench(*devices.scope.bench, plan, p); });
+                };
+                window->truthAt = [&devices, &d2xx, w](double volts) -> std::optional<CircuitTruthAt> {
+                    std::optional<CircuitTruthAt> truth;
+                    const auto plan = w->run()->plan();
+                    d2xx.runAndWait([&] { truth = truthAtSupply(*devices.scope.bench, plan, volts); });
+                    return truth;
+                };
+            }
+            WindowFit::placeCentred(window.get());
+        }
+        window->show();
+        window->raise();
+        window->activateWindow();
+        views.refresh();
+    };
+}
+
 // The windows: the device library (the simulated bench or the adapter) on a
 // thread of its own, the forms and their views, and what the options add.
 int runWindows(const ProgramOptions& options) {
@@ -271,6 +303,9 @@ int runWindows(const ProgramOptions& options) {
     std::fprintf(stderr, "%s: %s\n", ProgramName, configurationLine(configuration, session.calibrationStatus()).c_str());
     wireAccuracy(form, views);
     wireLimits(form, views, results.get());
+    std::unique_ptr<CharacterisationWindow> characterisation;
+    wireCharacterise(form, views, options, record ? record->record->folder() : std::string(), devices, d2xx,
+                     characterisation);
     views.refresh();
     return QApplication::exec();
 }

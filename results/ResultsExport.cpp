@@ -165,10 +165,17 @@ void renderChart(QPainter& painter, QGraphicsView& view, const QRectF& target) {
 
 std::optional<QString> writePlots(const QString& path, QSize size, const QString& title,
                                   QGraphicsView& upper, QGraphicsView& lower) {
+    return writeCharts(path, size, title, {&upper, &lower}, 1, {});
+}
+
+std::optional<QString> writeCharts(const QString& path, QSize size, const QString& title,
+                                   const std::vector<QGraphicsView*>& views, int columns, const QStringList& footer) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (size.width() < 200 || size.height() < 200 || size.width() > 20000 || size.height() > 20000) {
         return QStringLiteral("a picture of %1 x %2 is too small or too large").arg(size.width()).arg(size.height());
     }
+    columns = std::max(1, columns);
+    const int rows = static_cast<int>((views.size() + static_cast<std::size_t>(columns) - 1) / static_cast<std::size_t>(columns));
     const auto paint = [&](QPainter& painter, QRectF area) {
         painter.fillRect(area, Qt::white);
         QFont font = painter.font();
@@ -177,9 +184,25 @@ std::optional<QString> writePlots(const QString& path, QSize size, const QString
         painter.setFont(font);
         const double titleHeight = area.height() * 0.06;
         painter.drawText(QRectF(area.left(), area.top(), area.width(), titleHeight), Qt::AlignCenter, title);
-        const double half = (area.height() - titleHeight) / 2;
-        renderChart(painter, upper, QRectF(area.left(), area.top() + titleHeight, area.width(), half));
-        renderChart(painter, lower, QRectF(area.left(), area.top() + titleHeight + half, area.width(), half));
+        const double lineHeight = area.height() / 50;
+        const double footerHeight = lineHeight * static_cast<double>(footer.size());
+        const double cellWidth = area.width() / columns;
+        const double cellHeight = (area.height() - titleHeight - footerHeight) / std::max(1, rows);
+        for (std::size_t n = 0; n < views.size(); ++n) {
+            const auto column = static_cast<double>(n % static_cast<std::size_t>(columns));
+            const auto row = static_cast<double>(n / static_cast<std::size_t>(columns));
+            renderChart(painter, *views[n],
+                        QRectF(area.left() + column * cellWidth, area.top() + titleHeight + row * cellHeight,
+                               cellWidth, cellHeight));
+        }
+        font.setBold(false);
+        font.setPointSizeF(lineHeight * 0.55);
+        painter.setFont(font);
+        for (int n = 0; n < footer.size(); ++n) {
+            painter.drawText(QRectF(area.left() + lineHeight, area.bottom() - footerHeight + n * lineHeight,
+                                    area.width() - 2 * lineHeight, lineHeight),
+                             Qt::AlignLeft | Qt::AlignVCenter, footer[n]);
+        }
     };
     if (suffix == QLatin1String("png")) {
         QImage image(size, QImage::Format_RGB32);

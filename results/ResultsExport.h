@@ -6,6 +6,7 @@ class SummaryModel;
 
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <vector>
 
@@ -36,5 +37,10 @@ std::optional<QString> writeWorkbook(const QString& path, const std::vector<Resu
 // file's suffix, at `size` (pixels; points for PDF).
 std::optional<QString> writePlots(const QString& path, QSize size, const QString& title,
                                   QGraphicsView& upper, QGraphicsView& lower);
+
+// Charts in a grid of `columns` under a title, lines of text under them; as
+// writePlots writes.
+std::optional<QString> writeCharts(const QString& path, QSize size, const QString& title,
+                                   const std::vector<QGraphicsView*>& views, int columns, const QStringList& footer);
 
 } // namespace ResultsExport

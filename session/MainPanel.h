@@ -46,6 +46,11 @@ struct MainPanel {
     TextBox Text22;             // APPARENT POWER MULTIPLIER
     TextBox Text23;             // RESISTOR REAL OUTPUT POWER (WATTS)
     TextBox Text24;             // COMMENT:
+    // Who and what a pass is of (typed, or scanned by a reader that types and
+    // ends with Enter); the operator and the lot are kept until changed.
+    TextBox TextUnit;     // UNIT
+    TextBox TextOperator; // OPERATOR
+    TextBox TextLot;      // LOT
 
     ListBox List1; // event and result list
     Lamp Shape1;   // ACQUIRE

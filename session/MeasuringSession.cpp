@@ -10,6 +10,7 @@
 #include "SetupLists.h"
 #include "Statuses.h"
 #include "VerdictLook.h"
+#include "WhoText.h"
 
 #include <QUuid>
 
@@ -63,6 +64,11 @@ void MeasuringSession::showDesignState() {
         box.setColours(Colours::White, Colours::Black);
     }
     panel.Text24.alignment = Alignment::Left;
+    for (TextBox* who : {&panel.TextUnit, &panel.TextOperator, &panel.TextLot}) {
+        who->font = {10, true};
+        who->alignment = Alignment::Left;
+        who->setColours(Colours::White, Colours::Black);
+    }
     for (TextBox* big : {&panel.Text11, &panel.Text14, &panel.Text16, &panel.Text22}) {
         big->font.pointSize = 18;
     }
@@ -174,6 +180,14 @@ void MeasuringSession::describeBench(PassOutcome& pass) {
     pass.passId = QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
     pass.bench = benchName;
     pass.belongs = belongs;
+    // A pass outside a unit's test is of the unit, operator and lot shown.
+    for (auto [field, box] : {std::pair{&PassOutcome::Belongs::unit, &panel.TextUnit},
+                              {&PassOutcome::Belongs::operatorName, &panel.TextOperator},
+                              {&PassOutcome::Belongs::lot, &panel.TextLot}}) {
+        if ((pass.belongs.*field).empty()) {
+            pass.belongs.*field = whoText(box->text);
+        }
+    }
     describeNode(pass);
     pass.accuracy = accuracy;
     pass.truth = benchTruth ? benchTruth() : std::nullopt;

@@ -1,0 +1,459 @@
+#include "CharacterisationPlots.h"
+
+#include "EfficiencyPlots.h"
+#include "ResultsExport.h"
+
+#include <QAreaSeries>
+#include <QChart>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QScatterSeries>
+#include <QTableWidget>
+#include <QValueAxis>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <tuple>
+
+namespace {
+
+// One colour a supply, in the order of the supplies.
+QColor supplyColour(std::size_t n) {
+    static const std::array<QColor, 6> colours{QColor(0x1f, 0x77, 0xb4), QColor(0xd6, 0x27, 0x28),
+                                               QColor(0x2c, 0xa0, 0x2c), QColor(0x94, 0x67, 0xbd),
+                                               QColor(0xff, 0x7f, 0x0e), QColor(0x8c, 0x56, 0x4b)};
+    return colours[n % colours.size()];
+}
+
+QString volts(double v) { return QString::number(v, 'f', 1) + QStringLiteral(" V"); }
+
+// A chart's two axes, made once; each drawing empties the chart and keeps them.
+PlotAxes axesOf(QChart* chart, const QString& x, const QString& y) {
+    auto* ax = new QValueAxis;
+    ax->setTitleText(x);
+    auto* ay = new QValueAxis;
+    ay->setTitleText(y);
+    chart->addAxis(ax, Qt::AlignBottom);
+    chart->addAxis(ay, Qt::AlignLeft);
+    return PlotAxes{chart, ax, ay};
+}
+
+const PlotAxes& emptied(const PlotAxes& a) {
+    a.chart->removeAllSeries();
+    return a;
+}
+
+// Each axis from its series' points with a margin.
+void fitAxes(const PlotAxes& a) {
+    double x0 = INFINITY, x1 = -INFINITY, y0 = INFINITY, y1 = -INFINITY;
+    for (QAbstractSeries* series : a.chart->series()) {
+        std::vector<QXYSeries*> lines;
+        if (auto* area = qobject_cast<QAreaSeries*>(series)) {
+            lines = {area->upperSeries(), area->lowerSeries()};
+        } else if (auto* xy = qobject_cast<QXYSeries*>(series)) {
+            lines = {xy};
+        }
+        for (QXYSeries* line : lines) {
+            for (const QPointF& p : line != nullptr ? line->points() : QList<QPointF>{}) {
+                if (std::isfinite(p.x()) && std::isfinite(p.y())) {
+                    x0 = std::min(x0, p.x()), x1 = std::max(x1, p.x());
+                    y0 = std::min(y0, p.y()), y1 = std::max(y1, p.y());
+                }
+            }
+        }
+    }
+    if (!std::isfinite(x0)) {
+        return;
+    }
+    // A margin of the span, or of the value itself where every point is at
+    // one value (the first point alone).
+    const auto pad = [](double low, double high, double share) {
+        return high > low ? (high - low) * share : std::max(std::fabs(high) * 0.1, 1e-3);
+    };
+    const double dx = pad(x0, x1, 0.05), dy = pad(y0, y1, 0.08);
+    // What cannot be negative (a current, a power, a loss) is not drawn so.
+    const auto from = [](double low, double margin) { return low >= 0 ? std::max(0.0, low - margin) : low - margin; };
+    for (auto [axis, low, high] : {std::tuple{a.x, from(x0, dx), x1 + dx}, std::tuple{a.y, from(y0, dy), y1 + dy}}) {
+        auto* values = qobject_cast<QValueAxis*>(axis);
+        values->setRange(low, high);
+        values->applyNiceNumbers();
+        values->setLabelFormat(QStringLiteral("%.3g"));
+    }
+}
+
+QScatterSeries* scatter(const PlotAxes& a, const QString& name, const QColor& colour, double size = 8) {
+    auto* s = new QScatterSeries;
+    s->setName(name);
+    s->setColor(colour);
+    s->setBorderColor(colour.darker(130));
+    s->setMarkerSize(size);
+    a.attach(s);
+    return s;
+}
+
+// Only the measured points are named in the legend (a colour a supply).
+void unnamed(const PlotAxes& a, QAbstractSeries* s) {
+    for (QLegendMarker* marker : a.chart->legend()->markers(s)) {
+        marker->setVisible(false);
+    }
+}
+
+QLineSeries* line(const PlotAxes& a, const QString& name, const QColor& colour, const QList<QPointF>& points) {
+    auto* s = new QLineSeries;
+    s->setName(name);
+    s->setPen(QPen(colour, 2));
+    s->append(points);
+    a.attach(s);
+    unnamed(a, s);
+    return s;
+}
+
+// A band between two lines, in the colour's pale shade.
+void band(const PlotAxes& a, const QString& name, const QColor& colour, const QList<QPointF>& upper,
+          const QList<QPointF>& lower) {
+    auto* up = new QLineSeries;
+    auto* down = new QLineSeries;
+    up->append(upper);
+    down->append(lower);
+    auto* area = new QAreaSeries(up, down);
+    area->setName(name);
+    QColor fill = colour;
+    fill.setAlpha(50);
+    area->setBrush(fill);
+    area->setPen(Qt::NoPen);
+    a.attach(area);
+    unnamed(a, area);
+}
+
+// The U95 of g' theta from the fit's covariance.
+double bandU(const SupplyFit& s, const std::vector<double>& g, double k) {
+    if (s.covariance.rows() < g.size()) {
+        return 0;
+    }
+    double u2 = 0;
+    for (std::size_t r = 0; r < g.size(); ++r) {
+        for (std::size_t c = 0; c < g.size(); ++c) {
+            u2 += g[r] * s.covariance(r, c) * g[c];
+        }
+    }
+    return k * std::sqrt(std::max(0.0, u2));
+}
+
+double largestCurrent(const Characterisation& c, const SupplyFit& s) {
+    double most = 0;
+    for (const std::size_t n : s.points) {
+        most = std::max(most, c.points[n].iOut);
+    }
+    return most;
+}
+
+QTableWidgetItem* cell(const QString& text) {
+    auto* item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    return item;
+}
+
+} // namespace
+
+CharacterisationPlots::CharacterisationPlots(QWidget* parent)
+    : QWidget(parent), loss_(new QChart), residuals_(new QChart), efficiency_(new QChart), voltage_(new QChart),
+      table_(new QTableWidget(this)) {
+    auto* grid = new QGridLayout;
+    int n = 0;
+    for (QChart* chart : {loss_, efficiency_, residuals_, voltage_}) {
+        chart->legend()->setAlignment(Qt::AlignBottom);
+        chart->setMargins(QMargins(4, 4, 4, 4));
+        auto* view = new ZoomChartView(chart, this);
+        view->setMinimumSize(260, 170);
+        views_.push_back(view);
+        grid->addWidget(view, n / 2, n % 2);
+        ++n;
+    }
+    lossAxes_ = axesOf(loss_, QStringLiteral("I2 squared (A squared)"), QStringLiteral("loss (W)"));
+    residualAxes_ = axesOf(residuals_, QStringLiteral("I2 squared (A squared)"), QStringLiteral("residual (W)"));
+    efficiencyAxes_ = axesOf(efficiency_, QStringLiteral("output power (W)"), QStringLiteral("efficiency (%)"));
+    voltageAxes_ = axesOf(voltage_, QStringLiteral("output current I2 (A)"), QStringLiteral("output voltage V2 (V)"));
+    loss_->setTitle(QStringLiteral("Loss Pin - Pout against I2 squared"));
+    residuals_->setTitle(QStringLiteral("Loss residuals (measured - fitted)"));
+    efficiency_->setTitle(QStringLiteral("Efficiency against the output power"));
+    voltage_->setTitle(QStringLiteral("Output voltage against its current"));
+    table_->setObjectName(QStringLiteral("CharacterisationTable"));
+    table_->verticalHeader()->hide();
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(grid, 3);
+    layout->addWidget(table_, 2);
+}
+
+void CharacterisationPlots::clear() {
+    for (QChart* chart : {loss_, residuals_, efficiency_, voltage_}) {
+        chart->removeAllSeries();
+    }
+    table_->clear();
+    table_->setRowCount(0);
+    table_->setColumnCount(0);
+    lines_.clear();
+}
+
+void CharacterisationPlots::showPoints(const std::vector<CharacterisationPoint>& points) {
+    Characterisation c;
+    c.points = points;
+    std::vector<double> supplies;
+    for (const CharacterisationPoint& p : points) {
+        if (std::find(supplies.begin(), supplies.end(), p.supplyVolts) == supplies.end()) {
+            supplies.push_back(p.supplyVolts);
+        }
+    }
+    for (const double v : supplies) {
+        SupplyFit s;
+        s.supplyVolts = v;
+        for (std::size_t n = 0; n < points.size(); ++n) {
+            if (points[n].supplyVolts == v) {
+                s.points.push_back(n);
+            }
+        }
+        c.supplies.push_back(s);
+    }
+    drawLoss(c);
+    drawEfficiency(c);
+    drawVoltage(c);
+    residuals_->removeAllSeries();
+}
+
+void CharacterisationPlots::show(const Characterisation& c,
+                                 const std::vector<std::pair<double, CircuitTruthAt>>& truths) {
+    drawLoss(c);
+    drawEfficiency(c);
+    drawVoltage(c);
+    fillTable(c, truths);
+}
+
+void CharacterisationPlots::drawLoss(const Characterisation& c) {
+    const PlotAxes& a = emptied(lossAxes_);
+    const PlotAxes& r = emptied(residualAxes_);
+    for (std::size_t n = 0; n < c.supplies.size(); ++n) {
+        const SupplyFit& s = c.supplies[n];
+        const QColor colour = supplyColour(n);
+        QScatterSeries* measured = scatter(a, volts(s.supplyVolts), colour);
+        QScatterSeries* residual = scatter(r, volts(s.supplyVolts), colour);
+        for (std::size_t k = 0; k < s.points.size(); ++k) {
+            const CharacterisationPoint& p = c.points[s.points[k]];
+            measured->append(p.iOut * p.iOut, p.loss());
+            if (k < s.lossResiduals.size()) {
+                residual->append(p.iOut * p.iOut, s.lossResiduals[k]);
+            }
+        }
+        if (s.covariance.rows() == 0 && s.p0.value == 0) {
+            continue; // no fit yet
+        }
+        QList<QPointF> fitted, upper, lower;
+        const double most = largestCurrent(c, s) * 1.05;
+        for (int step = 0; step <= 60; ++step) {
+            const double i = most * step / 60;
+            const double y = s.p0.value + s.a.value * i + s.rEq.value * i * i;
+            const double u = bandU(s, {1, i, i * i}, c.coverage);
+            fitted.append({i * i, y});
+            upper.append({i * i, y + u});
+            lower.append({i * i, y - u});
+        }
+        band(a, QStringLiteral("U95 ") + volts(s.supplyVolts), colour, upper, lower);
+        line(a, QStringLiteral("fit ") + volts(s.supplyVolts), colour, fitted);
+    }
+    fitAxes(a);
+    fitAxes(r);
+}
+
+void CharacterisationPlots::drawEfficiency(const Characterisation& c) {
+    const PlotAxes& a = emptied(efficiencyAxes_);
+    for (std::size_t n = 0; n < c.supplies.size(); ++n) {
+        const SupplyFit& s = c.supplies[n];
+        const QColor colour = supplyColour(n);
+        QScatterSeries* measured = scatter(a, volts(s.supplyVolts), colour);
+        for (const std::size_t k : s.points) {
+            const CharacterisationPoint& p = c.points[k];
+            if (p.pIn > 0 && p.pOut > 0 && p.load != "NO LOAD") { // no output, no efficiency to speak of
+                measured->append(p.pOut, 100 * p.pOut / p.pIn);
+            }
+        }
+        if (s.curve.empty()) {
+            continue;
+        }
+        QList<QPointF> fitted, upper, lower;
+        for (const SupplyFit::CurvePoint& p : s.curve) {
+            fitted.append({p.pOut, p.efficiency});
+            upper.append({p.pOut, p.efficiency + p.U});
+            lower.append({p.pOut, p.efficiency - p.U});
+        }
+        band(a, QStringLiteral("U95 ") + volts(s.supplyVolts), colour, upper, lower);
+        line(a, QStringLiteral("fit ") + volts(s.supplyVolts), colour, fitted);
+        QScatterSeries* best = scatter(a, QStringLiteral("best ") + volts(s.supplyVolts), colour.darker(150), 14);
+        best->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
+        unnamed(a, best);
+        best->append(s.bestOutput.value, s.bestEfficiency.value);
+    }
+    fitAxes(a);
+    // The band of a bench without a calibration is wide; the axis keeps to
+    // what the points and the curve span, so that their shape shows.
+    double low = INFINITY, high = -INFINITY;
+    for (const SupplyFit& s : c.supplies) {
+        for (const SupplyFit::CurvePoint& p : s.curve) {
+            low = std::min(low, p.efficiency), high = std::max(high, p.efficiency);
+        }
+        for (const std::size_t k : s.points) {
+            if (c.points[k].pIn > 0 && c.points[k].pOut > 0 && c.points[k].load != "NO LOAD") {
+                const double e = 100 * c.points[k].pOut / c.points[k].pIn;
+                low = std::min(low, e), high = std::max(high, e);
+            }
+        }
+    }
+    if (std::isfinite(low)) {
+        a.y->setRange(std::max(0.0, low - 10), std::min(110.0, high + 5));
+    }
+}
+
+void CharacterisationPlots::drawVoltage(const Characterisation& c) {
+    const PlotAxes& a = emptied(voltageAxes_);
+    for (std::size_t n = 0; n < c.supplies.size(); ++n) {
+        const SupplyFit& s = c.supplies[n];
+        const QColor colour = supplyColour(n);
+        QScatterSeries* measured = scatter(a, volts(s.supplyVolts), colour);
+        for (const std::size_t k : s.points) {
+            measured->append(c.points[k].iOut, c.points[k].vOut);
+        }
+        if (s.covariance.rows() == 0 && s.v20.value == 0) {
+            continue;
+        }
+        QList<QPointF> fitted, upper, lower;
+        const double most = largestCurrent(c, s) * 1.05;
+        for (int step = 0; step <= 40; ++step) {
+            const double i = most * step / 40;
+            const double v = s.v20.value - s.rOut.value * i - s.bend.value * i * i;
+            const double u = bandU(s, {0, 0, 0, 1, -i, -i * i}, c.coverage);
+            fitted.append({i, v});
+            upper.append({i, v + u});
+            lower.append({i, v - u});
+        }
+        band(a, QStringLiteral("U95 ") + volts(s.supplyVolts), colour, upper, lower);
+        line(a, QStringLiteral("fit ") + volts(s.supplyVolts), colour, fitted);
+    }
+    fitAxes(a);
+}
+
+void CharacterisationPlots::fillTable(const Characterisation& c,
+                                      const std::vector<std::pair<double, CircuitTruthAt>>& truths) {
+    struct Row {
+        QString name;
+        std::function<std::optional<Estimate>(const SupplyFit&)> value;
+        int decimals;
+        double CircuitTruthAt::*truth;
+    };
+    const auto e = [](Estimate SupplyFit::*f) {
+        return [f](const SupplyFit& s) -> std::optional<Estimate> { return s.*f; };
+    };
+    const auto plain = [](double SupplyFit::*f) {
+        return [f](const SupplyFit& s) -> std::optional<Estimate> { return Estimate{s.*f, NAN}; };
+    };
+    std::vector<Row> rows{
+        {QStringLiteral("no-load loss P0 (W)"), e(&SupplyFit::p0), 4, &CircuitTruthAt::noLoadLoss},
+        {QStringLiteral("R_eq, referred to the output (ohms)"), e(&SupplyFit::rEq), 4, &CircuitTruthAt::referredResistance},
+        {QStringLiteral("linear term a (W/A)"), e(&SupplyFit::a), 4, nullptr},
+        {QStringLiteral("gain mismatch input/output (%)"), e(&SupplyFit::mismatchPercent), 2, nullptr},
+        {QStringLiteral("no-load output V20 (V)"), e(&SupplyFit::v20), 4, nullptr},
+        {QStringLiteral("output resistance R_out (ohms)"), e(&SupplyFit::rOut), 4, nullptr},
+        {QStringLiteral("output bend c (V/A squared)"), e(&SupplyFit::bend), 4, nullptr},
+        {QStringLiteral("best efficiency (%)"), e(&SupplyFit::bestEfficiency), 3, &CircuitTruthAt::bestEfficiency},
+        {QStringLiteral("best load (ohms)"), e(&SupplyFit::bestLoadOhms), 3, &CircuitTruthAt::bestLoadOhms},
+        {QStringLiteral("best output current (A)"), e(&SupplyFit::bestCurrent), 4, nullptr},
+        {QStringLiteral("best output power (W)"), e(&SupplyFit::bestOutput), 3, nullptr},
+        {QStringLiteral("loss chi2 (its 95 % limit)"), plain(&SupplyFit::chi2), 2, nullptr},
+        {QStringLiteral("two-term chi2 (its 95 % limit)"), plain(&SupplyFit::twoTermChi2), 2, nullptr},
+        {QStringLiteral("voltage chi2 (its 95 % limit)"), plain(&SupplyFit::voltageChi2), 2, nullptr}};
+    for (const double fraction : {0.25, 0.5, 0.75, 1.0}) {
+        rows.push_back({QStringLiteral("efficiency at %1 % of rated (%)").arg(fraction * 100), [fraction](const SupplyFit& s) {
+                            for (const SupplyFit::AtFraction& f : s.atFractions) {
+                                if (f.fraction == fraction) {
+                                    return std::optional<Estimate>(f.efficiency);
+                                }
+                            }
+                            return std::optional<Estimate>();
+                        }, 3, nullptr});
+    }
+    rows.push_back({QStringLiteral("average of the rated fractions (%)"),
+                    [](const SupplyFit& s) { return s.averageOfFractions; }, 3, nullptr});
+    const auto limitOf = [](const QString& name, const SupplyFit& s) -> std::optional<double> {
+        if (name.startsWith(QStringLiteral("loss chi2"))) return s.chi2Limit;
+        if (name.startsWith(QStringLiteral("two-term"))) return s.twoTermChi2Limit;
+        if (name.startsWith(QStringLiteral("voltage chi2"))) return s.voltageChi2Limit;
+        return std::nullopt;
+    };
+    const bool withTruth = !truths.empty();
+    const int perSupply = withTruth ? 3 : 2;
+    table_->clear();
+    table_->setColumnCount(1 + perSupply * static_cast<int>(c.supplies.size()));
+    QStringList headers{QStringLiteral("figure")};
+    for (const SupplyFit& s : c.supplies) {
+        headers << QStringLiteral("at %1").arg(volts(s.supplyVolts)) << QStringLiteral("U95");
+        if (withTruth) {
+            headers << QStringLiteral("simulated truth");
+        }
+    }
+    table_->setHorizontalHeaderLabels(headers);
+    lines_ = QStringList{headers.join(QLatin1Char('\t'))};
+    std::vector<Row> shown;
+    std::copy_if(rows.begin(), rows.end(), std::back_inserter(shown), [&c](const Row& r) {
+        return std::any_of(c.supplies.begin(), c.supplies.end(), [&r](const SupplyFit& s) { return r.value(s).has_value(); });
+    });
+    const bool core = c.core.has_value();
+    table_->setRowCount(static_cast<int>(shown.size()) + (core ? 2 : 0));
+    for (std::size_t r = 0; r < shown.size(); ++r) {
+        QStringList texts{shown[r].name};
+        for (std::size_t n = 0; n < c.supplies.size(); ++n) {
+            const SupplyFit& s = c.supplies[n];
+            const auto v = shown[r].value(s);
+            const auto limit = limitOf(shown[r].name, s);
+            texts << (v ? QString::number(v->value, 'f', shown[r].decimals) : QString());
+            texts << (limit ? QStringLiteral("(%1)").arg(*limit, 0, 'f', 2)
+                            : v && std::isfinite(v->U) ? QString::number(v->U, 'f', shown[r].decimals) : QString());
+            if (withTruth) {
+                const auto t = std::find_if(truths.begin(), truths.end(), [&s](const auto& p) { return p.first == s.supplyVolts; });
+                texts << (shown[r].truth != nullptr && t != truths.end()
+                              ? QString::number(t->second.*(shown[r].truth), 'f', shown[r].decimals)
+                              : QString());
+            }
+        }
+        for (int col = 0; col < texts.size(); ++col) {
+            table_->setItem(static_cast<int>(r), col, cell(texts[col]));
+        }
+        lines_ << texts.join(QLatin1Char('\t'));
+    }
+    if (core) {
+        const int r = static_cast<int>(shown.size());
+        const QStringList p0{QStringLiteral("core loss at %1 (W)").arg(volts(c.core->referenceVolts)),
+                             QString::number(c.core->p0AtReference.value, 'f', 4),
+                             QString::number(c.core->p0AtReference.U, 'f', 4)};
+        const QStringList n{QStringLiteral("core loss grows as V^n: n"), QString::number(c.core->exponent.value, 'f', 3),
+                            QString::number(c.core->exponent.U, 'f', 3)};
+        for (int col = 0; col < 3; ++col) {
+            table_->setItem(r, col, cell(p0[col]));
+            table_->setItem(r + 1, col, cell(n[col]));
+        }
+        lines_ << p0.join(QLatin1Char('\t')) << n.join(QLatin1Char('\t'));
+    }
+    table_->resizeColumnsToContents();
+}
+
+QStringList CharacterisationPlots::tableLines() const { return lines_; }
+
+std::optional<QString> CharacterisationPlots::exportTo(const QString& path, const QString& title) const {
+    std::vector<QGraphicsView*> views(views_.begin(), views_.end());
+    QStringList footer;
+    for (const QString& l : lines_) {
+        footer << QString(l).replace(QLatin1Char('\t'), QStringLiteral("   "));
+    }
+    const bool pdf = path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
+    return ResultsExport::writeCharts(path, pdf ? QSize(842, 1191) : QSize(1600, 2000), title, views, 2, footer);
+}
