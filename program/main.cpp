@@ -2,6 +2,7 @@
 #include "ApplicationViews.h"
 #include "BenchPanelView.h"
 #include "CharacterisationWindow.h"
+#include "CharacterisationsKept.h"
 #include "Clock.h"
 #include "Form1.h"
 #include "Form1View.h"
@@ -61,6 +62,17 @@ QIcon programIcon() {
     return icon;
 }
 
+// Characterisations... in the results window: those its folders keep.
+void showCharacterisationsFrom(ResultsWindow& results) {
+    results.characterisationsWanted = [&results](const QStringList& folders) {
+        CharacterisationsKept kept(folders, &results);
+        if (kept.count() > 0) {
+            kept.showKept(0);
+        }
+        kept.exec();
+    };
+}
+
 // The record folders the results window shows: those named, or one the
 // operator picks (the last one is offered again).
 QStringList resultsFolders(const ProgramOptions& options) {
@@ -105,6 +117,7 @@ int runResultsAlone(const ProgramOptions& options) {
         return 0;
     }
     ResultsWindow results(folders);
+    showCharacterisationsFrom(results);
     results.setLimits(options.limits ? options.limits : keptLimits());
     WindowFit::placeCentred(&results);
     results.show();
@@ -295,6 +308,7 @@ int runWindows(const ProgramOptions& options) {
     std::unique_ptr<ResultsWindow> results;
     if (options.results && options.recordFolder) {
         results = std::make_unique<ResultsWindow>(QStringList{QString::fromStdString(*options.recordFolder)});
+        showCharacterisationsFrom(*results);
         WindowFit::placeBeside(results.get(), views.mainView()->size(), ResultsWindow::ReadableWidth);
         results->show();
     }

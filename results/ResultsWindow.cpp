@@ -68,14 +68,15 @@ void ResultsWindow::layOut() {
     for (auto [name, caption] : {std::pair{"resetZoom", "Reset zoom"}, std::pair{"exportPlots", "Export plots..."},
                                  std::pair{"exportTable", "Export table..."}, std::pair{"openFolder", "Open folder..."},
                                  std::pair{"addFolder", "Add folder..."}, std::pair{"exportSummary", "Export set-ups..."},
-                                 std::pair{"labDatabase", "Lab database..."}}) {
+                                 std::pair{"labDatabase", "Lab database..."},
+                                 std::pair{"characterisations", "Characterisations..."}}) {
         auto* button = new QPushButton(QString::fromLatin1(caption));
         button->setObjectName(QString::fromLatin1(name));
         buttons[QString::fromLatin1(name)] = button;
     }
     row({new QLabel(QStringLiteral("Transformer")), transformer_, new QLabel(QStringLiteral("Pass ended")), ending_,
          buttons[QStringLiteral("resetZoom")], buttons[QStringLiteral("openFolder")], buttons[QStringLiteral("addFolder")],
-         buttons[QStringLiteral("labDatabase")]});
+         buttons[QStringLiteral("labDatabase")], buttons[QStringLiteral("characterisations")]});
     row({dates_, from_, new QLabel(QStringLiteral("to")), to_, new QLabel(QStringLiteral("Comment contains")), comment_,
          new QLabel(QStringLiteral("Verdict")), verdict_});
     row({new QLabel(QStringLiteral("Plot against")), xChoice_, new QLabel(QStringLiteral("Series by")), seriesChoice_,
@@ -164,6 +165,11 @@ void ResultsWindow::connectParts() {
             [this] { askFolder(true); });
     connect(findChild<QPushButton*>(QStringLiteral("labDatabase")), &QPushButton::clicked, this,
             [this] { askLabDatabase(); });
+    connect(findChild<QPushButton*>(QStringLiteral("characterisations")), &QPushButton::clicked, this, [this] {
+        if (characterisationsWanted) {
+            characterisationsWanted(folders().folders());
+        }
+    });
     table_->installEventFilter(this);
     connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { drawPlots(); });
     // After the click has been handled: selecting redraws the plots, which

@@ -42,6 +42,8 @@ public:
     EfficiencyPlots& plots() { return plots_; }
     QTableView* table() const { return table_; }
     const RecordFolders& folders() const { return controller_.folders(); }
+    // Characterisations...: the characterisations kept in these folders.
+    std::function<void(const QStringList& folders)> characterisationsWanted;
     QString statusText() const { return controller_.statusText(); }
     const std::vector<PlotSeries>& shownSeries() const { return controller_.series(); }
     void setXValue(XValue x);

@@ -1,5 +1,6 @@
 #include "CharacterisationPlots.h"
 #include "CharacterisationWindow.h"
+#include "CharacterisationsKept.h"
 #include "NumberText.h"
 #include "PlanEditor.h"
 #include "QtRig.h"
@@ -80,6 +81,19 @@ TEST_F(CharacteriseRig, NextStopAndResumeAsTheOperatorPressesThem) {
                                           .arg(s.p0.U, 0, 'f', 4)
                                           .toStdString());
     EXPECT_TRUE(button("CharacteriseExport")->isEnabled());
+
+    // The results window's view of the ones kept: the same table from the
+    // file; a file spoilt on the disk is said, not shown.
+    CharacterisationsKept kept(QStringList{folder.path()});
+    ASSERT_EQ(kept.count(), 1);
+    ASSERT_TRUE(kept.showKept(0)) << kept.statusText().toStdString();
+    EXPECT_EQ(kept.plots().tableLines(), table);
+    QFile spoilt(folder.filePath(QString::fromStdString("characterisation-" + window.run()->id() + ".json")));
+    ASSERT_TRUE(spoilt.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    spoilt.write("{\"characterisation id\": \"x\", \"plan\": 3");
+    spoilt.close();
+    EXPECT_FALSE(kept.showKept(0));
+    EXPECT_TRUE(kept.statusText().contains(QStringLiteral("not a characterisation"))) << kept.statusText().toStdString();
 }
 
 // A plan the window cannot run is refused in the plan file's own words, and
