@@ -1,6 +1,7 @@
 #include "LabSchema.h"
 
 #include "RecordLayout.h"
+#include "CharacterisationUpload.h"
 #include "LabSummary.h"
 #include "ResultsTable.h"
 
@@ -127,6 +128,7 @@ std::vector<std::string> layoutStatements(const std::string& programVersion, con
         KeepOnce,
         "CREATE TRIGGER passes_once BEFORE INSERT ON passes FOR EACH ROW EXECUTE FUNCTION lab_keep_once()",
         LabSummary::createTable(),
+        CharacterisationUpload::createTable(),
         Prepare,
     };
     for (const std::string& t : LabSummary::triggerStatements()) {

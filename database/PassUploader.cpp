@@ -1,5 +1,7 @@
 #include "PassUploader.h"
 
+#include "CharacterisationUpload.h"
+
 #include "Counted.h"
 
 #include "LabConnection.h"
@@ -443,11 +445,31 @@ void PassUploader::State::run() {
     bool outage = false;
     std::size_t sinceOutage = 0;
     std::set<std::string> months; // made ready on this connection
+    std::string lastCharacterisationFault;
     {
         QSqlDatabase db = addLabConnection(target, name);
         bool ready = false;
         for (;;) {
             const std::vector<SpoolReader::Pass> batch = spool.next(Batch);
+            if (batch.empty() && CharacterisationUpload::waiting(folder) != 0) {
+                // Every pass up: the characterisations kept beside them too.
+                std::vector<std::string> said;
+                std::string why;
+                if (!ready) {
+                    months.clear();
+                    ready = open(db, why) && readySchema(db, why);
+                }
+                if (!ready || !CharacterisationUpload::sendNew(db, folder, said, why)) {
+                    ready = false; // tried again at the next poll, said once
+                    if (why != lastCharacterisationFault) {
+                        said.push_back("DATABASE characterisations not sent: " + why);
+                        lastCharacterisationFault = why;
+                    }
+                }
+                for (std::string& line : said) {
+                    event(std::move(line));
+                }
+            }
             if (batch.empty()) {
                 if (outage) {
                     event("DATABASE " + counted(static_cast<long long>(sinceOutage), "pass", "passes") + " uploaded");

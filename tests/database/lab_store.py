@@ -23,6 +23,7 @@
    the next bench, its passes kept and summed.
 """
 import csv
+import json
 import datetime
 import io
 import os
@@ -321,9 +322,9 @@ def roles(server, root):
         CREATE ROLE lab_writer NOLOGIN; CREATE ROLE lab_reader NOLOGIN;
         GRANT USAGE ON SCHEMA public TO lab_writer, lab_reader;
         GRANT SELECT ON lab_schema TO lab_writer, lab_reader;
-        GRANT INSERT ON passes, set_aside TO lab_writer;
+        GRANT INSERT ON passes, set_aside, characterisations TO lab_writer;
         GRANT EXECUTE ON FUNCTION lab_prepare(text[], text[], text[], text) TO lab_writer;
-        GRANT SELECT ON passes, pass_summary, set_aside, lab_schema_steps TO lab_reader;
+        GRANT SELECT ON passes, pass_summary, set_aside, lab_schema_steps, characterisations TO lab_reader;
         CREATE ROLE bench7 LOGIN PASSWORD '{PASSWORD}' IN ROLE lab_writer;
         CREATE ROLE viewer LOGIN PASSWORD '{PASSWORD}' IN ROLE lab_reader;""", "roles")
     writer = os.path.join(root, "writer")
@@ -337,6 +338,39 @@ def roles(server, root):
     check(reader.returncode == 0 and series_passes(reader.stdout) == 4,
           f"the reader runs the lab window: {reader.stdout[-100:]} {reader.stderr}")
     check(server.refused("INSERT INTO set_aside (reason) VALUES ('x')", "viewer", "roles"), "the reader may not insert")
+    characterised(server, root)
+
+
+def characterised(server, root):
+    """A characterisation by the writer: its passes name it, and it goes up
+    once to a table of its own, the whole file as its document."""
+    folder = os.path.join(root, "characterised")
+    plan = os.path.join(root, "plan.json")
+    with open(plan, "w") as f:
+        json.dump({"name": "lab", "transformer": "SPLIT-FLUX TRANSFORMER #1", "supplies": ["10.0"],
+                   "loads": ["NO LOAD", "48.0", "23.1", "9.4"], "passes per point": 1,
+                   "preset": "SPLIT-FLUX TRANSFORMER #1"}, f)
+    settings = {"XDG_CONFIG_HOME": folder + "-settings", "XDG_DATA_HOME": folder + "-settings"}
+    r = run([PROGRAM, "--simulate", "--fast-reads", "--record", folder, "--database", server.url("roles", "bench7"),
+             "--characterise", plan], env_extra=settings)
+    kept = [n for n in os.listdir(folder) if n.startswith("characterisation-") and n.endswith(".json")]
+    check(r.returncode == 0 and len(kept) == 1, f"a characterisation through the writer: {r.stderr[-300:]}")
+    if not kept:
+        return
+    with open(os.path.join(folder, kept[0])) as f:
+        document = json.load(f)
+    cid = document["characterisation id"]
+    # Told at the next upload if the run ended before it went up.
+    again = run([PROGRAM, "--upload", "--record", folder, "--database", server.url("roles", "bench7")],
+                env_extra=settings)
+    stored = server.sql("SELECT count(*), min(document->'supplies'->0->'R_eq (ohms)'->>'value') "
+                        f"FROM characterisations WHERE characterisation_id = '{cid}'", "roles")
+    check(again.returncode == 0 and stored.split("|")[0] == "1"
+          and float(stored.split("|")[1]) == document["supplies"][0]["R_eq (ohms)"]["value"],
+          f"stored once, its figures as the file holds them: {stored} {again.stderr[-200:]}")
+    named = server.sql(f"SELECT count(*) FROM passes WHERE characterisation_id = '{cid}'", "roles")
+    check(named == "4", f"its four passes name it ({named})")
+    check(server.sql("SELECT count(*) FROM characterisations", "roles") == "1", "sent once however often uploaded")
 
 
 # --- 5. a lab of version 1 ------------------------------------------------------------------
