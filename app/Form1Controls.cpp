@@ -8,8 +8,9 @@ Form1Controls::Form1Controls(MainPanel& p)
       Text9(p.Text9), Text10(p.Text10), Text11(p.Text11), Text12(p.Text12), Text13(p.Text13), Text14(p.Text14),
       Text15(p.Text15), Text16(p.Text16), Text17(p.Text17), Text18(p.Text18), Text19(p.Text19), Text20(p.Text20),
       Text21(p.Text21), Text22(p.Text22), Text23(p.Text23), Text24(p.Text24), PlusMinus(p.PlusMinus),
-      TextVerdict(p.TextVerdict), VerdictReason(p.VerdictReason), CalibratedPhase(p.CalibratedPhase),
-      CalibratedResistor(p.CalibratedResistor), CalibrationLine(p.CalibrationLine), TextUnit(p.TextUnit), TextOperator(p.TextOperator), TextLot(p.TextLot),
+      TextUnit(p.TextUnit), TextOperator(p.TextOperator), TextLot(p.TextLot), TextVerdict(p.TextVerdict),
+      VerdictReason(p.VerdictReason), CalibratedPhase(p.CalibratedPhase), CalibratedResistor(p.CalibratedResistor),
+      CalibrationLine(p.CalibrationLine),
       UncertaintyWarnings(p.UncertaintyWarnings),
       VerdictLine(p.VerdictLine), List1(p.List1), Shape1(p.Shape1), panel_(p) {
     window.caption = "Transformer Efficiency Calculator";

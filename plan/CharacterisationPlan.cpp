@@ -1,5 +1,6 @@
 #include "CharacterisationPlan.h"
 
+#include "PlanJson.h"
 #include "SetupLists.h"
 
 #include <QFile>
@@ -11,24 +12,12 @@
 
 namespace {
 
+using namespace plan_json;
+
 const std::string Where = "characterisation plan: ";
 const std::vector<std::string> PlanKeys{"name",      "transformer",    "supplies", "loads",   "capacitor",
                                         "passes per point", "sample average", "rated VA", "rated A", "preset",
                                         "note"};
-
-std::vector<std::string> listOf(const auto& items) { return std::vector<std::string>(std::begin(items), std::end(items)); }
-
-bool listed(const std::vector<std::string>& items, const std::string& item) {
-    return std::find(items.begin(), items.end(), item) != items.end();
-}
-
-std::string joined(const std::vector<std::string>& items) {
-    std::string all;
-    for (const std::string& i : items) {
-        all += (all.empty() ? "" : ", ") + i;
-    }
-    return all;
-}
 
 // Texts of a JSON array, each one of `allowed`; or why not.
 std::variant<std::vector<std::string>, std::string> itemsOf(const QJsonObject& o, const char* key,

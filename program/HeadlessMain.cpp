@@ -4,15 +4,18 @@
 #include "Counted.h"
 #include "HeadlessCharacterisation.h"
 #include "HeadlessRun.h"
+#include "HeadlessUnitTest.h"
 #include "LineOperator.h"
 #include "MeasurementRecord.h"
 #include "NumberText.h"
 #include "PassUploader.h"
 #include "ProgramParts.h"
+#include "ReportPdf.h"
 #include "SpoolReader.h"
 #include "StopSignals.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QStandardPaths>
 #include <cstdio>
@@ -147,4 +150,72 @@ int runCharacterise(int argc, char** argv, const ProgramOptions& options) {
         return characterisation.run(session, op, stopHook);
     };
     return run.run();
+}
+
+namespace {
+
+// A report needs fonts, not a display: the offscreen platform when there is
+// no display to draw on.
+void withoutDisplay() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+}
+
+} // namespace
+
+std::string writeUnitTestReport(const UnitTestResult& result, const std::string& folder, std::string& why) {
+    const ReportDocument d = unitTestReport(result, readLabProfile(labProfilePath()), QDateTime::currentDateTime());
+    return issueReport(d, folder, why);
+}
+
+int runUnitTest(int argc, char** argv, const ProgramOptions& options) {
+    withoutDisplay();
+    QGuiApplication app(argc, argv);
+    StopSignals::install();
+    RealClock clock;
+    DeviceLibraries devices(clock, options);
+    const UnitTestPlan& plan = *options.unitTest;
+    HeadlessRun run(HeadlessChoices{}, devices.chosen(), clock);
+    SimBench bench;
+    bench.transformer =
+        plan.kind == TransformerKind::Standard ? TransformerModel::standard() : TransformerModel::splitFlux();
+    if (options.simulateUnit) {
+        bench.transformer = unitOf(bench.transformer, *options.simulateUnit);
+    }
+    bench.conditions.supplyVolts = parseNumber(plan.steps.front().supply).value_or(bench.conditions.supplyVolts);
+    wireSimulatedBench(options, devices, bench, run);
+    run.configure = [&options](MeasuringSession& session) { return configure(session, options); };
+    RunWiring wiring(options, run);
+    HeadlessUnitTest test;
+    test.plan = plan;
+    test.who = {options.unit.value_or(""), options.operatorName.value_or(""), options.lot.value_or(""), ""};
+    test.folder = characterisationFolder(wiring.folder);
+    test.writeReport = [folder = test.folder](const UnitTestResult& r, std::string& why) {
+        return writeUnitTestReport(r, folder, why);
+    };
+    if (options.simulate) {
+        test.benchTo = [&devices](const UnitTestPlan::Step& s) {
+            moveBench(*devices.scope.bench, s.supply, s.load, s.capacitor);
+        };
+    }
+    LineOperator op(options.simulate, stderr);
+    run.plan = [&test, &op](MeasuringSession& session, std::function<void()>& stopHook) {
+        return test.run(session, op, stopHook);
+    };
+    return run.run();
+}
+
+int runAmendment(int argc, char** argv, const ProgramOptions& options) {
+    withoutDisplay();
+    QGuiApplication app(argc, argv);
+    std::string why;
+    const std::string file = issueAmendment(*options.recordFolder, *options.amend, options.correction, why);
+    if (file.empty()) {
+        std::fprintf(stderr, "%s: %s\n", ProgramName, why.c_str());
+        return 1;
+    }
+    std::fprintf(stderr, "%s: amended report in %s/%s\n", ProgramName, options.recordFolder->c_str(), file.c_str());
+    return 0;
 }

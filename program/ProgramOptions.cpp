@@ -2,6 +2,9 @@
 
 #include "AccuracySet.h"
 #include "CharacterisationPlan.h"
+#include "UnitTestPlan.h"
+
+#include "WhoText.h"
 
 #include <QCommandLineParser>
 #include <algorithm>
@@ -96,6 +99,25 @@ struct Options {
     QCommandLineOption resume =
         valued("resume", "With --characterise: go on with the characterisation of that id where it stopped "
                          "(from its record folder).", "ID");
+    QCommandLineOption unit = valued("unit", "The unit under test: its serial, as typed or scanned (every pass names it).", "SERIAL");
+    QCommandLineOption operatorName = valued("operator", "Who measures (every pass names them).", "NAME");
+    QCommandLineOption lot = valued("lot", "The lot the unit belongs to (every pass names it).", "LOT");
+    QCommandLineOption unitTest =
+        valued("unit-test", "Test the unit named by --unit without windows against the plan in FILE (JSON, see the "
+                            "README): at each step the operator is told what to set up and answers with a line on "
+                            "standard input (on the simulated bench nobody needs to); every pass's row goes to "
+                            "standard output as with --headless; the unit's verdict to standard error, a row to "
+                            "unit-tests.csv and its report to report-<unit>-<unit test id>.pdf in the record folder. "
+                            "Exit status 0 the unit's verdict is PASS, 4 another verdict, 1 stopped or failed "
+                            "(NO VERDICT), 2 bad options, 3 no connection.", "FILE");
+    QCommandLineOption simulateUnit =
+        valued("simulate-unit", "With --simulate: the transformer on the simulated bench is a unit of its kind, its "
+                                "core loss and winding resistances drawn from SEED within +-20 %.", "SEED");
+    QCommandLineOption amend =
+        valued("amend", "Re-issue the report of that id (\"<unit test id>/<issue>\") from the record folder "
+                        "(--record DIR) with the correction given by --correction, as a new numbered report "
+                        "naming the one it replaces; the old one is kept.", "REPORT");
+    QCommandLineOption correction = valued("correction", "With --amend: the correction, in words.", "TEXT");
     QCommandLineOption results =
         flag("results", "Open the results window for the record folders named after the options "
                         "(it asks for one when none is named); with --record DIR, beside the main "
@@ -107,7 +129,8 @@ struct Options {
                                              .arg(QString::fromLatin1(ProgramTitle)));
         parser.addOptions({help, version, simulate, fastReads, stopped, record, headless, resistor, supply, capacitor,
                            average, preset, passes, interval, comment, results, accuracy, simulateErrors, limits,
-                           calibrate, calibrationDays, bench, database, upload, characterise, resume});
+                           calibrate, calibrationDays, bench, database, upload, characterise, resume, unit, operatorName, lot,
+                           unitTest, simulateUnit, amend, correction});
         parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("With --results: a record folder."),
                                      QStringLiteral("[DIR...]"));
     }
@@ -223,6 +246,60 @@ ProgramOptions& readCharacterisation(const QCommandLineParser& parser, const Opt
     return options;
 }
 
+// --unit, --operator, --lot as typed or scanned; false (refused) when the
+// serial cannot name a unit.
+bool readWho(const QCommandLineParser& parser, const Options& o, ProgramOptions& options) {
+    for (auto [option, field] : {std::pair{&o.unit, &options.unit}, std::pair{&o.operatorName, &options.operatorName},
+                                 std::pair{&o.lot, &options.lot}}) {
+        if (parser.isSet(*option)) {
+            const std::string typed = parser.value(*option).toStdString();
+            if (std::string why = whyNotASerial(typed); !why.empty()) {
+                if (option != &o.unit) {
+                    why.replace(0, std::string("the unit's serial").size(), "the text");
+                }
+                refused(options, "--" + option->names().front().toStdString() + ": " + why);
+                return false;
+            }
+            *field = whoText(typed);
+        }
+    }
+    return true;
+}
+
+// --unit-test PLAN: a run without windows of its own, its set-up the plan's
+// steps; it needs the unit.
+ProgramOptions& readUnitTest(const QCommandLineParser& parser, const Options& o, ProgramOptions& options) {
+    const auto choices = o.headlessChoices();
+    if (parser.isSet(o.headless) || options.results || options.upload || parser.isSet(o.resume) ||
+        std::any_of(choices.begin(), choices.end(), [&parser](const auto* c) { return parser.isSet(*c); })) {
+        return refused(options, "--unit-test makes its own set-up: it goes without --headless, --results, "
+                                "--upload, --resume and the set-up options");
+    }
+    if (!options.unit) {
+        return refused(options, "--unit-test needs the unit: --unit SERIAL");
+    }
+    const std::string file = parser.value(o.unitTest).toStdString();
+    auto plan = readUnitTestPlan(file);
+    if (const auto* why = std::get_if<std::string>(&plan)) {
+        return refused(options, file + ": " + *why);
+    }
+    options.unitTest = std::get<UnitTestPlan>(plan);
+    options.unitTestPlanFile = file;
+    return options;
+}
+
+ProgramOptions& readAmendment(const QCommandLineParser& parser, const Options& o, ProgramOptions& options) {
+    if (!parser.isSet(o.amend) || !options.recordFolder) {
+        return refused(options, "--correction goes with --amend REPORT and --record DIR (the report's folder)");
+    }
+    options.amend = parser.value(o.amend).trimmed().toStdString();
+    options.correction = parser.value(o.correction).simplified().toStdString();
+    if (options.correction.empty()) {
+        return refused(options, "--amend needs the correction: --correction TEXT");
+    }
+    return options;
+}
+
 } // namespace
 
 ProgramOptions parseProgramOptions(const QStringList& arguments) {
@@ -295,6 +372,26 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
             return refused(options, "--calibration-days takes a whole number of days from 0 to 3650, not \"" +
                                         parser.value(o.calibrationDays).toStdString() + "\"");
         }
+    }
+    if (!readWho(parser, o, options)) {
+        return options;
+    }
+    if (parser.isSet(o.simulateUnit)) {
+        bool ok = false;
+        const uint seed = parser.value(o.simulateUnit).toUInt(&ok);
+        if (!ok || !options.simulate) {
+            return refused(options, "--simulate-unit takes a whole number SEED and goes with --simulate");
+        }
+        options.simulateUnit = seed;
+    }
+    if (parser.isSet(o.amend) || parser.isSet(o.correction)) {
+        return readAmendment(parser, o, options);
+    }
+    if (parser.isSet(o.unitTest)) {
+        if (parser.isSet(o.characterise)) {
+            return refused(options, "--unit-test and --characterise are two runs: name one");
+        }
+        return readUnitTest(parser, o, options);
     }
     if (parser.isSet(o.characterise)) {
         return readCharacterisation(parser, o, options);

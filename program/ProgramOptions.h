@@ -5,6 +5,7 @@
 #include "HeadlessChoices.h"
 #include "LimitSet.h"
 #include "ProgramVersion.h"
+#include "UnitTestPlan.h"
 #include "Uncertainty.h"
 
 #include <QStringList>
@@ -41,6 +42,18 @@ struct ProgramOptions {
     std::optional<CharacterisationPlan> characterise;
     std::string characterisePlanFile;
     std::optional<std::string> resume;
+    // --unit, --operator, --lot: who and what the passes name (kept in the
+    // main window's boxes until changed).
+    std::optional<std::string> unit, operatorName, lot;
+    // --unit-test FILE: a unit's test without windows, by that plan.
+    std::optional<UnitTestPlan> unitTest;
+    std::string unitTestPlanFile;
+    // --simulate-unit SEED: the simulated bench's transformer is a unit of
+    // its kind drawn from SEED.
+    std::optional<unsigned> simulateUnit;
+    // --amend REPORT --correction TEXT: a unit test's report re-issued.
+    std::optional<std::string> amend;
+    std::string correction;
     // --results: the results window, for these folders (none: it asks).
     bool results = false;
     std::vector<std::string> resultsFolders;

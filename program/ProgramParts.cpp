@@ -27,6 +27,13 @@ std::string simulationOf(const ProgramOptions& options) {
 Configuration configure(MeasuringSession& session, const ProgramOptions& options) {
     Configuration c = resolveConfiguration(givenOf(options), session.adapterName());
     applyConfiguration(session, c);
+    for (auto [given, box] : {std::pair{&options.unit, &session.panel.TextUnit},
+                              std::pair{&options.operatorName, &session.panel.TextOperator},
+                              std::pair{&options.lot, &session.panel.TextLot}}) {
+        if (*given) {
+            box->text = **given;
+        }
+    }
     return c;
 }
 
@@ -74,9 +81,13 @@ std::string characterisationFolder(const std::string& recordFolder) {
 }
 
 void moveBench(SimBench& bench, const CharacterisationPlan& plan, const CharacterisationPlan::Point& point) {
-    bench.conditions.supplyVolts = parseNumber(point.supply).value_or(bench.conditions.supplyVolts);
-    bench.conditions.loadOhms = parseNumber(point.load);
-    bench.conditions.loadMicrofarads = parseNumber(plan.capacitor).value_or(0);
+    moveBench(bench, point.supply, point.load, plan.capacitor);
+}
+
+void moveBench(SimBench& bench, const std::string& supply, const std::string& load, const std::string& capacitor) {
+    bench.conditions.supplyVolts = parseNumber(supply).value_or(bench.conditions.supplyVolts);
+    bench.conditions.loadOhms = parseNumber(load);
+    bench.conditions.loadMicrofarads = parseNumber(capacitor).value_or(0);
 }
 
 CircuitTruthAt truthAtSupply(const SimBench& bench, const CharacterisationPlan& plan, double volts) {

@@ -37,6 +37,7 @@ std::string characterisationFolder(const std::string& recordFolder);
 // The simulated bench moved to a characterisation's point, and its circuit's
 // truth there.
 void moveBench(SimBench& bench, const CharacterisationPlan& plan, const CharacterisationPlan::Point& point);
+void moveBench(SimBench& bench, const std::string& supply, const std::string& load, const std::string& capacitor);
 CircuitTruthAt truthAtSupply(const SimBench& bench, const CharacterisationPlan& plan, double volts);
 
 // The simulated bench, or the adapters attached to this machine.

@@ -350,6 +350,12 @@ int main(int argc, char** argv) {
     if (options.characterise) {
         return runCharacterise(argc, argv, options);
     }
+    if (options.unitTest) {
+        return runUnitTest(argc, argv, options);
+    }
+    if (options.amend) {
+        return runAmendment(argc, argv, options);
+    }
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setWindowIcon(programIcon());

@@ -198,6 +198,9 @@ void MeasuringSession::describeBench(PassOutcome& pass) {
         warnings += (warnings.empty() ? "" : "; ") + pass.calibrated.misfit;
     }
     pass.verdict = limits ? std::optional<PassVerdict>(judgePass(pass, *limits)) : std::nullopt;
+    if (const auto truly = limits ? judgeTruth(pass, *limits) : std::nullopt) {
+        pass.belongs.simulatedTrueVerdict = verdictName(*truly);
+    }
 }
 
 void MeasuringSession::describeNode(PassOutcome& pass) {

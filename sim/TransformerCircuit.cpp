@@ -1,6 +1,7 @@
 #include "TransformerCircuit.h"
 
 #include <cmath>
+#include <random>
 
 namespace {
 
@@ -104,4 +105,15 @@ CircuitTruth circuitTruth(const TransformerModel& t, double supplyVolts, double 
     truth.bestLoadOhms = bestOhms;
     truth.bestCurrent = std::abs(solve(t, {supplyVolts, frequency, bestOhms, microfarads}).outputCurrent);
     return truth;
+}
+
+TransformerModel unitOf(const TransformerModel& kind, unsigned seed) {
+    std::mt19937 draw(seed);
+    std::uniform_real_distribution<double> spread(1 - UnitSpreadPercent / 100, 1 + UnitSpreadPercent / 100);
+    TransformerModel unit = kind;
+    unit.coreLossR *= spread(draw);
+    unit.primaryR *= spread(draw);
+    unit.secondaryR *= spread(draw);
+    unit.name = kind.name + " unit " + std::to_string(seed);
+    return unit;
 }

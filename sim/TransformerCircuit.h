@@ -63,3 +63,9 @@ struct CircuitTruth {
     double bestCurrent = 0;      // A
 };
 CircuitTruth circuitTruth(const TransformerModel& t, double supplyVolts, double frequency, double microfarads = 0);
+
+// A unit of a kind as a production lot holds it (--simulate-unit SEED): the
+// core-loss resistance and both winding resistances each drawn uniformly
+// within +-UnitSpreadPercent of the kind's, from the seed.
+inline constexpr double UnitSpreadPercent = 20;
+TransformerModel unitOf(const TransformerModel& kind, unsigned seed);

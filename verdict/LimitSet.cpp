@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 
@@ -258,4 +259,36 @@ PassVerdict judgePass(const PassOutcome& pass, const LimitSet& set) {
                               std::string(set.rule == Rule::GuardBand ? "acceptance limit" : "limit")
                         : worstReason;
     return result;
+}
+
+std::optional<Verdict> judgeTruth(const PassOutcome& pass, const LimitSet& set) {
+    if (!pass.truth || pass.ending != PassOutcome::Ending::Complete || !(pass.truth->inputPower > 0)) {
+        return std::nullopt;
+    }
+    const double efficiency = pass.truth->outputPower / pass.truth->inputPower * 100;
+    // The circuit knows its real powers; every efficiency is their ratio
+    // (the load capacitor takes no real power).
+    const std::array<std::pair<std::string, double>, 6> truths{{
+        {"input power (W)", pass.truth->inputPower},
+        {"output power (W)", pass.truth->outputPower},
+        {"phase angle efficiency (%)", efficiency},
+        {"load resistor efficiency (%)", efficiency},
+        {"calibrated phase angle efficiency (%)", efficiency},
+        {"calibrated load resistor efficiency (%)", efficiency},
+    }};
+    Verdict worst = Verdict::Pass;
+    for (const LimitSet::Limit& limit : set.limits) {
+        if (!set.decides.empty() &&
+            std::find(set.decides.begin(), set.decides.end(), limit.column) == set.decides.end()) {
+            continue;
+        }
+        const auto truth = std::find_if(truths.begin(), truths.end(),
+                                        [&limit](const auto& t) { return t.first == limit.column; });
+        const FigureColumn* column = figureColumnTitled(limit.column);
+        if (truth == truths.end() || column == nullptr) {
+            return std::nullopt; // a figure whose truth the bench does not know
+        }
+        worst = std::max(worst, judge(truth->second, column->U(pass), limit.bounds, set.rule, set.guard));
+    }
+    return worst;
 }

@@ -3,6 +3,7 @@
 #include "PassOutcome.h"
 #include "Verdict.h"
 
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -47,3 +48,9 @@ std::variant<LimitSet, std::string> readLimitSet(const std::string& path);
 // pass's own), the worst of them and why. A stopped or failed pass has no
 // verdict.
 PassVerdict judgePass(const PassOutcome& pass, const LimitSet& set);
+
+// On the simulated bench: the verdict the pass's true values would get under
+// the same set, rule and U (the circuit's real powers and their ratio); none
+// when a deciding limit names a figure whose truth the bench does not know,
+// or the pass knows no truth.
+std::optional<Verdict> judgeTruth(const PassOutcome& pass, const LimitSet& set);

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "UnitTestRun.h"
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+class MeasuringSession;
+class PlanOperator;
+
+// --unit-test PLAN: the unit's steps measured through the session, the
+// operator asked at each one; its verdict said on standard error, a row to
+// unit-tests.csv and its report into the folder. Exit status: 0 PASS, 4
+// another verdict, 1 stopped or failed (NO VERDICT).
+struct HeadlessUnitTest {
+    UnitTestPlan plan;
+    UnitUnderTest who;
+    std::string folder;
+    std::function<void(const UnitTestPlan::Step&)> benchTo;
+    std::function<std::string(const UnitTestResult&, std::string& why)> writeReport;
+    std::FILE* events = stderr;
+
+    int run(MeasuringSession& session, PlanOperator& op, std::function<void()>& stopHook) const;
+};

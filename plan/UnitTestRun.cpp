@@ -1,0 +1,226 @@
+#include "UnitTestRun.h"
+
+#include "MeasuringSession.h"
+#include "PointPicks.h"
+#include "ResultsTable.h"
+#include "WhoText.h"
+
+#include <QFile>
+#include <QUuid>
+#include <algorithm>
+#include <unistd.h>
+
+namespace {
+
+const std::string TestsFile = "/unit-tests.csv";
+
+// The fields of a row of unit-tests.csv, split (quotes honoured).
+std::vector<std::string> fieldsOf(const std::string& line) {
+    std::vector<std::string> fields(1);
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
+            fields.back() += '"';
+            ++i;
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (c == ',' && !quoted) {
+            fields.emplace_back();
+        } else if (c != '\r' && c != '\n') {
+            fields.back() += c;
+        }
+    }
+    return fields;
+}
+
+bool appendSynced(const std::string& path, const std::string& bytes) {
+    QFile f(QString::fromStdString(path));
+    if (!f.open(QIODevice::Append)) {
+        return false;
+    }
+    const bool written = f.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
+    f.flush();
+    return written && ::fsync(f.handle()) == 0;
+}
+
+} // namespace
+
+UnitTestRun::UnitTestRun(MeasuringSession& session, UnitTestPlan plan, PlanOperator& op, UnitUnderTest who,
+                         std::string folder)
+    : session_(session), operator_(op), folder_(std::move(folder)) {
+    result_.id = QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
+    result_.plan = std::move(plan);
+    result_.who = {whoText(who.unit), whoText(who.operatorName), whoText(who.lot), who.comment};
+    if (!whyNotASerial(who.unit).empty()) {
+        problem = whyNotASerial(who.unit);
+    }
+}
+
+int UnitTestRun::testsOf(const std::string& folder, const std::string& unit) {
+    QFile f(QString::fromStdString(folder + TestsFile));
+    if (folder.empty() || !f.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    int count = 0;
+    f.readLine(); // the header
+    while (!f.atEnd()) {
+        const auto fields = fieldsOf(f.readLine().toStdString());
+        count += fields.size() > 1 && fields[1] == unit ? 1 : 0;
+    }
+    return count;
+}
+
+UnitTestRun::Ended UnitTestRun::run() {
+    if (!problem.empty()) {
+        return Ended::Failed; // no serial: nothing runs, nothing is written
+    }
+    stopRequested_ = false;
+    result_.started = session_.now();
+    result_.bench = session_.benchName;
+    result_.attempt = testsOf(folder_, result_.who.unit) + 1;
+    Ended ended = Ended::Finished;
+    if (const std::string why = readSettingsFirst(session_); !why.empty()) {
+        problem = why;
+        result_.stoppedAt = "before step 1: " + why;
+        ended = Ended::Failed;
+    }
+    const std::optional<LimitSet> limitsBefore = session_.limits;
+    for (std::size_t n = 0; ended == Ended::Finished && n < result_.plan.steps.size(); ++n) {
+        const UnitTestPlan::Step& step = result_.plan.steps[n];
+        const std::string where = "step " + std::to_string(n + 1) + " (" + step.name + ")";
+        if (stopRequested_ || !operator_.ready(step.prompt + " (step " + std::to_string(n + 1) + " of " +
+                                               std::to_string(result_.plan.steps.size()) + "), then press NEXT")) {
+            result_.stoppedAt = where + ": stopped by the operator";
+            ended = Ended::Stopped;
+            break;
+        }
+        if (benchTo) {
+            benchTo(step);
+        }
+        if (!runStep(step, static_cast<int>(n + 1))) {
+            ended = stopRequested_ ? Ended::Stopped : Ended::Failed;
+            result_.stoppedAt = where + ": " + (stopRequested_ ? std::string("stopped by the operator") : problem);
+        }
+        if (stepEnded && !result_.steps.empty()) {
+            stepEnded(result_.steps.back());
+        }
+    }
+    session_.limits = limitsBefore;
+    session_.belongs = {};
+    finish(ended);
+    return ended;
+}
+
+bool UnitTestRun::runStep(const UnitTestPlan::Step& step, int number) {
+    PointPicks picks{step.supply, step.load, step.capacitor, step.sampleAverage.value_or(""), result_.plan.preset};
+    if (const std::string why = pickPoint(session_, picks); !why.empty()) {
+        problem = why;
+        return false;
+    }
+    session_.limits = step.limits;
+    session_.belongs = {};
+    session_.belongs.unit = result_.who.unit;
+    session_.belongs.operatorName = result_.who.operatorName;
+    session_.belongs.lot = result_.who.lot;
+    session_.belongs.unitTestId = result_.id;
+    session_.belongs.step = std::to_string(number) + " " + step.name;
+    StepResult& r = result_.steps.emplace_back();
+    r.number = number;
+    r.name = step.name;
+    session_.passListeners.push_back([&r](const PassOutcome& p) { r.passes.push_back(p); });
+    bool ok = true;
+    for (int pass = 0; pass < step.passes && ok; ++pass) {
+        PlanProgress progress{number, static_cast<int>(result_.plan.steps.size()), pass + 1, step.passes, 0,
+                              step.name + ": pass " + std::to_string(pass + 1) + " of " + std::to_string(step.passes)};
+        operator_.progress(progress);
+        const std::size_t before = r.passes.size();
+        session_.startCalculation();
+        ok = r.passes.size() > before && r.passes.back().ending == PassOutcome::Ending::Complete && !stopRequested_;
+        if (!ok && !stopRequested_) {
+            problem = r.passes.size() > before ? "a pass did not complete" : "no pass ran";
+        }
+    }
+    session_.passListeners.pop_back();
+    // The step's verdict: the worst of its passes' (NO VERDICT while any is missing).
+    r.verdict = ok ? Verdict::Pass : Verdict::NoVerdict;
+    r.reason = ok ? "" : problem;
+    for (const PassOutcome& p : r.passes) {
+        if (p.verdict && (p.verdict->verdict > r.verdict || (r.reason.empty() && p.verdict->verdict == r.verdict))) {
+            r.verdict = p.verdict->verdict;
+            r.reason = p.verdict->reason;
+        }
+        if (const auto truly = p.belongs.simulatedTrueVerdict; !truly.empty()) {
+            for (Verdict v : {Verdict::Pass, Verdict::ConditionalPass, Verdict::NoVerdict, Verdict::ConditionalFail,
+                              Verdict::Fail}) {
+                if (truly == verdictName(v)) {
+                    r.trueVerdict = std::max(r.trueVerdict.value_or(Verdict::Pass), v);
+                }
+            }
+        }
+    }
+    return ok;
+}
+
+void UnitTestRun::finish(Ended ended) {
+    result_.ended = session_.now();
+    result_.accuracy = session_.accuracy;
+    result_.calibration = session_.calibrationStatus();
+    Verdict worst = Verdict::Pass;
+    bool truthKnown = !result_.steps.empty();
+    for (const StepResult& s : result_.steps) {
+        worst = std::max(worst, s.verdict);
+        if (s.verdict != Verdict::Pass) {
+            result_.reasons.push_back("step " + std::to_string(s.number) + " (" + s.name + ") " +
+                                      verdictName(s.verdict) + ": " + s.reason);
+        }
+        truthKnown = truthKnown && s.trueVerdict.has_value();
+        if (s.trueVerdict) {
+            result_.trueVerdict = std::max(result_.trueVerdict.value_or(Verdict::Pass), *s.trueVerdict);
+        }
+    }
+    if (!truthKnown || ended != Ended::Finished) {
+        result_.trueVerdict.reset();
+    }
+    // A test that did not reach its end has no verdict, whatever its steps had.
+    result_.verdict = ended == Ended::Finished ? worst : Verdict::NoVerdict;
+    if (ended != Ended::Finished) {
+        result_.reasons.push_back("the test did not end: " + result_.stoppedAt);
+    }
+    if (folder_.empty()) {
+        return;
+    }
+    if (writeReport) {
+        reportFile = writeReport(result_, reportProblem);
+    }
+    const std::string path = folder_ + TestsFile;
+    const std::string header = QFile::exists(QString::fromStdString(path)) ? "" : csvHeader();
+    if (!appendSynced(path, header + csvRow(result_, reportFile))) {
+        reportProblem += (reportProblem.empty() ? "" : "; ") + std::string("cannot append to ") + path;
+    }
+}
+
+std::string UnitTestRun::csvHeader() {
+    return "unit test id,unit,lot,operator,plan,plan version,plan SHA-256,transformer,bench,started,ended,verdict,"
+           "attempt,stopped at,step verdicts,reasons,simulated true verdict,report\r\n";
+}
+
+std::string UnitTestRun::csvRow(const UnitTestResult& r, const std::string& reportFile) {
+    std::string steps, reasons;
+    for (const StepResult& s : r.steps) {
+        steps += (steps.empty() ? "" : "; ") + std::to_string(s.number) + " " + s.name + ": " + verdictName(s.verdict);
+    }
+    for (const std::string& reason : r.reasons) {
+        reasons += (reasons.empty() ? "" : "; ") + reason;
+    }
+    const std::vector<std::string> fields{
+        r.id, r.who.unit, r.who.lot, r.who.operatorName, r.plan.name, r.plan.version, r.plan.sha256,
+        kindName(r.plan.kind), r.bench, ResultsTable::dateTimeField(r.started), ResultsTable::dateTimeField(r.ended), verdictName(r.verdict),
+        std::to_string(r.attempt), r.stoppedAt, steps, reasons, r.trueVerdict ? verdictName(*r.trueVerdict) : "",
+        reportFile};
+    std::string row;
+    for (const std::string& f : fields) {
+        row += (row.empty() ? "" : ",") + ResultsTable::textField(f);
+    }
+    return row + "\r\n";
+}
