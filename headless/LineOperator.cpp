@@ -25,7 +25,7 @@ bool LineOperator::ready(const std::string& prompt) {
 }
 
 void LineOperator::progress(const PlanProgress& p) {
-    std::string line = "point " + std::to_string(p.point) + " of " + std::to_string(p.points) + ", " + p.doing;
+    std::string line = p.what + " " + std::to_string(p.point) + " of " + std::to_string(p.points) + ", " + p.doing;
     if (p.secondsLeft > 0) {
         line += " (about " + std::to_string(static_cast<long long>(std::ceil(p.secondsLeft))) + " s left)";
     }

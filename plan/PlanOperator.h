@@ -4,10 +4,11 @@
 
 // Where a plan's progress goes.
 struct PlanProgress {
-    int point = 0, points = 0; // the point under way (1-based), of how many
+    int point = 0, points = 0; // the point (or step) under way (1-based), of how many
     int pass = 0, passes = 0;  // its pass under way, of how many
     double secondsLeft = 0;    // at the pace so far
     std::string doing;         // "48.0 ohms at 10.0 V: pass 2 of 3"
+    std::string what = "point"; // what the plan steps through
 };
 
 // The operator a plan steps through its points: told what to set up and

@@ -132,7 +132,8 @@ bool UnitTestRun::runStep(const UnitTestPlan::Step& step, int number) {
     bool ok = true;
     for (int pass = 0; pass < step.passes && ok; ++pass) {
         PlanProgress progress{number, static_cast<int>(result_.plan.steps.size()), pass + 1, step.passes, 0,
-                              step.name + ": pass " + std::to_string(pass + 1) + " of " + std::to_string(step.passes)};
+                              step.name + ": pass " + std::to_string(pass + 1) + " of " + std::to_string(step.passes),
+                              "step"};
         operator_.progress(progress);
         const std::size_t before = r.passes.size();
         session_.startCalculation();

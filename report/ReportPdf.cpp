@@ -25,8 +25,17 @@ constexpr double Margin = 50;   // points (the writer draws at 72 per inch)
 constexpr double HeaderRoom = 46;
 constexpr double FooterRoom = 30;
 
-QFont fontFor(Block::Kind kind) {
+// Letters as they are, never joined into ligatures: an id or a hash copied
+// out of the report (or read back by a program) is the one printed.
+QFont plainFont(double points) {
     QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPointSizeF(points);
+    f.setStyleStrategy(QFont::PreferNoShaping);
+    return f;
+}
+
+QFont fontFor(Block::Kind kind) {
+    QFont f = plainFont(9.5);
     f.setPointSizeF(kind == Block::Kind::Heading ? 11.5 : 9.5);
     f.setBold(kind != Block::Kind::Line);
     return f;
@@ -127,14 +136,12 @@ bool writeReportPdf(const ReportDocument& d, const std::string& path, std::strin
         if (k > 0) {
             writer.newPage();
         }
-        QFont title(QStringLiteral("DejaVu Sans"));
-        title.setPointSizeF(14);
+        QFont title = plainFont(14);
         title.setBold(true);
         painter.setFont(title);
         painter.setPen(Qt::black);
         painter.drawText(QRectF(Margin, Margin, width, 20), Qt::AlignLeft, QString::fromStdString(d.title));
-        QFont small(QStringLiteral("DejaVu Sans"));
-        small.setPointSizeF(8.5);
+        const QFont small = plainFont(8.5);
         painter.setFont(small);
         const QString idLine = QStringLiteral("Report %1").arg(QString::fromStdString(d.id)) +
                                (d.replaces.empty() ? QString()
