@@ -31,7 +31,10 @@
 #include "SimScope.h"
 #include "StopSignals.h"
 #include "ThreadedD2xx.h"
+#include "UnitTestWindow.h"
 #include "WindowFit.h"
+#include "ReportPdf.h"
+#include "HeadlessMain.h"
 
 #include <QApplication>
 #include <QDir>
@@ -163,6 +166,9 @@ std::unique_ptr<BenchPanelView> showBenchPanel(const ProgramOptions& options, Si
                                                ApplicationViews& views) {
     SimBench bench;
     bench.errors = benchErrorsFor(options);
+    if (options.simulateUnit) {
+        bench.transformer = unitOf(bench.transformer, *options.simulateUnit);
+    }
     scope.attach(bench);
     scope.acquiring = !options.acquisitionStopped;
     auto panel = std::make_unique<BenchPanelView>(scope);
@@ -250,6 +256,31 @@ void wireCharacterise(Form1& form, ApplicationViews& views, const ProgramOptions
     };
 }
 
+void wireUnitTest(Form1& form, ApplicationViews& views, const ProgramOptions& options, const std::string& folder,
+                  DeviceLibraries& devices, ThreadedD2xx& d2xx, std::unique_ptr<UnitTestWindow>& window) {
+    form.unitTestWanted = [&form, &views, &options, folder, &devices, &d2xx, &window] {
+        if (!window) {
+            window = std::make_unique<UnitTestWindow>(form.session, characterisationFolder(folder));
+            window->unattended = options.simulate;
+            window->writeReport = [](const UnitTestResult& r, const std::string& where, std::string& why) {
+                return writeUnitTestReport(r, where, why);
+            };
+            window->amend = [](const std::string& where, const std::string& id, const std::string& correction,
+                               std::string& why) { return issueAmendment(where, id, correction, why); };
+            if (options.simulate) {
+                window->benchTo = [&devices, &d2xx](const UnitTestPlan::Step& s) {
+                    d2xx.runAndWait([&] { moveBench(*devices.scope.bench, s.supply, s.load, s.capacitor); });
+                };
+            }
+            WindowFit::placeCentred(window.get());
+        }
+        window->show();
+        window->raise();
+        window->activateWindow();
+        views.refresh();
+    };
+}
+
 // The windows: the device library (the simulated bench or the adapter) on a
 // thread of its own, the forms and their views, and what the options add.
 int runWindows(const ProgramOptions& options) {
@@ -320,6 +351,8 @@ int runWindows(const ProgramOptions& options) {
     std::unique_ptr<CharacterisationWindow> characterisation;
     wireCharacterise(form, views, options, record ? record->record->folder() : std::string(), devices, d2xx,
                      characterisation);
+    std::unique_ptr<UnitTestWindow> unitTest;
+    wireUnitTest(form, views, options, record ? record->record->folder() : std::string(), devices, d2xx, unitTest);
     views.refresh();
     return QApplication::exec();
 }
