@@ -1,10 +1,9 @@
 #include "ResultsWindow.h"
 
 #include "KeptSettings.h"
-
 #include "LabResultsWindow.h"
-
 #include "ResultsExport.h"
+#include "UnitsTab.h"
 #include "WindowFit.h"
 
 #include <QCheckBox>
@@ -35,7 +34,7 @@
 #include <map>
 
 ResultsWindow::ResultsWindow(QStringList folders, QWidget* parent)
-    : QWidget(parent), controller_(std::move(folders), this) {
+    : QWidget(parent), controller_(std::move(folders), this), units_(new UnitsTab) {
     setObjectName(QStringLiteral("ResultsWindow"));
     setWindowTitle(QStringLiteral("Transformer Efficiency Results - %1").arg(foldersText(controller_.folders().folders())));
     buildFilters();
@@ -46,6 +45,7 @@ ResultsWindow::ResultsWindow(QStringList folders, QWidget* parent)
     const QRect area = WindowFit::availableArea();
     resize(std::min(1320, area.width() - WindowFit::FrameWidth), std::min(860, area.height() - WindowFit::FrameHeight));
     controller_.readNew();
+    readUnits();
     if (model().rowCount() == 0) {
         drawPlots(); // empty axes until a pass lands
     }
@@ -102,6 +102,7 @@ void ResultsWindow::layOut() {
     tables->setObjectName(QStringLiteral("tables"));
     tables->addTab(table_, QStringLiteral("Passes"));
     tables->addTab(summaryTable, QStringLiteral("Set-ups"));
+    tables->addTab(units_, QStringLiteral("Units"));
     auto* split = new QSplitter(Qt::Vertical);
     split->addWidget(tables);
     split->addWidget(buildCharts());
@@ -179,7 +180,10 @@ void ResultsWindow::connectParts() {
     };
     controller_.plotsChanged = [this] { drawPlots(); };
     controller_.statusChanged = [this] { status_->setText(statusText()); };
-    controller_.rowsAdded = [this](const std::vector<ResultRow>& rows) { fillTransformers(rows); };
+    controller_.rowsAdded = [this](const std::vector<ResultRow>& rows) {
+        fillTransformers(rows);
+        readUnits(); // a unit test's row lands with its last pass
+    };
 }
 
 void ResultsWindow::buildFilters() {
@@ -434,8 +438,17 @@ bool ResultsWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+void ResultsWindow::readUnits() {
+    std::vector<std::string> folders;
+    for (const QString& f : controller_.folders().folders()) {
+        folders.push_back(f.toStdString());
+    }
+    units_->setFolders(folders);
+}
+
 void ResultsWindow::openFolders(const QStringList& folders) {
     controller_.setFolders(folders);
+    readUnits();
     setWindowTitle(QStringLiteral("Transformer Efficiency Results - %1").arg(foldersText(folders)));
 }
 

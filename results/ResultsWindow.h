@@ -22,6 +22,7 @@ class QTableView;
 // table, newest first, and plotted; it follows the files while passes land.
 // It reads the folders and never writes to them. What it shows is its
 // controller's; the window lays it out and hands over the operator's choices.
+class UnitsTab;
 class ResultsWindow final : public QWidget {
 public:
     explicit ResultsWindow(QStringList folders, QWidget* parent = nullptr);
@@ -56,6 +57,8 @@ public:
     // The set-ups as the summary shows them, as CSV.
     std::optional<QString> exportSummary(const QString& path);
     const SummaryModel& summary() const { return summary_; }
+    // The Units tab: the yield of the folders' unit tests.
+    const UnitsTab& units() const { return *units_; }
     // "Results of campaign-A, 2026-12-08 to 2026-12-09"
     QString exportTitle() const { return controller_.exportTitle(); }
     // The selected rows as tab-separated text under the table's titles, in
@@ -89,6 +92,7 @@ private:
     QString startFolder() const;
 
     void askExportSummary();
+    void readUnits();
     // A save dialog's answer, with the chosen filter's extension.
     QString askSavePath(const QString& title, const QString& filters);
     void askExport(const QString& title, const QString& filters,
@@ -97,6 +101,7 @@ private:
     ResultsController controller_;
     EfficiencyPlots plots_;
     SummaryModel summary_;
+    UnitsTab* units_;
 
     QComboBox* transformer_ = nullptr;
     QComboBox* ending_ = nullptr;

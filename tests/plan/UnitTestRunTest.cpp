@@ -3,12 +3,14 @@
 #include "TestRig.h"
 #include "UnitTestReport.h"
 #include "UnitTestRun.h"
+#include "UnitYield.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <tuple>
 
 // A unit's test on the simulated bench through the session: lots of seeded
 // units whose true verdicts the circuit knows, stops, retests, and the plans
@@ -113,18 +115,49 @@ Tested testUnit(unsigned seed, bool noisy, const SimBench::Errors& errors = {}, 
 // verdict; with both on (the errors drawn within the declared accuracy), no
 // unit of 400 whose true efficiency lies outside a limit passes.
 TEST(UnitTestRun, ALotOfFiftyGetsItsTrueVerdicts) {
+    QTemporaryDir dir;
     std::map<std::string, int> verdicts;
+    LotYield expected; // from the true verdicts alone
     for (unsigned seed = 1; seed <= 50; ++seed) {
-        const Tested t = testUnit(seed, false);
-        ASSERT_EQ(t.ended, UnitTestRun::Ended::Finished);
-        ASSERT_TRUE(t.result.trueVerdict.has_value()) << seed;
-        EXPECT_EQ(verdictName(t.result.verdict), std::string(verdictName(*t.result.trueVerdict)))
-            << "unit " << seed << ": " << (t.result.reasons.empty() ? "" : t.result.reasons.front());
-        ++verdicts[verdictName(t.result.verdict)];
+        // Every tenth unit is tested twice (a retest gets the same verdict here).
+        const int times = seed % 10 == 0 ? 2 : 1;
+        for (int n = 0; n < times; ++n) {
+            const Tested t = testUnit(seed, false, {}, dir.path().toStdString());
+            ASSERT_EQ(t.ended, UnitTestRun::Ended::Finished);
+            ASSERT_TRUE(t.result.trueVerdict.has_value()) << seed;
+            EXPECT_EQ(verdictName(t.result.verdict), std::string(verdictName(*t.result.trueVerdict)))
+                << "unit " << seed << ": " << (t.result.reasons.empty() ? "" : t.result.reasons.front());
+            EXPECT_EQ(t.result.attempt, n + 1);
+            ++verdicts[verdictName(t.result.verdict)];
+            const Verdict truly = *t.result.trueVerdict;
+            expected.units += n == 0 ? 1 : 0;
+            expected.retests += n;
+            expected.firstPass += n == 0 && truly == Verdict::Pass ? 1 : 0;
+            if (n == times - 1) {
+                expected.finalPass += truly == Verdict::Pass ? 1 : 0;
+                expected.conditionalPass += truly == Verdict::ConditionalPass ? 1 : 0;
+                expected.conditionalFail += truly == Verdict::ConditionalFail ? 1 : 0;
+                expected.fail += truly == Verdict::Fail ? 1 : 0;
+            }
+        }
+    }
+    // The Units tab's figures from the folder's unit-tests.csv.
+    const auto yields = yieldOf(readUnitTests({dir.path().toStdString()}), {});
+    ASSERT_EQ(yields.size(), 1u);
+    const LotYield& y = yields.front();
+    EXPECT_EQ(y.lot, "lot 12");
+    EXPECT_EQ(y.plan, "lot test, version 1");
+    for (auto [got, want, what] : {std::tuple{y.units, expected.units, "units"}, {y.tests, 55, "tests"},
+                                   {y.retests, expected.retests, "retests"}, {y.firstPass, expected.firstPass, "first pass"},
+                                   {y.finalPass, expected.finalPass, "final pass"},
+                                   {y.conditionalPass, expected.conditionalPass, "conditional pass"},
+                                   {y.conditionalFail, expected.conditionalFail, "conditional fail"},
+                                   {y.fail, expected.fail, "fail"}}) {
+        EXPECT_EQ(got, want) << what;
     }
     // The lot is no walk-over: its units spread over the verdicts.
     EXPECT_GE(verdicts["PASS"], 1);
-    EXPECT_GE(50 - verdicts["PASS"], 5);
+    EXPECT_GE(55 - verdicts["PASS"], 5);
     EXPECT_GE(verdicts.size(), 3u);
     for (const auto& [word, count] : verdicts) {
         std::printf("exact bench: %-18s %d\n", word.c_str(), count);
@@ -258,7 +291,7 @@ TEST(UnitTestRun, BadPlansAndSerialsAreRefusedInOneLine) {
 
     SimBench bench;
     SimUnit sim(bench);
-    for (const std::string serial : {std::string(""), std::string("   "), std::string("SN\x07" "1"), std::string(65, 'x')}) {
+    for (const std::string& serial : {std::string(""), std::string("   "), std::string("SN\x07" "1"), std::string(65, 'x')}) {
         UnitTestRun run(sim.session, lotPlan(), sim.op, {serial, "ann", "", ""}, dir.path().toStdString());
         EXPECT_EQ(run.run(), UnitTestRun::Ended::Failed) << serial;
         EXPECT_NE(run.problem.find("the unit's serial"), std::string::npos) << run.problem;

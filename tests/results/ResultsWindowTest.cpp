@@ -2,6 +2,7 @@
 #include "ResultsExport.h"
 #include "ResultsWindow.h"
 #include "SummaryModel.h"
+#include "UnitsTab.h"
 
 #include <QAbstractSeries>
 #include <QApplication>
@@ -479,4 +480,46 @@ TEST(ResultsWindow, VerdictsAreCountedAndFiltered) {
     EXPECT_EQ(r.window->filter().rowCount(), 1);
     EXPECT_EQ(r.cell(0, ResultsModel::Verdict), QStringLiteral("FAIL"));
     EXPECT_EQ(r.window->statusText(), QStringLiteral("4 passes, 1 shown; verdicts: 1 FAIL"));
+}
+
+// The Units tab: per lot and plan, from the folders' unit-tests.csv, written
+// here by hand; a retest, two benches, a row cut short, and the filters.
+TEST(ResultsWindowUnits, YieldPerLotAndPlanFilteredByBenchOperatorAndDate) {
+    QTemporaryDir a, b;
+    const QByteArray header = "unit test id,unit,lot,operator,plan,plan version,plan SHA-256,transformer,bench,started,"
+                              "ended,verdict,attempt,stopped at,step verdicts,reasons,simulated true verdict,report\r\n";
+    const auto row = [](const char* id, const char* unit, const char* op, const char* bench, const char* day,
+                        const char* verdict, const char* steps) {
+        return QByteArray(id) + "," + unit + ",12," + op + ",outgoing,1,sha,SPLIT-FLUX TRANSFORMER #1," + bench + "," +
+               day + "T10:00:00Z," + day + "T10:01:00Z," + verdict + ",1,,\"" + steps + "\",,,r.pdf\r\n";
+    };
+    QFile fa(a.filePath(QStringLiteral("unit-tests.csv"))), fb(b.filePath(QStringLiteral("unit-tests.csv")));
+    ASSERT_TRUE(fa.open(QIODevice::WriteOnly) && fb.open(QIODevice::WriteOnly));
+    fa.write(header + row("t1", "SN-1", "ann", "bench 1", "2026-12-01", "PASS", "1 a: PASS; 2 b: PASS") +
+             row("t2", "SN-2", "ann", "bench 1", "2026-12-01", "FAIL", "1 a: PASS; 2 b: FAIL") +
+             row("t4", "SN-3", "bob", "bench 1", "2026-12-03", "CONDITIONAL PASS", "1 a: PASS; 2 b: CONDITIONAL PASS") +
+             "t9,SN-9,12,ann,outg");
+    // SN-2 retested on the other bench, later: it passes.
+    fb.write(header + row("t3", "SN-2", "bob", "bench 2", "2026-12-02", "PASS", "1 a: PASS; 2 b: PASS") +
+             row("t5", "SN-4", "bob", "bench 2", "2026-12-02", "CONDITIONAL FAIL", "1 a: CONDITIONAL FAIL; 2 b: FAIL"));
+    fa.close();
+    fb.close();
+    ResultsWindow window({a.path(), b.path()});
+    const QStringList all = window.units().lines();
+    ASSERT_EQ(all.size(), 2) << all.join(QLatin1Char('\n')).toStdString();
+    // lot, plan, units, tests, first-pass %, final %, retests, cond. pass, cond. fail, no verdict, fail, by step
+    EXPECT_EQ(all[1], QStringLiteral("12\toutgoing, version 1\t4\t5\t25.0\t50.0\t1\t1\t1\t0\t0\t1 a: 1; 2 b: 2"));
+
+    auto* bench = window.findChild<QComboBox*>(QStringLiteral("unitsBench"));
+    bench->setCurrentText(QStringLiteral("bench 1"));
+    EXPECT_EQ(window.units().lines().value(1), QStringLiteral("12\toutgoing, version 1\t3\t3\t33.3\t33.3\t0\t1\t0\t0\t1\t2 b: 1"));
+    bench->setCurrentIndex(0);
+    auto* to = window.findChild<QLineEdit*>(QStringLiteral("unitsTo"));
+    to->setText(QStringLiteral("2026-12-01"));
+    emit to->editingFinished();
+    EXPECT_EQ(window.units().lines().value(1), QStringLiteral("12\toutgoing, version 1\t2\t2\t50.0\t50.0\t0\t0\t0\t0\t1\t2 b: 1"));
+    to->clear();
+    emit to->editingFinished();
+    window.findChild<QComboBox*>(QStringLiteral("unitsOperator"))->setCurrentText(QStringLiteral("bob"));
+    EXPECT_EQ(window.units().lines().value(1), QStringLiteral("12\toutgoing, version 1\t3\t3\t33.3\t33.3\t0\t1\t1\t0\t0\t1 a: 1; 2 b: 1"));
 }
