@@ -246,6 +246,48 @@ ProgramOptions& readCharacterisation(const QCommandLineParser& parser, const Opt
     return options;
 }
 
+// The bench's accuracy, the limit set and the simulated bench's errors and
+// unit; false (refused) when one cannot be read.
+bool readBench(const QCommandLineParser& parser, const Options& o, ProgramOptions& options) {
+    if (parser.isSet(o.accuracy)) {
+        auto read = readAccuracyFile(parser.value(o.accuracy).toStdString());
+        if (const auto* why = std::get_if<std::string>(&read)) {
+            refused(options, *why);
+            return false;
+        }
+        options.accuracy = std::get<Accuracy>(read);
+        options.accuracyFile = parser.value(o.accuracy).toStdString();
+    }
+    if (parser.isSet(o.limits)) {
+        auto read = readLimitSet(parser.value(o.limits).toStdString());
+        if (const auto* why = std::get_if<std::string>(&read)) {
+            refused(options, *why);
+            return false;
+        }
+        options.limits = std::get<LimitSet>(read);
+        options.limitsFile = parser.value(o.limits).toStdString();
+    }
+    if (parser.isSet(o.simulateErrors)) {
+        bool ok = false;
+        const uint seed = parser.value(o.simulateErrors).toUInt(&ok);
+        if (!ok || !options.simulate) {
+            refused(options, "--simulate-errors takes a whole number SEED and goes with --simulate");
+            return false;
+        }
+        options.simulateErrors = seed;
+    }
+    if (parser.isSet(o.simulateUnit)) {
+        bool ok = false;
+        const uint seed = parser.value(o.simulateUnit).toUInt(&ok);
+        if (!ok || !options.simulate) {
+            refused(options, "--simulate-unit takes a whole number SEED and goes with --simulate");
+            return false;
+        }
+        options.simulateUnit = seed;
+    }
+    return true;
+}
+
 // --unit, --operator, --lot as typed or scanned; false (refused) when the
 // serial cannot name a unit.
 bool readWho(const QCommandLineParser& parser, const Options& o, ProgramOptions& options) {
@@ -323,29 +365,8 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
     if (parser.isSet(o.record)) {
         options.recordFolder = parser.value(o.record).toStdString();
     }
-    if (parser.isSet(o.accuracy)) {
-        auto read = readAccuracyFile(parser.value(o.accuracy).toStdString());
-        if (const auto* why = std::get_if<std::string>(&read)) {
-            return refused(options, *why);
-        }
-        options.accuracy = std::get<Accuracy>(read);
-        options.accuracyFile = parser.value(o.accuracy).toStdString();
-    }
-    if (parser.isSet(o.limits)) {
-        auto read = readLimitSet(parser.value(o.limits).toStdString());
-        if (const auto* why = std::get_if<std::string>(&read)) {
-            return refused(options, *why);
-        }
-        options.limits = std::get<LimitSet>(read);
-        options.limitsFile = parser.value(o.limits).toStdString();
-    }
-    if (parser.isSet(o.simulateErrors)) {
-        bool ok = false;
-        const uint seed = parser.value(o.simulateErrors).toUInt(&ok);
-        if (!ok || !options.simulate) {
-            return refused(options, "--simulate-errors takes a whole number SEED and goes with --simulate");
-        }
-        options.simulateErrors = seed;
+    if (!readBench(parser, o, options)) {
+        return options;
     }
     if (parser.isSet(o.database)) {
         auto target = databaseTarget(parser.value(o.database).toStdString());
@@ -375,14 +396,6 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
     }
     if (!readWho(parser, o, options)) {
         return options;
-    }
-    if (parser.isSet(o.simulateUnit)) {
-        bool ok = false;
-        const uint seed = parser.value(o.simulateUnit).toUInt(&ok);
-        if (!ok || !options.simulate) {
-            return refused(options, "--simulate-unit takes a whole number SEED and goes with --simulate");
-        }
-        options.simulateUnit = seed;
     }
     if (parser.isSet(o.amend) || parser.isSet(o.correction)) {
         return readAmendment(parser, o, options);

@@ -1,6 +1,7 @@
 #include "UnitTestWindow.h"
 
 #include "MeasuringSession.h"
+#include "PointPicks.h"
 #include "VerdictLook.h"
 #include "WhoText.h"
 
@@ -54,6 +55,8 @@ UnitTestWindow::UnitTestWindow(MeasuringSession& session, std::string folder, QW
     verdict_->setFont(huge);
     status_->setWordWrap(true);
     planLine_->setWordWrap(true);
+    steps_->setWordWrap(true);
+    steps_->setResizeMode(QListView::Adjust);
 
     auto* buttons = new QGridLayout;
     buttons->addWidget(open_, 0, 0);
@@ -164,9 +167,15 @@ void UnitTestWindow::start() {
     verdict_->setText(QString());
     verdict_->setStyleSheet(QString());
     reportId_.clear();
-    setRunning(true);
+    // The scope's set-up read first where it has not been (the settings
+    // window opens for it); this window stays in front.
+    if (const std::string why = readSettingsFirst(session_); !why.empty()) {
+        say(why);
+        return;
+    }
     raise();
     activateWindow();
+    setRunning(true);
     const UnitTestRun::Ended how = run_->run();
     const UnitTestResult& r = run_->result();
     QString text = QStringLiteral("UNIT %1: %2").arg(QString::fromStdString(r.who.unit), QString::fromLatin1(verdictName(r.verdict)));

@@ -162,3 +162,42 @@ TEST(ProgramOptions, EveryAccuracyKeyIsTakenWithinItsRangeAndRefusedOutside) {
     const AccuracyKey& gain = AccuracyKeys[0];
     EXPECT_EQ(whyRefused(gain, 1e300), "is 1e+300, outside its range 0 to 50");
 }
+
+// A unit's test and its who: each refusal one line and status 2; the texts
+// as typed or scanned, tidied.
+TEST(ProgramOptions, AUnitTestNeedsItsUnitAndTakesWhoAsTyped) {
+    const QString plan = QStringLiteral(EXAMPLES_DIR "/unit-test-split-flux.json");
+    const struct {
+        QStringList args;
+        const char* says;
+    } refusals[]{
+        {{"--unit-test", plan}, "--unit-test needs the unit: --unit SERIAL"},
+        {{"--unit", "", "--unit-test", plan}, "--unit: the unit's serial is empty"},
+        {{"--unit", "SN\x01" "7", "--unit-test", plan}, "--unit: the unit's serial holds a control character (1 hex)"},
+        {{"--unit", QString(65, QLatin1Char('x'))}, "at most 64"},
+        {{"--operator", "  "}, "--operator: the text is empty"},
+        {{"--unit", "SN-1", "--unit-test", plan, "--headless"}, "--unit-test makes its own set-up"},
+        {{"--unit", "SN-1", "--unit-test", plan, "--characterise", plan}, "two runs: name one"},
+        {{"--simulate-unit", "4"}, "--simulate-unit takes a whole number SEED and goes with --simulate"},
+        {{"--simulate", "--simulate-unit", "-4"}, "--simulate-unit takes a whole number SEED"},
+        {{"--amend", "x/1", "--correction", "c"}, "--correction goes with --amend REPORT and --record DIR"},
+        {{"--record", "/tmp", "--amend", "x/1"}, "--amend needs the correction"},
+    };
+    for (const auto& r : refusals) {
+        const ProgramOptions o = parseProgramOptions(QStringList{"transformer-efficiency"} + r.args);
+        EXPECT_EQ(o.exitCode, 2) << r.says;
+        const std::string said = o.message.value_or("");
+        EXPECT_NE(said.find(r.says), std::string::npos) << said;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    }
+    const ProgramOptions ok = parseProgramOptions({"transformer-efficiency", "--simulate", "--simulate-unit", "7",
+                                                   "--unit", "  SN  4711 ", "--operator", "ann   b", "--lot", "12",
+                                                   "--unit-test", plan});
+    ASSERT_FALSE(ok.message.has_value()) << *ok.message;
+    EXPECT_EQ(ok.unit, "SN 4711");
+    EXPECT_EQ(ok.operatorName, "ann b");
+    EXPECT_EQ(ok.lot, "12");
+    EXPECT_EQ(ok.simulateUnit, 7u);
+    ASSERT_TRUE(ok.unitTest.has_value());
+    EXPECT_EQ(ok.unitTest->steps.size(), 3u);
+}
