@@ -95,7 +95,7 @@ CharacterisationWindow::CharacterisationWindow(MeasuringSession& session, std::s
     session_.passListeners.push_back([this](const PassOutcome& pass) { passLanded(pass); });
     setRunning(false);
     prompt_->setText(QStringLiteral("Pick or open a plan, then START."));
-    resize(1280, 720);
+    resize(1240, 680);
 }
 
 CharacterisationWindow::~CharacterisationWindow() {

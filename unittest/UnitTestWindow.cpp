@@ -233,7 +233,7 @@ bool UnitTestWindow::ready(const std::string& prompt) {
     QString text = QString::fromStdString(prompt);
     if (unattended) {
         text.replace(QStringLiteral(", then press NEXT"), QString());
-        text = QStringLiteral("The simulated bench sets itself: ") + text;
+        text = QStringLiteral("The simulated bench sets itself: ") + text.left(1).toLower() + text.mid(1);
     }
     prompt_->setText(text);
     if (answer_ == Answer::Stop) {
