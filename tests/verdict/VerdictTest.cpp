@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -284,4 +285,79 @@ TEST(Verdicts, EveryMarkReadsOnEveryBackgroundItCanHave) {
     // CONDITIONAL PASS and CONDITIONAL FAIL each have a colour of their own.
     EXPECT_NE(lookOf(V::ConditionalPass).back, lookOf(V::ConditionalFail).back);
     EXPECT_NE(lookOf(V::ConditionalFail).back, lookOf(V::Fail).back);
+}
+
+// A limit set's whole domain as the README gives it: edges accepted or
+// refused, and each verdict's reason word for word against the figure, value,
+// U, limit, rule and w judged, ties included.
+TEST(Verdicts, TheDomainsEdgesAndTheReasonsWordForWord) {
+    const auto set = [](const std::string& rule, const std::string& limits) {
+        return limitSetFromJson(R"j({"name": "edges", "version": "1", )j" + rule + R"j(, "limits": {)j" + limits + "}}");
+    };
+    const std::string guard = R"j("rule": "guard-band")j";
+    const std::string simple = R"j("rule": "simple")j";
+    // Accepted: equal bounds, one bound, an infinite or null other, a guard of 0 or large.
+    for (const auto& [rule, limits] : std::initializer_list<std::pair<std::string, std::string>>{
+             {simple, R"j("input power (W)": {"lower": 5, "upper": 5})j"},
+             {simple, R"j("input power (W)": {"upper": 5})j"},
+             {simple, R"j("input power (W)": {"lower": 5, "upper": "inf"})j"},
+             {simple, R"j("input power (W)": {"lower": null, "upper": 5})j"},
+             {guard + R"j(, "guard": 0)j", R"j("input power (W)": {"lower": 5})j"},
+             {guard + R"j(, "guard": 1e6)j", R"j("input power (W)": {"lower": 5})j"},
+         }) {
+        const auto read = set(rule, limits);
+        EXPECT_TRUE(std::holds_alternative<LimitSet>(read)) << limits << ": " << std::get<std::string>(read);
+    }
+    for (const auto& [rule, limits, says] : std::initializer_list<std::tuple<std::string, std::string, std::string>>{
+             {guard + R"j(, "guard": "wide")j", R"j("input power (W)": {"lower": 5})j", "guard is not a number"},
+             {guard + R"j(, "guard": -0.5)j", R"j("input power (W)": {"lower": 5})j", "guard is negative (-0.5)"},
+             {simple, R"j("input power (W)": {"lower": 5.000001, "upper": 5})j", "lower 5 is above upper 5"},
+         }) {
+        const auto read = set(rule, limits);
+        ASSERT_TRUE(std::holds_alternative<std::string>(read)) << limits;
+        EXPECT_NE(std::get<std::string>(read).find(says), std::string::npos) << std::get<std::string>(read);
+    }
+
+    // One pass, its input and output power with known U.
+    PassOutcome pass;
+    pass.values[PassOutcome::InputPower] = 10;
+    pass.values[PassOutcome::OutputPower] = 8;
+    const auto withU = [&pass](Quantity q, std::optional<double> U) {
+        pass.uncertainty[q] = U ? Expanded{Expanded::State::Number, *U} : Expanded{};
+    };
+    const struct {
+        std::string rule, limits;
+        std::optional<double> uIn, uOut;
+        Verdict verdict;
+        std::string reason;
+    } cases[]{
+        {simple, R"j("input power (W)": {"lower": 10, "upper": 10})j", 1, 1, V::Pass,
+         "every limited figure inside its limit"},
+        {guard, R"j("input power (W)": {"lower": 10})j", 0, 0, V::Pass, "every limited figure inside its acceptance limit"},
+        {guard + R"j(, "guard": 0)j", R"j("input power (W)": {"lower": 10.5})j", 1, 1, V::Fail,
+         "input power (W) 10 \u00b1 1 is below the lower limit 10.5 (guard-band, w = 0)"},
+        {guard + R"j(, "guard": 2)j", R"j("input power (W)": {"lower": 11})j", 1, 1, V::ConditionalFail,
+         "input power (W) 10 \u00b1 1 is below the lower limit 11 (guard-band, w = 2)"},
+        {guard, R"j("input power (W)": {"upper": 10.5})j", 1, 1, V::ConditionalPass,
+         "input power (W) 10 \u00b1 1 is below the upper limit 10.5 (guard-band, w = 1)"},
+        {guard, R"j("input power (W)": {"lower": 5})j", std::nullopt, 1, V::NoVerdict,
+         "input power (W) 10 has no U (the guard-band rule needs one)"},
+        {simple, R"j("input power (W)": {"lower": 11})j", std::nullopt, 1, V::Fail,
+         "input power (W) 10 is below the lower limit 11 (simple)"},
+        // A tie: both FAIL; the first in the set's order (by title) is named.
+        {simple, R"j("output power (W)": {"lower": 9}, "input power (W)": {"lower": 11})j", 1, 1, V::Fail,
+         "input power (W) 10 \u00b1 1 is below the lower limit 11 (simple)"},
+        // Not a tie: the worse verdict is named whatever its place.
+        {guard, R"j("input power (W)": {"lower": 9.5}, "output power (W)": {"lower": 20})j", 1, 1, V::Fail,
+         "output power (W) 8 \u00b1 1 is below the lower limit 20 (guard-band, w = 1)"},
+    };
+    for (const auto& c : cases) {
+        const auto read = set(c.rule, c.limits);
+        ASSERT_TRUE(std::holds_alternative<LimitSet>(read)) << c.limits << ": " << std::get<std::string>(read);
+        withU(Quantity::InputPower, c.uIn);
+        withU(Quantity::OutputPower, c.uOut);
+        const PassVerdict v = judgePass(pass, std::get<LimitSet>(read));
+        EXPECT_EQ(v.verdict, c.verdict) << c.limits << ": " << v.reason;
+        EXPECT_EQ(v.reason, c.reason) << c.limits;
+    }
 }
