@@ -371,6 +371,42 @@ def characterised(server, root):
     named = server.sql(f"SELECT count(*) FROM passes WHERE characterisation_id = '{cid}'", "roles")
     check(named == "4", f"its four passes name it ({named})")
     check(server.sql("SELECT count(*) FROM characterisations", "roles") == "1", "sent once however often uploaded")
+    unit_tested(server, root)
+
+
+def unit_tested(server, root):
+    """A unit's test through the writer: its ids and numbers the same in the
+    record, the rows on standard output, the database and the PDF."""
+    folder = os.path.join(root, "unit-tested")
+    settings = {"XDG_CONFIG_HOME": folder + "-settings", "XDG_DATA_HOME": folder + "-settings"}
+    plan = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "docs", "examples",
+                        "unit-test-split-flux.json")
+    r = run([PROGRAM, "--simulate", "--fast-reads", "--simulate-unit", "5", "--unit", "SN-5", "--operator", "ann",
+             "--lot", "7", "--record", folder, "--database", server.url("roles", "bench7"), "--unit-test", plan],
+            env_extra=settings)
+    check(r.returncode in (0, 4), f"a unit test through the writer ends 0 or 4: {r.stderr[-300:]}")
+    run([PROGRAM, "--upload", "--record", folder, "--database", server.url("roles", "bench7")], env_extra=settings)
+    with open(os.path.join(folder, "unit-tests.csv"), newline="") as f:
+        test = list(csv.DictReader(f))[0]
+    tid = test["unit test id"]
+    with open(os.path.join(folder, "results.csv"), newline="") as f:
+        record = {row["pass id"]: row for row in csv.DictReader(f) if row["unit test id"] == tid}
+    shown = {row["pass id"]: row for row in csv.DictReader(io.StringIO(r.stdout, newline=""))}
+    stored = server.sql("SELECT pass_id, step, unit, lot, operator, phase_angle_efficiency_pct FROM passes "
+                        f"WHERE unit_test_id = '{tid}' ORDER BY pass_id", "roles").splitlines()
+    pdf = subprocess.run(["pdftotext", os.path.join(folder, test["report"]), "-"], capture_output=True, text=True)
+    text = " ".join(pdf.stdout.split())
+    check(len(record) == 4 and len(stored) == 4, f"four passes in the record and the database: {len(record)}, {stored}")
+    for line in stored:
+        pid, step, unit, lot, operator, efficiency = line.split("|")
+        mine, row = record.get(pid, {}), shown.get(pid, {})
+        check(mine.get("step") == step == row.get("step") and unit == "SN-5" == mine.get("unit")
+              and lot == "7" and operator == "ann" and pid in text,
+              f"pass {pid}: the same step, unit, lot and operator everywhere, and in the report")
+        check(float(efficiency) == float(mine.get("phase angle efficiency (%)", "nan"))
+              == float(row.get("phase angle efficiency (%)", "nan"))
+              and f"phase angle efficiency (%) = {float(efficiency):.6g}" in text,
+              f"pass {pid}: the same efficiency in the database, the record, the row and the report")
 
 
 # --- 5. a lab of version 1 ------------------------------------------------------------------
