@@ -25,13 +25,33 @@ std::string folded(const std::string& text) {
     return out;
 }
 
+// The number a value names once a unit as the lists' captions give it
+// ("10 V rms", "9.4 ohms", "100 uF") is taken off.
+std::optional<double> numberNamed(const std::string& value) {
+    std::string text = folded(value);
+    for (const char* unit : {"VRMS", "V", "OHMS", "OHM", "\u03A9", "UF", "\u00B5F"}) {
+        const std::string u = unit;
+        if (text.size() > u.size() && text.compare(text.size() - u.size(), u.size(), u) == 0) {
+            text.erase(text.size() - u.size());
+            break;
+        }
+    }
+    return parseNumber(text);
+}
+
 } // namespace
 
 std::optional<std::string> itemNamed(const std::vector<std::string>& items, const std::string& value) {
     if (std::find(items.begin(), items.end(), value) != items.end()) {
         return value;
     }
-    const auto number = parseNumber(value);
+    // Case and blanks aside ("no load", " OFF ").
+    for (const std::string& item : items) {
+        if (!folded(item).empty() && folded(item) == folded(value)) {
+            return item;
+        }
+    }
+    const auto number = numberNamed(value);
     if (!number) {
         return std::nullopt;
     }

@@ -1,5 +1,8 @@
 #include "Configuration.h"
 #include "HeadlessRun.h"
+#include "ListPick.h"
+#include "SetupLists.h"
+#include "TransformerKinds.h"
 #include "MeasuringSession.h"
 #include "ResultsTable.h"
 #include "StopSignals.h"
@@ -562,4 +565,39 @@ TEST(Headless, TheWindowsAndAScriptWeighAPassAlike) {
     }
     EXPECT_GT(compared, 30);
     EXPECT_EQ(pass->accuracy.gainPercent, 1.5);
+}
+
+// The set-up as a user types it on the command line: every item as its list
+// shows it, and the same with other case, blanks, digits or the unit the
+// list's caption gives; what no item is, refused.
+TEST(ListPick, EveryItemAsTheListsShowItAndAsAUserTypesIt) {
+    const std::vector<std::string> loads(LoadResistorItems.begin(), LoadResistorItems.end());
+    const std::vector<std::string> capacitors(LoadCapacitorItems.begin(), LoadCapacitorItems.end());
+    const std::vector<std::string> averages(AverageCounts.begin(), AverageCounts.end());
+    for (const auto* list : {&loads, &capacitors, &averages, &supplyList(TransformerKind::SplitFlux),
+                             &supplyList(TransformerKind::Standard)}) {
+        for (const std::string& item : *list) {
+            EXPECT_EQ(itemNamed(*list, item), item);
+        }
+    }
+    const struct {
+        const std::vector<std::string>* list;
+        std::string typed;
+        std::optional<std::string> item;
+    } cases[]{
+        {&loads, "9.40", "9.4"},         {&loads, " 9.4 ", "9.4"},       {&loads, "9.4 ohms", "9.4"},
+        {&loads, "9.4ohm", "9.4"},       {&loads, "48 \u03A9", "48.0"},  {&loads, "no load", "NO LOAD"},
+        {&loads, "No  Load", "NO LOAD"}, {&loads, "9.5", std::nullopt},  {&loads, "ohms", std::nullopt},
+        {&capacitors, "100 uF", "100"},  {&capacitors, "100\u00B5F", "100"}, {&capacitors, "1e2", "100"},
+        {&capacitors, "no load", "NO LOAD"},
+        {&supplyList(TransformerKind::SplitFlux), "10", "10.0"},
+        {&supplyList(TransformerKind::SplitFlux), "10 V rms", "10.0"},
+        {&supplyList(TransformerKind::SplitFlux), "10.0V", "10.0"},
+        {&supplyList(TransformerKind::SplitFlux), "off", "OFF"},
+        {&supplyList(TransformerKind::SplitFlux), "10 A", std::nullopt},
+        {&averages, "16", "16"},         {&averages, "016", "16"},       {&averages, "15", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(itemNamed(*c.list, c.typed), c.item) << "\"" << c.typed << "\"";
+    }
 }
