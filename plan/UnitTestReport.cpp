@@ -150,13 +150,18 @@ ReportDocument unitTestReport(const UnitTestResult& r, const LabProfile& lab, co
     ReportDocument d;
     d.unitTestId = r.id;
     d.unit = r.who.unit;
-    d.id = r.id + "/1";
+    d.issue = r.reportIssue;
+    d.replaces = r.replacesReport;
+    d.id = r.id + "/" + std::to_string(d.issue);
     d.title = "TEST REPORT - transformer efficiency";
     d.sections.push_back({"Laboratory",
                           {lab.name.empty() ? "Laboratory not named (its name and address go in " + lab.file + ")"
                                             : lab.name,
                            lab.address.empty() ? "Address not stated" : lab.address}});
-    d.sections.push_back({"Report", {"Report " + d.id + ", issue 1", "Customer: " + orNot(r.plan.customer)}});
+    d.sections.push_back({"Report", {"Report " + d.id + ", issue " + std::to_string(d.issue) +
+                                         (d.replaces.empty() ? "" : ", replaces report " + d.replaces +
+                                                                        " (the test was stopped there and resumed)"),
+                                     "Customer: " + orNot(r.plan.customer)}});
     d.sections.push_back(
         {"Item tested",
          {"Unit: " + r.who.unit, "Kind: " + kindName(r.plan.kind), "Lot: " + orNot(r.who.lot),

@@ -62,23 +62,61 @@ int UnitTestRun::testsOf(const std::string& folder, const std::string& unit) {
     if (folder.empty() || !f.open(QIODevice::ReadOnly)) {
         return 0;
     }
-    int count = 0;
+    // A test resumed has a row for each time it ended: its id counts once.
+    std::vector<std::string> ids;
     f.readLine(); // the header
     while (!f.atEnd()) {
         const auto fields = fieldsOf(f.readLine().toStdString());
-        count += fields.size() > 1 && fields[1] == unit ? 1 : 0;
+        if (fields.size() > 1 && fields[1] == unit && std::find(ids.begin(), ids.end(), fields[0]) == ids.end()) {
+            ids.push_back(fields[0]);
+        }
     }
-    return count;
+    return static_cast<int>(ids.size());
 }
 
 UnitTestRun::Ended UnitTestRun::run() {
     if (!problem.empty()) {
         return Ended::Failed; // no serial: nothing runs, nothing is written
     }
-    stopRequested_ = false;
     result_.started = session_.now();
     result_.bench = session_.benchName;
     result_.attempt = testsOf(folder_, result_.who.unit) + 1;
+    return steps();
+}
+
+UnitTestRun::Ended UnitTestRun::resume() {
+    if (result_.started.isNull() || result_.stoppedAt.empty()) {
+        return run(); // nothing begun, or nothing left: a test of its own
+    }
+    // The step that did not end is measured again, whole.
+    result_.steps.resize(stepsKept());
+    // The report of the stopped test is replaced by the next issue.
+    result_.replacesReport = result_.id + "/" + std::to_string(result_.reportIssue);
+    ++result_.reportIssue;
+    result_.reasons.clear();
+    result_.stoppedAt.clear();
+    result_.trueVerdict.reset();
+    problem.clear();
+    reportFile.clear();
+    reportProblem.clear();
+    return steps();
+}
+
+std::size_t UnitTestRun::stepsKept() const {
+    std::size_t kept = result_.steps.size();
+    const auto whole = [this](const StepResult& s) {
+        return static_cast<int>(s.passes.size()) == result_.plan.steps.at(static_cast<std::size_t>(s.number - 1)).passes &&
+               std::all_of(s.passes.begin(), s.passes.end(),
+                           [](const PassOutcome& p) { return p.ending == PassOutcome::Ending::Complete; });
+    };
+    while (kept > 0 && !whole(result_.steps[kept - 1])) {
+        --kept;
+    }
+    return kept;
+}
+
+UnitTestRun::Ended UnitTestRun::steps() {
+    stopRequested_ = false;
     Ended ended = Ended::Finished;
     if (const std::string why = readSettingsFirst(session_); !why.empty()) {
         problem = why;
@@ -86,7 +124,7 @@ UnitTestRun::Ended UnitTestRun::run() {
         ended = Ended::Failed;
     }
     const std::optional<LimitSet> limitsBefore = session_.limits;
-    for (std::size_t n = 0; ended == Ended::Finished && n < result_.plan.steps.size(); ++n) {
+    for (std::size_t n = result_.steps.size(); ended == Ended::Finished && n < result_.plan.steps.size(); ++n) {
         const UnitTestPlan::Step& step = result_.plan.steps[n];
         const std::string where = "step " + std::to_string(n + 1) + " (" + step.name + ")";
         if (stopRequested_ || !operator_.ready(step.prompt + " (step " + std::to_string(n + 1) + " of " +

@@ -42,6 +42,10 @@ struct UnitTestResult {
     std::optional<Verdict> trueVerdict;
     std::string calibration; // the calibration in force at the end, in words
     Accuracy accuracy;
+    // Its report's issue: 1, or more once a stopped test was resumed (the
+    // new report replaces the stopped one's).
+    int reportIssue = 1;
+    std::string replacesReport;
 };
 
 // A unit's test under way: the session stepped through the plan's steps as
@@ -58,6 +62,12 @@ public:
 
     enum class Ended { Finished, Stopped, Failed };
     Ended run();
+    // After a stop: goes on from the step that did not end (measured again
+    // whole) under the same unit test id; its row and report follow anew,
+    // the report as the next issue naming the stopped one's.
+    Ended resume();
+    // The steps a resume keeps: those whose every pass completed.
+    std::size_t stepsKept() const;
     void stop() { stopRequested_ = true; }
 
     // On the simulated bench: moves its panel to the step's set-up.
@@ -79,6 +89,7 @@ public:
     static std::string csvRow(const UnitTestResult& r, const std::string& reportFile);
 
 private:
+    Ended steps();
     bool runStep(const UnitTestPlan::Step& step, int number);
     void finish(Ended ended);
 

@@ -96,9 +96,14 @@ std::vector<UnitTestRow> readUnitTests(const std::vector<std::string>& folders) 
 
 std::vector<LotYield> yieldOf(const std::vector<UnitTestRow>& tests, const YieldFilter& filter) {
     // Each lot and plan's units, each unit's tests in time order.
+    // A test stopped and resumed has a row each time it ended: its last says how it went.
+    std::map<std::string, const UnitTestRow*> lastRow;
+    for (const UnitTestRow& t : tests) {
+        lastRow[t.folder + "|" + t.id] = &t;
+    }
     std::map<std::pair<std::string, std::string>, std::map<std::string, std::vector<const UnitTestRow*>>> lots;
     for (const UnitTestRow& t : tests) {
-        if (accepted(t, filter)) {
+        if (lastRow[t.folder + "|" + t.id] == &t && accepted(t, filter)) {
             lots[{t.lot, t.plan + ", version " + t.planVersion}][t.unit].push_back(&t);
         }
     }

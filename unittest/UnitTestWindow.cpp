@@ -32,7 +32,7 @@ QString css(Colour c) { return QStringLiteral("#%1%2%3").arg(c.red(), 2, 16, QLa
 UnitTestWindow::UnitTestWindow(MeasuringSession& session, std::string folder, QWidget* parent)
     : QWidget(parent, Qt::Window), session_(session), folder_(std::move(folder)), planLine_(new QLabel(this)),
       who_(new QLabel(this)), open_(button(this, "UnitTestOpen", "OPEN PLAN...")),
-      start_(button(this, "UnitTestStart", "START")), next_(button(this, "UnitTestNext", "NEXT")),
+      start_(button(this, "UnitTestStart", "START")), resume_(button(this, "UnitTestResume", "RESUME")), next_(button(this, "UnitTestNext", "NEXT")),
       stop_(button(this, "UnitTestStop", "STOP")), report_(button(this, "UnitTestReport", "OPEN REPORT")),
       amend_(button(this, "UnitTestAmend", "AMEND REPORT...")), prompt_(new QLabel(this)),
       bar_(new QProgressBar(this)), progress_(new QLabel(this)), steps_(new QListWidget(this)),
@@ -61,6 +61,7 @@ UnitTestWindow::UnitTestWindow(MeasuringSession& session, std::string folder, QW
     auto* buttons = new QGridLayout;
     buttons->addWidget(open_, 0, 0);
     buttons->addWidget(start_, 0, 1);
+    buttons->addWidget(resume_, 0, 2);
     buttons->addWidget(next_, 1, 0);
     buttons->addWidget(stop_, 1, 1);
     buttons->addWidget(report_, 2, 0);
@@ -85,6 +86,7 @@ UnitTestWindow::UnitTestWindow(MeasuringSession& session, std::string folder, QW
         }
     });
     connect(start_, &QPushButton::clicked, this, [this] { start(); });
+    connect(resume_, &QPushButton::clicked, this, [this] { resume(); });
     connect(next_, &QPushButton::clicked, this, [this] { next(); });
     connect(stop_, &QPushButton::clicked, this, [this] { stop(); });
     connect(report_, &QPushButton::clicked, this, [this] {
@@ -120,6 +122,7 @@ void UnitTestWindow::setRunning(bool running) {
     running_ = running;
     open_->setEnabled(!running);
     start_->setEnabled(!running && plan_.has_value());
+    resume_->setEnabled(!running && run_ && !run_->result().stoppedAt.empty());
     stop_->setEnabled(running);
     next_->setEnabled(false);
     report_->setEnabled(!running && run_ && !run_->reportFile.empty());
@@ -164,6 +167,22 @@ void UnitTestWindow::start() {
                            QString::fromStdString(whoText(who.operatorName).empty() ? "-" : whoText(who.operatorName)),
                            QString::fromStdString(whoText(who.lot).empty() ? "-" : whoText(who.lot))));
     steps_->clear();
+    go(false);
+}
+
+void UnitTestWindow::resume() {
+    if (running_ || !run_ || run_->result().stoppedAt.empty()) {
+        return;
+    }
+    // The step that did not end is listed again when it does.
+    while (steps_->count() > static_cast<int>(run_->stepsKept())) {
+        delete steps_->takeItem(steps_->count() - 1);
+    }
+    say("unit test " + run_->result().id + " resumed at " + run_->result().stoppedAt);
+    go(true);
+}
+
+void UnitTestWindow::go(bool resuming) {
     verdict_->setText(QString());
     verdict_->setStyleSheet(QString());
     reportId_.clear();
@@ -176,7 +195,7 @@ void UnitTestWindow::start() {
     raise();
     activateWindow();
     setRunning(true);
-    const UnitTestRun::Ended how = run_->run();
+    const UnitTestRun::Ended how = resuming ? run_->resume() : run_->run();
     const UnitTestResult& r = run_->result();
     QString text = QStringLiteral("UNIT %1: %2").arg(QString::fromStdString(r.who.unit), QString::fromLatin1(verdictName(r.verdict)));
     if (r.attempt > 1) {
@@ -186,10 +205,11 @@ void UnitTestWindow::start() {
         text += QStringLiteral("\nstopped at ") + QString::fromStdString(r.stoppedAt);
     }
     showVerdict(r.verdict, text);
-    prompt_->setText(how == UnitTestRun::Ended::Finished ? QStringLiteral("Finished.")
-                                                        : QStringLiteral("Not finished: NO VERDICT. START tests again."));
+    prompt_->setText(how == UnitTestRun::Ended::Finished
+                         ? QStringLiteral("Finished.")
+                         : QStringLiteral("Not finished: NO VERDICT. RESUME goes on, START tests again."));
     if (!run_->reportFile.empty()) {
-        reportId_ = r.id + "/1";
+        reportId_ = r.id + "/" + std::to_string(r.reportIssue);
         say("report " + reportId_ + " in " + folder_ + "/" + run_->reportFile);
     } else if (!run_->reportProblem.empty() || !run_->problem.empty()) {
         say(run_->problem.empty() ? run_->reportProblem : run_->problem);

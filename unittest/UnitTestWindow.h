@@ -36,6 +36,8 @@ public:
     // The buttons, as a press does them.
     bool openPlan(const std::string& path);
     void start();
+    // RESUME: the test stopped here goes on from the step that did not end.
+    void resume();
     void next();
     void stop();
     void amendReport(const std::string& correction);
@@ -54,6 +56,7 @@ private:
     void stepEnded(const StepResult& s);
     void showVerdict(Verdict v, const QString& text);
     void setRunning(bool running);
+    void go(bool resuming);
 
     MeasuringSession& session_;
     std::string folder_;
@@ -68,6 +71,7 @@ private:
     QLabel* who_;
     QPushButton* open_;
     QPushButton* start_;
+    QPushButton* resume_;
     QPushButton* next_;
     QPushButton* stop_;
     QPushButton* report_;

@@ -212,7 +212,23 @@ TEST(UnitTestRun, AStoppedTestHasNoVerdictAndARetestCounts) {
     EXPECT_TRUE(deviation);
     EXPECT_EQ(reports[0].verdict.front(), "UNIT VERDICT: NO VERDICT");
 
+    // Resumed: the same test goes on at step 2; its report the next issue.
     sim.op.stopAtStep = -1;
+    ASSERT_EQ(first.resume(), UnitTestRun::Ended::Finished);
+    EXPECT_EQ(first.result().steps.size(), 3u);
+    EXPECT_EQ(first.result().steps.front().passes.size(), 1u) << "step 1 not measured again";
+    EXPECT_EQ(first.result().reportIssue, 2);
+    EXPECT_EQ(first.result().replacesReport, first.result().id + "/1");
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[1].id, first.result().id + "/2");
+    EXPECT_EQ(reports[1].replaces, first.result().id + "/1");
+    EXPECT_EQ(UnitTestRun::testsOf(folder, "SN-7"), 1) << "a resumed test is one test";
+    const auto yields = yieldOf(readUnitTests({folder}), {});
+    ASSERT_EQ(yields.size(), 1u);
+    EXPECT_EQ(yields[0].tests, 1);
+    EXPECT_EQ(yields[0].noVerdict, 0) << "the resumed test's last row counts";
+    reports.erase(reports.begin());
+
     UnitTestRun again(sim.session, lotPlan(), sim.op, {"SN-7", "ann", "lot 12", ""}, folder);
     sim.wire(again);
     again.writeReport = keep;

@@ -74,6 +74,14 @@ TEST_F(UnitTestRig, StoppedThenTestedAgainAndAmended) {
     EXPECT_TRUE(button("UnitTestReport")->isEnabled()) << "a stopped test has its report";
 
     prompts = 100; // no more STOP
+    EXPECT_TRUE(button("UnitTestResume")->isEnabled());
+    press("UnitTestResume");
+    EXPECT_NE(window.run()->result().verdict, Verdict::NoVerdict) << "resumed to its end";
+    EXPECT_TRUE(window.run()->result().stoppedAt.empty());
+    EXPECT_EQ(window.findChild<QListWidget*>()->count(), 3) << "step 1 kept, steps 2 and 3 measured";
+    EXPECT_FALSE(button("UnitTestResume")->isEnabled());
+    EXPECT_TRUE(window.statusText().contains(QStringLiteral("/2 in "))) << window.statusText().toStdString();
+
     press("UnitTestStart");
     hand.stop();
     const UnitTestResult& r = window.run()->result();
@@ -86,6 +94,7 @@ TEST_F(UnitTestRig, StoppedThenTestedAgainAndAmended) {
     window.amendReport("the operator is ann b.");
     EXPECT_TRUE(window.statusText().startsWith(QStringLiteral("amended report ") + QString::fromStdString(r.id) + QStringLiteral("/2")))
         << window.statusText().toStdString();
+    // The stopped test's report, its resumed issue, the retest's and its amendment.
     const QStringList pdfs = QDir(folder.path()).entryList({QStringLiteral("*.pdf")});
-    EXPECT_EQ(pdfs.size(), 3) << pdfs.join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(pdfs.size(), 4) << pdfs.join(QLatin1Char(' ')).toStdString();
 }
