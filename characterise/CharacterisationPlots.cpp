@@ -119,6 +119,9 @@ void band(const PlotAxes& a, const QString& name, const QColor& colour, const QL
     up->append(upper);
     down->append(lower);
     auto* area = new QAreaSeries(up, down);
+    // The area does not own its lines; they go with it.
+    up->setParent(area);
+    down->setParent(area);
     area->setName(name);
     QColor fill = colour;
     fill.setAlpha(50);
