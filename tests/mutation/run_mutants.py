@@ -23,8 +23,6 @@ import time
 
 TOP = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 BUILD = os.path.join(TOP, "build-mutants")
-TARGETS = ["logic_tests", "serial_tests", "view_tests", "fit_tests", "results_tests", "record_writer", "export_table",
-           "transformer-efficiency"]
 
 
 def mutants():
@@ -47,7 +45,8 @@ def configure():
 
 
 def build():
-    return subprocess.run(["cmake", "--build", BUILD, "--target", *TARGETS],
+    # Everything the suite runs (a list of targets falls behind as tests are added).
+    return subprocess.run(["cmake", "--build", BUILD],
                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0
 
 
