@@ -41,19 +41,12 @@ CharacterisationWindow::CharacterisationWindow(MeasuringSession& session, std::s
       open_(button(this, "PlanOpen", "OPEN...")), save_(button(this, "PlanSave", "SAVE...")),
       start_(button(this, "CharacteriseStart", "START")), next_(button(this, "CharacteriseNext", "NEXT")),
       stop_(button(this, "CharacteriseStop", "STOP")), resume_(button(this, "CharacteriseResume", "RESUME")),
-      export_(button(this, "CharacteriseExport", "EXPORT...")), prompt_(new QLabel(this)), bar_(new QProgressBar(this)),
+      export_(button(this, "CharacteriseExport", "EXPORT...")), prompt_(new QLabel(this)), asking_(prompt_, next_), bar_(new QProgressBar(this)),
       progress_(new QLabel(this)), passes_(new QListWidget(this)), status_(new QLabel(this)),
       plots_(new CharacterisationPlots(this)) {
     setWindowTitle(QStringLiteral("Characterise"));
     setObjectName(QStringLiteral("CharacterisationWindow"));
     prompt_->setObjectName(QStringLiteral("CharacterisePrompt"));
-    prompt_->setWordWrap(true);
-    prompt_->setMinimumHeight(64);
-    QFont big = prompt_->font();
-    big.setPointSizeF(big.pointSizeF() * 1.3);
-    big.setBold(true);
-    prompt_->setFont(big);
-    prompt_->setStyleSheet(QStringLiteral("QLabel { background: #fff8d0; border: 1px solid #c8b060; padding: 6px; }"));
     status_->setObjectName(QStringLiteral("CharacteriseStatus"));
     status_->setWordWrap(true);
     progress_->setObjectName(QStringLiteral("CharacteriseProgress"));
@@ -210,41 +203,18 @@ void CharacterisationWindow::ended(CharacterisationRun::Ended how) {
     setRunning(false);
 }
 
-void CharacterisationWindow::next() {
-    answer_ = Answer::Next;
-    waiting_.quit();
-}
+void CharacterisationWindow::next() { asking_.next(); }
 
 void CharacterisationWindow::stop() {
-    answer_ = Answer::Stop;
-    waiting_.quit();
+    asking_.stop();
     if (run_) {
         run_->stop(); // after the pass under way
     }
 }
 
 bool CharacterisationWindow::ready(const std::string& prompt) {
-    QString text = QString::fromStdString(prompt);
-    if (unattended) {
-        text.replace(QStringLiteral(", then press NEXT"), QString());
-        text = QStringLiteral("The simulated bench sets itself: ") + text.left(1).toLower() + text.mid(1);
-    }
-    prompt_->setText(text);
-    if (answer_ == Answer::Stop) {
-        answer_ = Answer::None;
-        return false;
-    }
-    if (unattended) {
-        return true;
-    }
-    answer_ = Answer::None;
-    next_->setEnabled(true);
-    next_->setFocus();
-    waiting_.exec();
-    next_->setEnabled(false);
-    const bool go = answer_ == Answer::Next;
-    answer_ = Answer::None;
-    return go;
+    asking_.unattended = unattended;
+    return asking_.ask(prompt);
 }
 
 void CharacterisationWindow::progress(const PlanProgress& p) {

@@ -3,7 +3,7 @@
 #include "CharacterisationRun.h"
 #include "PlanOperator.h"
 
-#include <QEventLoop>
+#include "OperatorPrompt.h"
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -65,8 +65,6 @@ private:
     std::optional<CharacterisationRun> run_;
     bool running_ = false;
     std::size_t listener_ = 0; // its place among the session's pass listeners
-    enum class Answer { None, Next, Stop } answer_ = Answer::None;
-    QEventLoop waiting_;
 
     PlanEditor* editor_;
     QPushButton* open_;
@@ -77,6 +75,7 @@ private:
     QPushButton* resume_;
     QPushButton* export_;
     QLabel* prompt_;
+    OperatorPrompt asking_;
     QProgressBar* bar_;
     QLabel* progress_;
     QListWidget* passes_;

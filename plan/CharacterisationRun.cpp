@@ -7,6 +7,7 @@
 #include "CommandNumber.h"
 #include "NumberText.h"
 #include "PointPicks.h"
+#include "SmallFiles.h"
 
 #include <QFile>
 #include <QUuid>
@@ -18,17 +19,6 @@ namespace {
 
 std::string pointsFile(const std::string& folder, const std::string& id) {
     return folder + "/characterisation-" + id + ".points";
-}
-
-// Appended and synced: a point that reached the disk is never measured again.
-bool appendSynced(const std::string& path, const std::string& bytes) {
-    QFile f(QString::fromStdString(path));
-    if (!f.open(QIODevice::Append)) {
-        return false;
-    }
-    const bool written = f.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
-    f.flush();
-    return written && ::fsync(f.handle()) == 0;
 }
 
 std::string prompt(const CharacterisationPlan& plan, const CharacterisationPlan::Point& p) {

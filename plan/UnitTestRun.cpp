@@ -3,46 +3,16 @@
 #include "MeasuringSession.h"
 #include "PointPicks.h"
 #include "ResultsTable.h"
+#include "SmallFiles.h"
 #include "WhoText.h"
 
 #include <QFile>
 #include <QUuid>
 #include <algorithm>
-#include <unistd.h>
 
 namespace {
 
 const std::string TestsFile = "/unit-tests.csv";
-
-// The fields of a row of unit-tests.csv, split (quotes honoured).
-std::vector<std::string> fieldsOf(const std::string& line) {
-    std::vector<std::string> fields(1);
-    bool quoted = false;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
-            fields.back() += '"';
-            ++i;
-        } else if (c == '"') {
-            quoted = !quoted;
-        } else if (c == ',' && !quoted) {
-            fields.emplace_back();
-        } else if (c != '\r' && c != '\n') {
-            fields.back() += c;
-        }
-    }
-    return fields;
-}
-
-bool appendSynced(const std::string& path, const std::string& bytes) {
-    QFile f(QString::fromStdString(path));
-    if (!f.open(QIODevice::Append)) {
-        return false;
-    }
-    const bool written = f.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
-    f.flush();
-    return written && ::fsync(f.handle()) == 0;
-}
 
 } // namespace
 
@@ -66,7 +36,7 @@ int UnitTestRun::testsOf(const std::string& folder, const std::string& unit) {
     std::vector<std::string> ids;
     f.readLine(); // the header
     while (!f.atEnd()) {
-        const auto fields = fieldsOf(f.readLine().toStdString());
+        const auto fields = csvFields(f.readLine().toStdString());
         if (fields.size() > 1 && fields[1] == unit && std::find(ids.begin(), ids.end(), fields[0]) == ids.end()) {
             ids.push_back(fields[0]);
         }

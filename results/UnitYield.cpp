@@ -1,29 +1,12 @@
 #include "UnitYield.h"
 
+#include "SmallFiles.h"
+
 #include <QFile>
 #include <QString>
 #include <algorithm>
 
 namespace {
-
-std::vector<std::string> fieldsOf(const std::string& line) {
-    std::vector<std::string> fields(1);
-    bool quoted = false;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
-            fields.back() += '"';
-            ++i;
-        } else if (c == '"') {
-            quoted = !quoted;
-        } else if (c == ',' && !quoted) {
-            fields.emplace_back();
-        } else {
-            fields.back() += c;
-        }
-    }
-    return fields;
-}
 
 // The file's lines, a quoted field's line ends kept inside it.
 std::vector<std::string> linesOf(const std::string& bytes) {
@@ -61,7 +44,7 @@ std::vector<UnitTestRow> unitTestsOf(const std::string& csvBytes, const std::str
     if (lines.empty()) {
         return tests;
     }
-    const auto header = fieldsOf(lines.front());
+    const auto header = csvFields(lines.front());
     const auto at = [&header](const char* name) {
         const auto i = std::find(header.begin(), header.end(), std::string(name));
         return i == header.end() ? header.size() : static_cast<std::size_t>(i - header.begin());
@@ -70,7 +53,7 @@ std::vector<UnitTestRow> unitTestsOf(const std::string& csvBytes, const std::str
                       plan = at("plan"), version = at("plan version"), bench = at("bench"), verdict = at("verdict"),
                       steps = at("step verdicts"), started = at("started");
     for (std::size_t n = 1; n < lines.size(); ++n) {
-        const auto f = fieldsOf(lines[n]);
+        const auto f = csvFields(lines[n]);
         if (f.size() != header.size() || id >= f.size() || f[id].empty() || verdict >= f.size()) {
             continue; // cut short, or not a row of this layout
         }

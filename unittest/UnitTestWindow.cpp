@@ -34,18 +34,12 @@ UnitTestWindow::UnitTestWindow(MeasuringSession& session, std::string folder, QW
       who_(new QLabel(this)), open_(button(this, "UnitTestOpen", "OPEN PLAN...")),
       start_(button(this, "UnitTestStart", "START")), resume_(button(this, "UnitTestResume", "RESUME")), next_(button(this, "UnitTestNext", "NEXT")),
       stop_(button(this, "UnitTestStop", "STOP")), report_(button(this, "UnitTestReport", "OPEN REPORT")),
-      amend_(button(this, "UnitTestAmend", "AMEND REPORT...")), prompt_(new QLabel(this)),
+      amend_(button(this, "UnitTestAmend", "AMEND REPORT...")), prompt_(new QLabel(this)), asking_(prompt_, next_),
       bar_(new QProgressBar(this)), progress_(new QLabel(this)), steps_(new QListWidget(this)),
       verdict_(new QLabel(this)), status_(new QLabel(this)) {
     setWindowTitle(QStringLiteral("Unit test"));
     setObjectName(QStringLiteral("UnitTestWindow"));
-    prompt_->setWordWrap(true);
-    prompt_->setMinimumHeight(64);
-    QFont big = prompt_->font();
-    big.setPointSizeF(big.pointSizeF() * 1.3);
-    big.setBold(true);
-    prompt_->setFont(big);
-    prompt_->setStyleSheet(QStringLiteral("QLabel { background: #fff8d0; border: 1px solid #c8b060; padding: 6px; }"));
+    QFont big = prompt_->font(); // as OperatorPrompt set it
     verdict_->setObjectName(QStringLiteral("UnitVerdict"));
     verdict_->setAlignment(Qt::AlignCenter);
     verdict_->setWordWrap(true);
@@ -236,41 +230,18 @@ void UnitTestWindow::amendReport(const std::string& correction) {
     say("amended report " + reportId_ + " in " + folder_ + "/" + file + "; the one it replaces is kept");
 }
 
-void UnitTestWindow::next() {
-    answer_ = Answer::Next;
-    waiting_.quit();
-}
+void UnitTestWindow::next() { asking_.next(); }
 
 void UnitTestWindow::stop() {
-    answer_ = Answer::Stop;
-    waiting_.quit();
+    asking_.stop();
     if (run_) {
         run_->stop();
     }
 }
 
 bool UnitTestWindow::ready(const std::string& prompt) {
-    QString text = QString::fromStdString(prompt);
-    if (unattended) {
-        text.replace(QStringLiteral(", then press NEXT"), QString());
-        text = QStringLiteral("The simulated bench sets itself: ") + text.left(1).toLower() + text.mid(1);
-    }
-    prompt_->setText(text);
-    if (answer_ == Answer::Stop) {
-        answer_ = Answer::None;
-        return false;
-    }
-    if (unattended) {
-        return true;
-    }
-    answer_ = Answer::None;
-    next_->setEnabled(true);
-    next_->setFocus();
-    waiting_.exec();
-    next_->setEnabled(false);
-    const bool go = answer_ == Answer::Next;
-    answer_ = Answer::None;
-    return go;
+    asking_.unattended = unattended;
+    return asking_.ask(prompt);
 }
 
 void UnitTestWindow::progress(const PlanProgress& p) {

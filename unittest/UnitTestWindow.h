@@ -3,7 +3,7 @@
 #include "PlanOperator.h"
 #include "UnitTestRun.h"
 
-#include <QEventLoop>
+#include "OperatorPrompt.h"
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -64,8 +64,6 @@ private:
     std::optional<UnitTestRun> run_;
     std::string reportId_; // the newest report of the last test
     bool running_ = false;
-    enum class Answer { None, Next, Stop } answer_ = Answer::None;
-    QEventLoop waiting_;
 
     QLabel* planLine_;
     QLabel* who_;
@@ -77,6 +75,7 @@ private:
     QPushButton* report_;
     QPushButton* amend_;
     QLabel* prompt_;
+    OperatorPrompt asking_;
     QProgressBar* bar_;
     QLabel* progress_;
     QListWidget* steps_;

@@ -76,5 +76,23 @@ struct TestRig : SimulatedDesk<VirtualClock> {
     std::unique_ptr<Form1> form;
 };
 
+// A measuring session with no window on a simulated bench of its own, the
+// scope's settings read (SETTINGS and GET SETTINGS pressed).
+struct SimSession {
+    explicit SimSession(const SimBench& bench) {
+        desk.scope.attach(bench);
+        session.prepare();
+        session.connect();
+        session.openSettings();
+        session.Settings.getSettings();
+    }
+    SimulatedDesk<VirtualClock> desk{1000u};
+    ScriptedPump pump;
+    RecordingClipboard clipboard;
+    RecordingKeys keys{desk.clock};
+    RecordingCarets carets;
+    MeasuringSession session{desk.platformOn(desk.d2xx, pump, clipboard, keys, carets)};
+};
+
 // The lines of a list, for readable failure messages.
 std::string joined(const std::vector<std::string>& lines);

@@ -17,24 +17,13 @@
 
 namespace {
 
-struct OnePass {
-    explicit OnePass(const SimBench& bench, const Accuracy& accuracy) {
-        desk.scope.attach(bench);
-        session.prepare();
-        session.connect();
-        session.openSettings();
-        session.Settings.getSettings();
+struct OnePass : SimSession {
+    explicit OnePass(const SimBench& bench, const Accuracy& accuracy) : SimSession(bench) {
         session.accuracy = accuracy;
         why = pickPoint(session, PointPicks{"10.0", "9.4", "100", "", "SPLIT-FLUX TRANSFORMER #1"});
         session.passListeners.push_back([this](const PassOutcome& p) { pass = p; });
         session.startCalculation();
     }
-    SimulatedDesk<VirtualClock> desk{1000u};
-    ScriptedPump pump;
-    RecordingClipboard clipboard;
-    RecordingKeys keys{desk.clock};
-    RecordingCarets carets;
-    MeasuringSession session{desk.platformOn(desk.d2xx, pump, clipboard, keys, carets)};
     std::optional<PassOutcome> pass;
     std::string why;
 };

@@ -24,14 +24,8 @@ struct Anybody final : PlanOperator {
 
 // A session on a simulated bench of its own, its settings read; the bench
 // moved to each point by the run.
-struct SimCharacterisation {
-    explicit SimCharacterisation(const SimBench& bench) {
-        desk.scope.attach(bench);
-        session.prepare();
-        session.connect();
-        session.openSettings();
-        session.Settings.getSettings();
-    }
+struct SimCharacterisation : SimSession {
+    explicit SimCharacterisation(const SimBench& bench) : SimSession(bench) {}
     std::optional<CircuitTruthAt> truthAt(double volts) const {
         const CircuitTruth t = circuitTruth(desk.scope.bench->transformer, volts, 60, 10); // the plan's 10 uF
         return CircuitTruthAt{t.noLoadLoss, t.referredResistance, t.bestEfficiency, t.bestLoadOhms};
@@ -44,12 +38,6 @@ struct SimCharacterisation {
         };
         run.truthAt = [this](double v) { return truthAt(v); };
     }
-    SimulatedDesk<VirtualClock> desk{1000u};
-    ScriptedPump pump;
-    RecordingClipboard clipboard;
-    RecordingKeys keys{desk.clock};
-    RecordingCarets carets;
-    MeasuringSession session{desk.platformOn(desk.d2xx, pump, clipboard, keys, carets)};
     Anybody op;
 };
 

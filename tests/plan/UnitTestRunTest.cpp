@@ -25,13 +25,8 @@ struct Anybody final : PlanOperator {
 };
 
 // A session on a simulated bench carrying one unit, its settings read.
-struct SimUnit {
-    explicit SimUnit(const SimBench& bench) {
-        desk.scope.attach(bench);
-        session.prepare();
-        session.connect();
-        session.openSettings();
-        session.Settings.getSettings();
+struct SimUnit : SimSession {
+    explicit SimUnit(const SimBench& bench) : SimSession(bench) {
         session.benchTruth = [this] {
             const auto& t = desk.scope.measuredTruth;
             return t ? std::optional<PassOutcome::Truth>({t->inputPower, t->outputPower}) : std::nullopt;
@@ -44,12 +39,6 @@ struct SimUnit {
             desk.scope.bench->conditions.loadMicrofarads = parseNumber(s.capacitor).value_or(0);
         };
     }
-    SimulatedDesk<VirtualClock> desk{1000u};
-    ScriptedPump pump;
-    RecordingClipboard clipboard;
-    RecordingKeys keys{desk.clock};
-    RecordingCarets carets;
-    MeasuringSession session{desk.platformOn(desk.d2xx, pump, clipboard, keys, carets)};
     Anybody op;
 };
 
