@@ -3,7 +3,7 @@
 #include "MainPanel.h"
 #include "MeasurementPass.h"
 
-class SettingsControls;
+struct SettingsControls;
 
 // The eighteen result boxes and what stands beside them. While a pass runs,
 // its value keeps what its boxes show, so a clearing goes through the pass.

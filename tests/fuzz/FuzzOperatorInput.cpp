@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t mark = 0;
     s.updateScope();
     s.updateTrace();
-    f.RefillAverageList();
+    f.session.setUp.RefillAverageList();
     f.Combo3.text = typed[1];
     f.sampleAveragePicked();
     f.Text12.set(CalculatorStatus::Ready);
