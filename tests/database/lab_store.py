@@ -303,12 +303,14 @@ def zones(server, root):
     day = ["--from", "2026-12-09", "--to", "2026-12-09"]
     folder_day = series_passes(run([FOLDER_SERIES, folder, *day], env_extra=berlin).stdout)
     summary = run([SERIES, server.url("zones"), *day], env_extra=berlin)
-    passes = run([SERIES, server.url("zones"), *day, "--comment", "unit"], env_extra=berlin)
+    # The comment filter, as in the folder window, without regard to case.
+    passes = run([SERIES, server.url("zones"), *day, "--comment", "UNIT"], env_extra=berlin)
+    folder_passes = series_passes(run([FOLDER_SERIES, folder, *day, "--comment", "UNIT"], env_extra=berlin).stdout)
     check(folder_day == 2, f"the folder's window holds 2 passes on 9 December in Berlin, not {folder_day}")
     check(series_passes(summary.stdout) == 2 and "from\tsummary" in summary.stdout,
           f"the lab window from the summary the same: {summary.stdout[-120:]}")
-    check(series_passes(passes.stdout) == 2 and "from\tpasses" in passes.stdout,
-          f"and from the passes themselves: {passes.stdout[-120:]}")
+    check(series_passes(passes.stdout) == 2 == folder_passes and "from\tpasses" in passes.stdout,
+          f"and from the passes themselves, their comment filtered as the folder's: {passes.stdout[-120:]}")
 
 
 # --- 4. least privilege ---------------------------------------------------------------------
