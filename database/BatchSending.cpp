@@ -62,6 +62,15 @@ std::string programVersionOf() { return QCoreApplication::applicationVersion().t
 // The statements under the layout's lock, in one transaction; none when,
 // under the lock, `done` (SQL giving true or false) says another bench has
 // done it meanwhile.
+// Whether a table is there, read from pg_class under the statement's own
+// snapshot: to_regclass() looks in the catalog cache, which an advisory lock
+// does not bring up to date, so a bench that waited for another's layout
+// could still see none and make it again.
+std::string tableExists(const std::string& name) {
+    return "EXISTS (SELECT 1 FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
+           "WHERE n.nspname = current_schema() AND c.relname = '" + name + "')";
+}
+
 bool runAll(QSqlDatabase& db, const std::vector<std::string>& statements, std::string& why,
             const std::string& done = "SELECT false") {
     if (!db.transaction()) {
@@ -139,8 +148,7 @@ bool readySchema(QSqlDatabase& db, std::string& why) {
         return false;
     }
     const std::string program = programVersionOf();
-    if (!passesTable && !runAll(db, LabSchema::createStatements(program), why,
-                                "SELECT to_regclass('passes') IS NOT NULL")) {
+    if (!passesTable && !runAll(db, LabSchema::createStatements(program), why, "SELECT " + tableExists("passes"))) {
         why = "no lab layout in the database, and this role cannot make it (" + why +
               "): run the program once as the database's owner";
         return false;
@@ -158,7 +166,7 @@ bool readySchema(QSqlDatabase& db, std::string& why) {
             }
         }
         if (!runAll(db, LabSchema::upgradeStatements(program), why,
-                    "SELECT to_regclass('passes_version_1') IS NULL AND max(version) = " +
+                    "SELECT NOT " + tableExists("passes_version_1") + " AND max(version) = " +
                         std::to_string(LabSchema::Version) + " FROM lab_schema")) {
             why = "the database's layout is version 1 and could not be upgraded (" + why +
                   "): run the program once as the database's owner";

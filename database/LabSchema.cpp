@@ -95,7 +95,10 @@ const char* const Prepare =
     "FOREACH m IN ARRAY coalesce(months, '{}') LOOP "
     "  IF m !~ '^[0-9]{4}-[0-9]{2}$' THEN RAISE EXCEPTION 'not a month: %', m; END IF; "
     "  part := 'passes_' || replace(m, '-', '_'); "
-    "  IF to_regclass(part) IS NULL THEN "
+    // pg_class under the statement's snapshot, not to_regclass(): the catalog
+    // cache is not brought up to date by an advisory lock.
+    "  IF NOT EXISTS (SELECT 1 FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
+    "                 WHERE n.nspname = current_schema() AND c.relname = part) THEN "
     "    first := (m || '-01 00:00:00+00')::timestamptz; "
     "    EXECUTE format('CREATE TABLE %I PARTITION OF passes FOR VALUES FROM (%L) TO (%L)', part, first, "
     "                   first + interval '1 month'); "
