@@ -189,3 +189,23 @@ TEST(Uncertainty, ACalibrationAppliesOnlyToItsAdapterRangesAndDays) {
     negative.replace(negative.find("\"current ratio\":1.051"), 21, "\"current ratio\":-1.051");
     EXPECT_FALSE(ChannelCalibration::fromText(negative).has_value());
 }
+
+// The two estimates agree within the U of their ratio on either side of 1:
+// the resistor estimate too high or too low by more than U disagrees alike.
+TEST(Uncertainty, TheEstimatesAgreeOnBothSidesOfTheirRatio) {
+    ChannelScales scales;
+    scales.scale = {5.0, 2.0, 5.0, 2.0};
+    const struct {
+        double ohms;
+        bool agree;
+    } cases[]{{9.4, true}, {9.4 * 1.10, false}, {9.4 / 1.10, false}, {9.4 * 1.005, true}, {9.4 / 1.005, true}};
+    for (const auto& c : cases) {
+        const Reading r = readingOf(9.9997, 1.1043, 9.8945, 9.0863, 0.9671, 8.785, c.ohms);
+        const PassUncertainty u = uncertaintyOf(r.m, r.f, Accuracy{}, scales);
+        ASSERT_TRUE(u.estimateRatio && u.estimatesAgree) << c.ohms;
+        // The ratio's U here (k = 2): some 6 %; 10 % apart is beyond it, 0.5 % within.
+        EXPECT_GT(*u.estimateRatio, 0.02);
+        EXPECT_LT(*u.estimateRatio, 0.10);
+        EXPECT_EQ(*u.estimatesAgree, c.agree) << "R " << c.ohms << ", ratio U " << *u.estimateRatio;
+    }
+}
