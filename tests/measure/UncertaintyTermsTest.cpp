@@ -141,3 +141,32 @@ TEST(UncertaintyTerms, EveryFiguresUAgreesWithAMonteCarloOfEachTerm) {
     }
     EXPECT_GE(compared, 4 * 10) << "every figure with a U, for each term";
 }
+
+// The load resistor's tolerance, which the simulated bench cannot draw, held
+// against the GUM by hand: P = V^2 / R and eta_R = P / Pin move with R's
+// relative u alone (rectangular: tolerance / sqrt 3), k = 2; no other figure
+// moves with it.
+TEST(UncertaintyTerms, TheResistorsToleranceAgainstTheGumByHand) {
+    SimBench exact;
+    exact.noiseDivisions = 0;
+    exact.conditions = {10.0, 60.0, 9.4, 100.0};
+    Accuracy only = nothingDeclared();
+    only.resistorPercent = 1.0;
+    const OnePass declared(exact, only);
+    ASSERT_TRUE(declared.pass && declared.pass->ending == PassOutcome::Ending::Complete) << declared.why;
+    const double relative = 2 * 0.01 / std::sqrt(3.0);
+    for (const FigureColumn& c : figureColumns()) {
+        if (!c.quantity || c.calibrated) {
+            continue;
+        }
+        const auto v = c.number(*declared.pass);
+        const double U = c.U(*declared.pass).value_or(0);
+        const bool moves = c.title == "resistor real output power (W)" || c.title == "load resistor efficiency (%)" ||
+                           c.title == "load resistor output power factor";
+        if (v && moves) {
+            EXPECT_NEAR(U, std::fabs(*v) * relative, 1e-9 + 1e-6 * std::fabs(*v)) << c.title;
+        } else if (c.title != "percent efficiency difference (%)") {
+            EXPECT_EQ(U, 0.0) << c.title << " does not rest on R";
+        }
+    }
+}
