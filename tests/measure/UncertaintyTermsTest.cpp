@@ -1,5 +1,6 @@
 #include "FigureColumns.h"
 #include "MeasuringSession.h"
+#include "NumberText.h"
 #include "PointPicks.h"
 #include "TestRig.h"
 
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <random>
+#include <tuple>
 
 // Every figure's U95, one declared accuracy term at a time, against a Monte
 // Carlo of that term on the simulated bench: the bench's channels get errors
@@ -168,5 +170,31 @@ TEST(UncertaintyTerms, TheResistorsToleranceAgainstTheGumByHand) {
         } else if (c.title != "percent efficiency difference (%)") {
             EXPECT_EQ(U, 0.0) << c.title << " does not rest on R";
         }
+    }
+}
+
+// The scope's offset, which the bench cannot draw either, against the
+// README's formula for a channel's rms reading X on a scale s: a = offset
+// divisions x s, u = (sqrt(X^2 + a^2) - X) / sqrt 3, k = 2.
+TEST(UncertaintyTerms, TheOffsetAgainstTheReadmesFormula) {
+    SimBench exact;
+    exact.noiseDivisions = 0;
+    exact.conditions = {10.0, 60.0, 9.4, 100.0};
+    Accuracy only = nothingDeclared();
+    only.offsetDivisions = 0.05;
+    const OnePass declared(exact, only);
+    ASSERT_TRUE(declared.pass && declared.pass->ending == PassOutcome::Ending::Complete) << declared.why;
+    const PassOutcome& p = *declared.pass;
+    for (const auto& [title, value, channel] : {std::tuple{"input voltage (V rms)", PassOutcome::InputVoltage, 0},
+                                                {"input current (A rms)", PassOutcome::InputCurrent, 1},
+                                                {"output voltage (V rms)", PassOutcome::OutputVoltage, 2},
+                                                {"output current (A rms)", PassOutcome::OutputCurrent, 3}}) {
+        const double X = *p.values[value];
+        const auto scale = parseNumber(p.scopeSetUp.channels[static_cast<std::size_t>(channel)].scale);
+        ASSERT_TRUE(scale.has_value()) << title;
+        const double a = 0.05 * *scale;
+        const FigureColumn* c = figureColumnTitled(title);
+        ASSERT_NE(c, nullptr) << title;
+        EXPECT_NEAR(c->U(p).value_or(0), 2 * (std::hypot(X, a) - X) / std::sqrt(3.0), 1e-9) << title << " on " << *scale;
     }
 }
