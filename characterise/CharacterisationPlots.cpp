@@ -346,21 +346,25 @@ void CharacterisationPlots::drawVoltage(const Characterisation& c) {
     fitAxes(a);
 }
 
-void CharacterisationPlots::fillTable(const Characterisation& c,
-                                      const std::vector<std::pair<double, CircuitTruthAt>>& truths) {
-    struct Row {
-        QString name;
-        std::function<std::optional<Estimate>(const SupplyFit&)> value;
-        int decimals;
-        double CircuitTruthAt::*truth;
-    };
+namespace {
+
+// A row of the parameters' table: its name, its figure of a supply, the
+// decimals it is shown with and the circuit's truth it goes with (if any).
+struct TableRow {
+    QString name;
+    std::function<std::optional<Estimate>(const SupplyFit&)> value;
+    int decimals;
+    double CircuitTruthAt::*truth;
+};
+
+std::vector<TableRow> tableRows() {
     const auto e = [](Estimate SupplyFit::*f) {
         return [f](const SupplyFit& s) -> std::optional<Estimate> { return s.*f; };
     };
     const auto plain = [](double SupplyFit::*f) {
         return [f](const SupplyFit& s) -> std::optional<Estimate> { return Estimate{s.*f, NAN}; };
     };
-    std::vector<Row> rows{
+    std::vector<TableRow> rows{
         {QStringLiteral("no-load loss P0 (W)"), e(&SupplyFit::p0), 4, &CircuitTruthAt::noLoadLoss},
         {QStringLiteral("R_eq, referred to the output (ohms)"), e(&SupplyFit::rEq), 4, &CircuitTruthAt::referredResistance},
         {QStringLiteral("linear term a (W/A)"), e(&SupplyFit::a), 4, nullptr},
@@ -387,6 +391,15 @@ void CharacterisationPlots::fillTable(const Characterisation& c,
     }
     rows.push_back({QStringLiteral("average of the rated fractions (%)"),
                     [](const SupplyFit& s) { return s.averageOfFractions; }, 3, nullptr});
+    return rows;
+}
+
+} // namespace
+
+void CharacterisationPlots::fillTable(const Characterisation& c,
+                                      const std::vector<std::pair<double, CircuitTruthAt>>& truths) {
+    using Row = TableRow;
+    const std::vector<Row> rows = tableRows();
     const auto limitOf = [](const QString& name, const SupplyFit& s) -> std::optional<double> {
         if (name.startsWith(QStringLiteral("loss chi2"))) return s.chi2Limit;
         if (name.startsWith(QStringLiteral("two-term"))) return s.twoTermChi2Limit;
