@@ -106,11 +106,13 @@ UnitTestRun::Ended UnitTestRun::steps() {
         if (benchTo) {
             benchTo(step);
         }
+        const std::size_t before = result_.steps.size();
         if (!runStep(step, static_cast<int>(n + 1))) {
             ended = stopRequested_ ? Ended::Stopped : Ended::Failed;
             result_.stoppedAt = where + ": " + (stopRequested_ ? std::string("stopped by the operator") : problem);
         }
-        if (stepEnded && !result_.steps.empty()) {
+        // Told of the step when it began measuring (a refused pick has none).
+        if (stepEnded && result_.steps.size() > before) {
             stepEnded(result_.steps.back());
         }
     }
