@@ -1,6 +1,7 @@
 #include "Calibration.h"
 
 #include "NumberText.h"
+#include "RunningMean.h"
 #include "UncertaintyTerms.h"
 
 #include <QJsonArray>
@@ -30,21 +31,7 @@ std::optional<double> angleOf(double V, double I, double P) {
     return std::acos(std::clamp(pf, -1.0, 1.0));
 }
 
-struct Mean {
-    double sum = 0, squares = 0;
-    int n = 0;
-    void add(double x) {
-        sum += x;
-        squares += x * x;
-        ++n;
-    }
-    double mean() const { return sum / n; }
-    // The standard deviation of the mean, from the readings' scatter.
-    double uMean() const {
-        const double m = mean();
-        return n < 2 ? 0.0 : std::sqrt(std::max(0.0, (squares - n * m * m) / (n - 1)) / n);
-    }
-};
+using Mean = RunningMean;
 
 // One reading on the node: CH1..CH4 as the pass read them.
 struct NodeReading {

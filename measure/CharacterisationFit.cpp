@@ -1,6 +1,7 @@
 #include "CharacterisationFit.h"
 
 #include "NumberText.h"
+#include "RunningMean.h"
 #include "UncertaintyTerms.h"
 
 #include <algorithm>
@@ -14,20 +15,7 @@ namespace {
 // What the scope's five-digit answers resolve, as a standard uncertainty.
 double resolution(double value) { return std::fabs(value) * 1e-4 / std::sqrt(3.0); }
 
-struct Mean {
-    double sum = 0, squares = 0;
-    int n = 0;
-    void add(double x) {
-        sum += x;
-        squares += x * x;
-        ++n;
-    }
-    double mean() const { return n > 0 ? sum / n : 0; }
-    double uMean() const {
-        const double m = mean();
-        return n < 2 ? 0.0 : std::sqrt(std::max(0.0, (squares - n * m * m) / (n - 1)) / n);
-    }
-};
+using Mean = RunningMean;
 
 // The parameters of one supply's models, in the order of the columns.
 enum Parameter { P0, A, REq, V20, ROut, Bend, ParameterCount };

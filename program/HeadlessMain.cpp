@@ -36,6 +36,15 @@ SimBench benchFor(const HeadlessChoices& choices) {
     return bench;
 }
 
+// The simulated bench as a plan's first set-up finds it: the plan's
+// transformer at its first supply.
+SimBench benchForPlan(TransformerKind kind, const std::string& firstSupply) {
+    SimBench bench;
+    bench.transformer = kind == TransformerKind::Standard ? TransformerModel::standard() : TransformerModel::splitFlux();
+    bench.conditions.supplyVolts = parseNumber(firstSupply).value_or(bench.conditions.supplyVolts);
+    return bench;
+}
+
 } // namespace
 
 // --upload: the waiting passes up, then the end; 1 when some still wait.
@@ -125,11 +134,7 @@ int runCharacterise(int argc, char** argv, const ProgramOptions& options) {
     DeviceLibraries devices(clock, options);
     const CharacterisationPlan& plan = *options.characterise;
     HeadlessRun run(HeadlessChoices{}, devices.chosen(), clock);
-    SimBench bench;
-    bench.transformer =
-        plan.kind == TransformerKind::Standard ? TransformerModel::standard() : TransformerModel::splitFlux();
-    bench.conditions.supplyVolts = parseNumber(plan.supplies.front()).value_or(bench.conditions.supplyVolts);
-    wireSimulatedBench(options, devices, bench, run);
+    wireSimulatedBench(options, devices, benchForPlan(plan.kind, plan.supplies.front()), run);
     run.configure = [&options](MeasuringSession& session) { return configure(session, options); };
     RunWiring wiring(options, run);
     HeadlessCharacterisation characterisation;
@@ -178,13 +183,10 @@ int runUnitTest(int argc, char** argv, const ProgramOptions& options) {
     DeviceLibraries devices(clock, options);
     const UnitTestPlan& plan = *options.unitTest;
     HeadlessRun run(HeadlessChoices{}, devices.chosen(), clock);
-    SimBench bench;
-    bench.transformer =
-        plan.kind == TransformerKind::Standard ? TransformerModel::standard() : TransformerModel::splitFlux();
+    SimBench bench = benchForPlan(plan.kind, plan.steps.front().supply);
     if (options.simulateUnit) {
         bench.transformer = unitOf(bench.transformer, *options.simulateUnit);
     }
-    bench.conditions.supplyVolts = parseNumber(plan.steps.front().supply).value_or(bench.conditions.supplyVolts);
     wireSimulatedBench(options, devices, bench, run);
     run.configure = [&options](MeasuringSession& session) { return configure(session, options); };
     RunWiring wiring(options, run);
