@@ -1,5 +1,7 @@
 #include "CharacterisationUpload.h"
 
+#include "SentList.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -7,47 +9,20 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
-#include <set>
 
 namespace CharacterisationUpload {
 
 namespace {
 
-// The ids already dealt with, from the first field of each line.
-std::set<QString> dealtWith(const QString& folder) {
-    std::set<QString> ids;
-    QFile f(folder + QLatin1Char('/') + QLatin1String(SentFile));
-    if (f.open(QIODevice::ReadOnly)) {
-        while (!f.atEnd()) {
-            ids.insert(QString::fromUtf8(f.readLine()).section(QLatin1Char(','), 0, 0).trimmed());
-        }
-    }
-    return ids;
-}
-
 void note(const QString& folder, const QString& id, const QString& what) {
-    QFile f(folder + QLatin1Char('/') + QLatin1String(SentFile));
-    const bool fresh = !f.exists();
-    if (f.open(QIODevice::Append)) {
-        if (fresh) {
-            f.write("characterisation id,outcome\r\n");
-        }
-        QString text = what;
-        f.write((id + QStringLiteral(",\"") + text.replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-                 QStringLiteral("\"\r\n"))
-                    .toUtf8());
-    }
+    SentList::note(folder, SentFile, "characterisation id,outcome", id.toStdString(), what.toStdString());
 }
-
-} // namespace
-
-namespace {
 
 QStringList notDealtWith(const QString& folder) {
-    const std::set<QString> done = dealtWith(folder);
+    const std::set<std::string> done = SentList::keys(folder, SentFile);
     QStringList names;
     for (const QString& name : QDir(folder).entryList({QStringLiteral("characterisation-*.json")}, QDir::Files, QDir::Name)) {
-        if (done.count(name.mid(17, name.size() - 17 - 5)) == 0) {
+        if (done.count(name.mid(17, name.size() - 17 - 5).toStdString()) == 0) {
             names << name;
         }
     }

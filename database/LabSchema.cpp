@@ -4,6 +4,7 @@
 #include "CharacterisationUpload.h"
 #include "LabSummary.h"
 #include "ResultsTable.h"
+#include "UnitTestUpload.h"
 
 #include <cctype>
 
@@ -134,6 +135,9 @@ std::vector<std::string> layoutStatements(const std::string& programVersion, con
         CharacterisationUpload::createTable(),
         Prepare,
     };
+    for (const std::string& t : UnitTestUpload::createStatements()) {
+        s.push_back(t);
+    }
     for (const std::string& t : LabSummary::triggerStatements()) {
         s.push_back(t);
     }

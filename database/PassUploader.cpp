@@ -7,6 +7,7 @@
 #include "LabSchema.h"
 #include "RecordLayout.h"
 #include "SpoolReader.h"
+#include "UnitTestUpload.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -70,25 +71,29 @@ void PassUploader::State::run() {
     bool outage = false;
     std::size_t sinceOutage = 0;
     std::set<std::string> months; // made ready on this connection
-    std::string lastCharacterisationFault;
+    std::string lastBesideFault;
+    const auto besideWaiting = [this] {
+        return CharacterisationUpload::waiting(folder) != 0 || UnitTestUpload::waiting(folder) != 0;
+    };
     {
         QSqlDatabase db = addLabConnection(target, name);
         bool ready = false;
         for (;;) {
             const std::vector<SpoolReader::Pass> batch = spool.next(Batch);
-            if (batch.empty() && CharacterisationUpload::waiting(folder) != 0) {
-                // Every pass up: the characterisations kept beside them too.
+            if (batch.empty() && besideWaiting()) {
+                // Every pass up: the characterisations and unit tests kept beside them too.
                 std::vector<std::string> said;
                 std::string why;
                 if (!ready) {
                     months.clear();
                     ready = open(db, why) && readySchema(db, why);
                 }
-                if (!ready || !CharacterisationUpload::sendNew(db, folder, said, why)) {
+                if (!ready || !CharacterisationUpload::sendNew(db, folder, said, why) ||
+                    !UnitTestUpload::sendNew(db, folder, said, why)) {
                     ready = false; // tried again at the next poll, said once
-                    if (why != lastCharacterisationFault) {
-                        said.push_back("DATABASE characterisations not sent: " + why);
-                        lastCharacterisationFault = why;
+                    if (why != lastBesideFault) {
+                        said.push_back("DATABASE not sent beside the passes: " + why);
+                        lastBesideFault = why;
                     }
                 }
                 for (std::string& line : said) {

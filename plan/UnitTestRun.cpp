@@ -4,6 +4,7 @@
 #include "PointPicks.h"
 #include "ResultsTable.h"
 #include "SmallFiles.h"
+#include "UnitTestsFile.h"
 #include "WhoText.h"
 
 #include <QFile>
@@ -12,7 +13,7 @@
 
 namespace {
 
-const std::string TestsFile = "/unit-tests.csv";
+const std::string TestsFile = std::string("/") + UnitTestsFile::Name;
 
 } // namespace
 
@@ -211,10 +212,7 @@ void UnitTestRun::finish(Ended ended) {
     }
 }
 
-std::string UnitTestRun::csvHeader() {
-    return "unit test id,unit,lot,operator,plan,plan version,plan SHA-256,transformer,bench,started,ended,verdict,"
-           "attempt,stopped at,step verdicts,reasons,simulated true verdict,report\r\n";
-}
+std::string UnitTestRun::csvHeader() { return UnitTestsFile::header(); }
 
 std::string UnitTestRun::csvRow(const UnitTestResult& r, const std::string& reportFile) {
     std::string steps, reasons;

@@ -3,6 +3,8 @@
 #include "Counted.h"
 
 #include "LabConnection.h"
+#include "LabUnitYields.h"
+#include "UnitsTab.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -13,6 +15,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace {
@@ -46,13 +49,19 @@ bool openLab(const QString& name, const DatabaseTarget& t, QString& why) {
 }
 
 // The summary's last change, by its index: a poll with nothing new costs no
-// more with ten million passes than with ten. Null when it cannot be read.
+// more with ten million passes than with ten; and the unit tests' last
+// arrival (a layout without them has none). Null when it cannot be read.
 QString lastChangeOf(QSqlDatabase& db) {
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("SELECT max(updated_at) FROM pass_summary")) || !q.next()) {
         return {};
     }
-    return q.value(0).isNull() ? QStringLiteral("none") : q.value(0).toString();
+    QString change = q.value(0).isNull() ? QStringLiteral("none") : q.value(0).toString();
+    QSqlQuery u(db);
+    if (u.exec(QStringLiteral("SELECT max(uploaded_at), count(*) FROM unit_tests")) && u.next()) {
+        change += QLatin1Char(' ') + u.value(0).toString() + QLatin1Char(' ') + u.value(1).toString();
+    }
+    return change;
 }
 
 } // namespace
@@ -61,7 +70,11 @@ LabResultsWindow::LabResultsWindow(DatabaseTarget target, QWidget* parent)
     : QWidget(parent), connection_(connectionName(this)), target_(std::move(target)) {
     setObjectName(QStringLiteral("LabResultsWindow"));
     setWindowTitle(QStringLiteral("Lab results - %1").arg(QString::fromStdString(target_.shown)));
-    auto* layout = new QVBoxLayout(this);
+    // The plots' filters and status on their own tab, above the plots; the
+    // Units tab has its own.
+    auto* tabs = new QTabWidget;
+    auto* chartsTab = new QWidget;
+    auto* layout = new QVBoxLayout(chartsTab);
     auto* filters = new QHBoxLayout;
     const auto labelled = [filters](const char* text, QWidget* w) {
         filters->addWidget(new QLabel(QString::fromLatin1(text)));
@@ -99,6 +112,10 @@ LabResultsWindow::LabResultsWindow(DatabaseTarget target, QWidget* parent)
     charts->addWidget(new ZoomChartView(plots_.efficiency()), 1);
     charts->addWidget(new ZoomChartView(plots_.difference()), 1);
     layout->addLayout(charts, 1);
+    tabs->addTab(chartsTab, QStringLiteral("Plots"));
+    units_ = new UnitsTab;
+    tabs->addTab(units_, QStringLiteral("Units"));
+    (new QVBoxLayout(this))->addWidget(tabs);
     const auto changed = [this] { refresh(); };
     connect(bench_, &QComboBox::currentIndexChanged, this, changed);
     connect(transformer_, &QComboBox::currentIndexChanged, this, changed);
@@ -110,6 +127,7 @@ LabResultsWindow::LabResultsWindow(DatabaseTarget target, QWidget* parent)
     connect(&poll_, &QTimer::timeout, this, [this] { poll(); });
     poll_.start(PollMs);
     resize(1300, 720);
+    unitsFrom({}, {});
     fillChoices();
     refresh();
 }
@@ -135,6 +153,17 @@ void LabResultsWindow::fillChoices() {
         }
         box->setCurrentIndex(std::max(0, box->findText(current)));
     }
+    unitsFrom(labUnitValues(db, "bench"), labUnitValues(db, "operator"));
+}
+
+void LabResultsWindow::unitsFrom(const std::vector<std::string>& benches, const std::vector<std::string>& operators) {
+    const QString name = connection_;
+    units_->setSource(benches, operators, [name](const YieldFilter& f, QString& error) {
+        QSqlDatabase lab = QSqlDatabase::database(name, false);
+        LabUnitYields y = labUnitYields(lab, f);
+        error = y.error;
+        return y.lots;
+    });
 }
 
 LabFilter LabResultsWindow::filterShown() const {
@@ -181,6 +210,7 @@ void LabResultsWindow::refresh() {
     lastMs_ = took.elapsed();
     plots_.show(shown_.series, x_, FromUncertainty, {}, false, false);
     status_->setText(statusText());
+    units_->refresh();
 }
 
 QString LabResultsWindow::statusText() const {

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 class QComboBox;
+class UnitsTab;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
@@ -16,7 +17,8 @@ class QLineEdit;
 // The lab's passes from its database, every bench's: the same two plots as
 // a record folder's window, drawn from set-ups the server groups (it never
 // sends the passes themselves), filtered by bench, transformer, comment and
-// date, and drawn anew when passes arrive (a short poll).
+// date, and drawn anew when passes arrive (a short poll); and a Units tab,
+// each lot's yield as the server counts it from the lab's unit tests.
 class LabResultsWindow final : public QWidget {
 public:
     explicit LabResultsWindow(DatabaseTarget target, QWidget* parent = nullptr);
@@ -28,6 +30,7 @@ public:
     const std::vector<PlotSeries>& shownSeries() const { return shown_.series; }
     long long shownPasses() const { return shown_.passes; }
     EfficiencyPlots& plots() { return plots_; }
+    UnitsTab& units() { return *units_; }
     void setFilter(const LabFilter& filter);
     void setXValue(XValue x);
 
@@ -41,6 +44,7 @@ public:
 private:
     void poll();
     void fillChoices();
+    void unitsFrom(const std::vector<std::string>& benches, const std::vector<std::string>& operators);
     LabFilter filterShown() const;
 
     QString connection_;
@@ -58,5 +62,6 @@ private:
     QDateEdit* from_ = nullptr;
     QDateEdit* to_ = nullptr;
     QLabel* status_ = nullptr;
+    UnitsTab* units_ = nullptr;
     QTimer poll_;
 };

@@ -1,34 +1,9 @@
 #include "UnitYield.h"
 
-#include "SmallFiles.h"
-
-#include <QFile>
 #include <QString>
 #include <algorithm>
 
 namespace {
-
-// The file's lines, a quoted field's line ends kept inside it.
-std::vector<std::string> linesOf(const std::string& bytes) {
-    std::vector<std::string> lines;
-    std::string line;
-    bool quoted = false;
-    for (char c : bytes) {
-        quoted = c == '"' ? !quoted : quoted;
-        if (!quoted && (c == '\n' || c == '\r')) {
-            if (!line.empty()) {
-                lines.push_back(line);
-            }
-            line.clear();
-        } else {
-            line += c;
-        }
-    }
-    if (!line.empty()) {
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 bool accepted(const UnitTestRow& t, const YieldFilter& f) {
     const QDate day = t.started.toLocalTime().date();
@@ -37,45 +12,6 @@ bool accepted(const UnitTestRow& t, const YieldFilter& f) {
 }
 
 } // namespace
-
-std::vector<UnitTestRow> unitTestsOf(const std::string& csvBytes, const std::string& folder) {
-    const auto lines = linesOf(csvBytes);
-    std::vector<UnitTestRow> tests;
-    if (lines.empty()) {
-        return tests;
-    }
-    const auto header = csvFields(lines.front());
-    const auto at = [&header](const char* name) {
-        const auto i = std::find(header.begin(), header.end(), std::string(name));
-        return i == header.end() ? header.size() : static_cast<std::size_t>(i - header.begin());
-    };
-    const std::size_t id = at("unit test id"), unit = at("unit"), lot = at("lot"), op = at("operator"),
-                      plan = at("plan"), version = at("plan version"), bench = at("bench"), verdict = at("verdict"),
-                      steps = at("step verdicts"), started = at("started");
-    for (std::size_t n = 1; n < lines.size(); ++n) {
-        const auto f = csvFields(lines[n]);
-        if (f.size() != header.size() || id >= f.size() || f[id].empty() || verdict >= f.size()) {
-            continue; // cut short, or not a row of this layout
-        }
-        const auto field = [&f](std::size_t i) { return i < f.size() ? f[i] : std::string(); };
-        tests.push_back({f[id], field(unit), field(lot), field(op), field(plan), field(version), field(bench),
-                         f[verdict], field(steps),
-                         QDateTime::fromString(QString::fromStdString(field(started)), Qt::ISODate), folder});
-    }
-    return tests;
-}
-
-std::vector<UnitTestRow> readUnitTests(const std::vector<std::string>& folders) {
-    std::vector<UnitTestRow> tests;
-    for (const std::string& folder : folders) {
-        QFile f(QString::fromStdString(folder + "/unit-tests.csv"));
-        if (f.open(QIODevice::ReadOnly)) {
-            const auto found = unitTestsOf(f.read(64 << 20).toStdString(), folder);
-            tests.insert(tests.end(), found.begin(), found.end());
-        }
-    }
-    return tests;
-}
 
 std::vector<LotYield> yieldOf(const std::vector<UnitTestRow>& tests, const YieldFilter& filter) {
     // Each lot and plan's units, each unit's tests in time order.

@@ -1,21 +1,16 @@
 #pragma once
 
+#include "UnitTestsFile.h"
+
 #include <QDateTime>
 #include <map>
 #include <string>
 #include <vector>
 
-// A unit test as unit-tests.csv keeps it (the fields the yield needs).
-struct UnitTestRow {
-    std::string id, unit, lot, operatorName, plan, planVersion, bench, verdict, stepVerdicts;
-    QDateTime started;
-    std::string folder;
-};
-
-// Every unit test the folders' unit-tests.csv hold; a row cut short or
-// without an id is passed over.
-std::vector<UnitTestRow> readUnitTests(const std::vector<std::string>& folders);
-std::vector<UnitTestRow> unitTestsOf(const std::string& csvBytes, const std::string& folder);
+// Every unit test the folders' unit-tests.csv hold.
+inline std::vector<UnitTestRow> readUnitTests(const std::vector<std::string>& folders) {
+    return UnitTestsFile::read(folders);
+}
 
 // Which tests count: empty fields take every one; dates inclusive, local.
 struct YieldFilter {

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <memory>
 #include <set>
 
 namespace {
@@ -26,7 +27,8 @@ const QStringList Columns{QStringLiteral("lot"),
 
 const QString Any = QStringLiteral("(any)");
 
-void fill(QComboBox* box, const std::set<std::string>& items) {
+template <class Items>
+void fill(QComboBox* box, const Items& items) {
     const QString was = box->currentText();
     box->clear();
     box->addItem(Any);
@@ -40,7 +42,7 @@ void fill(QComboBox* box, const std::set<std::string>& items) {
 
 UnitsTab::UnitsTab(QWidget* parent)
     : QWidget(parent), bench_(new QComboBox(this)), operator_(new QComboBox(this)), from_(new QLineEdit(this)),
-      to_(new QLineEdit(this)), table_(new QTableWidget(this)) {
+      to_(new QLineEdit(this)), table_(new QTableWidget(this)), status_(new QLabel(this)) {
     setObjectName(QStringLiteral("units"));
     bench_->setObjectName(QStringLiteral("unitsBench"));
     operator_->setObjectName(QStringLiteral("unitsOperator"));
@@ -63,6 +65,10 @@ UnitsTab::UnitsTab(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(filters);
+    status_->setObjectName(QStringLiteral("unitsStatus"));
+    status_->setWordWrap(true);
+    status_->hide();
+    layout->addWidget(status_);
     layout->addWidget(table_, 1);
     for (QComboBox* box : {bench_, operator_}) {
         connect(box, &QComboBox::currentTextChanged, this, [this] { show(); });
@@ -73,17 +79,26 @@ UnitsTab::UnitsTab(QWidget* parent)
 }
 
 void UnitsTab::setFolders(const std::vector<std::string>& folders) {
-    tests_ = readUnitTests(folders);
+    auto tests = std::make_shared<const std::vector<UnitTestRow>>(readUnitTests(folders));
     std::set<std::string> benches, operators;
-    for (const UnitTestRow& t : tests_) {
+    for (const UnitTestRow& t : *tests) {
         benches.insert(t.bench);
         operators.insert(t.operatorName);
     }
+    setSource({benches.begin(), benches.end()}, {operators.begin(), operators.end()},
+              [tests](const YieldFilter& f, QString&) { return yieldOf(*tests, f); });
+}
+
+void UnitsTab::setSource(const std::vector<std::string>& benches, const std::vector<std::string>& operators,
+                         Yields yields) {
+    yields_ = std::move(yields);
     const QSignalBlocker a(bench_), b(operator_);
     fill(bench_, benches);
     fill(operator_, operators);
     show();
 }
+
+QString UnitsTab::statusText() const { return status_->text(); }
 
 YieldFilter UnitsTab::filter() const {
     YieldFilter f;
@@ -95,7 +110,10 @@ YieldFilter UnitsTab::filter() const {
 }
 
 void UnitsTab::show() {
-    const auto yields = yieldOf(tests_, filter());
+    QString error;
+    const auto yields = yields_ ? yields_(filter(), error) : std::vector<LotYield>{};
+    status_->setText(error.isEmpty() ? QString() : QStringLiteral("The unit tests cannot be read: ") + error);
+    status_->setVisible(!error.isEmpty());
     table_->setRowCount(static_cast<int>(yields.size()));
     int row = 0;
     for (const LotYield& y : yields) {

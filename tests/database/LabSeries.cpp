@@ -4,9 +4,14 @@
 // One line a set-up, tab-separated: transformer, capacitor, resistor,
 // sample average, supply (the X value), then count, mean, lowest and highest
 // of the phase-angle estimate, and the passes the server counted in all.
+// With --units (and --operator O): the Units tab's lots as the server counts
+// them, a line each: lot, plan, units, tests, first-pass, final, retests,
+// conditional pass, conditional fail, no verdict, fail, then the failures by
+// step ("step=count", ";" between).
 #include "DatabaseTarget.h"
 #include "LabAggregates.h"
 #include "LabConnection.h"
+#include "LabUnitYields.h"
 
 #include <QCoreApplication>
 #include <QSqlDatabase>
@@ -14,21 +19,34 @@
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    if (argc < 2 || argc % 2 != 0) {
-        std::fputs("usage: lab_series CONNECTION [--bench B] [--comment PART] [--from DATE] [--to DATE]\n", stderr);
+    if (argc < 2) {
+        std::fputs("usage: lab_series CONNECTION [--units] [--bench B] [--operator O] [--comment PART] [--from DATE] "
+                   "[--to DATE]\n",
+                   stderr);
         return 2;
     }
     LabFilter filter;
-    for (int i = 2; i + 1 < argc; i += 2) {
-        const QString option = QString::fromLocal8Bit(argv[i]), value = QString::fromLocal8Bit(argv[i + 1]);
-        if (option == QLatin1String("--bench")) {
+    YieldFilter units;
+    bool unitsWanted = false;
+    for (int i = 2; i < argc; i += 2) {
+        const QString option = QString::fromLocal8Bit(argv[i]);
+        if (option == QLatin1String("--units")) {
+            unitsWanted = true;
+            --i;
+            continue;
+        }
+        const QString value = i + 1 < argc ? QString::fromLocal8Bit(argv[i + 1]) : QString();
+        if (option == QLatin1String("--operator")) {
+            units.operatorName = value.toStdString();
+        } else if (option == QLatin1String("--bench")) {
             filter.bench = value;
+            units.bench = value.toStdString();
         } else if (option == QLatin1String("--comment")) {
             filter.comment = value;
         } else if (option == QLatin1String("--from")) {
-            filter.from = QDate::fromString(value, Qt::ISODate);
+            filter.from = units.from = QDate::fromString(value, Qt::ISODate);
         } else if (option == QLatin1String("--to")) {
-            filter.to = QDate::fromString(value, Qt::ISODate);
+            filter.to = units.to = QDate::fromString(value, Qt::ISODate);
         }
     }
     const auto target = databaseTarget(argv[1]);
@@ -42,6 +60,23 @@ int main(int argc, char** argv) {
         if (!db.open()) {
             std::fprintf(stderr, "cannot open the database\n");
             return 1;
+        }
+        if (unitsWanted) {
+            const LabUnitYields lab = labUnitYields(db, units);
+            if (!lab.error.isEmpty()) {
+                std::fprintf(stderr, "%s\n", qPrintable(lab.error));
+                return 1;
+            }
+            for (const LotYield& y : lab.lots) {
+                std::string steps;
+                for (const auto& [step, count] : y.failuresByStep) {
+                    steps += (steps.empty() ? "" : ";") + step + "=" + std::to_string(count);
+                }
+                std::printf("%s\t%s\t%d\t%d\t%d\t%d\t%d\t%d\t%d\t%d\t%d\t%s\n", y.lot.c_str(), y.plan.c_str(), y.units,
+                            y.tests, y.firstPass, y.finalPass, y.retests, y.conditionalPass, y.conditionalFail,
+                            y.noVerdict, y.fail, steps.c_str());
+            }
+            return 0;
         }
         const LabSeries lab = labSeries(db, XValue::Supply, filter);
         if (!lab.error.isEmpty()) {

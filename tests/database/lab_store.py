@@ -21,6 +21,10 @@
    update, delete or drop; a reader runs the lab window and cannot insert.
 5. A lab of version 1 (one table, as the last program made it) upgraded by
    the next bench, its passes kept and summed.
+6. Lots of units from two benches and a hand-made file (a test stopped and
+   resumed, retests, a step whose name holds ": ", rows that cannot go up):
+   the Units tab's yields as the server counts them equal this script's own
+   count from the unit-tests.csv files, with every filter.
 """
 import csv
 import json
@@ -324,9 +328,9 @@ def roles(server, root):
         CREATE ROLE lab_writer NOLOGIN; CREATE ROLE lab_reader NOLOGIN;
         GRANT USAGE ON SCHEMA public TO lab_writer, lab_reader;
         GRANT SELECT ON lab_schema TO lab_writer, lab_reader;
-        GRANT INSERT ON passes, set_aside, characterisations TO lab_writer;
+        GRANT INSERT ON passes, set_aside, characterisations, unit_tests TO lab_writer;
         GRANT EXECUTE ON FUNCTION lab_prepare(text[], text[], text[], text) TO lab_writer;
-        GRANT SELECT ON passes, pass_summary, set_aside, lab_schema_steps, characterisations TO lab_reader;
+        GRANT SELECT ON passes, pass_summary, set_aside, lab_schema_steps, characterisations, unit_tests TO lab_reader;
         CREATE ROLE bench7 LOGIN PASSWORD '{PASSWORD}' IN ROLE lab_writer;
         CREATE ROLE viewer LOGIN PASSWORD '{PASSWORD}' IN ROLE lab_reader;""", "roles")
     writer = os.path.join(root, "writer")
@@ -399,6 +403,15 @@ def unit_tested(server, root):
     pdf = subprocess.run(["pdftotext", os.path.join(folder, test["report"]), "-"], capture_output=True, text=True)
     text = " ".join(pdf.stdout.split())
     check(len(record) == 4 and len(stored) == 4, f"four passes in the record and the database: {len(record)}, {stored}")
+    kept = server.sql("SELECT unit, lot, operator, verdict, attempt, step_verdicts, report FROM unit_tests "
+                      f"WHERE unit_test_id = '{tid}'", "roles")
+    check(kept == "|".join(test[k] for k in ("unit", "lot", "operator", "verdict", "attempt", "step verdicts",
+                                             "report"))
+          and test["verdict"] in text and test["report"].startswith(f"report-SN-5-{tid}"),
+          f"the unit test's row the same in the database, the record and the report: {kept}")
+    lots = run([SERIES, server.url("roles", "viewer"), "--units"])
+    check(lots.returncode == 0 and lots.stdout.startswith("7\tSPLIT-FLUX outgoing test, version 1\t1\t1\t"),
+          f"the reader's Units tab: lot 7, one unit, one test: {lots.stdout} {lots.stderr}")
     for line in stored:
         pid, step, unit, lot, operator, efficiency = line.split("|")
         mine, row = record.get(pid, {}), shown.get(pid, {})
@@ -433,6 +446,156 @@ def upgrade(server, root):
     check("upgraded from version 1" in server.sql("SELECT what FROM lab_schema_steps", "old"), "the step noted")
 
 
+# --- 6. lots of units -----------------------------------------------------------------------
+
+UNIT_PLAN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "docs", "examples",
+                         "unit-test-split-flux.json")
+
+
+def unit_rows(folders):
+    rows = []
+    for folder in folders:
+        with open(os.path.join(folder, "unit-tests.csv"), newline="", encoding="utf-8") as f:
+            rows += list(csv.DictReader(f))
+    return rows
+
+
+def started_of(row):
+    try:
+        return datetime.datetime.fromisoformat(row["started"].replace("Z", "+00:00"))
+    except ValueError:
+        return None
+
+
+def lot_yields(rows, bench="", operator="", day=None, zone=None):
+    """The README's rules, counted here: a test's last row says how it went;
+    a unit's first test is its earliest, its final its latest; the yields
+    count PASS; failures by step count every test's failing steps."""
+    last = {}
+    for r in rows:
+        try:
+            uuid.UUID(r["unit test id"])
+        except ValueError:
+            continue
+        if started_of(r) is not None and r["ended"]:
+            last[r["unit test id"]] = r
+    lots = {}
+    for r in last.values():
+        local = started_of(r).astimezone(zone).date()
+        if (bench and r["bench"] != bench) or (operator and r["operator"] != operator) or (day and local != day):
+            continue
+        key = (r["lot"], f"{r['plan']}, version {r['plan version']}")
+        lots.setdefault(key, {}).setdefault(r["unit"], []).append(r)
+    lines = []
+    for key in sorted(lots, key=lambda k: (k[0].encode(), k[1].encode())):
+        n = dict(units=0, tests=0, first=0, final=0, retests=0, cp=0, cf=0, nv=0, fail=0)
+        failed = {}
+        for runs in lots[key].values():
+            runs.sort(key=started_of)
+            final = runs[-1]["verdict"]
+            n["units"] += 1
+            n["tests"] += len(runs)
+            n["retests"] += len(runs) - 1
+            n["first"] += runs[0]["verdict"] == "PASS"
+            n["final"] += final == "PASS"
+            for word, name in (("CONDITIONAL PASS", "cp"), ("CONDITIONAL FAIL", "cf"), ("NO VERDICT", "nv"),
+                               ("FAIL", "fail")):
+                n[name] += final == word
+            for r in runs:
+                for step in filter(None, r["step verdicts"].split("; ")):
+                    name, _, word = step.rpartition(": ")
+                    if name and word in ("FAIL", "CONDITIONAL FAIL"):
+                        failed[name] = failed.get(name, 0) + 1
+        steps = ";".join(f"{s}={failed[s]}" for s in sorted(failed, key=str.encode))
+        lines.append("\t".join([*key, *(str(v) for v in n.values()), steps]))
+    return lines
+
+
+def hand_made_tests(folder, header, today):
+    """A file as a bench could leave it: a test stopped and resumed (a row for
+    each end), a unit failed and retested, a step named with ": ", a test of
+    another day; and two rows that cannot go up."""
+    os.makedirs(folder)
+    plan = {"plan": "hand plan", "plan version": "3", "transformer": "STANDARD TRANSFORMER #1", "bench": "bench C",
+            "operator": "carol", "lot": "L2", "attempt": "1"}
+    day = today.isoformat()
+    resumed = str(uuid.uuid4())
+    rows = [
+        dict(plan, **{"unit test id": resumed, "unit": "S-1", "started": f"{day}T08:00:00Z",
+                      "ended": f"{day}T08:05:00Z", "verdict": "NO VERDICT", "stopped at": "step 2 (hot: full)",
+                      "step verdicts": "1 cold: PASS"}),
+        dict(plan, **{"unit test id": resumed, "unit": "S-1", "started": f"{day}T08:00:00Z",
+                      "ended": f"{day}T09:00:00Z", "verdict": "PASS",
+                      "step verdicts": "1 cold: PASS; 2 hot: full: PASS"}),
+        dict(plan, **{"unit test id": str(uuid.uuid4()), "unit": "S-2", "started": f"{day}T08:10:00Z",
+                      "ended": f"{day}T08:20:00Z", "verdict": "FAIL",
+                      "step verdicts": "1 cold: PASS; 2 hot: full: FAIL"}),
+        dict(plan, **{"unit test id": str(uuid.uuid4()), "unit": "S-2", "started": f"{day}T10:10:00Z",
+                      "ended": f"{day}T10:20:00Z", "verdict": "PASS", "attempt": "2",
+                      "step verdicts": "1 cold: PASS; 2 hot: full: PASS"}),
+        dict(plan, **{"unit test id": str(uuid.uuid4()), "unit": "S-3", "started": f"{day}T11:00:00Z",
+                      "ended": f"{day}T11:10:00Z", "verdict": "CONDITIONAL PASS",
+                      "step verdicts": "1 cold: CONDITIONAL PASS; 2 hot: full: PASS"}),
+        dict(plan, **{"unit test id": str(uuid.uuid4()), "unit": "S-4", "started": "2026-12-01T11:00:00Z",
+                      "ended": "2026-12-01T11:10:00Z", "verdict": "CONDITIONAL FAIL",
+                      "step verdicts": "1 cold: CONDITIONAL FAIL; 2 hot: full: PASS"}),
+        dict(plan, **{"unit test id": "not-a-uuid", "unit": "S-5", "started": f"{day}T12:00:00Z",
+                      "ended": f"{day}T12:10:00Z", "verdict": "PASS"}),
+        dict(plan, **{"unit test id": str(uuid.uuid4()), "unit": "S-6", "started": "yesterday noon",
+                      "ended": f"{day}T12:10:00Z", "verdict": "PASS"}),
+    ]
+    with open(os.path.join(folder, "unit-tests.csv"), "w", newline="", encoding="utf-8") as f:
+        writer = csv.DictWriter(f, fieldnames=header, restval="", lineterminator="\r\n")
+        writer.writeheader()
+        writer.writerows(rows)
+
+
+def unit_lots(server, root):
+    server.sql("CREATE DATABASE units")
+    settings = {"XDG_CONFIG_HOME": os.path.join(root, "units-settings"),
+                "XDG_DATA_HOME": os.path.join(root, "units-settings")}
+    benches = {"bench A": ("ann", [("12", 1), ("12", 2), ("12", 3), ("12", 4), ("12", 5), ("12", 2), ("12", 4)]),
+               "bench B": ("bob", [("12", 6), ("12", 7), ("12", 8), ("13", 9)])}
+    folders = []
+    for bench, (operator, units) in benches.items():
+        folder = os.path.join(root, "units-" + bench.replace(" ", "-"))
+        folders.append(folder)
+        for lot, seed in units:
+            r = run([PROGRAM, "--simulate", "--fast-reads", "--simulate-unit", str(seed), "--unit", f"SN-{seed}",
+                     "--operator", operator, "--lot", lot, "--bench", bench, "--record", folder,
+                     "--unit-test", UNIT_PLAN], env_extra=settings)
+            check(r.returncode in (0, 4), f"unit SN-{seed} on {bench} tested: {r.stderr[-200:]}")
+    with open(os.path.join(folders[0], "unit-tests.csv"), newline="", encoding="utf-8") as f:
+        header = next(csv.reader(f))
+    zone = datetime.datetime.now().astimezone().tzinfo
+    today = started_of(unit_rows(folders)[0]).astimezone(zone).date()
+    hand = os.path.join(root, "units-hand")
+    hand_made_tests(hand, header, today)
+    folders.append(hand)
+    for folder in folders:
+        r = run([PROGRAM, "--upload", "--record", folder, "--database", server.url("units")], env_extra=settings)
+        check(r.returncode == 0, f"{os.path.basename(folder)} uploaded: {r.stderr[-300:]}")
+    rows = unit_rows(folders)
+    stored = server.sql("SELECT count(*) FROM unit_tests", "units")
+    check(stored == str(len(rows) - 2), f"every row but the two bad ones stored once: {stored} of {len(rows)}")
+    with open(os.path.join(hand, "database-unit-tests.csv"), newline="", encoding="utf-8") as f:
+        aside = [r for r in csv.reader(f) if r[1].startswith("set aside")]
+    check(len(aside) == 2, f"two rows set aside beside the record, with why: {aside}")
+    run([PROGRAM, "--upload", "--record", hand, "--database", server.url("units")], env_extra=settings)
+    check(server.sql("SELECT count(*) FROM unit_tests", "units") == stored, "a second upload sends none again")
+    for what, args, oracle in (
+            ("every lot", [], {}),
+            ("one bench", ["--bench", "bench B"], {"bench": "bench B"}),
+            ("one operator", ["--operator", "ann"], {"operator": "ann"}),
+            ("the hand-made bench", ["--bench", "bench C"], {"bench": "bench C"}),
+            ("one day", ["--from", today.isoformat(), "--to", today.isoformat()], {"day": today})):
+        got = run([SERIES, server.url("units"), "--units", *args])
+        want = lot_yields(rows, zone=zone, **oracle)
+        check(got.returncode == 0 and got.stdout.splitlines() == want,
+              f"{what}: the server's yields equal this script's count\n  server {got.stdout.splitlines()} "
+              f"{got.stderr}\n  script {want}")
+
+
 def main():
     root = tempfile.mkdtemp(prefix="lab-store-")
     os.chmod(root, 0o755)
@@ -443,6 +606,7 @@ def main():
         zones(server, root)
         roles(server, root)
         upgrade(server, root)
+        unit_lots(server, root)
     finally:
         try:
             server.stop("immediate")
