@@ -40,9 +40,8 @@ Form1View::Form1View(Form1& form, QWidget* parent) : QWidget(parent), form_(form
     refresh();
 }
 
-void Form1View::buildTestPanel() {
+int Form1View::buildPickRows(ViewParts& parts) {
     Form1& f = form_;
-    ViewParts parts(this, binder, layout);
     const auto row = [&](const char* labelName, Label& label, int x, int y, int w) {
         parts.label(labelName, label, labelAbove(x, y, w));
     };
@@ -60,6 +59,16 @@ void Form1View::buildTestPanel() {
     parts.box("Text15", f.Text15, boxBelow(8, y, 348));
     row("Label28", f.Label28, 364, y, 170);
     parts.combo("Combo3", f.Combo3, boxBelow(364, y, 170), [&f] { f.sampleAveragePicked(); });
+    return y;
+}
+
+void Form1View::buildTestPanel() {
+    Form1& f = form_;
+    ViewParts parts(this, binder, layout);
+    const auto row = [&](const char* labelName, Label& label, int x, int y, int w) {
+        parts.label(labelName, label, labelAbove(x, y, w));
+    };
+    int y = buildPickRows(parts);
 
     const int inX = 8;
     const int outX = 275;

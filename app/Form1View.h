@@ -26,6 +26,8 @@ protected:
 
 private:
     void buildTestPanel();
+    // The picks and the boxes above the figures; the row below them.
+    int buildPickRows(ViewParts& parts);
     void plusMinus(ViewParts& parts, PassOutcome::Box box, QRect at);
     void buildControlPanel();
     void buildLogPanel();

@@ -1,7 +1,6 @@
 #include "CharacterisationFit.h"
 
-#include "NumberText.h"
-#include "RunningMean.h"
+#include "CharacterisationModel.h"
 #include "UncertaintyTerms.h"
 
 #include <algorithm>
@@ -10,15 +9,9 @@
 
 using namespace UncertaintyTerms;
 
+using namespace CharacterisationModel;
+
 namespace {
-
-// What the scope's five-digit answers resolve, as a standard uncertainty.
-double resolution(double value) { return std::fabs(value) * 1e-4 / std::sqrt(3.0); }
-
-using Mean = RunningMean;
-
-// The parameters of one supply's models, in the order of the columns.
-enum Parameter { P0, A, REq, V20, ROut, Bend, ParameterCount };
 
 // Where each observation and parameter stands in the joint fit.
 struct Layout {
@@ -29,14 +22,6 @@ struct Layout {
     std::size_t observations() const { return 2 * points; } // each point's loss, then each V2
 };
 
-// A supply's parameters from the joint vector.
-// The output voltage falls with the current: V2 = V20 - R_out I - c I^2 (a
-// straight line is not close enough at the answers' five digits).
-struct Params {
-    double p0 = 0, a = 0, r = 0, v20 = 0, rOut = 0, c = 0;
-    double volts(double current) const { return v20 - rOut * current - c * current * current; }
-    double voltsSlope(double current) const { return rOut + 2 * c * current; }
-};
 Params paramsOf(const std::vector<double>& theta, std::size_t supply) {
     const std::size_t b = supply * ParameterCount;
     return {theta[b + P0], theta[b + A], theta[b + REq], theta[b + V20], theta[b + ROut], theta[b + Bend]};
@@ -255,116 +240,48 @@ SmallMatrix block(const SmallMatrix& m, std::size_t first, std::size_t size) {
     return b;
 }
 
-// U of a function of the supply's parameters, by its numerical gradient.
-template <class F>
-double uncertaintyOf(F f, const Params& q, const SmallMatrix& cov) {
-    const double base = f(q);
-    std::vector<double> g(ParameterCount);
-    for (int k = 0; k < ParameterCount; ++k) {
-        Params d = q;
-        double* field = k == P0    ? &d.p0
-                        : k == A    ? &d.a
-                        : k == REq  ? &d.r
-                        : k == V20  ? &d.v20
-                        : k == ROut ? &d.rOut
-                                    : &d.c;
-        const double step = std::max(1e-7, std::fabs(*field) * 1e-5);
-        *field += step;
-        g[static_cast<std::size_t>(k)] = (f(d) - base) / step;
-    }
-    return std::sqrt(std::max(0.0, quadratic(cov, g)));
-}
-
-void fillCurve(SupplyFit& fit, const std::vector<CharacterisationPoint>& pts, const FitOptions& o, double k) {
-    const Params q{fit.p0.value, fit.a.value, fit.rEq.value, fit.v20.value, fit.rOut.value, fit.bend.value};
-    const SmallMatrix& cov = fit.covariance;
-    // The output's current has a part the load capacitor draws (the whole of
-    // it at no load), in proportion to the output voltage: that part carries
-    // no power, though the windings carry it.
-    double heaviest = 0, real = 0, apparent = 0;
-    Mean capacitive;
-    for (const std::size_t i : fit.points) {
-        const CharacterisationPoint& p = pts[i];
-        heaviest = std::max(heaviest, p.iOut);
-        real += p.pOut;
-        apparent += p.vOut * p.iOut;
-        if (p.vOut > 0) {
-            const double resistive = p.pOut / p.vOut;
-            capacitive.add(std::sqrt(std::max(0.0, p.iOut * p.iOut - resistive * resistive)) / p.vOut);
-        }
-    }
-    fit.outputPowerFactor = apparent > 0 ? real / apparent : 1.0;
-    const double siemens = capacitive.mean();
-    const auto powerFactorAt = [siemens](const Params& p, double current) {
-        const double reactive = siemens * p.volts(current);
-        return current > reactive ? std::sqrt(current * current - reactive * reactive) / current : 0.0;
+// One supply's parameters from the joint fit, and the chi^2 of its loss
+// (with and without a) and of its output voltage against the points' scatter.
+SupplyFit supplyFitOf(std::size_t s, const Layout& lay, const Solved& full, const Solved& twoTerm,
+                      const SmallMatrix& weights, double k) {
+    const std::size_t n = lay.points;
+    const auto scatter = [&weights, n](std::size_t i, bool voltage) {
+        const std::size_t at = voltage ? n + i : i;
+        return std::sqrt(weights(at, at));
     };
-    const auto etaAt = [powerFactorAt](double current) {
-        return [current, powerFactorAt](const Params& p) {
-            return efficiencyAt(p.volts(current), current, powerFactorAt(p, current), p.p0, p.a, p.r);
-        };
+    const auto scaled = [](double r, double u) { return u > 0 ? (r / u) * (r / u) : 0.0; };
+    SupplyFit f;
+    f.supplyVolts = lay.supplyVolts[s];
+    f.points = lay.supplyPoints[s];
+    f.covariance = block(full.covariance, s * ParameterCount, ParameterCount);
+    const auto est = [&](Parameter p) {
+        return Estimate{full.theta[s * ParameterCount + p], k * std::sqrt(std::max(0.0, f.covariance(p, p)))};
     };
-    // Up to twice the heaviest load, where the fitted voltage still stands.
-    double upTo = heaviest * 2.0;
-    while (upTo > heaviest && q.volts(upTo) < 0.5 * q.v20) {
-        upTo *= 0.9;
+    f.p0 = est(P0);
+    f.a = est(A);
+    f.rEq = est(REq);
+    f.v20 = est(V20);
+    f.rOut = est(ROut);
+    f.bend = est(Bend);
+    const Params q = paramsOf(full.theta, s);
+    f.mismatchPercent = {100 * q.a / q.v20,
+                         k * uncertaintyOf([](const Params& p) { return 100 * p.a / p.v20; }, q, f.covariance)};
+    // chi^2 of the loss against its scatter, with and without a; and of
+    // the output voltage.
+    for (const std::size_t i : f.points) {
+        f.lossResiduals.push_back(full.residuals[i]);
+        f.voltageResiduals.push_back(full.residuals[n + i]);
+        f.chi2 += scaled(full.residuals[i], scatter(i, false));
+        f.twoTermChi2 += twoTerm.ok ? scaled(twoTerm.residuals[i], scatter(i, false)) : 0;
+        f.voltageChi2 += scaled(full.residuals[n + i], scatter(i, true));
     }
-    for (int step = 1; step <= 40; ++step) {
-        const double current = upTo * step / 40.0;
-        const auto eta = etaAt(current);
-        fit.curve.push_back({current, q.volts(current) * current * powerFactorAt(q, current), eta(q),
-                             k * uncertaintyOf(eta, q, cov)});
-    }
-    const auto bestOf = [&etaAt, upTo](const Params& p) { return bestCurrentOf([&](double c) { return etaAt(c)(p); }, upTo); };
-    const double best = bestOf(q);
-    fit.bestBeyondLoads = best > heaviest * 1.001;
-    fit.bestCurrent = {best, k * uncertaintyOf(bestOf, q, cov)};
-    // At the maximum its own shift does not move the efficiency (first order).
-    fit.bestEfficiency = {etaAt(best)(q), k * uncertaintyOf(etaAt(best), q, cov)};
-    // The resistor that draws the resistive part of that current.
-    const auto loadOf = [&bestOf, &powerFactorAt](const Params& p) {
-        const double c = bestOf(p);
-        return p.volts(c) / (c * powerFactorAt(p, c));
-    };
-    fit.bestLoadOhms = {loadOf(q), k * uncertaintyOf(loadOf, q, cov)};
-    const auto outputOf = [&bestOf, &powerFactorAt](const Params& p) {
-        const double c = bestOf(p);
-        return p.volts(c) * c * powerFactorAt(p, c);
-    };
-    fit.bestOutput = {outputOf(q), k * uncertaintyOf(outputOf, q, cov)};
-    if (!o.ratedVA && !o.ratedAmps) {
-        return;
-    }
-    // The current that gives a fraction of the rated output: of the amps, or
-    // of the volt-amperes V2 I (solved on the fitted V2).
-    const auto currentFor = [&o, upTo](const Params& p, double fraction) {
-        if (o.ratedAmps) {
-            return fraction * *o.ratedAmps;
-        }
-        // V2(I) I = the volt-amperes wanted, found by bisection below the
-        // fitted voltage's peak of V2 I.
-        const double wanted = fraction * *o.ratedVA;
-        double lo = 0, hi = upTo;
-        for (int i = 0; i < 100; ++i) {
-            const double mid = (lo + hi) / 2;
-            (p.volts(mid) * mid < wanted ? lo : hi) = mid;
-        }
-        return (lo + hi) / 2;
-    };
-    double sum = 0;
-    for (const double fraction : {0.25, 0.5, 0.75, 1.0}) {
-        const auto eta = [&](const Params& p) { return etaAt(currentFor(p, fraction))(p); };
-        fit.atFractions.push_back({fraction, {eta(q), k * uncertaintyOf(eta, q, cov)}});
-        sum += eta(q);
-    }
-    const auto average = [&](const Params& p) {
-        double s = 0;
-        for (const double fraction : {0.25, 0.5, 0.75, 1.0}) {
-            s += etaAt(currentFor(p, fraction))(p);
-        }
-        return s / 4;
-    };
-    fit.averageOfFractions = Estimate{sum / 4, k * uncertaintyOf(average, q, cov)};
+    f.dof = static_cast<int>(f.points.size()) - 3;
+    f.chi2Limit = chi2Limit95(f.dof);
+    f.twoTermDof = f.dof + 1;
+    f.twoTermChi2Limit = chi2Limit95(f.twoTermDof);
+    f.voltageDof = static_cast<int>(f.points.size()) - 3;
+    f.voltageChi2Limit = chi2Limit95(f.voltageDof);
+    return f;
 }
 
 std::optional<CoreLaw> coreLawOf(const Characterisation& c, const SmallMatrix& joint, double k) {
@@ -400,96 +317,6 @@ std::optional<CoreLaw> coreLawOf(const Characterisation& c, const SmallMatrix& j
 }
 
 } // namespace
-
-std::optional<CharacterisationPoint> characterisationPoint(const std::vector<PassOutcome>& passes, double supplyVolts,
-                                                          const std::string& load) {
-    Mean pIn, qIn, pOut, qOut, vOut, iOut, loss;
-    bool calibrated = !passes.empty();
-    double scale = 0;
-    for (const PassOutcome& p : passes) {
-        calibrated = calibrated && p.calibrated.applied && p.calibrated.misfit.empty() && p.calibrated.outputPower;
-    }
-    for (const PassOutcome& p : passes) {
-        const auto& v = p.values;
-        if (p.ending != PassOutcome::Ending::Complete || !v[PassOutcome::InputVoltage] ||
-            !v[PassOutcome::InputCurrent] || !v[PassOutcome::InputPower] || !v[PassOutcome::OutputVoltage] ||
-            !v[PassOutcome::OutputCurrent] || !v[PassOutcome::OutputPower]) {
-            continue;
-        }
-        const double in = *v[PassOutcome::InputPower];
-        const double sIn = *v[PassOutcome::InputVoltage] * *v[PassOutcome::InputCurrent];
-        const auto& c = p.calibrated;
-        const double out = calibrated ? *c.outputPower : *v[PassOutcome::OutputPower];
-        const double volts = calibrated ? *c.outputVoltage : *v[PassOutcome::OutputVoltage];
-        const double amps = calibrated ? *c.outputCurrent : *v[PassOutcome::OutputCurrent];
-        const double reactive =
-            calibrated ? std::fabs(c.outputReactive.value_or(0)) : std::sqrt(std::max(0.0, volts * amps * volts * amps - out * out));
-        pIn.add(in);
-        qIn.add(std::sqrt(std::max(0.0, sIn * sIn - in * in)));
-        pOut.add(out);
-        qOut.add(reactive);
-        vOut.add(volts);
-        iOut.add(amps);
-        loss.add(in - out);
-        scale = parseNumber(p.scopeSetUp.channels[2].scale).value_or(scale);
-    }
-    if (pIn.n == 0) {
-        return std::nullopt;
-    }
-    CharacterisationPoint point;
-    point.supplyVolts = supplyVolts;
-    point.load = load;
-    point.passes = pIn.n;
-    point.pIn = pIn.mean();
-    point.qIn = qIn.mean();
-    point.pOut = pOut.mean();
-    point.qOut = qOut.mean();
-    point.vOut = vOut.mean();
-    point.iOut = iOut.mean();
-    point.uLoss = std::max(loss.uMean(), std::hypot(resolution(point.pIn), resolution(point.pOut)));
-    point.uVOut = std::max(vOut.uMean(), resolution(point.vOut));
-    point.uIOut = std::max(iOut.uMean(), resolution(point.iOut));
-    point.outputScale = scale;
-    point.calibrated = calibrated;
-    return point;
-}
-
-double efficiencyAt(double volts, double amps, double powerFactor, double p0, double a, double rEq) {
-    const double out = volts * amps * powerFactor;
-    const double lost = p0 + a * amps + rEq * amps * amps;
-    return out + lost > 0 ? 100 * out / (out + lost) : 0;
-}
-
-double bestEfficiencyCurrent(double v20, double rOut, double powerFactor, double p0, double a, double rEq,
-                             double upTo) {
-    return bestCurrentOf([&](double current) { return efficiencyAt(v20 - rOut * current, current, powerFactor, p0, a, rEq); },
-                         upTo);
-}
-
-double bestCurrentOf(const std::function<double(double)>& eta, double upTo) {
-    // Golden-section search: the efficiency rises from no load, peaks once
-    // and falls.
-    const double golden = (std::sqrt(5.0) - 1) / 2;
-    double lo = 0, hi = upTo;
-    double x1 = hi - golden * (hi - lo), x2 = lo + golden * (hi - lo);
-    double f1 = eta(x1), f2 = eta(x2);
-    for (int i = 0; i < 200 && hi - lo > 1e-12 * std::max(1.0, upTo); ++i) {
-        if (f1 < f2) {
-            lo = x1;
-            x1 = x2;
-            f1 = f2;
-            x2 = lo + golden * (hi - lo);
-            f2 = eta(x2);
-        } else {
-            hi = x2;
-            x2 = x1;
-            f2 = f1;
-            x1 = hi - golden * (hi - lo);
-            f1 = eta(x1);
-        }
-    }
-    return (lo + hi) / 2;
-}
 
 double chi2Limit95(int dof) {
     if (dof <= 0) {
@@ -538,47 +365,11 @@ Characterisation fitCharacterisation(std::vector<CharacterisationPoint> points, 
         return c;
     }
     const double k = o.accuracy.coverage;
-    const std::size_t n = points.size();
     FitOptions scatterOnly = o;
     scatterOnly.sharedErrors = false;
     const SmallMatrix weights = covarianceOf(points, lay, supplyOf, full.theta, scatterOnly);
-    const auto scatter = [&weights, n](std::size_t i, bool voltage) {
-        const std::size_t at = voltage ? n + i : i;
-        return std::sqrt(weights(at, at));
-    };
-    const auto scaled = [](double r, double u) { return u > 0 ? (r / u) * (r / u) : 0.0; };
     for (std::size_t s = 0; s < lay.supplyPoints.size(); ++s) {
-        SupplyFit f;
-        f.supplyVolts = lay.supplyVolts[s];
-        f.points = lay.supplyPoints[s];
-        f.covariance = block(full.covariance, s * ParameterCount, ParameterCount);
-        const auto est = [&](Parameter p) {
-            return Estimate{full.theta[s * ParameterCount + p], k * std::sqrt(std::max(0.0, f.covariance(p, p)))};
-        };
-        f.p0 = est(P0);
-        f.a = est(A);
-        f.rEq = est(REq);
-        f.v20 = est(V20);
-        f.rOut = est(ROut);
-        f.bend = est(Bend);
-        const Params q = paramsOf(full.theta, s);
-        f.mismatchPercent = {100 * q.a / q.v20,
-                             k * uncertaintyOf([](const Params& p) { return 100 * p.a / p.v20; }, q, f.covariance)};
-        // chi^2 of the loss against its scatter, with and without a; and of
-        // the output voltage.
-        for (const std::size_t i : f.points) {
-            f.lossResiduals.push_back(full.residuals[i]);
-            f.voltageResiduals.push_back(full.residuals[n + i]);
-            f.chi2 += scaled(full.residuals[i], scatter(i, false));
-            f.twoTermChi2 += twoTerm.ok ? scaled(twoTerm.residuals[i], scatter(i, false)) : 0;
-            f.voltageChi2 += scaled(full.residuals[n + i], scatter(i, true));
-        }
-        f.dof = static_cast<int>(f.points.size()) - 3;
-        f.chi2Limit = chi2Limit95(f.dof);
-        f.twoTermDof = f.dof + 1;
-        f.twoTermChi2Limit = chi2Limit95(f.twoTermDof);
-        f.voltageDof = static_cast<int>(f.points.size()) - 3;
-        f.voltageChi2Limit = chi2Limit95(f.voltageDof);
+        SupplyFit f = supplyFitOf(s, lay, full, twoTerm, weights, k);
         fillCurve(f, points, o, k);
         c.supplies.push_back(std::move(f));
     }

@@ -248,6 +248,57 @@ void addLaterColumns(std::vector<ResultsTable::Column>& c) {
     }
 }
 
+// The main window's boxes as they showed.
+void addBoxColumns(std::vector<ResultsTable::Column>& c) {
+    for (ResultsTable::Column column : {
+             box("RESONANT FREQUENCY (Hz)", Pass::FrequencyBox),
+             box("INPUT VOLTAGE (V RMS)", Pass::InputVoltageBox),
+             box("INPUT CURRENT (A RMS)", Pass::InputCurrentBox),
+             box("APPARENT INPUT POWER (VA)", Pass::ApparentInputPowerBox),
+             box("INPUT PHASE ANGLE (DEGREES)", Pass::InputPhaseAngleBox),
+             box("REACTIVE INPUT POWER (VAR)", Pass::ReactiveInputPowerBox),
+             box("PHASE REAL INPUT POWER (WATTS)", Pass::InputPowerBox),
+             box("OUTPUT VOLTAGE (V RMS)", Pass::OutputVoltageBox),
+             box("OUTPUT CURRENT (A RMS)", Pass::OutputCurrentBox),
+             box("APPARENT OUTPUT POWER (VA)", Pass::ApparentOutputPowerBox),
+             box("APPARENT POWER MULTIPLIER", Pass::ApparentMultiplierBox),
+             box("OUTPUT PHASE ANGLE (DEGREES)", Pass::OutputPhaseAngleBox),
+             box("REACTIVE OUTPUT POWER (VAR)", Pass::ReactiveOutputPowerBox),
+             box("PHASE REAL OUTPUT POWER (WATTS)", Pass::OutputPowerBox),
+             box("PHASE ANGLE: EFFICIENCY (%)", Pass::PhaseEfficiencyBox),
+             box("RESISTOR REAL OUTPUT POWER (WATTS)", Pass::ResistorOutputPowerBox),
+             box("LOAD RESISTOR: EFFICIENCY (%)", Pass::ResistorEfficiencyBox),
+             box("TEST TIMESTAMP", Pass::TimestampBox),
+         }) {
+        c.push_back(std::move(column));
+    }
+}
+
+// What was measured and with what: the comment, the program, the scope, the
+// adapter and the scope's channel set-up.
+void addBenchColumns(std::vector<ResultsTable::Column>& c) {
+    for (ResultsTable::Column column : {
+             text(RecordColumn::Comment, &Pass::SetUp::comment),
+             instrument("program version", &Pass::Instrument::programVersion),
+             instrument("scope identity", &Pass::Instrument::scopeIdentity),
+             instrument("adapter", &Pass::Instrument::adapter),
+             instrument("USB port", &Pass::Instrument::usbPort),
+         }) {
+        c.push_back(std::move(column));
+    }
+    using Channel = Pass::ScopeSetUp::Channel;
+    for (std::size_t n = 0; n < 4; ++n) {
+        const std::string name = "CH" + std::to_string(n + 1);
+        c.push_back(channel(name + " volt probe", n, &Channel::voltProbe));
+        c.push_back(channel(name + " amp probe", n, &Channel::ampProbe));
+        c.push_back(channel(name + " scale", n, &Channel::scale));
+        c.push_back(channel(name + " scope gain", n, &Channel::gain));
+    }
+    c.push_back(scopeSetUp("MATH scale", &Pass::ScopeSetUp::mathScale));
+    c.push_back(scopeSetUp("MATH scope gain", &Pass::ScopeSetUp::mathGain));
+    c.push_back(scopeSetUp("recognised transformer set-up", &Pass::ScopeSetUp::recognised));
+}
+
 std::vector<ResultsTable::Column> makeColumns() {
     using F = Figures;
     std::vector<ResultsTable::Column> c{
@@ -288,41 +339,9 @@ std::vector<ResultsTable::Column> makeColumns() {
         figure("percent efficiency difference", "%", &F::EfficiencyDifference),
         figure(RecordColumn::PhasePowerFactor, &F::PhaseOutputPowerFactor),
         figure(RecordColumn::ResistorPowerFactor, &F::ResistorOutputPowerFactor),
-        box("RESONANT FREQUENCY (Hz)", Pass::FrequencyBox),
-        box("INPUT VOLTAGE (V RMS)", Pass::InputVoltageBox),
-        box("INPUT CURRENT (A RMS)", Pass::InputCurrentBox),
-        box("APPARENT INPUT POWER (VA)", Pass::ApparentInputPowerBox),
-        box("INPUT PHASE ANGLE (DEGREES)", Pass::InputPhaseAngleBox),
-        box("REACTIVE INPUT POWER (VAR)", Pass::ReactiveInputPowerBox),
-        box("PHASE REAL INPUT POWER (WATTS)", Pass::InputPowerBox),
-        box("OUTPUT VOLTAGE (V RMS)", Pass::OutputVoltageBox),
-        box("OUTPUT CURRENT (A RMS)", Pass::OutputCurrentBox),
-        box("APPARENT OUTPUT POWER (VA)", Pass::ApparentOutputPowerBox),
-        box("APPARENT POWER MULTIPLIER", Pass::ApparentMultiplierBox),
-        box("OUTPUT PHASE ANGLE (DEGREES)", Pass::OutputPhaseAngleBox),
-        box("REACTIVE OUTPUT POWER (VAR)", Pass::ReactiveOutputPowerBox),
-        box("PHASE REAL OUTPUT POWER (WATTS)", Pass::OutputPowerBox),
-        box("PHASE ANGLE: EFFICIENCY (%)", Pass::PhaseEfficiencyBox),
-        box("RESISTOR REAL OUTPUT POWER (WATTS)", Pass::ResistorOutputPowerBox),
-        box("LOAD RESISTOR: EFFICIENCY (%)", Pass::ResistorEfficiencyBox),
-        box("TEST TIMESTAMP", Pass::TimestampBox),
-        text(RecordColumn::Comment, &Pass::SetUp::comment),
-        instrument("program version", &Pass::Instrument::programVersion),
-        instrument("scope identity", &Pass::Instrument::scopeIdentity),
-        instrument("adapter", &Pass::Instrument::adapter),
-        instrument("USB port", &Pass::Instrument::usbPort),
     };
-    using Channel = Pass::ScopeSetUp::Channel;
-    for (std::size_t n = 0; n < 4; ++n) {
-        const std::string name = "CH" + std::to_string(n + 1);
-        c.push_back(channel(name + " volt probe", n, &Channel::voltProbe));
-        c.push_back(channel(name + " amp probe", n, &Channel::ampProbe));
-        c.push_back(channel(name + " scale", n, &Channel::scale));
-        c.push_back(channel(name + " scope gain", n, &Channel::gain));
-    }
-    c.push_back(scopeSetUp("MATH scale", &Pass::ScopeSetUp::mathScale));
-    c.push_back(scopeSetUp("MATH scope gain", &Pass::ScopeSetUp::mathGain));
-    c.push_back(scopeSetUp("recognised transformer set-up", &Pass::ScopeSetUp::recognised));
+    addBoxColumns(c);
+    addBenchColumns(c);
     addUncertaintyColumns(c);
     addVerdictColumns(c);
     addCalibrationColumns(c);
