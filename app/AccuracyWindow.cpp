@@ -11,7 +11,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QSettings>
 #include <QVBoxLayout>
 #include <variant>
 
@@ -64,13 +63,14 @@ AccuracyWindow::AccuracyWindow(const Accuracy& current, const QString& adapter, 
     row->addWidget(forget);
     layout->addLayout(row);
     error_ = addErrorLine(layout);
-    auto* buttons = addFileButtons(this, layout, QStringLiteral("Accuracy"), [this](const QString& path) { openFile(path); });
+    auto* buttons =
+        addFileButtons(this, layout, QStringLiteral("Accuracy"), [this](const QString& path) { openFile(path); });
     auto* save = buttons->addButton(QStringLiteral("Save file..."), QDialogButtonBox::ActionRole);
     auto* defaults = buttons->addButton(QStringLiteral("Defaults"), QDialogButtonBox::ResetRole);
     connect(save, &QPushButton::clicked, this, [this] {
-        const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Accuracy file"),
-                                                          QStringLiteral("accuracy.json"),
-                                                          QStringLiteral("Accuracy (*.json)"));
+        const QString path =
+            QFileDialog::getSaveFileName(this, QStringLiteral("Accuracy file"), QStringLiteral("accuracy.json"),
+                                         QStringLiteral("Accuracy (*.json)"));
         if (!path.isEmpty()) {
             saveFile(path);
         }
@@ -119,7 +119,9 @@ bool AccuracyWindow::saveFile(const QString& path) {
     return true;
 }
 
-QString AccuracyWindow::error() const { return error_->text(); }
+QString AccuracyWindow::error() const {
+    return error_->text();
+}
 
 void AccuracyWindow::offerCalibration(const std::string& inForce, TakeCalibration take,
                                       std::function<std::string()> forget) {
@@ -130,7 +132,9 @@ void AccuracyWindow::offerCalibration(const std::string& inForce, TakeCalibratio
     findChild<QPushButton*>(QStringLiteral("ForgetCalibration"))->setEnabled(static_cast<bool>(forget_));
 }
 
-QString AccuracyWindow::calibrationShown() const { return calibration_->text(); }
+QString AccuracyWindow::calibrationShown() const {
+    return calibration_->text();
+}
 
 void AccuracyWindow::calibrate() {
     if (!take_) {
@@ -144,6 +148,6 @@ void AccuracyWindow::calibrate() {
         return;
     }
     error_->clear();
-    calibration_->setText(QStringLiteral("Taken: %1").arg(QString::fromStdString(std::get<ChannelCalibration>(taken).name())));
+    calibration_->setText(
+        QStringLiteral("Taken: %1").arg(QString::fromStdString(std::get<ChannelCalibration>(taken).name())));
 }
-

@@ -17,7 +17,7 @@ class QLabel;
 // values, a file to open or save (the --accuracy file's form), the defaults.
 // A file that cannot be taken leaves the values as they were and says why.
 class AccuracyWindow final : public QDialog {
-public:
+  public:
     AccuracyWindow(const Accuracy& current, const QString& adapter, QWidget* parent = nullptr);
 
     Accuracy accuracy() const;
@@ -35,7 +35,7 @@ public:
     void offerCalibration(const std::string& inForce, TakeCalibration take, std::function<std::string()> forget);
     QString calibrationShown() const;
 
-private:
+  private:
     QLabel* calibration_ = nullptr;
     TakeCalibration take_;
     std::function<std::string()> forget_;
@@ -44,4 +44,3 @@ private:
     std::array<QDoubleSpinBox*, 7> values_{};
     QLabel* error_ = nullptr;
 };
-

@@ -11,8 +11,7 @@ namespace {
 
 // A view follows its form's window: made on load, dropped on unload. The
 // widget is deleted later, since its own click may be what unloaded it.
-template <class View, class Form>
-void follow(QPointer<View>& view, Form& form, ApplicationViews& views) {
+template <class View, class Form> void follow(QPointer<View>& view, Form& form, ApplicationViews& views) {
     if (form.window.loaded && view.isNull()) {
         view = new View(form);
         view->binder.afterAction = [&views] { views.refresh(); };
@@ -28,8 +27,7 @@ void follow(QPointer<View>& view, Form& form, ApplicationViews& views) {
 
 } // namespace
 
-ApplicationViews::ApplicationViews(Form1& form)
-    : form_(form), main_(std::make_unique<Form1View>(form)) {
+ApplicationViews::ApplicationViews(Form1& form) : form_(form), main_(std::make_unique<Form1View>(form)) {
     main_->binder.afterAction = [this] { refresh(); };
 }
 
@@ -78,7 +76,15 @@ void ApplicationViews::refresh() {
     refreshing_ = false;
 }
 
-Form1View* ApplicationViews::mainView() const { return main_.get(); }
-QWidget* ApplicationViews::settingsView() const { return settings_.data(); }
-QWidget* ApplicationViews::reportView() const { return report_.data(); }
-QWidget* ApplicationViews::splashView() const { return splash_.data(); }
+Form1View* ApplicationViews::mainView() const {
+    return main_.get();
+}
+QWidget* ApplicationViews::settingsView() const {
+    return settings_.data();
+}
+QWidget* ApplicationViews::reportView() const {
+    return report_.data();
+}
+QWidget* ApplicationViews::splashView() const {
+    return splash_.data();
+}

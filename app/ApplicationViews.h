@@ -13,7 +13,7 @@ class QWidget;
 // Keeps one view per loaded window: creates a window's view when its form
 // loads, discards it when the form unloads, and repaints them all.
 class ApplicationViews {
-public:
+  public:
     explicit ApplicationViews(Form1& form);
     ~ApplicationViews();
 
@@ -28,7 +28,7 @@ public:
     // main window's results.
     static constexpr double SmallestSettingsScale = 0.7;
 
-private:
+  private:
     void followSettings();
     Form1& form_;
     std::unique_ptr<Form1View> main_;

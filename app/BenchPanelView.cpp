@@ -20,10 +20,10 @@ BenchPanelView::BenchPanelView(SimScope& scope) : scope_(scope) {
         scope_.attach(SimBench{});
     }
     auto* layout = new QVBoxLayout(this);
-    auto* note = new QLabel(QStringLiteral(
-        "<b>Simulated bench</b> - not part of the instrument.<br>It plays the transformer "
-        "under test and the oscilloscope that watches it.<br>Changes apply to the next "
-        "acquisition."));
+    auto* note =
+        new QLabel(QStringLiteral("<b>Simulated bench</b> - not part of the instrument.<br>It plays the transformer "
+                                  "under test and the oscilloscope that watches it.<br>Changes apply to the next "
+                                  "acquisition."));
     note->setWordWrap(true);
     layout->addWidget(note);
     auto* form = new QFormLayout;
@@ -31,8 +31,7 @@ BenchPanelView::BenchPanelView(SimScope& scope) : scope_(scope) {
 
     transformer_ = new QComboBox;
     transformer_->setObjectName(QStringLiteral("transformer"));
-    transformer_->addItems({QStringLiteral("SPLIT-FLUX TRANSFORMER #1"),
-                            QStringLiteral("STANDARD TRANSFORMER F-54X")});
+    transformer_->addItems({QStringLiteral("SPLIT-FLUX TRANSFORMER #1"), QStringLiteral("STANDARD TRANSFORMER F-54X")});
     form->addRow(QStringLiteral("Transformer (swaps the probes)"), transformer_);
 
     supply_ = new QDoubleSpinBox;
@@ -54,8 +53,8 @@ BenchPanelView::BenchPanelView(SimScope& scope) : scope_(scope) {
     resistor_ = new QComboBox;
     resistor_->setObjectName(QStringLiteral("resistor"));
     resistor_->setEditable(true);
-    resistor_->addItems({QStringLiteral("open"), QStringLiteral("97.2"), QStringLiteral("48.0"),
-                         QStringLiteral("23.1"), QStringLiteral("9.4"), QStringLiteral("5.0")});
+    resistor_->addItems({QStringLiteral("open"), QStringLiteral("97.2"), QStringLiteral("48.0"), QStringLiteral("23.1"),
+                         QStringLiteral("9.4"), QStringLiteral("5.0")});
     resistor_->setCurrentText(QStringLiteral("9.4"));
     form->addRow(QStringLiteral("Load resistor (ohms, or type one)"), resistor_);
 
@@ -79,8 +78,7 @@ BenchPanelView::BenchPanelView(SimScope& scope) : scope_(scope) {
             [this](double v) { change([v](SimScope& s) { s.bench->conditions.frequency = v; }); });
     connect(resistor_, &QComboBox::currentTextChanged, this, [this] { applyLoadResistor(); });
     connect(capacitor_, &QComboBox::currentTextChanged, this, [this] { applyLoadCapacitor(); });
-    connect(stopped, &QCheckBox::toggled, this,
-            [this](bool on) { change([on](SimScope& s) { s.acquiring = !on; }); });
+    connect(stopped, &QCheckBox::toggled, this, [this](bool on) { change([on](SimScope& s) { s.acquiring = !on; }); });
 }
 
 void BenchPanelView::change(std::function<void(SimScope&)> edit) {
@@ -96,11 +94,10 @@ void BenchPanelView::placeAwayFrom(QRect occupied) {
     const QRect area = WindowFit::availableArea();
     const QSize frame = size() + QSize(WindowFit::FrameWidth, WindowFit::FrameHeight);
     constexpr int Gap = 8;
-    const std::array<QPoint, 4> beside{
-        QPoint(occupied.left() - Gap - frame.width(), occupied.top()),
-        QPoint(occupied.right() + 1 + Gap, occupied.top()),
-        QPoint(occupied.left(), occupied.top() - Gap - frame.height()),
-        QPoint(occupied.left(), occupied.bottom() + 1 + Gap)};
+    const std::array<QPoint, 4> beside{QPoint(occupied.left() - Gap - frame.width(), occupied.top()),
+                                       QPoint(occupied.right() + 1 + Gap, occupied.top()),
+                                       QPoint(occupied.left(), occupied.top() - Gap - frame.height()),
+                                       QPoint(occupied.left(), occupied.bottom() + 1 + Gap)};
     for (const QPoint& at : beside) {
         if (area.contains(QRect(at, frame))) {
             move(at);

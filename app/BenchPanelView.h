@@ -11,7 +11,7 @@ class SimScope;
 // With --simulate: a small window that sets up the simulated bench (the
 // transformer, its supply and its load). It is not part of the instrument.
 class BenchPanelView final : public QWidget {
-public:
+  public:
     explicit BenchPanelView(SimScope& scope);
 
     // How a change reaches the scope: by default at once; in the program on
@@ -23,7 +23,7 @@ public:
     // its title bar on the screen.
     void placeAwayFrom(QRect occupied);
 
-private:
+  private:
     void change(std::function<void(SimScope&)> edit);
     void applyTransformer(int index);
     void applyLoadResistor();

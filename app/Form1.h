@@ -19,7 +19,7 @@ struct OwnedSession {
 // the routines, controls and flags the window has always had, by their
 // names; what they do is the session's.
 class Form1 : private OwnedSession, public Form1Controls {
-public:
+  public:
     explicit Form1(MeasuringSession& session);
     // A window with a session of its own on this platform.
     explicit Form1(const Platform& platform);
@@ -89,7 +89,7 @@ public:
     std::function<void()> unitTestWanted;
     void showLimits() { session.showLimits(); }
 
-private:
+  private:
     explicit Form1(std::unique_ptr<MeasuringSession>&& owned);
     Form1(MeasuringSession& session, std::unique_ptr<MeasuringSession>&& owned);
     ReportSources reportSources() const;

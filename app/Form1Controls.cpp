@@ -4,15 +4,14 @@
 
 Form1Controls::Form1Controls(MainPanel& p)
     : Combo1(p.Combo1), Combo2(p.Combo2), Combo3(p.Combo3), Combo4(p.Combo4), Text1(p.Text1), Text2(p.Text2),
-      Text3(p.Text3), Text4(p.Text4), Text5(p.Text5), Text6(p.Text6), Text7(p.Text7), Text8(p.Text8),
-      Text9(p.Text9), Text10(p.Text10), Text11(p.Text11), Text12(p.Text12), Text13(p.Text13), Text14(p.Text14),
-      Text15(p.Text15), Text16(p.Text16), Text17(p.Text17), Text18(p.Text18), Text19(p.Text19), Text20(p.Text20),
-      Text21(p.Text21), Text22(p.Text22), Text23(p.Text23), Text24(p.Text24), PlusMinus(p.PlusMinus),
-      TextUnit(p.TextUnit), TextOperator(p.TextOperator), TextLot(p.TextLot), TextVerdict(p.TextVerdict),
-      VerdictReason(p.VerdictReason), CalibratedPhase(p.CalibratedPhase), CalibratedResistor(p.CalibratedResistor),
-      CalibrationLine(p.CalibrationLine),
-      UncertaintyWarnings(p.UncertaintyWarnings),
-      VerdictLine(p.VerdictLine), List1(p.List1), Shape1(p.Shape1), panel_(p) {
+      Text3(p.Text3), Text4(p.Text4), Text5(p.Text5), Text6(p.Text6), Text7(p.Text7), Text8(p.Text8), Text9(p.Text9),
+      Text10(p.Text10), Text11(p.Text11), Text12(p.Text12), Text13(p.Text13), Text14(p.Text14), Text15(p.Text15),
+      Text16(p.Text16), Text17(p.Text17), Text18(p.Text18), Text19(p.Text19), Text20(p.Text20), Text21(p.Text21),
+      Text22(p.Text22), Text23(p.Text23), Text24(p.Text24), PlusMinus(p.PlusMinus), TextUnit(p.TextUnit),
+      TextOperator(p.TextOperator), TextLot(p.TextLot), TextVerdict(p.TextVerdict), VerdictReason(p.VerdictReason),
+      CalibratedPhase(p.CalibratedPhase), CalibratedResistor(p.CalibratedResistor), CalibrationLine(p.CalibrationLine),
+      UncertaintyWarnings(p.UncertaintyWarnings), VerdictLine(p.VerdictLine), List1(p.List1), Shape1(p.Shape1),
+      panel_(p) {
     window.caption = "Transformer Efficiency Calculator";
     window.width = 1260;
     window.height = 820;
@@ -77,20 +76,20 @@ Form1Controls::Form1Controls(MainPanel& p)
     LabelVerdict.font = {10, true};
 }
 
-TextBox* Form1Controls::textBox(int number) { return panel_.textBox(number); }
+TextBox* Form1Controls::textBox(int number) {
+    return panel_.textBox(number);
+}
 
 Label* Form1Controls::label(int number) {
     static constexpr std::array<Label Form1Controls::*, 29> labels{
-        &Form1Controls::Label2,  &Form1Controls::Label3,  &Form1Controls::Label4,
-        &Form1Controls::Label5,  &Form1Controls::Label6,  &Form1Controls::Label7,
-        &Form1Controls::Label8,  &Form1Controls::Label9,  &Form1Controls::Label10,
-        &Form1Controls::Label11, &Form1Controls::Label12, &Form1Controls::Label13,
-        &Form1Controls::Label14, &Form1Controls::Label15, &Form1Controls::Label16,
-        &Form1Controls::Label17, &Form1Controls::Label18, &Form1Controls::Label19,
-        &Form1Controls::Label20, &Form1Controls::Label21, &Form1Controls::Label22,
-        &Form1Controls::Label23, &Form1Controls::Label24, &Form1Controls::Label25,
-        &Form1Controls::Label26, &Form1Controls::Label27, &Form1Controls::Label28,
-        &Form1Controls::Label29, &Form1Controls::Label30};
+        &Form1Controls::Label2,  &Form1Controls::Label3,  &Form1Controls::Label4,  &Form1Controls::Label5,
+        &Form1Controls::Label6,  &Form1Controls::Label7,  &Form1Controls::Label8,  &Form1Controls::Label9,
+        &Form1Controls::Label10, &Form1Controls::Label11, &Form1Controls::Label12, &Form1Controls::Label13,
+        &Form1Controls::Label14, &Form1Controls::Label15, &Form1Controls::Label16, &Form1Controls::Label17,
+        &Form1Controls::Label18, &Form1Controls::Label19, &Form1Controls::Label20, &Form1Controls::Label21,
+        &Form1Controls::Label22, &Form1Controls::Label23, &Form1Controls::Label24, &Form1Controls::Label25,
+        &Form1Controls::Label26, &Form1Controls::Label27, &Form1Controls::Label28, &Form1Controls::Label29,
+        &Form1Controls::Label30};
     if (number < 2 || number > 30) {
         return nullptr;
     }

@@ -57,25 +57,25 @@ struct Form1Controls {
     // the bench's declared accuracy (empty for a box without one).
     std::array<Label, PassOutcome::BoxCount>& PlusMinus;
 
-    Button Command1; // CLOSE
-    Button Command2; // RECONNECT
-    Button Command3; // START CALCULATION
-    Button Command4; // DISCONNECT
-    Button Command5; // SETTINGS
-    Button Command6; // CAPTURE
-    Button Command7; // STOP CALCULATION
-    Button Command9; // CLEAR LIST
-    Button CommandAccuracy; // ACCURACY: the bench's declared accuracy
-    Button CommandLimits;   // LIMITS: the limit set the passes are judged against
-    Button CommandCharacterise; // CHARACTERISE: a transformer over its load range
-    Button CommandUnitTest;     // UNIT TEST: a unit against a plan of steps
+    Button Command1;                          // CLOSE
+    Button Command2;                          // RECONNECT
+    Button Command3;                          // START CALCULATION
+    Button Command4;                          // DISCONNECT
+    Button Command5;                          // SETTINGS
+    Button Command6;                          // CAPTURE
+    Button Command7;                          // STOP CALCULATION
+    Button Command9;                          // CLEAR LIST
+    Button CommandAccuracy;                   // ACCURACY: the bench's declared accuracy
+    Button CommandLimits;                     // LIMITS: the limit set the passes are judged against
+    Button CommandCharacterise;               // CHARACTERISE: a transformer over its load range
+    Button CommandUnitTest;                   // UNIT TEST: a unit against a plan of steps
     Label LabelUnit, LabelOperator, LabelLot; // UNIT, OPERATOR, LOT
     TextBox& TextUnit;
     TextBox& TextOperator;
     TextBox& TextLot;
-    Label LabelVerdict;     // VERDICT
-    TextBox& TextVerdict;   // the last pass's verdict, until the next one starts
-    Label& VerdictReason;   // why, in words
+    Label LabelVerdict;   // VERDICT
+    TextBox& TextVerdict; // the last pass's verdict, until the next one starts
+    Label& VerdictReason; // why, in words
     // Under the efficiencies' ±: each efficiency with its output read through
     // the channel calibration, and its U ("cal 88.21 ±0.93"), or
     // "uncalibrated"; empty while no calibration is held.
@@ -97,6 +97,6 @@ struct Form1Controls {
     // The labels Label2 to Label30 in order of their numbers.
     Label* label(int number);
 
-private:
+  private:
     MainPanel& panel_;
 };

@@ -3,9 +3,9 @@
 #include "Form1.h"
 #include "ViewParts.h"
 
-#include <tuple>
 #include <QCloseEvent>
 #include <QLabel>
+#include <tuple>
 
 namespace {
 
@@ -19,8 +19,12 @@ constexpr int FooterTop = 772;
 
 constexpr int PlusMinusWidth = 64;
 
-QRect labelAbove(int x, int y, int w) { return {x, y, w, LabelHeight}; }
-QRect boxBelow(int x, int y, int w, int h = BoxHeight) { return {x, y + LabelHeight + 2, w, h}; }
+QRect labelAbove(int x, int y, int w) {
+    return {x, y, w, LabelHeight};
+}
+QRect boxBelow(int x, int y, int w, int h = BoxHeight) {
+    return {x, y + LabelHeight + 2, w, h};
+}
 
 } // namespace
 
@@ -156,18 +160,15 @@ void Form1View::buildControlPanel() {
     parts.label("Label13", f.Label13, labelAbove(x, 394, w));
     parts.box("Text12", f.Text12, boxBelow(x, 394, w, 34));
     parts.button("Command7", f.Command7, QRect(x, 454, half, 52), [&f] { f.stopCalculation(); });
-    parts.button("Command3", f.Command3, QRect(x + w - half, 454, half, 52),
-                 [&f] { f.startCalculation(); });
+    parts.button("Command3", f.Command3, QRect(x + w - half, 454, half, 52), [&f] { f.startCalculation(); });
     parts.label("Label3", f.Label3, labelAbove(x, 516, 72));
     parts.box("Text2", f.Text2, boxBelow(x, 516, 72));
     parts.label("Label2", f.Label2, labelAbove(x + 80, 516, w - 80));
     parts.box("Text1", f.Text1, boxBelow(x + 80, 516, w - 80));
     parts.button("Command4", f.Command4, QRect(x, 576, half, 34), [&f] { f.disconnect(); });
-    parts.button("Command2", f.Command2, QRect(x + w - half, 576, half, 34),
-                 [&f] { f.reconnect(); });
+    parts.button("Command2", f.Command2, QRect(x + w - half, 576, half, 34), [&f] { f.reconnect(); });
     parts.button("Command5", f.Command5, QRect(x, 618, half, 34), [&f] { f.openSettings(); });
-    parts.button("Command1", f.Command1, QRect(x + w - half, 618, half, 34),
-                 [&f] { f.closeProgram(); });
+    parts.button("Command1", f.Command1, QRect(x + w - half, 618, half, 34), [&f] { f.closeProgram(); });
     parts.button("CommandAccuracy", f.CommandAccuracy, QRect(x, 660, half, 34), [&f] { f.openAccuracy(); });
     parts.button("CommandLimits", f.CommandLimits, QRect(x + w - half, 660, half, 34), [&f] { f.openLimits(); });
     parts.label("LabelVerdict", f.LabelVerdict, QRect(x, 706, 76, LabelHeight));
@@ -187,16 +188,14 @@ void Form1View::buildLogPanel() {
     // Who and what the passes are of, and the plans that step through them.
     const int third = 120;
     int at = x;
-    for (auto [labelName, label, boxName, box] :
-         {std::tuple{"LabelUnit", &f.LabelUnit, "TextUnit", &f.TextUnit},
-          {"LabelOperator", &f.LabelOperator, "TextOperator", &f.TextOperator},
-          {"LabelLot", &f.LabelLot, "TextLot", &f.TextLot}}) {
+    for (auto [labelName, label, boxName, box] : {std::tuple{"LabelUnit", &f.LabelUnit, "TextUnit", &f.TextUnit},
+                                                  {"LabelOperator", &f.LabelOperator, "TextOperator", &f.TextOperator},
+                                                  {"LabelLot", &f.LabelLot, "TextLot", &f.TextLot}}) {
         parts.label(labelName, *label, labelAbove(at, 604, third));
         parts.box(boxName, *box, boxBelow(at, 604, third, 28));
         at += third + 10;
     }
-    parts.button("CommandCharacterise", f.CommandCharacterise, QRect(x, 668, 180, 36),
-                 [&f] { f.openCharacterise(); });
+    parts.button("CommandCharacterise", f.CommandCharacterise, QRect(x, 668, 180, 36), [&f] { f.openCharacterise(); });
     parts.button("CommandUnitTest", f.CommandUnitTest, QRect(x + 200, 668, 180, 36), [&f] { f.openUnitTest(); });
     parts.button("Command6", f.Command6, QRect(x, 724, 180, 36), [&f] { f.capture(); });
     parts.button("Command9", f.Command9, QRect(x + 200, 724, 180, 36), [&f] { f.clearList(); });

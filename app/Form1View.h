@@ -1,7 +1,7 @@
 #pragma once
 
-#include "WidgetBinder.h"
 #include "PassOutcome.h"
+#include "WidgetBinder.h"
 #include "WindowFit.h"
 
 #include <QWidget>
@@ -12,7 +12,7 @@ class ViewParts;
 // The main window on screen: lays out the controls in three panels and a
 // footer strip, binds them to the form and forwards clicks and picks.
 class Form1View final : public QWidget {
-public:
+  public:
     explicit Form1View(Form1& form, QWidget* parent = nullptr);
     void refresh();
     // The results panel's width at the design size: what stays in view when
@@ -21,10 +21,10 @@ public:
     WidgetBinder binder;
     DesignLayout layout;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void buildTestPanel();
     // The picks and the boxes above the figures; the row below them.
     int buildPickRows(ViewParts& parts);

@@ -13,7 +13,6 @@
 
 namespace {
 
-
 QString boundText(const std::optional<double>& bound) {
     return bound ? QString::number(*bound, 'g', 10) : QStringLiteral("-");
 }
@@ -30,7 +29,8 @@ LimitsWindow::LimitsWindow(std::optional<LimitSet> current, QWidget* parent)
     title_->setWordWrap(true);
     layout->addWidget(title_);
     table_ = new QTableWidget(0, 3);
-    table_->setHorizontalHeaderLabels({QStringLiteral("Record column"), QStringLiteral("Lower"), QStringLiteral("Upper")});
+    table_->setHorizontalHeaderLabels(
+        {QStringLiteral("Record column"), QStringLiteral("Lower"), QStringLiteral("Upper")});
     table_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     layout->addWidget(table_);
@@ -46,7 +46,8 @@ LimitsWindow::LimitsWindow(std::optional<LimitSet> current, QWidget* parent)
 bool LimitsWindow::openFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        error_->setText(QStringLiteral("limit set: cannot read %1: %2 - the set stays as it was").arg(path, file.errorString()));
+        error_->setText(
+            QStringLiteral("limit set: cannot read %1: %2 - the set stays as it was").arg(path, file.errorString()));
         return false;
     }
     const std::string bytes = file.read(1 << 20).toStdString();
@@ -69,7 +70,9 @@ void LimitsWindow::clear() {
     showSet();
 }
 
-QString LimitsWindow::error() const { return error_->text(); }
+QString LimitsWindow::error() const {
+    return error_->text();
+}
 
 void LimitsWindow::showSet() {
     table_->setRowCount(0);
@@ -78,13 +81,13 @@ void LimitsWindow::showSet() {
         return;
     }
     const LimitSet& s = *limits_;
-    title_->setText(QStringLiteral("<b>%1</b><br>Rule: %2<br>SHA-256 %3")
-                        .arg(QString::fromStdString(s.title()).toHtmlEscaped(),
-                             s.rule == Rule::Simple
-                                 ? QStringLiteral("simple (the limit itself decides)")
-                                 : QStringLiteral("guard-band, the acceptance limit moved inward by %1 x U")
-                                       .arg(s.guard),
-                             QString::fromStdString(s.sha256)));
+    title_->setText(
+        QStringLiteral("<b>%1</b><br>Rule: %2<br>SHA-256 %3")
+            .arg(QString::fromStdString(s.title()).toHtmlEscaped(),
+                 s.rule == Rule::Simple
+                     ? QStringLiteral("simple (the limit itself decides)")
+                     : QStringLiteral("guard-band, the acceptance limit moved inward by %1 x U").arg(s.guard),
+                 QString::fromStdString(s.sha256)));
     for (const LimitSet::Limit& l : s.limits) {
         const int row = table_->rowCount();
         table_->insertRow(row);
@@ -93,4 +96,3 @@ void LimitsWindow::showSet() {
         table_->setItem(row, 2, new QTableWidgetItem(boundText(l.bounds.upper)));
     }
 }
-

@@ -13,7 +13,7 @@ class QTableWidget;
 // it: its name, version, rule and limits; a file to open; none. A file that
 // cannot be taken leaves the set as it was and says why.
 class LimitsWindow final : public QDialog {
-public:
+  public:
     explicit LimitsWindow(std::optional<LimitSet> current, QWidget* parent = nullptr);
 
     const std::optional<LimitSet>& limits() const { return limits_; }
@@ -23,7 +23,7 @@ public:
     void clear();
     QString error() const;
 
-private:
+  private:
     void showSet();
     std::optional<LimitSet> limits_;
     std::string bytes_;

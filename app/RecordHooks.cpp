@@ -7,8 +7,7 @@
 #include <QBuffer>
 #include <QImage>
 
-RecordHooks::RecordHooks(MeasurementRecord& record, Form1& form, QtKeySynth& keys,
-                         std::function<void()> repaint) {
+RecordHooks::RecordHooks(MeasurementRecord& record, Form1& form, QtKeySynth& keys, std::function<void()> repaint) {
     keys.imageTaken = [&record, &form](const QImage& image) {
         record.reportCaptured(form.now(), [image] {
             QByteArray bytes;

@@ -11,12 +11,11 @@ class QtKeySynth;
 // and a write that fails after its pass or capture has ended (a slow disk)
 // is still logged, as soon as no action runs.
 class RecordHooks {
-public:
-    RecordHooks(MeasurementRecord& record, Form1& form, QtKeySynth& keys,
-                std::function<void()> repaint);
+  public:
+    RecordHooks(MeasurementRecord& record, Form1& form, QtKeySynth& keys, std::function<void()> repaint);
 
     static constexpr int LateFailureCheckMs = 500;
 
-private:
+  private:
     QTimer lateFailures_;
 };

@@ -3,8 +3,7 @@
 #include "EventPump.h"
 #include "Screen.h"
 
-SplashForm::SplashForm(Screen& screen, EventPump& pump, int mainWidth, int mainHeight)
-    : screen_(screen), pump_(pump) {
+SplashForm::SplashForm(Screen& screen, EventPump& pump, int mainWidth, int mainHeight) : screen_(screen), pump_(pump) {
     // A quarter of the main window's width and a third of its height.
     window.width = mainWidth / 4;
     window.height = mainHeight / 3;

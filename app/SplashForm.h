@@ -7,7 +7,7 @@ class Screen;
 
 // The frameless picture shown while the main window prepares itself.
 class SplashForm {
-public:
+  public:
     SplashForm(Screen& screen, EventPump& pump, int mainWidth, int mainHeight);
 
     void ShowSplash();
@@ -15,7 +15,7 @@ public:
 
     WindowModel window;
 
-private:
+  private:
     Screen& screen_;
     EventPump& pump_;
 };

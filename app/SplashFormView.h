@@ -8,11 +8,11 @@ class SplashForm;
 
 // The splash window: no frame, one picture that fills it.
 class SplashFormView final : public QLabel {
-public:
+  public:
     explicit SplashFormView(SplashForm& form);
     void refresh();
     WidgetBinder binder; // the splash has no controls; kept for a uniform view
 
-private:
+  private:
     SplashForm& form_;
 };

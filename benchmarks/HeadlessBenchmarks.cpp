@@ -1,10 +1,10 @@
-#include "Clock.h"
 #include "CharacterisationPlan.h"
+#include "Clock.h"
 #include "HeadlessCharacterisation.h"
 #include "HeadlessRun.h"
 #include "LineOperator.h"
-#include "NumberText.h"
 #include "MeasurementRecord.h"
+#include "NumberText.h"
 #include "PassOutcome.h"
 #include "SimD2xx.h"
 #include "SimScope.h"
@@ -20,7 +20,9 @@
 
 namespace {
 
-double lineSeconds(std::uint64_t bytes) { return static_cast<double>(bytes) * 10.0 / 9600.0; }
+double lineSeconds(std::uint64_t bytes) {
+    return static_cast<double>(bytes) * 10.0 / 9600.0;
+}
 
 void BM_HeadlessRunBesideItsLineTime(benchmark::State& state) {
     double toFirstRow = 0, toFirstRowLine = 0, pass = 0, passLine = 0;
@@ -78,7 +80,8 @@ void BM_CharacterisationBesideItsLineTime(benchmark::State& state) {
         SimScope scope;
         SimBench bench;
         const CharacterisationPlan plan = defaultPlan(kind);
-        bench.transformer = kind == TransformerKind::Standard ? TransformerModel::standard() : TransformerModel::splitFlux();
+        bench.transformer =
+            kind == TransformerKind::Standard ? TransformerModel::standard() : TransformerModel::splitFlux();
         scope.attach(bench);
         SimD2xx d2xx(scope, clock);
         d2xx.fastReads = true;

@@ -34,10 +34,9 @@ struct ReadyRig : SimulatedDesk<SwitchClock> {
         form.Form_Load();
         form.openSettings();
         form.Settings.getSettings();
-        for (auto [combo, item, action] :
-             {std::tuple{&form.Combo1, "9.4", &Form1::loadResistorPicked},
-              std::tuple{&form.Combo2, "10.0", &Form1::supplyVoltagePicked},
-              std::tuple{&form.Combo4, "100", &Form1::loadCapacitorPicked}}) {
+        for (auto [combo, item, action] : {std::tuple{&form.Combo1, "9.4", &Form1::loadResistorPicked},
+                                           std::tuple{&form.Combo2, "10.0", &Form1::supplyVoltagePicked},
+                                           std::tuple{&form.Combo4, "100", &Form1::loadCapacitorPicked}}) {
             combo->text = item;
             (form.*action)();
         }
@@ -140,14 +139,13 @@ std::size_t residentKiB() {
 }
 
 void BM_ThousandPassesOnVirtualTime(benchmark::State& state) {
-    ReadyRig rig; // the byte record is off, as in the running program
+    ReadyRig rig;                // the byte record is off, as in the running program
     rig.form.startCalculation(); // warm up the lists and strings
     const std::size_t before = residentKiB();
     for (auto _ : state) {
         rig.form.startCalculation();
     }
-    state.counters["rss_growth_KiB"] =
-        static_cast<double>(residentKiB()) - static_cast<double>(before);
+    state.counters["rss_growth_KiB"] = static_cast<double>(residentKiB()) - static_cast<double>(before);
 }
 BENCHMARK(BM_ThousandPassesOnVirtualTime)->Iterations(1000)->Unit(benchmark::kMicrosecond);
 

@@ -19,13 +19,12 @@ PassOutcome typicalRow() {
         row.values[i] = 12.345 + static_cast<double>(i);
     }
     double next = 1.0 / 3.0;
-    for (std::optional<double> Figures::*figure : {&Figures::ApparentInputPower, &Figures::InputPhaseAngle, &Figures::ReactiveInputPower,
-                         &Figures::ApparentOutputPower, &Figures::ApparentMultiplier,
-                         &Figures::ApparentMultiplierEfficiency, &Figures::OutputPhaseAngle,
-                         &Figures::ReactiveOutputPower, &Figures::PhaseEfficiency,
-                         &Figures::ResistorOutputPower, &Figures::ResistorEfficiency,
-                         &Figures::EfficiencyDifference, &Figures::PhaseOutputPowerFactor,
-                         &Figures::ResistorOutputPowerFactor}) {
+    for (std::optional<double> Figures::*figure :
+         {&Figures::ApparentInputPower, &Figures::InputPhaseAngle, &Figures::ReactiveInputPower,
+          &Figures::ApparentOutputPower, &Figures::ApparentMultiplier, &Figures::ApparentMultiplierEfficiency,
+          &Figures::OutputPhaseAngle, &Figures::ReactiveOutputPower, &Figures::PhaseEfficiency,
+          &Figures::ResistorOutputPower, &Figures::ResistorEfficiency, &Figures::EfficiencyDifference,
+          &Figures::PhaseOutputPowerFactor, &Figures::ResistorOutputPowerFactor}) {
         row.figures.*figure = next++;
     }
     row.shown.fill("12.3450");

@@ -3,22 +3,22 @@
 #include "ResultsWindow.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <benchmark/benchmark.h>
 #include <algorithm>
+#include <benchmark/benchmark.h>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <numeric>
 #include <random>
-#include <vector>
-#include <fstream>
-#include <sys/resource.h>
 #include <string>
+#include <sys/resource.h>
+#include <vector>
 
 // The results window on a record of 100,000 passes (offscreen): opening it
 // until table and plots show, the memory it then holds, and the work one
@@ -36,7 +36,9 @@ long statusKiB(const char* field) {
     }
     return 0;
 }
-long residentKiB() { return statusKiB("VmRSS:"); }
+long residentKiB() {
+    return statusKiB("VmRSS:");
+}
 
 double childCpuSeconds() {
     rusage r{};
@@ -51,7 +53,10 @@ PassOutcome passNumber(int n) {
     const bool standard = n % 2 == 1;
     pass.setUp = {standard ? "STANDARD TRANSFORMER F-54X" : "SPLIT-FLUX TRANSFORMER #1",
                   standard ? (n % 3 == 0 ? "120.0" : "100.0") : (n % 3 == 0 ? "10.0" : "7.5"),
-                  n % 5 == 0 ? "23.1" : "9.4", n % 7 == 0 ? "200" : "100", "16", "campaign " + std::to_string(n / 1000)};
+                  n % 5 == 0 ? "23.1" : "9.4",
+                  n % 7 == 0 ? "200" : "100",
+                  "16",
+                  "campaign " + std::to_string(n / 1000)};
     for (std::size_t v = 0; v < PassOutcome::ValueCount; ++v) {
         pass.values[v] = 1.0 + static_cast<double>(v) + (n % 17) * 0.001;
         pass.answers[v] = "1.2345E+00";
@@ -168,8 +173,8 @@ void BM_ResultsWindowAgainstPandas(benchmark::State& state) {
             state.counters["rows"] = window.model().rowCount();
         }
         const double children = childCpuSeconds();
-        const std::string command = "/usr/bin/python3 -c 'import pandas, sys; pandas.read_csv(sys.argv[1])' '" +
-                                    path.toStdString() + "'";
+        const std::string command =
+            "/usr/bin/python3 -c 'import pandas, sys; pandas.read_csv(sys.argv[1])' '" + path.toStdString() + "'";
         if (std::system(command.c_str()) != 0) {
             state.SkipWithError("pandas could not read the file");
         }
@@ -223,8 +228,9 @@ void BM_FourBenchesInterleavedAgainstPandas(benchmark::State& state) {
     QStringList folders, files;
     for (int bench = 0; bench < 4; ++bench) {
         dirs.push_back(std::make_unique<QTemporaryDir>());
-        const QString folder = keep != nullptr ? QStringLiteral("%1/bench-%2").arg(QString::fromLocal8Bit(keep)).arg(bench)
-                                               : dirs.back()->path();
+        const QString folder = keep != nullptr
+                                   ? QStringLiteral("%1/bench-%2").arg(QString::fromLocal8Bit(keep)).arg(bench)
+                                   : dirs.back()->path();
         QDir().mkpath(folder);
         const QString path = folder + QStringLiteral("/results.csv");
         if (!QFileInfo::exists(path)) {

@@ -13,8 +13,8 @@
 #include <QLineSeries>
 #include <QScatterSeries>
 #include <QTableWidget>
-#include <QValueAxis>
 #include <QVBoxLayout>
+#include <QValueAxis>
 #include <algorithm>
 #include <cmath>
 #include <tuple>
@@ -28,7 +28,6 @@ QColor supplyColour(std::size_t n) {
                                                QColor(0xff, 0x7f, 0x0e), QColor(0x8c, 0x56, 0x4b)};
     return colours[n % colours.size()];
 }
-
 
 // A chart's two axes, made once; each drawing empties the chart and keeps them.
 PlotAxes axesOf(QChart* chart, const QString& x, const QString& y) {
@@ -340,7 +339,9 @@ void CharacterisationPlots::drawVoltage(const Characterisation& c) {
     fitAxes(a);
 }
 
-QStringList CharacterisationPlots::tableLines() const { return lines_; }
+QStringList CharacterisationPlots::tableLines() const {
+    return lines_;
+}
 
 std::optional<QString> CharacterisationPlots::exportTo(const QString& path, const QString& title) const {
     std::vector<QGraphicsView*> views(views_.begin(), views_.end());

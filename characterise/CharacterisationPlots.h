@@ -19,7 +19,7 @@ class ZoomChartView;
 // output voltage against its current; under them every parameter with its
 // U95 (and, on the simulated bench, the circuit's truth).
 class CharacterisationPlots final : public QWidget {
-public:
+  public:
     explicit CharacterisationPlots(QWidget* parent = nullptr);
 
     void show(const Characterisation& c, const std::vector<std::pair<double, CircuitTruthAt>>& truths);
@@ -34,7 +34,7 @@ public:
     // The table's text, row by row, cells by tabs (tests and the export).
     QStringList tableLines() const;
 
-private:
+  private:
     void drawLoss(const Characterisation& c);
     void drawEfficiency(const Characterisation& c);
     void drawVoltage(const Characterisation& c);

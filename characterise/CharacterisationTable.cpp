@@ -34,7 +34,8 @@ std::vector<TableRow> tableRows() {
     };
     std::vector<TableRow> rows{
         {QStringLiteral("no-load loss P0 (W)"), e(&SupplyFit::p0), 4, &CircuitTruthAt::noLoadLoss},
-        {QStringLiteral("R_eq, referred to the output (ohms)"), e(&SupplyFit::rEq), 4, &CircuitTruthAt::referredResistance},
+        {QStringLiteral("R_eq, referred to the output (ohms)"), e(&SupplyFit::rEq), 4,
+         &CircuitTruthAt::referredResistance},
         {QStringLiteral("linear term a (W/A)"), e(&SupplyFit::a), 4, nullptr},
         {QStringLiteral("gain mismatch input/output (%)"), e(&SupplyFit::mismatchPercent), 2, nullptr},
         {QStringLiteral("no-load output V20 (V)"), e(&SupplyFit::v20), 4, nullptr},
@@ -48,14 +49,16 @@ std::vector<TableRow> tableRows() {
         {QStringLiteral("two-term chi2 (its 95 % limit)"), plain(&SupplyFit::twoTermChi2), 2, nullptr},
         {QStringLiteral("voltage chi2 (its 95 % limit)"), plain(&SupplyFit::voltageChi2), 2, nullptr}};
     for (const double fraction : {0.25, 0.5, 0.75, 1.0}) {
-        rows.push_back({QStringLiteral("efficiency at %1 % of rated (%)").arg(fraction * 100), [fraction](const SupplyFit& s) {
+        rows.push_back({QStringLiteral("efficiency at %1 % of rated (%)").arg(fraction * 100),
+                        [fraction](const SupplyFit& s) {
                             for (const SupplyFit::AtFraction& f : s.atFractions) {
                                 if (f.fraction == fraction) {
                                     return std::optional<Estimate>(f.efficiency);
                                 }
                             }
                             return std::optional<Estimate>();
-                        }, 3, nullptr});
+                        },
+                        3, nullptr});
     }
     rows.push_back({QStringLiteral("average of the rated fractions (%)"),
                     [](const SupplyFit& s) { return s.averageOfFractions; }, 3, nullptr});
@@ -69,9 +72,12 @@ void CharacterisationPlots::fillTable(const Characterisation& c,
     using Row = TableRow;
     const std::vector<Row> rows = tableRows();
     const auto limitOf = [](const QString& name, const SupplyFit& s) -> std::optional<double> {
-        if (name.startsWith(QStringLiteral("loss chi2"))) return s.chi2Limit;
-        if (name.startsWith(QStringLiteral("two-term"))) return s.twoTermChi2Limit;
-        if (name.startsWith(QStringLiteral("voltage chi2"))) return s.voltageChi2Limit;
+        if (name.startsWith(QStringLiteral("loss chi2")))
+            return s.chi2Limit;
+        if (name.startsWith(QStringLiteral("two-term")))
+            return s.twoTermChi2Limit;
+        if (name.startsWith(QStringLiteral("voltage chi2")))
+            return s.voltageChi2Limit;
         return std::nullopt;
     };
     const bool withTruth = !truths.empty();
@@ -89,7 +95,8 @@ void CharacterisationPlots::fillTable(const Characterisation& c,
     lines_ = QStringList{headers.join(QLatin1Char('\t'))};
     std::vector<Row> shown;
     std::copy_if(rows.begin(), rows.end(), std::back_inserter(shown), [&c](const Row& r) {
-        return std::any_of(c.supplies.begin(), c.supplies.end(), [&r](const SupplyFit& s) { return r.value(s).has_value(); });
+        return std::any_of(c.supplies.begin(), c.supplies.end(),
+                           [&r](const SupplyFit& s) { return r.value(s).has_value(); });
     });
     const bool core = c.core.has_value();
     table_->setRowCount(static_cast<int>(shown.size()) + (core ? 2 : 0));
@@ -100,10 +107,12 @@ void CharacterisationPlots::fillTable(const Characterisation& c,
             const auto v = shown[r].value(s);
             const auto limit = limitOf(shown[r].name, s);
             texts << (v ? QString::number(v->value, 'f', shown[r].decimals) : QString());
-            texts << (limit ? QStringLiteral("(%1)").arg(*limit, 0, 'f', 2)
-                            : v && std::isfinite(v->U) ? QString::number(v->U, 'f', shown[r].decimals) : QString());
+            texts << (limit                      ? QStringLiteral("(%1)").arg(*limit, 0, 'f', 2)
+                      : v && std::isfinite(v->U) ? QString::number(v->U, 'f', shown[r].decimals)
+                                                 : QString());
             if (withTruth) {
-                const auto t = std::find_if(truths.begin(), truths.end(), [&s](const auto& p) { return p.first == s.supplyVolts; });
+                const auto t = std::find_if(truths.begin(), truths.end(),
+                                            [&s](const auto& p) { return p.first == s.supplyVolts; });
                 texts << (shown[r].truth != nullptr && t != truths.end()
                               ? QString::number(t->second.*(shown[r].truth), 'f', shown[r].decimals)
                               : QString());
@@ -119,7 +128,8 @@ void CharacterisationPlots::fillTable(const Characterisation& c,
         const QStringList p0{QStringLiteral("core loss at %1 (W)").arg(volts(c.core->referenceVolts)),
                              QString::number(c.core->p0AtReference.value, 'f', 4),
                              QString::number(c.core->p0AtReference.U, 'f', 4)};
-        const QStringList n{QStringLiteral("core loss grows as V^n: n"), QString::number(c.core->exponent.value, 'f', 3),
+        const QStringList n{QStringLiteral("core loss grows as V^n: n"),
+                            QString::number(c.core->exponent.value, 'f', 3),
                             QString::number(c.core->exponent.U, 'f', 3)};
         for (int col = 0; col < 3; ++col) {
             table_->setItem(r, col, cell(p0[col]));
@@ -129,4 +139,3 @@ void CharacterisationPlots::fillTable(const Characterisation& c,
     }
     table_->resizeColumnsToContents();
 }
-

@@ -41,9 +41,9 @@ CharacterisationWindow::CharacterisationWindow(MeasuringSession& session, std::s
       open_(button(this, "PlanOpen", "OPEN...")), save_(button(this, "PlanSave", "SAVE...")),
       start_(button(this, "CharacteriseStart", "START")), next_(button(this, "CharacteriseNext", "NEXT")),
       stop_(button(this, "CharacteriseStop", "STOP")), resume_(button(this, "CharacteriseResume", "RESUME")),
-      export_(button(this, "CharacteriseExport", "EXPORT...")), prompt_(new QLabel(this)), asking_(prompt_, next_), bar_(new QProgressBar(this)),
-      progress_(new QLabel(this)), passes_(new QListWidget(this)), status_(new QLabel(this)),
-      plots_(new CharacterisationPlots(this)) {
+      export_(button(this, "CharacteriseExport", "EXPORT...")), prompt_(new QLabel(this)), asking_(prompt_, next_),
+      bar_(new QProgressBar(this)), progress_(new QLabel(this)), passes_(new QListWidget(this)),
+      status_(new QLabel(this)), plots_(new CharacterisationPlots(this)) {
     setWindowTitle(QStringLiteral("Characterise"));
     setObjectName(QStringLiteral("CharacterisationWindow"));
     prompt_->setObjectName(QStringLiteral("CharacterisePrompt"));
@@ -95,7 +95,9 @@ CharacterisationWindow::~CharacterisationWindow() {
     session_.passListeners[listener_] = [](const PassOutcome&) {};
 }
 
-QString CharacterisationWindow::statusText() const { return status_->text(); }
+QString CharacterisationWindow::statusText() const {
+    return status_->text();
+}
 
 void CharacterisationWindow::setRunning(bool running) {
     running_ = running;
@@ -134,7 +136,8 @@ void CharacterisationWindow::resume() {
     if (!run_ || run_->pointsDone() == run_->plan().points().size()) {
         const QDir dir(QString::fromStdString(folder_));
         std::optional<std::string> id;
-        for (const QFileInfo& f : dir.entryInfoList({QStringLiteral("characterisation-*.points")}, QDir::Files, QDir::Time)) {
+        for (const QFileInfo& f :
+             dir.entryInfoList({QStringLiteral("characterisation-*.points")}, QDir::Files, QDir::Time)) {
             const QString name = f.completeBaseName().mid(static_cast<int>(std::string("characterisation-").size()));
             if (!dir.exists(QStringLiteral("characterisation-%1.json").arg(name))) {
                 id = name.toStdString();
@@ -179,7 +182,8 @@ void CharacterisationWindow::go() {
 }
 
 void CharacterisationWindow::ended(CharacterisationRun::Ended how) {
-    const std::string points = std::to_string(run_->pointsDone()) + " of " + std::to_string(run_->plan().points().size());
+    const std::string points =
+        std::to_string(run_->pointsDone()) + " of " + std::to_string(run_->plan().points().size());
     switch (how) {
     case CharacterisationRun::Ended::Stopped:
         prompt_->setText(QStringLiteral("Stopped. RESUME goes on where it stopped."));
@@ -203,7 +207,9 @@ void CharacterisationWindow::ended(CharacterisationRun::Ended how) {
     setRunning(false);
 }
 
-void CharacterisationWindow::next() { asking_.next(); }
+void CharacterisationWindow::next() {
+    asking_.next();
+}
 
 void CharacterisationWindow::stop() {
     asking_.stop();
@@ -228,16 +234,18 @@ void CharacterisationWindow::progress(const PlanProgress& p) {
     progress_->setText(text);
 }
 
-void CharacterisationWindow::say(const std::string& line) { status_->setText(QString::fromStdString(line)); }
+void CharacterisationWindow::say(const std::string& line) {
+    status_->setText(QString::fromStdString(line));
+}
 
 void CharacterisationWindow::passLanded(const PassOutcome& pass) {
     if (!running_ || pass.belongs.characterisationId.empty()) {
         return;
     }
     const std::string& load = pass.setUp.loadResistor;
-    QString text = QStringLiteral("%1 at %2 V: ").arg(
-        QString::fromStdString(load == "NO LOAD" ? std::string("no load") : load + " ohms"),
-        QString::fromStdString(pass.setUp.supply));
+    QString text = QStringLiteral("%1 at %2 V: ")
+                       .arg(QString::fromStdString(load == "NO LOAD" ? std::string("no load") : load + " ohms"),
+                            QString::fromStdString(pass.setUp.supply));
     const auto e = pass.figures.PhaseEfficiency;
     const auto u = pass.uncertainty[Quantity::PhaseEfficiency].number();
     if (pass.ending != PassOutcome::Ending::Complete) {
@@ -259,9 +267,9 @@ void CharacterisationWindow::closeEvent(QCloseEvent* event) {
 }
 
 void CharacterisationWindow::openPlan() {
-    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open a characterisation plan"),
-                                                      QString::fromStdString(folder_),
-                                                      QStringLiteral("Characterisation plan (*.json)"));
+    const QString path =
+        QFileDialog::getOpenFileName(this, QStringLiteral("Open a characterisation plan"),
+                                     QString::fromStdString(folder_), QStringLiteral("Characterisation plan (*.json)"));
     if (path.isEmpty()) {
         return;
     }
@@ -289,7 +297,8 @@ void CharacterisationWindow::savePlan() {
     }
     QFile f(path);
     const std::string bytes = planJson(std::get<CharacterisationPlan>(plan));
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
+    if (!f.open(QIODevice::WriteOnly) ||
+        f.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
         say("cannot write " + path.toStdString() + ": " + f.errorString().toStdString());
         return;
     }
@@ -310,7 +319,7 @@ void CharacterisationWindow::exportPlots() {
     if (path.isEmpty()) {
         return;
     }
-    const auto why = plots_->exportTo(path, QString::fromStdString("Characterisation of " + run_->plan().name + " (" +
-                                                                   run_->id() + ")"));
+    const auto why = plots_->exportTo(
+        path, QString::fromStdString("Characterisation of " + run_->plan().name + " (" + run_->id() + ")"));
     say(why ? why->toStdString() : "exported to " + path.toStdString());
 }

@@ -23,7 +23,7 @@ class QPushButton;
 // finished characterisation's plots and parameters, exported as PNG, SVG or
 // PDF. On the simulated bench the bench moves to each point itself.
 class CharacterisationWindow final : public QWidget, private PlanOperator {
-public:
+  public:
     CharacterisationWindow(MeasuringSession& session, std::string folder, QWidget* parent = nullptr);
     ~CharacterisationWindow() override;
 
@@ -44,10 +44,10 @@ public:
     CharacterisationPlots& plots() { return *plots_; }
     QString statusText() const;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     bool ready(const std::string& prompt) override;
     void progress(const PlanProgress& p) override;
     void say(const std::string& line) override;

@@ -16,7 +16,8 @@
 #include <algorithm>
 
 CharacterisationsKept::CharacterisationsKept(const QStringList& folders, QWidget* parent)
-    : QDialog(parent), list_(new QListWidget(this)), status_(new QLabel(this)), plots_(new CharacterisationPlots(this)) {
+    : QDialog(parent), list_(new QListWidget(this)), status_(new QLabel(this)),
+      plots_(new CharacterisationPlots(this)) {
     setWindowTitle(QStringLiteral("Characterisations"));
     list_->setObjectName(QStringLiteral("KeptCharacterisations"));
     status_->setWordWrap(true);
@@ -46,9 +47,13 @@ CharacterisationsKept::CharacterisationsKept(const QStringList& folders, QWidget
     resize(1240, 700);
 }
 
-int CharacterisationsKept::count() const { return static_cast<int>(paths_.size()); }
+int CharacterisationsKept::count() const {
+    return static_cast<int>(paths_.size());
+}
 
-QString CharacterisationsKept::statusText() const { return status_->text(); }
+QString CharacterisationsKept::statusText() const {
+    return status_->text();
+}
 
 bool CharacterisationsKept::showKept(int n) {
     if (n < 0 || n >= paths_.size()) {

@@ -11,7 +11,7 @@ class QListWidget;
 // characterisation-<id>.json), newest first; the one picked shown as the
 // CHARACTERISE window shows a finished one, and exported.
 class CharacterisationsKept final : public QDialog {
-public:
+  public:
     explicit CharacterisationsKept(const QStringList& folders, QWidget* parent = nullptr);
     int count() const;
     // Shows the n-th listed; false (and why in the status) when it cannot be read.
@@ -19,7 +19,7 @@ public:
     QString statusText() const;
     CharacterisationPlots& plots() { return *plots_; }
 
-private:
+  private:
     void exportShown();
     QStringList paths_;
     int shown_ = -1;

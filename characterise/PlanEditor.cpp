@@ -65,10 +65,10 @@ std::vector<std::string> suppliesOf(TransformerKind kind) {
 } // namespace
 
 PlanEditor::PlanEditor(QWidget* parent)
-    : QWidget(parent), name_(new QLineEdit(this)), kind_(new QComboBox(this)), supplies_(tickList(this, "PlanSupplies")),
-      loads_(tickList(this, "PlanLoads")), capacitor_(new QComboBox(this)), passes_(new QSpinBox(this)),
-      average_(new QComboBox(this)), ratedVA_(new QLineEdit(this)), ratedAmps_(new QLineEdit(this)),
-      preset_(new QComboBox(this)), note_(new QLineEdit(this)) {
+    : QWidget(parent), name_(new QLineEdit(this)), kind_(new QComboBox(this)),
+      supplies_(tickList(this, "PlanSupplies")), loads_(tickList(this, "PlanLoads")), capacitor_(new QComboBox(this)),
+      passes_(new QSpinBox(this)), average_(new QComboBox(this)), ratedVA_(new QLineEdit(this)),
+      ratedAmps_(new QLineEdit(this)), preset_(new QComboBox(this)), note_(new QLineEdit(this)) {
     name_->setObjectName(QStringLiteral("PlanName"));
     kind_->setObjectName(QStringLiteral("PlanTransformer"));
     kind_->addItems({QString::fromStdString(SplitFluxName), QString::fromStdString(StandardName)});

@@ -17,13 +17,13 @@ class QSpinBox;
 // holds is read through the plan file's own reader, so the window refuses
 // what a file would be refused for, in the same words.
 class PlanEditor final : public QWidget {
-public:
+  public:
     explicit PlanEditor(QWidget* parent = nullptr);
 
     void setPlan(const CharacterisationPlan& plan);
     std::variant<CharacterisationPlan, std::string> plan() const;
 
-private:
+  private:
     void kindChosen();
     void fillSupplies(TransformerKind kind, const std::vector<std::string>& ticked);
 

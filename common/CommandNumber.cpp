@@ -33,8 +33,7 @@ std::string plainNumber(double value) {
         return "0";
     }
     std::array<char, 400> buffer{};
-    const auto result =
-        std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed);
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed);
     return std::string(buffer.data(), result.ptr);
 }
 

@@ -52,8 +52,7 @@ std::string formatPattern(double value, std::string_view pattern, const QLocale&
     const PatternShape shape = shapeOf(pattern);
     // Fixed notation in the C locale gives the rounded digits; the pattern then
     // decides the integer digits and the grouping.
-    std::string fixed =
-        QString::number(std::fabs(value), 'f', shape.decimals).toStdString();
+    std::string fixed = QString::number(std::fabs(value), 'f', shape.decimals).toStdString();
     const auto point = fixed.find('.');
     std::string integerDigits = fixed.substr(0, point);
     const std::string fraction = point == std::string::npos ? "" : fixed.substr(point);

@@ -7,7 +7,9 @@
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 std::string_view trimmed(std::string_view text) {
     const auto blank = [](char c) { return c == ' ' || c == '\t'; };
@@ -71,8 +73,7 @@ std::optional<double> parseNumber(std::string_view text) {
     }
     double value = 0;
     const auto result = std::from_chars(normal.data(), normal.data() + normal.size(), value);
-    if (result.ec != std::errc() || result.ptr != normal.data() + normal.size() ||
-        !std::isfinite(value)) {
+    if (result.ec != std::errc() || result.ptr != normal.data() + normal.size() || !std::isfinite(value)) {
         return std::nullopt;
     }
     return value;
@@ -89,8 +90,7 @@ std::optional<int> parseWholeNumber(std::string_view text) {
         }
     }
     const auto value = parseNumber(s);
-    if (!value || *value > std::numeric_limits<int>::max() ||
-        *value < std::numeric_limits<int>::min()) {
+    if (!value || *value > std::numeric_limits<int>::max() || *value < std::numeric_limits<int>::min()) {
         return std::nullopt;
     }
     return static_cast<int>(*value);

@@ -1,3 +1,5 @@
 #include "ProgramVersion.h"
 
-const char* programVersion() { return PROGRAM_VERSION; }
+const char* programVersion() {
+    return PROGRAM_VERSION;
+}

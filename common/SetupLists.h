@@ -12,8 +12,7 @@ inline constexpr const char* NoLoadItem = "NO LOAD";
 
 // The items of the main window's set-up lists that do not depend on the
 // transformer (its supply voltages do: supplyList()).
-inline constexpr std::array<const char*, 6> LoadResistorItems{"NO LOAD", "97.2", "48.0",
-                                                              "23.1",    "9.4",  "5.0"};
+inline constexpr std::array<const char*, 6> LoadResistorItems{"NO LOAD", "97.2", "48.0", "23.1", "9.4", "5.0"};
 inline constexpr std::array<const char*, 9> LoadCapacitorItems{"NO LOAD", "10",  "20",  "50", "100",
                                                                "200",     "300", "400", "500"};
 // The scope's averaging counts the SAMPLE AVERAGE list offers.

@@ -36,4 +36,6 @@ const StatusLook& lookOf(CalculatorStatus status) {
     return CalculatorLooks.at(static_cast<std::size_t>(status));
 }
 
-const StatusLook& lookOf(ScopeStatus status) { return ScopeLooks.at(static_cast<std::size_t>(status)); }
+const StatusLook& lookOf(ScopeStatus status) {
+    return ScopeLooks.at(static_cast<std::size_t>(status));
+}

@@ -44,13 +44,16 @@ struct StatusLook {
 
 const StatusLook& lookOf(CalculatorStatus status);
 const StatusLook& lookOf(ScopeStatus status);
-inline std::string wordsOf(CalculatorStatus status) { return lookOf(status).words; }
-inline std::string wordsOf(ScopeStatus status) { return lookOf(status).words; }
+inline std::string wordsOf(CalculatorStatus status) {
+    return lookOf(status).words;
+}
+inline std::string wordsOf(ScopeStatus status) {
+    return lookOf(status).words;
+}
 
 // A status box: a text box that also holds the status it shows. set() is
 // the only way a status reaches the box; an empty box holds None.
-template <class Status>
-struct StatusBox : TextBox {
+template <class Status> struct StatusBox : TextBox {
     Status status = Status::None;
 
     void set(Status newStatus) {

@@ -23,11 +23,10 @@ const std::string& kindName(TransformerKind kind) {
 }
 
 const std::vector<std::string>& supplyList(TransformerKind kind) {
-    static const std::vector<std::string> splitFlux{
-        "OFF", "11.0", "10.5", "10.0", "9.5", "9.0", "8.5", "8.0", "7.5", "7.0",
-        "6.5", "6.0",  "5.5",  "5.0",  "4.5", "4.0", "3.5", "3.0", "2.5", "2.0"};
-    static const std::vector<std::string> standard{"OFF",   "130.0", "120.0", "110.0",
-                                                   "100.0", "50.0",  "40.0"};
+    static const std::vector<std::string> splitFlux{"OFF", "11.0", "10.5", "10.0", "9.5", "9.0", "8.5",
+                                                    "8.0", "7.5",  "7.0",  "6.5",  "6.0", "5.5", "5.0",
+                                                    "4.5", "4.0",  "3.5",  "3.0",  "2.5", "2.0"};
+    static const std::vector<std::string> standard{"OFF", "130.0", "120.0", "110.0", "100.0", "50.0", "40.0"};
     static const std::vector<std::string> none;
     switch (kind) {
     case TransformerKind::SplitFlux:
@@ -50,8 +49,7 @@ const std::array<GainRow, 3>& splitFluxGainSets() {
 }
 
 std::optional<GainRow> recommendedGains(TransformerKind kind, double volts) {
-    static const GainRow standard{"20.0 V/div", "500.0 mA/div", "10.0 VA/div", "5.0 V/div",
-                                  "500.0 mA/div"};
+    static const GainRow standard{"20.0 V/div", "500.0 mA/div", "10.0 VA/div", "5.0 V/div", "500.0 mA/div"};
     switch (kind) {
     case TransformerKind::SplitFlux:
         if (volts > 10) {

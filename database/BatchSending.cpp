@@ -19,7 +19,9 @@ namespace {
 // Chosen once: the lock that keeps two benches from creating the tables at once.
 constexpr qint64 SchemaLock = 7268001;
 
-std::string oneLine(QString text) { return text.simplified().toStdString(); }
+std::string oneLine(QString text) {
+    return text.simplified().toStdString();
+}
 
 } // namespace
 
@@ -58,7 +60,9 @@ bool isRowsFault(const QSqlError& e) {
            state.startsWith(QLatin1String("54"));
 }
 
-std::string programVersionOf() { return QCoreApplication::applicationVersion().toStdString(); }
+std::string programVersionOf() {
+    return QCoreApplication::applicationVersion().toStdString();
+}
 
 // The statements under the layout's lock, in one transaction; none when,
 // under the lock, `done` (SQL giving true or false) says another bench has
@@ -69,7 +73,8 @@ std::string programVersionOf() { return QCoreApplication::applicationVersion().t
 // could still see none and make it again.
 std::string tableExists(const std::string& name) {
     return "EXISTS (SELECT 1 FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
-           "WHERE n.nspname = current_schema() AND c.relname = '" + name + "')";
+           "WHERE n.nspname = current_schema() AND c.relname = '" +
+           name + "')";
 }
 
 bool runAll(QSqlDatabase& db, const std::vector<std::string>& statements, std::string& why,
@@ -127,8 +132,7 @@ bool prepare(QSqlDatabase& db, const std::vector<std::string>& months, const std
 bool readySchema(QSqlDatabase& db, std::string& why) {
     QSqlQuery q(db);
     if (!exec(q, "SET client_min_messages TO warning", why) || !exec(q, "SET TIME ZONE 'UTC'", why) ||
-        !exec(q, "SELECT to_regclass('lab_schema') IS NOT NULL, to_regclass('passes') IS NOT NULL", why) ||
-        !q.next()) {
+        !exec(q, "SELECT to_regclass('lab_schema') IS NOT NULL, to_regclass('passes') IS NOT NULL", why) || !q.next()) {
         return false;
     }
     const bool schemaTable = q.value(0).toBool(), passesTable = q.value(1).toBool();
@@ -157,8 +161,11 @@ bool readySchema(QSqlDatabase& db, std::string& why) {
     if (passesTable && version == 1) {
         // Version 1's table must be this program's before it is upgraded.
         for (const char* needed : {"pass_id", "date_and_time_iso_8601"}) {
-            if (!exec(q, std::string("SELECT 1 FROM information_schema.columns WHERE table_schema = current_schema() "
-                                     "AND table_name = 'passes' AND column_name = '") + needed + "'", why)) {
+            if (!exec(q,
+                      std::string("SELECT 1 FROM information_schema.columns WHERE table_schema = current_schema() "
+                                  "AND table_name = 'passes' AND column_name = '") +
+                          needed + "'",
+                      why)) {
                 return false;
             }
             if (!q.next()) {
@@ -167,8 +174,8 @@ bool readySchema(QSqlDatabase& db, std::string& why) {
             }
         }
         if (!runAll(db, LabSchema::upgradeStatements(program), why,
-                    "SELECT NOT " + tableExists("passes_version_1") + " AND max(version) = " +
-                        std::to_string(LabSchema::Version) + " FROM lab_schema")) {
+                    "SELECT NOT " + tableExists("passes_version_1") +
+                        " AND max(version) = " + std::to_string(LabSchema::Version) + " FROM lab_schema")) {
             why = "the database's layout is version 1 and could not be upgraded (" + why +
                   "): run the program once as the database's owner";
             return false;
@@ -178,8 +185,10 @@ bool readySchema(QSqlDatabase& db, std::string& why) {
     // owner; a writer's bench goes on without it (the unit tests say why).
     runAll(db, UnitTestUpload::createStatements(), why, "SELECT " + tableExists("unit_tests"));
     why.clear();
-    if (!exec(q, "SELECT column_name FROM information_schema.columns WHERE table_name = 'passes' "
-                 "AND table_schema = current_schema()", why)) {
+    if (!exec(q,
+              "SELECT column_name FROM information_schema.columns WHERE table_name = 'passes' "
+              "AND table_schema = current_schema()",
+              why)) {
         return false;
     }
     std::set<std::string> present;
@@ -387,6 +396,5 @@ Sent send(QSqlDatabase& db, const std::vector<SpoolReader::Pass>& batch, std::se
     }
     return Sent::Outage;
 }
-
 
 } // namespace batch_sending

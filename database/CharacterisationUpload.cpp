@@ -21,7 +21,8 @@ void note(const QString& folder, const QString& id, const QString& what) {
 QStringList notDealtWith(const QString& folder) {
     const std::set<std::string> done = SentList::keys(folder, SentFile);
     QStringList names;
-    for (const QString& name : QDir(folder).entryList({QStringLiteral("characterisation-*.json")}, QDir::Files, QDir::Name)) {
+    for (const QString& name :
+         QDir(folder).entryList({QStringLiteral("characterisation-*.json")}, QDir::Files, QDir::Name)) {
         if (done.count(name.mid(17, name.size() - 17 - 5).toStdString()) == 0) {
             names << name;
         }
@@ -31,7 +32,9 @@ QStringList notDealtWith(const QString& folder) {
 
 } // namespace
 
-std::size_t waiting(const QString& folder) { return static_cast<std::size_t>(notDealtWith(folder).size()); }
+std::size_t waiting(const QString& folder) {
+    return static_cast<std::size_t>(notDealtWith(folder).size());
+}
 
 std::string createTable() {
     return "CREATE TABLE characterisations (characterisation_id uuid PRIMARY KEY, bench text, started timestamptz, "

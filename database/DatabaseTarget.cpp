@@ -56,8 +56,8 @@ std::variant<DatabaseTarget, std::string> databaseTarget(const std::string& conn
         }
     }
     if (!timeoutGiven) {
-        t.options += (t.options.empty() ? "" : ";") + std::string("connect_timeout=") +
-                     std::to_string(DatabaseConnectSeconds);
+        t.options +=
+            (t.options.empty() ? "" : ";") + std::string("connect_timeout=") + std::to_string(DatabaseConnectSeconds);
     }
     return t;
 }

@@ -1,8 +1,8 @@
 #include "LabSchema.h"
 
-#include "RecordLayout.h"
 #include "CharacterisationUpload.h"
 #include "LabSummary.h"
+#include "RecordLayout.h"
 #include "ResultsTable.h"
 #include "UnitTestUpload.h"
 
@@ -47,10 +47,10 @@ const std::vector<Column>& columns() {
         std::vector<Column> c;
         for (const ResultsTable::Column& r : ResultsTable::columns()) {
             const std::string title = r.title();
-            const Type type = title == RecordColumn::PassId.title()  ? Type::Uuid
+            const Type type = title == RecordColumn::PassId.title() ? Type::Uuid
                               : title == RecordColumn::When.title() ? Type::Time
-                              : r.numeric                            ? Type::Number
-                                                                     : Type::Text;
+                              : r.numeric                           ? Type::Number
+                                                                    : Type::Text;
             c.push_back({title, sqlName(title), type});
         }
         return c;
@@ -79,11 +79,10 @@ std::string passesTable(const std::string& name) {
 
 // A pass id already stored: the row is passed over (each pass once, across
 // every month's partition).
-const char* const KeepOnce =
-    "CREATE FUNCTION lab_keep_once() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER "
-    "SET search_path FROM CURRENT AS $$ BEGIN "
-    "INSERT INTO pass_ids (pass_id) VALUES (NEW.pass_id) ON CONFLICT DO NOTHING; "
-    "IF NOT FOUND THEN RETURN NULL; END IF; RETURN NEW; END $$";
+const char* const KeepOnce = "CREATE FUNCTION lab_keep_once() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER "
+                             "SET search_path FROM CURRENT AS $$ BEGIN "
+                             "INSERT INTO pass_ids (pass_id) VALUES (NEW.pass_id) ON CONFLICT DO NOTHING; "
+                             "IF NOT FOUND THEN RETURN NULL; END IF; RETURN NEW; END $$";
 
 // The months a batch needs get their partitions; the columns a program
 // brings are added (names and types checked: a writer may call it, and owns
@@ -167,21 +166,22 @@ std::vector<std::string> upgradeStatements(const std::string& programVersion) {
         s.push_back(statement);
     }
     s.push_back("SELECT lab_prepare(ARRAY(SELECT DISTINCT to_char(" + sqlName(RecordColumn::When.title()) +
-                " AT TIME ZONE 'UTC', 'YYYY-MM') FROM passes_version_1 WHERE " +
-                sqlName(RecordColumn::When.title()) + " IS NOT NULL), '{}', '{}', " + quotedText(programVersion) +
-                ")");
+                " AT TIME ZONE 'UTC', 'YYYY-MM') FROM passes_version_1 WHERE " + sqlName(RecordColumn::When.title()) +
+                " IS NOT NULL), '{}', '{}', " + quotedText(programVersion) + ")");
     // The columns the old table has (all of them this layout's too).
     s.push_back("DO $$ DECLARE cols text; BEGIN SELECT string_agg(quote_ident(column_name), ', ') INTO cols "
                 "FROM information_schema.columns WHERE table_schema = current_schema() AND table_name = "
                 "'passes_version_1' AND column_name IN (SELECT column_name FROM information_schema.columns WHERE "
                 "table_schema = current_schema() AND table_name = 'passes'); EXECUTE format('INSERT INTO passes "
-                "(%s) SELECT %s FROM passes_version_1 WHERE " + sqlName(RecordColumn::When.title()) +
-                " IS NOT NULL', cols, cols); END $$");
+                "(%s) SELECT %s FROM passes_version_1 WHERE " +
+                sqlName(RecordColumn::When.title()) + " IS NOT NULL', cols, cols); END $$");
     s.push_back("DROP TABLE passes_version_1");
     return s;
 }
 
-std::string prepareCall() { return "SELECT lab_prepare(CAST(? AS text[]), CAST(? AS text[]), CAST(? AS text[]), ?)"; }
+std::string prepareCall() {
+    return "SELECT lab_prepare(CAST(? AS text[]), CAST(? AS text[]), CAST(? AS text[]), ?)";
+}
 
 std::string insertStatement(const std::vector<Column>& present, std::size_t rows, bool numbered) {
     std::string names;

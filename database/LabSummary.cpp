@@ -7,7 +7,9 @@ namespace LabSummary {
 
 namespace {
 
-std::string column(ColumnName c) { return LabSchema::sqlName(c.title()); }
+std::string column(ColumnName c) {
+    return LabSchema::sqlName(c.title());
+}
 
 // The parts of each figure's entry: count, sum, sum of squares, lowest, highest.
 const char* const Parts[]{"_n", "_sum", "_sumsq", "_min", "_max"};
@@ -90,9 +92,9 @@ std::string triggerFunction() {
                                      "worst_verdict = greatest(s.worst_verdict, EXCLUDED.worst_verdict)"};
     for (const Figure& f : figures()) {
         const std::string e = "(" + f.expression + ")";
-        selected.insert(selected.end(), {"count(" + e + ")", "coalesce(sum(" + e + "), 0)",
-                                         "coalesce(sum(" + e + " * " + e + "), 0)", "min(" + e + ")",
-                                         "max(" + e + ")"});
+        selected.insert(selected.end(),
+                        {"count(" + e + ")", "coalesce(sum(" + e + "), 0)", "coalesce(sum(" + e + " * " + e + "), 0)",
+                         "min(" + e + ")", "max(" + e + ")"});
         for (const char* part : Parts) {
             names.push_back(f.name + part);
         }
@@ -111,10 +113,10 @@ std::string triggerFunction() {
     const std::string resistor = column(RecordColumn::ResistorEfficiency);
     return "CREATE FUNCTION lab_summarise() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER "
            "SET search_path FROM CURRENT AS $$ BEGIN "
-           "INSERT INTO pass_summary AS s (" + joined(names) + ") SELECT " + joined(selected) +
-           " FROM new_passes WHERE " + column(RecordColumn::Ending) + " = 'complete' AND (" + phase +
-           " IS NOT NULL OR " + resistor + " IS NOT NULL) GROUP BY " + groupBy + " ON CONFLICT (" +
-           joined(keyNames()) + ") DO UPDATE SET " + joined(updates) + "; RETURN NULL; END $$";
+           "INSERT INTO pass_summary AS s (" +
+           joined(names) + ") SELECT " + joined(selected) + " FROM new_passes WHERE " + column(RecordColumn::Ending) +
+           " = 'complete' AND (" + phase + " IS NOT NULL OR " + resistor + " IS NOT NULL) GROUP BY " + groupBy +
+           " ON CONFLICT (" + joined(keyNames()) + ") DO UPDATE SET " + joined(updates) + "; RETURN NULL; END $$";
 }
 
 std::vector<std::string> triggerStatements() {

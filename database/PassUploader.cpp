@@ -18,12 +18,11 @@
 #include <QSqlQuery>
 #include <QVariant>
 #include <atomic>
-#include <cstdlib>
 #include <condition_variable>
+#include <cstdlib>
 #include <mutex>
 #include <set>
 #include <thread>
-
 
 using namespace batch_sending;
 
@@ -63,7 +62,6 @@ struct PassUploader::State {
         return finishing && std::chrono::steady_clock::now() >= deadline;
     }
 };
-
 
 void PassUploader::State::run() {
     const QString name = QStringLiteral("lab-%1").arg(reinterpret_cast<quintptr>(this));
@@ -131,7 +129,8 @@ void PassUploader::State::run() {
             if (!outage) {
                 outage = true;
                 sinceOutage = 0;
-                event("DATABASE Failed: " + why + " (" + counted(static_cast<long long>(spool.waiting()), "pass", "passes") + " waiting)");
+                event("DATABASE Failed: " + why + " (" +
+                      counted(static_cast<long long>(spool.waiting()), "pass", "passes") + " waiting)");
             }
             if (!pause(Retry, false)) {
                 break;
@@ -177,7 +176,9 @@ PassUploader::PassUploader(DatabaseTarget target, QString folder) : state_(std::
     state_->thread = std::thread([s = state_] { s->run(); });
 }
 
-PassUploader::~PassUploader() { finish(std::chrono::milliseconds(0)); }
+PassUploader::~PassUploader() {
+    finish(std::chrono::milliseconds(0));
+}
 
 void PassUploader::nudge() {
     std::lock_guard lock(state_->mutex);
@@ -212,4 +213,6 @@ std::vector<std::string> PassUploader::events() {
     return std::exchange(state_->events, {});
 }
 
-std::size_t PassUploader::uploadedCount() const { return state_->uploaded; }
+std::size_t PassUploader::uploadedCount() const {
+    return state_->uploaded;
+}

@@ -15,7 +15,7 @@
 // gone, password refused, another schema) waits in the record and goes up
 // when the server is back, also after a restart of the program.
 class PassUploader {
-public:
+  public:
     PassUploader(DatabaseTarget target, QString folder);
     ~PassUploader();
     PassUploader(const PassUploader&) = delete;
@@ -39,7 +39,7 @@ public:
     // Beside the record: the rows that could not go up, and why.
     static constexpr const char* SetAsideFile = "database-set-aside.csv";
 
-private:
+  private:
     struct State;
     std::shared_ptr<State> state_;
 };

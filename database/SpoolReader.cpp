@@ -1,6 +1,7 @@
 #include "SpoolReader.h"
 
 #include "LabSchema.h"
+#include "RecordFileRule.h"
 #include "RecordLayout.h"
 
 #include <QDateTime>
@@ -11,14 +12,15 @@
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
-#include <sys/stat.h>
 
 namespace {
 
 constexpr const char* CursorFile = ".database-cursor";
 constexpr qint64 ReadAtOnce = 4 << 20;
 
-bool isUuid(const std::string& text) { return !QUuid::fromString(QString::fromStdString(text)).isNull(); }
+bool isUuid(const std::string& text) {
+    return !QUuid::fromString(QString::fromStdString(text)).isNull();
+}
 
 // The pass id a row names, or one made from the row itself (a row of an
 // older layout without one): the same row gives the same id every time.
@@ -30,9 +32,10 @@ std::string passIdOf(const std::optional<std::string>& named, const QByteArray& 
     return QUuid::createUuidV5(space, row).toString(QUuid::WithoutBraces).toStdString();
 }
 
+// The cursor keeps a file's inode (the device is not kept: 0, taken as the same).
 std::uint64_t identityOf(const QString& path) {
-    struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? static_cast<std::uint64_t>(st.st_ino) : 0;
+    const auto id = fileIdentityOf(path);
+    return id ? id->inode : 0;
 }
 
 bool isNumber(const std::string& field) {
@@ -146,7 +149,9 @@ std::optional<CsvRecord> nextCsvRecord(const QByteArray& bytes, std::size_t from
     return std::nullopt;
 }
 
-SpoolReader::SpoolReader(QString folder) : folder_(std::move(folder)) { readCursor(); }
+SpoolReader::SpoolReader(QString folder) : folder_(std::move(folder)) {
+    readCursor();
+}
 
 std::vector<SpoolReader::File> SpoolReader::files() {
     std::vector<std::pair<int, QString>> numbered;
@@ -175,8 +180,8 @@ std::vector<SpoolReader::File> SpoolReader::files() {
 // cursor, cut shorter than the cursor, or another file under its name.
 SpoolReader::Place& SpoolReader::placeIn(const File& file, qint64 size) {
     Place& place = cursor_[file.name];
-    const bool anew = place.at < file.headerEnd || size < place.at ||
-                      (place.identity != 0 && file.identity != 0 && place.identity != file.identity);
+    const bool anew = place.at < file.headerEnd ||
+                      readAnew(FileIdentity{0, place.identity}, place.at, FileIdentity{0, file.identity}, size);
     if (anew) {
         place = Place{file.headerEnd, 1, file.identity};
     }

@@ -18,7 +18,7 @@
 // file cut shorter than the cursor, or replaced under its name, is read
 // again from its start (the database keeps each pass once).
 class SpoolReader {
-public:
+  public:
     explicit SpoolReader(QString folder);
 
     // One row, its fields taken by the database's columns (none: empty or not
@@ -26,9 +26,9 @@ public:
     struct Pass {
         QString file;
         qint64 end = 0;
-        qint64 line = 0; // the row's number in its file, the header being 1
+        qint64 line = 0;                                // the row's number in its file, the header being 1
         std::vector<std::optional<std::string>> values; // LabSchema::columns() order
-        std::string text; // the row as the file holds it, without its line end
+        std::string text;                               // the row as the file holds it, without its line end
         // Why it is not a pass the database can take (a row cut off, a field
         // that is not what its column holds); empty when it is one.
         std::string problem;
@@ -45,7 +45,7 @@ public:
 
     const QString& folder() const { return folder_; }
 
-private:
+  private:
     struct File {
         QString name;
         std::vector<std::string> header;
@@ -53,8 +53,8 @@ private:
         std::uint64_t identity = 0; // the file's inode: another file under the name starts anew
     };
     struct Place {
-        qint64 at = 0;     // bytes done with
-        qint64 line = 1;   // rows done with, the header counted
+        qint64 at = 0;   // bytes done with
+        qint64 line = 1; // rows done with, the header counted
         std::uint64_t identity = 0;
     };
     std::vector<File> files();

@@ -16,13 +16,15 @@ namespace {
 
 const char* const Header = "unit test,outcome";
 
-std::string keyOf(const UnitTestRow& r) { return r.id + "/" + r.ended; }
+std::string keyOf(const UnitTestRow& r) {
+    return r.id + "/" + r.ended;
+}
 
 const char* typeOf(const std::string& column) {
-    return column == "unit test id"                      ? "uuid"
-           : column == "started" || column == "ended"   ? "timestamptz"
-           : column == "attempt"                         ? "integer"
-                                                         : "text";
+    return column == "unit test id"                   ? "uuid"
+           : column == "started" || column == "ended" ? "timestamptz"
+           : column == "attempt"                      ? "integer"
+                                                      : "text";
 }
 
 std::vector<UnitTestRow> notDealtWith(const QString& folder) {
@@ -70,13 +72,15 @@ void tell(const QString& folder, const UnitTestRow& r, const std::string& outcom
 
 } // namespace
 
-std::size_t waiting(const QString& folder) { return notDealtWith(folder).size(); }
+std::size_t waiting(const QString& folder) {
+    return notDealtWith(folder).size();
+}
 
 std::vector<std::string> createStatements() {
     std::string columns;
     for (const std::string& c : UnitTestsFile::columns()) {
-        columns += LabSchema::sqlName(c) + " " + typeOf(c) + (c == "unit test id" || c == "ended" ? " NOT NULL" : "") +
-                   ", ";
+        columns +=
+            LabSchema::sqlName(c) + " " + typeOf(c) + (c == "unit test id" || c == "ended" ? " NOT NULL" : "") + ", ";
     }
     return {"CREATE TABLE unit_tests (" + columns +
                 "document jsonb NOT NULL, uploaded_at timestamptz NOT NULL DEFAULT now(), "

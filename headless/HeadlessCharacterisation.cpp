@@ -1,14 +1,16 @@
 #include "HeadlessCharacterisation.h"
 
-#include "NumberText.h"
 #include "MeasuringSession.h"
+#include "NumberText.h"
 #include "ProgramVersion.h"
 
 #include <QString>
 
 namespace {
 
-std::string fixedText(double v, int decimals) { return QString::number(v, 'f', decimals).toStdString(); }
+std::string fixedText(double v, int decimals) {
+    return QString::number(v, 'f', decimals).toStdString();
+}
 
 std::string withU(const Estimate& e, int decimals, const std::string& unit) {
     return fixedText(e.value, decimals) + " +- " + fixedText(e.U, decimals) + (unit.empty() ? "" : " " + unit);
@@ -27,8 +29,8 @@ std::vector<std::string> characterisationLines(const Characterisation& c) {
         std::string line = "at " + fixedText(s.supplyVolts, 1) + " V: P0 " + withU(s.p0, 4, "W") + ", R_eq " +
                            withU(s.rEq, 3, "ohms") + ", gain mismatch " + withU(s.mismatchPercent, 2, "%") + ", " +
                            chi2Words(s.chi2, s.chi2Limit) + "; V20 " + withU(s.v20, 3, "V") + ", R_out " +
-                           withU(s.rOut, 3, "ohms") + "; best efficiency " + withU(s.bestEfficiency, 2, "%") +
-                           " at " + withU(s.bestLoadOhms, 2, "ohms") +
+                           withU(s.rOut, 3, "ohms") + "; best efficiency " + withU(s.bestEfficiency, 2, "%") + " at " +
+                           withU(s.bestLoadOhms, 2, "ohms") +
                            (s.bestBeyondLoads ? " (beyond the heaviest load measured)" : "");
         for (const SupplyFit::AtFraction& f : s.atFractions) {
             line += "; " + fixedText(f.fraction * 100, 0) + " % of rated " + withU(f.efficiency, 2, "%");

@@ -9,19 +9,19 @@
 // the stop signals, which reach the forms inside a yield as the STOP button
 // does in the windows.
 class SignalPump final : public EventPump {
-public:
+  public:
     void yield() override;
     // Runs once, at the first yield after a stop signal.
     std::function<void()> onStopRequest;
 
-private:
+  private:
     bool told_ = false;
 };
 
 // CLOSE's end of the program: what must happen first, then a flag the run
 // reads (there is no event loop to quit).
 class HeadlessHost final : public ProgramHost {
-public:
+  public:
     void endProgram() override;
     std::function<void()> beforeEnd;
     bool ended = false;

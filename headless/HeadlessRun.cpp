@@ -1,15 +1,15 @@
-#include "Statuses.h"
 #include "HeadlessRun.h"
+#include "Statuses.h"
 
-#include "Clipboard.h"
 #include "Carets.h"
+#include "Clipboard.h"
 #include "Clock.h"
 #include "Counted.h"
-#include "MeasuringSession.h"
 #include "HeadlessParts.h"
 #include "KeySynth.h"
 #include "ListPick.h"
 #include "MeasurementRecord.h"
+#include "MeasuringSession.h"
 #include "OsVersion.h"
 #include "PassUploader.h"
 #include "ResultsTable.h"
@@ -23,8 +23,7 @@
 
 // The world of a run without windows.
 struct HeadlessRun::Parts {
-    Parts(D2xx& device, Clock& clock)
-        : platform{device, clock, pump, screen, os, host, clipboard, keys, carets} {}
+    Parts(D2xx& device, Clock& clock) : platform{device, clock, pump, screen, os, host, clipboard, keys, carets} {}
     SignalPump pump;
     HeadlessHost host;
     FixedScreen screen{1600, 1000};
@@ -107,11 +106,10 @@ int HeadlessRun::run() {
         return *refused; // nothing was opened
     }
     using Step = Status (HeadlessRun::*)();
-    const std::vector<Step> picks{&HeadlessRun::connect,          &HeadlessRun::configureSession,
-                                  &HeadlessRun::readSettings,     &HeadlessRun::pickLoadResistor,
-                                  &HeadlessRun::pickSupply,       &HeadlessRun::pressPreset,
-                                  &HeadlessRun::pickCapacitor,    &HeadlessRun::pickSampleAverage,
-                                  &HeadlessRun::requireReady};
+    const std::vector<Step> picks{
+        &HeadlessRun::connect,          &HeadlessRun::configureSession,  &HeadlessRun::readSettings,
+        &HeadlessRun::pickLoadResistor, &HeadlessRun::pickSupply,        &HeadlessRun::pressPreset,
+        &HeadlessRun::pickCapacitor,    &HeadlessRun::pickSampleAverage, &HeadlessRun::requireReady};
     // A plan makes its own picks, point by point.
     const std::vector<Step> steps = plan ? std::vector<Step>(picks.begin(), picks.begin() + 3) : picks;
     for (const Step step : steps) {
@@ -156,8 +154,8 @@ HeadlessRun::Status HeadlessRun::refuseUnknownChoices() {
         refused = check(itemsOf(AverageCounts), *choices_.sampleAverage, "--sample-average");
     }
     if (!refused && choices_.preset && !presetNamed(*choices_.preset)) {
-        refused = refuse(BadOptions, "--preset \"" + *choices_.preset + "\" names no set-up button: " +
-                                         listed(presetNames()));
+        refused = refuse(BadOptions,
+                         "--preset \"" + *choices_.preset + "\" names no set-up button: " + listed(presetNames()));
     }
     return refused;
 }
@@ -293,9 +291,8 @@ HeadlessRun::Status HeadlessRun::requireReady() {
     if (form.panel.Text12.is(CalculatorStatus::Ready)) {
         return std::nullopt;
     }
-    return refuse(NotReady, "the set-up is not ready: CALCULATOR STATUS reads \"" +
-                                wordsOf(form.panel.Text12.status) + "\", OSCILLOSCOPE STATUS \"" +
-                                wordsOf(form.panel.Text1.status) +
+    return refuse(NotReady, "the set-up is not ready: CALCULATOR STATUS reads \"" + wordsOf(form.panel.Text12.status) +
+                                "\", OSCILLOSCOPE STATUS \"" + wordsOf(form.panel.Text1.status) +
                                 "\" (a --preset sets the scope up for its transformer)");
 }
 
@@ -382,7 +379,8 @@ void HeadlessRun::stateConfiguration() {
 
 std::string eventLineText(const std::string& line) {
     std::string text = line.substr(0, line.find_last_not_of("\r\n") + 1);
-    std::replace_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
     return text;
 }
 

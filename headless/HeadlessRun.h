@@ -2,9 +2,9 @@
 
 #include "Calibration.h"
 #include "Configuration.h"
+#include "HeadlessChoices.h"
 #include "LimitSet.h"
 #include "PassOutcome.h"
-#include "HeadlessChoices.h"
 #include "ProgramVersion.h"
 
 #include <chrono>
@@ -32,7 +32,7 @@ enum HeadlessStatus {
     EveryPassComplete = 0,
     APassNotComplete = 1, // stopped, failed on the link, or not run after a signal
     BadOptions = 2,
-    NotReady = 3, // no connection, or the set-up is not ready
+    NotReady = 3,        // no connection, or the set-up is not ready
     AVerdictNotPass = 4, // every pass complete, and against the limits some verdict not PASS
 };
 
@@ -40,7 +40,7 @@ enum HeadlessStatus {
 // the operator's steps in the order in which each is allowed, the same
 // actions with the same checks and the same lines to the scope.
 class HeadlessRun {
-public:
+  public:
     HeadlessRun(HeadlessChoices choices, D2xx& device, Clock& clock);
     ~HeadlessRun();
 
@@ -83,7 +83,7 @@ public:
     // Told each row as it is written (benchmarks).
     std::function<void(const PassOutcome&)> rowWritten;
 
-private:
+  private:
     struct Parts;
     using Status = std::optional<int>; // a status ends the run
 

@@ -9,14 +9,14 @@
 // standard input (anything but "stop") says it is done. The end of the input
 // or a stop signal stops the plan.
 class LineOperator final : public PlanOperator {
-public:
+  public:
     LineOperator(bool unattended, std::FILE* events, int answersFd = 0)
         : unattended_(unattended), events_(events), answersFd_(answersFd) {}
     bool ready(const std::string& prompt) override;
     void progress(const PlanProgress& p) override;
     void say(const std::string& line) override;
 
-private:
+  private:
     // One line from the answers, waiting no longer than a stop signal; none
     // at their end.
     bool readLine(std::string& line);

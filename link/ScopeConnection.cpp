@@ -1,12 +1,12 @@
-#include "Statuses.h"
 #include "ScopeConnection.h"
+#include "Statuses.h"
 
 #include "Clock.h"
 #include "CommandNumber.h"
 #include "Controls.h"
 #include "Delay.h"
-#include "EndLink.h"
 #include "DialogueFlag.h"
+#include "EndLink.h"
 #include "EventPump.h"
 #include "ScopeExchange.h"
 
@@ -77,8 +77,7 @@ ScopeConnection::Outcome ScopeConnection::listAndOpenSlot(std::uint32_t index) {
     DeviceSlot& slot = deviceSlots[index];
 
     char description[FT_LIST_BUFFER_SIZE] = {};
-    if (d2xx_.FT_ListDevices(deviceIndexArg(index), description,
-                             FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION) != FT_OK) {
+    if (d2xx_.FT_ListDevices(deviceIndexArg(index), description, FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION) != FT_OK) {
         // A locked slot has no description: one from an earlier attempt
         // must not be compared and opened.
         slot.description.clear();
@@ -89,8 +88,7 @@ ScopeConnection::Outcome ScopeConnection::listAndOpenSlot(std::uint32_t index) {
     }
 
     char serial[FT_LIST_BUFFER_SIZE] = {};
-    if (d2xx_.FT_ListDevices(deviceIndexArg(index), serial,
-                             FT_LIST_BY_INDEX | FT_OPEN_BY_SERIAL_NUMBER) != FT_OK) {
+    if (d2xx_.FT_ListDevices(deviceIndexArg(index), serial, FT_LIST_BY_INDEX | FT_OPEN_BY_SERIAL_NUMBER) != FT_OK) {
         slot.serialNumber.clear();
         c_.List1.AddItem("Serial Number " + n + ": Locked");
         // The attempt starts again from the count: a handle an earlier slot
@@ -136,8 +134,7 @@ void ScopeConnection::releaseEarlierHandle() {
 bool ScopeConnection::configureLink() {
     const FT_HANDLE h = v_.lngHandle;
     // Each call is made only when the one before it succeeded.
-    const auto run = [&](auto&& call, std::initializer_list<const char*> success,
-                         const char* failure) {
+    const auto run = [&](auto&& call, std::initializer_list<const char*> success, const char* failure) {
         if (call() != FT_OK) {
             c_.List1.AddItem(failure);
             ResetScope();
@@ -149,22 +146,16 @@ bool ScopeConnection::configureLink() {
         return true;
     };
     const bool ok =
-        run([&] { return d2xx_.FT_SetUSBParameters(h, 64, 64); },
-            {"Set Rx Tx Buffer Size to 64 Bytes each"}, "Set Rx TX Buffer Size Failed") &&
-        run([&] { return d2xx_.FT_SetBaudRate(h, 9600); }, {"Set Baud Rate to 9600"},
-            "Set Baud Rate Failed") &&
-        run([&] {
-            return d2xx_.FT_SetDataCharacteristics(h, FT_BITS_8, FT_STOP_BITS_1, FT_PARITY_NONE);
-        },
-            {"Set Data Characteristics to 8 data bits, 1 stop bit, no parity"},
-            "Set Data Characteristics Failed") &&
-        run([&] { return d2xx_.FT_SetFlowControl(h, FT_FLOW_RTS_CTS, 13, 10); },
-            {"Set Flow Control to RTS, CTS"}, "Set Flow Control Failed") &&
-        run([&] { return d2xx_.FT_SetChars(h, 0, 0, 0, 0); }, {"Disable Event Characters"},
-            "Set Chars Failed") &&
+        run([&] { return d2xx_.FT_SetUSBParameters(h, 64, 64); }, {"Set Rx Tx Buffer Size to 64 Bytes each"},
+            "Set Rx TX Buffer Size Failed") &&
+        run([&] { return d2xx_.FT_SetBaudRate(h, 9600); }, {"Set Baud Rate to 9600"}, "Set Baud Rate Failed") &&
+        run([&] { return d2xx_.FT_SetDataCharacteristics(h, FT_BITS_8, FT_STOP_BITS_1, FT_PARITY_NONE); },
+            {"Set Data Characteristics to 8 data bits, 1 stop bit, no parity"}, "Set Data Characteristics Failed") &&
+        run([&] { return d2xx_.FT_SetFlowControl(h, FT_FLOW_RTS_CTS, 13, 10); }, {"Set Flow Control to RTS, CTS"},
+            "Set Flow Control Failed") &&
+        run([&] { return d2xx_.FT_SetChars(h, 0, 0, 0, 0); }, {"Disable Event Characters"}, "Set Chars Failed") &&
         run([&] { return d2xx_.FT_SetTimeouts(h, 5000, 0); },
-            {"Set WRITE Timeout to 0 second", "Set READ Timeout to 5 seconds"},
-            "Set Timeout Failed");
+            {"Set WRITE Timeout to 0 second", "Set READ Timeout to 5 seconds"}, "Set Timeout Failed");
     if (ok) {
         pump_.yield();
     }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Statuses.h"
 #include "D2xx.h"
+#include "Statuses.h"
 
 #include <array>
 #include <cstdint>
@@ -17,11 +17,11 @@ struct TextBox;
 
 // The main window's controls the connection writes.
 struct LinkControls {
-    ScopeStatusBox& Text1;  // OSCILLOSCOPE STATUS
-    TextBox& Text2;  // USB PORT
+    ScopeStatusBox& Text1;       // OSCILLOSCOPE STATUS
+    TextBox& Text2;              // USB PORT
     CalculatorStatusBox& Text12; // CALCULATOR STATUS
-    TextBox& Text13; // OSCILLOSCOPE
-    Lamp& Shape1;    // ACQUIRE
+    TextBox& Text13;             // OSCILLOSCOPE
+    Lamp& Shape1;                // ACQUIRE
     ListBox& List1;
 };
 
@@ -44,12 +44,11 @@ struct DeviceSlot {
 // Finds, opens and configures the adapter, brings the scope to its known
 // state, and closes the link again: on request or after a failure.
 class ScopeConnection {
-public:
-    ScopeConnection(D2xx& d2xx, Clock& clock, EventPump& pump, ScopeExchange& exchange,
-                    LinkControls controls, LinkVariables variables,
-                    std::function<bool()> settingsVisible)
-        : d2xx_(d2xx), clock_(clock), pump_(pump), exchange_(exchange), c_(controls),
-          v_(variables), settingsVisible_(std::move(settingsVisible)) {}
+  public:
+    ScopeConnection(D2xx& d2xx, Clock& clock, EventPump& pump, ScopeExchange& exchange, LinkControls controls,
+                    LinkVariables variables, std::function<bool()> settingsVisible)
+        : d2xx_(d2xx), clock_(clock), pump_(pump), exchange_(exchange), c_(controls), v_(variables),
+          settingsVisible_(std::move(settingsVisible)) {}
 
     void ConnectScope();
     void ResetScope();
@@ -66,7 +65,7 @@ public:
     std::string AdapterSerialNumber;
     std::string AcqState;
 
-private:
+  private:
     enum class Outcome { Next, Stop, Retry };
     Outcome connectAttempt();
     Outcome listAndOpenSlot(std::uint32_t index);

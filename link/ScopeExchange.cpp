@@ -14,8 +14,7 @@ std::int32_t firstPosition(std::string_view text, char c) {
     return at == std::string_view::npos ? 0 : static_cast<std::int32_t>(at + 1);
 }
 
-bool ScopeExchange::SendCommand(std::string_view text, std::uint32_t byteCount,
-                                std::string_view failureLine) {
+bool ScopeExchange::SendCommand(std::string_view text, std::uint32_t byteCount, std::string_view failureLine) {
     record.BytesWritten = 0;
     record.ReadTimedOut = false;
     record.ReadError = false;
@@ -27,10 +26,8 @@ bool ScopeExchange::SendCommand(std::string_view text, std::uint32_t byteCount,
     record.CommandBuffer.assign(text);
     record.CommandBuffer += "\r\n";
     // Never hand the library more bytes than the buffer holds.
-    const auto count = std::min<std::uint32_t>(
-        byteCount, static_cast<std::uint32_t>(record.CommandBuffer.size()));
-    const FT_STATUS status =
-        d2xx_.FT_Write(handle_, record.CommandBuffer.data(), count, &record.BytesWritten);
+    const auto count = std::min<std::uint32_t>(byteCount, static_cast<std::uint32_t>(record.CommandBuffer.size()));
+    const FT_STATUS status = d2xx_.FT_Write(handle_, record.CommandBuffer.data(), count, &record.BytesWritten);
     if (status != FT_OK) {
         log_.AddItem(std::string(failureLine));
         return false;
@@ -50,8 +47,7 @@ void ScopeExchange::DiscardUnread() {
 }
 
 std::optional<std::string> ScopeExchange::ReadAnswer(std::string_view expectedHeader) {
-    record.ftStatus = d2xx_.FT_Read(handle_, record.AnswerBuffer.data(), ExchangeRecord::AnswerSize,
-                                    &record.BytesRead);
+    record.ftStatus = d2xx_.FT_Read(handle_, record.AnswerBuffer.data(), ExchangeRecord::AnswerSize, &record.BytesRead);
     if (record.BytesRead > ExchangeRecord::AnswerSize) {
         record.BytesRead = ExchangeRecord::AnswerSize;
     }

@@ -30,9 +30,8 @@ struct ExchangeRecord {
 // One window's dialogue with the scope: command lines out, answer lines in,
 // every step logged to that window's list.
 class ScopeExchange {
-public:
-    ScopeExchange(D2xx& d2xx, EventPump& pump, ListBox& log, const FT_HANDLE& handle,
-                  bool& testFailed)
+  public:
+    ScopeExchange(D2xx& d2xx, EventPump& pump, ListBox& log, const FT_HANDLE& handle, bool& testFailed)
         : d2xx_(d2xx), pump_(pump), log_(log), handle_(handle), TestFailed(testFailed) {}
 
     // Writes text + CR LF; byteCount is the text's length plus 2. On success
@@ -55,13 +54,13 @@ public:
 
     ExchangeRecord record;
 
-private:
+  private:
     D2xx& d2xx_;
     EventPump& pump_;
     ListBox& log_;
     const FT_HANDLE& handle_;
 
-public:
+  public:
     bool& TestFailed;
 };
 

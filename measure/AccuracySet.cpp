@@ -8,7 +8,9 @@
 
 namespace {
 
-std::string quoted(const QString& key) { return "\"" + key.toStdString() + "\""; }
+std::string quoted(const QString& key) {
+    return "\"" + key.toStdString() + "\"";
+}
 
 const AccuracyKey* keyNamed(const QString& name) {
     for (const AccuracyKey& k : AccuracyKeys) {
@@ -48,8 +50,8 @@ std::variant<Accuracy, std::string> accuracyFromJson(const std::string& bytes) {
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(bytes), &error);
     if (error.error != QJsonParseError::NoError) {
-        return where + "not JSON (" + error.errorString().toStdString() + " at byte " +
-               std::to_string(error.offset) + ")";
+        return where + "not JSON (" + error.errorString().toStdString() + " at byte " + std::to_string(error.offset) +
+               ")";
     }
     if (!document.isObject()) {
         return where + "not a JSON object";

@@ -11,12 +11,14 @@
 namespace {
 
 using namespace UncertaintyTerms;
-bool positive(std::optional<double> v) { return v && std::isfinite(*v) && *v > 0; }
+bool positive(std::optional<double> v) {
+    return v && std::isfinite(*v) && *v > 0;
+}
 
 // The scope answers to five digits: no mean of its readings is known better
 // than this, however steady they are.
-constexpr double RatioResolution = 1e-4;  // relative
-constexpr double PhaseResolution = 0.01;  // degrees
+constexpr double RatioResolution = 1e-4; // relative
+constexpr double PhaseResolution = 0.01; // degrees
 
 // The angle between a channel pair's voltage and current from their real
 // power, as a magnitude (the sign is not measured); none without a power factor.
@@ -42,9 +44,8 @@ std::optional<NodeReading> nodeReading(const PassOutcome& p) {
         !v[PassOutcome::OutputPower]) {
         return std::nullopt;
     }
-    return NodeReading{*v[PassOutcome::InputVoltage],  *v[PassOutcome::InputCurrent],
-                       *v[PassOutcome::InputPower],    *v[PassOutcome::OutputVoltage],
-                       *v[PassOutcome::OutputCurrent], *v[PassOutcome::OutputPower]};
+    return NodeReading{*v[PassOutcome::InputVoltage],  *v[PassOutcome::InputCurrent],  *v[PassOutcome::InputPower],
+                       *v[PassOutcome::OutputVoltage], *v[PassOutcome::OutputCurrent], *v[PassOutcome::OutputPower]};
 }
 
 std::array<std::string, 4> rangesOf(const PassOutcome& p) {
@@ -223,8 +224,8 @@ CalibratedTerms calibratedTerms(const ChannelCalibration& c, const Accuracy& a, 
     const double sharedLag = (std::fabs(std::tan(phiOut)) + std::fabs(std::tan(phiIn))) * lag;
     CalibratedTerms t;
     t.unusable = sharedLag * std::sqrt(3.0) > UnusablePhaseTerm;
-    t.phaseEfficiency = rss({c.uVoltageRatio, c.uCurrentRatio,
-                             std::fabs(std::tan(phiOut)) * radians(c.uPhaseDegrees), sharedLag});
+    t.phaseEfficiency =
+        rss({c.uVoltageRatio, c.uCurrentRatio, std::fabs(std::tan(phiOut)) * radians(c.uPhaseDegrees), sharedLag});
     // The load-resistor estimate still sets CH1's reading against CH2's.
     const double gainV = rss({rect(a.gainPercent / 100), rect(a.voltageProbePercent / 100)});
     const double gainI = rss({rect(a.gainPercent / 100), rect(a.currentProbePercent / 100)});
@@ -320,14 +321,14 @@ PassOutcome::Calibrated calibratedFigures(const PassOutcome& pass, const std::op
     const auto scale3 = parseNumber(pass.scopeSetUp.channels[2].scale);
     const CalibratedTerms t = calibratedTerms(*c, pass.accuracy, *phiIn, angle, vOut,
                                               positive(scale3) ? scale3 : std::nullopt, ohms.value_or(0));
-    const bool clipped = std::any_of(pass.uncertainty.clipped.begin(), pass.uncertainty.clipped.end(),
-                                     [](bool b) { return b; });
+    const bool clipped =
+        std::any_of(pass.uncertainty.clipped.begin(), pass.uncertainty.clipped.end(), [](bool b) { return b; });
     const auto expanded = [&](std::optional<double> value, double relative, bool phaseDependent) {
         Expanded e;
         if (!value) {
             return e;
         }
-        e.state = clipped                       ? Expanded::State::Clipped
+        e.state = clipped                        ? Expanded::State::Clipped
                   : phaseDependent && t.unusable ? Expanded::State::Unusable
                                                  : Expanded::State::Number;
         e.U = pass.accuracy.coverage * std::fabs(*value) * relative;

@@ -18,27 +18,27 @@
 // What a calibration was taken with, as a pass knows its bench: a
 // calibration applies only where every part of it is the same.
 struct BenchIdentity {
-    std::string adapter;                // its serial number, or "simulated"
-    std::string simulation;             // the simulated bench's errors; empty on real hardware
-    std::string scopeIdentity;          // the scope's ID answer
-    std::array<std::string, 4> probes;  // CH1..CH4 probe factors, "20X" (volt) or "10X" (amp)
-    std::array<std::string, 4> ranges;  // CH1..CH4 scales as the settings window showed them
+    std::string adapter;               // its serial number, or "simulated"
+    std::string simulation;            // the simulated bench's errors; empty on real hardware
+    std::string scopeIdentity;         // the scope's ID answer
+    std::array<std::string, 4> probes; // CH1..CH4 probe factors, "20X" (volt) or "10X" (amp)
+    std::array<std::string, 4> ranges; // CH1..CH4 scales as the settings window showed them
 };
 BenchIdentity identityOf(const PassOutcome& pass);
 
 struct ChannelCalibration {
-    std::string adapter;                  // its serial number, or "simulated"
-    QDate date;                           // when it was taken
-    std::array<std::string, 4> ranges;    // CH1..CH4 scales as the settings window showed them
+    std::string adapter;               // its serial number, or "simulated"
+    QDate date;                        // when it was taken
+    std::array<std::string, 4> ranges; // CH1..CH4 scales as the settings window showed them
     // The rest of the bench it was taken on; a calibration kept before they
     // were known holds `known` false and applies nowhere.
     std::string simulation, scopeIdentity;
     std::array<std::string, 4> probes;
     bool known = true;
-    double voltageRatio = 1;              // CH1 / CH3
-    double currentRatio = 1;              // CH2 / CH4
-    double phaseDegrees = 0;              // CH1-CH2 angle minus CH3-CH4 angle
-    double nodeAngleDegrees = 0;          // the CH1-CH2 angle on the node
+    double voltageRatio = 1;     // CH1 / CH3
+    double currentRatio = 1;     // CH2 / CH4
+    double phaseDegrees = 0;     // CH1-CH2 angle minus CH3-CH4 angle
+    double nodeAngleDegrees = 0; // the CH1-CH2 angle on the node
     // Standard uncertainties of the means: relative, relative, degrees.
     double uVoltageRatio = 0, uCurrentRatio = 0, uPhaseDegrees = 0;
     int readings = 0;

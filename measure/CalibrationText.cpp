@@ -114,4 +114,3 @@ std::vector<ChannelCalibration> calibrationsFromText(const std::string& text) {
     }
     return kept;
 }
-

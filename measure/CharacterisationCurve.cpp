@@ -93,10 +93,12 @@ void fillCurve(SupplyFit& fit, const std::vector<CharacterisationPoint>& pts, co
     for (int step = 1; step <= 40; ++step) {
         const double current = upTo * step / 40.0;
         const auto eta = etaAt(current);
-        fit.curve.push_back({current, q.volts(current) * current * powerFactorAt(q, current), eta(q),
-                             k * uncertaintyOf(eta, q, cov)});
+        fit.curve.push_back(
+            {current, q.volts(current) * current * powerFactorAt(q, current), eta(q), k * uncertaintyOf(eta, q, cov)});
     }
-    const auto bestOf = [&etaAt, upTo](const Params& p) { return bestCurrentOf([&](double c) { return etaAt(c)(p); }, upTo); };
+    const auto bestOf = [&etaAt, upTo](const Params& p) {
+        return bestCurrentOf([&](double c) { return etaAt(c)(p); }, upTo);
+    };
     const double best = bestOf(q);
     fit.bestBeyondLoads = best > heaviest * 1.001;
     fit.bestCurrent = {best, k * uncertaintyOf(bestOf, q, cov)};
@@ -128,8 +130,8 @@ double efficiencyAt(double volts, double amps, double powerFactor, double p0, do
 
 double bestEfficiencyCurrent(double v20, double rOut, double powerFactor, double p0, double a, double rEq,
                              double upTo) {
-    return bestCurrentOf([&](double current) { return efficiencyAt(v20 - rOut * current, current, powerFactor, p0, a, rEq); },
-                         upTo);
+    return bestCurrentOf(
+        [&](double current) { return efficiencyAt(v20 - rOut * current, current, powerFactor, p0, a, rEq); }, upTo);
 }
 
 double bestCurrentOf(const std::function<double(double)>& eta, double upTo) {
@@ -156,4 +158,3 @@ double bestCurrentOf(const std::function<double(double)>& eta, double upTo) {
     }
     return (lo + hi) / 2;
 }
-

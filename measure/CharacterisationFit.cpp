@@ -67,8 +67,8 @@ std::vector<std::vector<double>> sharedEffects(const std::vector<Characterisatio
             add([=](const CharacterisationPoint& p, const Params& q) { return currentLoss(p, q, u); },
                 [=](const CharacterisationPoint& p, const Params& q) { return currentVoltage(p, q, u); });
         }
-        add([lag](const CharacterisationPoint& p, const Params&) { return -p.qIn * lag; }, none);  // CH2's lag
-        add([lag](const CharacterisationPoint& p, const Params&) { return p.qOut * lag; }, none);  // CH4's lag
+        add([lag](const CharacterisationPoint& p, const Params&) { return -p.qIn * lag; }, none); // CH2's lag
+        add([lag](const CharacterisationPoint& p, const Params&) { return p.qOut * lag; }, none); // CH4's lag
     } else {
         const CalibrationUncertainty& c = *o.calibration;
         for (const double u : {gain, vProbe}) { // CH1 now on both sides
@@ -76,9 +76,8 @@ std::vector<std::vector<double>> sharedEffects(const std::vector<Characterisatio
                 [u](const CharacterisationPoint& p, const Params&) { return p.vOut * u; });
         }
         for (const double u : {gain, iProbe}) { // CH2 on both sides, and the current read through it
-            add([=](const CharacterisationPoint& p, const Params& q) {
-                    return p.loss() * u + currentLoss(p, q, u) + p.pOut * u;
-                },
+            add([=](const CharacterisationPoint& p,
+                    const Params& q) { return p.loss() * u + currentLoss(p, q, u) + p.pOut * u; },
                 [=](const CharacterisationPoint& p, const Params& q) { return currentVoltage(p, q, u); });
         }
         add([&c](const CharacterisationPoint& p, const Params&) { return -p.pOut * c.voltageRatio; },

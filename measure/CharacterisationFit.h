@@ -45,7 +45,7 @@ struct CharacterisationPoint {
 // The point from the passes read at it (complete ones with every value);
 // none without any.
 std::optional<CharacterisationPoint> characterisationPoint(const std::vector<PassOutcome>& passes, double supplyVolts,
-                                                          const std::string& load);
+                                                           const std::string& load);
 
 // What the shared errors are declared as: the bench's accuracy, and with a
 // channel calibration its own standard uncertainties.
@@ -56,7 +56,7 @@ struct CalibrationUncertainty {
 struct FitOptions {
     Accuracy accuracy;
     std::optional<CalibrationUncertainty> calibration; // the points read through one
-    bool sharedErrors = true; // false: the points' scatter alone (to show what it would claim)
+    bool sharedErrors = true;                          // false: the points' scatter alone (to show what it would claim)
     std::optional<double> ratedVA, ratedAmps;          // the output's rating, for the load fractions
 };
 
@@ -71,7 +71,7 @@ struct SupplyFit {
     double supplyVolts = 0;
     std::vector<std::size_t> points; // indexes into the characterisation's points
     Estimate p0, a, rEq, v20, rOut;
-    Estimate bend; // c in V2 = V20 - R_out I - c I^2
+    Estimate bend;            // c in V2 = V20 - R_out I - c I^2
     Estimate mismatchPercent; // a / V20: the input's gain against the output's
     // chi^2 of the loss against the points' scatter and its 95 % limit.
     double chi2 = 0, chi2Limit = 0;
@@ -124,8 +124,7 @@ Characterisation fitCharacterisation(std::vector<CharacterisationPoint> points, 
 double efficiencyAt(double volts, double amps, double powerFactor, double p0, double a, double rEq);
 // The output current (A) that makes the efficiency highest for an output
 // voltage V20 - R_out I at power factor pf, searched up to `upTo`.
-double bestEfficiencyCurrent(double v20, double rOut, double powerFactor, double p0, double a, double rEq,
-                             double upTo);
+double bestEfficiencyCurrent(double v20, double rOut, double powerFactor, double p0, double a, double rEq, double upTo);
 // The same for any efficiency curve of the current.
 double bestCurrentOf(const std::function<double(double)>& efficiency, double upTo);
 // The 95 % point of chi^2 with `dof` degrees of freedom (Wilson-Hilferty).

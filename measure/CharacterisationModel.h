@@ -14,7 +14,9 @@
 namespace CharacterisationModel {
 
 // What the scope's five-digit answers resolve, as a standard uncertainty.
-inline double resolution(double value) { return std::fabs(value) * 1e-4 / std::sqrt(3.0); }
+inline double resolution(double value) {
+    return std::fabs(value) * 1e-4 / std::sqrt(3.0);
+}
 
 using Mean = RunningMean;
 
@@ -31,13 +33,12 @@ struct Params {
 };
 
 // U of a function of the supply's parameters, by its numerical gradient.
-template <class F>
-double uncertaintyOf(F f, const Params& q, const SmallMatrix& cov) {
+template <class F> double uncertaintyOf(F f, const Params& q, const SmallMatrix& cov) {
     const double base = f(q);
     std::vector<double> g(ParameterCount);
     for (int k = 0; k < ParameterCount; ++k) {
         Params d = q;
-        double* field = k == P0    ? &d.p0
+        double* field = k == P0     ? &d.p0
                         : k == A    ? &d.a
                         : k == REq  ? &d.r
                         : k == V20  ? &d.v20

@@ -4,7 +4,7 @@
 using namespace CharacterisationModel;
 
 std::optional<CharacterisationPoint> characterisationPoint(const std::vector<PassOutcome>& passes, double supplyVolts,
-                                                          const std::string& load) {
+                                                           const std::string& load) {
     Mean pIn, qIn, pOut, qOut, vOut, iOut, loss;
     bool calibrated = !passes.empty();
     double scale = 0;
@@ -24,8 +24,8 @@ std::optional<CharacterisationPoint> characterisationPoint(const std::vector<Pas
         const double out = calibrated ? *c.outputPower : *v[PassOutcome::OutputPower];
         const double volts = calibrated ? *c.outputVoltage : *v[PassOutcome::OutputVoltage];
         const double amps = calibrated ? *c.outputCurrent : *v[PassOutcome::OutputCurrent];
-        const double reactive =
-            calibrated ? std::fabs(c.outputReactive.value_or(0)) : std::sqrt(std::max(0.0, volts * amps * volts * amps - out * out));
+        const double reactive = calibrated ? std::fabs(c.outputReactive.value_or(0))
+                                           : std::sqrt(std::max(0.0, volts * amps * volts * amps - out * out));
         pIn.add(in);
         qIn.add(std::sqrt(std::max(0.0, sIn * sIn - in * in)));
         pOut.add(out);
@@ -55,4 +55,3 @@ std::optional<CharacterisationPoint> characterisationPoint(const std::vector<Pas
     point.calibrated = calibrated;
     return point;
 }
-

@@ -27,8 +27,7 @@ void showReactiveInputPower(Figures& f, ShownBox Text20) {
     Text20.text(powerText(*f.ReactiveInputPower));
 }
 
-void showApparentOutputPower(const Measurements& m, Figures& f, ShownBox Text19, ShownBox Text22,
-                             ListBox& List1) {
+void showApparentOutputPower(const Measurements& m, Figures& f, ShownBox Text19, ShownBox Text22, ListBox& List1) {
     f.ApparentOutputPower = m.OutputCurrent * m.OutputVoltage;
     Text19.text(powerText(*f.ApparentOutputPower));
     f.ApparentMultiplier = apparentMultiplier(f.ApparentInputPower.value_or(0), *f.ApparentOutputPower);
@@ -36,8 +35,7 @@ void showApparentOutputPower(const Measurements& m, Figures& f, ShownBox Text19,
         f.ApparentMultiplierEfficiency = *f.ApparentOutputPower / *f.ApparentInputPower * 100;
     }
     Text22.text(multiplierText(f.ApparentMultiplier));
-    List1.AddItem("Apparent Power Multiplier Efficiency: " +
-                  multiplierEfficiencyText(f.ApparentMultiplierEfficiency));
+    List1.AddItem("Apparent Power Multiplier Efficiency: " + multiplierEfficiencyText(f.ApparentMultiplierEfficiency));
 }
 
 void showOutputPhaseAngle(const Measurements& m, Figures& f, ShownBox Text17) {
@@ -61,8 +59,8 @@ void showPhaseEfficiency(const Measurements& m, Figures& f, ShownBox Text11) {
     Text11.text(efficiencyText(f.PhaseEfficiency));
 }
 
-void showResistorFigures(const Measurements& m, Figures& f, const std::string& loadResistorText,
-                         ShownBox Text23, ShownBox Text16, ListBox& List1) {
+void showResistorFigures(const Measurements& m, Figures& f, const std::string& loadResistorText, ShownBox Text23,
+                         ShownBox Text16, ListBox& List1) {
     const LoadResistor r = loadResistor(loadResistorText);
     if (!r.noLoad && !r.ohms) {
         List1.AddItem("LOAD RESISTOR NOT A NUMBER: " + loadResistorText);

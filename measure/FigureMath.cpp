@@ -11,7 +11,9 @@ constexpr double PowerLimit = 999.9999;
 
 // An efficiency beyond the range of a double is still a value at or above
 // every limit; below zero or no number at all, it is none.
-bool isEfficiency(double value) { return !std::isnan(value) && !(std::isinf(value) && value < 0); }
+bool isEfficiency(double value) {
+    return !std::isnan(value) && !(std::isinf(value) && value < 0);
+}
 
 bool hasOutputAndInput(const Measurements& m) {
     return m.OutputCurrent != 0 && m.OutputVoltage != 0 && m.InputPower != 0;
@@ -87,8 +89,7 @@ std::optional<double> resistorEfficiency(const Measurements& m, const LoadResist
     return efficiency;
 }
 
-std::optional<double> efficiencyDifference(std::optional<double> phase,
-                                           std::optional<double> resistor) {
+std::optional<double> efficiencyDifference(std::optional<double> phase, std::optional<double> resistor) {
     const double p = phase.value_or(0);
     const double r = resistor.value_or(0);
     const double mean = (r + p) / 2;

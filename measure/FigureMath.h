@@ -43,7 +43,6 @@ std::optional<double> resistorEfficiency(const Measurements& m, const LoadResist
                                          std::optional<double> resistorPower);
 // |resistor - phase| over their mean, in per cent; none when either is none
 // or zero, or they have no mean to compare with.
-std::optional<double> efficiencyDifference(std::optional<double> phase,
-                                           std::optional<double> resistor);
+std::optional<double> efficiencyDifference(std::optional<double> phase, std::optional<double> resistor);
 // A real power over the apparent output power; none without apparent output.
 std::optional<double> outputPowerFactor(double realPower, double apparentOutput);

@@ -19,9 +19,13 @@ std::string limited(std::optional<double> value, double limit, const char* patte
 
 } // namespace
 
-std::string powerText(double watts) { return formatPattern(watts, "##0.0000"); }
+std::string powerText(double watts) {
+    return formatPattern(watts, "##0.0000");
+}
 
-std::string angleText(double degrees) { return formatPattern(degrees, "#0.0000"); }
+std::string angleText(double degrees) {
+    return formatPattern(degrees, "#0.0000");
+}
 
 std::string multiplierText(std::optional<double> multiplier) {
     return limited(multiplier, 999.9, "##0.0000");

@@ -1,5 +1,5 @@
-#include "Statuses.h"
 #include "MeasurementPass.h"
+#include "Statuses.h"
 
 #include "Controls.h"
 #include "DisplayPattern.h"
@@ -20,37 +20,35 @@ constexpr double AmpsLimit = 99.9999;
 const char* const InputSideMath = "MATH:DEFINE \"CH1 * CH2\"";
 const char* const OutputSideMath = "MATH:DEFINE \"CH3 * CH4\"";
 
-constexpr MeasurementPass::ValueQuery FrequencyQuery{
-    PassOutcome::Frequency, "MEASU:IMMED:VALUE?", "FREQUENCY Request Failed", ">> Read the RESONANT FREQUENCY in Hz",
-    ":MEASUREMENT:IMMED:VALUE "};
+constexpr MeasurementPass::ValueQuery FrequencyQuery{PassOutcome::Frequency, "MEASU:IMMED:VALUE?",
+                                                     "FREQUENCY Request Failed", ">> Read the RESONANT FREQUENCY in Hz",
+                                                     ":MEASUREMENT:IMMED:VALUE "};
 constexpr MeasurementPass::ValueQuery InputVoltageQuery{
-    PassOutcome::InputVoltage, "MEASU:MEAS1:VALUE?", "INPUT VOLTAGE Request Failed", ">> Read the INPUT VOLTAGE in Volts RMS",
-    ":MEASUREMENT:MEAS1:VALUE "};
+    PassOutcome::InputVoltage, "MEASU:MEAS1:VALUE?", "INPUT VOLTAGE Request Failed",
+    ">> Read the INPUT VOLTAGE in Volts RMS", ":MEASUREMENT:MEAS1:VALUE "};
 constexpr MeasurementPass::ValueQuery InputCurrentQuery{
-    PassOutcome::InputCurrent, "MEASU:MEAS2:VALUE?", "INPUT CURRENT Request Failed", ">> Read the INPUT CURRENT in Amps RMS",
-    ":MEASUREMENT:MEAS2:VALUE "};
+    PassOutcome::InputCurrent, "MEASU:MEAS2:VALUE?", "INPUT CURRENT Request Failed",
+    ">> Read the INPUT CURRENT in Amps RMS", ":MEASUREMENT:MEAS2:VALUE "};
 constexpr MeasurementPass::ValueQuery InputPowerQuery{
-    PassOutcome::InputPower, "MEASU:MEAS3:VALUE?", "INPUT POWER Request Failed", ">> Read the REAL INPUT POWER in Watts",
-    ":MEASUREMENT:MEAS3:VALUE "};
+    PassOutcome::InputPower, "MEASU:MEAS3:VALUE?", "INPUT POWER Request Failed",
+    ">> Read the REAL INPUT POWER in Watts", ":MEASUREMENT:MEAS3:VALUE "};
 constexpr MeasurementPass::ValueQuery OutputVoltageQuery{
-    PassOutcome::OutputVoltage, "MEASU:MEAS4:VALUE?", "OUTPUT VOLTAGE Request Failed", ">> Read the OUTPUT VOLTAGE in Volts RMS",
-    ":MEASUREMENT:MEAS4:VALUE "};
+    PassOutcome::OutputVoltage, "MEASU:MEAS4:VALUE?", "OUTPUT VOLTAGE Request Failed",
+    ">> Read the OUTPUT VOLTAGE in Volts RMS", ":MEASUREMENT:MEAS4:VALUE "};
 constexpr MeasurementPass::ValueQuery OutputCurrentQuery{
-    PassOutcome::OutputCurrent, "MEASU:MEAS5:VALUE?", "OUTPUT CURRENT Request Failed", ">> Read the OUTPUT CURRENT in Amps RMS",
-    ":MEASUREMENT:MEAS5:VALUE "};
+    PassOutcome::OutputCurrent, "MEASU:MEAS5:VALUE?", "OUTPUT CURRENT Request Failed",
+    ">> Read the OUTPUT CURRENT in Amps RMS", ":MEASUREMENT:MEAS5:VALUE "};
 constexpr MeasurementPass::ValueQuery OutputPowerQuery{
-    PassOutcome::OutputPower, "MEASU:MEAS3:VALUE?", "OUTPUT POWER Request Failed", ">> Read the REAL OUTPUT POWER in Watts",
-    ":MEASUREMENT:MEAS3:VALUE "};
+    PassOutcome::OutputPower, "MEASU:MEAS3:VALUE?", "OUTPUT POWER Request Failed",
+    ">> Read the REAL OUTPUT POWER in Watts", ":MEASUREMENT:MEAS3:VALUE "};
 
 } // namespace
 
-MeasurementPass::MeasurementPass(ScopeExchange& exchange, ScopeConnection& connection,
-                                 EventPump& pump, PassControls controls, Measurements& measured,
-                                 Figures& figures, const bool& stopRequested, bool& testFailed,
-                                 std::function<QDateTime()> now)
-    : exchange_(exchange), connection_(connection), pump_(pump), c_(controls), m_(measured),
-      f_(figures), StopRequested(stopRequested), TestFailed(testFailed),
-      now_(std::move(now)) {}
+MeasurementPass::MeasurementPass(ScopeExchange& exchange, ScopeConnection& connection, EventPump& pump,
+                                 PassControls controls, Measurements& measured, Figures& figures,
+                                 const bool& stopRequested, bool& testFailed, std::function<QDateTime()> now)
+    : exchange_(exchange), connection_(connection), pump_(pump), c_(controls), m_(measured), f_(figures),
+      StopRequested(stopRequested), TestFailed(testFailed), now_(std::move(now)) {}
 
 void MeasurementPass::RunCalculation() {
     TestFailed = false;
@@ -60,9 +58,7 @@ void MeasurementPass::RunCalculation() {
     f_ = Figures{};
     const Step step = measure();
     using Ending = PassOutcome::Ending;
-    completeOutcome(step == Step::Next   ? Ending::Complete
-                    : step == Step::Stop ? Ending::Stopped
-                                         : Ending::LinkFailure);
+    completeOutcome(step == Step::Next ? Ending::Complete : step == Step::Stop ? Ending::Stopped : Ending::LinkFailure);
     if (ended) {
         ended(outcome_);
     }
@@ -89,12 +85,12 @@ MeasurementPass::Step MeasurementPass::measure() {
 MeasurementPass::Step MeasurementPass::readInputSide() {
     Step step = readFrequency();
     if (step == Step::Next) {
-        step = readValue(InputVoltageQuery, true, m_.InputVoltageText,
-                         &MeasurementPass::applyInputVoltage, m_.InputVoltage);
+        step = readValue(InputVoltageQuery, true, m_.InputVoltageText, &MeasurementPass::applyInputVoltage,
+                         m_.InputVoltage);
     }
     if (step == Step::Next) {
-        step = readValue(InputCurrentQuery, true, m_.InputCurrentText,
-                         &MeasurementPass::applyInputCurrent, m_.InputCurrent);
+        step = readValue(InputCurrentQuery, true, m_.InputCurrentText, &MeasurementPass::applyInputCurrent,
+                         m_.InputCurrent);
     }
     if (step != Step::Next) {
         return step;
@@ -104,8 +100,7 @@ MeasurementPass::Step MeasurementPass::readInputSide() {
     }
     showApparentInputPower(m_, f_, shown(PassOutcome::ApparentInputPowerBox));
 
-    step = readValue(InputPowerQuery, false, m_.InputPowerText, &MeasurementPass::applyInputPower,
-                     m_.InputPower);
+    step = readValue(InputPowerQuery, false, m_.InputPowerText, &MeasurementPass::applyInputPower, m_.InputPower);
     if (step != Step::Next) {
         return step;
     }
@@ -126,11 +121,11 @@ MeasurementPass::Step MeasurementPass::readOutputSide() {
     if (!defineMath(OutputSideMath)) {
         return Step::Failed;
     }
-    Step step = readValue(OutputVoltageQuery, true, m_.OutputVoltageText,
-                          &MeasurementPass::applyOutputVoltage, m_.OutputVoltage);
+    Step step = readValue(OutputVoltageQuery, true, m_.OutputVoltageText, &MeasurementPass::applyOutputVoltage,
+                          m_.OutputVoltage);
     if (step == Step::Next) {
-        step = readValue(OutputCurrentQuery, true, m_.OutputCurrentText,
-                         &MeasurementPass::applyOutputCurrent, m_.OutputCurrent);
+        step = readValue(OutputCurrentQuery, true, m_.OutputCurrentText, &MeasurementPass::applyOutputCurrent,
+                         m_.OutputCurrent);
     }
     if (step != Step::Next) {
         return step;
@@ -148,8 +143,7 @@ MeasurementPass::Step MeasurementPass::readOutputSide() {
         took(PassOutcome::OutputPower, m_.OutputPower);
         return Step::Next;
     }
-    step = readValue(OutputPowerQuery, true, m_.OutputPowerText, &MeasurementPass::applyOutputPower,
-                     m_.OutputPower);
+    step = readValue(OutputPowerQuery, true, m_.OutputPowerText, &MeasurementPass::applyOutputPower, m_.OutputPower);
     if (step == Step::Next && StopRequested) {
         return Step::Stop;
     }
@@ -187,8 +181,7 @@ void MeasurementPass::closingSteps() {
 void MeasurementPass::completeOutcome(PassOutcome::Ending ending) {
     outcome_.when = now_ ? now_() : QDateTime();
     outcome_.ending = ending;
-    outcome_.setUp = {c_.Text15.text, c_.Combo2.text, c_.Combo1.text, c_.Combo4.text, c_.Combo3.text,
-                      c_.Text24.text};
+    outcome_.setUp = {c_.Text15.text, c_.Combo2.text, c_.Combo1.text, c_.Combo4.text, c_.Combo3.text, c_.Text24.text};
     outcome_.figures = f_;
 }
 
@@ -227,9 +220,8 @@ MeasurementPass::Step MeasurementPass::readFrequency() {
 }
 
 // A value's step: its query and answer, its range rule, the value kept.
-MeasurementPass::Step MeasurementPass::readValue(const ValueQuery& q, bool testStopFirst,
-                                                 std::string& answerText, RangeRule rule,
-                                                 const double& kept) {
+MeasurementPass::Step MeasurementPass::readValue(const ValueQuery& q, bool testStopFirst, std::string& answerText,
+                                                 RangeRule rule, const double& kept) {
     std::optional<double> v;
     const Step step = valueStep(q, testStopFirst, v, answerText);
     if (step != Step::Next) {
@@ -241,8 +233,7 @@ MeasurementPass::Step MeasurementPass::readValue(const ValueQuery& q, bool testS
     return Step::Next;
 }
 
-MeasurementPass::Step MeasurementPass::valueStep(const ValueQuery& q, bool testStopFirst,
-                                                 std::optional<double>& value,
+MeasurementPass::Step MeasurementPass::valueStep(const ValueQuery& q, bool testStopFirst, std::optional<double>& value,
                                                  std::string& valueText) {
     if (testStopFirst && StopRequested) {
         return Step::Stop;
@@ -284,8 +275,7 @@ bool MeasurementPass::applyFrequency(std::optional<double> v) {
 
 void MeasurementPass::applyInputVoltage(std::optional<double> v) {
     m_.InputVoltage = v.value_or(0);
-    shown(PassOutcome::InputVoltageBox)
-        .text(v && *v < VoltsAndWattsLimit ? formatPattern(*v, FourDecimals) : Overflow);
+    shown(PassOutcome::InputVoltageBox).text(v && *v < VoltsAndWattsLimit ? formatPattern(*v, FourDecimals) : Overflow);
 }
 
 void MeasurementPass::applyInputCurrent(std::optional<double> v) {
@@ -336,9 +326,9 @@ TextBox& resultBox(PassControls& c, PassOutcome::Box box) {
 }
 
 void ClearResultBoxes(PassControls& c) {
-    for (TextBox* box : {&c.Text3, &c.Text4, &c.Text5, &c.Text6, &c.Text7, &c.Text8, &c.Text9,
-                         &c.Text10, &c.Text11, &c.Text14, &c.Text16, &c.Text17, &c.Text18,
-                         &c.Text19, &c.Text20, &c.Text21, &c.Text22, &c.Text23}) {
+    for (TextBox* box :
+         {&c.Text3, &c.Text4, &c.Text5, &c.Text6, &c.Text7, &c.Text8, &c.Text9, &c.Text10, &c.Text11, &c.Text14,
+          &c.Text16, &c.Text17, &c.Text18, &c.Text19, &c.Text20, &c.Text21, &c.Text22, &c.Text23}) {
         box->text.clear();
     }
     for (TextBox* box : {&c.Text3, &c.Text6, &c.Text17}) {

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Statuses.h"
 #include "Measurements.h"
 #include "PassOutcome.h"
 #include "ShownBox.h"
+#include "Statuses.h"
 
 #include <functional>
 #include <optional>
@@ -18,27 +18,27 @@ struct TextBox;
 
 // The main window's boxes a pass fills, and the status boxes it hands back.
 struct PassControls {
-    ScopeStatusBox& Text1;  // OSCILLOSCOPE STATUS
-    TextBox& Text3;  // RESONANT FREQUENCY
-    TextBox& Text4;  // INPUT VOLTAGE
-    TextBox& Text5;  // INPUT CURRENT
-    TextBox& Text6;  // INPUT PHASE ANGLE
-    TextBox& Text7;  // PHASE REAL INPUT POWER
-    TextBox& Text8;  // OUTPUT VOLTAGE
-    TextBox& Text9;  // OUTPUT CURRENT
-    TextBox& Text10; // PHASE REAL OUTPUT POWER
-    TextBox& Text11; // PHASE ANGLE: EFFICIENCY
+    ScopeStatusBox& Text1;       // OSCILLOSCOPE STATUS
+    TextBox& Text3;              // RESONANT FREQUENCY
+    TextBox& Text4;              // INPUT VOLTAGE
+    TextBox& Text5;              // INPUT CURRENT
+    TextBox& Text6;              // INPUT PHASE ANGLE
+    TextBox& Text7;              // PHASE REAL INPUT POWER
+    TextBox& Text8;              // OUTPUT VOLTAGE
+    TextBox& Text9;              // OUTPUT CURRENT
+    TextBox& Text10;             // PHASE REAL OUTPUT POWER
+    TextBox& Text11;             // PHASE ANGLE: EFFICIENCY
     CalculatorStatusBox& Text12; // CALCULATOR STATUS
-    TextBox& Text14; // TEST TIMESTAMP
-    TextBox& Text16; // LOAD RESISTOR: EFFICIENCY
-    TextBox& Text17; // OUTPUT PHASE ANGLE
-    TextBox& Text18; // APPARENT INPUT POWER
-    TextBox& Text19; // APPARENT OUTPUT POWER
-    TextBox& Text20; // REACTIVE INPUT POWER
-    TextBox& Text21; // REACTIVE OUTPUT POWER
-    TextBox& Text22; // APPARENT POWER MULTIPLIER
-    TextBox& Text23; // RESISTOR REAL OUTPUT POWER
-    ComboBox& Combo1; // SELECT LOAD RESISTOR
+    TextBox& Text14;             // TEST TIMESTAMP
+    TextBox& Text16;             // LOAD RESISTOR: EFFICIENCY
+    TextBox& Text17;             // OUTPUT PHASE ANGLE
+    TextBox& Text18;             // APPARENT INPUT POWER
+    TextBox& Text19;             // APPARENT OUTPUT POWER
+    TextBox& Text20;             // REACTIVE INPUT POWER
+    TextBox& Text21;             // REACTIVE OUTPUT POWER
+    TextBox& Text22;             // APPARENT POWER MULTIPLIER
+    TextBox& Text23;             // RESISTOR REAL OUTPUT POWER
+    ComboBox& Combo1;            // SELECT LOAD RESISTOR
     ListBox& List1;
     ScopeStatusBox& settingsStatus; // the settings window's status box
     // The rest of the set-up, which a pass only reports.
@@ -59,10 +59,9 @@ void ClearResultBoxes(PassControls& c);
 // One measurement pass: input side, MATH switched to the output side, output
 // side, figures, and MATH back to the input side.
 class MeasurementPass {
-public:
-    MeasurementPass(ScopeExchange& exchange, ScopeConnection& connection, EventPump& pump,
-                    PassControls controls, Measurements& measured, Figures& figures,
-                    const bool& stopRequested, bool& testFailed,
+  public:
+    MeasurementPass(ScopeExchange& exchange, ScopeConnection& connection, EventPump& pump, PassControls controls,
+                    Measurements& measured, Figures& figures, const bool& stopRequested, bool& testFailed,
                     std::function<QDateTime()> now);
 
     void RunCalculation();
@@ -84,12 +83,11 @@ public:
         const char* header; // how the scope's answer to it begins
     };
 
-private:
+  private:
     // What a value step did: the pass goes on, stops (closing steps), or ends
     // after a failure (the link was reset).
     enum class Step { Next, Stop, Failed };
-    Step valueStep(const ValueQuery& q, bool testStopFirst, std::optional<double>& value,
-                   std::string& valueText);
+    Step valueStep(const ValueQuery& q, bool testStopFirst, std::optional<double>& value, std::string& valueText);
     bool defineMath(const char* definition);
     using RangeRule = void (MeasurementPass::*)(std::optional<double>);
     Step readFrequency();

@@ -17,16 +17,36 @@
 struct PassOutcome {
     enum class Ending { Complete, Stopped, LinkFailure };
     enum Value {
-        Frequency, InputVoltage, InputCurrent, InputPower,
-        OutputVoltage, OutputCurrent, OutputPower, ValueCount
+        Frequency,
+        InputVoltage,
+        InputCurrent,
+        InputPower,
+        OutputVoltage,
+        OutputCurrent,
+        OutputPower,
+        ValueCount
     };
     // The result boxes, in the order the record keeps them.
     enum Box {
-        FrequencyBox, InputVoltageBox, InputCurrentBox, ApparentInputPowerBox,
-        InputPhaseAngleBox, ReactiveInputPowerBox, InputPowerBox, OutputVoltageBox,
-        OutputCurrentBox, ApparentOutputPowerBox, ApparentMultiplierBox, OutputPhaseAngleBox,
-        ReactiveOutputPowerBox, OutputPowerBox, PhaseEfficiencyBox, ResistorOutputPowerBox,
-        ResistorEfficiencyBox, TimestampBox, BoxCount
+        FrequencyBox,
+        InputVoltageBox,
+        InputCurrentBox,
+        ApparentInputPowerBox,
+        InputPhaseAngleBox,
+        ReactiveInputPowerBox,
+        InputPowerBox,
+        OutputVoltageBox,
+        OutputCurrentBox,
+        ApparentOutputPowerBox,
+        ApparentMultiplierBox,
+        OutputPhaseAngleBox,
+        ReactiveOutputPowerBox,
+        OutputPowerBox,
+        PhaseEfficiencyBox,
+        ResistorOutputPowerBox,
+        ResistorEfficiencyBox,
+        TimestampBox,
+        BoxCount
     };
     // The operator's choices in the main window, as they show.
     struct SetUp {

@@ -8,7 +8,7 @@
 // first, and the box shows that. Made from a bare box (no value to keep) where
 // only the showing matters.
 class ShownBox {
-public:
+  public:
     ShownBox(TextBox& box) : box_(box) {} // NOLINT(google-explicit-constructor): a bare box is a shown box
     ShownBox(TextBox& box, std::string& kept) : box_(box), kept_(&kept) {}
 
@@ -24,7 +24,7 @@ public:
     }
     void setColours(Colour back, Colour fore) { box_.setColours(back, fore); }
 
-private:
+  private:
     TextBox& box_;
     std::string* kept_ = nullptr;
 };

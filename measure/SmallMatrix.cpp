@@ -108,4 +108,6 @@ double dot(const std::vector<double>& a, const std::vector<double>& b) {
     return s;
 }
 
-double quadratic(const SmallMatrix& m, const std::vector<double>& v) { return dot(v, m * v); }
+double quadratic(const SmallMatrix& m, const std::vector<double>& v) {
+    return dot(v, m * v);
+}

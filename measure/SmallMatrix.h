@@ -7,7 +7,7 @@
 // A small dense matrix of doubles, row by row: the fits' design matrices and
 // covariances (tens of rows, a few columns), nothing larger.
 class SmallMatrix {
-public:
+  public:
     SmallMatrix() = default;
     SmallMatrix(std::size_t rows, std::size_t columns, double fill = 0.0)
         : rows_(rows), columns_(columns), cells_(rows * columns, fill) {}
@@ -26,7 +26,7 @@ public:
     // when the matrix is singular (a pivot below `tiny` times the largest).
     std::optional<SmallMatrix> inverse(double tiny = 1e-13) const;
 
-private:
+  private:
     std::size_t rows_ = 0, columns_ = 0;
     std::vector<double> cells_;
 };

@@ -13,17 +13,19 @@ namespace {
 using namespace UncertaintyTerms;
 constexpr double ScreenDivisions = 4; // either side of the centre
 
-bool usable(double v) { return std::isfinite(v) && v != 0; }
+bool usable(double v) {
+    return std::isfinite(v) && v != 0;
+}
 
 // One side of the transformer as its two channels and their real power saw
 // it, with the standard uncertainty of each.
 struct Side {
     double V = 0, I = 0, P = 0, S = 0;
-    double uV = 0, uI = 0;       // absolute
-    double gainV = 0, gainI = 0; // relative: gain and probe of each channel
-    double offsetV = 0;          // absolute, of the voltage channel
+    double uV = 0, uI = 0;          // absolute
+    double gainV = 0, gainI = 0;    // relative: gain and probe of each channel
+    double offsetV = 0;             // absolute, of the voltage channel
     double uPgain = 0, uPphase = 0; // absolute, of P
-    double phi = 0;              // radians, from P / S
+    double phi = 0;                 // radians, from P / S
     bool unusable = false, lowPowerFactor = false, clipped = false;
     double uS() const { return S * rss({uV / V, uI / I}); }
     double uP() const { return rss({uPgain, uPphase}); }
@@ -78,7 +80,7 @@ std::string percent(double fraction) {
 }
 
 class Filler {
-public:
+  public:
     Filler(PassUncertainty& u, double k) : u_(u), k_(k) {}
     // U = k u for a figure that has a number; its state otherwise.
     void set(Quantity q, const std::optional<double>& figure, double standard, bool unusable = false,
@@ -98,7 +100,7 @@ public:
         }
     }
 
-private:
+  private:
     PassUncertainty& u_;
     double k_;
 };
@@ -147,7 +149,8 @@ struct Sides {
     bool clipped() const { return in.clipped || out.clipped; }
 };
 
-void fillChannelValues(Filler& fill, const Measurements& m, const Sides& s, const std::array<bool, ChannelCount>& clip) {
+void fillChannelValues(Filler& fill, const Measurements& m, const Sides& s,
+                       const std::array<bool, ChannelCount>& clip) {
     using Q = Quantity;
     fill.set(Q::InputVoltage, m.InputVoltage, s.in.uV, false, clip[Ch1]);
     fill.set(Q::InputCurrent, m.InputCurrent, s.in.uI, false, clip[Ch2]);
@@ -191,13 +194,12 @@ void fillEstimates(Filler& fill, const Figures& f, const Sides& s) {
              s.clipped());
     fill.set(Q::ResistorOutputPower, f.ResistorOutputPower, f.ResistorOutputPower.value_or(0) * rss({uVout2, s.uR}),
              false, out.clipped);
-    fill.set(Q::ResistorEfficiency, f.ResistorEfficiency,
-             f.ResistorEfficiency.value_or(0) * rss({uVout2, s.uR, uPin}), in.unusable, s.clipped());
+    fill.set(Q::ResistorEfficiency, f.ResistorEfficiency, f.ResistorEfficiency.value_or(0) * rss({uVout2, s.uR, uPin}),
+             in.unusable, s.clipped());
     fill.set(Q::PhaseOutputPowerFactor, f.PhaseOutputPowerFactor, out.uPphase / std::fabs(out.S), out.unusable,
              out.clipped);
     fill.set(Q::ResistorOutputPowerFactor, f.ResistorOutputPowerFactor,
-             f.ResistorOutputPowerFactor.value_or(0) * rss({out.uV / out.V, out.uI / out.I, s.uR}), false,
-             out.clipped);
+             f.ResistorOutputPowerFactor.value_or(0) * rss({out.uV / out.V, out.uI / out.I, s.uR}), false, out.clipped);
 }
 
 // Their ratio Pout R / Vout^2 shares nothing of the input: the output

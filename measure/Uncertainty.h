@@ -10,13 +10,13 @@
 // rectangular distribution (u = a / sqrt 3), and the coverage factor that
 // turns a standard uncertainty into the expanded one shown.
 struct Accuracy {
-    double gainPercent = 3;          // the scope's vertical gain, % of reading
-    double offsetDivisions = 0.05;   // offset, divisions of the channel's scale
-    double voltageProbePercent = 2;  // a passive voltage probe's ratio
-    double currentProbePercent = 4;  // a current probe's ratio
-    double phaseLagDegrees = 1;      // a current probe's phase lag
-    double resistorPercent = 1;      // the load resistor's tolerance
-    double coverage = 2;             // k
+    double gainPercent = 3;         // the scope's vertical gain, % of reading
+    double offsetDivisions = 0.05;  // offset, divisions of the channel's scale
+    double voltageProbePercent = 2; // a passive voltage probe's ratio
+    double currentProbePercent = 4; // a current probe's ratio
+    double phaseLagDegrees = 1;     // a current probe's phase lag
+    double resistorPercent = 1;     // the load resistor's tolerance
+    double coverage = 2;            // k
     bool operator==(const Accuracy&) const = default;
 };
 
@@ -33,11 +33,27 @@ struct ChannelScales {
 
 // Every value and figure that can have a U.
 enum class Quantity {
-    InputVoltage, InputCurrent, InputPower, OutputVoltage, OutputCurrent, OutputPower,
-    ApparentInputPower, InputPhaseAngle, ReactiveInputPower, ApparentOutputPower,
-    ApparentMultiplier, ApparentMultiplierEfficiency, OutputPhaseAngle, ReactiveOutputPower,
-    PhaseEfficiency, ResistorOutputPower, ResistorEfficiency, EfficiencyDifference,
-    PhaseOutputPowerFactor, ResistorOutputPowerFactor, Count
+    InputVoltage,
+    InputCurrent,
+    InputPower,
+    OutputVoltage,
+    OutputCurrent,
+    OutputPower,
+    ApparentInputPower,
+    InputPhaseAngle,
+    ReactiveInputPower,
+    ApparentOutputPower,
+    ApparentMultiplier,
+    ApparentMultiplierEfficiency,
+    OutputPhaseAngle,
+    ReactiveOutputPower,
+    PhaseEfficiency,
+    ResistorOutputPower,
+    ResistorEfficiency,
+    EfficiencyDifference,
+    PhaseOutputPowerFactor,
+    ResistorOutputPowerFactor,
+    Count
 };
 inline constexpr int QuantityCount = static_cast<int>(Quantity::Count);
 

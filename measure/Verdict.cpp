@@ -19,9 +19,21 @@ const char* verdictName(Verdict v) {
     return "NO VERDICT";
 }
 
+std::optional<Verdict> verdictNamed(std::string_view words) {
+    for (const Verdict v :
+         {Verdict::Pass, Verdict::ConditionalPass, Verdict::NoVerdict, Verdict::ConditionalFail, Verdict::Fail}) {
+        if (words == verdictName(v)) {
+            return v;
+        }
+    }
+    return std::nullopt;
+}
+
 namespace {
 
-bool present(const std::optional<double>& bound) { return bound && std::isfinite(*bound); }
+bool present(const std::optional<double>& bound) {
+    return bound && std::isfinite(*bound);
+}
 
 // One side: how far inside the limit `inside` is (negative outside).
 Verdict side(double inside, double w) {

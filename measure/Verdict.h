@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // A limit's verdict on one figure, and a pass's: the worst of its figures'.
@@ -9,6 +10,8 @@
 enum class Verdict { Pass, ConditionalPass, NoVerdict, ConditionalFail, Fail };
 // "PASS", "CONDITIONAL PASS", "NO VERDICT", "CONDITIONAL FAIL", "FAIL"
 const char* verdictName(Verdict v);
+// The verdict of those words; none for other words.
+std::optional<Verdict> verdictNamed(std::string_view words);
 
 // How a limit decides: `Simple`, the limit itself; `GuardBand`, the
 // acceptance limit moved inward by w = guard x U (ILAC G8, ISO 14253-1):

@@ -16,4 +16,6 @@ constexpr std::array<VerdictLook, 5> Looks{{
 
 } // namespace
 
-const VerdictLook& lookOf(Verdict v) { return Looks[static_cast<std::size_t>(v)]; }
+const VerdictLook& lookOf(Verdict v) {
+    return Looks[static_cast<std::size_t>(v)];
+}

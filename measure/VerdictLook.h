@@ -19,4 +19,6 @@ inline constexpr Colour MarkedText{0x0000B0};
 // The window background the marks stand on when no verdict colours them.
 inline constexpr Colour WindowBackground{0xEFEFEF};
 // The text of a ± on a verdict's background: the verdict's own text colour.
-inline Colour markOn(Verdict v) { return lookOf(v).fore; }
+inline Colour markOn(Verdict v) {
+    return lookOf(v).fore;
+}

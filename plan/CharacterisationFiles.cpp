@@ -12,7 +12,9 @@ namespace CharacterisationFiles {
 
 namespace {
 
-QJsonObject estimate(const Estimate& e) { return QJsonObject{{"value", e.value}, {"U95", e.U}}; }
+QJsonObject estimate(const Estimate& e) {
+    return QJsonObject{{"value", e.value}, {"U95", e.U}};
+}
 
 QJsonArray texts(const std::vector<std::string>& items) {
     QJsonArray a;
@@ -88,27 +90,35 @@ QJsonObject supplyJson(const SupplyFit& s, const std::vector<std::pair<double, C
         o.insert(QStringLiteral("average of the rated fractions (%)"), estimate(*s.averageOfFractions));
     }
     if (const CircuitTruthAt* t = truthAt(truths, s.supplyVolts)) {
-        o.insert(QStringLiteral("simulated truth"),
-                 QJsonObject{{"no-load loss P0 (W)", t->noLoadLoss},
-                             {"R_eq (ohms)", t->referredResistance},
-                             {"best efficiency (%)", t->bestEfficiency},
-                             {"best load (ohms)", t->bestLoadOhms}});
+        o.insert(QStringLiteral("simulated truth"), QJsonObject{{"no-load loss P0 (W)", t->noLoadLoss},
+                                                                {"R_eq (ohms)", t->referredResistance},
+                                                                {"best efficiency (%)", t->bestEfficiency},
+                                                                {"best load (ohms)", t->bestLoadOhms}});
     }
     return o;
 }
 
-std::string number(double v) { return ResultsTable::numberField(v); }
+std::string number(double v) {
+    return ResultsTable::numberField(v);
+}
 
 } // namespace
 
 std::string pointLine(const CharacterisationPoint& p, const std::vector<std::string>& passIds) {
-    const QJsonObject o{{"supply", p.supplyVolts}, {"load", QString::fromStdString(p.load)},
-                        {"passes", p.passes},       {"pIn", p.pIn},
-                        {"qIn", p.qIn},             {"pOut", p.pOut},
-                        {"qOut", p.qOut},           {"vOut", p.vOut},
-                        {"iOut", p.iOut},           {"uLoss", p.uLoss},
-                        {"uVOut", p.uVOut},         {"uIOut", p.uIOut},
-                        {"outputScale", p.outputScale}, {"calibrated", p.calibrated},
+    const QJsonObject o{{"supply", p.supplyVolts},
+                        {"load", QString::fromStdString(p.load)},
+                        {"passes", p.passes},
+                        {"pIn", p.pIn},
+                        {"qIn", p.qIn},
+                        {"pOut", p.pOut},
+                        {"qOut", p.qOut},
+                        {"vOut", p.vOut},
+                        {"iOut", p.iOut},
+                        {"uLoss", p.uLoss},
+                        {"uVOut", p.uVOut},
+                        {"uIOut", p.uIOut},
+                        {"outputScale", p.outputScale},
+                        {"calibrated", p.calibrated},
                         {"pass ids", texts(passIds)}};
     return QJsonDocument(o).toJson(QJsonDocument::Compact).toStdString();
 }
@@ -123,9 +133,16 @@ std::optional<CharacterisationPoint> pointOf(const std::string& line, std::vecto
     p.supplyVolts = o.value("supply").toDouble();
     p.load = o.value("load").toString().toStdString();
     p.passes = o.value("passes").toInt();
-    for (auto [key, field] : {std::pair{"pIn", &p.pIn}, {"qIn", &p.qIn}, {"pOut", &p.pOut}, {"qOut", &p.qOut},
-                              {"vOut", &p.vOut}, {"iOut", &p.iOut}, {"uLoss", &p.uLoss}, {"uVOut", &p.uVOut},
-                              {"uIOut", &p.uIOut}, {"outputScale", &p.outputScale}}) {
+    for (auto [key, field] : {std::pair{"pIn", &p.pIn},
+                              {"qIn", &p.qIn},
+                              {"pOut", &p.pOut},
+                              {"qOut", &p.qOut},
+                              {"vOut", &p.vOut},
+                              {"iOut", &p.iOut},
+                              {"uLoss", &p.uLoss},
+                              {"uVOut", &p.uVOut},
+                              {"uIOut", &p.uIOut},
+                              {"outputScale", &p.outputScale}}) {
         if (!o.value(key).isDouble()) {
             return std::nullopt;
         }
@@ -161,10 +178,10 @@ std::string json(const std::string& id, const std::string& bench, const std::str
     o.insert(QStringLiteral("points"), points);
     if (c.core) {
         o.insert(QStringLiteral("core law"), QJsonObject{{"reference supply (V rms)", c.core->referenceVolts},
-                                                          {"P0 at the reference (W)", estimate(c.core->p0AtReference)},
-                                                          {"exponent n", estimate(c.core->exponent)},
-                                                          {"chi2", c.core->chi2},
-                                                          {"degrees of freedom", c.core->dof}});
+                                                         {"P0 at the reference (W)", estimate(c.core->p0AtReference)},
+                                                         {"exponent n", estimate(c.core->exponent)},
+                                                         {"chi2", c.core->chi2},
+                                                         {"degrees of freedom", c.core->dof}});
     }
     return QJsonDocument(o).toJson().toStdString();
 }
@@ -187,23 +204,32 @@ std::vector<double> numbersOf(const QJsonValue& v) {
 SupplyFit supplyOf(const QJsonObject& o, std::vector<std::pair<double, CircuitTruthAt>>& truths) {
     SupplyFit s;
     s.supplyVolts = o.value("supply (V rms)").toDouble();
-    for (auto [key, field] : {std::pair{"no-load loss P0 (W)", &s.p0}, {"linear term a (W/A)", &s.a},
-                              {"gain mismatch (%)", &s.mismatchPercent}, {"R_eq (ohms)", &s.rEq},
-                              {"no-load output V20 (V rms)", &s.v20}, {"output resistance (ohms)", &s.rOut},
-                              {"output bend c (V/A^2)", &s.bend}, {"best efficiency (%)", &s.bestEfficiency},
-                              {"best load (ohms)", &s.bestLoadOhms}, {"best current (A)", &s.bestCurrent},
+    for (auto [key, field] : {std::pair{"no-load loss P0 (W)", &s.p0},
+                              {"linear term a (W/A)", &s.a},
+                              {"gain mismatch (%)", &s.mismatchPercent},
+                              {"R_eq (ohms)", &s.rEq},
+                              {"no-load output V20 (V rms)", &s.v20},
+                              {"output resistance (ohms)", &s.rOut},
+                              {"output bend c (V/A^2)", &s.bend},
+                              {"best efficiency (%)", &s.bestEfficiency},
+                              {"best load (ohms)", &s.bestLoadOhms},
+                              {"best current (A)", &s.bestCurrent},
                               {"best output (W)", &s.bestOutput}}) {
         *field = estimateOf(o.value(key));
     }
-    for (auto [key, field] : {std::pair{"chi2", &s.chi2}, {"chi2 95 % limit", &s.chi2Limit},
-                              {"two-term chi2", &s.twoTermChi2}, {"two-term chi2 95 % limit", &s.twoTermChi2Limit},
-                              {"voltage chi2", &s.voltageChi2}, {"voltage chi2 95 % limit", &s.voltageChi2Limit},
+    for (auto [key, field] : {std::pair{"chi2", &s.chi2},
+                              {"chi2 95 % limit", &s.chi2Limit},
+                              {"two-term chi2", &s.twoTermChi2},
+                              {"two-term chi2 95 % limit", &s.twoTermChi2Limit},
+                              {"voltage chi2", &s.voltageChi2},
+                              {"voltage chi2 95 % limit", &s.voltageChi2Limit},
                               {"output power factor", &s.outputPowerFactor}}) {
         *field = o.value(key).toDouble();
     }
     s.dof = o.value("degrees of freedom").toInt();
     const QJsonArray covariance = o.value("covariance of P0, a, R_eq, V20, R_out, c").toArray();
-    s.covariance = SmallMatrix(static_cast<std::size_t>(covariance.size()), static_cast<std::size_t>(covariance.size()));
+    s.covariance =
+        SmallMatrix(static_cast<std::size_t>(covariance.size()), static_cast<std::size_t>(covariance.size()));
     for (qsizetype r = 0; r < covariance.size(); ++r) {
         const QJsonArray row = covariance.at(r).toArray();
         for (qsizetype c = 0; c < covariance.size() && c < row.size(); ++c) {
@@ -221,18 +247,18 @@ SupplyFit supplyOf(const QJsonObject& o, std::vector<std::pair<double, CircuitTr
     s.lossResiduals = numbersOf(o.value("loss residuals (W)"));
     s.voltageResiduals = numbersOf(o.value("voltage residuals (V)"));
     for (const QJsonValue& f : o.value("rated fractions").toArray()) {
-        s.atFractions.push_back({f.toObject().value("fraction").toDouble(),
-                                 estimateOf(f.toObject().value("efficiency (%)"))});
+        s.atFractions.push_back(
+            {f.toObject().value("fraction").toDouble(), estimateOf(f.toObject().value("efficiency (%)"))});
     }
     if (o.contains("average of the rated fractions (%)")) {
         s.averageOfFractions = estimateOf(o.value("average of the rated fractions (%)"));
     }
     if (o.contains("simulated truth")) {
         const QJsonObject t = o.value("simulated truth").toObject();
-        truths.emplace_back(s.supplyVolts, CircuitTruthAt{t.value("no-load loss P0 (W)").toDouble(),
-                                                          t.value("R_eq (ohms)").toDouble(),
-                                                          t.value("best efficiency (%)").toDouble(),
-                                                          t.value("best load (ohms)").toDouble()});
+        truths.emplace_back(s.supplyVolts,
+                            CircuitTruthAt{t.value("no-load loss P0 (W)").toDouble(), t.value("R_eq (ohms)").toDouble(),
+                                           t.value("best efficiency (%)").toDouble(),
+                                           t.value("best load (ohms)").toDouble()});
     }
     return s;
 }

@@ -6,8 +6,8 @@
 #include "CharacterisationRun.h"
 
 #include <optional>
-#include <variant>
 #include <string>
+#include <variant>
 #include <vector>
 
 // A characterisation as its record folder keeps it.

@@ -15,9 +15,9 @@ namespace {
 using namespace plan_json;
 
 const std::string Where = "characterisation plan: ";
-const std::vector<std::string> PlanKeys{"name",      "transformer",    "supplies", "loads",   "capacitor",
-                                        "passes per point", "sample average", "rated VA", "rated A", "preset",
-                                        "note"};
+const std::vector<std::string> PlanKeys{
+    "name",           "transformer", "supplies", "loads",  "capacitor", "passes per point",
+    "sample average", "rated VA",    "rated A",  "preset", "note"};
 
 // Texts of a JSON array, each one of `allowed`; or why not.
 std::variant<std::vector<std::string>, std::string> itemsOf(const QJsonObject& o, const char* key,
@@ -28,8 +28,8 @@ std::variant<std::vector<std::string>, std::string> itemsOf(const QJsonObject& o
     }
     std::vector<std::string> items;
     for (const QJsonValue& item : v.toArray()) {
-        const std::string text = item.isDouble() ? QString::number(item.toDouble(), 'f', 1).toStdString()
-                                                 : item.toString().toStdString();
+        const std::string text =
+            item.isDouble() ? QString::number(item.toDouble(), 'f', 1).toStdString() : item.toString().toStdString();
         if (!listed(allowed, text)) {
             return Where + "\"" + key + "\" names \"" + text + "\", not one of " + joined(allowed);
         }

@@ -1,10 +1,10 @@
 #include "CharacterisationRun.h"
 
-#include "CharacterisationFiles.h"
 #include "Calibration.h"
+#include "CharacterisationFiles.h"
 #include "Clock.h"
-#include "MeasuringSession.h"
 #include "CommandNumber.h"
+#include "MeasuringSession.h"
 #include "NumberText.h"
 #include "PointPicks.h"
 #include "SmallFiles.h"
@@ -22,8 +22,8 @@ std::string pointsFile(const std::string& folder, const std::string& id) {
 }
 
 std::string prompt(const CharacterisationPlan& plan, const CharacterisationPlan::Point& p) {
-    const std::string load = p.load == "NO LOAD" ? "open the load resistor (no load)"
-                                                 : "set the load resistor to " + p.load + " ohms";
+    const std::string load =
+        p.load == "NO LOAD" ? "open the load resistor (no load)" : "set the load resistor to " + p.load + " ohms";
     return "Set the supply to " + p.supply + " V rms and " + load + " (load capacitor " + plan.capacitor +
            " uF), then press NEXT";
 }
@@ -33,12 +33,11 @@ std::string prompt(const CharacterisationPlan& plan, const CharacterisationPlan:
 CharacterisationRun::CharacterisationRun(MeasuringSession& session, CharacterisationPlan plan, PlanOperator& op,
                                          std::string folder)
     : session_(session), plan_(std::move(plan)), operator_(op), folder_(std::move(folder)),
-      id_(QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString()),
-      started_(QDateTime::currentDateTime()) {}
+      id_(QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString()), started_(QDateTime::currentDateTime()) {}
 
 std::optional<CharacterisationRun> CharacterisationRun::resumed(MeasuringSession& session, PlanOperator& op,
-                                                                 const std::string& folder, const std::string& id,
-                                                                 std::string& why) {
+                                                                const std::string& folder, const std::string& id,
+                                                                std::string& why) {
     QFile f(QString::fromStdString(pointsFile(folder, id)));
     if (!f.open(QIODevice::ReadOnly)) {
         why = "no characterisation " + id + " to resume in " + folder;
@@ -173,8 +172,8 @@ void CharacterisationRun::finish() {
     const bool allCalibrated = std::all_of(points_.begin(), points_.end(), [](const auto& p) { return p.calibrated; });
     if (allCalibrated && !calibration && session_.lastPass) {
         // The calibration the passes were read through: its own uncertainty.
-        const CalibrationFound found = calibrationFor(session_.calibrations, *session_.lastPass,
-                                                      session_.calibrationDays, QDate::currentDate());
+        const CalibrationFound found =
+            calibrationFor(session_.calibrations, *session_.lastPass, session_.calibrationDays, QDate::currentDate());
         if (found.calibration != nullptr) {
             calibration = CalibrationUncertainty{found.calibration->uVoltageRatio, found.calibration->uCurrentRatio,
                                                  found.calibration->uPhaseDegrees * std::numbers::pi / 180};

@@ -27,14 +27,14 @@ struct CircuitTruthAt {
 // (synced), from which a stopped run resumes; the result goes to
 // characterisation-<id>.json and a row a supply to characterisations.csv.
 class CharacterisationRun {
-public:
+  public:
     CharacterisationRun(MeasuringSession& session, CharacterisationPlan plan, PlanOperator& op,
                         std::string folder = {});
     // The run of that id, from its folder's points file: the plan and the
     // points done; none when the file cannot be read.
     static std::optional<CharacterisationRun> resumed(MeasuringSession& session, PlanOperator& op,
-                                                       const std::string& folder, const std::string& id,
-                                                       std::string& why);
+                                                      const std::string& folder, const std::string& id,
+                                                      std::string& why);
 
     enum class Ended { Finished, Stopped, Failed };
     // Steps through the points not done yet, then fits; returns how it ended
@@ -65,7 +65,7 @@ public:
     // The truth at each supply fitted (simulated bench only).
     std::vector<std::pair<double, CircuitTruthAt>> truths;
 
-private:
+  private:
     bool measurePoint(const CharacterisationPlan::Point& point, std::vector<PassOutcome>& passes);
     void keepPoint(const CharacterisationPlan::Point& point, const CharacterisationPoint& measured,
                    const std::vector<std::string>& ids);

@@ -114,9 +114,9 @@ std::variant<UnitTestPlan::Step, std::string> stepOf(const QJsonValue& v, Transf
     supplies.erase(std::remove(supplies.begin(), supplies.end(), std::string(NoSupplyItem)), supplies.end());
     std::vector<std::string> caps = listOf(LoadCapacitorItems);
     caps.erase(caps.begin()); // a pass needs a capacitor
-    for (const std::string& why : {pick(s, "supply", supplies, step.supply, where),
-                                   pick(s, "load", listOf(LoadResistorItems), step.load, where),
-                                   pick(s, "capacitor", caps, step.capacitor, where)}) {
+    for (const std::string& why :
+         {pick(s, "supply", supplies, step.supply, where), pick(s, "load", listOf(LoadResistorItems), step.load, where),
+          pick(s, "capacitor", caps, step.capacitor, where)}) {
         if (!why.empty()) {
             return why;
         }
@@ -181,7 +181,8 @@ std::variant<UnitTestPlan, std::string> unitTestPlanFromJson(const std::string& 
             return *why;
         }
         const auto& named = std::get<UnitTestPlan::Step>(step).name;
-        if (std::any_of(p.steps.begin(), p.steps.end(), [&named](const auto& earlier) { return earlier.name == named; })) {
+        if (std::any_of(p.steps.begin(), p.steps.end(),
+                        [&named](const auto& earlier) { return earlier.name == named; })) {
             return Where + "step " + std::to_string(n) + ": \"" + named + "\" names an earlier step too";
         }
         p.steps.push_back(std::get<UnitTestPlan::Step>(step));

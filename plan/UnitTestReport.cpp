@@ -32,14 +32,17 @@ std::string boundsText(const Bounds& b) {
     return b.lower ? "at least " + g(b.lower) : b.upper ? "at most " + g(b.upper) : "none";
 }
 
-std::string orNot(const std::string& s) { return s.empty() ? "not stated" : s; }
+std::string orNot(const std::string& s) {
+    return s.empty() ? "not stated" : s;
+}
 
 ReportDocument::Section method(const UnitTestResult& r) {
     ReportDocument::Section s{"Method", {}};
     s.lines.push_back("Test plan: " + r.plan.title() + ", SHA-256 " + r.plan.sha256);
     s.lines.push_back("Measured with " + std::string(ProgramName) + " " + programVersion() +
                       ": each pass reads the scope's rms voltages, currents and real powers of input and output, "
-                      "and its U95 from the declared accuracy (k = " + g(r.accuracy.coverage, 3) + ")");
+                      "and its U95 from the declared accuracy (k = " +
+                      g(r.accuracy.coverage, 3) + ")");
     for (const UnitTestPlan::Step& step : r.plan.steps) {
         s.lines.push_back("Step \"" + step.name + "\": supply " + step.supply + " V rms, load " + step.load +
                           (step.load == "NO LOAD" ? "" : " ohms") + ", capacitor " + step.capacitor + " uF, " +
@@ -58,9 +61,9 @@ ReportDocument::Section instrument(const UnitTestResult& r) {
     }
     s.lines.push_back("Bench: " + orNot(r.bench));
     s.lines.push_back("Oscilloscope: " + (first != nullptr ? orNot(first->instrument.scopeIdentity) : "not reached"));
-    s.lines.push_back("Adapter: " + (first != nullptr ? orNot(first->instrument.adapter) : "not reached") +
-                      (first != nullptr && !first->instrument.simulation.empty() ? " (" + first->instrument.simulation + ")"
-                                                                                 : ""));
+    s.lines.push_back(
+        "Adapter: " + (first != nullptr ? orNot(first->instrument.adapter) : "not reached") +
+        (first != nullptr && !first->instrument.simulation.empty() ? " (" + first->instrument.simulation + ")" : ""));
     const Accuracy& a = r.accuracy;
     s.lines.push_back("Declared accuracy: scope gain " + g(a.gainPercent, 4) + " %, offset " + g(a.offsetDivisions, 4) +
                       " div, voltage probe " + g(a.voltageProbePercent, 4) + " %, current probe " +
@@ -76,8 +79,8 @@ ReportDocument::Section results(const UnitTestResult& r) {
     for (const StepResult& step : r.steps) {
         const UnitTestPlan::Step& planned = r.plan.steps.at(static_cast<std::size_t>(step.number - 1));
         const LimitSet& set = planned.limits;
-        s.lines.push_back("Step " + std::to_string(step.number) + " \"" + step.name + "\": " +
-                          verdictName(step.verdict) + " (" + set.title() + ", rule " +
+        s.lines.push_back("Step " + std::to_string(step.number) + " \"" + step.name +
+                          "\": " + verdictName(step.verdict) + " (" + set.title() + ", rule " +
                           (set.rule == Rule::GuardBand ? "guard-band, guard " + g(set.guard, 4) + " x U95" : "simple") +
                           ")");
         int n = 0;
@@ -85,7 +88,7 @@ ReportDocument::Section results(const UnitTestResult& r) {
             ++n;
             s.lines.push_back("  pass " + std::to_string(n) + " " + p.passId + " at " + dateText(p.when) + ": " +
                               (p.ending == PassOutcome::Ending::Complete ? std::string("complete")
-                                                                          : std::string("did not complete")));
+                                                                         : std::string("did not complete")));
             for (const LimitSet::Limit& limit : set.limits) {
                 const FigureColumn* c = figureColumnTitled(limit.column);
                 if (c == nullptr) {
@@ -100,13 +103,15 @@ ReportDocument::Section results(const UnitTestResult& r) {
                 }
                 s.lines.push_back("    " + limit.column + " = " + g(c->number(p)) + " +- " + g(U, 3) + " " + c->unit() +
                                   " (U95); limit " + boundsText(limit.bounds) +
-                                  (set.rule == Rule::GuardBand ? "; w = " + g(U ? set.guard * *U : std::optional<double>(), 3)
-                                                               : std::string()) +
+                                  (set.rule == Rule::GuardBand
+                                       ? "; w = " + g(U ? set.guard * *U : std::optional<double>(), 3)
+                                       : std::string()) +
                                   "; " + verdict);
             }
         }
         if (step.trueVerdict) {
-            s.lines.push_back("  simulated bench: the true values' verdict " + std::string(verdictName(*step.trueVerdict)));
+            s.lines.push_back("  simulated bench: the true values' verdict " +
+                              std::string(verdictName(*step.trueVerdict)));
         }
     }
     if (r.steps.empty()) {
@@ -154,14 +159,16 @@ ReportDocument unitTestReport(const UnitTestResult& r, const LabProfile& lab, co
     d.replaces = r.replacesReport;
     d.id = r.id + "/" + std::to_string(d.issue);
     d.title = "TEST REPORT - transformer efficiency";
-    d.sections.push_back({"Laboratory",
-                          {lab.name.empty() ? "Laboratory not named (its name and address go in " + lab.file + ")"
-                                            : lab.name,
-                           lab.address.empty() ? "Address not stated" : lab.address}});
-    d.sections.push_back({"Report", {"Report " + d.id + ", issue " + std::to_string(d.issue) +
-                                         (d.replaces.empty() ? "" : ", replaces report " + d.replaces +
-                                                                        " (the test was stopped there and resumed)"),
-                                     "Customer: " + orNot(r.plan.customer)}});
+    d.sections.push_back(
+        {"Laboratory",
+         {lab.name.empty() ? "Laboratory not named (its name and address go in " + lab.file + ")" : lab.name,
+          lab.address.empty() ? "Address not stated" : lab.address}});
+    d.sections.push_back(
+        {"Report",
+         {"Report " + d.id + ", issue " + std::to_string(d.issue) +
+              (d.replaces.empty() ? ""
+                                  : ", replaces report " + d.replaces + " (the test was stopped there and resumed)"),
+          "Customer: " + orNot(r.plan.customer)}});
     d.sections.push_back(
         {"Item tested",
          {"Unit: " + r.who.unit, "Kind: " + kindName(r.plan.kind), "Lot: " + orNot(r.who.lot),
@@ -170,9 +177,9 @@ ReportDocument unitTestReport(const UnitTestResult& r, const LabProfile& lab, co
                         : "First test of this unit on this bench"}});
     d.sections.push_back(method(r));
     d.sections.push_back(instrument(r));
-    d.sections.push_back({"Dates",
-                          {"Test began " + dateText(r.started) + ", ended " + dateText(r.ended),
-                           "Report issued " + dateText(issued)}});
+    d.sections.push_back(
+        {"Dates",
+         {"Test began " + dateText(r.started) + ", ended " + dateText(r.ended), "Report issued " + dateText(issued)}});
     d.sections.push_back(results(r));
     d.sections.push_back({"Decision rule",
                           {"Each figure is judged against its limit with its expanded uncertainty U95: under the "
@@ -192,12 +199,11 @@ ReportDocument unitTestReport(const UnitTestResult& r, const LabProfile& lab, co
     if (r.reasons.empty()) {
         d.verdict.push_back("every step passed every limit");
     }
-    d.sections.push_back({"Statement",
-                          {"The results relate only to the item tested.",
-                           "Tested by: " + orNot(r.who.operatorName),
-                           "Authorised by: " + (lab.authorisedBy.empty() ? std::string("________________________")
-                                                                          : lab.authorisedBy) +
-                               "    Signature: ________________________"}});
+    d.sections.push_back(
+        {"Statement",
+         {"The results relate only to the item tested.", "Tested by: " + orNot(r.who.operatorName),
+          "Authorised by: " + (lab.authorisedBy.empty() ? std::string("________________________") : lab.authorisedBy) +
+              "    Signature: ________________________"}});
     return d;
 }
 
@@ -214,9 +220,9 @@ ReportDocument amendedReport(const ReportDocument& old, const std::string& corre
             s.lines.back() = "Report issued " + dateText(issued);
         }
     }
-    d.sections.insert(d.sections.begin() + 2,
-                      {"Amendment", {"This report replaces report " + old.id + ", which is kept.",
-                                     "Correction: " + correction}});
+    d.sections.insert(
+        d.sections.begin() + 2,
+        {"Amendment", {"This report replaces report " + old.id + ", which is kept.", "Correction: " + correction}});
     return d;
 }
 

@@ -20,12 +20,12 @@ LabProfile readLabProfile(const std::string& path);
 // fill. Kept beside the PDF (report-....json) so that an amendment can be
 // issued from it.
 struct ReportDocument {
-    std::string id;          // unique: "<unit test id>/1", an amendment "/2" ...
+    std::string id; // unique: "<unit test id>/1", an amendment "/2" ...
     std::string unitTestId;
     std::string unit;
     int issue = 1;
-    std::string replaces;    // the report an amendment replaces; empty: none
-    std::string title;       // "TEST REPORT - transformer efficiency"
+    std::string replaces; // the report an amendment replaces; empty: none
+    std::string title;    // "TEST REPORT - transformer efficiency"
     struct Section {
         std::string heading;
         std::vector<std::string> lines;

@@ -55,6 +55,11 @@ UnitTestRun::Ended UnitTestRun::run() {
     return steps();
 }
 
+void UnitTestRun::restore(UnitTestResult stopped) {
+    result_ = std::move(stopped);
+    problem.clear();
+}
+
 UnitTestRun::Ended UnitTestRun::resume() {
     if (result_.started.isNull() || result_.stoppedAt.empty()) {
         return run(); // nothing begun, or nothing left: a test of its own
@@ -76,7 +81,8 @@ UnitTestRun::Ended UnitTestRun::resume() {
 std::size_t UnitTestRun::stepsKept() const {
     std::size_t kept = result_.steps.size();
     const auto whole = [this](const StepResult& s) {
-        return static_cast<int>(s.passes.size()) == result_.plan.steps.at(static_cast<std::size_t>(s.number - 1)).passes &&
+        return static_cast<int>(s.passes.size()) ==
+                   result_.plan.steps.at(static_cast<std::size_t>(s.number - 1)).passes &&
                std::all_of(s.passes.begin(), s.passes.end(),
                            [](const PassOutcome& p) { return p.ending == PassOutcome::Ending::Complete; });
     };
@@ -142,9 +148,11 @@ bool UnitTestRun::runStep(const UnitTestPlan::Step& step, int number) {
     session_.passListeners.push_back([&r](const PassOutcome& p) { r.passes.push_back(p); });
     bool ok = true;
     for (int pass = 0; pass < step.passes && ok; ++pass) {
-        PlanProgress progress{number, static_cast<int>(result_.plan.steps.size()), pass + 1, step.passes, 0,
-                              step.name + ": pass " + std::to_string(pass + 1) + " of " + std::to_string(step.passes),
-                              "step"};
+        PlanProgress progress{
+            number,   static_cast<int>(result_.plan.steps.size()),
+            pass + 1, step.passes,
+            0,        step.name + ": pass " + std::to_string(pass + 1) + " of " + std::to_string(step.passes),
+            "step"};
         operator_.progress(progress);
         const std::size_t before = r.passes.size();
         session_.startCalculation();
@@ -154,24 +162,24 @@ bool UnitTestRun::runStep(const UnitTestPlan::Step& step, int number) {
         }
     }
     session_.passListeners.pop_back();
+    judgeStep(r, ok, problem);
+    return ok;
+}
+
+void judgeStep(StepResult& r, bool ok, const std::string& problem) {
     // The step's verdict: the worst of its passes' (NO VERDICT while any is missing).
     r.verdict = ok ? Verdict::Pass : Verdict::NoVerdict;
     r.reason = ok ? "" : problem;
+    r.trueVerdict.reset();
     for (const PassOutcome& p : r.passes) {
         if (p.verdict && (p.verdict->verdict > r.verdict || (r.reason.empty() && p.verdict->verdict == r.verdict))) {
             r.verdict = p.verdict->verdict;
             r.reason = p.verdict->reason;
         }
-        if (const auto truly = p.belongs.simulatedTrueVerdict; !truly.empty()) {
-            for (Verdict v : {Verdict::Pass, Verdict::ConditionalPass, Verdict::NoVerdict, Verdict::ConditionalFail,
-                              Verdict::Fail}) {
-                if (truly == verdictName(v)) {
-                    r.trueVerdict = std::max(r.trueVerdict.value_or(Verdict::Pass), v);
-                }
-            }
+        if (const auto truly = verdictNamed(p.belongs.simulatedTrueVerdict)) {
+            r.trueVerdict = std::max(r.trueVerdict.value_or(Verdict::Pass), *truly);
         }
     }
-    return ok;
 }
 
 void UnitTestRun::finish(Ended ended) {
@@ -212,7 +220,9 @@ void UnitTestRun::finish(Ended ended) {
     }
 }
 
-std::string UnitTestRun::csvHeader() { return UnitTestsFile::header(); }
+std::string UnitTestRun::csvHeader() {
+    return UnitTestsFile::header();
+}
 
 std::string UnitTestRun::csvRow(const UnitTestResult& r, const std::string& reportFile) {
     std::string steps, reasons;
@@ -222,11 +232,24 @@ std::string UnitTestRun::csvRow(const UnitTestResult& r, const std::string& repo
     for (const std::string& reason : r.reasons) {
         reasons += (reasons.empty() ? "" : "; ") + reason;
     }
-    const std::vector<std::string> fields{
-        r.id, r.who.unit, r.who.lot, r.who.operatorName, r.plan.name, r.plan.version, r.plan.sha256,
-        kindName(r.plan.kind), r.bench, ResultsTable::dateTimeField(r.started), ResultsTable::dateTimeField(r.ended), verdictName(r.verdict),
-        std::to_string(r.attempt), r.stoppedAt, steps, reasons, r.trueVerdict ? verdictName(*r.trueVerdict) : "",
-        reportFile};
+    const std::vector<std::string> fields{r.id,
+                                          r.who.unit,
+                                          r.who.lot,
+                                          r.who.operatorName,
+                                          r.plan.name,
+                                          r.plan.version,
+                                          r.plan.sha256,
+                                          kindName(r.plan.kind),
+                                          r.bench,
+                                          ResultsTable::dateTimeField(r.started),
+                                          ResultsTable::dateTimeField(r.ended),
+                                          verdictName(r.verdict),
+                                          std::to_string(r.attempt),
+                                          r.stoppedAt,
+                                          steps,
+                                          reasons,
+                                          r.trueVerdict ? verdictName(*r.trueVerdict) : "",
+                                          reportFile};
     std::string row;
     for (const std::string& f : fields) {
         row += (row.empty() ? "" : ",") + ResultsTable::textField(f);

@@ -48,6 +48,11 @@ struct UnitTestResult {
     std::string replacesReport;
 };
 
+// A step's verdict from its passes: the worst of theirs, NO VERDICT with
+// `problem` when the step did not end (`ok` false); and its true verdict on
+// the simulated bench.
+void judgeStep(StepResult& step, bool ok, const std::string& problem);
+
 // A unit's test under way: the session stepped through the plan's steps as
 // the operator is (the prompt, the picks, the passes, each judged against the
 // step's limit set), each pass naming the unit, the operator, the lot, the
@@ -56,7 +61,7 @@ struct UnitTestResult {
 // With a folder, every test (stopped ones too) ends in a row of
 // unit-tests.csv and a report (through `writeReport`).
 class UnitTestRun {
-public:
+  public:
     UnitTestRun(MeasuringSession& session, UnitTestPlan plan, PlanOperator& op, UnitUnderTest who,
                 std::string folder = {});
 
@@ -66,6 +71,9 @@ public:
     // whole) under the same unit test id; its row and report follow anew,
     // the report as the next issue naming the stopped one's.
     Ended resume();
+    // A test stopped in an earlier run, as its record folder keeps it
+    // (stoppedUnitTest), taken up: resume() goes on with it.
+    void restore(UnitTestResult stopped);
     // The steps a resume keeps: those whose every pass completed.
     std::size_t stepsKept() const;
     void stop() { stopRequested_ = true; }
@@ -79,7 +87,7 @@ public:
     std::function<void(const StepResult&)> stepEnded;
 
     const UnitTestResult& result() const { return result_; }
-    std::string problem;   // why it failed
+    std::string problem;    // why it failed
     std::string reportFile; // written, or empty
     std::string reportProblem;
 
@@ -88,7 +96,7 @@ public:
     static std::string csvHeader();
     static std::string csvRow(const UnitTestResult& r, const std::string& reportFile);
 
-private:
+  private:
     Ended steps();
     bool runStep(const UnitTestPlan::Step& step, int number);
     void finish(Ended ended);

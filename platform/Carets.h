@@ -4,7 +4,7 @@
 
 // Hides or shows the text caret of a box, named by its control name.
 class Carets {
-public:
+  public:
     virtual ~Carets() = default;
     virtual void HideCaret(const std::string& box) = 0;
     virtual void ShowCaret(const std::string& box) = 0;
@@ -12,7 +12,7 @@ public:
 
 // For a program without windows: no box has a caret.
 class NoCarets final : public Carets {
-public:
+  public:
     void HideCaret(const std::string&) override {}
     void ShowCaret(const std::string&) override {}
 };

@@ -2,13 +2,13 @@
 
 // The system clipboard, as far as the report capture needs it.
 class Clipboard {
-public:
+  public:
     virtual ~Clipboard() = default;
     virtual void EmptyClipboard() = 0;
 };
 
 // For a program without windows: there is no report to capture.
 class NoClipboard final : public Clipboard {
-public:
+  public:
     void EmptyClipboard() override {}
 };

@@ -5,7 +5,7 @@
 // 32-bit millisecond ticks that wrap, and a sleep. Every wait and time-out of
 // the program goes through a Clock, so tests can run on virtual time.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual std::uint32_t ticks() = 0;
     virtual void sleep(std::uint32_t ms) = 0;
@@ -13,7 +13,7 @@ public:
 
 // Wall-clock time from the steady clock; sleeping blocks the thread.
 class RealClock final : public Clock {
-public:
+  public:
     std::uint32_t ticks() override;
     void sleep(std::uint32_t ms) override;
 };
@@ -21,7 +21,7 @@ public:
 // Time that moves only when somebody sleeps on it: a 5-second read time-out
 // costs nothing in a test, and the total shows what the real clock would cost.
 class VirtualClock final : public Clock {
-public:
+  public:
     explicit VirtualClock(std::uint32_t start = 0) : now_(start) {}
     std::uint32_t ticks() override { return now_; }
     void sleep(std::uint32_t ms) override {
@@ -31,7 +31,7 @@ public:
     // Milliseconds slept in all, unaffected by the 32-bit wrap of ticks().
     std::uint64_t slept() const { return slept_; }
 
-private:
+  private:
     std::uint32_t now_;
     std::uint64_t slept_ = 0;
 };

@@ -85,9 +85,9 @@ struct Label {
     Font font;
     Alignment alignment = Alignment::Left;
     bool visible = true;
-    std::string toolTip;                // shown on hover; none when empty
-    std::optional<Colour> ForeColor;    // the window's text colour when none
-    std::optional<Colour> BackColor;    // the window's background when none
+    std::string toolTip;             // shown on hover; none when empty
+    std::optional<Colour> ForeColor; // the window's text colour when none
+    std::optional<Colour> BackColor; // the window's background when none
 };
 
 struct Button {

@@ -47,38 +47,31 @@ constexpr std::uint32_t FT_LIST_BUFFER_SIZE = 64;
 // FT_Purge discards what the adapter received and nobody read (FT_PURGE_RX),
 // or what it still holds to send (FT_PURGE_TX). Bytes still on their way
 // arrive afterwards, as on any serial line.
-#define D2XX_OPERATIONS(X)                                                                         \
-    X(FT_ListDevices, (void* pArg1, void* pArg2, std::uint32_t Flags), (pArg1, pArg2, Flags))      \
-    X(FT_OpenEx, (const char* pArg1, std::uint32_t Flags, FT_HANDLE* pHandle),                     \
-      (pArg1, Flags, pHandle))                                                                     \
-    X(FT_GetComPortNumber, (FT_HANDLE ftHandle, std::int32_t* lpdwComPortNumber),                  \
-      (ftHandle, lpdwComPortNumber))                                                               \
-    X(FT_SetUSBParameters,                                                                         \
-      (FT_HANDLE ftHandle, std::uint32_t ulInTransferSize, std::uint32_t ulOutTransferSize),       \
-      (ftHandle, ulInTransferSize, ulOutTransferSize))                                             \
-    X(FT_SetBaudRate, (FT_HANDLE ftHandle, std::uint32_t BaudRate), (ftHandle, BaudRate))          \
-    X(FT_SetDataCharacteristics,                                                                   \
-      (FT_HANDLE ftHandle, std::uint8_t WordLength, std::uint8_t StopBits, std::uint8_t Parity),   \
-      (ftHandle, WordLength, StopBits, Parity))                                                    \
-    X(FT_SetFlowControl,                                                                           \
-      (FT_HANDLE ftHandle, std::uint16_t FlowControl, std::uint8_t XonChar, std::uint8_t XoffChar), \
-      (ftHandle, FlowControl, XonChar, XoffChar))                                                  \
-    X(FT_SetChars,                                                                                 \
-      (FT_HANDLE ftHandle, std::uint8_t EventChar, std::uint8_t EventCharEnabled,                  \
-       std::uint8_t ErrorChar, std::uint8_t ErrorCharEnabled),                                     \
-      (ftHandle, EventChar, EventCharEnabled, ErrorChar, ErrorCharEnabled))                        \
-    X(FT_SetTimeouts, (FT_HANDLE ftHandle, std::uint32_t ReadTimeout, std::uint32_t WriteTimeout), \
-      (ftHandle, ReadTimeout, WriteTimeout))                                                       \
-    X(FT_Write,                                                                                    \
-      (FT_HANDLE ftHandle, const void* lpBuffer, std::uint32_t dwBytesToWrite,                     \
-       std::uint32_t* lpdwBytesWritten),                                                           \
-      (ftHandle, lpBuffer, dwBytesToWrite, lpdwBytesWritten))                                      \
-    X(FT_Read,                                                                                     \
-      (FT_HANDLE ftHandle, void* lpBuffer, std::uint32_t dwBytesToRead,                            \
-       std::uint32_t* lpdwBytesReturned),                                                          \
-      (ftHandle, lpBuffer, dwBytesToRead, lpdwBytesReturned))                                      \
-    X(FT_Purge, (FT_HANDLE ftHandle, std::uint32_t Mask), (ftHandle, Mask))                        \
-    X(FT_CyclePort, (FT_HANDLE ftHandle), (ftHandle))                                              \
+#define D2XX_OPERATIONS(X)                                                                                             \
+    X(FT_ListDevices, (void* pArg1, void* pArg2, std::uint32_t Flags), (pArg1, pArg2, Flags))                          \
+    X(FT_OpenEx, (const char* pArg1, std::uint32_t Flags, FT_HANDLE* pHandle), (pArg1, Flags, pHandle))                \
+    X(FT_GetComPortNumber, (FT_HANDLE ftHandle, std::int32_t * lpdwComPortNumber), (ftHandle, lpdwComPortNumber))      \
+    X(FT_SetUSBParameters, (FT_HANDLE ftHandle, std::uint32_t ulInTransferSize, std::uint32_t ulOutTransferSize),      \
+      (ftHandle, ulInTransferSize, ulOutTransferSize))                                                                 \
+    X(FT_SetBaudRate, (FT_HANDLE ftHandle, std::uint32_t BaudRate), (ftHandle, BaudRate))                              \
+    X(FT_SetDataCharacteristics,                                                                                       \
+      (FT_HANDLE ftHandle, std::uint8_t WordLength, std::uint8_t StopBits, std::uint8_t Parity),                       \
+      (ftHandle, WordLength, StopBits, Parity))                                                                        \
+    X(FT_SetFlowControl, (FT_HANDLE ftHandle, std::uint16_t FlowControl, std::uint8_t XonChar, std::uint8_t XoffChar), \
+      (ftHandle, FlowControl, XonChar, XoffChar))                                                                      \
+    X(FT_SetChars,                                                                                                     \
+      (FT_HANDLE ftHandle, std::uint8_t EventChar, std::uint8_t EventCharEnabled, std::uint8_t ErrorChar,              \
+       std::uint8_t ErrorCharEnabled),                                                                                 \
+      (ftHandle, EventChar, EventCharEnabled, ErrorChar, ErrorCharEnabled))                                            \
+    X(FT_SetTimeouts, (FT_HANDLE ftHandle, std::uint32_t ReadTimeout, std::uint32_t WriteTimeout),                     \
+      (ftHandle, ReadTimeout, WriteTimeout))                                                                           \
+    X(FT_Write,                                                                                                        \
+      (FT_HANDLE ftHandle, const void* lpBuffer, std::uint32_t dwBytesToWrite, std::uint32_t* lpdwBytesWritten),       \
+      (ftHandle, lpBuffer, dwBytesToWrite, lpdwBytesWritten))                                                          \
+    X(FT_Read, (FT_HANDLE ftHandle, void* lpBuffer, std::uint32_t dwBytesToRead, std::uint32_t* lpdwBytesReturned),    \
+      (ftHandle, lpBuffer, dwBytesToRead, lpdwBytesReturned))                                                          \
+    X(FT_Purge, (FT_HANDLE ftHandle, std::uint32_t Mask), (ftHandle, Mask))                                            \
+    X(FT_CyclePort, (FT_HANDLE ftHandle), (ftHandle))                                                                  \
     X(FT_Close, (FT_HANDLE ftHandle), (ftHandle))
 
 #define D2XX_DECLARE_PURE(name, parameters, arguments) virtual FT_STATUS name parameters = 0;
@@ -87,7 +80,7 @@ constexpr std::uint32_t FT_LIST_BUFFER_SIZE = 64;
 #define D2XX_OVERRIDES D2XX_OPERATIONS(D2XX_DECLARE_OVERRIDE)
 
 class D2xx {
-public:
+  public:
     virtual ~D2xx() = default;
     D2XX_OPERATIONS(D2XX_DECLARE_PURE)
 };

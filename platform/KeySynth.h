@@ -5,7 +5,7 @@
 // Synthesises one key event: virtual-key code, scan code, flags (0 key down,
 // KEYEVENTF_KEYUP key up) and extra information.
 class KeySynth {
-public:
+  public:
     virtual ~KeySynth() = default;
     virtual void keybd_event(std::uint8_t bVk, std::uint8_t bScan, std::uint32_t dwFlags,
                              std::uintptr_t dwExtraInfo) = 0;
@@ -13,7 +13,7 @@ public:
 
 // For a program without windows: no key goes anywhere.
 class NoKeys final : public KeySynth {
-public:
+  public:
     void keybd_event(std::uint8_t, std::uint8_t, std::uint32_t, std::uintptr_t) override {}
 };
 

@@ -1,7 +1,7 @@
 #include "OsVersion.h"
 
-#include <QSysInfo>
 #include <QStringList>
+#include <QSysInfo>
 
 std::int32_t SystemOsVersion::GetVersionExA(OSVERSIONINFOA* info) {
     // "6.1.0-18-amd64" and "10.0.19045" both start with major.minor.

@@ -14,7 +14,7 @@ struct OSVERSIONINFOA {
 };
 
 class OsVersion {
-public:
+  public:
     virtual ~OsVersion() = default;
     // Fills the record; the result is kept by the caller but never tested.
     virtual std::int32_t GetVersionExA(OSVERSIONINFOA* info) = 0;
@@ -23,13 +23,13 @@ public:
 // On Linux the running kernel's release (uname) gives the major and minor
 // version; elsewhere the Qt kernel version string.
 class SystemOsVersion final : public OsVersion {
-public:
+  public:
     std::int32_t GetVersionExA(OSVERSIONINFOA* info) override;
 };
 
 // A fixed version, for tests.
 class FixedOsVersion final : public OsVersion {
-public:
+  public:
     FixedOsVersion(std::uint32_t major, std::uint32_t minor) : major_(major), minor_(minor) {}
     std::int32_t GetVersionExA(OSVERSIONINFOA* info) override {
         info->dwMajorVersion = major_;
@@ -37,7 +37,7 @@ public:
         return 1;
     }
 
-private:
+  private:
     std::uint32_t major_;
     std::uint32_t minor_;
 };

@@ -2,19 +2,19 @@
 
 // The size of the screen the windows centre themselves on.
 class Screen {
-public:
+  public:
     virtual ~Screen() = default;
     virtual int width() = 0;
     virtual int height() = 0;
 };
 
 class FixedScreen final : public Screen {
-public:
+  public:
     FixedScreen(int w, int h) : w_(w), h_(h) {}
     int width() override { return w_; }
     int height() override { return h_; }
 
-private:
+  private:
     int w_;
     int h_;
 };

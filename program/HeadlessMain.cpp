@@ -15,8 +15,8 @@
 #include "StopSignals.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QStandardPaths>
 #include <cstdio>
 #include <memory>
@@ -27,7 +27,8 @@ namespace {
 // transformer a preset names, the supply, the load resistor and capacitor.
 SimBench benchFor(const HeadlessChoices& choices) {
     SimBench bench;
-    if (choices.preset && QString::fromStdString(*choices.preset).simplified().toUpper().startsWith(QStringLiteral("STANDARD"))) {
+    if (choices.preset &&
+        QString::fromStdString(*choices.preset).simplified().toUpper().startsWith(QStringLiteral("STANDARD"))) {
         bench.transformer = TransformerModel::standard();
     }
     bench.conditions.supplyVolts = parseNumber(choices.supply).value_or(bench.conditions.supplyVolts);
@@ -40,7 +41,8 @@ SimBench benchFor(const HeadlessChoices& choices) {
 // transformer at its first supply.
 SimBench benchForPlan(TransformerKind kind, const std::string& firstSupply) {
     SimBench bench;
-    bench.transformer = kind == TransformerKind::Standard ? TransformerModel::standard() : TransformerModel::splitFlux();
+    bench.transformer =
+        kind == TransformerKind::Standard ? TransformerModel::standard() : TransformerModel::splitFlux();
     bench.conditions.supplyVolts = parseNumber(firstSupply).value_or(bench.conditions.supplyVolts);
     return bench;
 }
@@ -63,8 +65,8 @@ int runUpload(int argc, char** argv, const ProgramOptions& options) {
     const std::size_t waiting = SpoolReader(folder).waiting();
     if (waiting != 0) {
         std::fprintf(stderr, "%s: %s still %s in %s\n", ProgramName,
-                     counted(static_cast<long long>(waiting), "pass", "passes").c_str(), waiting == 1 ? "waits" : "wait",
-                     qPrintable(folder));
+                     counted(static_cast<long long>(waiting), "pass", "passes").c_str(),
+                     waiting == 1 ? "waits" : "wait", qPrintable(folder));
     }
     return waiting == 0 ? 0 : 1;
 }
@@ -85,10 +87,10 @@ struct RunWiring {
             run.uploader = uploader.get();
             run.databaseWaiting = [where = folder] {
                 const auto waiting = static_cast<long long>(SpoolReader(QString::fromStdString(where)).waiting());
-                return waiting == 0 ? std::string("every pass is in the database")
-                                    : counted(waiting, "pass", "passes") +
-                                          (waiting == 1 ? " still waits" : " still wait") + " for the database in " +
-                                          where;
+                return waiting == 0
+                           ? std::string("every pass is in the database")
+                           : counted(waiting, "pass", "passes") + (waiting == 1 ? " still waits" : " still wait") +
+                                 " for the database in " + where;
             };
         } else if (options.recordFolder) {
             folder = *options.recordFolder;
@@ -194,6 +196,7 @@ int runUnitTest(int argc, char** argv, const ProgramOptions& options) {
     test.plan = plan;
     test.who = {options.unit.value_or(""), options.operatorName.value_or(""), options.lot.value_or(""), ""};
     test.folder = characterisationFolder(wiring.folder);
+    test.resumeId = options.resume;
     test.writeReport = [folder = test.folder](const UnitTestResult& r, std::string& why) {
         return writeUnitTestReport(r, folder, why);
     };

@@ -15,7 +15,6 @@
 #define PROGRAM_VERSION "0.0.0"
 #endif
 
-
 namespace {
 
 // One line that says what is wrong and what would be accepted; status 2.
@@ -54,24 +53,34 @@ struct Options {
                          "or failed, 2 bad options, 3 no connection or the set-up not ready, 4 every "
                          "pass complete and, with --limits, some verdict not PASS. "
                          "SIGINT or SIGTERM stops the pass under way and ends as CLOSE does.");
-    QCommandLineOption resistor = valued("load-resistor", "With --headless: the load resistor, as in its list.", "OHMS");
-    QCommandLineOption supply = valued("supply", "With --headless: the supply voltage, as in the transformer's list.", "VOLTS");
+    QCommandLineOption resistor =
+        valued("load-resistor", "With --headless: the load resistor, as in its list.", "OHMS");
+    QCommandLineOption supply =
+        valued("supply", "With --headless: the supply voltage, as in the transformer's list.", "VOLTS");
     QCommandLineOption capacitor = valued("capacitor", "With --headless: the load capacitor, as in its list.", "UF");
-    QCommandLineOption average = valued("sample-average", "With --headless: the scope's averaging count (4, 16, 64, 128).", "N");
-    QCommandLineOption preset = valued("preset", "With --headless: a set-up button of the settings window, by its name.", "NAME");
+    QCommandLineOption average =
+        valued("sample-average", "With --headless: the scope's averaging count (4, 16, 64, 128).", "N");
+    QCommandLineOption preset =
+        valued("preset", "With --headless: a set-up button of the settings window, by its name.", "NAME");
     QCommandLineOption passes = valued("passes", "With --headless: how many passes (default 1).", "N");
-    QCommandLineOption interval = valued("interval", "With --headless: seconds from one pass's start to the next's (default 0).", "SECONDS");
+    QCommandLineOption interval =
+        valued("interval", "With --headless: seconds from one pass's start to the next's (default 0).", "SECONDS");
     QCommandLineOption comment = valued("comment", "With --headless: the COMMENT text.", "TEXT");
     QCommandLineOption accuracy =
-        valued("accuracy", "The bench's declared accuracy, every figure's +/- comes from: a JSON file with "
-                           "the seven keys the README names (without it, the defaults there).", "FILE");
+        valued("accuracy",
+               "The bench's declared accuracy, every figure's +/- comes from: a JSON file with "
+               "the seven keys the README names (without it, the defaults there).",
+               "FILE");
     QCommandLineOption simulateErrors =
-        valued("simulate-errors", "With --simulate: the simulated bench's channels get gain, probe and "
-                                  "current-probe phase errors drawn from SEED within the declared accuracy, "
-                                  "and each row carries the bench's true powers.", "SEED");
+        valued("simulate-errors",
+               "With --simulate: the simulated bench's channels get gain, probe and "
+               "current-probe phase errors drawn from SEED within the declared accuracy, "
+               "and each row carries the bench's true powers.",
+               "SEED");
     QCommandLineOption limits =
-        valued("limits", "A limit set (JSON, see the README): every pass gets a verdict against it; with "
-                         "--headless, exit status 4 when every pass completed and some verdict is not PASS.",
+        valued("limits",
+               "A limit set (JSON, see the README): every pass gets a verdict against it; with "
+               "--headless, exit status 4 when every pass completed and some verdict is not PASS.",
                "FILE");
     QCommandLineOption calibrate =
         flag("calibrate", "With --headless: take the channel calibration with these picks (both voltage probes "
@@ -80,43 +89,57 @@ struct Options {
     QCommandLineOption calibrationDays =
         valued("calibration-days", "Days a channel calibration stays good (default 30).", "N");
     QCommandLineOption database =
-        valued("database", "Also store every pass in the lab's PostgreSQL database (a libpq connection string: "
-                           "postgresql://user@host:5432/lab or \"host=... dbname=...\"; the password from "
-                           "PGPASSWORD or ~/.pgpass). Passes go to the record first (--record DIR, else the "
-                           "spool folder the README names) and up from there.", "CONNECTION");
+        valued("database",
+               "Also store every pass in the lab's PostgreSQL database (a libpq connection string: "
+               "postgresql://user@host:5432/lab or \"host=... dbname=...\"; the password from "
+               "PGPASSWORD or ~/.pgpass). Passes go to the record first (--record DIR, else the "
+               "spool folder the README names) and up from there.",
+               "CONNECTION");
     QCommandLineOption upload =
         flag("upload", "With --database: upload the passes waiting in the record folder (--record DIR, else the "
                        "spool folder) and end; exit status 1 when some still wait.");
     QCommandLineOption bench =
         valued("bench", "The bench every row names (kept for the next run; default the host name).", "NAME");
     QCommandLineOption characterise =
-        valued("characterise", "Characterise the transformer without windows by the plan in FILE (JSON, see the "
-                               "README): at each point the operator is told what to set up and answers with a line "
-                               "on standard input (on the simulated bench nobody needs to); every pass's row goes "
-                               "to standard output as with --headless, the parameters to standard error and to "
-                               "characterisation-<id>.json in the record folder. Exit status 0 finished, 1 stopped "
-                               "or failed (resume it with --resume), 2 bad options, 3 no connection.", "FILE");
+        valued("characterise",
+               "Characterise the transformer without windows by the plan in FILE (JSON, see the "
+               "README): at each point the operator is told what to set up and answers with a line "
+               "on standard input (on the simulated bench nobody needs to); every pass's row goes "
+               "to standard output as with --headless, the parameters to standard error and to "
+               "characterisation-<id>.json in the record folder. Exit status 0 finished, 1 stopped "
+               "or failed (resume it with --resume), 2 bad options, 3 no connection.",
+               "FILE");
     QCommandLineOption resume =
-        valued("resume", "With --characterise: go on with the characterisation of that id where it stopped "
-                         "(from its record folder).", "ID");
-    QCommandLineOption unit = valued("unit", "The unit under test: its serial, as typed or scanned (every pass names it).", "SERIAL");
+        valued("resume",
+               "With --characterise or --unit-test: go on with the characterisation or unit test of "
+               "that id where it stopped (from its record folder); a unit test keeps its id and its "
+               "report becomes the next issue.",
+               "ID");
+    QCommandLineOption unit =
+        valued("unit", "The unit under test: its serial, as typed or scanned (every pass names it).", "SERIAL");
     QCommandLineOption operatorName = valued("operator", "Who measures (every pass names them).", "NAME");
     QCommandLineOption lot = valued("lot", "The lot the unit belongs to (every pass names it).", "LOT");
     QCommandLineOption unitTest =
-        valued("unit-test", "Test the unit named by --unit without windows against the plan in FILE (JSON, see the "
-                            "README): at each step the operator is told what to set up and answers with a line on "
-                            "standard input (on the simulated bench nobody needs to); every pass's row goes to "
-                            "standard output as with --headless; the unit's verdict to standard error, a row to "
-                            "unit-tests.csv and its report to report-<unit>-<unit test id>.pdf in the record folder. "
-                            "Exit status 0 the unit's verdict is PASS, 4 another verdict, 1 stopped or failed "
-                            "(NO VERDICT), 2 bad options, 3 no connection.", "FILE");
+        valued("unit-test",
+               "Test the unit named by --unit without windows against the plan in FILE (JSON, see the "
+               "README): at each step the operator is told what to set up and answers with a line on "
+               "standard input (on the simulated bench nobody needs to); every pass's row goes to "
+               "standard output as with --headless; the unit's verdict to standard error, a row to "
+               "unit-tests.csv and its report to report-<unit>-<unit test id>.pdf in the record folder. "
+               "Exit status 0 the unit's verdict is PASS, 4 another verdict, 1 stopped or failed "
+               "(NO VERDICT), 2 bad options, 3 no connection.",
+               "FILE");
     QCommandLineOption simulateUnit =
-        valued("simulate-unit", "With --simulate: the transformer on the simulated bench is a unit of its kind, its "
-                                "core loss and winding resistances drawn from SEED within +-20 %.", "SEED");
+        valued("simulate-unit",
+               "With --simulate: the transformer on the simulated bench is a unit of its kind, its "
+               "core loss and winding resistances drawn from SEED within +-20 %.",
+               "SEED");
     QCommandLineOption amend =
-        valued("amend", "Re-issue the report of that id (\"<unit test id>/<issue>\") from the record folder "
-                        "(--record DIR) with the correction given by --correction, as a new numbered report "
-                        "naming the one it replaces; the old one is kept.", "REPORT");
+        valued("amend",
+               "Re-issue the report of that id (\"<unit test id>/<issue>\") from the record folder "
+               "(--record DIR) with the correction given by --correction, as a new numbered report "
+               "naming the one it replaces; the old one is kept.",
+               "REPORT");
     QCommandLineOption correction = valued("correction", "With --amend: the correction, in words.", "TEXT");
     QCommandLineOption results =
         flag("results", "Open the results window for the record folders named after the options "
@@ -124,13 +147,15 @@ struct Options {
                         "window for DIR. It reads every results*.csv and follows them as passes land.");
 
     void declare(QCommandLineParser& parser) const {
-        parser.setApplicationDescription(QStringLiteral("%1: measures a small transformer's efficiency with a four-channel "
-                                                        "oscilloscope on an FT232R USB serial adapter.")
-                                             .arg(QString::fromLatin1(ProgramTitle)));
-        parser.addOptions({help, version, simulate, fastReads, stopped, record, headless, resistor, supply, capacitor,
-                           average, preset, passes, interval, comment, results, accuracy, simulateErrors, limits,
-                           calibrate, calibrationDays, bench, database, upload, characterise, resume, unit, operatorName, lot,
-                           unitTest, simulateUnit, amend, correction});
+        parser.setApplicationDescription(
+            QStringLiteral("%1: measures a small transformer's efficiency with a four-channel "
+                           "oscilloscope on an FT232R USB serial adapter.")
+                .arg(QString::fromLatin1(ProgramTitle)));
+        parser.addOptions({help,     version,  simulate,     fastReads,      stopped,   record,    headless,
+                           resistor, supply,   capacitor,    average,        preset,    passes,    interval,
+                           comment,  results,  accuracy,     simulateErrors, limits,    calibrate, calibrationDays,
+                           bench,    database, upload,       characterise,   resume,    unit,      operatorName,
+                           lot,      unitTest, simulateUnit, amend,          correction});
         parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("With --results: a record folder."),
                                      QStringLiteral("[DIR...]"));
     }
@@ -159,8 +184,8 @@ bool answeredAtOnce(QCommandLineParser& parser, const QStringList& arguments, co
         return true;
     }
     if (!parser.positionalArguments().isEmpty() && !parser.isSet(o.results)) {
-        options.message = "Unknown argument: " + parser.positionalArguments().first().toStdString() + "\n" +
-                          helpText(parser);
+        options.message =
+            "Unknown argument: " + parser.positionalArguments().first().toStdString() + "\n" + helpText(parser);
         options.exitCode = 2;
         return true;
     }
@@ -215,6 +240,26 @@ ProgramOptions& readHeadlessChoices(const QCommandLineParser& parser, const Opti
     return options;
 }
 
+// --resume ID: the id a stopped run was begun with, read from its record
+// folder.
+ProgramOptions& readResume(const QCommandLineParser& parser, const Options& o, ProgramOptions& options,
+                           const std::string& what) {
+    if (!parser.isSet(o.resume)) {
+        return options;
+    }
+    const QString id = parser.value(o.resume).trimmed();
+    if (!options.recordFolder && !options.database) {
+        return refused(options, "--resume reads the " + what + " from its record folder: name it with --record DIR");
+    }
+    if (id.isEmpty() || id.size() > 64 ||
+        std::any_of(id.begin(), id.end(), [](QChar c) { return !c.isLetterOrNumber() && c != QLatin1Char('-'); })) {
+        return refused(options, "--resume takes the id the " + what + " was begun with, not \"" +
+                                    parser.value(o.resume).toStdString() + "\"");
+    }
+    options.resume = id.toStdString();
+    return options;
+}
+
 // --characterise PLAN: a run without windows of its own, its set-up the
 // plan's.
 ProgramOptions& readCharacterisation(const QCommandLineParser& parser, const Options& o, ProgramOptions& options) {
@@ -231,19 +276,7 @@ ProgramOptions& readCharacterisation(const QCommandLineParser& parser, const Opt
     }
     options.characterise = std::get<CharacterisationPlan>(plan);
     options.characterisePlanFile = file;
-    if (parser.isSet(o.resume)) {
-        const QString id = parser.value(o.resume).trimmed();
-        if (!options.recordFolder && !options.database) {
-            return refused(options, "--resume reads the characterisation from its record folder: name it with --record DIR");
-        }
-        if (id.isEmpty() || id.size() > 64 ||
-            std::any_of(id.begin(), id.end(), [](QChar c) { return !c.isLetterOrNumber() && c != QLatin1Char('-'); })) {
-            return refused(options, "--resume takes the id the characterisation was begun with, not \"" +
-                                        parser.value(o.resume).toStdString() + "\"");
-        }
-        options.resume = id.toStdString();
-    }
-    return options;
+    return readResume(parser, o, options, "characterisation");
 }
 
 // The bench's accuracy, the limit set and the simulated bench's errors and
@@ -312,12 +345,12 @@ bool readWho(const QCommandLineParser& parser, const Options& o, ProgramOptions&
 // steps; it needs the unit.
 ProgramOptions& readUnitTest(const QCommandLineParser& parser, const Options& o, ProgramOptions& options) {
     const auto choices = o.headlessChoices();
-    if (parser.isSet(o.headless) || options.results || options.upload || parser.isSet(o.resume) ||
+    if (parser.isSet(o.headless) || options.results || options.upload ||
         std::any_of(choices.begin(), choices.end(), [&parser](const auto* c) { return parser.isSet(*c); })) {
         return refused(options, "--unit-test makes its own set-up: it goes without --headless, --results, "
-                                "--upload, --resume and the set-up options");
+                                "--upload and the set-up options");
     }
-    if (!options.unit) {
+    if (!options.unit && !parser.isSet(o.resume)) {
         return refused(options, "--unit-test needs the unit: --unit SERIAL");
     }
     const std::string file = parser.value(o.unitTest).toStdString();
@@ -327,7 +360,7 @@ ProgramOptions& readUnitTest(const QCommandLineParser& parser, const Options& o,
     }
     options.unitTest = std::get<UnitTestPlan>(plan);
     options.unitTestPlanFile = file;
-    return options;
+    return readResume(parser, o, options, "unit test");
 }
 
 ProgramOptions& readAmendment(const QCommandLineParser& parser, const Options& o, ProgramOptions& options) {
@@ -410,7 +443,7 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
         return readCharacterisation(parser, o, options);
     }
     if (parser.isSet(o.resume)) {
-        return refused(options, "--resume goes with --characterise");
+        return refused(options, "--resume goes with --characterise or --unit-test");
     }
     if (parser.isSet(o.headless)) {
         return readHeadlessChoices(parser, o, options);

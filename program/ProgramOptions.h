@@ -5,8 +5,8 @@
 #include "HeadlessChoices.h"
 #include "LimitSet.h"
 #include "ProgramVersion.h"
-#include "UnitTestPlan.h"
 #include "Uncertainty.h"
+#include "UnitTestPlan.h"
 
 #include <QStringList>
 #include <optional>

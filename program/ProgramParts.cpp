@@ -10,8 +10,8 @@
 
 // What the command line gives of the configuration.
 ConfigurationGiven givenOf(const ProgramOptions& options) {
-    return ConfigurationGiven{options.accuracy, options.accuracyFile, options.limits, options.limitsFile,
-                              options.bench, options.calibrationDays};
+    return ConfigurationGiven{options.accuracy,   options.accuracyFile, options.limits,
+                              options.limitsFile, options.bench,        options.calibrationDays};
 }
 
 // On the simulated bench, its errors: a calibration knows its bench by them.

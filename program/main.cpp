@@ -4,13 +4,12 @@
 #include "CharacterisationWindow.h"
 #include "CharacterisationsKept.h"
 #include "Clock.h"
-#include "Form1.h"
-#include "Form1View.h"
 #include "Configuration.h"
 #include "Counted.h"
+#include "Form1.h"
+#include "Form1View.h"
 #include "HeadlessMain.h"
 #include "HeadlessRun.h"
-#include "ProgramParts.h"
 #include "KeptSettings.h"
 #include "LabResultsWindow.h"
 #include "LimitsWindow.h"
@@ -20,30 +19,29 @@
 #include "PassUploader.h"
 #include "Platform.h"
 #include "ProgramOptions.h"
+#include "ProgramParts.h"
 #include "QtEventPump.h"
 #include "QtReportPlatform.h"
 #include "QtScreen.h"
-#include "SpoolReader.h"
 #include "RecordHooks.h"
+#include "ReportPdf.h"
 #include "ResultsWindow.h"
 #include "SerialD2xx.h"
 #include "SimD2xx.h"
 #include "SimScope.h"
+#include "SpoolReader.h"
 #include "StopSignals.h"
 #include "ThreadedD2xx.h"
 #include "UnitTestWindow.h"
 #include "WindowFit.h"
-#include "ReportPdf.h"
-#include "HeadlessMain.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
-#include <QSettings>
-#include <QStandardPaths>
-#include <QSysInfo>
 #include <QIcon>
+#include <QStandardPaths>
 #include <QStyleFactory>
+#include <QSysInfo>
 #include <cstdio>
 #include <memory>
 
@@ -228,8 +226,7 @@ void wireLimits(Form1& form, ApplicationViews& views, ResultsWindow* results) {
 // CHARACTERISE: its window, made at the first press and kept; on the
 // simulated bench the bench is moved to each point on the device thread.
 void wireCharacterise(Form1& form, ApplicationViews& views, const ProgramOptions& options, const std::string& folder,
-                      DeviceLibraries& devices, ThreadedD2xx& d2xx,
-                      std::unique_ptr<CharacterisationWindow>& window) {
+                      DeviceLibraries& devices, ThreadedD2xx& d2xx, std::unique_ptr<CharacterisationWindow>& window) {
     form.characteriseWanted = [&form, &views, &options, folder, &devices, &d2xx, &window] {
         if (!window) {
             window = std::make_unique<CharacterisationWindow>(form.session, characterisationFolder(folder));
@@ -287,8 +284,8 @@ int runWindows(const ProgramOptions& options) {
     RealParts parts;
     DeviceLibraries devices(parts.clock, options);
     ThreadedD2xx d2xx(devices.chosen());
-    Platform platform{d2xx,        parts.clock,     parts.pump, parts.screen, parts.os,
-                      parts.host,  parts.clipboard, parts.keys, parts.carets};
+    Platform platform{d2xx,       parts.clock,     parts.pump, parts.screen, parts.os,
+                      parts.host, parts.clipboard, parts.keys, parts.carets};
     MeasuringSession session(platform);
     session.onSimulatedBench = options.simulate;
     session.simulation = simulationOf(options);
@@ -345,7 +342,8 @@ int runWindows(const ProgramOptions& options) {
     }
     form.Form_Load();
     const Configuration configuration = configure(session, options);
-    std::fprintf(stderr, "%s: %s\n", ProgramName, configurationLine(configuration, session.calibrationStatus()).c_str());
+    std::fprintf(stderr, "%s: %s\n", ProgramName,
+                 configurationLine(configuration, session.calibrationStatus()).c_str());
     wireAccuracy(form, views);
     wireLimits(form, views, results.get());
     std::unique_ptr<CharacterisationWindow> characterisation;

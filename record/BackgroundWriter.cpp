@@ -46,8 +46,7 @@ void BackgroundWriter::run() {
         std::vector<std::string> told = job();
         lock.lock();
         working_ = false;
-        lines_.insert(lines_.end(), std::make_move_iterator(told.begin()),
-                      std::make_move_iterator(told.end()));
+        lines_.insert(lines_.end(), std::make_move_iterator(told.begin()), std::make_move_iterator(told.end()));
         changed_.notify_all();
     }
 }

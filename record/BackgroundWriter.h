@@ -13,7 +13,7 @@
 // so that a slow or stuck disk never holds the windows. What a write has to
 // tell (a failure, a notice) is left as event-list lines to be collected.
 class BackgroundWriter {
-public:
+  public:
     // A write: the lines it has to tell, none when all went well.
     using Job = std::function<std::vector<std::string>()>;
 
@@ -29,7 +29,7 @@ public:
     // The jobs' lines since the last call, in their order.
     std::vector<std::string> takeLines();
 
-private:
+  private:
     void run();
 
     std::mutex mutex_;

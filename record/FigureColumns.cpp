@@ -5,38 +5,62 @@ namespace {
 using Pass = PassOutcome;
 using Q = Quantity;
 
-template <Pass::Value V> std::optional<double> value(const Pass& p) { return p.values[V]; }
-template <std::optional<double> Figures::*F> std::optional<double> figure(const Pass& p) { return p.figures.*F; }
-std::optional<double> calibratedPhase(const Pass& p) { return p.calibrated.phaseEfficiency; }
-std::optional<double> calibratedResistor(const Pass& p) { return p.calibrated.resistorEfficiency; }
+template <Pass::Value V> std::optional<double> value(const Pass& p) {
+    return p.values[V];
+}
+template <std::optional<double> Figures::*F> std::optional<double> figure(const Pass& p) {
+    return p.figures.*F;
+}
+template <Pass::Value V> void putValue(Pass& p, std::optional<double> x) {
+    p.values[V] = x;
+}
+template <std::optional<double> Figures::*F> void putFigure(Pass& p, std::optional<double> x) {
+    p.figures.*F = x;
+}
+template <Pass::Value V> FigureColumn valueColumn(const char* title, std::optional<Quantity> q) {
+    return {title, value<V>, q, false, putValue<V>};
+}
+template <std::optional<double> Figures::*F> FigureColumn figureColumn(const char* title, Quantity q) {
+    return {title, figure<F>, q, false, putFigure<F>};
+}
+std::optional<double> calibratedPhase(const Pass& p) {
+    return p.calibrated.phaseEfficiency;
+}
+std::optional<double> calibratedResistor(const Pass& p) {
+    return p.calibrated.resistorEfficiency;
+}
 
 } // namespace
 
 const std::vector<FigureColumn>& figureColumns() {
     static const std::vector<FigureColumn> columns{
-        {"frequency (Hz)", value<Pass::Frequency>, std::nullopt},
-        {"input voltage (V rms)", value<Pass::InputVoltage>, Q::InputVoltage},
-        {"input current (A rms)", value<Pass::InputCurrent>, Q::InputCurrent},
-        {"input power (W)", value<Pass::InputPower>, Q::InputPower},
-        {"output voltage (V rms)", value<Pass::OutputVoltage>, Q::OutputVoltage},
-        {"output current (A rms)", value<Pass::OutputCurrent>, Q::OutputCurrent},
-        {"output power (W)", value<Pass::OutputPower>, Q::OutputPower},
-        {"apparent input power (VA)", figure<&Figures::ApparentInputPower>, Q::ApparentInputPower},
-        {"input phase angle (degrees)", figure<&Figures::InputPhaseAngle>, Q::InputPhaseAngle},
-        {"reactive input power (var)", figure<&Figures::ReactiveInputPower>, Q::ReactiveInputPower},
-        {"apparent output power (VA)", figure<&Figures::ApparentOutputPower>, Q::ApparentOutputPower},
-        {"apparent power multiplier", figure<&Figures::ApparentMultiplier>, Q::ApparentMultiplier},
-        {"apparent power multiplier efficiency (%)", figure<&Figures::ApparentMultiplierEfficiency>, Q::ApparentMultiplierEfficiency},
-        {"output phase angle (degrees)", figure<&Figures::OutputPhaseAngle>, Q::OutputPhaseAngle},
-        {"reactive output power (var)", figure<&Figures::ReactiveOutputPower>, Q::ReactiveOutputPower},
-        {"phase angle efficiency (%)", figure<&Figures::PhaseEfficiency>, Q::PhaseEfficiency},
-        {"resistor real output power (W)", figure<&Figures::ResistorOutputPower>, Q::ResistorOutputPower},
-        {"load resistor efficiency (%)", figure<&Figures::ResistorEfficiency>, Q::ResistorEfficiency},
-        {"percent efficiency difference (%)", figure<&Figures::EfficiencyDifference>, Q::EfficiencyDifference},
-        {"phase angle output power factor", figure<&Figures::PhaseOutputPowerFactor>, Q::PhaseOutputPowerFactor},
-        {"load resistor output power factor", figure<&Figures::ResistorOutputPowerFactor>, Q::ResistorOutputPowerFactor},
-        {"calibrated phase angle efficiency (%)", calibratedPhase, std::nullopt, true},
-        {"calibrated load resistor efficiency (%)", calibratedResistor, std::nullopt, true},
+        valueColumn<Pass::Frequency>("frequency (Hz)", std::nullopt),
+        valueColumn<Pass::InputVoltage>("input voltage (V rms)", Q::InputVoltage),
+        valueColumn<Pass::InputCurrent>("input current (A rms)", Q::InputCurrent),
+        valueColumn<Pass::InputPower>("input power (W)", Q::InputPower),
+        valueColumn<Pass::OutputVoltage>("output voltage (V rms)", Q::OutputVoltage),
+        valueColumn<Pass::OutputCurrent>("output current (A rms)", Q::OutputCurrent),
+        valueColumn<Pass::OutputPower>("output power (W)", Q::OutputPower),
+        figureColumn<&Figures::ApparentInputPower>("apparent input power (VA)", Q::ApparentInputPower),
+        figureColumn<&Figures::InputPhaseAngle>("input phase angle (degrees)", Q::InputPhaseAngle),
+        figureColumn<&Figures::ReactiveInputPower>("reactive input power (var)", Q::ReactiveInputPower),
+        figureColumn<&Figures::ApparentOutputPower>("apparent output power (VA)", Q::ApparentOutputPower),
+        figureColumn<&Figures::ApparentMultiplier>("apparent power multiplier", Q::ApparentMultiplier),
+        figureColumn<&Figures::ApparentMultiplierEfficiency>("apparent power multiplier efficiency (%)",
+                                                             Q::ApparentMultiplierEfficiency),
+        figureColumn<&Figures::OutputPhaseAngle>("output phase angle (degrees)", Q::OutputPhaseAngle),
+        figureColumn<&Figures::ReactiveOutputPower>("reactive output power (var)", Q::ReactiveOutputPower),
+        figureColumn<&Figures::PhaseEfficiency>("phase angle efficiency (%)", Q::PhaseEfficiency),
+        figureColumn<&Figures::ResistorOutputPower>("resistor real output power (W)", Q::ResistorOutputPower),
+        figureColumn<&Figures::ResistorEfficiency>("load resistor efficiency (%)", Q::ResistorEfficiency),
+        figureColumn<&Figures::EfficiencyDifference>("percent efficiency difference (%)", Q::EfficiencyDifference),
+        figureColumn<&Figures::PhaseOutputPowerFactor>("phase angle output power factor", Q::PhaseOutputPowerFactor),
+        figureColumn<&Figures::ResistorOutputPowerFactor>("load resistor output power factor",
+                                                          Q::ResistorOutputPowerFactor),
+        {"calibrated phase angle efficiency (%)", calibratedPhase, std::nullopt, true,
+         [](Pass& p, std::optional<double> x) { p.calibrated.phaseEfficiency = x; }},
+        {"calibrated load resistor efficiency (%)", calibratedResistor, std::nullopt, true,
+         [](Pass& p, std::optional<double> x) { p.calibrated.resistorEfficiency = x; }},
     };
     return columns;
 }
@@ -47,6 +71,18 @@ std::optional<double> FigureColumn::U(const PassOutcome& pass) const {
         return number == calibratedPhase ? c.uPhaseEfficiency.number() : c.uResistorEfficiency.number();
     }
     return quantity ? pass.uncertainty[*quantity].number() : std::nullopt;
+}
+
+void FigureColumn::restore(PassOutcome& pass, std::optional<double> value, std::optional<double> u) const {
+    const Expanded expanded = u ? Expanded{Expanded::State::Number, *u} : Expanded{};
+    if (calibrated) {
+        (number == calibratedPhase ? pass.calibrated.uPhaseEfficiency : pass.calibrated.uResistorEfficiency) = expanded;
+    } else if (quantity) {
+        pass.uncertainty[*quantity] = expanded;
+    }
+    if (put != nullptr) {
+        put(pass, value);
+    }
 }
 
 const FigureColumn* figureColumnTitled(std::string_view title) {

@@ -19,8 +19,12 @@ struct FigureColumn {
     // calibration's, and where the calibration does not apply or does not
     // fit the bench it has no verdict.
     bool calibrated = false;
+    // Puts a number into the pass where `number` reads it.
+    void (*put)(PassOutcome&, std::optional<double>) = nullptr;
     // The figure's expanded uncertainty in this pass, if it has one.
     std::optional<double> U(const PassOutcome& pass) const;
+    // The figure and its U put back into a pass, as a record row gives them.
+    void restore(PassOutcome& pass, std::optional<double> value, std::optional<double> U) const;
     std::string name() const { return title.substr(0, title.find(" (")); }
     std::string unit() const {
         const auto open = title.find(" (");

@@ -80,13 +80,12 @@ std::vector<std::string> MeasurementRecord::saveWaiting() {
         return lines;
     }
     const RecordFolder spare(spareFolder_);
-    const std::string name =
-        "unwritten-rows-" +
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss")).toStdString() + ".csv";
+    const std::string name = "unwritten-rows-" +
+                             QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss")).toStdString() +
+                             ".csv";
     std::string path;
     if (const auto problem = spare.writeNewFile(name, header() + joined(waiting_), &path)) {
-        lines.push_back("RECORD Failed: " + *problem + " (" + std::to_string(waiting_.size()) +
-                        " rows lost)");
+        lines.push_back("RECORD Failed: " + *problem + " (" + std::to_string(waiting_.size()) + " rows lost)");
     } else {
         lines.push_back("RECORD: " + std::to_string(waiting_.size()) + " rows that could not be written to " +
                         folder_.path() + " are in " + path);
@@ -101,8 +100,7 @@ void MeasurementRecord::reportCaptured(const QDateTime& when, std::function<std:
         const std::optional<std::string> problem =
             bytes.empty() ? std::optional<std::string>("the report picture could not be made")
                           : folder_.writeNewFile(name, bytes);
-        return problem ? std::vector<std::string>{"RECORD Failed: " + *problem}
-                       : std::vector<std::string>{};
+        return problem ? std::vector<std::string>{"RECORD Failed: " + *problem} : std::vector<std::string>{};
     });
 }
 
@@ -119,7 +117,9 @@ void MeasurementRecord::keepLimitSet(const std::string& sha256, const std::strin
     });
 }
 
-std::string MeasurementRecord::limitSetFileName(const std::string& sha256) { return "limits-" + sha256 + ".json"; }
+std::string MeasurementRecord::limitSetFileName(const std::string& sha256) {
+    return "limits-" + sha256 + ".json";
+}
 
 std::string MeasurementRecord::reportFileName(const QDateTime& when) {
     return "report-" + when.toString(QStringLiteral("yyyy-MM-dd-HHmmss")).toStdString() + ".png";

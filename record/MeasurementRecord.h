@@ -7,8 +7,8 @@
 #include <QDateTime>
 #include <chrono>
 #include <deque>
-#include <set>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,7 +18,7 @@
 // on a thread of their own; the windows only hand them over. A row that
 // cannot be written waits and goes first with the next one.
 class MeasurementRecord {
-public:
+  public:
     // `spareFolder` takes the rows still waiting at the end: by default the
     // user's data folder for this program.
     explicit MeasurementRecord(std::string folder, std::string spareFolder = defaultSpareFolder());
@@ -55,13 +55,13 @@ public:
 
     static std::string defaultSpareFolder();
 
-private:
+  private:
     std::vector<std::string> writeWaiting();
     std::vector<std::string> saveWaiting();
 
     RecordFolder folder_;
     std::string spareFolder_;
-    std::deque<std::string> waiting_; // only the writing thread touches it
+    std::deque<std::string> waiting_;     // only the writing thread touches it
     std::set<std::string> limitSetsKept_; // handed over in this run
-    BackgroundWriter writer_;         // last: its thread ends first
+    BackgroundWriter writer_;             // last: its thread ends first
 };

@@ -133,8 +133,9 @@ Tail readTail(int fd, const std::string& header) {
 } // namespace
 
 RecordFolder::Durability& RecordFolder::durability() {
-    static Durability calls{[](int fd, void* lock) { return ::fcntl(fd, F_OFD_SETLK, static_cast<struct flock*>(lock)); },
-                            [](int fd) { return ::fsync(fd); }};
+    static Durability calls{
+        [](int fd, void* lock) { return ::fcntl(fd, F_OFD_SETLK, static_cast<struct flock*>(lock)); },
+        [](int fd) { return ::fsync(fd); }};
     return calls;
 }
 
@@ -186,8 +187,8 @@ RecordFolder::Appended RecordFolder::appendLines(const std::string& file, const 
         }
         // A cut-off row is ended, a quoted field in it closed first, so that
         // it stands on a line of its own for every reader.
-        std::string bytes = (tail.empty ? header : std::string()) + (tail.openQuote ? "\"" : "") +
-                            (tail.cutOff ? "\r\n" : "");
+        std::string bytes =
+            (tail.empty ? header : std::string()) + (tail.openQuote ? "\"" : "") + (tail.cutOff ? "\r\n" : "");
         for (const std::string& line : lines) {
             bytes += line;
         }
@@ -201,8 +202,7 @@ RecordFolder::Appended RecordFolder::appendLines(const std::string& file, const 
         }
         if (fileNumber_ > 1 && !announced_) {
             announced_ = true;
-            done.notices.push_back("RECORD: rows go to " + name +
-                                   (passedOver.empty() ? "" : " (" + passedOver + ")"));
+            done.notices.push_back("RECORD: rows go to " + name + (passedOver.empty() ? "" : " (" + passedOver + ")"));
         }
         return done;
     }
@@ -212,8 +212,7 @@ RecordFolder::Appended RecordFolder::appendLines(const std::string& file, const 
     return done;
 }
 
-std::optional<std::string> RecordFolder::writeNewFile(const std::string& file,
-                                                      const std::string& bytes,
+std::optional<std::string> RecordFolder::writeNewFile(const std::string& file, const std::string& bytes,
                                                       std::string* written) const {
     if (auto problem = makeFolder()) {
         return problem;

@@ -13,7 +13,7 @@
 // power cut loses at most the write under way. A failure gives its reason;
 // nothing is thrown.
 class RecordFolder {
-public:
+  public:
     explicit RecordFolder(std::string path) : path_(std::move(path)) {}
 
     // What an append did: lines for the event list (a cut-off row ended,
@@ -27,8 +27,7 @@ public:
     // made with the header first). Each append holds the file's advisory
     // lock, so that programs sharing the folder never interleave, and a last
     // row cut off by a crash is first ended with a line end of its own.
-    Appended appendLines(const std::string& file, const std::string& header,
-                         const std::deque<std::string>& lines);
+    Appended appendLines(const std::string& file, const std::string& header, const std::deque<std::string>& lines);
     // Writes a whole file under a name of its own (never over another one:
     // "-2", "-3" ... are added to the name while it is taken); `written`
     // receives the path it went to.
@@ -51,7 +50,7 @@ public:
     // results.csv to results-1000.csv: beyond that an append gives up.
     static constexpr int MaxFiles = 1000;
 
-private:
+  private:
     std::optional<std::string> makeFolder() const;
     std::string pathOf(const std::string& file) const { return path_ + "/" + file; }
 
@@ -60,4 +59,3 @@ private:
     bool announced_ = false;
     std::string path_;
 };
-

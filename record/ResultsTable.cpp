@@ -95,22 +95,25 @@ ResultsTable::Column text(ColumnName n, std::string Pass::SetUp::*field) {
 }
 
 ResultsTable::Column answer(std::string name, Pass::Value v) {
-    return {std::move(name) + " answer text", "", [v](const Pass& p) {
-                return p.answers[v] ? textField(*p.answers[v]) : std::string();
-            }};
+    return {std::move(name) + " answer text", "",
+            [v](const Pass& p) { return p.answers[v] ? textField(*p.answers[v]) : std::string(); }};
 }
 
 ResultsTable::Column value(std::string name, std::string unit, Pass::Value v) {
     return {std::move(name), std::move(unit), [v](const Pass& p) { return numberField(p.values[v]); }, true};
 }
 
-ResultsTable::Column value(ColumnName n, Pass::Value v) { return value(n.name, n.unit, v); }
+ResultsTable::Column value(ColumnName n, Pass::Value v) {
+    return value(n.name, n.unit, v);
+}
 
 ResultsTable::Column figure(std::string name, std::string unit, std::optional<double> Figures::*f) {
     return {std::move(name), std::move(unit), [f](const Pass& p) { return numberField(p.figures.*f); }, true};
 }
 
-ResultsTable::Column figure(ColumnName n, std::optional<double> Figures::*f) { return figure(n.name, n.unit, f); }
+ResultsTable::Column figure(ColumnName n, std::optional<double> Figures::*f) {
+    return figure(n.name, n.unit, f);
+}
 
 ResultsTable::Column box(std::string caption, Pass::Box b) {
     return {"box " + std::move(caption), "", [b](const Pass& p) { return textField(p.shown[b]); }};
@@ -125,8 +128,7 @@ ResultsTable::Column scopeSetUp(std::string name, std::string Pass::ScopeSetUp::
 }
 
 ResultsTable::Column channel(std::string name, std::size_t n, std::string Pass::ScopeSetUp::Channel::*field) {
-    return {std::move(name), "",
-            [n, field](const Pass& p) { return textField(p.scopeSetUp.channels[n].*field); }};
+    return {std::move(name), "", [n, field](const Pass& p) { return textField(p.scopeSetUp.channels[n].*field); }};
 }
 
 std::optional<double> simulatedEfficiency(const Pass& p) {
@@ -148,25 +150,32 @@ void addUncertaintyColumns(std::vector<ResultsTable::Column>& c) {
     // "U95 input voltage (V rms)": each value's and figure's U beside the others.
     for (const FigureColumn& f : figureColumns()) {
         if (const auto q = f.quantity) {
-            c.push_back({"U95 " + f.name(), f.unit(), [q](const Pass& p) { return numberField(p.uncertainty[*q].number()); }, true});
+            c.push_back({"U95 " + f.name(), f.unit(),
+                         [q](const Pass& p) { return numberField(p.uncertainty[*q].number()); }, true});
         }
     }
     c.push_back({"warnings", "", [](const Pass& p) { return textField(p.uncertainty.warnings); }});
-    c.push_back({RecordColumn::U95EstimatesRatio.name, RecordColumn::U95EstimatesRatio.unit, [](const Pass& p) {
+    c.push_back({RecordColumn::U95EstimatesRatio.name, RecordColumn::U95EstimatesRatio.unit,
+                 [](const Pass& p) {
                      const auto& r = p.uncertainty.estimateRatio;
                      return numberField(r ? std::optional<double>(*r * 100) : std::nullopt);
-                 }, true});
+                 },
+                 true});
     c.push_back({"estimates agree", "", [](const Pass& p) {
                      const auto& agree = p.uncertainty.estimatesAgree;
                      return std::string(!agree ? "" : *agree ? "yes" : "no");
                  }});
-    c.push_back({"simulated true input power", "W", [](const Pass& p) {
-                     return numberField(p.truth ? std::optional<double>(p.truth->inputPower) : std::nullopt);
-                 }, true});
-    c.push_back({"simulated true output power", "W", [](const Pass& p) {
+    c.push_back(
+        {"simulated true input power", "W",
+         [](const Pass& p) { return numberField(p.truth ? std::optional<double>(p.truth->inputPower) : std::nullopt); },
+         true});
+    c.push_back({"simulated true output power", "W",
+                 [](const Pass& p) {
                      return numberField(p.truth ? std::optional<double>(p.truth->outputPower) : std::nullopt);
-                 }, true});
-    c.push_back({"simulated true efficiency", "%", [](const Pass& p) { return numberField(simulatedEfficiency(p)); }, true});
+                 },
+                 true});
+    c.push_back(
+        {"simulated true efficiency", "%", [](const Pass& p) { return numberField(simulatedEfficiency(p)); }, true});
 }
 
 std::string verdictField(const std::optional<PassVerdict>& v, const std::string& column);
@@ -192,7 +201,8 @@ std::string verdictField(const std::optional<PassVerdict>& v, const std::string&
 // the SHA-256 of its file) and each limited figure's own verdict; empty
 // without one.
 void addVerdictColumns(std::vector<ResultsTable::Column>& c) {
-    c.push_back({RecordColumn::Verdict.name, RecordColumn::Verdict.unit, [](const Pass& p) { return p.verdict ? std::string(verdictName(p.verdict->verdict)) : ""; }});
+    c.push_back({RecordColumn::Verdict.name, RecordColumn::Verdict.unit,
+                 [](const Pass& p) { return p.verdict ? std::string(verdictName(p.verdict->verdict)) : ""; }});
     c.push_back({"verdict reason", "", [](const Pass& p) { return textField(p.verdict ? p.verdict->reason : ""); }});
     c.push_back({"limit set", "", [](const Pass& p) { return textField(p.verdict ? p.verdict->limitSet : ""); }});
     c.push_back({RecordColumn::LimitSetSha.name, RecordColumn::LimitSetSha.unit,
@@ -226,23 +236,23 @@ void addLaterColumns(std::vector<ResultsTable::Column>& c) {
                      const auto& cal = p.calibrated;
                      return textField(!cal.applied ? "" : cal.misfit.empty() ? "fits" : cal.misfit);
                  }});
-    c.push_back({"U95 calibrated estimates ratio", "%", [](const Pass& p) {
+    c.push_back({"U95 calibrated estimates ratio", "%",
+                 [](const Pass& p) {
                      const auto& u = p.calibrated.uRatio;
                      return numberField(u ? std::optional<double>(*u * 100) : std::nullopt);
-                 }, true});
+                 },
+                 true});
     for (const FigureColumn& f : figureColumns()) {
         if (f.calibrated) {
             c.push_back(verdictColumn(f));
         }
     }
     using B = Pass::Belongs;
-    for (const auto& [title, field] : {std::pair{RecordColumn::CharacterisationId, &B::characterisationId},
-                                       std::pair{RecordColumn::Unit, &B::unit},
-                                       std::pair{RecordColumn::Operator, &B::operatorName},
-                                       std::pair{RecordColumn::Lot, &B::lot},
-                                       std::pair{RecordColumn::UnitTestId, &B::unitTestId},
-                                       std::pair{RecordColumn::Step, &B::step},
-                                       std::pair{RecordColumn::SimulatedTrueVerdict, &B::simulatedTrueVerdict}}) {
+    for (const auto& [title, field] :
+         {std::pair{RecordColumn::CharacterisationId, &B::characterisationId}, std::pair{RecordColumn::Unit, &B::unit},
+          std::pair{RecordColumn::Operator, &B::operatorName}, std::pair{RecordColumn::Lot, &B::lot},
+          std::pair{RecordColumn::UnitTestId, &B::unitTestId}, std::pair{RecordColumn::Step, &B::step},
+          std::pair{RecordColumn::SimulatedTrueVerdict, &B::simulatedTrueVerdict}}) {
         std::string B::*member = field;
         c.push_back({title.name, title.unit, [member](const Pass& p) { return textField(p.belongs.*member); }});
     }
@@ -347,7 +357,8 @@ std::vector<ResultsTable::Column> makeColumns() {
     addCalibrationColumns(c);
     // Who and where: the pass's own identity (a database keeps it once) and
     // the bench it was measured on.
-    c.push_back({RecordColumn::PassId.name, RecordColumn::PassId.unit, [](const Pass& p) { return textField(p.passId); }});
+    c.push_back(
+        {RecordColumn::PassId.name, RecordColumn::PassId.unit, [](const Pass& p) { return textField(p.passId); }});
     c.push_back({RecordColumn::Bench.name, RecordColumn::Bench.unit, [](const Pass& p) { return textField(p.bench); }});
     addLaterColumns(c);
     return c;

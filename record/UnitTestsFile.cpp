@@ -9,10 +9,24 @@
 namespace UnitTestsFile {
 
 const std::vector<std::string>& columns() {
-    static const std::vector<std::string> all{
-        "unit test id", "unit",    "lot",        "operator",      "plan",    "plan version",
-        "plan SHA-256", "transformer", "bench",  "started",       "ended",   "verdict",
-        "attempt",      "stopped at",  "step verdicts", "reasons", "simulated true verdict", "report"};
+    static const std::vector<std::string> all{"unit test id",
+                                              "unit",
+                                              "lot",
+                                              "operator",
+                                              "plan",
+                                              "plan version",
+                                              "plan SHA-256",
+                                              "transformer",
+                                              "bench",
+                                              "started",
+                                              "ended",
+                                              "verdict",
+                                              "attempt",
+                                              "stopped at",
+                                              "step verdicts",
+                                              "reasons",
+                                              "simulated true verdict",
+                                              "report"};
     return all;
 }
 

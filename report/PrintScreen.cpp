@@ -21,38 +21,39 @@ struct ReportBox {
 };
 
 const std::array<ReportBox, 24> ReportBoxes{{
-        {1, 12, [](const ReportSources& f) { return f.Combo2.text; }},
-        {2, 12, [](const ReportSources& f) { return f.Text3.text; }},
-        {3, 12, [](const ReportSources& f) { return f.Text15.text; }},
-        {4, 12, [](const ReportSources& f) { return f.Combo3.text; }},
-        {5, 18, [](const ReportSources& f) { return f.Text14.text; }},
-        {6, 12, [](const ReportSources& f) { return f.Text4.text; }, 1},
-        {7, 12, [](const ReportSources& f) { return f.Text8.text; }, 7},
-        {8, 12, [](const ReportSources& f) { return f.Text5.text; }, 2},
-        {9, 12, [](const ReportSources& f) { return f.Text9.text; }, 8},
-        {10, 12, [](const ReportSources& f) { return f.Text18.text; }, 3},
-        {11, 12, [](const ReportSources& f) { return f.Text19.text; }, 9},
-        {12, 18, [](const ReportSources& f) { return f.Text22.text; }, 10},
-        {13, 12, [](const ReportSources& f) { return f.Text6.text; }, 4},
-        {14, 12, [](const ReportSources& f) { return f.Text17.text; }, 11},
-        {15, 12, [](const ReportSources& f) { return f.Text20.text; }, 5},
-        {16, 12, [](const ReportSources& f) { return f.Text21.text; }, 12},
-        {17, 12, [](const ReportSources& f) { return f.Text7.text; }, 6},
-        {18, 12, [](const ReportSources& f) { return f.Text10.text; }, 13},
-        {19, 18, [](const ReportSources& f) { return f.Text11.text; }, 14},
-        {20, 12, [](const ReportSources& f) { return f.Combo1.text; }},
-        {21, 12, [](const ReportSources& f) { return f.Text23.text; }, 15},
-        {22, 18, [](const ReportSources& f) { return f.Text16.text; }, 16},
-        {23, 12, [](const ReportSources& f) { return f.Text24.text; }},
-        {24, 12, [](const ReportSources& f) { return f.Combo4.text; }},
+    {1, 12, [](const ReportSources& f) { return f.Combo2.text; }},
+    {2, 12, [](const ReportSources& f) { return f.Text3.text; }},
+    {3, 12, [](const ReportSources& f) { return f.Text15.text; }},
+    {4, 12, [](const ReportSources& f) { return f.Combo3.text; }},
+    {5, 18, [](const ReportSources& f) { return f.Text14.text; }},
+    {6, 12, [](const ReportSources& f) { return f.Text4.text; }, 1},
+    {7, 12, [](const ReportSources& f) { return f.Text8.text; }, 7},
+    {8, 12, [](const ReportSources& f) { return f.Text5.text; }, 2},
+    {9, 12, [](const ReportSources& f) { return f.Text9.text; }, 8},
+    {10, 12, [](const ReportSources& f) { return f.Text18.text; }, 3},
+    {11, 12, [](const ReportSources& f) { return f.Text19.text; }, 9},
+    {12, 18, [](const ReportSources& f) { return f.Text22.text; }, 10},
+    {13, 12, [](const ReportSources& f) { return f.Text6.text; }, 4},
+    {14, 12, [](const ReportSources& f) { return f.Text17.text; }, 11},
+    {15, 12, [](const ReportSources& f) { return f.Text20.text; }, 5},
+    {16, 12, [](const ReportSources& f) { return f.Text21.text; }, 12},
+    {17, 12, [](const ReportSources& f) { return f.Text7.text; }, 6},
+    {18, 12, [](const ReportSources& f) { return f.Text10.text; }, 13},
+    {19, 18, [](const ReportSources& f) { return f.Text11.text; }, 14},
+    {20, 12, [](const ReportSources& f) { return f.Combo1.text; }},
+    {21, 12, [](const ReportSources& f) { return f.Text23.text; }, 15},
+    {22, 18, [](const ReportSources& f) { return f.Text16.text; }, 16},
+    {23, 12, [](const ReportSources& f) { return f.Text24.text; }},
+    {24, 12, [](const ReportSources& f) { return f.Combo4.text; }},
 }};
 
 } // namespace
 
-PrintScreen::PrintScreen(ReportSources main, const Platform& platform)
-    : main_(main), platform_(platform) {}
+PrintScreen::PrintScreen(ReportSources main, const Platform& platform) : main_(main), platform_(platform) {}
 
-void PrintScreen::delay(std::int32_t msdelay) { ::delay(platform_.clock, platform_.pump, msdelay); }
+void PrintScreen::delay(std::int32_t msdelay) {
+    ::delay(platform_.clock, platform_.pump, msdelay);
+}
 
 void PrintScreen::Form_Load() {
     centreWindow(window, platform_.screen);

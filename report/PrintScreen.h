@@ -9,7 +9,7 @@
 // The report window: a plain sheet that repeats the setup and the latest
 // results, shown just long enough for one image of it to be taken.
 class PrintScreen : public PrintScreenControls {
-public:
+  public:
     PrintScreen(ReportSources main, const Platform& platform);
 
     // Loading builds the report, shows it, has its image taken and waits;
@@ -18,7 +18,7 @@ public:
     void Unload();
     void delay(std::int32_t msdelay);
 
-private:
+  private:
     void styleControls();
     void copyTexts();
     void copyVerdict();

@@ -43,7 +43,15 @@ PrintScreenControls::PrintScreenControls() {
 }
 
 TextBox* PrintScreenControls::textBox(int number) {
-    static constexpr std::array<TextBox PrintScreenControls::*, 24> boxes{&PrintScreenControls::Text1, &PrintScreenControls::Text2, &PrintScreenControls::Text3, &PrintScreenControls::Text4, &PrintScreenControls::Text5, &PrintScreenControls::Text6, &PrintScreenControls::Text7, &PrintScreenControls::Text8, &PrintScreenControls::Text9, &PrintScreenControls::Text10, &PrintScreenControls::Text11, &PrintScreenControls::Text12, &PrintScreenControls::Text13, &PrintScreenControls::Text14, &PrintScreenControls::Text15, &PrintScreenControls::Text16, &PrintScreenControls::Text17, &PrintScreenControls::Text18, &PrintScreenControls::Text19, &PrintScreenControls::Text20, &PrintScreenControls::Text21, &PrintScreenControls::Text22, &PrintScreenControls::Text23, &PrintScreenControls::Text24};
+    static constexpr std::array<TextBox PrintScreenControls::*, 24> boxes{
+        &PrintScreenControls::Text1,  &PrintScreenControls::Text2,  &PrintScreenControls::Text3,
+        &PrintScreenControls::Text4,  &PrintScreenControls::Text5,  &PrintScreenControls::Text6,
+        &PrintScreenControls::Text7,  &PrintScreenControls::Text8,  &PrintScreenControls::Text9,
+        &PrintScreenControls::Text10, &PrintScreenControls::Text11, &PrintScreenControls::Text12,
+        &PrintScreenControls::Text13, &PrintScreenControls::Text14, &PrintScreenControls::Text15,
+        &PrintScreenControls::Text16, &PrintScreenControls::Text17, &PrintScreenControls::Text18,
+        &PrintScreenControls::Text19, &PrintScreenControls::Text20, &PrintScreenControls::Text21,
+        &PrintScreenControls::Text22, &PrintScreenControls::Text23, &PrintScreenControls::Text24};
     if (number < 1 || number > 24) {
         return nullptr;
     }
@@ -51,7 +59,15 @@ TextBox* PrintScreenControls::textBox(int number) {
 }
 
 Label* PrintScreenControls::label(int number) {
-    static constexpr std::array<Label PrintScreenControls::*, 24> labels{&PrintScreenControls::Label1, &PrintScreenControls::Label2, &PrintScreenControls::Label3, &PrintScreenControls::Label4, &PrintScreenControls::Label5, &PrintScreenControls::Label6, &PrintScreenControls::Label7, &PrintScreenControls::Label8, &PrintScreenControls::Label9, &PrintScreenControls::Label10, &PrintScreenControls::Label11, &PrintScreenControls::Label12, &PrintScreenControls::Label13, &PrintScreenControls::Label14, &PrintScreenControls::Label15, &PrintScreenControls::Label16, &PrintScreenControls::Label17, &PrintScreenControls::Label18, &PrintScreenControls::Label19, &PrintScreenControls::Label20, &PrintScreenControls::Label21, &PrintScreenControls::Label22, &PrintScreenControls::Label23, &PrintScreenControls::Label24};
+    static constexpr std::array<Label PrintScreenControls::*, 24> labels{
+        &PrintScreenControls::Label1,  &PrintScreenControls::Label2,  &PrintScreenControls::Label3,
+        &PrintScreenControls::Label4,  &PrintScreenControls::Label5,  &PrintScreenControls::Label6,
+        &PrintScreenControls::Label7,  &PrintScreenControls::Label8,  &PrintScreenControls::Label9,
+        &PrintScreenControls::Label10, &PrintScreenControls::Label11, &PrintScreenControls::Label12,
+        &PrintScreenControls::Label13, &PrintScreenControls::Label14, &PrintScreenControls::Label15,
+        &PrintScreenControls::Label16, &PrintScreenControls::Label17, &PrintScreenControls::Label18,
+        &PrintScreenControls::Label19, &PrintScreenControls::Label20, &PrintScreenControls::Label21,
+        &PrintScreenControls::Label22, &PrintScreenControls::Label23, &PrintScreenControls::Label24};
     if (number < 1 || number > 24) {
         return nullptr;
     }

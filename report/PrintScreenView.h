@@ -9,15 +9,15 @@ class PrintScreen;
 
 // The report window on screen: a narrow sheet, label over box, top to bottom.
 class PrintScreenView final : public QWidget {
-public:
+  public:
     explicit PrintScreenView(PrintScreen& form);
     void refresh();
     WidgetBinder binder;
     DesignLayout layout;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     PrintScreen& form_;
 };

@@ -4,12 +4,12 @@
 
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
-#include <algorithm>
 #include <QFontMetricsF>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QStandardPaths>
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -21,7 +21,7 @@ struct Block {
     double height = 0;
 };
 
-constexpr double Margin = 50;   // points (the writer draws at 72 per inch)
+constexpr double Margin = 50; // points (the writer draws at 72 per inch)
 constexpr double HeaderRoom = 46;
 constexpr double FooterRoom = 30;
 
@@ -45,8 +45,8 @@ double heightOf(const Block& b, double width, QPaintDevice* device) {
     const QFontMetricsF fm(fontFor(b.kind), device);
     double h = b.kind == Block::Kind::Heading ? 10 : 2;
     for (const QString& line : b.lines) {
-        h += fm.boundingRect(QRectF(0, 0, width - (b.kind == Block::Kind::Verdict ? 16 : 0), 1e6),
-                             Qt::TextWordWrap, line)
+        h += fm.boundingRect(QRectF(0, 0, width - (b.kind == Block::Kind::Verdict ? 16 : 0), 1e6), Qt::TextWordWrap,
+                             line)
                  .height() +
              2;
     }
@@ -55,7 +55,9 @@ double heightOf(const Block& b, double width, QPaintDevice* device) {
 
 std::vector<Block> blocksOf(const ReportDocument& d) {
     std::vector<Block> blocks;
-    auto add = [&blocks](Block::Kind kind, std::vector<QString> lines) { blocks.push_back({kind, std::move(lines), 0}); };
+    auto add = [&blocks](Block::Kind kind, std::vector<QString> lines) {
+        blocks.push_back({kind, std::move(lines), 0});
+    };
     for (std::size_t s = 0; s < d.sections.size(); ++s) {
         const auto& section = d.sections[s];
         if (section.heading == "Statement") {
@@ -143,9 +145,9 @@ bool writeReportPdf(const ReportDocument& d, const std::string& path, std::strin
         painter.drawText(QRectF(Margin, Margin, width, 20), Qt::AlignLeft, QString::fromStdString(d.title));
         const QFont small = plainFont(8.5);
         painter.setFont(small);
-        const QString idLine = QStringLiteral("Report %1").arg(QString::fromStdString(d.id)) +
-                               (d.replaces.empty() ? QString()
-                                                   : QStringLiteral(" (replaces %1)").arg(QString::fromStdString(d.replaces)));
+        const QString idLine =
+            QStringLiteral("Report %1").arg(QString::fromStdString(d.id)) +
+            (d.replaces.empty() ? QString() : QStringLiteral(" (replaces %1)").arg(QString::fromStdString(d.replaces)));
         const QString pageLine = QStringLiteral("page %1 of %2").arg(k + 1).arg(n);
         painter.drawText(QRectF(Margin, Margin + 22, width, 14), Qt::AlignLeft, idLine);
         painter.drawText(QRectF(Margin, Margin + 22, width, 14), Qt::AlignRight, pageLine);

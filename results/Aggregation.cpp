@@ -50,8 +50,12 @@ QString transformerAndCapacitor(const PlotSeries& s) {
     return s.capacitor.isEmpty() ? shortName : shortName + QStringLiteral(", ") + s.capacitor + QStringLiteral(" uF");
 }
 
-QString resistorText(const QString& resistor) { return resistor + QStringLiteral(" ohms"); }
-QString supplyText(const QString& supply) { return supply + QStringLiteral(" V"); }
+QString resistorText(const QString& resistor) {
+    return resistor + QStringLiteral(" ohms");
+}
+QString supplyText(const QString& supply) {
+    return supply + QStringLiteral(" V");
+}
 
 } // namespace
 
@@ -100,7 +104,9 @@ std::optional<double> xOf(const ResultRow& row, XValue x) {
     return std::nullopt;
 }
 
-bool finite(const std::optional<double>& v) { return v && std::isfinite(*v); }
+bool finite(const std::optional<double>& v) {
+    return v && std::isfinite(*v);
+}
 
 } // namespace
 
@@ -265,5 +271,6 @@ QString disagreementText(const Disagreement& d, double tolerance) {
         }
         return text;
     }
-    return setUps + QStringLiteral("mean estimates more than %1 points apart").arg(QLocale::c().toString(tolerance, 'g', 6));
+    return setUps +
+           QStringLiteral("mean estimates more than %1 points apart").arg(QLocale::c().toString(tolerance, 'g', 6));
 }

@@ -38,9 +38,9 @@ struct SetUpPoint {
     double x = 0;
     Spread phase, resistor, difference;
     Spread phaseU, resistorU, differenceU; // the passes' U95, where recorded
-    std::vector<int> rows; // the passes' indexes in the rows given
-    int worstVerdict = -1; // of its passes' verdicts, by verdictRank(); -1: none has one
-    long long passes = 0;  // where `rows` is not kept (the lab's server counts them)
+    std::vector<int> rows;                 // the passes' indexes in the rows given
+    int worstVerdict = -1;                 // of its passes' verdicts, by verdictRank(); -1: none has one
+    long long passes = 0;                  // where `rows` is not kept (the lab's server counts them)
 };
 
 // One series: a transformer with every other set-up value but the X value
@@ -48,8 +48,8 @@ struct SetUpPoint {
 // is one set-up.
 struct PlotSeries {
     QString transformer;
-    QString capacitor; // empty when the capacitor is the X value
-    std::vector<SetUpPoint> points; // in the order of x
+    QString capacitor;                 // empty when the capacitor is the X value
+    std::vector<SetUpPoint> points;    // in the order of x
     QString resistor, supply, average; // empty when the X value, or not recorded
     // Which of those tell this series from another one shown: they join its
     // name. The capacitor always does.
@@ -66,18 +66,18 @@ struct PlotSeries {
 // Groups passes one at a time, so that a pass that lands adds to the groups
 // without the others being counted again.
 class Aggregator {
-public:
+  public:
     explicit Aggregator(XValue x = XValue::Supply) : x_(x) {}
     // A pass with an estimate and an X value joins its series and point.
     void add(const std::vector<ResultRow>& rows, int index);
     // A set-up already grouped elsewhere (a database's server): its point as
     // given, on the series its values name (the X value's is ignored).
-    void addSetUp(const QString& transformer, const QString& capacitor, const QString& resistor,
-                  const QString& supply, const QString& average, const SetUpPoint& point);
+    void addSetUp(const QString& transformer, const QString& capacitor, const QString& resistor, const QString& supply,
+                  const QString& average, const SetUpPoint& point);
     std::vector<PlotSeries> series() const;
     XValue x() const { return x_; }
 
-private:
+  private:
     // transformer, capacitor, resistor, supply, sample average
     using Key = std::tuple<QString, QString, QString, QString, QString>;
     Key keyOf(const ResultRow& row) const;
@@ -104,7 +104,7 @@ bool judged(const SetUpPoint& point, double tolerance);
 struct Disagreement {
     int setUps = 0;
     int disagreeing = 0;
-    int withoutU = 0; // judged from the uncertainty: set-ups the record gives none
+    int withoutU = 0;   // judged from the uncertainty: set-ups the record gives none
     double medianU = 0; // of the set-ups judged from it: the band drawn
 };
 Disagreement disagreements(const std::vector<PlotSeries>& series, double tolerance);

@@ -27,9 +27,8 @@ using namespace PlotPieces;
 
 namespace {
 
-const QColor Palette[]{QColor(31, 119, 180), QColor(255, 127, 14), QColor(44, 160, 44),
-                       QColor(148, 103, 189), QColor(140, 86, 75),  QColor(227, 119, 194),
-                       QColor(23, 190, 207),  QColor(188, 189, 34)};
+const QColor Palette[]{QColor(31, 119, 180), QColor(255, 127, 14),  QColor(44, 160, 44),  QColor(148, 103, 189),
+                       QColor(140, 86, 75),  QColor(227, 119, 194), QColor(23, 190, 207), QColor(188, 189, 34)};
 const QColor Outside(214, 39, 40);
 // A verdict's ring, from PASS to FAIL.
 // The verdicts in the one palette the main window and the report use.
@@ -49,11 +48,14 @@ EfficiencyPlots::EfficiencyPlots() : efficiency_(new QChart), difference_(new QC
         chart->legend()->setFont(small);
         chart->setMargins(QMargins(4, 4, 4, 4));
     }
-    efficiency_->setTitle(QStringLiteral("Efficiency: phase angle (filled circles) and load resistor (hollow squares)"));
+    efficiency_->setTitle(
+        QStringLiteral("Efficiency: phase angle (filled circles) and load resistor (hollow squares)"));
     difference_->setTitle(QStringLiteral("Phase angle minus load resistor efficiency"));
 }
 
-QStringList EfficiencyPlots::legend() const { return legend_; }
+QStringList EfficiencyPlots::legend() const {
+    return legend_;
+}
 
 namespace {
 
@@ -128,23 +130,24 @@ void EfficiencyPlots::drawLimits(const PlotAxes& axes) {
     }
 }
 
-void EfficiencyPlots::drawLimitSet(const PlotAxes& axes, const LimitSet& set, const QColor& colour,
-                                   Qt::PenStyle dash) {
+void EfficiencyPlots::drawLimitSet(const PlotAxes& axes, const LimitSet& set, const QColor& colour, Qt::PenStyle dash) {
     for (const LimitSet::Limit& limit : set.limits) {
         if (limit.column != RecordColumn::PhaseEfficiency.title() &&
             limit.column != RecordColumn::ResistorEfficiency.title()) {
             continue;
         }
         const QString which = limit.column == RecordColumn::PhaseEfficiency.title() ? QStringLiteral("phase angle")
-                                                                                      : QStringLiteral("load resistor");
-        for (const auto& [bound, word] : {std::pair{limit.bounds.lower, "lower"}, std::pair{limit.bounds.upper, "upper"}}) {
+                                                                                    : QStringLiteral("load resistor");
+        for (const auto& [bound, word] :
+             {std::pair{limit.bounds.lower, "lower"}, std::pair{limit.bounds.upper, "upper"}}) {
             if (!bound) {
                 continue;
             }
             auto* line = new QLineSeries;
             const QString name = QStringLiteral("%1 %2 limit %3")
                                      .arg(which, QString::fromLatin1(word), QLocale::c().toString(*bound, 'g', 6));
-            line->setName(set.title().empty() ? name : QString::fromStdString(set.title()) + QStringLiteral(": ") + name);
+            line->setName(set.title().empty() ? name
+                                              : QString::fromStdString(set.title()) + QStringLiteral(": ") + name);
             QPen pen(colour, 1.5, dash);
             line->setPen(pen);
             const double y = *bound;
@@ -255,7 +258,8 @@ void EfficiencyPlots::show(const std::vector<PlotSeries>& series, XValue x, doub
 // differences on the other (red triangles outside the band), and the marks of
 // the selected passes.
 void EfficiencyPlots::drawSeries(Drawing& d, const PlotSeries& s, const QColor& colour) {
-    auto* phase = scatter(s.name() + QStringLiteral(" phase angle"), QScatterSeries::MarkerShapeCircle, 10, colour, colour);
+    auto* phase =
+        scatter(s.name() + QStringLiteral(" phase angle"), QScatterSeries::MarkerShapeCircle, 10, colour, colour);
     auto* resistor = scatter(s.name() + QStringLiteral(" load resistor"), QScatterSeries::MarkerShapeRectangle, 10,
                              Qt::white, colour);
     resistor->setPen(QPen(colour, 2));
@@ -265,10 +269,11 @@ void EfficiencyPlots::drawSeries(Drawing& d, const PlotSeries& s, const QColor& 
     auto diffPoints = std::make_shared<PointList>();
     QList<QPointF> phaseXY, resistorXY, diffXY;
     for (const SetUpPoint& p : s.points) {
-        const bool marked = std::any_of(p.rows.begin(), p.rows.end(),
-                                        [&d](int r) { return d.selectedRows->count(r) > 0; });
-        for (auto [spread, xy, points, at] : {std::tuple{&p.phase, &phaseXY, phasePoints.get(), p.x - d.delta},
-                                              std::tuple{&p.resistor, &resistorXY, resistorPoints.get(), p.x + d.delta}}) {
+        const bool marked =
+            std::any_of(p.rows.begin(), p.rows.end(), [&d](int r) { return d.selectedRows->count(r) > 0; });
+        for (auto [spread, xy, points, at] :
+             {std::tuple{&p.phase, &phaseXY, phasePoints.get(), p.x - d.delta},
+              std::tuple{&p.resistor, &resistorXY, resistorPoints.get(), p.x + d.delta}}) {
             if (spread->count == 0) {
                 continue;
             }

@@ -3,11 +3,10 @@
 #include "Aggregation.h"
 #include "LimitSet.h"
 
-#include <array>
 #include <QChartView>
+#include <QColor>
 #include <QPointF>
 #include <QRubberBand>
-#include <QColor>
 #include <array>
 #include <functional>
 #include <map>
@@ -32,18 +31,18 @@ struct PlotAxes {
 // A chart view the operator zooms with a dragged rectangle or the wheel and
 // pans with the right or middle button held; Reset shows everything again.
 class ZoomChartView final : public QChartView {
-public:
+  public:
     explicit ZoomChartView(QChart* chart, QWidget* parent = nullptr);
     bool zoomed() const { return zoomed_; }
     void resetZoom();
 
-protected:
+  protected:
     void wheelEvent(QWheelEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-private:
+  private:
     QRubberBand* band_;
     QPoint origin_;
     bool dragging_ = false;
@@ -58,14 +57,14 @@ private:
 // difference of the two with a band of +/- the tolerance, points outside it
 // drawn in red.
 class EfficiencyPlots {
-public:
+  public:
     EfficiencyPlots();
     QChart* efficiency() const { return efficiency_; }
     QChart* difference() const { return difference_; }
 
     // Draws the series anew; the axes keep a zoom the operator made.
-    void show(const std::vector<PlotSeries>& series, XValue x, double tolerance,
-              const std::set<int>& selectedRows, bool keepEfficiencyRange, bool keepDifferenceRange);
+    void show(const std::vector<PlotSeries>& series, XValue x, double tolerance, const std::set<int>& selectedRows,
+              bool keepEfficiencyRange, bool keepDifferenceRange);
 
     // A point picked: the passes it stands for.
     std::function<void(const std::vector<int>& rows)> picked;
@@ -77,7 +76,7 @@ public:
     // on the estimates drawn as lines of its own, named in the legend.
     void setLimits(std::vector<LimitSet> sets) { limits_ = std::move(sets); }
 
-private:
+  private:
     using PointList = std::vector<const SetUpPoint*>;
     // One drawing of both plots: their axes, what is drawn with what, and the
     // series every set-up series adds to.

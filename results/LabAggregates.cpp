@@ -12,7 +12,9 @@
 
 namespace {
 
-std::string column(ColumnName c) { return LabSchema::sqlName(c.title()); }
+std::string column(ColumnName c) {
+    return LabSchema::sqlName(c.title());
+}
 
 // count, mean, lowest, highest, variance of an expression.
 std::string spread(const std::string& e) {
@@ -58,15 +60,15 @@ LabQuery labAggregateQuery(XValue x, const LabFilter& f) {
     LabQuery q;
     q.sql = "SELECT " + column(RecordColumn::Transformer) + ", " + column(RecordColumn::Capacitor) + ", " +
             column(RecordColumn::Resistor) + ", " + column(RecordColumn::Supply) + ", " +
-            column(RecordColumn::SampleAverage) + ", " + xText + ", " + spread(phase) + ", " +
-            spread(resistor) + ", " + spread(phase + " - " + resistor) + ", " +
-            spread(column(RecordColumn::U95PhaseEfficiency)) + ", " + spread(column(RecordColumn::U95ResistorEfficiency)) +
-            ", " + spread("abs(" + phase + ") * " + ratioU + " / 100") + ", " +
-            "max(CASE " + column(RecordColumn::Verdict) +
+            column(RecordColumn::SampleAverage) + ", " + xText + ", " + spread(phase) + ", " + spread(resistor) + ", " +
+            spread(phase + " - " + resistor) + ", " + spread(column(RecordColumn::U95PhaseEfficiency)) + ", " +
+            spread(column(RecordColumn::U95ResistorEfficiency)) + ", " +
+            spread("abs(" + phase + ") * " + ratioU + " / 100") + ", " + "max(CASE " + column(RecordColumn::Verdict) +
             " WHEN 'PASS' THEN 0 WHEN 'CONDITIONAL PASS' THEN 1 WHEN 'NO VERDICT' THEN 2 "
             "WHEN 'CONDITIONAL FAIL' THEN 3 WHEN 'FAIL' THEN 4 END), count(*)"
-            " FROM passes WHERE " + column(RecordColumn::Ending) + " = 'complete' AND (" + phase +
-            " IS NOT NULL OR " + resistor + " IS NOT NULL)";
+            " FROM passes WHERE " +
+            column(RecordColumn::Ending) + " = 'complete' AND (" + phase + " IS NOT NULL OR " + resistor +
+            " IS NOT NULL)";
     const auto where = [&q](const std::string& condition, const QVariant& value) {
         q.sql += " AND " + condition;
         q.binds.push_back(value);
@@ -92,9 +94,7 @@ LabQuery labAggregateQuery(XValue x, const LabFilter& f) {
 }
 
 bool summaryServes(const LabFilter& f) {
-    const auto onTheHour = [](const QDate& d) {
-        return !d.isValid() || d.startOfDay().offsetFromUtc() % 3600 == 0;
-    };
+    const auto onTheHour = [](const QDate& d) { return !d.isValid() || d.startOfDay().offsetFromUtc() % 3600 == 0; };
     return f.comment.isEmpty() && onTheHour(f.from) && onTheHour(f.to.isValid() ? f.to.addDays(1) : QDate());
 }
 
@@ -177,8 +177,8 @@ LabSeries labSeries(QSqlDatabase& db, XValue x, const LabFilter& filter) {
         p.worstVerdict = q.value(36).isNull() ? -1 : q.value(36).toInt();
         p.passes = q.value(37).toLongLong();
         out.passes += p.passes;
-        aggregator.addSetUp(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
-                            q.value(3).toString(), q.value(4).toString(), p);
+        aggregator.addSetUp(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
+                            q.value(4).toString(), p);
     }
     out.series = aggregator.series();
     return out;
@@ -188,7 +188,8 @@ std::vector<QString> labValues(QSqlDatabase& db, const char* name) {
     std::vector<QString> values;
     QSqlQuery q(db);
     // From the summary: its rows are few, whatever the passes.
-    if (q.exec(QStringLiteral("SELECT DISTINCT %1 FROM pass_summary WHERE %1 <> '' ORDER BY 1").arg(QLatin1String(name)))) {
+    if (q.exec(QStringLiteral("SELECT DISTINCT %1 FROM pass_summary WHERE %1 <> '' ORDER BY 1")
+                   .arg(QLatin1String(name)))) {
         while (q.next()) {
             values.push_back(q.value(0).toString());
         }

@@ -20,7 +20,7 @@ class QLineEdit;
 // date, and drawn anew when passes arrive (a short poll); and a Units tab,
 // each lot's yield as the server counts it from the lab's unit tests.
 class LabResultsWindow final : public QWidget {
-public:
+  public:
     explicit LabResultsWindow(DatabaseTarget target, QWidget* parent = nullptr);
     ~LabResultsWindow() override;
 
@@ -41,7 +41,7 @@ public:
     static constexpr int PollMs = 3000;
     static constexpr int RetryEveryPolls = 10;
 
-private:
+  private:
     void poll();
     void fillChoices();
     void unitsFrom(const std::vector<std::string>& benches, const std::vector<std::string>& operators);

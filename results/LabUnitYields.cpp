@@ -61,8 +61,8 @@ LabUnitYields labUnitYields(QSqlDatabase& db, const YieldFilter& f) {
         LotYield y;
         y.lot = q.value(0).toString().toStdString();
         y.plan = q.value(1).toString().toStdString();
-        int* counts[] = {&y.units, &y.tests, &y.firstPass, &y.finalPass, &y.retests, &y.conditionalPass,
-                         &y.conditionalFail, &y.noVerdict, &y.fail};
+        int* counts[] = {&y.units,           &y.tests,           &y.firstPass, &y.finalPass, &y.retests,
+                         &y.conditionalPass, &y.conditionalFail, &y.noVerdict, &y.fail};
         for (int i = 0; i < 9; ++i) {
             *counts[i] = q.value(2 + i).toInt();
         }

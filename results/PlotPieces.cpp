@@ -87,7 +87,8 @@ QString xText(double x, XValue kind) {
 }
 
 QString spreadText(const char* what, const Spread& s, const char* unit, const Spread& u) {
-    const QString withU = u.count > 0 ? QStringLiteral(" U95 +/-%1").arg(QLocale::c().toString(u.mean, 'f', 2)) : QString();
+    const QString withU =
+        u.count > 0 ? QStringLiteral(" U95 +/-%1").arg(QLocale::c().toString(u.mean, 'f', 2)) : QString();
     return QStringLiteral("%1 %2 %3 (%4 to %5)%6")
         .arg(QString::fromLatin1(what), QLocale::c().toString(s.mean, 'f', 3), QString::fromLatin1(unit),
              QLocale::c().toString(s.low, 'f', 3), QLocale::c().toString(s.high, 'f', 3), withU);
@@ -181,7 +182,7 @@ QString pointText(const SetUpPoint& p, const QString& name, XValue x, bool diffe
 void setXRange(QAbstractAxis* axis, XValue x, double low, double high) {
     if (x == XValue::Time) {
         static_cast<QDateTimeAxis*>(axis)->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(low)),
-                                                     QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(high)));
+                                                    QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(high)));
     } else {
         static_cast<QValueAxis*>(axis)->setRange(low, high);
     }

@@ -21,8 +21,8 @@ void RecordFolders::findFiles() {
                          [&number](const QString& a, const QString& b) { return number(a) < number(b); });
         for (const QString& name : names) {
             const QString path = dir.filePath(name);
-            const bool known = std::any_of(files_.begin(), files_.end(),
-                                           [&path](const auto& f) { return f->path() == path; });
+            const bool known =
+                std::any_of(files_.begin(), files_.end(), [&path](const auto& f) { return f->path() == path; });
             if (!known) {
                 files_.push_back(std::make_unique<RecordFileReader>(path, static_cast<int>(files_.size())));
             }
@@ -129,12 +129,15 @@ QString RecordFolders::unreadSummary() const {
     for (std::size_t f = 0; f < files_.size(); ++f) {
         const auto& lines = files_[f]->unreadLines();
         if (!lines.empty()) {
-            places << fileName(static_cast<int>(f)) + (lines.size() == 1 ? QStringLiteral(" line ") : QStringLiteral(" lines ")) +
-                          numbers(lines);
+            places << fileName(static_cast<int>(f)) +
+                          (lines.size() == 1 ? QStringLiteral(" line ") : QStringLiteral(" lines ")) + numbers(lines);
             named += static_cast<qint64>(lines.size());
         }
     }
-    QString text = QStringLiteral("%1 %2 not read: %3").arg(count).arg(count == 1 ? QStringLiteral("row") : QStringLiteral("rows"), places.join(QStringLiteral(", ")));
+    QString text =
+        QStringLiteral("%1 %2 not read: %3")
+            .arg(count)
+            .arg(count == 1 ? QStringLiteral("row") : QStringLiteral("rows"), places.join(QStringLiteral(", ")));
     if (named < count) {
         text += QStringLiteral(" and %1 more").arg(count - named);
     }

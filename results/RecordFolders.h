@@ -8,7 +8,7 @@
 
 // Every results*.csv of one or more record folders, read as they grow.
 class RecordFolders {
-public:
+  public:
     explicit RecordFolders(QStringList folders) : folders_(std::move(folders)) {}
 
     // Finds files that are new, then reads at most `maxBytes` of what was
@@ -37,7 +37,7 @@ public:
     qint64 bytesRead() const;
     qint64 bytesLeft() const;
 
-private:
+  private:
     void findFiles();
 
     QStringList folders_;

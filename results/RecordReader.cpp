@@ -4,11 +4,10 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <sys/stat.h>
 #include <algorithm>
 #include <charconv>
-#include <cstring>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -61,8 +60,8 @@ const std::vector<FigureColumn>& figureColumns() {
 bool RecordFileReader::readMore(std::vector<ResultRow>& rows, qint64 maxBytes) {
     restarted_ = false;
     QFile file(path_);
-    struct stat info {};
-    if (!file.open(QIODevice::ReadOnly) || ::fstat(file.handle(), &info) != 0) {
+    const auto identity = file.open(QIODevice::ReadOnly) ? fileIdentityOfOpen(file.handle()) : std::nullopt;
+    if (!identity) {
         const bool hadSome = identity_.has_value();
         if (hadSome || !gone_) {
             // Gone (or unreadable): nothing read from it stands any more.
@@ -75,10 +74,9 @@ bool RecordFileReader::readMore(std::vector<ResultRow>& rows, qint64 maxBytes) {
     }
     gone_ = false;
     cannotRead_.clear();
-    empty_ = info.st_size == 0;
-    const std::pair<quint64, quint64> identity{info.st_dev, info.st_ino};
     const qint64 size = file.size();
-    if (identity_ && (*identity_ != identity || size < offset_)) {
+    empty_ = size == 0;
+    if (readAnew(identity_, offset_, identity, size)) {
         // Cut shorter than what was read, or another file under the name:
         // not an append; read it anew.
         *this = RecordFileReader(path_, index_);
@@ -283,13 +281,24 @@ QDateTime timeOf(std::string_view s) {
 }
 
 // The columns the window reads, in the order of RecordFileReader::wanted_.
-enum Wanted { WhenAt, EndingAt, TransformerAt, SupplyAt, ResistorAt, CapacitorAt, AverageAt, CommentAt,
-              VerdictAt, LimitSetShaAt, FiguresAt };
+enum Wanted {
+    WhenAt,
+    EndingAt,
+    TransformerAt,
+    SupplyAt,
+    ResistorAt,
+    CapacitorAt,
+    AverageAt,
+    CommentAt,
+    VerdictAt,
+    LimitSetShaAt,
+    FiguresAt
+};
 const std::vector<QString>& wantedTitles() {
     static const std::vector<QString> titles = [] {
-        std::vector<QString> t{Column::When,     Column::Ending,        Column::Transformer,
-                               Column::Supply,   Column::Resistor,      Column::Capacitor,
-                               Column::SampleAverage, Column::Comment, Column::Verdict, Column::LimitSetSha};
+        std::vector<QString> t{Column::When,     Column::Ending,     Column::Transformer,   Column::Supply,
+                               Column::Resistor, Column::Capacitor,  Column::SampleAverage, Column::Comment,
+                               Column::Verdict,  Column::LimitSetSha};
         for (const auto& [title, target] : figureColumns()) {
             t.push_back(title);
         }

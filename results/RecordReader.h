@@ -2,15 +2,16 @@
 
 #include <array>
 
+#include "RecordFileRule.h"
 #include "ResultRow.h"
 
 #include <QByteArray>
 #include <QHash>
+#include <QString>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <QString>
-#include <optional>
 #include <utility>
 #include <vector>
 
@@ -18,7 +19,7 @@
 // since the last read, a column by its name (so files of every version of
 // the program read alike), any bytes without harm. It never writes.
 class RecordFileReader {
-public:
+  public:
     RecordFileReader(QString path, int fileIndex) : path_(std::move(path)), index_(fileIndex) {}
 
     // Reads at most `maxBytes` more; the rows it completed go to `rows`.
@@ -50,7 +51,7 @@ public:
     static constexpr std::size_t KeptUnreadLines = 20;
     static constexpr qint64 LongestLine = 1 << 20;
 
-private:
+  private:
     void takeLine(const char* line, qsizetype size, std::vector<ResultRow>& rows);
     void takeHeader(const char* line, qsizetype size);
     // A text field as the row text every row with the same text shares.
@@ -83,5 +84,5 @@ private:
     QString cannotRead_; // why the file could not be opened, or empty
     bool empty_ = false;
     // The file read so far: its device and inode, once opened.
-    std::optional<std::pair<quint64, quint64>> identity_;
+    std::optional<FileIdentity> identity_;
 };

@@ -10,7 +10,7 @@
 // a million rows of a few transformers, set-ups and campaigns hold each text
 // once, and each row four bytes a text. Reads like the QString it stands for.
 class RowText {
-public:
+  public:
     RowText() = default;
     RowText(const QString& text);
     RowText(const char* text) : RowText(QString::fromUtf8(text)) {}
@@ -24,7 +24,7 @@ public:
     friend bool operator==(const RowText& a, QLatin1String b) { return a.text() == b; }
     friend bool operator==(const RowText& a, const char* b) { return a.text() == QString::fromUtf8(b); }
 
-private:
+  private:
     quint32 index_ = 0; // 0: the empty text
 };
 
@@ -32,7 +32,7 @@ private:
 // which the record never holds): a million rows hold 17 of them each. Reads
 // like a std::optional<double>.
 class Number {
-public:
+  public:
     Number() = default;
     Number(std::nullopt_t) {}
     Number(double value) : value_(value) {}
@@ -43,9 +43,11 @@ public:
     double value() const { return value_; }
     double value_or(double otherwise) const { return has_value() ? value_ : otherwise; }
     operator std::optional<double>() const { return has_value() ? std::optional<double>(value_) : std::nullopt; }
-    bool operator==(const Number& o) const { return has_value() ? o.has_value() && value_ == o.value_ : !o.has_value(); }
+    bool operator==(const Number& o) const {
+        return has_value() ? o.has_value() && value_ == o.value_ : !o.has_value();
+    }
 
-private:
+  private:
     static constexpr double None = std::numeric_limits<double>::quiet_NaN();
     double value_ = None;
 };
@@ -53,19 +55,19 @@ private:
 // One pass as the results window knows it, read from a record's row by the
 // columns' names. A figure the row has no number for is none.
 struct ResultRow {
-    int file = 0;      // which of the reader's files
+    int file = 0; // which of the reader's files
     // When the pass ended, as the bench's clock had it: the instant and the
     // clock's offset from UTC (kept apart: a QDateTime with an offset is a
     // heap block of its own, and a million rows each have one).
     int whenOffset = 0; // seconds
     qint64 whenMs = 0;  // since 1970 UTC
-    qint64 line = 0;   // its line there (the header is line 1)
+    qint64 line = 0;    // its line there (the header is line 1)
     QDateTime when() const { return QDateTime::fromMSecsSinceEpoch(whenMs, Qt::OffsetFromUTC, whenOffset); }
     void setWhen(const QDateTime& t) {
         whenMs = t.toMSecsSinceEpoch();
         whenOffset = t.offsetFromUtc();
     }
-    RowText ending;    // complete, stopped, link failure
+    RowText ending; // complete, stopped, link failure
     RowText transformer;
     RowText supplyText, resistorText, capacitorText, averageText;
     Number supply, resistor, capacitor; // NO LOAD and texts: none
@@ -76,8 +78,8 @@ struct ResultRow {
     // The estimates' U95 (points) and their ratio's (per cent), when recorded.
     Number phaseU, resistorU, ratioU;
     RowText comment;
-    RowText folder; // the record folder's name the row came from
-    RowText verdict; // against the limit set it was measured with; empty without
+    RowText folder;      // the record folder's name the row came from
+    RowText verdict;     // against the limit set it was measured with; empty without
     RowText limitSetSha; // that set's SHA-256 (a record keeps it as limits-<SHA-256>.json)
 
     bool complete() const { return ending == QLatin1String("complete"); }

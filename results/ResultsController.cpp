@@ -265,8 +265,8 @@ std::vector<LimitSet> ResultsController::limitSetsShown() const {
     std::vector<LimitSet> sets;
     for (const auto& [sha, passes] : limitSetsShown_) {
         auto set = limitSetOf(sha);
-        const bool drawn = set && std::any_of(sets.begin(), sets.end(),
-                                              [&set](const LimitSet& s) { return s.sha256 == set->sha256; });
+        const bool drawn =
+            set && std::any_of(sets.begin(), sets.end(), [&set](const LimitSet& s) { return s.sha256 == set->sha256; });
         if (set && !drawn) {
             sets.push_back(*set);
         }

@@ -18,7 +18,7 @@
 // and the plots' series and disagreement count kept in step with both. The
 // window draws what this holds and hands it the operator's choices.
 class ResultsController {
-public:
+  public:
     explicit ResultsController(QStringList folders, QObject* owner = nullptr);
 
     // Reads what the files have that has not been taken yet (a slice at a
@@ -77,7 +77,7 @@ public:
     std::function<void(const std::vector<ResultRow>&)> rowsAdded;
     std::function<void()> statusChanged;
 
-private:
+  private:
     void countAll();
     void reserveFor(std::size_t newRows);
     void countFrom(int firstNew);

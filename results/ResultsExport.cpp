@@ -1,8 +1,8 @@
 #include "ResultsExport.h"
 
 #include "ResultsModel.h"
-#include "SummaryModel.h"
 #include "ResultsTable.h"
+#include "SummaryModel.h"
 
 #include <QChart>
 #include <QChartView>
@@ -23,9 +23,13 @@ namespace ResultsExport {
 namespace {
 
 // A field as the record writes it: one writer for every CSV this program makes.
-QByteArray csvText(const QString& text) { return QByteArray::fromStdString(ResultsTable::textField(text.toStdString())); }
+QByteArray csvText(const QString& text) {
+    return QByteArray::fromStdString(ResultsTable::textField(text.toStdString()));
+}
 
-QByteArray csvNumber(double value) { return QByteArray::fromStdString(ResultsTable::numberField(value)); }
+QByteArray csvNumber(double value) {
+    return QByteArray::fromStdString(ResultsTable::numberField(value));
+}
 
 } // namespace
 
@@ -78,7 +82,8 @@ std::optional<QString> writeCsv(const QString& path, const std::vector<ResultRow
         for (int c = 0; c < ResultsModel::ColumnCount; ++c) {
             bytes += c == 0 ? "" : ",";
             const auto number = ResultsModel::number(row, c);
-            const bool isText = c == ResultsModel::Supply || c == ResultsModel::Resistor || c == ResultsModel::Capacitor;
+            const bool isText =
+                c == ResultsModel::Supply || c == ResultsModel::Resistor || c == ResultsModel::Capacitor;
             if (c == ResultsModel::Time) {
                 bytes += row.when().toString(Qt::ISODate).toUtf8();
             } else if (number && !std::isnan(*number) && !isText) {
@@ -122,9 +127,9 @@ std::optional<QString> writeWorkbook(const QString& path, const std::vector<Resu
             if (c == ResultsModel::Time) {
                 // The time of day where the pass ran.
                 const QDateTime local = row.when();
-                lxw_datetime at{local.date().year(), local.date().month(), local.date().day(),
-                                local.time().hour(), local.time().minute(),
-                                local.time().second() + local.time().msec() / 1000.0};
+                lxw_datetime at{local.date().year(),   local.date().month(),
+                                local.date().day(),    local.time().hour(),
+                                local.time().minute(), local.time().second() + local.time().msec() / 1000.0};
                 worksheet_write_datetime(sheet, r, column, &at, time);
             } else if (number && std::isfinite(*number)) {
                 worksheet_write_number(sheet, r, column, *number, nullptr);
@@ -163,8 +168,8 @@ void renderChart(QPainter& painter, QGraphicsView& view, const QRectF& target) {
 
 } // namespace
 
-std::optional<QString> writePlots(const QString& path, QSize size, const QString& title,
-                                  QGraphicsView& upper, QGraphicsView& lower) {
+std::optional<QString> writePlots(const QString& path, QSize size, const QString& title, QGraphicsView& upper,
+                                  QGraphicsView& lower) {
     return writeCharts(path, size, title, {&upper, &lower}, 1, {});
 }
 
@@ -175,7 +180,8 @@ std::optional<QString> writeCharts(const QString& path, QSize size, const QStrin
         return QStringLiteral("a picture of %1 x %2 is too small or too large").arg(size.width()).arg(size.height());
     }
     columns = std::max(1, columns);
-    const int rows = static_cast<int>((views.size() + static_cast<std::size_t>(columns) - 1) / static_cast<std::size_t>(columns));
+    const int rows =
+        static_cast<int>((views.size() + static_cast<std::size_t>(columns) - 1) / static_cast<std::size_t>(columns));
     const auto paint = [&](QPainter& painter, QRectF area) {
         painter.fillRect(area, Qt::white);
         QFont font = painter.font();
@@ -192,8 +198,8 @@ std::optional<QString> writeCharts(const QString& path, QSize size, const QStrin
             const auto column = static_cast<double>(n % static_cast<std::size_t>(columns));
             const auto row = static_cast<double>(n / static_cast<std::size_t>(columns));
             renderChart(painter, *views[n],
-                        QRectF(area.left() + column * cellWidth, area.top() + titleHeight + row * cellHeight,
-                               cellWidth, cellHeight));
+                        QRectF(area.left() + column * cellWidth, area.top() + titleHeight + row * cellHeight, cellWidth,
+                               cellHeight));
         }
         font.setBold(false);
         font.setPointSizeF(lineHeight * 0.55);

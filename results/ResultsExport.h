@@ -27,16 +27,15 @@ QString pathForFilter(const QString& path, const QString& filter);
 // The set-up summary as CSV, numbers at full precision.
 std::optional<QString> writeSummaryCsv(const QString& path, const SummaryModel& summary);
 
-std::optional<QString> writeCsv(const QString& path, const std::vector<ResultRow>& rows,
-                                const std::vector<int>& which);
+std::optional<QString> writeCsv(const QString& path, const std::vector<ResultRow>& rows, const std::vector<int>& which);
 // An Excel workbook whose numbers are numbers and times are times, so that a
 // spreadsheet in any language reads them right.
 std::optional<QString> writeWorkbook(const QString& path, const std::vector<ResultRow>& rows,
                                      const std::vector<int>& which);
 // Both plots one above the other under a title, as PNG, SVG or PDF by the
 // file's suffix, at `size` (pixels; points for PDF).
-std::optional<QString> writePlots(const QString& path, QSize size, const QString& title,
-                                  QGraphicsView& upper, QGraphicsView& lower);
+std::optional<QString> writePlots(const QString& path, QSize size, const QString& title, QGraphicsView& upper,
+                                  QGraphicsView& lower);
 
 // Charts in a grid of `columns` under a title, lines of text under them; as
 // writePlots writes.

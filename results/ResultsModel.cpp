@@ -64,7 +64,9 @@ int ResultsModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }
 
-int ResultsModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
+int ResultsModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
 
 namespace {
 
@@ -77,20 +79,22 @@ struct TableColumn {
     QString (*text)(const ResultRow&);
 };
 
-template <Number ResultRow::*field>
-std::optional<double> numberOf(const ResultRow& row) {
+template <Number ResultRow::*field> std::optional<double> numberOf(const ResultRow& row) {
     return row.*field;
 }
 
-template <RowText ResultRow::*field>
-QString textOf(const ResultRow& row) {
+template <RowText ResultRow::*field> QString textOf(const ResultRow& row) {
     return row.*field;
 }
 
 // In the viewer's own zone, named: a record written in another zone (or in UTC)
 // reads as the local time it was.
-QString timeText(const ResultRow& row) { return row.when().toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss t")); }
-std::optional<double> differenceOf(const ResultRow& row) { return row.difference(); }
+QString timeText(const ResultRow& row) {
+    return row.when().toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss t"));
+}
+std::optional<double> differenceOf(const ResultRow& row) {
+    return row.difference();
+}
 
 // The set-up columns show the text as recorded (NO LOAD, OFF) and sort by
 // their number where they have one.
@@ -120,7 +124,7 @@ constexpr std::array<TableColumn, ResultsModel::ColumnCount> TableColumns{{
 
 const TableColumn* tableColumn(int column) {
     return column >= 0 && column < ResultsModel::ColumnCount ? &TableColumns[static_cast<std::size_t>(column)]
-                                                              : nullptr;
+                                                             : nullptr;
 }
 
 } // namespace
@@ -163,9 +167,8 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
         // Stopped and failed passes are greyed.
         return row.complete() ? QVariant() : QBrush(QColor(150, 150, 150));
     case Qt::TextAlignmentRole:
-        return number(row, index.column()) || index.column() == Time
-                   ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
-                   : QVariant();
+        return number(row, index.column()) || index.column() == Time ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
+                                                                     : QVariant();
     default:
         return {};
     }
@@ -180,7 +183,9 @@ QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int 
 
 // --- filters -----------------------------------------------------------------
 
-void ResultsFilter::changed() { invalidateRowsFilter(); }
+void ResultsFilter::changed() {
+    invalidateRowsFilter();
+}
 
 void ResultsFilter::setTransformer(const QString& name) {
     transformer_ = name;

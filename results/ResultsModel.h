@@ -9,11 +9,30 @@
 
 // Every pass read, one a row; the table's columns, with their units.
 class ResultsModel final : public QAbstractTableModel {
-public:
+  public:
     enum Column {
-        Time, Ending, Transformer, Supply, Resistor, Capacitor, PhaseEfficiency, ResistorEfficiency,
-        Difference, ApparentInput, ApparentOutput, RealInput, RealOutput, ReactiveInput, ReactiveOutput,
-        ResistorPower, PhasePowerFactor, ResistorPowerFactor, Comment, Folder, Verdict, ColumnCount
+        Time,
+        Ending,
+        Transformer,
+        Supply,
+        Resistor,
+        Capacitor,
+        PhaseEfficiency,
+        ResistorEfficiency,
+        Difference,
+        ApparentInput,
+        ApparentOutput,
+        RealInput,
+        RealOutput,
+        ReactiveInput,
+        ReactiveOutput,
+        ResistorPower,
+        PhasePowerFactor,
+        ResistorPowerFactor,
+        Comment,
+        Folder,
+        Verdict,
+        ColumnCount
     };
     // The value to sort by: numbers as numbers, time as time.
     static constexpr int SortRole = Qt::UserRole;
@@ -43,7 +62,7 @@ public:
     static QString text(const ResultRow& row, int column);
     static std::optional<double> number(const ResultRow& row, int column);
 
-private:
+  private:
     std::vector<ResultRow> rows_;
     bool quietRows_ = false;
 };
@@ -51,7 +70,7 @@ private:
 // The filters above the table: transformer, how a pass ended, a date range
 // and text in the comment; an empty one lets every pass through.
 class ResultsFilter final : public QSortFilterProxyModel {
-public:
+  public:
     using QSortFilterProxyModel::QSortFilterProxyModel;
 
     void setTransformer(const QString& name);
@@ -64,11 +83,11 @@ public:
     // Whether one source row passes.
     bool accepts(int sourceRow) const { return filterAcceptsRow(sourceRow, {}); }
 
-protected:
+  protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
     bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
 
-private:
+  private:
     void changed();
     QString transformer_, ending_, comment_, verdict_;
     QDate from_, to_;

@@ -8,8 +8,6 @@
 
 #include <QCheckBox>
 #include <QClipboard>
-#include <QGuiApplication>
-#include <QKeyEvent>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialog>
@@ -18,11 +16,13 @@
 #include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -36,7 +36,8 @@
 ResultsWindow::ResultsWindow(QStringList folders, QWidget* parent)
     : QWidget(parent), controller_(std::move(folders), this), units_(new UnitsTab) {
     setObjectName(QStringLiteral("ResultsWindow"));
-    setWindowTitle(QStringLiteral("Transformer Efficiency Results - %1").arg(foldersText(controller_.folders().folders())));
+    setWindowTitle(
+        QStringLiteral("Transformer Efficiency Results - %1").arg(foldersText(controller_.folders().folders())));
     buildFilters();
     buildActions();
     layOut();
@@ -65,24 +66,24 @@ void ResultsWindow::layOut() {
         layout->addLayout(line);
     };
     std::map<QString, QPushButton*> buttons;
-    for (auto [name, caption] : {std::pair{"resetZoom", "Reset zoom"}, std::pair{"exportPlots", "Export plots..."},
-                                 std::pair{"exportTable", "Export table..."}, std::pair{"openFolder", "Open folder..."},
-                                 std::pair{"addFolder", "Add folder..."}, std::pair{"exportSummary", "Export set-ups..."},
-                                 std::pair{"labDatabase", "Lab database..."},
-                                 std::pair{"characterisations", "Characterisations..."}}) {
+    for (auto [name, caption] :
+         {std::pair{"resetZoom", "Reset zoom"}, std::pair{"exportPlots", "Export plots..."},
+          std::pair{"exportTable", "Export table..."}, std::pair{"openFolder", "Open folder..."},
+          std::pair{"addFolder", "Add folder..."}, std::pair{"exportSummary", "Export set-ups..."},
+          std::pair{"labDatabase", "Lab database..."}, std::pair{"characterisations", "Characterisations..."}}) {
         auto* button = new QPushButton(QString::fromLatin1(caption));
         button->setObjectName(QString::fromLatin1(name));
         buttons[QString::fromLatin1(name)] = button;
     }
     row({new QLabel(QStringLiteral("Transformer")), transformer_, new QLabel(QStringLiteral("Pass ended")), ending_,
-         buttons[QStringLiteral("resetZoom")], buttons[QStringLiteral("openFolder")], buttons[QStringLiteral("addFolder")],
-         buttons[QStringLiteral("labDatabase")], buttons[QStringLiteral("characterisations")]});
+         buttons[QStringLiteral("resetZoom")], buttons[QStringLiteral("openFolder")],
+         buttons[QStringLiteral("addFolder")], buttons[QStringLiteral("labDatabase")],
+         buttons[QStringLiteral("characterisations")]});
     row({dates_, from_, new QLabel(QStringLiteral("to")), to_, new QLabel(QStringLiteral("Comment contains")), comment_,
          new QLabel(QStringLiteral("Verdict")), verdict_});
     row({new QLabel(QStringLiteral("Plot against")), xChoice_, new QLabel(QStringLiteral("Series by")), seriesChoice_,
-         new QLabel(QStringLiteral("Tolerance")), toleranceBox_,
-         buttons[QStringLiteral("exportPlots")], buttons[QStringLiteral("exportTable")],
-         buttons[QStringLiteral("exportSummary")]});
+         new QLabel(QStringLiteral("Tolerance")), toleranceBox_, buttons[QStringLiteral("exportPlots")],
+         buttons[QStringLiteral("exportTable")], buttons[QStringLiteral("exportSummary")]});
 
     status_ = new QLabel;
     status_->setObjectName(QStringLiteral("status"));
@@ -194,8 +195,8 @@ void ResultsWindow::buildFilters() {
     transformer_->setMinimumContentsLength(26);
     ending_ = new QComboBox;
     ending_->setObjectName(QStringLiteral("endingFilter"));
-    ending_->addItems({QStringLiteral("All"), QStringLiteral("complete"), QStringLiteral("stopped"),
-                       QStringLiteral("link failure")});
+    ending_->addItems(
+        {QStringLiteral("All"), QStringLiteral("complete"), QStringLiteral("stopped"), QStringLiteral("link failure")});
     dates_ = new QCheckBox(QStringLiteral("From"));
     dates_->setObjectName(QStringLiteral("dateFilter"));
     from_ = new QDateEdit(QDate::currentDate());
@@ -337,13 +338,17 @@ QString ResultsWindow::selectedRowsText() const {
     }
     lines << titles.join(QLatin1Char('\t'));
     QModelIndexList selected = table_->selectionModel()->selectedRows();
-    std::sort(selected.begin(), selected.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    std::sort(selected.begin(), selected.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
     for (const QModelIndex& index : selected) {
-        const ResultRow& row = controller_.model().rows()[static_cast<std::size_t>(controller_.filter().mapToSource(index).row())];
+        const ResultRow& row =
+            controller_.model().rows()[static_cast<std::size_t>(controller_.filter().mapToSource(index).row())];
         QStringList cells;
         for (int c = 0; c < ResultsModel::ColumnCount; ++c) {
             // A tab or line end inside a cell would break the row.
-            cells << ResultsModel::text(row, c).replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+            cells << ResultsModel::text(row, c)
+                         .replace(QLatin1Char('\t'), QLatin1Char(' '))
+                         .replace(QLatin1Char('\n'), QLatin1Char(' '));
         }
         lines << cells.join(QLatin1Char('\t'));
     }
@@ -382,9 +387,8 @@ void ResultsWindow::addFolder(const QString& folder) {
 }
 
 void ResultsWindow::askFolder(bool add) {
-    const QString folder = QFileDialog::getExistingDirectory(this, add ? QStringLiteral("Add record folder")
-                                                                       : QStringLiteral("Open record folder"),
-                                                             startFolder());
+    const QString folder = QFileDialog::getExistingDirectory(
+        this, add ? QStringLiteral("Add record folder") : QStringLiteral("Open record folder"), startFolder());
     if (folder.isEmpty()) {
         return;
     }

@@ -6,8 +6,8 @@
 
 #include <QWidget>
 #include <functional>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <set>
 
 class QCheckBox;
@@ -24,7 +24,7 @@ class QTableView;
 // controller's; the window lays it out and hands over the operator's choices.
 class UnitsTab;
 class ResultsWindow final : public QWidget {
-public:
+  public:
     explicit ResultsWindow(QStringList folders, QWidget* parent = nullptr);
 
     // Narrower than this its plots' titles, legends and ticks are cut.
@@ -68,10 +68,10 @@ public:
     void openFolders(const QStringList& folders);
     void addFolder(const QString& folder);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void buildFilters();
     void buildActions();
     void layOut();

@@ -23,10 +23,14 @@ std::optional<double> statistic(const Spread& s, int which) {
         return std::nullopt;
     }
     switch (which) {
-    case 0: return s.mean;
-    case 1: return s.deviation();
-    case 2: return s.low;
-    default: return s.high;
+    case 0:
+        return s.mean;
+    case 1:
+        return s.deviation();
+    case 2:
+        return s.low;
+    default:
+        return s.high;
     }
 }
 
@@ -48,7 +52,9 @@ int SummaryModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }
 
-int SummaryModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : Columns; }
+int SummaryModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : Columns;
+}
 
 QString SummaryModel::title(int column) const {
     if (column == 0) {

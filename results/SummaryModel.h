@@ -9,7 +9,7 @@
 // X axis, how many passes, and the mean, standard deviation, lowest and
 // highest of both estimates and of their difference.
 class SummaryModel final : public QAbstractTableModel {
-public:
+  public:
     using QAbstractTableModel::QAbstractTableModel;
 
     void show(const std::vector<PlotSeries>& series, XValue x);
@@ -25,7 +25,7 @@ public:
     // Numbers as numbers where the cell is one (for sorting and workbooks).
     std::optional<double> number(int row, int column) const;
 
-private:
+  private:
     struct Row {
         QString series;
         double x = 0;

@@ -25,7 +25,7 @@ struct LotYield {
     std::string lot, plan; // plan: "<name>, version <v>"
     int units = 0, tests = 0;
     int firstPass = 0, finalPass = 0;
-    int retests = 0; // tests beyond each unit's first
+    int retests = 0;                                                       // tests beyond each unit's first
     int conditionalPass = 0, conditionalFail = 0, noVerdict = 0, fail = 0; // units by their final verdict
     std::map<std::string, int> failuresByStep; // tests whose step was FAIL or CONDITIONAL FAIL
     double firstPassYield() const { return units > 0 ? 100.0 * firstPass / units : 0; }

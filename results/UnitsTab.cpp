@@ -27,8 +27,7 @@ const QStringList Columns{QStringLiteral("lot"),
 
 const QString Any = QStringLiteral("(any)");
 
-template <class Items>
-void fill(QComboBox* box, const Items& items) {
+template <class Items> void fill(QComboBox* box, const Items& items) {
     const QString was = box->currentText();
     box->clear();
     box->addItem(Any);
@@ -98,7 +97,9 @@ void UnitsTab::setSource(const std::vector<std::string>& benches, const std::vec
     show();
 }
 
-QString UnitsTab::statusText() const { return status_->text(); }
+QString UnitsTab::statusText() const {
+    return status_->text();
+}
 
 YieldFilter UnitsTab::filter() const {
     YieldFilter f;

@@ -17,7 +17,7 @@ class QTableWidget;
 // from the folders' unit-tests.csv or from the lab's server; filtered by
 // bench, operator and dates.
 class UnitsTab final : public QWidget {
-public:
+  public:
     explicit UnitsTab(QWidget* parent = nullptr);
     // Reads the folders' unit tests again and shows them.
     void setFolders(const std::vector<std::string>& folders);
@@ -32,7 +32,7 @@ public:
     QStringList lines() const;
     YieldFilter filter() const;
 
-private:
+  private:
     void show();
 
     Yields yields_;

@@ -1,8 +1,8 @@
-#include "Statuses.h"
 #include "EventPump.h"
 #include "NumberText.h"
 #include "ScopeSettings.h"
 #include "SetUp.h"
+#include "Statuses.h"
 
 #include <array>
 
@@ -53,8 +53,8 @@ void ScopeSettings::presetPress(TransformerKind kind) {
     }
     const std::string& name = kindName(kind);
     const bool otherKind =
-        Text70.text.empty() || (Text70.text != name && (kindNamed(Text70.text) != TransformerKind::Other ||
-                                                         Text70.text == GeneralName));
+        Text70.text.empty() ||
+        (Text70.text != name && (kindNamed(Text70.text) != TransformerKind::Other || Text70.text == GeneralName));
     if (otherKind) {
         setUp_.loadSupplyList(kind);
         logOnMain("");
@@ -80,9 +80,13 @@ void ScopeSettings::presetPress(TransformerKind kind) {
     }
 }
 
-void ScopeSettings::standardPreset() { presetPress(TransformerKind::Standard); }
+void ScopeSettings::standardPreset() {
+    presetPress(TransformerKind::Standard);
+}
 
-void ScopeSettings::splitFluxPreset() { presetPress(TransformerKind::SplitFlux); }
+void ScopeSettings::splitFluxPreset() {
+    presetPress(TransformerKind::SplitFlux);
+}
 
 void ScopeSettings::skipSetup() {
     if (setupMayChange()) {

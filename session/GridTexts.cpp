@@ -12,7 +12,9 @@ std::string gainText(double scale, const char* unit) {
     return formatPattern(scale * 1000, "###0.0") + " m" + unit + "/div";
 }
 
-std::string voltProbeText(double factor) { return formatPattern(factor, "###0") + "X"; }
+std::string voltProbeText(double factor) {
+    return formatPattern(factor, "###0") + "X";
+}
 
 std::string ampProbeText(double factor) {
     if (std::isfinite(factor) && factor != std::round(factor)) {

@@ -16,11 +16,11 @@
 
 MeasuringSession::MeasuringSession(const Platform& p)
     : platform(p), exchange(p.d2xx, p.pump, panel.List1, link.lngHandle, link.TestFailed),
-      connection(p.d2xx, p.clock, p.pump, exchange,
-                 LinkControls{panel.Text1, panel.Text2, panel.Text12, panel.Text13, panel.Shape1, panel.List1},
-                 LinkVariables{link.lngHandle, link.ScopeOpen, link.TestFailed, link.CalculationRunning,
-                               link.DialogueRunning},
-                 [this] { return Settings.isVisible(); }),
+      connection(
+          p.d2xx, p.clock, p.pump, exchange,
+          LinkControls{panel.Text1, panel.Text2, panel.Text12, panel.Text13, panel.Shape1, panel.List1},
+          LinkVariables{link.lngHandle, link.ScopeOpen, link.TestFailed, link.CalculationRunning, link.DialogueRunning},
+          [this] { return Settings.isVisible(); }),
       results(panel, Settings.Text1), setUp(panel, Settings, link, exchange, p.d2xx, results),
       Settings(panel, link, setUp, p) {}
 
@@ -97,9 +97,13 @@ void MeasuringSession::closeLink() {
     }
 }
 
-void MeasuringSession::disconnect() { connection.disconnect(); }
+void MeasuringSession::disconnect() {
+    connection.disconnect();
+}
 
-void MeasuringSession::reconnect() { connection.reconnect(); }
+void MeasuringSession::reconnect() {
+    connection.reconnect();
+}
 
 void MeasuringSession::openSettings() {
     if (link.CalculationRunning || link.ScopeOpen != 1 || link.TestFailed) {
@@ -223,8 +227,7 @@ std::string MeasuringSession::calibrationStatus() const {
 }
 
 void MeasuringSession::showCalibrationStatus() {
-    const bool misfitShown =
-        lastPass && !lastPass->calibrated.misfit.empty() && !panel.CalibratedPhase.caption.empty();
+    const bool misfitShown = lastPass && !lastPass->calibrated.misfit.empty() && !panel.CalibratedPhase.caption.empty();
     panel.CalibrationLine.caption = misfitShown ? lastPass->calibrated.misfit : calibrationStatus();
     panel.CalibrationLine.ForeColor = misfitShown ? std::optional<Colour>(MarkedText) : std::nullopt;
     panel.CalibrationLine.toolTip = panel.CalibrationLine.caption;
@@ -277,7 +280,9 @@ std::variant<ChannelCalibration, std::string> MeasuringSession::calibrateChannel
     return taken;
 }
 
-void MeasuringSession::showLimits() { showLimitSet(panel, limits); }
+void MeasuringSession::showLimits() {
+    showLimitSet(panel, limits);
+}
 
 void MeasuringSession::logRecordEvents(std::chrono::milliseconds limit) {
     if (record != nullptr) {
@@ -300,7 +305,9 @@ void MeasuringSession::stopCalculation() {
     ClearResultBoxes();
 }
 
-void MeasuringSession::clearList() { panel.List1.Clear(); }
+void MeasuringSession::clearList() {
+    panel.List1.Clear();
+}
 
 std::string MeasuringSession::adapterName() const {
     return onSimulatedBench ? "simulated" : connection.AdapterSerialNumber;

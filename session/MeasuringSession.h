@@ -30,7 +30,7 @@ class MeasurementRecord;
 // limit set), kept in the record and sent to the lab. Built once by the
 // program; the windows, a script and a plan all act through it.
 class MeasuringSession {
-public:
+  public:
     explicit MeasuringSession(const Platform& platform);
     MeasuringSession(const MeasuringSession&) = delete;
     MeasuringSession& operator=(const MeasuringSession&) = delete;
@@ -126,7 +126,7 @@ public:
     // The last pass that ended (none before the first).
     std::optional<PassOutcome> lastPass;
 
-private:
+  private:
     // While a calibration reads: where its passes go instead of the record.
     std::vector<PassOutcome>* calibrationReadings_ = nullptr;
     void passEnded(const PassOutcome& measuredPass);

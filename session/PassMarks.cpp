@@ -32,8 +32,7 @@ void showCalibrated(MainPanel& panel, const PassOutcome& pass) {
     const std::string why = c.misfit.empty() ? c.calibration : c.misfit;
     panel.CalibratedPhase.toolTip = why;
     panel.CalibratedResistor.toolTip = why;
-    const std::optional<Colour> marked =
-        c.misfit.empty() ? std::nullopt : std::optional<Colour>(MarkedText);
+    const std::optional<Colour> marked = c.misfit.empty() ? std::nullopt : std::optional<Colour>(MarkedText);
     panel.CalibratedPhase.ForeColor = marked;
     panel.CalibratedResistor.ForeColor = marked;
 }

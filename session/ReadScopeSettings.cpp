@@ -1,13 +1,13 @@
-#include "Statuses.h"
 #include "AnswerFields.h"
 #include "DialogueFlag.h"
-#include "EndLink.h"
 #include "DisplayPattern.h"
+#include "EndLink.h"
 #include "EventPump.h"
 #include "GridTexts.h"
-#include "SetupLists.h"
 #include "ScopeSettings.h"
 #include "SetUp.h"
+#include "SetupLists.h"
+#include "Statuses.h"
 #include "TransformerKinds.h"
 
 #include <array>
@@ -63,7 +63,9 @@ void ScopeSettings::getSettings() {
     ReadScopeSettings();
 }
 
-void ScopeSettings::markMismatch(TextBox& box) { box.show("False", Colours::Red, Colours::White); }
+void ScopeSettings::markMismatch(TextBox& box) {
+    box.show("False", Colours::Red, Colours::White);
+}
 
 void ScopeSettings::prepareRead() {
     GridRead = false;
@@ -87,8 +89,7 @@ void ScopeSettings::prepareRead() {
     platform_.pump.yield();
 }
 
-bool ScopeSettings::queryStep(const char* query, const char* header,
-                             const char* failureLine, std::string& answer) {
+bool ScopeSettings::queryStep(const char* query, const char* header, const char* failureLine, std::string& answer) {
     if (!exchange.SendCommand(query, failureLine)) {
         return false;
     }
@@ -238,8 +239,7 @@ void ScopeSettings::readChannel(int channel, const std::string& answer) {
         ChannelInvert[r] = *invert;
         invertBox(row).text = *invert;
     } else {
-        invertBox(row).show(ChannelInvert[r] == "OFF" ? "True" : "False", Colours::Red,
-                            Colours::White);
+        invertBox(row).show(ChannelInvert[r] == "OFF" ? "True" : "False", Colours::Red, Colours::White);
     }
 
     // A numeric field that is missing or no number leaves its box empty and
@@ -342,15 +342,12 @@ void ScopeSettings::closingSteps() {
 
 void ScopeSettings::recogniseSetup() {
     std::string found = GeneralName;
-    if (Text32.text == "20X" && Text34.text == "20X" && Text37.text == "10X" &&
-        Text39.text == "10X") {
+    if (Text32.text == "20X" && Text34.text == "20X" && Text37.text == "10X" && Text39.text == "10X") {
         found = SplitFluxName;
-    } else if (Text32.text == "20X" && Text34.text == "1X" && Text37.text == "10X" &&
-               Text39.text == "10X") {
+    } else if (Text32.text == "20X" && Text34.text == "1X" && Text37.text == "10X" && Text39.text == "10X") {
         found = StandardName;
     }
-    const bool named = Text70.text == SplitFluxName || Text70.text == StandardName ||
-                       Text70.text == GeneralName;
+    const bool named = Text70.text == SplitFluxName || Text70.text == StandardName || Text70.text == GeneralName;
     if (Text70.text.empty() || (named && Text70.text != found)) {
         logOnMain("");
         logOnMain("Demonstrate " + found);
@@ -368,9 +365,9 @@ void ScopeSettings::addGainNotes() {
         }
     };
     if (Text70.text == SplitFluxName) {
-        static const std::array<const char*, 3> supplyLines{
-            "POWER SUPPLY VOLTAGE > 10.0 V RMS", "POWER SUPPLY VOLTAGE > 5.0 V RMS <= 10.0 V RMS",
-            "POWER SUPPLY VOLTAGE <= 5.0V RMS "};
+        static const std::array<const char*, 3> supplyLines{"POWER SUPPLY VOLTAGE > 10.0 V RMS",
+                                                            "POWER SUPPLY VOLTAGE > 5.0 V RMS <= 10.0 V RMS",
+                                                            "POWER SUPPLY VOLTAGE <= 5.0V RMS "};
         for (std::size_t set = 0; set < 3; ++set) {
             const GainRow& row = splitFluxGainSets()[set];
             bool match = true;

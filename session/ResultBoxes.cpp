@@ -5,10 +5,10 @@ ResultBoxes::ResultBoxes(MainPanel& panel, ScopeStatusBox& settingsStatus)
 
 PassControls ResultBoxes::passControls() {
     MainPanel& p = panel_;
-    return PassControls{p.Text1,  p.Text3,  p.Text4,  p.Text5,  p.Text6,  p.Text7,  p.Text8,  p.Text9,
-                        p.Text10, p.Text11, p.Text12, p.Text14, p.Text16, p.Text17, p.Text18, p.Text19,
-                        p.Text20, p.Text21, p.Text22, p.Text23, p.Combo1, p.List1,  settingsStatus_,
-                        p.Text15, p.Combo2, p.Combo3, p.Combo4, p.Text24};
+    return PassControls{p.Text1,  p.Text3,         p.Text4,  p.Text5,  p.Text6,  p.Text7,  p.Text8,
+                        p.Text9,  p.Text10,        p.Text11, p.Text12, p.Text14, p.Text16, p.Text17,
+                        p.Text18, p.Text19,        p.Text20, p.Text21, p.Text22, p.Text23, p.Combo1,
+                        p.List1,  settingsStatus_, p.Text15, p.Combo2, p.Combo3, p.Combo4, p.Text24};
 }
 
 void ResultBoxes::clear() {

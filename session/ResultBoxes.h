@@ -8,7 +8,7 @@ struct SettingsControls;
 // The eighteen result boxes and what stands beside them. While a pass runs,
 // its value keeps what its boxes show, so a clearing goes through the pass.
 class ResultBoxes {
-public:
+  public:
     ResultBoxes(MainPanel& panel, ScopeStatusBox& settingsStatus);
 
     // The boxes a pass fills and the status boxes it hands back.
@@ -22,7 +22,7 @@ public:
     // The pass under way, while one runs.
     MeasurementPass* running = nullptr;
 
-private:
+  private:
     MainPanel& panel_;
     ScopeStatusBox& settingsStatus_;
 };

@@ -1,14 +1,16 @@
-#include "Statuses.h"
 #include "ScopeSettings.h"
+#include "Statuses.h"
 
 #include "Delay.h"
 #include "Screen.h"
 
 ScopeSettings::ScopeSettings(MainPanel& main, LinkState& link, SetUp& setUp, const Platform& platform)
-    : exchange(platform.d2xx, platform.pump, List1, lngHandle, TestFailed), main_(main), link_(link),
-      setUp_(setUp), platform_(platform) {}
+    : exchange(platform.d2xx, platform.pump, List1, lngHandle, TestFailed), main_(main), link_(link), setUp_(setUp),
+      platform_(platform) {}
 
-void ScopeSettings::delay(std::int32_t msdelay) { ::delay(platform_.clock, platform_.pump, msdelay); }
+void ScopeSettings::delay(std::int32_t msdelay) {
+    ::delay(platform_.clock, platform_.pump, msdelay);
+}
 
 TextBox* ScopeSettings::voltProbeBox(int row) {
     return row == MathRow ? nullptr : textBox(32 + channelOfRow(row));

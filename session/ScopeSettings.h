@@ -22,7 +22,7 @@ class SetUp;
 // call them directly. Its variables live for the whole run; unloading the
 // window discards only the controls.
 class ScopeSettings : public SettingsControls {
-public:
+  public:
     ScopeSettings(MainPanel& main, LinkState& link, SetUp& setUp, const Platform& platform);
 
     bool isVisible() const { return window.loaded && window.visible; }
@@ -98,7 +98,7 @@ public:
     static constexpr int rowOfChannel(int channel) { return channel < 2 ? channel : channel + 1; }
     static constexpr int channelOfRow(int row) { return row < 2 ? row : row - 1; }
 
-private:
+  private:
     // The main window, through its door (MainWindowSide.cpp).
     void logOnMain(const std::string& line);
     void logOnBoth(const std::string& line);
@@ -115,8 +115,7 @@ private:
     PassOutcome::ScopeSetUp scopeSetUp_;
 
     void prepareRead();
-    bool queryStep(const char* query, const char* header,
-                   const char* failureLine, std::string& answer);
+    bool queryStep(const char* query, const char* header, const char* failureLine, std::string& answer);
     void readImmediate(const std::string& answer);
     void readSlot(int row, const std::string& answer);
     void readChannel(int channel, const std::string& answer);

@@ -14,25 +14,37 @@ SetUp::SetUp(MainPanel& panel, SettingsControls& settings, LinkState& link, Scop
 
 // --- the picks as values ------------------------------------------------------
 
-bool SetUp::loadResistorChosen() const { return panel_.Combo1.text != NoLoadItem; }
+bool SetUp::loadResistorChosen() const {
+    return panel_.Combo1.text != NoLoadItem;
+}
 
 std::optional<double> SetUp::loadResistorOhms() const {
     return loadResistorChosen() ? parseNumber(panel_.Combo1.text) : std::nullopt;
 }
 
-bool SetUp::supplyChosen() const { return panel_.Combo2.text != NoSupplyItem; }
+bool SetUp::supplyChosen() const {
+    return panel_.Combo2.text != NoSupplyItem;
+}
 
-std::optional<double> SetUp::supplyVolts() const { return parseNumber(panel_.Combo2.text); }
+std::optional<double> SetUp::supplyVolts() const {
+    return parseNumber(panel_.Combo2.text);
+}
 
-bool SetUp::capacitorChosen() const { return panel_.Combo4.text != NoLoadItem; }
+bool SetUp::capacitorChosen() const {
+    return panel_.Combo4.text != NoLoadItem;
+}
 
 MainPicks SetUp::picks() const {
     return MainPicks{loadResistorChosen(), supplyChosen(), supplyVolts(), capacitorChosen()};
 }
 
-TransformerKind SetUp::transformer() const { return kindNamed(panel_.Text15.text); }
+TransformerKind SetUp::transformer() const {
+    return kindNamed(panel_.Text15.text);
+}
 
-TransformerKind SetUp::recognised() const { return kindNamed(settings_.Text70.text); }
+TransformerKind SetUp::recognised() const {
+    return kindNamed(settings_.Text70.text);
+}
 
 GainRow SetUp::shownGains() const {
     const SettingsControls& s = settings_;
@@ -96,7 +108,9 @@ void SetUp::showScopeStatus(ScopeStatus status) {
     panel_.Text1.set(status);
 }
 
-void SetUp::ShowScopeReady() { showScopeStatus(ScopeStatus::Ready); }
+void SetUp::ShowScopeReady() {
+    showScopeStatus(ScopeStatus::Ready);
+}
 
 void SetUp::askToRunSetupAgain(TransformerKind kind) {
     const std::string line = "Run " + kindName(kind) + " setup again";

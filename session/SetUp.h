@@ -30,7 +30,7 @@ enum class SetUpList { LoadResistor, Supply, SampleAverage, LoadCapacitor };
 // written here, once: the windows' lists, a script and a plan all pick
 // through pick(), and get the same statuses, lines and refusals.
 class SetUp {
-public:
+  public:
     SetUp(MainPanel& panel, SettingsControls& settings, LinkState& link, ScopeExchange& exchange, D2xx& d2xx,
           ResultBoxes& results);
 
@@ -81,7 +81,7 @@ public:
     std::int32_t SampleAverage = 16;
     double LoadCapacitance = 0;
 
-private:
+  private:
     void applySampleAverage();
     void sendAverage();
 

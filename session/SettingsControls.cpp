@@ -54,7 +54,76 @@ SettingsControls::SettingsControls() {
 }
 
 TextBox* SettingsControls::textBox(int number) {
-    static constexpr std::array<TextBox SettingsControls::*, 70> boxes{nullptr, &SettingsControls::Text2, &SettingsControls::Text3, &SettingsControls::Text4, &SettingsControls::Text5, &SettingsControls::Text6, &SettingsControls::Text7, &SettingsControls::Text8, &SettingsControls::Text9, &SettingsControls::Text10, &SettingsControls::Text11, &SettingsControls::Text12, &SettingsControls::Text13, &SettingsControls::Text14, &SettingsControls::Text15, &SettingsControls::Text16, &SettingsControls::Text17, &SettingsControls::Text18, &SettingsControls::Text19, &SettingsControls::Text20, &SettingsControls::Text21, &SettingsControls::Text22, &SettingsControls::Text23, &SettingsControls::Text24, &SettingsControls::Text25, &SettingsControls::Text26, &SettingsControls::Text27, &SettingsControls::Text28, &SettingsControls::Text29, &SettingsControls::Text30, &SettingsControls::Text31, &SettingsControls::Text32, &SettingsControls::Text33, &SettingsControls::Text34, &SettingsControls::Text35, &SettingsControls::Text36, &SettingsControls::Text37, &SettingsControls::Text38, &SettingsControls::Text39, &SettingsControls::Text40, &SettingsControls::Text41, &SettingsControls::Text42, &SettingsControls::Text43, &SettingsControls::Text44, &SettingsControls::Text45, &SettingsControls::Text46, &SettingsControls::Text47, &SettingsControls::Text48, &SettingsControls::Text49, &SettingsControls::Text50, &SettingsControls::Text51, &SettingsControls::Text52, &SettingsControls::Text53, &SettingsControls::Text54, &SettingsControls::Text55, &SettingsControls::Text56, &SettingsControls::Text57, &SettingsControls::Text58, &SettingsControls::Text59, &SettingsControls::Text60, &SettingsControls::Text61, &SettingsControls::Text62, &SettingsControls::Text63, &SettingsControls::Text64, &SettingsControls::Text65, &SettingsControls::Text66, &SettingsControls::Text67, &SettingsControls::Text68, &SettingsControls::Text69, &SettingsControls::Text70};
+    static constexpr std::array<TextBox SettingsControls::*, 70> boxes{nullptr,
+                                                                       &SettingsControls::Text2,
+                                                                       &SettingsControls::Text3,
+                                                                       &SettingsControls::Text4,
+                                                                       &SettingsControls::Text5,
+                                                                       &SettingsControls::Text6,
+                                                                       &SettingsControls::Text7,
+                                                                       &SettingsControls::Text8,
+                                                                       &SettingsControls::Text9,
+                                                                       &SettingsControls::Text10,
+                                                                       &SettingsControls::Text11,
+                                                                       &SettingsControls::Text12,
+                                                                       &SettingsControls::Text13,
+                                                                       &SettingsControls::Text14,
+                                                                       &SettingsControls::Text15,
+                                                                       &SettingsControls::Text16,
+                                                                       &SettingsControls::Text17,
+                                                                       &SettingsControls::Text18,
+                                                                       &SettingsControls::Text19,
+                                                                       &SettingsControls::Text20,
+                                                                       &SettingsControls::Text21,
+                                                                       &SettingsControls::Text22,
+                                                                       &SettingsControls::Text23,
+                                                                       &SettingsControls::Text24,
+                                                                       &SettingsControls::Text25,
+                                                                       &SettingsControls::Text26,
+                                                                       &SettingsControls::Text27,
+                                                                       &SettingsControls::Text28,
+                                                                       &SettingsControls::Text29,
+                                                                       &SettingsControls::Text30,
+                                                                       &SettingsControls::Text31,
+                                                                       &SettingsControls::Text32,
+                                                                       &SettingsControls::Text33,
+                                                                       &SettingsControls::Text34,
+                                                                       &SettingsControls::Text35,
+                                                                       &SettingsControls::Text36,
+                                                                       &SettingsControls::Text37,
+                                                                       &SettingsControls::Text38,
+                                                                       &SettingsControls::Text39,
+                                                                       &SettingsControls::Text40,
+                                                                       &SettingsControls::Text41,
+                                                                       &SettingsControls::Text42,
+                                                                       &SettingsControls::Text43,
+                                                                       &SettingsControls::Text44,
+                                                                       &SettingsControls::Text45,
+                                                                       &SettingsControls::Text46,
+                                                                       &SettingsControls::Text47,
+                                                                       &SettingsControls::Text48,
+                                                                       &SettingsControls::Text49,
+                                                                       &SettingsControls::Text50,
+                                                                       &SettingsControls::Text51,
+                                                                       &SettingsControls::Text52,
+                                                                       &SettingsControls::Text53,
+                                                                       &SettingsControls::Text54,
+                                                                       &SettingsControls::Text55,
+                                                                       &SettingsControls::Text56,
+                                                                       &SettingsControls::Text57,
+                                                                       &SettingsControls::Text58,
+                                                                       &SettingsControls::Text59,
+                                                                       &SettingsControls::Text60,
+                                                                       &SettingsControls::Text61,
+                                                                       &SettingsControls::Text62,
+                                                                       &SettingsControls::Text63,
+                                                                       &SettingsControls::Text64,
+                                                                       &SettingsControls::Text65,
+                                                                       &SettingsControls::Text66,
+                                                                       &SettingsControls::Text67,
+                                                                       &SettingsControls::Text68,
+                                                                       &SettingsControls::Text69,
+                                                                       &SettingsControls::Text70};
     if (number < 1 || number > 70) {
         return nullptr;
     }
@@ -65,7 +134,14 @@ TextBox* SettingsControls::textBox(int number) {
 }
 
 Label* SettingsControls::label(int number) {
-    static constexpr std::array<Label SettingsControls::*, 25> labels{&SettingsControls::Label1, &SettingsControls::Label2, &SettingsControls::Label3, &SettingsControls::Label4, &SettingsControls::Label5, &SettingsControls::Label6, &SettingsControls::Label7, &SettingsControls::Label8, &SettingsControls::Label9, &SettingsControls::Label10, &SettingsControls::Label11, &SettingsControls::Label12, &SettingsControls::Label13, &SettingsControls::Label14, &SettingsControls::Label15, &SettingsControls::Label16, &SettingsControls::Label17, &SettingsControls::Label18, &SettingsControls::Label19, &SettingsControls::Label20, &SettingsControls::Label21, &SettingsControls::Label22, &SettingsControls::Label23, &SettingsControls::Label24, &SettingsControls::Label25};
+    static constexpr std::array<Label SettingsControls::*, 25> labels{
+        &SettingsControls::Label1,  &SettingsControls::Label2,  &SettingsControls::Label3,  &SettingsControls::Label4,
+        &SettingsControls::Label5,  &SettingsControls::Label6,  &SettingsControls::Label7,  &SettingsControls::Label8,
+        &SettingsControls::Label9,  &SettingsControls::Label10, &SettingsControls::Label11, &SettingsControls::Label12,
+        &SettingsControls::Label13, &SettingsControls::Label14, &SettingsControls::Label15, &SettingsControls::Label16,
+        &SettingsControls::Label17, &SettingsControls::Label18, &SettingsControls::Label19, &SettingsControls::Label20,
+        &SettingsControls::Label21, &SettingsControls::Label22, &SettingsControls::Label23, &SettingsControls::Label24,
+        &SettingsControls::Label25};
     if (number < 1 || number > 25) {
         return nullptr;
     }
@@ -73,7 +149,10 @@ Label* SettingsControls::label(int number) {
 }
 
 Button* SettingsControls::button(int number) {
-    static constexpr std::array<Button SettingsControls::*, 8> buttons{&SettingsControls::Command1, &SettingsControls::Command2, &SettingsControls::Command3, &SettingsControls::Command4, &SettingsControls::Command5, &SettingsControls::Command6, &SettingsControls::Command7, &SettingsControls::Command8};
+    static constexpr std::array<Button SettingsControls::*, 8> buttons{
+        &SettingsControls::Command1, &SettingsControls::Command2, &SettingsControls::Command3,
+        &SettingsControls::Command4, &SettingsControls::Command5, &SettingsControls::Command6,
+        &SettingsControls::Command7, &SettingsControls::Command8};
     if (number < 1 || number > 8) {
         return nullptr;
     }

@@ -1,4 +1,3 @@
-#include "Statuses.h"
 #include "AnswerFields.h"
 #include "CommandNumber.h"
 #include "DialogueFlag.h"
@@ -6,9 +5,10 @@
 #include "EventPump.h"
 #include "GridTexts.h"
 #include "NumberText.h"
-#include "SetupLists.h"
 #include "ScopeSettings.h"
 #include "SetUp.h"
+#include "SetupLists.h"
+#include "Statuses.h"
 
 #include <algorithm>
 #include <array>
@@ -22,7 +22,9 @@ bool accepted(double v, const double* first, const double* last) {
     return std::find(first, last, v) != last;
 }
 
-std::string channelName(int channel) { return "CH" + std::to_string(channel + 1); }
+std::string channelName(int channel) {
+    return "CH" + std::to_string(channel + 1);
+}
 
 } // namespace
 
@@ -48,7 +50,9 @@ void ScopeSettings::recover() {
     SettingsBusy = false;
 }
 
-void ScopeSettings::rejectProbe(TextBox& box) { box.setColours(Colours::Red, Colours::White); }
+void ScopeSettings::rejectProbe(TextBox& box) {
+    box.setColours(Colours::Red, Colours::White);
+}
 
 ScopeSettings::Outcome ScopeSettings::updateProbe(int channel, bool current) {
     const int row = rowOfChannel(channel);
@@ -72,7 +76,7 @@ ScopeSettings::Outcome ScopeSettings::updateProbe(int channel, bool current) {
     if (*v != known) {
         const std::string name = channelName(channel);
         const std::string attenuationFailed = "Set " + name + " Attenuation Factor Failed";
-        const std::string command = current ? name + ":CURRENTPROBE " + commandNumber(*v)
+        const std::string command = current        ? name + ":CURRENTPROBE " + commandNumber(*v)
                                     : channel == 0 ? name + ":PROBE " + commandNumber(*v) + "X"
                                                    : name + ":PROBE " + commandNumber(*v);
         if (!exchange.SendCommand(command, attenuationFailed)) {

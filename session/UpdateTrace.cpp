@@ -14,8 +14,7 @@ namespace {
 constexpr std::size_t LongestDefinition = 40;
 
 bool isSafeDefinition(const std::string& text) {
-    return text.size() <= LongestDefinition && isSendable(text) &&
-           text.find_first_of("\";") == std::string::npos;
+    return text.size() <= LongestDefinition && isSendable(text) && text.find_first_of("\";") == std::string::npos;
 }
 
 } // namespace
@@ -24,8 +23,7 @@ ScopeSettings::Outcome ScopeSettings::updatePosition(int row) {
     const auto r = static_cast<std::size_t>(row);
     TextBox& box = positionBox(row);
     const std::string name = row == MathRow ? "MATH" : "CH" + std::to_string(channelOfRow(row) + 1);
-    const std::string prefix =
-        row == MathRow ? std::string("MATH:VERTICAL:POSITION ") : name + ":POSITION ";
+    const std::string prefix = row == MathRow ? std::string("MATH:VERTICAL:POSITION ") : name + ":POSITION ";
     const auto p = parseNumber(box.text);
     // No number, or one whose command would not fit one line: the row is
     // left as it is.

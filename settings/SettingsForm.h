@@ -6,7 +6,7 @@
 // pressed. Its controls, variables and routines are the session's (a run
 // without windows and a plan use them too); the window adds only itself.
 class SettingsForm {
-public:
+  public:
     explicit SettingsForm(ScopeSettings& scope) : settings(scope), window(scope.window) {}
 
     ScopeSettings& settings;

@@ -37,12 +37,13 @@ constexpr std::array<GridColumn, 12> Grid{{
 }};
 constexpr std::array<int, 6> RowTops{360, 1080, 1800, 2520, 3240, 3960};
 
-std::string name(const char* kind, int number) { return kind + std::to_string(number); }
+std::string name(const char* kind, int number) {
+    return kind + std::to_string(number);
+}
 
 } // namespace
 
-SettingsFormView::SettingsFormView(SettingsForm& form, std::optional<double> scale,
-                                   std::function<void(QWidget*)> place)
+SettingsFormView::SettingsFormView(SettingsForm& form, std::optional<double> scale, std::function<void(QWidget*)> place)
     : form_(form), place_(std::move(place)) {
     setObjectName(QStringLiteral("SettingsForm"));
     setWindowTitle(toQString(form.window.caption));
@@ -51,9 +52,7 @@ SettingsFormView::SettingsFormView(SettingsForm& form, std::optional<double> sca
     setFont(windowFont);
     ViewParts parts(this, binder, layout);
     const auto box = [&](int n, QRect at) { parts.box(name("Text", n).c_str(), *form.settings.textBox(n), at); };
-    const auto label = [&](int n, QRect at) {
-        parts.label(name("Label", n).c_str(), *form.settings.label(n), at);
-    };
+    const auto label = [&](int n, QRect at) { parts.label(name("Label", n).c_str(), *form.settings.label(n), at); };
 
     for (const GridColumn& column : Grid) {
         label(column.header, twips(column.left, 120, column.width, 255));
@@ -83,23 +82,17 @@ SettingsFormView::SettingsFormView(SettingsForm& form, std::optional<double> sca
     }
     parts.list("List1", form.settings.List1, twips(360, 5640, 10815, 4260));
 
-    parts.button("Command3", form.settings.Command3, twips(9120, 3960, 2055, 375),
-                 [&form] { form.updateScope(); });
-    parts.button("Command2", form.settings.Command2, twips(9120, 4800, 2055, 615),
-                 [&form] { form.getSettings(); });
-    parts.button("Command4", form.settings.Command4, twips(12360, 9480, 2055, 375),
-                 [&form] { form.updateTrace(); });
+    parts.button("Command3", form.settings.Command3, twips(9120, 3960, 2055, 375), [&form] { form.updateScope(); });
+    parts.button("Command2", form.settings.Command2, twips(9120, 4800, 2055, 615), [&form] { form.getSettings(); });
+    parts.button("Command4", form.settings.Command4, twips(12360, 9480, 2055, 375), [&form] { form.updateTrace(); });
     label(24, twips(15240, 4800, 2535, 255));
     parts.button("Command7", form.settings.Command7, twips(15480, 5160, 2175, 615),
                  [&form] { form.splitFluxPreset(); });
-    parts.button("Command6", form.settings.Command6, twips(15480, 6120, 2175, 615),
-                 [&form] { form.standardPreset(); });
+    parts.button("Command6", form.settings.Command6, twips(15480, 6120, 2175, 615), [&form] { form.standardPreset(); });
     // GENERAL TRANSFORMER has no action.
     parts.button("Command8", form.settings.Command8, twips(15480, 7080, 2175, 615), nullptr);
-    parts.button("Command5", form.settings.Command5, twips(15480, 8160, 2175, 615),
-                 [&form] { form.skipSetup(); });
-    parts.button("Command1", form.settings.Command1, twips(15480, 9480, 2175, 375),
-                 [&form] { form.closeWindow(); });
+    parts.button("Command5", form.settings.Command5, twips(15480, 8160, 2175, 615), [&form] { form.skipSetup(); });
+    parts.button("Command1", form.settings.Command1, twips(15480, 9480, 2175, 375), [&form] { form.closeWindow(); });
 
     parts.line("Line1", twips(0, 4560, 17955, 45));
     parts.line("Line4", twips(7920, 0, 45, 4560));

@@ -11,7 +11,7 @@ class SettingsForm;
 
 // The settings window on screen, every control at its design position.
 class SettingsFormView final : public QWidget {
-public:
+  public:
     // `scale`: the window's scale (none: fitted to the screen); `place`: where
     // it goes when it is shown (none: centred).
     explicit SettingsFormView(SettingsForm& form, std::optional<double> scale = std::nullopt,
@@ -20,10 +20,10 @@ public:
     WidgetBinder binder;
     DesignLayout layout;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     SettingsForm& form_;
     std::function<void(QWidget*)> place_;
 };

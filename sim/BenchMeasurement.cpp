@@ -19,16 +19,15 @@ struct Channel {
 
 // The probe factor attached to a channel, and the one the scope is set to.
 double attachedFactor(const TransformerModel& t, int channel) {
-    const std::array<double, 4> attached{t.ch1Probe, t.ch2CurrentProbe, t.ch3Probe,
-                                         t.ch4CurrentProbe};
+    const std::array<double, 4> attached{t.ch1Probe, t.ch2CurrentProbe, t.ch3Probe, t.ch4CurrentProbe};
     return attached[static_cast<std::size_t>(channel)];
 }
 double setFactor(const SimChannel& ch, int channel) {
     return channel == 1 || channel == 3 ? ch.currentProbe : ch.probe;
 }
 
-Channel sample(const SimBench& bench, const SimScope& scope, int index,
-               std::complex<double> phasor, std::mt19937& noise) {
+Channel sample(const SimBench& bench, const SimScope& scope, int index, std::complex<double> phasor,
+               std::mt19937& noise) {
     const SimChannel& ch = scope.channels[static_cast<std::size_t>(index)];
     // A wrong probe factor scales the reading by the ratio, as on a real scope.
     std::complex<double> shown = phasor * (setFactor(ch, index) / attachedFactor(bench.transformer, index));
@@ -111,15 +110,15 @@ SimBench::Errors drawBenchErrors(unsigned seed, double gainPercent, double volta
     for (std::size_t c = 0; c < 4; ++c) {
         const bool current = c == 1 || c == 3;
         e.gain[c] = (1 + within(gainPercent / 100)) *
-                        (1 + within((current ? currentProbePercent : voltageProbePercent) / 100)) - 1;
+                        (1 + within((current ? currentProbePercent : voltageProbePercent) / 100)) -
+                    1;
         e.lagDegrees[c] = current ? within(lagDegrees) : 0;
     }
     return e;
 }
 
-SimBench::Errors redrawChannel(const SimBench::Errors& errors, std::size_t channel, unsigned seed,
-                               double gainPercent, double voltageProbePercent, double currentProbePercent,
-                               double lagDegrees) {
+SimBench::Errors redrawChannel(const SimBench::Errors& errors, std::size_t channel, unsigned seed, double gainPercent,
+                               double voltageProbePercent, double currentProbePercent, double lagDegrees) {
     const SimBench::Errors fresh =
         drawBenchErrors(seed, gainPercent, voltageProbePercent, currentProbePercent, lagDegrees);
     SimBench::Errors swapped = errors;
@@ -128,14 +127,16 @@ SimBench::Errors redrawChannel(const SimBench::Errors& errors, std::size_t chann
     return swapped;
 }
 
-std::optional<double> benchMeasurement(const SimBench& bench, const SimScope& scope,
-                                       const SimSlot& slot, std::mt19937& noise) {
+std::optional<double> benchMeasurement(const SimBench& bench, const SimScope& scope, const SimSlot& slot,
+                                       std::mt19937& noise) {
     const CircuitSolution c = solve(bench.transformer, bench.conditions);
     const std::array<std::complex<double>, 4> phasors =
         bench.probesOnOneNode
             ? std::array<std::complex<double>, 4>{c.outputVoltage, c.outputCurrent, c.outputVoltage, c.outputCurrent}
             : std::array<std::complex<double>, 4>{c.inputVoltage, c.inputCurrent, c.outputVoltage, c.outputCurrent};
-    const auto channel = [&](int index) { return sample(bench, scope, index, phasors[static_cast<std::size_t>(index)], noise); };
+    const auto channel = [&](int index) {
+        return sample(bench, scope, index, phasors[static_cast<std::size_t>(index)], noise);
+    };
 
     if (slot.type == "FREQUENCY") {
         return channel(0).valid ? std::optional<double>(bench.conditions.frequency) : std::nullopt;
@@ -156,8 +157,7 @@ std::optional<double> benchMeasurement(const SimBench& bench, const SimScope& sc
             const double x = a.samples[k];
             const double y = b.samples[k];
             samples[k] = d->op == '*' ? x * y : d->op == '+' ? x + y : x - y;
-            if (std::fabs(samples[k] / scope.mathScale + scope.mathPosition) >
-                SimBench::DigitiserDivisions) {
+            if (std::fabs(samples[k] / scope.mathScale + scope.mathPosition) > SimBench::DigitiserDivisions) {
                 return std::nullopt;
             }
         }

@@ -48,13 +48,12 @@ SimBench::Errors drawBenchErrors(unsigned seed, double gainPercent, double volta
 // The same errors with one channel's (0 for CH1) drawn anew from `seed`, as
 // a probe swapped for another of the same kind leaves them (for tests: the
 // bench keeps its name).
-SimBench::Errors redrawChannel(const SimBench::Errors& errors, std::size_t channel, unsigned seed,
-                               double gainPercent, double voltageProbePercent, double currentProbePercent,
-                               double lagDegrees);
+SimBench::Errors redrawChannel(const SimBench::Errors& errors, std::size_t channel, unsigned seed, double gainPercent,
+                               double voltageProbePercent, double currentProbePercent, double lagDegrees);
 
 // One automatic measurement on the bench as the scope is set up now: the
 // sampled channels scaled by the probe factors set against those attached,
 // inverted where set, CRMS or MEAN over whole periods. None when a trace
 // involved leaves the digitiser's range or the measurement is unknown.
-std::optional<double> benchMeasurement(const SimBench& bench, const SimScope& scope,
-                                       const SimSlot& slot, std::mt19937& noise);
+std::optional<double> benchMeasurement(const SimBench& bench, const SimScope& scope, const SimSlot& slot,
+                                       std::mt19937& noise);

@@ -28,8 +28,7 @@ std::optional<SimFault> SimD2xx::takeFault(const std::string& commandText) {
     return copy;
 }
 
-std::optional<FT_STATUS> SimD2xx::forced(const char* operation, FT_HANDLE h,
-                                         std::vector<std::uint32_t> args) {
+std::optional<FT_STATUS> SimD2xx::forced(const char* operation, FT_HANDLE h, std::vector<std::uint32_t> args) {
     if (recording) {
         calls.push_back({operation, h, std::move(args)});
     }
@@ -68,8 +67,7 @@ FT_STATUS SimD2xx::FT_ListDevices(void* pArg1, void* pArg2, std::uint32_t Flags)
         if (pArg1 == nullptr) {
             return FT_INVALID_PARAMETER;
         }
-        *static_cast<std::uint32_t*>(pArg1) =
-            reportedCount.value_or(static_cast<std::uint32_t>(devices.size()));
+        *static_cast<std::uint32_t*>(pArg1) = reportedCount.value_or(static_cast<std::uint32_t>(devices.size()));
         return FT_OK;
     }
     if ((Flags & FT_LIST_BY_INDEX) == 0 || pArg2 == nullptr || index >= devices.size()) {
@@ -103,8 +101,8 @@ FT_STATUS SimD2xx::FT_OpenEx(const char* pArg1, std::uint32_t Flags, FT_HANDLE* 
     if (pArg1 == nullptr || pHandle == nullptr || Flags != FT_OPEN_BY_DESCRIPTION) {
         return FT_INVALID_PARAMETER;
     }
-    const auto match = std::find_if(devices.begin(), devices.end(),
-                                    [&](const SimDevice& d) { return d.description == pArg1; });
+    const auto match =
+        std::find_if(devices.begin(), devices.end(), [&](const SimDevice& d) { return d.description == pArg1; });
     if (match == devices.end()) {
         return FT_DEVICE_NOT_FOUND;
     }
@@ -142,10 +140,9 @@ FT_STATUS SimD2xx::FT_SetBaudRate(FT_HANDLE h, std::uint32_t BaudRate) {
     return status;
 }
 
-FT_STATUS SimD2xx::FT_SetDataCharacteristics(FT_HANDLE h, std::uint8_t WordLength,
-                                             std::uint8_t StopBits, std::uint8_t Parity) {
-    const FT_STATUS status =
-        checkHandle("FT_SetDataCharacteristics", h, {WordLength, StopBits, Parity});
+FT_STATUS SimD2xx::FT_SetDataCharacteristics(FT_HANDLE h, std::uint8_t WordLength, std::uint8_t StopBits,
+                                             std::uint8_t Parity) {
+    const FT_STATUS status = checkHandle("FT_SetDataCharacteristics", h, {WordLength, StopBits, Parity});
     if (status == FT_OK) {
         settings.wordLength = WordLength;
         settings.stopBits = StopBits;
@@ -170,8 +167,7 @@ FT_STATUS SimD2xx::FT_SetChars(FT_HANDLE h, std::uint8_t EventChar, std::uint8_t
     return checkHandle("FT_SetChars", h, {EventChar, EventCharEnabled, ErrorChar, ErrorCharEnabled});
 }
 
-FT_STATUS SimD2xx::FT_SetTimeouts(FT_HANDLE h, std::uint32_t ReadTimeout,
-                                  std::uint32_t WriteTimeout) {
+FT_STATUS SimD2xx::FT_SetTimeouts(FT_HANDLE h, std::uint32_t ReadTimeout, std::uint32_t WriteTimeout) {
     const FT_STATUS status = checkHandle("FT_SetTimeouts", h, {ReadTimeout, WriteTimeout});
     if (status == FT_OK) {
         readTimeoutMs_ = ReadTimeout;
@@ -206,8 +202,7 @@ FT_STATUS SimD2xx::FT_Write(FT_HANDLE ftHandle, const void* lpBuffer, std::uint3
     line_.transmit(bytes.size());
     pendingWrite_ += bytes;
     bool first = true;
-    for (auto end = pendingWrite_.find("\r\n"); end != std::string::npos;
-         end = pendingWrite_.find("\r\n")) {
+    for (auto end = pendingWrite_.find("\r\n"); end != std::string::npos; end = pendingWrite_.find("\r\n")) {
         const std::string line = pendingWrite_.substr(0, end);
         pendingWrite_.erase(0, end + 2);
         deliverLine(line, first ? fault : std::nullopt);
@@ -264,8 +259,7 @@ void SimD2xx::deliverLine(const std::string& text, const std::optional<SimFault>
     case Kind::NulBefore:
     case Kind::NulAfter:
         if (reply) {
-            reply = fault->kind == Kind::NulBefore ? std::string(2, '\0') + *reply
-                                                   : *reply + std::string(2, '\0');
+            reply = fault->kind == Kind::NulBefore ? std::string(2, '\0') + *reply : *reply + std::string(2, '\0');
         }
         break;
     case Kind::Trickle:

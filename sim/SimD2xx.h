@@ -81,14 +81,14 @@ struct SimCall {
 // costs what a real one does: every byte 10 bits at 9600 baud both ways, the
 // scope's answer latency, and what nobody read stays queued.
 class SimD2xx final : public D2xx {
-public:
+  public:
     SimD2xx(SimScope& scope, Clock& clock);
 
     D2XX_OVERRIDES
 
     // --- configuration -------------------------------------------------
     std::vector<SimDevice> devices{SimDevice{}};
-    std::optional<std::uint32_t> reportedCount; // a count other than devices.size()
+    std::optional<std::uint32_t> reportedCount;    // a count other than devices.size()
     std::map<std::string, FT_STATUS> forcedStatus; // by operation name, e.g. "FT_SetBaudRate"
     void addFault(const std::string& commandText, SimFault fault);
     void clearFaults() { faults_.clear(); }
@@ -118,9 +118,8 @@ public:
         std::uint32_t writeTimeout = 0;
     } settings;
 
-private:
-    std::optional<FT_STATUS> forced(const char* operation, FT_HANDLE h = 0,
-                                    std::vector<std::uint32_t> args = {});
+  private:
+    std::optional<FT_STATUS> forced(const char* operation, FT_HANDLE h = 0, std::vector<std::uint32_t> args = {});
     FT_STATUS checkHandle(const char* operation, FT_HANDLE h, std::vector<std::uint32_t> args = {});
     void deliverLine(const std::string& text, const std::optional<SimFault>& fault);
     std::optional<SimFault> takeFault(const std::string& commandText);

@@ -66,7 +66,9 @@ void SimLine::hangUpAfterQueued() {
     downAtUs_ = std::max(rxFreeUs_, commandAtUs_) + static_cast<std::uint64_t>(ByteUs);
 }
 
-bool SimLine::isDown() { return downAtUs_ && *downAtUs_ <= nowUs(); }
+bool SimLine::isDown() {
+    return downAtUs_ && *downAtUs_ <= nowUs();
+}
 
 std::size_t SimLine::arrivedBy(std::uint64_t us) const {
     const auto first = std::find_if(rx_.begin(), rx_.end(), [us](const Byte& b) { return b.atUs > us; });

@@ -12,7 +12,7 @@ class Clock;
 // answer a little after the command has reached it, and what it sent stays
 // queued until it is read or purged: bytes still on their way arrive later.
 class SimLine {
-public:
+  public:
     explicit SimLine(Clock& clock);
 
     static constexpr double ByteUs = 10.0 * 1'000'000 / 9600; // 1041.7 us
@@ -31,8 +31,7 @@ public:
     void transmit(std::size_t bytes);
     // The scope sends `text`, starting `delayUs` after the command reached it
     // (and after whatever it is still sending), one byte every `spacingUs`.
-    void send(const std::string& text, std::uint64_t delayUs = AnswerLatencyUs,
-              double spacingUs = ByteUs);
+    void send(const std::string& text, std::uint64_t delayUs = AnswerLatencyUs, double spacingUs = ByteUs);
     // From now on the scope repeats `text` without pause.
     void flood(const std::string& text);
     // The line goes away once everything the scope has sent so far arrived.
@@ -55,7 +54,7 @@ public:
     std::size_t queued() const { return rx_.size(); }
     std::uint64_t bytesMoved() const { return moved_; }
 
-private:
+  private:
     std::uint64_t nowUs();
     void sleepUntil(std::uint64_t us);
     void topUpFlood(std::uint64_t untilUs);

@@ -10,8 +10,7 @@
 namespace {
 
 std::string upper(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     return s;
 }
 
@@ -66,8 +65,7 @@ std::string fiveDigits(double value) {
 // The shortest form that reads back exactly, in exponent notation: 1.2E+00.
 std::string scopeNumber(double value) {
     char buffer[48];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                      std::chars_format::scientific);
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
     std::string text(buffer, result.ptr);
     std::replace(text.begin(), text.end(), 'e', 'E');
     return text;
@@ -128,7 +126,7 @@ void SimScope::setUpFor(const TransformerModel& transformer, double supplyVolts)
         double ch1, ch2, math, ch3, ch4;
     };
     const bool standard = transformer.turnsRatio > 2;
-    const Gains g = standard            ? Gains{20, 0.5, 10, 5, 0.5}
+    const Gains g = standard           ? Gains{20, 0.5, 10, 5, 0.5}
                     : supplyVolts > 10 ? Gains{20, 5, 100, 20, 5}
                     : supplyVolts > 5  ? Gains{10, 5, 50, 10, 5}
                                        : Gains{5, 2, 10, 5, 2};
@@ -175,10 +173,9 @@ std::string SimScope::slotSettings(const SimSlot& slot) const {
 // which this scope lists a channel's settings.
 std::string SimScope::channelSettings(int index) const {
     const SimChannel& ch = channels[static_cast<std::size_t>(index)];
-    return "SCALE " + scopeNumber(ch.scale) + ";POSITION " + scopeNumber(ch.position) +
-           ";COUPLING " + ch.coupling + ";BANDWIDTH OFF;PROBE " + scopeNumber(ch.probe) +
-           ";CURRENTPROBE " + scopeNumber(ch.currentProbe) + ";INVERT " +
-           (ch.invert ? "ON" : "OFF");
+    return "SCALE " + scopeNumber(ch.scale) + ";POSITION " + scopeNumber(ch.position) + ";COUPLING " + ch.coupling +
+           ";BANDWIDTH OFF;PROBE " + scopeNumber(ch.probe) + ";CURRENTPROBE " + scopeNumber(ch.currentProbe) +
+           ";INVERT " + (ch.invert ? "ON" : "OFF");
 }
 
 std::optional<std::string> SimScope::query(const std::string& path) {
@@ -190,17 +187,15 @@ std::optional<std::string> SimScope::query(const std::string& path) {
     }
     if (path == "MATH") {
         return settingsAnswer(":MATH", ":MATH",
-                              "DEFINE \"" + mathDefinition + "\";VERTICAL:SCALE " +
-                                  scopeNumber(mathScale) + ";VERTICAL:POSITION " +
-                                  scopeNumber(mathPosition) + ";VERTICAL:UNITS \"VA\"");
+                              "DEFINE \"" + mathDefinition + "\";VERTICAL:SCALE " + scopeNumber(mathScale) +
+                                  ";VERTICAL:POSITION " + scopeNumber(mathPosition) + ";VERTICAL:UNITS \"VA\"");
     }
     const int channel = channelIndex(path.substr(0, 3));
     if (channel >= 0 && path.size() == 3) {
         return settingsAnswer(":" + path, ":" + path, channelSettings(channel));
     }
     if (channel >= 0 && path.substr(3) == ":SCALE") {
-        return answer(":" + path, ":" + path,
-                      scopeNumber(channels[static_cast<std::size_t>(channel)].scale));
+        return answer(":" + path, ":" + path, scopeNumber(channels[static_cast<std::size_t>(channel)].scale));
     }
     if (path.rfind("MEASU:", 0) == 0) {
         const std::string rest = path.substr(6);
@@ -223,8 +218,7 @@ std::optional<std::string> SimScope::query(const std::string& path) {
         if (field.empty()) {
             // The immediate measurement names its source SOURCE1.
             const std::string settings =
-                slot == &immediate ? "TYPE " + slot->type + ";UNITS \"" + slot->units +
-                                         "\";SOURCE1 " + slot->source
+                slot == &immediate ? "TYPE " + slot->type + ";UNITS \"" + slot->units + "\";SOURCE1 " + slot->source
                                    : slotSettings(*slot);
             return settingsAnswer(head, ":MEASU:" + name, settings);
         }
@@ -232,8 +226,7 @@ std::optional<std::string> SimScope::query(const std::string& path) {
     return std::nullopt;
 }
 
-void SimScope::command(const std::string& path, const std::string& argument,
-                       const std::string& line) {
+void SimScope::command(const std::string& path, const std::string& argument, const std::string& line) {
     const std::string word = upper(trim(argument));
     const auto number = argumentNumber(argument);
     if (path == "VERBOSE" && (word == "ON" || word == "OFF")) {

@@ -37,7 +37,7 @@ struct SimReadings {
 // An oscilloscope that obeys the program's command set, keeps the state those
 // commands change and answers queries in the long, headed form.
 class SimScope {
-public:
+  public:
     // Set up for the split-flux transformer in the middle supply band: the
     // probes and gains that set-up recommends, the slots as the program needs.
     SimScope();
@@ -80,11 +80,10 @@ public:
     // The invalid-measurement value a scope answers when it cannot measure.
     static constexpr double InvalidMeasurement = 9.9e37;
 
-private:
+  private:
     std::optional<std::string> query(const std::string& path);
     void command(const std::string& path, const std::string& argument, const std::string& line);
-    std::string answer(const std::string& longHeader, const std::string& shortHeader,
-                       const std::string& value) const;
+    std::string answer(const std::string& longHeader, const std::string& shortHeader, const std::string& value) const;
     std::string settingsAnswer(const std::string& longHeader, const std::string& shortHeader,
                                const std::string& settings) const;
     std::string channelSettings(int index) const;

@@ -14,16 +14,14 @@
 // clock, a 1600 x 1000 screen, Windows 6.1 and a host that records the
 // program's end. Each user brings the event pump and the report's parts
 // (clipboard, keys, carets) of its own kind.
-template <class ClockType>
-struct SimulatedDesk {
+template <class ClockType> struct SimulatedDesk {
     template <class... ClockArguments>
     explicit SimulatedDesk(ClockArguments&&... clockArguments)
         : clock(std::forward<ClockArguments>(clockArguments)...) {}
 
     // A platform of these parts; `device` is what the forms call (the
     // simulated device library, or a wrapper of it or of another backend).
-    Platform platformOn(D2xx& device, EventPump& pump, Clipboard& clipboard, KeySynth& keys,
-                        Carets& carets) {
+    Platform platformOn(D2xx& device, EventPump& pump, Clipboard& clipboard, KeySynth& keys, Carets& carets) {
         return Platform{device, clock, pump, screen, os, host, clipboard, keys, carets};
     }
 

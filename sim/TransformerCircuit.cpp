@@ -7,7 +7,9 @@ namespace {
 
 using Complex = std::complex<double>;
 
-Complex parallel(Complex a, Complex b) { return a * b / (a + b); }
+Complex parallel(Complex a, Complex b) {
+    return a * b / (a + b);
+}
 
 } // namespace
 

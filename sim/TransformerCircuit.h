@@ -10,13 +10,13 @@
 // the load capacitor in parallel on the secondary. Solved in steady state.
 struct TransformerModel {
     std::string name;
-    double turnsRatio = 1;      // primary turns / secondary turns
-    double primaryR = 0;        // ohm
-    double primaryLeakage = 0;  // henry
-    double secondaryR = 0;      // ohm
+    double turnsRatio = 1;     // primary turns / secondary turns
+    double primaryR = 0;       // ohm
+    double primaryLeakage = 0; // henry
+    double secondaryR = 0;     // ohm
     double secondaryLeakage = 0;
-    double magnetising = 1;     // henry
-    double coreLossR = 1e6;     // ohm
+    double magnetising = 1; // henry
+    double coreLossR = 1e6; // ohm
     // The core's loss grows as the supply to this power (2: a fixed core-loss
     // resistance); otherwise the resistance is coreLossR at the reference
     // supply and scaled so (for tests of the loss's law).
@@ -42,10 +42,10 @@ struct CircuitSolution {
 };
 
 struct CircuitConditions {
-    double supplyVolts = 10;          // V rms
-    double frequency = 60;            // Hz
-    std::optional<double> loadOhms;   // none: the load resistor is open
-    double loadMicrofarads = 0;       // 0: no load capacitor
+    double supplyVolts = 10;        // V rms
+    double frequency = 60;          // Hz
+    std::optional<double> loadOhms; // none: the load resistor is open
+    double loadMicrofarads = 0;     // 0: no load capacitor
 };
 
 CircuitSolution solve(const TransformerModel& t, const CircuitConditions& c);
@@ -56,11 +56,11 @@ CircuitSolution solve(const TransformerModel& t, const CircuitConditions& c);
 // loads at a supply with the load that gives it (a fine sweep); with a load
 // capacitor, it is beside every load, the no-load loss's included.
 struct CircuitTruth {
-    double noLoadLoss = 0;       // W
+    double noLoadLoss = 0;         // W
     double referredResistance = 0; // ohm
-    double bestEfficiency = 0;   // %
+    double bestEfficiency = 0;     // %
     double bestLoadOhms = 0;
-    double bestCurrent = 0;      // A
+    double bestCurrent = 0; // A
 };
 CircuitTruth circuitTruth(const TransformerModel& t, double supplyVolts, double frequency, double microfarads = 0);
 

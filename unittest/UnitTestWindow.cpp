@@ -25,18 +25,23 @@ QPushButton* button(QWidget* parent, const char* name, const char* caption) {
     return b;
 }
 
-QString css(Colour c) { return QStringLiteral("#%1%2%3").arg(c.red(), 2, 16, QLatin1Char('0')).arg(c.green(), 2, 16, QLatin1Char('0')).arg(c.blue(), 2, 16, QLatin1Char('0')); }
+QString css(Colour c) {
+    return QStringLiteral("#%1%2%3")
+        .arg(c.red(), 2, 16, QLatin1Char('0'))
+        .arg(c.green(), 2, 16, QLatin1Char('0'))
+        .arg(c.blue(), 2, 16, QLatin1Char('0'));
+}
 
 } // namespace
 
 UnitTestWindow::UnitTestWindow(MeasuringSession& session, std::string folder, QWidget* parent)
     : QWidget(parent, Qt::Window), session_(session), folder_(std::move(folder)), planLine_(new QLabel(this)),
       who_(new QLabel(this)), open_(button(this, "UnitTestOpen", "OPEN PLAN...")),
-      start_(button(this, "UnitTestStart", "START")), resume_(button(this, "UnitTestResume", "RESUME")), next_(button(this, "UnitTestNext", "NEXT")),
-      stop_(button(this, "UnitTestStop", "STOP")), report_(button(this, "UnitTestReport", "OPEN REPORT")),
-      amend_(button(this, "UnitTestAmend", "AMEND REPORT...")), prompt_(new QLabel(this)), asking_(prompt_, next_),
-      bar_(new QProgressBar(this)), progress_(new QLabel(this)), steps_(new QListWidget(this)),
-      verdict_(new QLabel(this)), status_(new QLabel(this)) {
+      start_(button(this, "UnitTestStart", "START")), resume_(button(this, "UnitTestResume", "RESUME")),
+      next_(button(this, "UnitTestNext", "NEXT")), stop_(button(this, "UnitTestStop", "STOP")),
+      report_(button(this, "UnitTestReport", "OPEN REPORT")), amend_(button(this, "UnitTestAmend", "AMEND REPORT...")),
+      prompt_(new QLabel(this)), asking_(prompt_, next_), bar_(new QProgressBar(this)), progress_(new QLabel(this)),
+      steps_(new QListWidget(this)), verdict_(new QLabel(this)), status_(new QLabel(this)) {
     setWindowTitle(QStringLiteral("Unit test"));
     setObjectName(QStringLiteral("UnitTestWindow"));
     QFont big = prompt_->font(); // as OperatorPrompt set it
@@ -72,9 +77,9 @@ UnitTestWindow::UnitTestWindow(MeasuringSession& session, std::string folder, QW
     layout->addWidget(status_);
 
     connect(open_, &QPushButton::clicked, this, [this] {
-        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open a unit test plan"),
-                                                          QString::fromStdString(folder_),
-                                                          QStringLiteral("Unit test plan (*.json)"));
+        const QString path =
+            QFileDialog::getOpenFileName(this, QStringLiteral("Open a unit test plan"), QString::fromStdString(folder_),
+                                         QStringLiteral("Unit test plan (*.json)"));
         if (!path.isEmpty()) {
             openPlan(path.toStdString());
         }
@@ -90,9 +95,9 @@ UnitTestWindow::UnitTestWindow(MeasuringSession& session, std::string folder, QW
     });
     connect(amend_, &QPushButton::clicked, this, [this] {
         bool ok = false;
-        const QString correction = QInputDialog::getText(this, QStringLiteral("Amend the report"),
-                                                         QStringLiteral("The correction, in words:"), QLineEdit::Normal,
-                                                         QString(), &ok);
+        const QString correction =
+            QInputDialog::getText(this, QStringLiteral("Amend the report"), QStringLiteral("The correction, in words:"),
+                                  QLineEdit::Normal, QString(), &ok);
         if (ok) {
             amendReport(correction.simplified().toStdString());
         }
@@ -109,8 +114,12 @@ UnitTestWindow::~UnitTestWindow() {
     }
 }
 
-QString UnitTestWindow::statusText() const { return status_->text(); }
-QString UnitTestWindow::verdictText() const { return verdict_->text(); }
+QString UnitTestWindow::statusText() const {
+    return status_->text();
+}
+QString UnitTestWindow::verdictText() const {
+    return verdict_->text();
+}
 
 void UnitTestWindow::setRunning(bool running) {
     running_ = running;
@@ -143,8 +152,8 @@ void UnitTestWindow::start() {
     if (running_ || !plan_) {
         return;
     }
-    const UnitUnderTest who{session_.panel.TextUnit.text, session_.panel.TextOperator.text,
-                            session_.panel.TextLot.text, session_.panel.Text24.text};
+    const UnitUnderTest who{session_.panel.TextUnit.text, session_.panel.TextOperator.text, session_.panel.TextLot.text,
+                            session_.panel.Text24.text};
     if (const std::string why = whyNotASerial(who.unit); !why.empty()) {
         say(why + ": type or scan it into UNIT in the main window");
         return;
@@ -191,7 +200,8 @@ void UnitTestWindow::go(bool resuming) {
     setRunning(true);
     const UnitTestRun::Ended how = resuming ? run_->resume() : run_->run();
     const UnitTestResult& r = run_->result();
-    QString text = QStringLiteral("UNIT %1: %2").arg(QString::fromStdString(r.who.unit), QString::fromLatin1(verdictName(r.verdict)));
+    QString text = QStringLiteral("UNIT %1: %2")
+                       .arg(QString::fromStdString(r.who.unit), QString::fromLatin1(verdictName(r.verdict)));
     if (r.attempt > 1) {
         text += QStringLiteral("\n(retest, attempt %1)").arg(r.attempt);
     }
@@ -230,7 +240,9 @@ void UnitTestWindow::amendReport(const std::string& correction) {
     say("amended report " + reportId_ + " in " + folder_ + "/" + file + "; the one it replaces is kept");
 }
 
-void UnitTestWindow::next() { asking_.next(); }
+void UnitTestWindow::next() {
+    asking_.next();
+}
 
 void UnitTestWindow::stop() {
     asking_.stop();
@@ -247,16 +259,20 @@ bool UnitTestWindow::ready(const std::string& prompt) {
 void UnitTestWindow::progress(const PlanProgress& p) {
     bar_->setRange(0, std::max(1, p.points));
     bar_->setValue(p.point - 1);
-    progress_->setText(QStringLiteral("step %1 of %2, %3").arg(p.point).arg(p.points).arg(QString::fromStdString(p.doing)));
+    progress_->setText(
+        QStringLiteral("step %1 of %2, %3").arg(p.point).arg(p.points).arg(QString::fromStdString(p.doing)));
 }
 
-void UnitTestWindow::say(const std::string& line) { status_->setText(QString::fromStdString(line)); }
+void UnitTestWindow::say(const std::string& line) {
+    status_->setText(QString::fromStdString(line));
+}
 
 void UnitTestWindow::stepEnded(const StepResult& s) {
-    auto* item = new QListWidgetItem(QStringLiteral("step %1 %2: %3%4")
-                                         .arg(s.number)
-                                         .arg(QString::fromStdString(s.name), QString::fromLatin1(verdictName(s.verdict)),
-                                              s.reason.empty() ? QString() : QStringLiteral("\n    ") + QString::fromStdString(s.reason)));
+    auto* item = new QListWidgetItem(
+        QStringLiteral("step %1 %2: %3%4")
+            .arg(s.number)
+            .arg(QString::fromStdString(s.name), QString::fromLatin1(verdictName(s.verdict)),
+                 s.reason.empty() ? QString() : QStringLiteral("\n    ") + QString::fromStdString(s.reason)));
     const VerdictLook& look = lookOf(s.verdict);
     item->setBackground(QColor(css(look.back)));
     item->setForeground(QColor(css(look.fore)));
@@ -268,8 +284,9 @@ void UnitTestWindow::stepEnded(const StepResult& s) {
 void UnitTestWindow::showVerdict(Verdict v, const QString& text) {
     const VerdictLook& look = lookOf(v);
     verdict_->setText(text);
-    verdict_->setStyleSheet(QStringLiteral("QLabel { background: %1; color: %2; border: 2px solid #303030; padding: 8px; }")
-                                .arg(css(look.back), css(look.fore)));
+    verdict_->setStyleSheet(
+        QStringLiteral("QLabel { background: %1; color: %2; border: 2px solid #303030; padding: 8px; }")
+            .arg(css(look.back), css(look.fore)));
 }
 
 void UnitTestWindow::closeEvent(QCloseEvent* event) {

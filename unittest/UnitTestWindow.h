@@ -22,7 +22,7 @@ class QPushButton;
 // verdict in a box of its own, and its report opened or amended. On the
 // simulated bench the bench moves to each step itself.
 class UnitTestWindow final : public QWidget, private PlanOperator {
-public:
+  public:
     UnitTestWindow(MeasuringSession& session, std::string folder, QWidget* parent = nullptr);
     ~UnitTestWindow() override;
 
@@ -46,10 +46,10 @@ public:
     QString statusText() const;
     QString verdictText() const;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     bool ready(const std::string& prompt) override;
     void progress(const PlanProgress& p) override;
     void say(const std::string& line) override;

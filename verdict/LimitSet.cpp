@@ -17,7 +17,9 @@ namespace {
 
 const std::string Where = "limit set: ";
 
-std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+std::string quoted(const std::string& s) {
+    return "\"" + s + "\"";
+}
 
 std::string number(double v) {
     char text[32];
@@ -27,7 +29,7 @@ std::string number(double v) {
 
 // A bound's key in a limit: absent, a number (infinite: absent), or wrong.
 std::variant<std::optional<double>, std::string> boundOf(const QJsonObject& limit, const char* key,
-                                                          const std::string& column) {
+                                                         const std::string& column) {
     const QString name = QString::fromLatin1(key);
     if (!limit.contains(name)) {
         return std::optional<double>();
@@ -56,7 +58,8 @@ std::variant<LimitSet::Limit, std::string> limitOf(const QString& column, const 
     }
     LimitSet::Limit limit{title, {}};
     const QJsonObject object = value.toObject();
-    for (const auto& [key, bound] : {std::pair{"lower", &limit.bounds.lower}, std::pair{"upper", &limit.bounds.upper}}) {
+    for (const auto& [key, bound] :
+         {std::pair{"lower", &limit.bounds.lower}, std::pair{"upper", &limit.bounds.upper}}) {
         auto read = boundOf(object, key, title);
         if (const auto* why = std::get_if<std::string>(&read)) {
             return *why;
@@ -162,7 +165,8 @@ std::variant<LimitSet, std::string> limitSetFromJson(const std::string& bytes) {
     if (auto why = readDecides(o, set); !why.empty()) {
         return why;
     }
-    set.sha256 = QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Sha256).toHex().toStdString();
+    set.sha256 =
+        QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Sha256).toHex().toStdString();
     set.bytes = bytes;
     return set;
 }
@@ -228,7 +232,8 @@ PassVerdict judgePass(const PassOutcome& pass, const LimitSet& set) {
     result.limitSetSha = set.sha256;
     if (pass.ending != PassOutcome::Ending::Complete) {
         result.verdict = Verdict::NoVerdict;
-        result.reason = pass.ending == PassOutcome::Ending::Stopped ? "the pass was stopped" : "the pass failed on the link";
+        result.reason =
+            pass.ending == PassOutcome::Ending::Stopped ? "the pass was stopped" : "the pass failed on the link";
         return result;
     }
     Verdict worst = Verdict::Pass;
@@ -242,7 +247,8 @@ PassVerdict judgePass(const PassOutcome& pass, const LimitSet& set) {
         // not stand in for it.
         const std::string noCalibration =
             column != nullptr && column->calibrated ? whyNotCalibrated(pass.calibrated) : std::string();
-        const Verdict v = noCalibration.empty() ? judge(value, U, limit.bounds, set.rule, set.guard) : Verdict::NoVerdict;
+        const Verdict v =
+            noCalibration.empty() ? judge(value, U, limit.bounds, set.rule, set.guard) : Verdict::NoVerdict;
         const std::string reason = noCalibration.empty() ? reasonFor(limit, value, U, set)
                                                          : limit.column + " has no verdict: " + noCalibration;
         result.figures.push_back({limit.column, v, reason});
@@ -254,10 +260,9 @@ PassVerdict judgePass(const PassOutcome& pass, const LimitSet& set) {
         }
     }
     result.verdict = worst;
-    result.reason = worst == Verdict::Pass
-                        ? "every limited figure inside its " +
-                              std::string(set.rule == Rule::GuardBand ? "acceptance limit" : "limit")
-                        : worstReason;
+    result.reason = worst == Verdict::Pass ? "every limited figure inside its " +
+                                                 std::string(set.rule == Rule::GuardBand ? "acceptance limit" : "limit")
+                                           : worstReason;
     return result;
 }
 
@@ -282,8 +287,8 @@ std::optional<Verdict> judgeTruth(const PassOutcome& pass, const LimitSet& set) 
             std::find(set.decides.begin(), set.decides.end(), limit.column) == set.decides.end()) {
             continue;
         }
-        const auto truth = std::find_if(truths.begin(), truths.end(),
-                                        [&limit](const auto& t) { return t.first == limit.column; });
+        const auto truth =
+            std::find_if(truths.begin(), truths.end(), [&limit](const auto& t) { return t.first == limit.column; });
         const FigureColumn* column = figureColumnTitled(limit.column);
         if (truth == truths.end() || column == nullptr) {
             return std::nullopt; // a figure whose truth the bench does not know

@@ -50,7 +50,9 @@ void install() {
     ::sigaction(SIGTERM, &action, nullptr);
 }
 
-bool requested() { return signals > 0; }
+bool requested() {
+    return signals > 0;
+}
 
 void request() {
     if (signals == 0) {
@@ -58,6 +60,8 @@ void request() {
     }
 }
 
-void clear() { signals = 0; }
+void clear() {
+    signals = 0;
+}
 
 } // namespace StopSignals

@@ -33,7 +33,9 @@ void InputGate::runHeldSoon() {
     }
 }
 
-InputGate::DeviceCall::DeviceCall() { ++instance().depth_; }
+InputGate::DeviceCall::DeviceCall() {
+    ++instance().depth_;
+}
 
 InputGate::DeviceCall::~DeviceCall() {
     InputGate& gate = instance();

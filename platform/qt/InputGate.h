@@ -8,7 +8,7 @@
 // request that arrives meanwhile (the windows keep painting and answering)
 // waits here and runs at the next yield, where the forms let events run.
 class InputGate {
-public:
+  public:
     static InputGate& instance();
 
     // Runs the action now, or holds it while a device call is under way.
@@ -21,14 +21,14 @@ public:
 
     // Marks a device call as under way for as long as it lives.
     class DeviceCall {
-    public:
+      public:
         DeviceCall();
         ~DeviceCall();
         DeviceCall(const DeviceCall&) = delete;
         DeviceCall& operator=(const DeviceCall&) = delete;
     };
 
-private:
+  private:
     void runHeldSoon();
     int depth_ = 0;
     std::deque<std::function<void()>> held_;

@@ -5,14 +5,14 @@
 
 // The round ACQUIRE lamp: a filled circle.
 class LampWidget final : public QWidget {
-public:
+  public:
     explicit LampWidget(QWidget* parent = nullptr) : QWidget(parent) {}
     void setFill(const QColor& colour);
     QColor fill() const { return fill_; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QColor fill_{Qt::red};
 };

@@ -10,7 +10,7 @@ class QPushButton;
 // and waited for while the window's events run, STOP heard. On a bench that
 // sets itself nobody is waited for; the words say so.
 class OperatorPrompt {
-public:
+  public:
     // The words large and bold on a pale yellow, wrapped.
     OperatorPrompt(QLabel* words, QPushButton* next);
     bool unattended = false;
@@ -20,7 +20,7 @@ public:
     void next();
     void stop();
 
-private:
+  private:
     QLabel* words_;
     QPushButton* next_;
     enum class Answer { None, Next, Stop } answer_ = Answer::None;

@@ -42,9 +42,8 @@ void PickComboBox::wheelEvent(QWheelEvent* event) {
 }
 
 void PickComboBox::keyPressEvent(QKeyEvent* event) {
-    const bool opens = event->key() == Qt::Key_F4 ||
-                       ((event->key() == Qt::Key_Down || event->key() == Qt::Key_Up) &&
-                        (event->modifiers() & Qt::AltModifier) != 0);
+    const bool opens = event->key() == Qt::Key_F4 || ((event->key() == Qt::Key_Down || event->key() == Qt::Key_Up) &&
+                                                      (event->modifiers() & Qt::AltModifier) != 0);
     switch (event->key()) {
     case Qt::Key_Up:
     case Qt::Key_Down:

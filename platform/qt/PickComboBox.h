@@ -8,7 +8,7 @@
 // the closed list changes nothing; Return, or leaving the field after typing,
 // runs nothing: the typed text stays in the field.
 class PickComboBox final : public QComboBox {
-public:
+  public:
     explicit PickComboBox(QWidget* parent = nullptr);
 
     std::function<void(int index)> onPicked;
@@ -16,11 +16,11 @@ public:
     void showPopup() override;
     void hidePopup() override;
 
-protected:
+  protected:
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     bool listOpen_ = false;
 };

@@ -7,7 +7,7 @@
 // Lets pending Qt events run. Before it does, the views repaint from their
 // forms' models, so whatever an action changed shows while it goes on.
 class QtEventPump final : public EventPump {
-public:
+  public:
     void yield() override;
     std::function<void()> beforeEvents;
 };

@@ -7,8 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-void QtKeySynth::keybd_event(std::uint8_t bVk, std::uint8_t, std::uint32_t dwFlags,
-                             std::uintptr_t) {
+void QtKeySynth::keybd_event(std::uint8_t bVk, std::uint8_t, std::uint32_t dwFlags, std::uintptr_t) {
     const bool up = (dwFlags & KEYEVENTF_KEYUP) != 0;
     if (bVk == VK_MENU) {
         altDown_ = !up;
@@ -43,11 +42,17 @@ void QtCarets::setShown(const std::string& box, bool shown) {
     }
 }
 
-void QtCarets::HideCaret(const std::string& box) { setShown(box, false); }
+void QtCarets::HideCaret(const std::string& box) {
+    setShown(box, false);
+}
 
-void QtCarets::ShowCaret(const std::string& box) { setShown(box, true); }
+void QtCarets::ShowCaret(const std::string& box) {
+    setShown(box, true);
+}
 
-void QtClipboard::EmptyClipboard() { QGuiApplication::clipboard()->clear(); }
+void QtClipboard::EmptyClipboard() {
+    QGuiApplication::clipboard()->clear();
+}
 
 void QtProgramHost::endProgram() {
     if (beforeEnd) {

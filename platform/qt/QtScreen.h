@@ -4,7 +4,7 @@
 
 // The primary screen's available area (without panels and docks).
 class QtScreen final : public Screen {
-public:
+  public:
     int width() override;
     int height() override;
 };

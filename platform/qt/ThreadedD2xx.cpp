@@ -2,8 +2,8 @@
 
 #include "InputGate.h"
 
-#include <QEventLoop>
 #include <QCursor>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QObject>
 #include <QTimer>
@@ -79,9 +79,9 @@ FT_STATUS ThreadedD2xx::call(const std::function<FT_STATUS()>& work) {
     return status;
 }
 
-#define THREADED_CALL(name, parameters, arguments)                                                 \
-    FT_STATUS ThreadedD2xx::name parameters {                                                      \
-        return call([&] { return inner_.name arguments; });                                        \
+#define THREADED_CALL(name, parameters, arguments)                                                                     \
+    FT_STATUS ThreadedD2xx::name parameters {                                                                          \
+        return call([&] { return inner_.name arguments; });                                                            \
     }
 D2XX_OPERATIONS(THREADED_CALL)
 #undef THREADED_CALL

@@ -14,7 +14,7 @@ class QObject;
 // manager, show a busy cursor, and no form code runs until the call is done.
 // The library and the objects it makes (a serial port) live on that thread.
 class ThreadedD2xx final : public D2xx {
-public:
+  public:
     explicit ThreadedD2xx(D2xx& inner);
     ~ThreadedD2xx() override;
 
@@ -35,7 +35,7 @@ public:
     // A call that takes longer than this shows the busy cursor.
     static constexpr int BusyCursorAfterMs = 150;
 
-private:
+  private:
     FT_STATUS call(const std::function<FT_STATUS()>& work);
 
     D2xx& inner_;

@@ -18,8 +18,7 @@ QLineEdit* ViewParts::box(const char* name, TextBox& model, QRect at) {
     return widget;
 }
 
-PickComboBox* ViewParts::combo(const char* name, ComboBox& model, QRect at,
-                               std::function<void()> onPick) {
+PickComboBox* ViewParts::combo(const char* name, ComboBox& model, QRect at, std::function<void()> onPick) {
     auto* widget = place(new PickComboBox(parent_), name, at);
     binder_.bind(widget, model, std::move(onPick));
     return widget;
@@ -32,8 +31,7 @@ QLabel* ViewParts::label(const char* name, Label& model, QRect at) {
     return widget;
 }
 
-QPushButton* ViewParts::button(const char* name, Button& model, QRect at,
-                               std::function<void()> onClick) {
+QPushButton* ViewParts::button(const char* name, Button& model, QRect at, std::function<void()> onClick) {
     auto* widget = place(new QPushButton(parent_), name, at);
     binder_.bind(widget, model, std::move(onClick));
     return widget;
@@ -59,8 +57,7 @@ QFrame* ViewParts::line(const char* name, QRect at) {
     return widget;
 }
 
-void fitToScreen(QWidget* window, QSize designSize, DesignLayout& layout, WidgetBinder& binder,
-                 bool framed) {
+void fitToScreen(QWidget* window, QSize designSize, DesignLayout& layout, WidgetBinder& binder, bool framed) {
     scaleWindow(window, designSize, layout, binder, WindowFit::scaleToFit(designSize, framed));
 }
 
@@ -107,8 +104,7 @@ QPixmap benchPicture(int width, int height, bool withTitle) {
         for (int i = 0; i <= 200; ++i) {
             const double t = i / 200.0;
             const double x = screen.left() + t * screen.width();
-            const double y = screen.center().y() -
-                             amplitude * screen.height() / 2 * std::sin(2 * M_PI * 2 * t + phase);
+            const double y = screen.center().y() - amplitude * screen.height() / 2 * std::sin(2 * M_PI * 2 * t + phase);
             i == 0 ? path.moveTo(x, y) : path.lineTo(x, y);
         }
         p.setPen(QPen(colour, 2));

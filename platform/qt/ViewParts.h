@@ -20,7 +20,7 @@ class QWidget;
 // Makes the widgets of a view at their design places, names each after its
 // control and binds it to the control's model.
 class ViewParts {
-public:
+  public:
     ViewParts(QWidget* parent, WidgetBinder& binder, DesignLayout& layout)
         : parent_(parent), binder_(binder), layout_(layout) {}
 
@@ -38,7 +38,7 @@ public:
         return widget;
     }
 
-private:
+  private:
     QWidget* parent_;
     WidgetBinder& binder_;
     DesignLayout& layout_;
@@ -46,8 +46,7 @@ private:
 
 // Fits a view to the screen: at its design size when that fits, else scaled
 // down uniformly with its fonts.
-void fitToScreen(QWidget* window, QSize designSize, DesignLayout& layout, WidgetBinder& binder,
-                 bool framed = true);
+void fitToScreen(QWidget* window, QSize designSize, DesignLayout& layout, WidgetBinder& binder, bool framed = true);
 // The same at a scale given (at most 1).
 void scaleWindow(QWidget* window, QSize designSize, DesignLayout& layout, WidgetBinder& binder, double scale);
 // Shows a window centred in the available area, in front.

@@ -4,15 +4,17 @@
 #include "LampWidget.h"
 #include "PickComboBox.h"
 
-#include <QPointer>
-#include <QStringDecoder>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
+#include <QStringDecoder>
 #include <algorithm>
 
-QColor toQColor(Colour colour) { return QColor(colour.red(), colour.green(), colour.blue()); }
+QColor toQColor(Colour colour) {
+    return QColor(colour.red(), colour.green(), colour.blue());
+}
 
 QString toQString(const std::string& text) {
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
@@ -23,7 +25,9 @@ QString toQString(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-std::string fromQString(const QString& text) { return text.toUtf8().toStdString(); }
+std::string fromQString(const QString& text) {
+    return text.toUtf8().toStdString();
+}
 
 namespace {
 
@@ -39,8 +43,8 @@ void applyFont(QWidget* widget, const Font& font, double scale) {
     }
 }
 
-void applyColours(QWidget* widget, QPalette::ColorRole backRole, QPalette::ColorRole foreRole,
-                  Colour back, Colour fore) {
+void applyColours(QWidget* widget, QPalette::ColorRole backRole, QPalette::ColorRole foreRole, Colour back,
+                  Colour fore) {
     QPalette palette = widget->palette();
     if (palette.color(backRole) != toQColor(back) || palette.color(foreRole) != toQColor(fore)) {
         palette.setColor(backRole, toQColor(back));
@@ -232,8 +236,8 @@ void WidgetBinder::bind(QLabel* widget, Label& model) {
         if (widget->toolTip() != tip) {
             widget->setToolTip(tip);
         }
-        QString style = model.ForeColor ? QStringLiteral("color: %1;").arg(toQColor(*model.ForeColor).name())
-                                        : QString();
+        QString style =
+            model.ForeColor ? QStringLiteral("color: %1;").arg(toQColor(*model.ForeColor).name()) : QString();
         if (model.BackColor) {
             style += QStringLiteral("background-color: %1;").arg(toQColor(*model.BackColor).name());
         }
@@ -244,8 +248,7 @@ void WidgetBinder::bind(QLabel* widget, Label& model) {
 }
 
 void WidgetBinder::bind(QPushButton* widget, Button& model, std::function<void()> onClick) {
-    QObject::connect(widget, &QPushButton::clicked, widget,
-                     [this, onClick = std::move(onClick)] { act(onClick); });
+    QObject::connect(widget, &QPushButton::clicked, widget, [this, onClick = std::move(onClick)] { act(onClick); });
     painters_.push_back([this, widget, &model] {
         applyFont(widget, model.font, fontScale);
         const QString caption = wrappedCaption(widget, toQString(model.caption));

@@ -27,7 +27,7 @@ std::string fromQString(const QString& text);
 // action and then afterAction (the views repaint). While a device call
 // blocks, clicks and picks wait for the next yield (InputGate).
 class WidgetBinder {
-public:
+  public:
     void bind(QLineEdit* widget, TextBox& model);
     void bind(PickComboBox* widget, ComboBox& model, std::function<void()> onPick);
     void bind(QListWidget* widget, ListBox& model);
@@ -43,6 +43,6 @@ public:
     // Fonts are drawn at their model's point size times this.
     double fontScale = 1.0;
 
-private:
+  private:
     std::vector<std::function<void()>> painters_;
 };

@@ -71,8 +71,8 @@ void placeBeside(QWidget* window, QSize mainContentSize, int readableWidth) {
 SideBySide besideResults(QSize mainDesign, int resultsDesignWidth, QSize secondDesign, double smallestScale) {
     const QRect area = availableArea();
     const double mainScale = scaleToFit(mainDesign);
-    const QRect main = centredFrame(QSize(static_cast<int>(mainDesign.width() * mainScale),
-                                          static_cast<int>(mainDesign.height() * mainScale)));
+    const QRect main = centredFrame(
+        QSize(static_cast<int>(mainDesign.width() * mainScale), static_cast<int>(mainDesign.height() * mainScale)));
     SideBySide placed;
     placed.secondScale = scaleToFit(secondDesign);
     if (placed.secondScale >= 1.0) {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QRect>
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <optional>
 #include <utility>
@@ -14,12 +14,12 @@ class QWidget;
 // whole content is scaled down uniformly, fonts included, so that it lies
 // wholly on the screen in its design proportions.
 class DesignLayout {
-public:
+  public:
     void add(QWidget* widget, QRect designRect);
     // Puts every widget at its design rectangle times `scale`.
     void scaleTo(double scale);
 
-private:
+  private:
     std::vector<std::pair<QWidget*, QRect>> placed_;
 };
 

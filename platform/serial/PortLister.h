@@ -14,7 +14,7 @@ struct PortInfo {
 
 // Lists the attached serial ports; tests present any set of adapters.
 class PortLister {
-public:
+  public:
     virtual ~PortLister() = default;
     virtual std::vector<PortInfo> ports() = 0;
 };
@@ -23,7 +23,7 @@ public:
 // the USB device's own product text in sysfs when it is there, so a name from
 // a hardware database never stands in for what the adapter reports.
 class SystemPortLister final : public PortLister {
-public:
+  public:
     std::vector<PortInfo> ports() override;
 };
 

@@ -63,8 +63,8 @@ FT_STATUS SerialD2xx::FT_ListDevices(void* pArg1, void* pArg2, std::uint32_t Fla
     if ((Flags & FT_LIST_BY_INDEX) == 0 || pArg2 == nullptr || index >= list.size()) {
         return FT_DEVICE_NOT_FOUND;
     }
-    const std::string& text = (Flags & FT_OPEN_BY_DESCRIPTION) != 0 ? list[index].description
-                                                                    : list[index].serialNumber;
+    const std::string& text =
+        (Flags & FT_OPEN_BY_DESCRIPTION) != 0 ? list[index].description : list[index].serialNumber;
     const std::size_t n = std::min<std::size_t>(text.size(), FT_LIST_BUFFER_SIZE - 1);
     std::memcpy(pArg2, text.data(), n);
     static_cast<char*>(pArg2)[n] = '\0';
@@ -76,8 +76,8 @@ FT_STATUS SerialD2xx::FT_OpenEx(const char* pArg1, std::uint32_t Flags, FT_HANDL
         return FT_INVALID_PARAMETER;
     }
     const auto& list = adapters(false);
-    const auto match = std::find_if(list.begin(), list.end(),
-                                    [&](const PortInfo& p) { return p.description == pArg1; });
+    const auto match =
+        std::find_if(list.begin(), list.end(), [&](const PortInfo& p) { return p.description == pArg1; });
     if (match == list.end()) {
         return FT_DEVICE_NOT_FOUND;
     }
@@ -115,8 +115,8 @@ FT_STATUS SerialD2xx::FT_SetBaudRate(FT_HANDLE ftHandle, std::uint32_t BaudRate)
     return l->port.setBaudRate(static_cast<qint32>(BaudRate)) ? FT_OK : FT_IO_ERROR;
 }
 
-FT_STATUS SerialD2xx::FT_SetDataCharacteristics(FT_HANDLE ftHandle, std::uint8_t WordLength,
-                                                std::uint8_t StopBits, std::uint8_t Parity) {
+FT_STATUS SerialD2xx::FT_SetDataCharacteristics(FT_HANDLE ftHandle, std::uint8_t WordLength, std::uint8_t StopBits,
+                                                std::uint8_t Parity) {
     Link* l = link(ftHandle);
     if (l == nullptr) {
         return FT_INVALID_HANDLE;
@@ -130,31 +130,28 @@ FT_STATUS SerialD2xx::FT_SetDataCharacteristics(FT_HANDLE ftHandle, std::uint8_t
     static constexpr QSerialPort::Parity parities[] = {QSerialPort::NoParity, QSerialPort::OddParity,
                                                        QSerialPort::EvenParity, QSerialPort::MarkParity,
                                                        QSerialPort::SpaceParity};
-    const bool ok = l->port.setDataBits(static_cast<QSerialPort::DataBits>(WordLength)) &&
-                    l->port.setStopBits(stops) && l->port.setParity(parities[Parity]);
+    const bool ok = l->port.setDataBits(static_cast<QSerialPort::DataBits>(WordLength)) && l->port.setStopBits(stops) &&
+                    l->port.setParity(parities[Parity]);
     return ok ? FT_OK : FT_IO_ERROR;
 }
 
-FT_STATUS SerialD2xx::FT_SetFlowControl(FT_HANDLE ftHandle, std::uint16_t FlowControl,
-                                        std::uint8_t, std::uint8_t) {
+FT_STATUS SerialD2xx::FT_SetFlowControl(FT_HANDLE ftHandle, std::uint16_t FlowControl, std::uint8_t, std::uint8_t) {
     Link* l = link(ftHandle);
     if (l == nullptr) {
         return FT_INVALID_HANDLE;
     }
     const QSerialPort::FlowControl flow = FlowControl == FT_FLOW_RTS_CTS ? QSerialPort::HardwareControl
-                                          : FlowControl == 0x0400       ? QSerialPort::SoftwareControl
-                                                                        : QSerialPort::NoFlowControl;
+                                          : FlowControl == 0x0400        ? QSerialPort::SoftwareControl
+                                                                         : QSerialPort::NoFlowControl;
     return l->port.setFlowControl(flow) ? FT_OK : FT_IO_ERROR;
 }
 
-FT_STATUS SerialD2xx::FT_SetChars(FT_HANDLE ftHandle, std::uint8_t, std::uint8_t, std::uint8_t,
-                                  std::uint8_t) {
+FT_STATUS SerialD2xx::FT_SetChars(FT_HANDLE ftHandle, std::uint8_t, std::uint8_t, std::uint8_t, std::uint8_t) {
     // Event and error characters are a driver feature; disabled is all we use.
     return link(ftHandle) != nullptr ? FT_OK : FT_INVALID_HANDLE;
 }
 
-FT_STATUS SerialD2xx::FT_SetTimeouts(FT_HANDLE ftHandle, std::uint32_t ReadTimeout,
-                                     std::uint32_t WriteTimeout) {
+FT_STATUS SerialD2xx::FT_SetTimeouts(FT_HANDLE ftHandle, std::uint32_t ReadTimeout, std::uint32_t WriteTimeout) {
     Link* l = link(ftHandle);
     if (l == nullptr) {
         return FT_INVALID_HANDLE;
@@ -164,8 +161,8 @@ FT_STATUS SerialD2xx::FT_SetTimeouts(FT_HANDLE ftHandle, std::uint32_t ReadTimeo
     return FT_OK;
 }
 
-FT_STATUS SerialD2xx::FT_Write(FT_HANDLE ftHandle, const void* lpBuffer,
-                               std::uint32_t dwBytesToWrite, std::uint32_t* lpdwBytesWritten) {
+FT_STATUS SerialD2xx::FT_Write(FT_HANDLE ftHandle, const void* lpBuffer, std::uint32_t dwBytesToWrite,
+                               std::uint32_t* lpdwBytesWritten) {
     Link* l = link(ftHandle);
     if (l == nullptr) {
         return FT_INVALID_HANDLE;
@@ -173,8 +170,7 @@ FT_STATUS SerialD2xx::FT_Write(FT_HANDLE ftHandle, const void* lpBuffer,
     if (lpBuffer == nullptr) {
         return FT_INVALID_PARAMETER;
     }
-    const qint64 queued =
-        l->port.write(static_cast<const char*>(lpBuffer), static_cast<qint64>(dwBytesToWrite));
+    const qint64 queued = l->port.write(static_cast<const char*>(lpBuffer), static_cast<qint64>(dwBytesToWrite));
     if (queued != static_cast<qint64>(dwBytesToWrite)) {
         return FT_IO_ERROR;
     }

@@ -15,7 +15,7 @@ class QSerialPort;
 // adapters are the listed ports whose USB vendor is FTDI's, in the order of
 // their names; a port is opened by its description, for exclusive use.
 class SerialD2xx final : public D2xx {
-public:
+  public:
     explicit SerialD2xx(PortLister& lister);
     ~SerialD2xx() override;
 
@@ -35,7 +35,7 @@ public:
     // The number at the end of a port's name: ttyUSB3 -> 3, COM7 -> 7; -1 if none.
     static std::int32_t portNumber(const std::string& portName);
 
-private:
+  private:
     struct Link;
     Link* link(FT_HANDLE h);
     const std::vector<PortInfo>& adapters(bool fresh);

@@ -1,5 +1,5 @@
-#include "AccuracySet.h"
 #include "ProgramOptions.h"
+#include "AccuracySet.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -52,9 +52,9 @@ TEST(ProgramOptions, TheCommandLineIsReadBeforeAnyWindow) {
     const ProgramOptions results = parse({"--results", "/tmp/a", "/tmp/b"});
     EXPECT_TRUE(results.results);
     EXPECT_EQ(results.resultsFolders, (std::vector<std::string>{"/tmp/a", "/tmp/b"}));
-    for (const QStringList& wrong : {QStringList{"--headless", "--supply", "10"}, QStringList{"--passes", "2"},
-                                     QStringList{"--headless", "--results", "--load-resistor", "9.4", "--supply", "10",
-                                                 "--capacitor", "100"}}) {
+    for (const QStringList& wrong :
+         {QStringList{"--headless", "--supply", "10"}, QStringList{"--passes", "2"},
+          QStringList{"--headless", "--results", "--load-resistor", "9.4", "--supply", "10", "--capacitor", "100"}}) {
         EXPECT_EQ(parse(wrong).exitCode, 2) << wrong.join(' ').toStdString();
     }
 }
@@ -76,8 +76,10 @@ TEST(ProgramOptions, AnAccuracyFileIsWholeAndValidOrTheRunIsRefused) {
         const char* says; // in the refusal; empty: accepted
     } cases[]{
         {good, ""},
-        {replaced("\"voltage_probe_percent\": 1", "\"voltage_probe_percent\": -1"), "\"voltage_probe_percent\" is negative"},
-        {replaced("\"current_probe_percent\": 3", "\"current_probe_percent\": \"3\""), "\"current_probe_percent\" is not a number"},
+        {replaced("\"voltage_probe_percent\": 1", "\"voltage_probe_percent\": -1"),
+         "\"voltage_probe_percent\" is negative"},
+        {replaced("\"current_probe_percent\": 3", "\"current_probe_percent\": \"3\""),
+         "\"current_probe_percent\" is not a number"},
         {replaced("\"load_resistor_percent\": 0.1,", ""), "missing key \"load_resistor_percent\""},
         {replaced("\"coverage_factor\": 2", "\"coverage_factor\": 2, \"gain\": 3"), "unknown key \"gain\""},
         {replaced("\"coverage_factor\": 2", "\"coverage_factor\": 0"), "\"coverage_factor\" must be above zero"},
@@ -90,7 +92,8 @@ TEST(ProgramOptions, AnAccuracyFileIsWholeAndValidOrTheRunIsRefused) {
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(c.json.data(), static_cast<qint64>(c.json.size()));
         file.close();
-        const ProgramOptions o = parseProgramOptions({QStringLiteral("transformer-efficiency"), QStringLiteral("--accuracy"), path});
+        const ProgramOptions o =
+            parseProgramOptions({QStringLiteral("transformer-efficiency"), QStringLiteral("--accuracy"), path});
         if (*c.says == '\0') {
             ASSERT_TRUE(o.accuracy.has_value()) << o.message.value_or("");
             EXPECT_EQ(o.accuracy->phaseLagDegrees, 0.5);
@@ -102,10 +105,12 @@ TEST(ProgramOptions, AnAccuracyFileIsWholeAndValidOrTheRunIsRefused) {
         EXPECT_NE(o.message->find(c.says), std::string::npos) << *o.message;
         EXPECT_EQ(std::count(o.message->begin(), o.message->end(), '\n'), 1) << "one line: " << *o.message;
     }
-    const ProgramOptions missing = parseProgramOptions({"transformer-efficiency", "--accuracy", dir.filePath("none.json")});
+    const ProgramOptions missing =
+        parseProgramOptions({"transformer-efficiency", "--accuracy", dir.filePath("none.json")});
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_NE(missing.message.value_or("").find("cannot read"), std::string::npos);
-    EXPECT_EQ(parseProgramOptions({"transformer-efficiency", "--simulate-errors", "3"}).exitCode, 2) << "needs --simulate";
+    EXPECT_EQ(parseProgramOptions({"transformer-efficiency", "--simulate-errors", "3"}).exitCode, 2)
+        << "needs --simulate";
     // A limit set that cannot be taken refuses the run the same way.
     const QString limits = dir.filePath(QStringLiteral("limits.json"));
     QFile file(limits);
@@ -117,9 +122,10 @@ TEST(ProgramOptions, AnAccuracyFileIsWholeAndValidOrTheRunIsRefused) {
     EXPECT_NE(badLimits.message.value_or("").find("lower 5 is above upper 1"), std::string::npos);
     EXPECT_EQ(parseProgramOptions({"transformer-efficiency", "--simulate", "--simulate-errors", "x"}).exitCode, 2);
     // The calibration's options: --calibrate with the headless picks, its days a whole number.
-    const QStringList headless{"transformer-efficiency", "--headless", "--load-resistor", "9.4", "--supply", "10",
-                               "--capacitor", "100"};
-    const ProgramOptions calibrate = parseProgramOptions(headless + QStringList{"--calibrate", "--calibration-days", "7"});
+    const QStringList headless{
+        "transformer-efficiency", "--headless", "--load-resistor", "9.4", "--supply", "10", "--capacitor", "100"};
+    const ProgramOptions calibrate =
+        parseProgramOptions(headless + QStringList{"--calibrate", "--calibration-days", "7"});
     ASSERT_TRUE(calibrate.headless.has_value());
     EXPECT_TRUE(calibrate.headless->calibrate);
     EXPECT_EQ(calibrate.calibrationDays, 7);
@@ -138,15 +144,15 @@ TEST(ProgramOptions, EveryAccuracyKeyIsTakenWithinItsRangeAndRefusedOutside) {
             std::string json = "{";
             for (const AccuracyKey& other : AccuracyKeys) {
                 const double value = &other == &k ? v : Accuracy{}.*other.value;
-                json += std::string(json.size() > 1 ? ", " : "") + "\"" + other.key + "\": " +
-                        QString::number(value, 'g', 17).toStdString();
+                json += std::string(json.size() > 1 ? ", " : "") + "\"" + other.key +
+                        "\": " + QString::number(value, 'g', 17).toStdString();
             }
             return accuracyFromJson(json + "}");
         };
         for (const double edge : {k.lowest, k.highest}) {
             const auto taken = withValue(edge == 0 && k.value == &Accuracy::coverage ? k.lowest : edge);
-            ASSERT_TRUE(std::holds_alternative<Accuracy>(taken)) << k.key << " " << edge << ": "
-                                                                  << std::get<std::string>(taken);
+            ASSERT_TRUE(std::holds_alternative<Accuracy>(taken))
+                << k.key << " " << edge << ": " << std::get<std::string>(taken);
             EXPECT_EQ(std::get<Accuracy>(taken).*k.value, edge) << k.key;
         }
         const std::string range = rangeText(k);
@@ -173,7 +179,11 @@ TEST(ProgramOptions, AUnitTestNeedsItsUnitAndTakesWhoAsTyped) {
     } refusals[]{
         {{"--unit-test", plan}, "--unit-test needs the unit: --unit SERIAL"},
         {{"--unit", "", "--unit-test", plan}, "--unit: the unit's serial is empty"},
-        {{"--unit", "SN\x01" "7", "--unit-test", plan}, "--unit: the unit's serial holds a control character (1 hex)"},
+        {{"--unit",
+          "SN\x01"
+          "7",
+          "--unit-test", plan},
+         "--unit: the unit's serial holds a control character (1 hex)"},
         {{"--unit", QString(65, QLatin1Char('x'))}, "at most 64"},
         {{"--operator", "  "}, "--operator: the text is empty"},
         {{"--unit", "SN-1", "--unit-test", plan, "--headless"}, "--unit-test makes its own set-up"},
@@ -182,6 +192,9 @@ TEST(ProgramOptions, AUnitTestNeedsItsUnitAndTakesWhoAsTyped) {
         {{"--simulate", "--simulate-unit", "-4"}, "--simulate-unit takes a whole number SEED"},
         {{"--amend", "x/1", "--correction", "c"}, "--correction goes with --amend REPORT and --record DIR"},
         {{"--record", "/tmp", "--amend", "x/1"}, "--amend needs the correction"},
+        {{"--unit-test", plan, "--resume", "x"}, "--resume reads the unit test from its record folder"},
+        {{"--record", "/tmp", "--unit-test", plan, "--resume", "a b"}, "--resume takes the id the unit test"},
+        {{"--record", "/tmp", "--resume", "x"}, "--resume goes with --characterise or --unit-test"},
     };
     for (const auto& r : refusals) {
         const ProgramOptions o = parseProgramOptions(QStringList{"transformer-efficiency"} + r.args);
@@ -190,9 +203,9 @@ TEST(ProgramOptions, AUnitTestNeedsItsUnitAndTakesWhoAsTyped) {
         EXPECT_NE(said.find(r.says), std::string::npos) << said;
         EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
     }
-    const ProgramOptions ok = parseProgramOptions({"transformer-efficiency", "--simulate", "--simulate-unit", "7",
-                                                   "--unit", "  SN  4711 ", "--operator", "ann   b", "--lot", "12",
-                                                   "--unit-test", plan});
+    const ProgramOptions ok =
+        parseProgramOptions({"transformer-efficiency", "--simulate", "--simulate-unit", "7", "--unit", "  SN  4711 ",
+                             "--operator", "ann   b", "--lot", "12", "--unit-test", plan});
     ASSERT_FALSE(ok.message.has_value()) << *ok.message;
     EXPECT_EQ(ok.unit, "SN 4711");
     EXPECT_EQ(ok.operatorName, "ann b");

@@ -10,9 +10,7 @@ struct SelectRig : testing::Test {
     void SetUp() override { b.startAndReadSettings(); }
     Form1& f() { return *b.form; }
     ScopeSettings& s() { return b.form->Settings; }
-    void pick(ComboBox& combo, const std::string& item, void (Form1::*action)()) {
-        b.pick(combo, item, action);
-    }
+    void pick(ComboBox& combo, const std::string& item, void (Form1::*action)()) { b.pick(combo, item, action); }
     void resistor(const std::string& item) { pick(f().Combo1, item, &Form1::loadResistorPicked); }
     void supply(const std::string& item) { pick(f().Combo2, item, &Form1::supplyVoltagePicked); }
     void average(const std::string& item) { pick(f().Combo3, item, &Form1::sampleAveragePicked); }

@@ -25,8 +25,7 @@ TEST(Startup, TheWindowIsStyledFilledAndShownAfterTheConnection) {
     EXPECT_EQ(f.Combo1.items, (Lines{"NO LOAD"}));
     EXPECT_EQ(f.Combo2.items, (Lines{"OFF"}));
     EXPECT_EQ(f.Combo3.items, (Lines{"16"}));
-    EXPECT_EQ(f.Combo4.items,
-              (Lines{"NO LOAD", "10", "20", "50", "100", "200", "300", "400", "500"}));
+    EXPECT_EQ(f.Combo4.items, (Lines{"NO LOAD", "10", "20", "50", "100", "200", "300", "400", "500"}));
     EXPECT_EQ(f.Combo1.text, "NO LOAD");
     EXPECT_EQ(f.Combo2.text, "OFF");
     EXPECT_EQ(f.Combo3.text, "16");

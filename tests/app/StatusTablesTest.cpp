@@ -22,10 +22,18 @@ void expectShown(const TextBox& box, const Shown& expected, const std::string& w
     EXPECT_EQ(box.ForeColor, expected.fore) << where << ": " << expected.text;
 }
 
-const Shown BlackOnGreen(const char* text) { return {text, Colours::Green, Colours::Black}; }
-const Shown BlackOnYellow(const char* text) { return {text, Colours::Yellow, Colours::Black}; }
-const Shown WhiteOnBlue(const char* text) { return {text, Colours::Blue, Colours::White}; }
-const Shown WhiteOnRed(const char* text) { return {text, Colours::Red, Colours::White}; }
+const Shown BlackOnGreen(const char* text) {
+    return {text, Colours::Green, Colours::Black};
+}
+const Shown BlackOnYellow(const char* text) {
+    return {text, Colours::Yellow, Colours::Black};
+}
+const Shown WhiteOnBlue(const char* text) {
+    return {text, Colours::Blue, Colours::White};
+}
+const Shown WhiteOnRed(const char* text) {
+    return {text, Colours::Red, Colours::White};
+}
 
 } // namespace
 
@@ -42,12 +50,19 @@ TEST(StatusTables, EveryStatusWordHasItsColourPair) {
     const std::vector<Case> cases{
         {"connected", [](TestRig& b) { b.start(); }, main1, BlackOnGreen("READY")},
         {"connected, settings closed", [](TestRig& b) { b.start(); }, main12, WhiteOnBlue("PRESS SETTINGS")},
-        {"settings opened", [](TestRig& b) { b.start(); b.form->openSettings(); }, main12,
-         WhiteOnBlue("GET SETTINGS")},
-        {"settings opened", [](TestRig& b) { b.start(); b.form->openSettings(); }, settings1,
-         WhiteOnBlue("GET SETTINGS")},
-        {"settings read", [](TestRig& b) { b.startAndReadSettings(); }, main12,
-         BlackOnYellow("SELECT LOAD RESISTOR")},
+        {"settings opened",
+         [](TestRig& b) {
+             b.start();
+             b.form->openSettings();
+         },
+         main12, WhiteOnBlue("GET SETTINGS")},
+        {"settings opened",
+         [](TestRig& b) {
+             b.start();
+             b.form->openSettings();
+         },
+         settings1, WhiteOnBlue("GET SETTINGS")},
+        {"settings read", [](TestRig& b) { b.startAndReadSettings(); }, main12, BlackOnYellow("SELECT LOAD RESISTOR")},
         {"settings read", [](TestRig& b) { b.startAndReadSettings(); }, settings1, BlackOnGreen("READY")},
         {"resistor picked",
          [](TestRig& b) {
@@ -63,10 +78,8 @@ TEST(StatusTables, EveryStatusWordHasItsColourPair) {
          },
          main12, BlackOnYellow("SELECT LOAD CAPACITOR")},
         {"gains wrong", [](TestRig& b) { b.walkToReady("9.4", "10.5"); }, main12, BlackOnYellow("WAIT")},
-        {"gains wrong", [](TestRig& b) { b.walkToReady("9.4", "10.5"); }, main1,
-         BlackOnYellow("RUN SETUP AGAIN")},
-        {"gains wrong", [](TestRig& b) { b.walkToReady("9.4", "10.5"); }, settings1,
-         BlackOnYellow("RUN SETUP AGAIN")},
+        {"gains wrong", [](TestRig& b) { b.walkToReady("9.4", "10.5"); }, main1, BlackOnYellow("RUN SETUP AGAIN")},
+        {"gains wrong", [](TestRig& b) { b.walkToReady("9.4", "10.5"); }, settings1, BlackOnYellow("RUN SETUP AGAIN")},
         {"ready", [](TestRig& b) { b.walkToReady(); }, main12, BlackOnGreen("READY")},
         {"disconnected",
          [](TestRig& b) {
@@ -110,8 +123,9 @@ TEST(StatusTables, EveryStatusWordHasItsColourPair) {
     b.walkToReady();
     int checked = 0;
     b.pump.whenLogged(b.form->List1, "MEASU:IMMED:VALUE?", [&] {
-        for (const TextBox* box : {static_cast<const TextBox*>(&b.form->Text1), static_cast<const TextBox*>(&b.form->Text12),
-                                   static_cast<const TextBox*>(&b.form->Settings.Text1)}) {
+        for (const TextBox* box :
+             {static_cast<const TextBox*>(&b.form->Text1), static_cast<const TextBox*>(&b.form->Text12),
+              static_cast<const TextBox*>(&b.form->Settings.Text1)}) {
             expectShown(*box, BlackOnYellow("RUNNING"), "during a pass");
             ++checked;
         }
@@ -141,8 +155,7 @@ TEST(StatusTables, CalculatorStatusWalksRowByRow) {
         {"resistor, supply chosen", "10.0", "NO LOAD", SplitFluxName, resistor, "READY"},
         {"supply OFF", "10.0", "100", SplitFluxName, supply("OFF"), "SELECT PWR SUPPLY VOLTAGE"},
         {"supply, gains wrong", "OFF", "100", SplitFluxName, supply("11.0"), "WAIT"},
-        {"supply, gains right, no capacitor", "OFF", "NO LOAD", SplitFluxName, supply("10.0"),
-         "SELECT LOAD CAPACITOR"},
+        {"supply, gains right, no capacitor", "OFF", "NO LOAD", SplitFluxName, supply("10.0"), "SELECT LOAD CAPACITOR"},
         {"supply, gains right, capacitor", "OFF", "100", SplitFluxName, supply("10.0"), "READY"},
         {"supply, kind without a list", "OFF", "100", GeneralName, supply("10.0"), std::nullopt},
         {"capacitor NO LOAD", "10.0", "100", SplitFluxName, capacitor("NO LOAD"), "SELECT LOAD CAPACITOR"},

@@ -28,8 +28,8 @@ TEST(NumberText, ReadsScopeAndOperatorNumbersAndNothingElse) {
     EXPECT_DOUBLE_EQ(*parseNumber(" -.25 "), -0.25);
     EXPECT_DOUBLE_EQ(*parseNumber("+20"), 20.0);
     EXPECT_DOUBLE_EQ(*parseNumber("9.9E37"), 9.9e37);
-    for (const char* bad : {"", " ", "abc", "1.2.3", "1e", "e5", "--1", "inf", "nan", "0x10",
-                            "1,5", "10X", "1E999", "."}) {
+    for (const char* bad :
+         {"", " ", "abc", "1.2.3", "1e", "e5", "--1", "inf", "nan", "0x10", "1,5", "10X", "1E999", "."}) {
         EXPECT_FALSE(parseNumber(bad).has_value()) << bad;
     }
     EXPECT_EQ(parseWholeNumber("64"), 64);

@@ -51,11 +51,12 @@ TEST(LabDatabase, AConnectionStringIsReadAsLibpqReadsItAndNeverWithAPassword) {
 }
 
 TEST(LabDatabase, EveryRecordColumnHasAColumnOfItsOwnTypeAndName) {
-    for (const auto& [title, name] : {std::pair{"input power (W)", "input_power_w"},
-                                      std::pair{"phase angle efficiency (%)", "phase_angle_efficiency_pct"},
-                                      std::pair{"U95 efficiency estimates ratio (%)", "u95_efficiency_estimates_ratio_pct"},
-                                      std::pair{"date and time (ISO 8601)", "date_and_time_iso_8601"},
-                                      std::pair{"box INPUT VOLTAGE (V RMS)", "box_input_voltage_v_rms"}}) {
+    for (const auto& [title, name] :
+         {std::pair{"input power (W)", "input_power_w"},
+          std::pair{"phase angle efficiency (%)", "phase_angle_efficiency_pct"},
+          std::pair{"U95 efficiency estimates ratio (%)", "u95_efficiency_estimates_ratio_pct"},
+          std::pair{"date and time (ISO 8601)", "date_and_time_iso_8601"},
+          std::pair{"box INPUT VOLTAGE (V RMS)", "box_input_voltage_v_rms"}}) {
         EXPECT_EQ(LabSchema::sqlName(title), name);
     }
     std::set<std::string> names;

@@ -13,10 +13,10 @@
 #include <QCoreApplication>
 #include <array>
 #include <chrono>
-#include <functional>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <thread>
 
 int main(int argc, char** argv) {

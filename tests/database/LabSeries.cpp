@@ -86,8 +86,8 @@ int main(int argc, char** argv) {
         for (const PlotSeries& s : lab.series) {
             for (const SetUpPoint& p : s.points) {
                 std::printf("%s\t%s\t%s\t%s\t%.10g\t%d\t%.10g\t%.10g\t%.10g\n", qPrintable(s.transformer),
-                            qPrintable(s.capacitor), qPrintable(s.resistor), qPrintable(s.average), p.x,
-                            p.phase.count, p.phase.mean, p.phase.low, p.phase.high);
+                            qPrintable(s.capacitor), qPrintable(s.resistor), qPrintable(s.average), p.x, p.phase.count,
+                            p.phase.mean, p.phase.low, p.phase.high);
             }
         }
         std::printf("passes\t%lld\n", lab.passes);

@@ -1,5 +1,5 @@
-#include "TestRig.h"
 #include "CommandNumber.h"
+#include "TestRig.h"
 
 #include <array>
 #include <cstdint>

@@ -30,11 +30,22 @@ void check(bool holds) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const char* const queries[] = {
-        "MEASU:IMMED?",       "MEASU:MEAS1?",       "MEASU:MEAS2?",       "MEASU:MEAS3?",
-        "CH1?",               "CH2?",               "MATH?",              "CH4?",
-        "MEASU:IMMED:VALUE?", "MEASU:MEAS1:VALUE?", "MEASU:MEAS2:VALUE?", "MEASU:MEAS3:VALUE?",
-        "MEASU:MEAS4:VALUE?", "MEASU:MEAS5:VALUE?", "ACQ:STATE?",         "CH3:SCALE?"};
+    static const char* const queries[] = {"MEASU:IMMED?",
+                                          "MEASU:MEAS1?",
+                                          "MEASU:MEAS2?",
+                                          "MEASU:MEAS3?",
+                                          "CH1?",
+                                          "CH2?",
+                                          "MATH?",
+                                          "CH4?",
+                                          "MEASU:IMMED:VALUE?",
+                                          "MEASU:MEAS1:VALUE?",
+                                          "MEASU:MEAS2:VALUE?",
+                                          "MEASU:MEAS3:VALUE?",
+                                          "MEASU:MEAS4:VALUE?",
+                                          "MEASU:MEAS5:VALUE?",
+                                          "ACQ:STATE?",
+                                          "CH3:SCALE?"};
     TestRig b;
     const std::vector<std::string> answers = pieces(data, size);
     for (std::size_t i = 0; i < answers.size() && i < std::size(queries); ++i) {

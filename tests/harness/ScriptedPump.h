@@ -11,7 +11,7 @@
 // An event pump that plays the operator: at a chosen yield (a condition on
 // the windows' state) it presses a button or picks an item, once.
 class ScriptedPump final : public EventPump {
-public:
+  public:
     void yield() override {
         ++yields;
         for (std::size_t i = 0; i < steps_.size(); ++i) {
@@ -30,11 +30,8 @@ public:
 
     // When the list gains this line (it holds it anywhere).
     void whenLogged(const ListBox& list, std::string line, std::function<void()> action) {
-        when(
-            [&list, line] {
-                return std::find(list.lines.begin(), list.lines.end(), line) != list.lines.end();
-            },
-            std::move(action));
+        when([&list, line] { return std::find(list.lines.begin(), list.lines.end(), line) != list.lines.end(); },
+             std::move(action));
     }
 
     bool allDone() const {
@@ -43,7 +40,7 @@ public:
 
     int yields = 0;
 
-private:
+  private:
     struct Step {
         std::function<bool()> when;
         std::function<void()> action;

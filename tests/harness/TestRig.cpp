@@ -7,7 +7,9 @@ TestRig::TestRig() : SimulatedDesk(1000u), form(std::make_unique<Form1>(platform
     form->now = [] { return QDateTime(QDate(2026, 12, 8), QTime(14, 30, 5)); };
 }
 
-void TestRig::start() { form->Form_Load(); }
+void TestRig::start() {
+    form->Form_Load();
+}
 
 void TestRig::startAndReadSettings() {
     start();
@@ -20,8 +22,7 @@ void TestRig::pick(ComboBox& combo, const std::string& item, void (Form1::*actio
     (form.get()->*action)();
 }
 
-void TestRig::walkToReady(const std::string& resistor, const std::string& supply,
-                        const std::string& capacitor) {
+void TestRig::walkToReady(const std::string& resistor, const std::string& supply, const std::string& capacitor) {
     startAndReadSettings();
     pick(form->Combo1, resistor, &Form1::loadResistorPicked);
     pick(form->Combo2, supply, &Form1::supplyVoltagePicked);

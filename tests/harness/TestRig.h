@@ -30,7 +30,7 @@ struct RecordingKeys final : KeySynth {
     }
     std::vector<Event> events;
 
-private:
+  private:
     VirtualClock& clock_;
 };
 
@@ -59,9 +59,7 @@ struct TestRig : SimulatedDesk<VirtualClock> {
 
     // This rig's platform with another device library: the serial backend,
     // or a wrapper of one.
-    Platform platformOn(D2xx& device) {
-        return SimulatedDesk::platformOn(device, pump, clipboard, keys, carets);
-    }
+    Platform platformOn(D2xx& device) { return SimulatedDesk::platformOn(device, pump, clipboard, keys, carets); }
 
     // The lines written to the scope since the given transcript index.
     std::vector<std::string> linesSince(std::size_t transcriptIndex) const;

@@ -1,12 +1,12 @@
 #include "Configuration.h"
 #include "HeadlessRun.h"
 #include "ListPick.h"
-#include "SetupLists.h"
-#include "TransformerKinds.h"
 #include "MeasuringSession.h"
 #include "ResultsTable.h"
+#include "SetupLists.h"
 #include "StopSignals.h"
 #include "TestRig.h"
+#include "TransformerKinds.h"
 
 #include <QCoreApplication>
 #include <QSettings>
@@ -184,8 +184,10 @@ TEST(Headless, TheTrueEfficiencyLiesWithinTheUOfEachEstimate) {
         const char* preset;
         const char* supply;
         bool standard;
-    } transformers[]{{"SPLIT-FLUX TRANSFORMER #1", "5.0", false}, {"SPLIT-FLUX TRANSFORMER #1", "10.0", false},
-                     {"STANDARD TRANSFORMER  F-54X", "40.0", true}, {"STANDARD TRANSFORMER  F-54X", "50.0", true}};
+    } transformers[]{{"SPLIT-FLUX TRANSFORMER #1", "5.0", false},
+                     {"SPLIT-FLUX TRANSFORMER #1", "10.0", false},
+                     {"STANDARD TRANSFORMER  F-54X", "40.0", true},
+                     {"STANDARD TRANSFORMER  F-54X", "50.0", true}};
     // (From 100 V on, its recommended 20 V a division puts the input peak off the screen: clipped, no U.)
     const char* resistors[]{"48.0", "23.1", "9.4"};
     const char* capacitors[]{"100", "200"};
@@ -218,9 +220,8 @@ TEST(Headless, TheTrueEfficiencyLiesWithinTheUOfEachEstimate) {
         bench.conditions.supplyVolts = std::stod(c.supply);
         bench.conditions.loadOhms = std::stod(c.loadResistor);
         bench.conditions.loadMicrofarads = std::stod(c.capacitor);
-        bench.errors = drawBenchErrors(static_cast<unsigned>(n + 1), declared.gainPercent,
-                                       declared.voltageProbePercent, declared.currentProbePercent,
-                                       declared.phaseLagDegrees);
+        bench.errors = drawBenchErrors(static_cast<unsigned>(n + 1), declared.gainPercent, declared.voltageProbePercent,
+                                       declared.currentProbePercent, declared.phaseLagDegrees);
         const CircuitSolution truth = solve(bench.transformer, bench.conditions);
         HeadlessRig rig(c, bench);
         rig.run.benchTruth = [&truth] { return PassOutcome::Truth{truth.inputPower, truth.outputPower}; };
@@ -265,7 +266,8 @@ TEST(Headless, LimitsAboutAPassGiveEachVerdictAndItsExitStatus) {
               {eta + 2 * U, Verdict::Fail, AVerdictNotPass}};
     for (const auto& c : cases) {
         const std::string json = R"j({"name": "bench check", "version": "1", "rule": "guard-band", "guard": 1,
-            "limits": {"phase angle efficiency (%)": {"lower": )j" + std::to_string(c.lower) + "}}}";
+            "limits": {"phase angle efficiency (%)": {"lower": )j" +
+                                 std::to_string(c.lower) + "}}}";
         auto set = limitSetFromJson(json);
         ASSERT_TRUE(std::holds_alternative<LimitSet>(set)) << std::get<std::string>(set);
         HeadlessRig rig(typicalChoices());
@@ -294,7 +296,9 @@ CalibratedPass calibratedPass(HeadlessChoices choices, const SimBench& bench) {
     CalibratedPass out;
     choices.calibrate = true;
     HeadlessRig calibrating(choices, bench);
-    calibrating.run.calibrationsChanged = [&out](const std::vector<ChannelCalibration>& kept) { out.calibration = kept.front(); };
+    calibrating.run.calibrationsChanged = [&out](const std::vector<ChannelCalibration>& kept) {
+        out.calibration = kept.front();
+    };
     calibrating.run.probesOnOneNode = [&calibrating](bool on) { calibrating.desk.scope.bench->probesOnOneNode = on; };
     if (calibrating.run.run() != EveryPassComplete || !out.calibration) {
         return out;
@@ -342,7 +346,8 @@ TEST(Headless, TheTrueEfficiencyLiesWithinTheCalibratedU) {
     std::sort(us.begin(), us.end());
     const double p95 = errors[errors.size() * 95 / 100], medianU = us[us.size() / 2];
     std::printf("calibrated phase angle efficiency: %d of %d within U95; median U %.2f points, 95th percentile of "
-                "the errors %.2f points\n", inside, passes, medianU, p95);
+                "the errors %.2f points\n",
+                inside, passes, medianU, p95);
     EXPECT_GE(inside, passes * 9 / 10);
     EXPECT_LE(medianU, 2 * p95) << "U inflated";
 }
@@ -362,8 +367,12 @@ TEST(Headless, AChannelCalibrationTakesTheSharedErrorsOut) {
         choices.calibrate = true;
         HeadlessRig calibrating(choices, bench);
         std::optional<ChannelCalibration> taken;
-        calibrating.run.calibrationsChanged = [&taken](const std::vector<ChannelCalibration>& kept) { taken = kept.front(); };
-        calibrating.run.probesOnOneNode = [&calibrating](bool on) { calibrating.desk.scope.bench->probesOnOneNode = on; };
+        calibrating.run.calibrationsChanged = [&taken](const std::vector<ChannelCalibration>& kept) {
+            taken = kept.front();
+        };
+        calibrating.run.probesOnOneNode = [&calibrating](bool on) {
+            calibrating.desk.scope.bench->probesOnOneNode = on;
+        };
         ASSERT_EQ(calibrating.run.run(), EveryPassComplete) << contents(calibrating.events);
         ASSERT_TRUE(taken.has_value());
         EXPECT_TRUE(calibrating.passes.empty()) << "a calibration reading is no pass";
@@ -406,8 +415,8 @@ struct KnownBench {
     std::optional<ChannelCalibration> calibration;
 
     KnownBench(unsigned seed, const Accuracy& a) {
-        bench.errors = drawBenchErrors(seed, a.gainPercent, a.voltageProbePercent, a.currentProbePercent,
-                                       a.phaseLagDegrees);
+        bench.errors =
+            drawBenchErrors(seed, a.gainPercent, a.voltageProbePercent, a.currentProbePercent, a.phaseLagDegrees);
         bench.seed = seed;
         bench.conditions.loadMicrofarads = 100; // the node's angle the phase needs
         simulation = "simulated bench, errors seed " + std::to_string(seed);
@@ -418,11 +427,14 @@ struct KnownBench {
         calibrating.run.calibrationsChanged = [this](const std::vector<ChannelCalibration>& kept) {
             calibration = kept.front();
         };
-        calibrating.run.probesOnOneNode = [&calibrating](bool on) { calibrating.desk.scope.bench->probesOnOneNode = on; };
+        calibrating.run.probesOnOneNode = [&calibrating](bool on) {
+            calibrating.desk.scope.bench->probesOnOneNode = on;
+        };
         calibrating.run.run();
     }
     // One pass on `on` (this bench, or another), named `named`.
-    PassOutcome measure(const SimBench& on, const std::string& named, const std::optional<LimitSet>& limits = {}) const {
+    PassOutcome measure(const SimBench& on, const std::string& named,
+                        const std::optional<LimitSet>& limits = {}) const {
         HeadlessRig measuring(typicalChoices(), on);
         measuring.run.simulation = named;
         measuring.run.limits = limits;
@@ -468,7 +480,8 @@ TEST(Calibrations, AKnownBenchIsCheckedOnEveryPassAndAnotherBenchsIsNotApplied) 
         SimBench other = known.bench;
         other.errors = drawBenchErrors(seed + 1000, a.gainPercent, a.voltageProbePercent, a.currentProbePercent,
                                        a.phaseLagDegrees);
-        const PassOutcome elsewhere = known.measure(other, "simulated bench, errors seed " + std::to_string(seed + 1000));
+        const PassOutcome elsewhere =
+            known.measure(other, "simulated bench, errors seed " + std::to_string(seed + 1000));
         appliedElsewhere += elsewhere.calibrated.applied ? 1 : 0;
         EXPECT_NE(elsewhere.calibrated.calibration.find("uncalibrated: calibrated on another bench"), std::string::npos)
             << elsewhere.calibrated.calibration;
@@ -531,7 +544,9 @@ TEST(Headless, TheWindowsAndAScriptWeighAPassAlike) {
         HeadlessRig calibrating(choices, bench);
         calibrating.run.simulated = true;
         calibrating.run.configure = configured;
-        calibrating.run.probesOnOneNode = [&calibrating](bool on) { calibrating.desk.scope.bench->probesOnOneNode = on; };
+        calibrating.run.probesOnOneNode = [&calibrating](bool on) {
+            calibrating.desk.scope.bench->probesOnOneNode = on;
+        };
         ASSERT_EQ(calibrating.run.run(), EveryPassComplete) << contents(calibrating.events);
     }
     HeadlessRig script(typicalChoices(), bench);
@@ -539,7 +554,8 @@ TEST(Headless, TheWindowsAndAScriptWeighAPassAlike) {
     script.run.configure = configured;
     ASSERT_EQ(script.run.run(), EveryPassComplete) << contents(script.events);
     EXPECT_NE(contents(script.events).find("configuration: accuracy from kept for adapter simulated (scope gain 1.5 %"),
-              std::string::npos) << contents(script.events);
+              std::string::npos)
+        << contents(script.events);
 
     TestRig windows;
     windows.scope.attach(bench);
@@ -556,8 +572,8 @@ TEST(Headless, TheWindowsAndAScriptWeighAPassAlike) {
     int compared = 0;
     for (const ResultsTable::Column& column : ResultsTable::columns()) {
         const std::string title = column.title();
-        const bool weighed = title.rfind("U95 ", 0) == 0 || title.rfind("accuracy ", 0) == 0 ||
-                             title.rfind("calibrat", 0) == 0;
+        const bool weighed =
+            title.rfind("U95 ", 0) == 0 || title.rfind("accuracy ", 0) == 0 || title.rfind("calibrat", 0) == 0;
         if (weighed) {
             EXPECT_EQ(column.field(*pass), column.field(fromScript)) << title;
             ++compared;
@@ -585,17 +601,27 @@ TEST(ListPick, EveryItemAsTheListsShowItAndAsAUserTypesIt) {
         std::string typed;
         std::optional<std::string> item;
     } cases[]{
-        {&loads, "9.40", "9.4"},         {&loads, " 9.4 ", "9.4"},       {&loads, "9.4 ohms", "9.4"},
-        {&loads, "9.4ohm", "9.4"},       {&loads, "48 \u03A9", "48.0"},  {&loads, "no load", "NO LOAD"},
-        {&loads, "No  Load", "NO LOAD"}, {&loads, "9.5", std::nullopt},  {&loads, "ohms", std::nullopt},
-        {&capacitors, "100 uF", "100"},  {&capacitors, "100\u00B5F", "100"}, {&capacitors, "1e2", "100"},
+        {&loads, "9.40", "9.4"},
+        {&loads, " 9.4 ", "9.4"},
+        {&loads, "9.4 ohms", "9.4"},
+        {&loads, "9.4ohm", "9.4"},
+        {&loads, "48 \u03A9", "48.0"},
+        {&loads, "no load", "NO LOAD"},
+        {&loads, "No  Load", "NO LOAD"},
+        {&loads, "9.5", std::nullopt},
+        {&loads, "ohms", std::nullopt},
+        {&capacitors, "100 uF", "100"},
+        {&capacitors, "100\u00B5F", "100"},
+        {&capacitors, "1e2", "100"},
         {&capacitors, "no load", "NO LOAD"},
         {&supplyList(TransformerKind::SplitFlux), "10", "10.0"},
         {&supplyList(TransformerKind::SplitFlux), "10 V rms", "10.0"},
         {&supplyList(TransformerKind::SplitFlux), "10.0V", "10.0"},
         {&supplyList(TransformerKind::SplitFlux), "off", "OFF"},
         {&supplyList(TransformerKind::SplitFlux), "10 A", std::nullopt},
-        {&averages, "16", "16"},         {&averages, "016", "16"},       {&averages, "15", std::nullopt},
+        {&averages, "16", "16"},
+        {&averages, "016", "16"},
+        {&averages, "15", std::nullopt},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(itemNamed(*c.list, c.typed), c.item) << "\"" << c.typed << "\"";

@@ -19,15 +19,8 @@ const Lines ConfigurationLines{
 };
 
 const Lines ScopeLines{
-    "VERBOSE ON",
-    "HEADER ON",
-    "ID?",
-    "ID BENCHSIM DS40,FV:v1.00\r\n",
-    "MATH:DEFINE \"CH1 * CH2\"",
-    "ACQ:NUMAVG 16",
-    "ACQ:MODE AVERAGE",
-    "ACQ:STATE?",
-    ":ACQUIRE:STATE 1\r\n",
+    "VERBOSE ON",    "HEADER ON",        "ID?",        "ID BENCHSIM DS40,FV:v1.00\r\n", "MATH:DEFINE \"CH1 * CH2\"",
+    "ACQ:NUMAVG 16", "ACQ:MODE AVERAGE", "ACQ:STATE?", ":ACQUIRE:STATE 1\r\n",
 };
 
 Lines concat(std::initializer_list<Lines> parts) {
@@ -38,8 +31,8 @@ Lines concat(std::initializer_list<Lines> parts) {
     return all;
 }
 
-const Lines OpenLines{"Number of Devices: 1", "Device Description 1: FT232R USB UART",
-                      "Serial Number 1: BS40A001", "Open Scope Device 1", "USB Port Number:  3"};
+const Lines OpenLines{"Number of Devices: 1", "Device Description 1: FT232R USB UART", "Serial Number 1: BS40A001",
+                      "Open Scope Device 1", "USB Port Number:  3"};
 
 void expectStatus(const TextBox& box, const std::string& text, Colour back, Colour fore) {
     EXPECT_EQ(box.text, text);
@@ -58,8 +51,7 @@ TEST(Connection, ASuccessfulConnectionLogsEveryStepAndBringsTheScopeToItsState) 
     TestRig b;
     b.start();
     Form1& f = *b.form;
-    EXPECT_EQ(f.List1.lines, concat({StartLines, OpenLines, ConfigurationLines, ScopeLines}))
-        << joined(f.List1.lines);
+    EXPECT_EQ(f.List1.lines, concat({StartLines, OpenLines, ConfigurationLines, ScopeLines})) << joined(f.List1.lines);
     expectStatus(f.Text1, "READY", Colours::Green, Colours::Black);
     expectStatus(f.Text12, "PRESS SETTINGS", Colours::Blue, Colours::White);
     EXPECT_EQ(f.Text2.text, " 3");
@@ -69,9 +61,8 @@ TEST(Connection, ASuccessfulConnectionLogsEveryStepAndBringsTheScopeToItsState) 
     EXPECT_FALSE(f.DialogueRunning);
 
     // The bytes the scope received, each line with CR LF and its byte count.
-    EXPECT_EQ(b.d2xx.writtenBytes(),
-              "VERBOSE ON\r\nHEADER ON\r\nID?\r\nMATH:DEFINE \"CH1 * CH2\"\r\nACQ:NUMAVG 16\r\n"
-              "ACQ:MODE AVERAGE\r\nACQ:STATE?\r\n");
+    EXPECT_EQ(b.d2xx.writtenBytes(), "VERBOSE ON\r\nHEADER ON\r\nID?\r\nMATH:DEFINE \"CH1 * CH2\"\r\nACQ:NUMAVG 16\r\n"
+                                     "ACQ:MODE AVERAGE\r\nACQ:STATE?\r\n");
     std::vector<std::size_t> sizes;
     for (const TranscriptEntry& e : b.d2xx.transcript) {
         if (e.written) {
@@ -123,10 +114,9 @@ TEST(Connection, DeviceListsThatOpenNothing) {
         TestRig b;
         b.d2xx.forcedStatus["FT_OpenEx"] = FT_DEVICE_NOT_OPENED;
         b.start();
-        EXPECT_EQ(b.form->List1.lines,
-                  concat({StartLines,
-                          {"Number of Devices: 1", "Device Description 1: FT232R USB UART",
-                           "Serial Number 1: BS40A001", "Open Device 1 Failed"}}));
+        EXPECT_EQ(b.form->List1.lines, concat({StartLines,
+                                               {"Number of Devices: 1", "Device Description 1: FT232R USB UART",
+                                                "Serial Number 1: BS40A001", "Open Device 1 Failed"}}));
         EXPECT_EQ(b.form->ScopeOpen, 0);
         EXPECT_TRUE(b.d2xx.writtenBytes().empty());
     }
@@ -136,12 +126,9 @@ TEST(Connection, OnlyTheFt232rIsOpenedBesideAnotherDevice) {
     TestRig b;
     b.d2xx.devices.insert(b.d2xx.devices.begin(), SimDevice{"USB <-> Serial Cable", "FT9X2K11", 5, 0, 0, {}});
     b.start();
-    const Lines expected{"Number of Devices: 2",
-                         "Device Description 1: USB <-> Serial Cable",
-                         "Serial Number 1: FT9X2K11",
-                         "Device Description 2: FT232R USB UART",
-                         "Serial Number 2: BS40A001",
-                         "Open Scope Device 2",
+    const Lines expected{"Number of Devices: 2",      "Device Description 1: USB <-> Serial Cable",
+                         "Serial Number 1: FT9X2K11", "Device Description 2: FT232R USB UART",
+                         "Serial Number 2: BS40A001", "Open Scope Device 2",
                          "USB Port Number:  3"};
     EXPECT_EQ(b.form->List1.lines, concat({StartLines, expected, ConfigurationLines, ScopeLines}));
 }
@@ -151,10 +138,8 @@ TEST(Connection, LockedListingsRetryTheWholeProcedureEveryTwoSeconds) {
     b.d2xx.devices[0].descriptionFailures = 1;
     b.d2xx.devices[0].serialFailures = 1;
     b.start();
-    const Lines expected{"Number of Devices: 1", "Device Description 1: Locked",
-                         "Serial Number 1: Locked"};
-    EXPECT_EQ(b.form->List1.lines,
-              concat({StartLines, expected, OpenLines, ConfigurationLines, ScopeLines}))
+    const Lines expected{"Number of Devices: 1", "Device Description 1: Locked", "Serial Number 1: Locked"};
+    EXPECT_EQ(b.form->List1.lines, concat({StartLines, expected, OpenLines, ConfigurationLines, ScopeLines}))
         << joined(b.form->List1.lines);
     EXPECT_EQ(b.clock.slept(), 12000u + b.writeMsSince(0)) << "2 s of retry wait plus two queries";
 }
@@ -163,8 +148,8 @@ TEST(Connection, ComPortMinusOneResetsTheLink) {
     TestRig b;
     b.d2xx.devices[0].comPort = -1;
     b.start();
-    const Lines expected{"Number of Devices: 1", "Device Description 1: FT232R USB UART",
-                         "Serial Number 1: BS40A001", "Open Scope Device 1", "Close Scope"};
+    const Lines expected{"Number of Devices: 1", "Device Description 1: FT232R USB UART", "Serial Number 1: BS40A001",
+                         "Open Scope Device 1", "Close Scope"};
     EXPECT_EQ(b.form->List1.lines, concat({StartLines, expected}));
     expectResetState(b);
     EXPECT_EQ(b.form->Text2.text, "XX");
@@ -202,8 +187,7 @@ TEST(Connection, ExchangeFailuresEndInTheResetSequence) {
         TestRig b; // a failed write
         b.d2xx.addFault("HEADER ON", SimFault::writeFails());
         b.start();
-        EXPECT_EQ(b.form->List1.lines,
-                  concat({head, {"VERBOSE ON", "Set Header ON Failed", "Close Scope"}}));
+        EXPECT_EQ(b.form->List1.lines, concat({head, {"VERBOSE ON", "Set Header ON Failed", "Close Scope"}}));
         expectResetState(b);
     }
     {
@@ -211,9 +195,7 @@ TEST(Connection, ExchangeFailuresEndInTheResetSequence) {
         b.d2xx.addFault("ID?", SimFault::noAnswer());
         b.start();
         EXPECT_EQ(b.form->List1.lines,
-                  concat({head,
-                          {"VERBOSE ON", "HEADER ON", "ID?", "FT_Read timeout ftStatus =  0",
-                           "Close Scope"}}));
+                  concat({head, {"VERBOSE ON", "HEADER ON", "ID?", "FT_Read timeout ftStatus =  0", "Close Scope"}}));
         expectResetState(b);
         EXPECT_FALSE(b.form->TestFailed);
     }
@@ -222,18 +204,15 @@ TEST(Connection, ExchangeFailuresEndInTheResetSequence) {
         b.d2xx.addFault("ID?", SimFault::readError(FT_OTHER_ERROR));
         b.start();
         EXPECT_EQ(b.form->List1.lines,
-                  concat({head,
-                          {"VERBOSE ON", "HEADER ON", "ID?", "FT_Read error ftStatus =  18",
-                           "Close Scope"}}));
+                  concat({head, {"VERBOSE ON", "HEADER ON", "ID?", "FT_Read error ftStatus =  18", "Close Scope"}}));
     }
     {
         TestRig b; // an answer without LF: "Test Failed" comes last
         b.d2xx.addFault("ID?", SimFault::noLF());
         b.start();
-        EXPECT_EQ(b.form->List1.lines,
-                  concat({head,
-                          {"VERBOSE ON", "HEADER ON", "ID?", "ID BENCHSIM DS40,FV:v1.00\r",
-                           "Close Scope", "Test Failed"}}));
+        EXPECT_EQ(b.form->List1.lines, concat({head,
+                                               {"VERBOSE ON", "HEADER ON", "ID?", "ID BENCHSIM DS40,FV:v1.00\r",
+                                                "Close Scope", "Test Failed"}}));
         EXPECT_TRUE(b.form->TestFailed);
         expectResetState(b);
     }
@@ -260,8 +239,7 @@ TEST(Connection, AStoppedAcquisitionIsStartedAndConfirmed) {
     TestRig b;
     b.scope.acquiring = false;
     b.start();
-    const Lines expected{"ACQ:STATE?", ":ACQUIRE:STATE 0\r\n", "ACQ:STATE ON", "ACQ:STATE?",
-                         ":ACQUIRE:STATE 1\r\n"};
+    const Lines expected{"ACQ:STATE?", ":ACQUIRE:STATE 0\r\n", "ACQ:STATE ON", "ACQ:STATE?", ":ACQUIRE:STATE 1\r\n"};
     Lines all = concat({StartLines, OpenLines, ConfigurationLines, ScopeLines});
     all.resize(all.size() - 2);
     EXPECT_EQ(b.form->List1.lines, concat({all, expected}));
@@ -362,8 +340,8 @@ TEST(Connection, ARetryStartsFromNothingTheFailedAttemptListedOrOpened) {
         b.d2xx.devices[0].serialFailures = 1;
         b.d2xx.devices[0].descriptionFailures = 0;
         b.start();
-        const Lines expected{"Number of Devices: 1", "Device Description 1: FT232R USB UART",
-                             "Serial Number 1: Locked", "Number of Devices: 1",
+        const Lines expected{"Number of Devices: 1",         "Device Description 1: FT232R USB UART",
+                             "Serial Number 1: Locked",      "Number of Devices: 1",
                              "Device Description 1: Locked", "Serial Number 1: BS40A001"};
         EXPECT_EQ(b.form->List1.lines, concat({StartLines, expected})) << joined(b.form->List1.lines);
         EXPECT_EQ(b.form->ScopeOpen, 0);
@@ -405,8 +383,8 @@ TEST(Connection, ARetryStartsFromNothingTheFailedAttemptListedOrOpened) {
 }
 
 TEST(Connection, AnAcquisitionStateOfOneOrMoreIsRunning) {
-    for (const auto& [state, running] : {std::pair{"2", true}, std::pair{"9", true}, std::pair{"1", true},
-                                         std::pair{"0", false}}) {
+    for (const auto& [state, running] :
+         {std::pair{"2", true}, std::pair{"9", true}, std::pair{"1", true}, std::pair{"0", false}}) {
         TestRig b;
         b.d2xx.addFault("ACQ:STATE?", SimFault::answered(std::string(":ACQUIRE:STATE ") + state + "\r\n"));
         b.start();

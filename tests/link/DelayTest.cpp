@@ -1,5 +1,5 @@
-#include "Clock.h"
 #include "Delay.h"
+#include "Clock.h"
 #include "ScriptedPump.h"
 
 #include <gtest/gtest.h>
@@ -54,10 +54,11 @@ TEST(Delay, AnActionInsideAYieldDoesNotShortenOrRepeatTheMarks) {
     VirtualClock clock;
     ScriptedPump pump;
     bool pressed = false;
-    pump.when([&] { return !pressed; }, [&] {
-        pressed = true;
-        clock.sleep(5000);
-    });
+    pump.when([&] { return !pressed; },
+              [&] {
+                  pressed = true;
+                  clock.sleep(5000);
+              });
     delay(clock, pump, 300);
     EXPECT_EQ(clock.slept(), 5100u);
     EXPECT_EQ(pump.yields, 2);

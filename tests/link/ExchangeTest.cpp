@@ -4,8 +4,8 @@
 #include "ScriptedPump.h"
 #include "SimD2xx.h"
 
-#include <algorithm>
 #include "Checked.h"
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -151,9 +151,15 @@ TEST_F(ExchangeRig, EveryLineIsWrittenWithTheByteCountOfItsTextAndLineEnd) {
     const struct {
         const char* line;
         std::uint32_t bytes;
-    } lines[]{{"MEASU:IMMED?", 14},          {"MEASU:IMMED:VALUE?", 20}, {"MEASU:MEAS1?", 14},
-              {"MEASU:MEAS3:VALUE?", 20},    {"CH1?", 6},                {"MATH?", 7},
-              {"CH3:SCALE?", 12},            {"ACQ:NUMAVG 16", 15},      {"ACQ:NUMAVG 128", 16},
+    } lines[]{{"MEASU:IMMED?", 14},
+              {"MEASU:IMMED:VALUE?", 20},
+              {"MEASU:MEAS1?", 14},
+              {"MEASU:MEAS3:VALUE?", 20},
+              {"CH1?", 6},
+              {"MATH?", 7},
+              {"CH3:SCALE?", 12},
+              {"ACQ:NUMAVG 16", 15},
+              {"ACQ:NUMAVG 128", 16},
               {"MATH:DEFINE \"CH1 * CH2\"", 25}};
     for (const auto& l : lines) {
         EXPECT_EQ(lineByteCount(l.line), l.bytes) << l.line;

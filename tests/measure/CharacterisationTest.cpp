@@ -95,8 +95,8 @@ TEST(Characterisation, ExactReadingsOfTheCircuitGiveItsOwnFigures) {
             EXPECT_NEAR(s.p0.value / truth.noLoadLoss, 1, 0.01) << where;
             EXPECT_NEAR(s.rEq.value / truth.referredResistance, 1, 0.02) << where << ": " << s.rEq.value;
             EXPECT_NEAR(s.bestEfficiency.value / truth.bestEfficiency, 1, 0.002) << where;
-            EXPECT_NEAR(s.bestLoadOhms.value / truth.bestLoadOhms, 1, 0.02) << where << ": " << s.bestLoadOhms.value
-                                                                           << " against " << truth.bestLoadOhms;
+            EXPECT_NEAR(s.bestLoadOhms.value / truth.bestLoadOhms, 1, 0.02)
+                << where << ": " << s.bestLoadOhms.value << " against " << truth.bestLoadOhms;
         }
         ASSERT_TRUE(fit.core.has_value());
         EXPECT_NEAR(fit.core->exponent.value, 2.0, 0.05) << c.model.name;

@@ -1,8 +1,8 @@
 #include "Controls.h"
 #include "EfficiencyFigures.h"
 
-#include <cmath>
 #include "Checked.h"
+#include <cmath>
 
 #include <gtest/gtest.h>
 
@@ -70,11 +70,10 @@ TEST(Figures, ATypicalPassGivesEveryBoxAndResultLine) {
     EXPECT_EQ(b.Text11.text, "90.00");
     EXPECT_EQ(b.Text23.text, "9.0043");
     EXPECT_EQ(b.Text16.text, "90.04");
-    EXPECT_EQ(b.List1.lines,
-              (std::vector<std::string>{"Apparent Power Multiplier Efficiency: 75.13",
-                                        "PERCENT EFFICIENCY DIFFERENCE: 0.047%",
-                                        "Phase Angle Output Power Factor: 0.998",
-                                        "Load Resistor Output Power Factor: 0.999"}));
+    EXPECT_EQ(b.List1.lines, (std::vector<std::string>{"Apparent Power Multiplier Efficiency: 75.13",
+                                                       "PERCENT EFFICIENCY DIFFERENCE: 0.047%",
+                                                       "Phase Angle Output Power Factor: 0.998",
+                                                       "Load Resistor Output Power Factor: 0.999"}));
     EXPECT_EQ(b.Text6.BackColor, Colours::White);
 }
 
@@ -226,9 +225,8 @@ TEST(Figures, UndefinedRatiosShowDashesNeverInfOrNan) {
     EXPECT_EQ(e.List1.lines.at(2), "Phase Angle Output Power Factor: ----");
 
     for (const Boxes* all : {&b, &c, &d}) {
-        for (const TextBox* box : {&all->Text6, &all->Text11, &all->Text16, &all->Text17,
-                                   &all->Text18, &all->Text19, &all->Text20, &all->Text21,
-                                   &all->Text22, &all->Text23}) {
+        for (const TextBox* box : {&all->Text6, &all->Text11, &all->Text16, &all->Text17, &all->Text18, &all->Text19,
+                                   &all->Text20, &all->Text21, &all->Text22, &all->Text23}) {
             EXPECT_EQ(box->text.find("inf"), std::string::npos) << box->text;
             EXPECT_EQ(box->text.find("nan"), std::string::npos) << box->text;
         }
@@ -280,8 +278,8 @@ TEST(Figures, EveryFigureLimitIsComparedExactlyAsWritten) {
     const struct {
         double outputPower;
         const char* shown;
-    } efficiencies[]{{5e6 / 100 * 10, "5,000,000.00"}, {9999999.8 / 100 * 10, "9,999,999.80"},
-                     {9999999.9 / 100 * 10, "OVERFLOW"}};
+    } efficiencies[]{
+        {5e6 / 100 * 10, "5,000,000.00"}, {9999999.8 / 100 * 10, "9,999,999.80"}, {9999999.9 / 100 * 10, "OVERFLOW"}};
     for (const auto& e : efficiencies) {
         Measurements n = typical();
         n.InputPower = 10;
@@ -315,27 +313,38 @@ TEST(Figures, AFigureHasNoNumberExactlyWhereItsBoxShowsNone) {
               {"a zero resistor", [](Measurements&) {}, "0"},
               {"no input power", [](Measurements& m) { m.InputPower = 0; }, "9.4"},
               {"no input current", [](Measurements& m) { m.InputCurrent = 0; }, "9.4"},
-              {"no output", [](Measurements& m) { m.OutputVoltage = 0; m.OutputPower = 0; }, "9.4"},
+              {"no output",
+               [](Measurements& m) {
+                   m.OutputVoltage = 0;
+                   m.OutputPower = 0;
+               },
+               "9.4"},
               {"no output power", [](Measurements& m) { m.OutputPower = 0; }, "9.4"},
-              {"beyond a double", [](Measurements& m) { m.InputPower = 1e-300; m.OutputPower = 9.9e37; }, "9.4"}};
+              {"beyond a double",
+               [](Measurements& m) {
+                   m.InputPower = 1e-300;
+                   m.OutputPower = 9.9e37;
+               },
+               "9.4"}};
     for (const auto& c : cases) {
         Measurements m = typical();
         c.change(m);
         Figures f;
         Boxes b;
         computeAll(m, f, b, c.resistor);
-        const std::pair<const std::optional<double>*, const TextBox*> pairs[]{
-            {&f.ApparentMultiplier, &b.Text22}, {&f.OutputPhaseAngle, &b.Text17},
-            {&f.PhaseEfficiency, &b.Text11},    {&f.ResistorOutputPower, &b.Text23},
-            {&f.ResistorEfficiency, &b.Text16}};
+        const std::pair<const std::optional<double>*, const TextBox*> pairs[]{{&f.ApparentMultiplier, &b.Text22},
+                                                                              {&f.OutputPhaseAngle, &b.Text17},
+                                                                              {&f.PhaseEfficiency, &b.Text11},
+                                                                              {&f.ResistorOutputPower, &b.Text23},
+                                                                              {&f.ResistorEfficiency, &b.Text16}};
         for (const auto& [figure, box] : pairs) {
             EXPECT_EQ(!figure->has_value(), box->text == "----") << c.what << ": " << box->text;
         }
         EXPECT_EQ(!f.InputPhaseAngle.has_value(), b.Text6.text == "FAULT") << c.what;
         const bool differenceShown = b.List1.lines.at(b.List1.lines.size() - 3).find("----") == std::string::npos;
         EXPECT_EQ(f.EfficiencyDifference.has_value(), differenceShown) << c.what;
-        for (const auto* always : {&f.ApparentInputPower, &f.ReactiveInputPower, &f.ApparentOutputPower,
-                                   &f.ReactiveOutputPower}) {
+        for (const auto* always :
+             {&f.ApparentInputPower, &f.ReactiveInputPower, &f.ApparentOutputPower, &f.ReactiveOutputPower}) {
             EXPECT_TRUE(always->has_value()) << c.what;
         }
     }

@@ -18,22 +18,20 @@ Lines concat(std::initializer_list<Lines> parts) {
     return all;
 }
 
-const Lines FrequencyLines = valueLines("MEASU:IMMED:VALUE?", ">> Read the RESONANT FREQUENCY in Hz",
-                                        ":MEASUREMENT:IMMED:VALUE 6E+01");
-const Lines InputVoltageLines = valueLines(
-    "MEASU:MEAS1:VALUE?", ">> Read the INPUT VOLTAGE in Volts RMS", ":MEASUREMENT:MEAS1:VALUE 1E+01");
-const Lines InputCurrentLines = valueLines(
-    "MEASU:MEAS2:VALUE?", ">> Read the INPUT CURRENT in Amps RMS", ":MEASUREMENT:MEAS2:VALUE 1.2E+00");
-const Lines InputPowerLines = valueLines(
-    "MEASU:MEAS3:VALUE?", ">> Read the REAL INPUT POWER in Watts", ":MEASUREMENT:MEAS3:VALUE 1E+01");
+const Lines FrequencyLines =
+    valueLines("MEASU:IMMED:VALUE?", ">> Read the RESONANT FREQUENCY in Hz", ":MEASUREMENT:IMMED:VALUE 6E+01");
+const Lines InputVoltageLines =
+    valueLines("MEASU:MEAS1:VALUE?", ">> Read the INPUT VOLTAGE in Volts RMS", ":MEASUREMENT:MEAS1:VALUE 1E+01");
+const Lines InputCurrentLines =
+    valueLines("MEASU:MEAS2:VALUE?", ">> Read the INPUT CURRENT in Amps RMS", ":MEASUREMENT:MEAS2:VALUE 1.2E+00");
+const Lines InputPowerLines =
+    valueLines("MEASU:MEAS3:VALUE?", ">> Read the REAL INPUT POWER in Watts", ":MEASUREMENT:MEAS3:VALUE 1E+01");
 const Lines OutputVoltageLines =
-    valueLines("MEASU:MEAS4:VALUE?", ">> Read the OUTPUT VOLTAGE in Volts RMS",
-               ":MEASUREMENT:MEAS4:VALUE 9.2E+00");
+    valueLines("MEASU:MEAS4:VALUE?", ">> Read the OUTPUT VOLTAGE in Volts RMS", ":MEASUREMENT:MEAS4:VALUE 9.2E+00");
 const Lines OutputCurrentLines =
-    valueLines("MEASU:MEAS5:VALUE?", ">> Read the OUTPUT CURRENT in Amps RMS",
-               ":MEASUREMENT:MEAS5:VALUE 9.8E-01");
-const Lines OutputPowerLines = valueLines(
-    "MEASU:MEAS3:VALUE?", ">> Read the REAL OUTPUT POWER in Watts", ":MEASUREMENT:MEAS3:VALUE 9E+00");
+    valueLines("MEASU:MEAS5:VALUE?", ">> Read the OUTPUT CURRENT in Amps RMS", ":MEASUREMENT:MEAS5:VALUE 9.8E-01");
+const Lines OutputPowerLines =
+    valueLines("MEASU:MEAS3:VALUE?", ">> Read the REAL OUTPUT POWER in Watts", ":MEASUREMENT:MEAS3:VALUE 9E+00");
 const std::string InputMath = "MATH:DEFINE \"CH1 * CH2\"";
 const std::string OutputMath = "MATH:DEFINE \"CH3 * CH4\"";
 const Lines Closing{InputMath, "STOP CALCULATION", "READY"};
@@ -56,7 +54,8 @@ struct PassRig : testing::Test {
 };
 
 void expectReady(Form1& f) {
-    for (const TextBox* box : {static_cast<const TextBox*>(&f.Text1), static_cast<const TextBox*>(&f.Text12), static_cast<const TextBox*>(&f.Settings.Text1)}) {
+    for (const TextBox* box : {static_cast<const TextBox*>(&f.Text1), static_cast<const TextBox*>(&f.Text12),
+                               static_cast<const TextBox*>(&f.Settings.Text1)}) {
         EXPECT_EQ(box->text, "READY");
         EXPECT_EQ(box->BackColor, Colours::Green);
         EXPECT_EQ(box->ForeColor, Colours::Black);
@@ -106,9 +105,8 @@ TEST_F(PassRig, ACompletePassLogsFillsEveryBoxAndRestoresMath) {
     EXPECT_FALSE(f().DialogueRunning);
 
     EXPECT_EQ(b.linesSince(mark),
-              (Lines{InputMath, "MEASU:IMMED:VALUE?", "MEASU:MEAS1:VALUE?", "MEASU:MEAS2:VALUE?",
-                     "MEASU:MEAS3:VALUE?", OutputMath, "MEASU:MEAS4:VALUE?", "MEASU:MEAS5:VALUE?",
-                     "MEASU:MEAS3:VALUE?", InputMath}));
+              (Lines{InputMath, "MEASU:IMMED:VALUE?", "MEASU:MEAS1:VALUE?", "MEASU:MEAS2:VALUE?", "MEASU:MEAS3:VALUE?",
+                     OutputMath, "MEASU:MEAS4:VALUE?", "MEASU:MEAS5:VALUE?", "MEASU:MEAS3:VALUE?", InputMath}));
     EXPECT_EQ(b.scope.mathDefinition, "CH1 * CH2");
     EXPECT_EQ(b.clock.slept() - clockAtStart, 35000u + b.writeMsSince(mark))
         << "seven read time-outs and the line time of the ten lines written";
@@ -118,8 +116,7 @@ TEST_F(PassRig, StopDuringTheInputCurrentReadGoesStraightToTheClosingSteps) {
     // The press is handled at the next event-loop turn, after Text5 is written.
     b.pump.when([&] { return !f().Text5.text.empty(); }, [&] { f().stopCalculation(); });
     f().startCalculation();
-    EXPECT_EQ(f().List1.lines,
-              concat({{InputMath}, FrequencyLines, InputVoltageLines, InputCurrentLines, Closing}))
+    EXPECT_EQ(f().List1.lines, concat({{InputMath}, FrequencyLines, InputVoltageLines, InputCurrentLines, Closing}))
         << joined(f().List1.lines);
     for (const TextBox* box : {&f().Text3, &f().Text4, &f().Text5, &f().Text18, &f().Text14}) {
         EXPECT_EQ(box->text, "");
@@ -132,11 +129,11 @@ TEST_F(PassRig, StopAtEachStopTestEndsThePassThere) {
     // The stop tests in pass order, each reached by a press at the yield after
     // the given line was logged.
     const std::vector<std::pair<std::string, std::size_t>> stops{
-        {InputMath, 1},                       // before the frequency query
-        {"MEASU:MEAS1:VALUE?", 5},            // after a write, before its read
-        {InputPowerLines[0], 11},             // the input power query, its second test
-        {OutputMath, 14},                     // before the output voltage query
-        {"MEASU:MEAS5:VALUE?", 18},           // after the output current write
+        {InputMath, 1},             // before the frequency query
+        {"MEASU:MEAS1:VALUE?", 5},  // after a write, before its read
+        {InputPowerLines[0], 11},   // the input power query, its second test
+        {OutputMath, 14},           // before the output voltage query
+        {"MEASU:MEAS5:VALUE?", 18}, // after the output current write
     };
     for (const auto& [line, kept] : stops) {
         TestRig c;
@@ -184,8 +181,7 @@ TEST_F(PassRig, RangeRulesOverflowAndZeroTheirValues) {
     EXPECT_EQ(f().Text8.text, "0.0000");
     EXPECT_EQ(f().Text10.text, "0.0000");
     const Lines sent = b.linesSince(mark);
-    EXPECT_EQ(std::count(sent.begin(), sent.end(), "MEASU:MEAS3:VALUE?"), 1)
-        << "no output power is queried";
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), "MEASU:MEAS3:VALUE?"), 1) << "no output power is queried";
     EXPECT_EQ(last(f().List1.lines), "READY");
     EXPECT_NE(f().Text14.text, "") << "the timestamp is written";
 }
@@ -229,8 +225,12 @@ TEST_F(PassRig, AnAnswerUnderAnotherHeaderIsNoAnswerToTheQuery) {
 TEST_F(PassRig, ATimeOutOnTheOutputCurrentLeavesMathOnTheOutputSide) {
     b.d2xx.addFault("MEASU:MEAS5:VALUE?", SimFault::noAnswer());
     f().startCalculation();
-    const Lines expected = concat({{InputMath}, FrequencyLines, InputVoltageLines,
-                                   InputCurrentLines, InputPowerLines, {OutputMath},
+    const Lines expected = concat({{InputMath},
+                                   FrequencyLines,
+                                   InputVoltageLines,
+                                   InputCurrentLines,
+                                   InputPowerLines,
+                                   {OutputMath},
                                    OutputVoltageLines,
                                    {"MEASU:MEAS5:VALUE?", ">> Read the OUTPUT CURRENT in Amps RMS",
                                     "FT_Read timeout ftStatus =  0", "Close Scope"}});
@@ -244,8 +244,7 @@ TEST_F(PassRig, ATimeOutOnTheOutputCurrentLeavesMathOnTheOutputSide) {
 TEST_F(PassRig, FailedMathWritesAndMalformedAnswersReset) {
     b.d2xx.addFault(OutputMath, SimFault::writeFails());
     f().startCalculation();
-    EXPECT_EQ(lastOf(f().List1.lines, 2),
-              (Lines{"MATH Redefinition Failed", "Close Scope"}));
+    EXPECT_EQ(lastOf(f().List1.lines, 2), (Lines{"MATH Redefinition Failed", "Close Scope"}));
 
     TestRig c;
     c.walkToReady();

@@ -29,32 +29,32 @@ TEST(RangeLimits, EveryLimitIsComparedExactlyAsWritten) {
     const std::vector<Reading> readings{
         {"input voltage at its limit", [](SimScope& s) { s.readings.crms[0] = 999.9999; }, &MainPanel::Text4,
          "OVERFLOW", volts, 999.9999},
-        {"input voltage inside", [](SimScope& s) { s.readings.crms[0] = 999.9998; }, &MainPanel::Text4,
-         "999.9998", volts, 999.9998},
-        {"input current at its limit", [](SimScope& s) { s.readings.crms[1] = 99.9999; }, &MainPanel::Text5,
-         "OVERFLOW", amps, 0},
-        {"input current inside", [](SimScope& s) { s.readings.crms[1] = 99.9998; }, &MainPanel::Text5,
-         "99.9998", amps, 99.9998},
+        {"input voltage inside", [](SimScope& s) { s.readings.crms[0] = 999.9998; }, &MainPanel::Text4, "999.9998",
+         volts, 999.9998},
+        {"input current at its limit", [](SimScope& s) { s.readings.crms[1] = 99.9999; }, &MainPanel::Text5, "OVERFLOW",
+         amps, 0},
+        {"input current inside", [](SimScope& s) { s.readings.crms[1] = 99.9998; }, &MainPanel::Text5, "99.9998", amps,
+         99.9998},
         {"input power at its limit", [](SimScope& s) { s.readings.meanCh1Ch2 = 999.9999; }, &MainPanel::Text7,
          "OVERFLOW", watts, 999.9999},
-        {"input power inside", [](SimScope& s) { s.readings.meanCh1Ch2 = 999.9998; }, &MainPanel::Text7,
-         "999.9998", watts, 999.9998},
-        {"output voltage of exactly 1", [](SimScope& s) { s.readings.crms[2] = 1; }, &MainPanel::Text8,
-         "1.0000", outVolts, 1},
-        {"output voltage below 1", [](SimScope& s) { s.readings.crms[2] = 0.99999; }, &MainPanel::Text8,
-         "0.0000", outVolts, 0},
+        {"input power inside", [](SimScope& s) { s.readings.meanCh1Ch2 = 999.9998; }, &MainPanel::Text7, "999.9998",
+         watts, 999.9998},
+        {"output voltage of exactly 1", [](SimScope& s) { s.readings.crms[2] = 1; }, &MainPanel::Text8, "1.0000",
+         outVolts, 1},
+        {"output voltage below 1", [](SimScope& s) { s.readings.crms[2] = 0.99999; }, &MainPanel::Text8, "0.0000",
+         outVolts, 0},
         {"output voltage at 999.9999", [](SimScope& s) { s.readings.crms[2] = 999.9999; }, &MainPanel::Text8,
          "999.9999", outVolts, 999.9999},
-        {"output voltage above it", [](SimScope& s) { s.readings.crms[2] = 1000; }, &MainPanel::Text8,
-         "0.0000", outVolts, 0},
+        {"output voltage above it", [](SimScope& s) { s.readings.crms[2] = 1000; }, &MainPanel::Text8, "0.0000",
+         outVolts, 0},
         {"output current at its limit", [](SimScope& s) { s.readings.crms[3] = 99.9999; }, &MainPanel::Text9,
          "OVERFLOW", outAmps, 0},
-        {"output current inside", [](SimScope& s) { s.readings.crms[3] = 99.9998; }, &MainPanel::Text9,
-         "99.9998", outAmps, 99.9998},
+        {"output current inside", [](SimScope& s) { s.readings.crms[3] = 99.9998; }, &MainPanel::Text9, "99.9998",
+         outAmps, 99.9998},
         {"output power at its limit", [](SimScope& s) { s.readings.meanCh3Ch4 = 999.9999; }, &MainPanel::Text10,
          "OVERFLOW", outWatts, 999.9999},
-        {"output power inside", [](SimScope& s) { s.readings.meanCh3Ch4 = 999.9998; }, &MainPanel::Text10,
-         "999.9998", outWatts, 999.9998},
+        {"output power inside", [](SimScope& s) { s.readings.meanCh3Ch4 = 999.9998; }, &MainPanel::Text10, "999.9998",
+         outWatts, 999.9998},
     };
     for (const Reading& r : readings) {
         TestRig b;
@@ -68,8 +68,7 @@ TEST(RangeLimits, EveryLimitIsComparedExactlyAsWritten) {
     }
 
     // The frequency: 50100 itself is too high, and ends the pass.
-    for (const auto& [hz, shown, ends] :
-         {std::tuple{50100.0, "----", true}, std::tuple{50099.9, "50,099.9", false}}) {
+    for (const auto& [hz, shown, ends] : {std::tuple{50100.0, "----", true}, std::tuple{50099.9, "50,099.9", false}}) {
         TestRig b;
         b.walkToReady();
         b.scope.readings.frequency = hz;

@@ -195,6 +195,7 @@ TEST(UncertaintyTerms, TheOffsetAgainstTheReadmesFormula) {
         const double a = 0.05 * *scale;
         const FigureColumn* c = figureColumnTitled(title);
         ASSERT_NE(c, nullptr) << title;
-        EXPECT_NEAR(c->U(p).value_or(0), 2 * (std::hypot(X, a) - X) / std::sqrt(3.0), 1e-9) << title << " on " << *scale;
+        EXPECT_NEAR(c->U(p).value_or(0), 2 * (std::hypot(X, a) - X) / std::sqrt(3.0), 1e-9)
+            << title << " on " << *scale;
     }
 }

@@ -1,6 +1,6 @@
+#include "Uncertainty.h"
 #include "Calibration.h"
 #include "FigureMath.h"
-#include "Uncertainty.h"
 
 #include <cmath>
 #include <random>
@@ -43,8 +43,11 @@ Reading readingOf(double vin, double iin, double pin, double vout, double iout, 
 TEST(Uncertainty, APhaseErrorMovesTheRealPowerAsTheManualsSay) {
     const struct {
         double pf, degrees, percent, within;
-    } cases[]{{0.9, 1, 0.85, 0.005}, {0.5, 1, 3.02, 0.005}, {0.1, 1, 17.4, 0.05},
-              {0.5, 0.05, 0.151, 0.0005}, {0.25, 0.05, 0.338, 0.0005}};
+    } cases[]{{0.9, 1, 0.85, 0.005},
+              {0.5, 1, 3.02, 0.005},
+              {0.1, 1, 17.4, 0.05},
+              {0.5, 0.05, 0.151, 0.0005},
+              {0.25, 0.05, 0.338, 0.0005}};
     for (const auto& c : cases) {
         EXPECT_NEAR(phasePowerError(c.pf, c.degrees) * 100, c.percent, c.within) << "PF " << c.pf;
         // The exact form agrees to first order; at PF 0.1 both say 17.4 %.
@@ -103,8 +106,8 @@ TEST(Uncertainty, LowPowerFactorAndClippingAreMarkedNotNumbered) {
          Expanded::State::Number, ""},
         {"PF 0.25: the phase term leads", 0.25, 50, Expanded::State::Number, Expanded::State::Number,
          Expanded::State::Number, Expanded::State::Number, "low input power factor: phase term"},
-        {"PF 0.05: unusable", 0.05, 50, Expanded::State::Unusable, Expanded::State::Unusable,
-         Expanded::State::Number, Expanded::State::Number, "(phase-dependent figures unusable)"},
+        {"PF 0.05: unusable", 0.05, 50, Expanded::State::Unusable, Expanded::State::Unusable, Expanded::State::Number,
+         Expanded::State::Number, "(phase-dependent figures unusable)"},
         {"CH1 peak 170 V on 40 V a division", 0.95, 40, Expanded::State::Clipped, Expanded::State::Clipped,
          Expanded::State::Clipped, Expanded::State::Number, "CH1 clipped"},
     };
@@ -129,8 +132,8 @@ TEST(Uncertainty, LowPowerFactorAndClippingAreMarkedNotNumbered) {
     const struct {
         double U;
         const char* text;
-    } texts[]{{1.1547, "\u00b11.2"}, {8.96, "\u00b19.0"}, {0.0712, "\u00b10.071"}, {12.3, "\u00b112"}, {99.7, "\u00b1100"},
-              {1234.5, "\u00b11234"}};
+    } texts[]{{1.1547, "\u00b11.2"}, {8.96, "\u00b19.0"}, {0.0712, "\u00b10.071"},
+              {12.3, "\u00b112"},    {99.7, "\u00b1100"}, {1234.5, "\u00b11234"}};
     for (const auto& t : texts) {
         EXPECT_EQ(uncertaintyText({Expanded::State::Number, t.U}), t.text);
     }

@@ -1,5 +1,5 @@
-#include "CharacterisationFiles.h"
 #include "CharacterisationRun.h"
+#include "CharacterisationFiles.h"
 #include "LineOperator.h"
 #include "MeasuringSession.h"
 #include "NumberText.h"
@@ -72,7 +72,8 @@ TEST(CharacterisationRun, OnAnExactBenchTheFitFindsTheCircuit) {
         SimCharacterisation sim(bench);
         CharacterisationRun run(sim.session, planOf(c.kind, c.supplies), sim.op);
         sim.wire(run);
-        ASSERT_EQ(run.run(), CharacterisationRun::Ended::Finished) << run.problem << "\n" << joined(sim.session.panel.List1.lines);
+        ASSERT_EQ(run.run(), CharacterisationRun::Ended::Finished) << run.problem << "\n"
+                                                                   << joined(sim.session.panel.List1.lines);
         ASSERT_TRUE(run.result().problem.empty()) << run.result().problem;
         for (const SupplyFit& s : run.result().supplies) {
             const CircuitTruthAt t = *sim.truthAt(s.supplyVolts);
@@ -111,7 +112,9 @@ Characterised characterise(const SimBench::Errors& errors, unsigned seed, double
     return out;
 }
 
-bool covers(const Estimate& e, double truth) { return std::fabs(e.value - truth) <= e.U; }
+bool covers(const Estimate& e, double truth) {
+    return std::fabs(e.value - truth) <= e.U;
+}
 
 } // namespace
 
@@ -183,8 +186,8 @@ TEST(CharacterisationRun, AStopAndAResumeGiveWhatAnUninterruptedRunGives) {
     ASSERT_EQ(first.run(), CharacterisationRun::Ended::Stopped);
     EXPECT_EQ(first.pointsDone(), 3u);
     std::string why;
-    auto resumed = CharacterisationRun::resumed(interrupted.session, interrupted.op, folder.path().toStdString(),
-                                                first.id(), why);
+    auto resumed =
+        CharacterisationRun::resumed(interrupted.session, interrupted.op, folder.path().toStdString(), first.id(), why);
     ASSERT_TRUE(resumed.has_value()) << why;
     EXPECT_EQ(resumed->pointsDone(), 3u) << "the points done read back";
     interrupted.op.stopAtPoint = -1;
@@ -212,8 +215,12 @@ TEST(CharacterisationRun, AStopAndAResumeGiveWhatAnUninterruptedRunGives) {
     EXPECT_EQ(kept.passIds, resumed->passIds());
     ASSERT_EQ(kept.result.supplies.size(), 1u);
     const SupplyFit& k = kept.result.supplies.front();
-    for (auto [read, written] : {std::pair{k.p0, a.p0}, {k.rEq, a.rEq}, {k.bestEfficiency, a.bestEfficiency},
-                                 {k.bestLoadOhms, a.bestLoadOhms}, {k.v20, a.v20}, {k.rOut, a.rOut}}) {
+    for (auto [read, written] : {std::pair{k.p0, a.p0},
+                                 {k.rEq, a.rEq},
+                                 {k.bestEfficiency, a.bestEfficiency},
+                                 {k.bestLoadOhms, a.bestLoadOhms},
+                                 {k.v20, a.v20},
+                                 {k.rOut, a.rOut}}) {
         EXPECT_DOUBLE_EQ(read.value, written.value);
         EXPECT_DOUBLE_EQ(read.U, written.U);
     }
@@ -227,7 +234,9 @@ TEST(CharacterisationRun, TheOperatorWithoutWindowsAnswersByLines) {
     const struct {
         const char* typed;
         std::vector<bool> answers;
-    } cases[]{{"\n\n", {true, true, false}}, {"done\n  Stop \n", {true, false}}, {"", {false}},
+    } cases[]{{"\n\n", {true, true, false}},
+              {"done\n  Stop \n", {true, false}},
+              {"", {false}},
               {"last line without its end", {true, false}}};
     for (const auto& c : cases) {
         int fds[2];

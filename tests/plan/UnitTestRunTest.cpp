@@ -1,8 +1,8 @@
+#include "UnitTestRun.h"
 #include "MeasuringSession.h"
 #include "NumberText.h"
 #include "TestRig.h"
 #include "UnitTestReport.h"
-#include "UnitTestRun.h"
 #include "UnitYield.h"
 
 #include <QCryptographicHash>
@@ -56,7 +56,9 @@ const char* const LotPlan = R"j({"name": "lot test", "version": "1", "transforme
    "limits": {"name": "full", "version": "1", "rule": "guard-band", "guard": 1,
               "limits": {"phase angle efficiency (%)": {"lower": 87.5}, "output power (W)": {"lower": 7.0}}}}]})j";
 
-UnitTestPlan lotPlan() { return std::get<UnitTestPlan>(unitTestPlanFromJson(LotPlan, ".")); }
+UnitTestPlan lotPlan() {
+    return std::get<UnitTestPlan>(unitTestPlanFromJson(LotPlan, "."));
+}
 
 // A bench declared tighter than the defaults, so that the lot's verdicts
 // spread over PASS, CONDITIONAL and FAIL.
@@ -136,8 +138,10 @@ TEST(UnitTestRun, ALotOfFiftyGetsItsTrueVerdicts) {
     const LotYield& y = yields.front();
     EXPECT_EQ(y.lot, "lot 12");
     EXPECT_EQ(y.plan, "lot test, version 1");
-    for (auto [got, want, what] : {std::tuple{y.units, expected.units, "units"}, {y.tests, 55, "tests"},
-                                   {y.retests, expected.retests, "retests"}, {y.firstPass, expected.firstPass, "first pass"},
+    for (auto [got, want, what] : {std::tuple{y.units, expected.units, "units"},
+                                   {y.tests, 55, "tests"},
+                                   {y.retests, expected.retests, "retests"},
+                                   {y.firstPass, expected.firstPass, "first pass"},
                                    {y.finalPass, expected.finalPass, "final pass"},
                                    {y.conditionalPass, expected.conditionalPass, "conditional pass"},
                                    {y.conditionalFail, expected.conditionalFail, "conditional fail"},
@@ -156,8 +160,9 @@ TEST(UnitTestRun, ALotOfFiftyGetsItsTrueVerdicts) {
     int passed = 0, outside = 0;
     for (unsigned seed = 1; seed <= 400; ++seed) {
         const Accuracy a = tightAccuracy();
-        const Tested t = testUnit(seed, true, drawBenchErrors(seed + 1000, a.gainPercent, a.voltageProbePercent,
-                                                                a.currentProbePercent, a.phaseLagDegrees));
+        const Tested t = testUnit(seed, true,
+                                  drawBenchErrors(seed + 1000, a.gainPercent, a.voltageProbePercent,
+                                                  a.currentProbePercent, a.phaseLagDegrees));
         ASSERT_EQ(t.ended, UnitTestRun::Ended::Finished);
         bool trulyOutside = false;
         for (std::size_t step = 0; step < t.trueEfficiencies.size(); ++step) {
@@ -195,7 +200,8 @@ TEST(UnitTestRun, AStoppedTestHasNoVerdictAndARetestCounts) {
     bool deviation = false;
     for (const auto& s : reports[0].sections) {
         for (const auto& line : s.lines) {
-            deviation = deviation || (s.heading == "Deviations" && line.find("step 2 (half load)") != std::string::npos);
+            deviation =
+                deviation || (s.heading == "Deviations" && line.find("step 2 (half load)") != std::string::npos);
         }
     }
     EXPECT_TRUE(deviation);
@@ -249,7 +255,8 @@ TEST(UnitTestRun, BadPlansAndSerialsAreRefusedInOneLine) {
     QTemporaryDir dir;
     QFile limits(dir.filePath(QStringLiteral("full.json")));
     ASSERT_TRUE(limits.open(QIODevice::WriteOnly));
-    limits.write(R"j({"name": "full", "version": "1", "rule": "simple", "limits": {"output power (W)": {"lower": 7}}})j");
+    limits.write(
+        R"j({"name": "full", "version": "1", "rule": "simple", "limits": {"output power (W)": {"lower": 7}}})j");
     limits.close();
     const std::string step =
         R"j("name": "s", "supply": "10.0", "load": "9.4", "capacitor": "10", "passes": 1, "prompt": "p")j";
@@ -289,14 +296,19 @@ TEST(UnitTestRun, BadPlansAndSerialsAreRefusedInOneLine) {
     ASSERT_TRUE(limits.open(QIODevice::ReadOnly));
     const std::string sha =
         QCryptographicHash::hash(limits.readAll(), QCryptographicHash::Sha256).toHex().toUpper().toStdString();
-    const auto good = unitTestPlanFromJson(
-        plan("{" + step + R"j(, "limits file": "full.json", "limits sha256": ")j" + sha + "\"}"), dir.path().toStdString());
+    const auto good =
+        unitTestPlanFromJson(plan("{" + step + R"j(, "limits file": "full.json", "limits sha256": ")j" + sha + "\"}"),
+                             dir.path().toStdString());
     ASSERT_TRUE(std::holds_alternative<UnitTestPlan>(good)) << std::get<std::string>(good);
-    EXPECT_EQ(std::get<UnitTestPlan>(good).steps.front().limits.sha256, QString::fromStdString(sha).toLower().toStdString());
+    EXPECT_EQ(std::get<UnitTestPlan>(good).steps.front().limits.sha256,
+              QString::fromStdString(sha).toLower().toStdString());
 
     SimBench bench;
     SimUnit sim(bench);
-    for (const std::string& serial : {std::string(""), std::string("   "), std::string("SN\x07" "1"), std::string(65, 'x')}) {
+    for (const std::string& serial : {std::string(""), std::string("   "),
+                                      std::string("SN\x07"
+                                                  "1"),
+                                      std::string(65, 'x')}) {
         UnitTestRun run(sim.session, lotPlan(), sim.op, {serial, "ann", "", ""}, dir.path().toStdString());
         EXPECT_EQ(run.run(), UnitTestRun::Ended::Failed) << serial;
         EXPECT_NE(run.problem.find("the unit's serial"), std::string::npos) << run.problem;

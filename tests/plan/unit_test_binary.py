@@ -149,6 +149,53 @@ def a_stopped_test_reported():
         text = re.sub(r"\s+", " ", pdf_text(os.path.join(folder, tests[0]["report"])))
         check("UNIT VERDICT: NO VERDICT" in text and "The test did not run to its end: step " in text,
               "the stopped test's report says where it stopped")
+        resumed_without_a_window(folder, tests[0])
+
+
+def resumed_without_a_window(folder, stopped):
+    """The stopped test resumed from its folder by another run: the same id,
+    the steps that ended kept from the record (not measured again), their
+    verdicts as before, the next report naming the stopped one's."""
+    tid = stopped["unit test id"]
+    before = [r for r in read_rows(os.path.join(folder, "results.csv")) if r["unit test id"] == tid]
+    other_plan = os.path.join(HOME, "other-plan.json")
+    with open(PLAN) as f:
+        plan = json.load(f)
+    plan["version"] = "2"
+    with open(other_plan, "w") as f:
+        json.dump(plan, f)
+    refused = subprocess.run([PROGRAM, *SIM, "--unit-test", other_plan, "--record", folder, "--resume", tid],
+                             env=ENV, capture_output=True, text=True, timeout=120)
+    check(refused.returncode == 2 and "was begun with another plan" in refused.stderr,
+          f"a resume with another plan is refused: {refused.returncode} {refused.stderr[-200:]}")
+    r = subprocess.run([PROGRAM, *SIM, "--unit-test", PLAN, "--record", folder, "--resume", tid], env=ENV,
+                       capture_output=True, text=True, timeout=300)
+    check(r.returncode in (0, 4) and "resumed where it stopped" in r.stderr,
+          f"the resumed test ends with a verdict: {r.returncode} {r.stderr[-300:]}")
+    tests = [t for t in read_rows(os.path.join(folder, "unit-tests.csv")) if t["unit test id"] == tid]
+    check(len(tests) == 2 and tests[1]["verdict"] != "NO VERDICT" and tests[1]["stopped at"] == ""
+          and tests[1]["unit"] == "SN-9", f"a second row for the same id, with a verdict: {tests}")
+    after = [r for r in read_rows(os.path.join(folder, "results.csv")) if r["unit test id"] == tid]
+    steps = [s["name"] for s in plan["steps"]]
+    kept = [s for s in stopped["step verdicts"].split("; ") if s and not s.endswith("NO VERDICT")]
+    for n, name in enumerate(steps, 1):
+        rows = [row for row in after if row["step"] == f"{n} {name}" and row["pass ended"] == "complete"]
+        check(len(rows) == plan["steps"][n - 1]["passes"], f"step {n}: its passes complete once: {len(rows)}")
+    for step in kept:
+        label = step.rsplit(": ", 1)[0]
+        check(step in tests[1]["step verdicts"].split("; "), f"the kept step {label} judged as before")
+        ids = [row["pass id"] for row in before if row["step"] == label]
+        check(ids and all(sum(row["pass id"] == i for row in after) == 1 for i in ids),
+              f"the kept step {label} not measured again")
+    if len(tests) == 2:
+        text = re.sub(r"\s+", " ", pdf_text(os.path.join(folder, tests[1]["report"])))
+        check(f"{tid}/2" in text and f"replaces report {tid}/1" in text
+              and os.path.exists(os.path.join(folder, tests[0]["report"])),
+              "the resumed test's report is issue 2, names issue 1, and issue 1 is kept")
+        again = subprocess.run([PROGRAM, *SIM, "--unit-test", PLAN, "--record", folder, "--resume", tid], env=ENV,
+                               capture_output=True, text=True, timeout=120)
+        check(again.returncode == 2 and "nothing to resume" in again.stderr,
+              f"a test that ended is not resumed: {again.stderr[-200:]}")
 
 
 def bad_input_refused():

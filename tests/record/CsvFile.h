@@ -5,11 +5,11 @@
 #include <QFile>
 #include <charconv>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
-#include <gtest/gtest.h>
 
 // Reading a record back as a spreadsheet would, for the record's tests.
 
@@ -74,4 +74,3 @@ inline double number(const Row& row, const std::string& column) {
     std::from_chars(found->second.data(), found->second.data() + found->second.size(), value);
     return value;
 }
-

@@ -1,7 +1,8 @@
+#include "RecordFolder.h"
 #include "CsvFile.h"
 #include "MeasurementRecord.h"
-#include "RecordFolder.h"
 #include "ProgramOptions.h"
+#include "RecordFileRule.h"
 #include "ResultsTable.h"
 #include "TestRig.h"
 #include "TransformerKinds.h"
@@ -11,8 +12,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <functional>
 #include <fcntl.h>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -99,21 +100,18 @@ TEST(RecordFolder, AFileThatCannotSimplyBeAppendedToIsLeftAsItIs) {
     const struct {
         const char* what;
         std::function<void(FolderRig&)> prepare;
-        const char* line;       // the event list's line about it
-        const char* rowsGoTo;   // the file that gets the row
-        std::size_t rowsBelow;  // lines after the header there, the new row included
+        const char* line;      // the event list's line about it
+        const char* rowsGoTo;  // the file that gets the row
+        std::size_t rowsBelow; // lines after the header there, the new row included
     } cases[]{
         {"a cut-off last row",
          [&](FolderRig& r) { writeFile(r.path("results.csv"), header + "2026-12-08T14:30:05+00:00,compl"); },
          "RECORD: ended a cut-off last row of results.csv", "results.csv", 2},
-        {"a header of other columns",
-         [](FolderRig& r) { writeFile(r.path("results.csv"), "when,volts\r\n1,2\r\n"); },
+        {"a header of other columns", [](FolderRig& r) { writeFile(r.path("results.csv"), "when,volts\r\n1,2\r\n"); },
          "RECORD: rows go to results-2.csv (results.csv has other columns)", "results-2.csv", 1},
-        {"a folder named results.csv",
-         [](FolderRig& r) { ASSERT_TRUE(QDir(r.dir.path()).mkdir("results.csv")); },
+        {"a folder named results.csv", [](FolderRig& r) { ASSERT_TRUE(QDir(r.dir.path()).mkdir("results.csv")); },
          "RECORD: rows go to results-2.csv (results.csv is a folder)", "results-2.csv", 1},
-        {"a link to /dev/full",
-         [](FolderRig& r) { ASSERT_TRUE(QFile::link("/dev/full", r.path("results.csv"))); },
+        {"a link to /dev/full", [](FolderRig& r) { ASSERT_TRUE(QFile::link("/dev/full", r.path("results.csv"))); },
          "RECORD: rows go to results-2.csv (results.csv is no plain file)", "results-2.csv", 1},
         {"two earlier layouts",
          [](FolderRig& r) {
@@ -195,7 +193,8 @@ TEST(RecordFolder, RowsThatCannotBeWrittenWaitAndGoFirstOnceTheyCan) {
         b.form->startCalculation();
         const std::string line = last(b.form->List1.lines);
         EXPECT_EQ(line.rfind("RECORD Failed: cannot make the folder ", 0), 0u) << line;
-        EXPECT_NE(line.find("(" + std::to_string(n) + (n == 1 ? " row waiting)" : " rows waiting)")), std::string::npos) << line;
+        EXPECT_NE(line.find("(" + std::to_string(n) + (n == 1 ? " row waiting)" : " rows waiting)")), std::string::npos)
+            << line;
     }
     ASSERT_TRUE(QFile::remove(path("blocked")));
     b.form->Text24.text = "pass 3";
@@ -233,14 +232,13 @@ TEST(RecordWaiting, AtTheEndRowsStillWaitingAreSavedAndAtMostTenThousandWait) {
     }
     ASSERT_TRUE(record.close(std::chrono::seconds(60)));
     const std::vector<std::string> lines = record.events(std::chrono::milliseconds(0));
-    EXPECT_EQ(std::count(lines.begin(), lines.end(),
-                         "RECORD: 10000 rows are waiting; the oldest waiting row was dropped"),
-              1);
+    EXPECT_EQ(
+        std::count(lines.begin(), lines.end(), "RECORD: 10000 rows are waiting; the oldest waiting row was dropped"),
+        1);
     const QStringList saved = QDir(spare.path()).entryList({"unwritten-rows-*.csv"});
     ASSERT_EQ(saved.size(), 1);
     const std::string file = spare.path().toStdString() + "/" + saved.at(0).toStdString();
-    EXPECT_EQ(last(lines), "RECORD: 10000 rows that could not be written to " + blocked +
-                               "/records are in " + file);
+    EXPECT_EQ(last(lines), "RECORD: 10000 rows that could not be written to " + blocked + "/records are in " + file);
     const std::vector<Lines> rows = readCsv(file);
     ASSERT_EQ(rows.size(), 1 + MeasurementRecord::MaxWaiting);
     const auto comment = std::find(rows[0].begin(), rows[0].end(), "comment") - rows[0].begin();
@@ -300,4 +298,46 @@ TEST(RecordFolder, TheScopesSetUpIsAsLastReadNotAsTypedSince) {
     s.closeWindow();
     r.pass();
     EXPECT_EQ(lastRow(r.path("results.csv").toStdString()).at("CH1 volt probe"), "20X") << "the window closed";
+}
+
+// The one rule both readers of the record follow: what was read stands while
+// the same file holds at least that much; an identity part not known (0, as
+// an older cursor keeps it) is taken as the same. And a real file replaced
+// under its name is another file.
+TEST(RecordFolder, AFileCutShorterReplacedOrRemovedIsReadAnew) {
+    const FileIdentity a{1, 100}, sameInode{1, 100}, other{1, 101}, otherDevice{2, 100}, inodeOnly{0, 100};
+    const struct {
+        std::optional<FileIdentity> before;
+        std::int64_t readUpTo;
+        std::optional<FileIdentity> now;
+        std::int64_t size;
+        bool anew;
+        const char* what;
+    } cases[]{{a, 500, sameInode, 500, false, "the same file, nothing added"},
+              {a, 500, sameInode, 900, false, "the same file, grown"},
+              {a, 500, sameInode, 499, true, "cut shorter than what was read"},
+              {a, 500, other, 900, true, "another file under the name"},
+              {a, 500, otherDevice, 900, true, "the same inode on another device"},
+              {inodeOnly, 500, a, 900, false, "a cursor's inode alone, the same"},
+              {FileIdentity{0, 101}, 500, a, 900, true, "a cursor's inode alone, another"},
+              {a, 500, std::nullopt, 0, true, "removed"},
+              {std::nullopt, 0, a, 900, false, "nothing read yet"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(readAnew(c.before, c.readUpTo, c.now, c.size), c.anew) << c.what;
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("results.csv"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("a\r\n");
+    f.close();
+    const auto first = fileIdentityOf(path);
+    ASSERT_TRUE(first.has_value());
+    ASSERT_TRUE(QFile::rename(path, dir.filePath(QStringLiteral("kept.csv"))));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("a\r\nb\r\n");
+    f.close();
+    EXPECT_TRUE(readAnew(first, 3, fileIdentityOf(path), 6)) << "a new file under the old name";
+    EXPECT_FALSE(readAnew(first, 3, fileIdentityOf(dir.filePath(QStringLiteral("kept.csv"))), 3))
+        << "the old file, moved";
 }

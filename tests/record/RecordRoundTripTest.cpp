@@ -1,6 +1,6 @@
 #include "AccuracySet.h"
-#include "FigureColumns.h"
 #include "CsvFile.h"
+#include "FigureColumns.h"
 #include "MeasurementRecord.h"
 #include "RecordReader.h"
 
@@ -27,8 +27,12 @@ struct Pin {
 
 // Each value i is 10.5 + i, each figure 30.25 + i: every one distinct, and
 // each written the same way by any shortest-exact formatter.
-std::string half(int whole) { return std::to_string(whole) + ".5"; }
-std::string quarter(int whole) { return std::to_string(whole) + ".25"; }
+std::string half(int whole) {
+    return std::to_string(whole) + ".5";
+}
+std::string quarter(int whole) {
+    return std::to_string(whole) + ".25";
+}
 
 struct PinnedPass {
     Pass pass;
@@ -66,11 +70,13 @@ struct PinnedPass {
     }
 
     void pinValues() {
-        const std::pair<Pass::Value, const char*> values[]{
-            {Pass::Frequency, "frequency (Hz)"},           {Pass::InputVoltage, "input voltage (V rms)"},
-            {Pass::InputCurrent, "input current (A rms)"}, {Pass::InputPower, "input power (W)"},
-            {Pass::OutputVoltage, "output voltage (V rms)"}, {Pass::OutputCurrent, "output current (A rms)"},
-            {Pass::OutputPower, "output power (W)"}};
+        const std::pair<Pass::Value, const char*> values[]{{Pass::Frequency, "frequency (Hz)"},
+                                                           {Pass::InputVoltage, "input voltage (V rms)"},
+                                                           {Pass::InputCurrent, "input current (A rms)"},
+                                                           {Pass::InputPower, "input power (W)"},
+                                                           {Pass::OutputVoltage, "output voltage (V rms)"},
+                                                           {Pass::OutputCurrent, "output current (A rms)"},
+                                                           {Pass::OutputPower, "output power (W)"}};
         int n = 10;
         for (const auto& [value, title] : values) {
             pass.values[value] = n + 0.5;
@@ -108,15 +114,15 @@ struct PinnedPass {
 
     void pinBoxes() {
         const char* const captions[Pass::BoxCount]{
-            "RESONANT FREQUENCY (Hz)",       "INPUT VOLTAGE (V RMS)",
-            "INPUT CURRENT (A RMS)",         "APPARENT INPUT POWER (VA)",
-            "INPUT PHASE ANGLE (DEGREES)",   "REACTIVE INPUT POWER (VAR)",
+            "RESONANT FREQUENCY (Hz)",        "INPUT VOLTAGE (V RMS)",
+            "INPUT CURRENT (A RMS)",          "APPARENT INPUT POWER (VA)",
+            "INPUT PHASE ANGLE (DEGREES)",    "REACTIVE INPUT POWER (VAR)",
             "PHASE REAL INPUT POWER (WATTS)", "OUTPUT VOLTAGE (V RMS)",
-            "OUTPUT CURRENT (A RMS)",        "APPARENT OUTPUT POWER (VA)",
-            "APPARENT POWER MULTIPLIER",     "OUTPUT PHASE ANGLE (DEGREES)",
-            "REACTIVE OUTPUT POWER (VAR)",   "PHASE REAL OUTPUT POWER (WATTS)",
-            "PHASE ANGLE: EFFICIENCY (%)",   "RESISTOR REAL OUTPUT POWER (WATTS)",
-            "LOAD RESISTOR: EFFICIENCY (%)", "TEST TIMESTAMP"};
+            "OUTPUT CURRENT (A RMS)",         "APPARENT OUTPUT POWER (VA)",
+            "APPARENT POWER MULTIPLIER",      "OUTPUT PHASE ANGLE (DEGREES)",
+            "REACTIVE OUTPUT POWER (VAR)",    "PHASE REAL OUTPUT POWER (WATTS)",
+            "PHASE ANGLE: EFFICIENCY (%)",    "RESISTOR REAL OUTPUT POWER (WATTS)",
+            "LOAD RESISTOR: EFFICIENCY (%)",  "TEST TIMESTAMP"};
         for (int b = 0; b < Pass::BoxCount; ++b) {
             const std::string shown = "shown " + std::to_string(b);
             pass.shown[static_cast<std::size_t>(b)] = shown;
@@ -153,20 +159,33 @@ struct PinnedPass {
             pass.accuracy.*k.value = n + 0.5;
             pins.push_back({std::string("accuracy ") + k.title, half(n++)});
         }
-        const char* const figures[QuantityCount]{
-            "input voltage (V rms)", "input current (A rms)", "input power (W)", "output voltage (V rms)",
-            "output current (A rms)", "output power (W)", "apparent input power (VA)", "input phase angle (degrees)",
-            "reactive input power (var)", "apparent output power (VA)", "apparent power multiplier",
-            "apparent power multiplier efficiency (%)", "output phase angle (degrees)", "reactive output power (var)",
-            "phase angle efficiency (%)", "resistor real output power (W)", "load resistor efficiency (%)",
-            "percent efficiency difference (%)", "phase angle output power factor", "load resistor output power factor"};
+        const char* const figures[QuantityCount]{"input voltage (V rms)",
+                                                 "input current (A rms)",
+                                                 "input power (W)",
+                                                 "output voltage (V rms)",
+                                                 "output current (A rms)",
+                                                 "output power (W)",
+                                                 "apparent input power (VA)",
+                                                 "input phase angle (degrees)",
+                                                 "reactive input power (var)",
+                                                 "apparent output power (VA)",
+                                                 "apparent power multiplier",
+                                                 "apparent power multiplier efficiency (%)",
+                                                 "output phase angle (degrees)",
+                                                 "reactive output power (var)",
+                                                 "phase angle efficiency (%)",
+                                                 "resistor real output power (W)",
+                                                 "load resistor efficiency (%)",
+                                                 "percent efficiency difference (%)",
+                                                 "phase angle output power factor",
+                                                 "load resistor output power factor"};
         n = 70;
         for (int q = 0; q < QuantityCount; ++q) {
             pass.uncertainty.of[static_cast<std::size_t>(q)] = {Expanded::State::Number, n + 0.25};
             const std::string title = figures[q];
             const auto unit = title.find(" (");
-            pins.push_back({"U95 " + title.substr(0, unit) + (unit == std::string::npos ? "" : title.substr(unit)),
-                            quarter(n++)});
+            pins.push_back(
+                {"U95 " + title.substr(0, unit) + (unit == std::string::npos ? "" : title.substr(unit)), quarter(n++)});
         }
         pass.uncertainty.warnings = "low input power factor: phase term 3.9 %, gain terms 3.6 %";
         pass.uncertainty.estimateRatio = 0.0125;
@@ -182,8 +201,10 @@ struct PinnedPass {
 
     // Two limited figures with verdicts of their own; the others' empty.
     void pinVerdict() {
-        pass.verdict = PassVerdict{Verdict::ConditionalFail, "phase angle efficiency (%) below, \"guard-band\"",
-                                   "F-54X acceptance, version 3", "ab12",
+        pass.verdict = PassVerdict{Verdict::ConditionalFail,
+                                   "phase angle efficiency (%) below, \"guard-band\"",
+                                   "F-54X acceptance, version 3",
+                                   "ab12",
                                    {{"phase angle efficiency (%)", Verdict::ConditionalFail, "below"},
                                     {"input power (W)", Verdict::Pass, "inside"}}};
         pins.insert(pins.end(), {{"verdict", "CONDITIONAL FAIL"},
@@ -202,8 +223,13 @@ struct PinnedPass {
     // the load resistor's without one.
     // What the pass belongs to: a characterisation, a unit's test.
     void pinBelongings() {
-        pass.belongs = {"c0ffee00-0000-4000-8000-000000000001", "4711", "A. Operator", "lot 12",
-                        "c0ffee00-0000-4000-8000-000000000002", "2 of 3: full load", "PASS"};
+        pass.belongs = {"c0ffee00-0000-4000-8000-000000000001",
+                        "4711",
+                        "A. Operator",
+                        "lot 12",
+                        "c0ffee00-0000-4000-8000-000000000002",
+                        "2 of 3: full load",
+                        "PASS"};
         pins.insert(pins.end(), {{"characterisation id", "c0ffee00-0000-4000-8000-000000000001"},
                                  {"unit", "4711"},
                                  {"operator", "A. Operator"},
@@ -222,7 +248,8 @@ struct PinnedPass {
         pass.calibrated.uResistorEfficiency = {Expanded::State::Unusable, 3};
         pass.calibrated.misfit = "calibration does not fit this bench: its estimates differ by 1.20 % (U 1.10 %)";
         pass.calibrated.uRatio = 0.0125;
-        pins.insert(pins.end(), {{"calibration fit", "calibration does not fit this bench: its estimates differ by 1.20 % (U 1.10 %)"},
+        pins.insert(pins.end(), {{"calibration fit",
+                                  "calibration does not fit this bench: its estimates differ by 1.20 % (U 1.10 %)"},
                                  {"U95 calibrated estimates ratio (%)", "1.25"},
                                  {"calibration", "2026-12-01 CH3 x1.0000 CH4 x1.0510 phase -0.98 deg"},
                                  {"calibrated phase angle efficiency (%)", "88.2125"},
@@ -297,7 +324,8 @@ TEST_F(RoundTrip, EveryColumnHoldsItsOwnFieldAndEveryColumnIsPinned) {
 }
 
 TEST_F(RoundTrip, PythonsCsvAndPandasReadEveryColumnAsWritten) {
-    std::string command = "LC_ALL=de_DE.UTF-8 /usr/bin/python3 " TESTS_DIR "/record/read_results.py --pandas '" + file() + "' 2";
+    std::string command =
+        "LC_ALL=de_DE.UTF-8 /usr/bin/python3 " TESTS_DIR "/record/read_results.py --pandas '" + file() + "' 2";
     for (const Pin& pin : pinned.pins) {
         command += " '" + pin.column + "=" + pin.expected + "'";
     }

@@ -1,7 +1,7 @@
-#include "TestRig.h"
+#include "CsvFile.h"
 #include "MeasurementRecord.h"
 #include "ResultsTable.h"
-#include "CsvFile.h"
+#include "TestRig.h"
 
 #include <QDir>
 #include <QFile>
@@ -192,12 +192,12 @@ TEST(Record, PythonsCsvReaderReadsItUnderAGermanLocale) {
     QLocale::setDefault(english);
 
     const Figures& g = b.form->figures;
-    const std::string command =
-        "LC_ALL=de_DE.UTF-8 python3 " TESTS_DIR "/record/read_results.py '" + record.folder() +
-        "/results.csv' 2 'pass ended=complete' 'input voltage (V rms)=" +
-        ResultsTable::numberField(b.form->measured.InputVoltage) + "' 'phase angle efficiency (%)=" +
-        ResultsTable::numberField(g.PhaseEfficiency) + "' 'apparent power multiplier=" +
-        ResultsTable::numberField(g.ApparentMultiplier) + "' 'box TEST TIMESTAMP=" + b.form->Text14.text + "'";
+    const std::string command = "LC_ALL=de_DE.UTF-8 python3 " TESTS_DIR "/record/read_results.py '" + record.folder() +
+                                "/results.csv' 2 'pass ended=complete' 'input voltage (V rms)=" +
+                                ResultsTable::numberField(b.form->measured.InputVoltage) +
+                                "' 'phase angle efficiency (%)=" + ResultsTable::numberField(g.PhaseEfficiency) +
+                                "' 'apparent power multiplier=" + ResultsTable::numberField(g.ApparentMultiplier) +
+                                "' 'box TEST TIMESTAMP=" + b.form->Text14.text + "'";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
 }
 
@@ -208,9 +208,9 @@ TEST_F(RecordRig, AFigureWithoutANumberIsAnEmptyField) {
     const Row row = lastRow(results());
     EXPECT_EQ(row.at("pass ended"), "complete");
     EXPECT_EQ(row.at("box PHASE ANGLE: EFFICIENCY (%)"), "----");
-    for (const char* column : {"phase angle efficiency (%)", "load resistor efficiency (%)",
-                               "output phase angle (degrees)", "apparent power multiplier",
-                               "percent efficiency difference (%)", "phase angle output power factor"}) {
+    for (const char* column :
+         {"phase angle efficiency (%)", "load resistor efficiency (%)", "output phase angle (degrees)",
+          "apparent power multiplier", "percent efficiency difference (%)", "phase angle output power factor"}) {
         EXPECT_EQ(row.at(column), "") << column;
     }
     EXPECT_EQ(row.at("output voltage (V rms)"), "0") << "the value the pass took";

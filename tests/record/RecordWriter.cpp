@@ -29,8 +29,7 @@ int main(int argc, char** argv) {
     pass.shown.fill("1,234.50");
     for (long n = 1; n <= count; ++n) {
         pass.setUp.comment = std::string(argv[3]) + "-" + std::to_string(n);
-        const RecordFolder::Appended appended =
-            folder.appendLines("results.csv", header, {ResultsTable::row(pass)});
+        const RecordFolder::Appended appended = folder.appendLines("results.csv", header, {ResultsTable::row(pass)});
         for (const std::string& notice : appended.notices) {
             std::fprintf(stderr, "%s\n", notice.c_str());
         }

@@ -28,8 +28,7 @@ const std::vector<Action>& actions() {
              b.form->disconnect();
          },
          [](TestRig& b) { b.form->reconnect(); }},
-        {"measurement pass", [](TestRig& b) { b.walkToReady(); },
-         [](TestRig& b) { b.form->startCalculation(); }},
+        {"measurement pass", [](TestRig& b) { b.walkToReady(); }, [](TestRig& b) { b.form->startCalculation(); }},
         {"GET SETTINGS",
          [](TestRig& b) {
              b.start();
@@ -64,24 +63,38 @@ const std::vector<Action>& actions() {
              b.pick(b.form->Combo2, "120.0", &Form1::supplyVoltagePicked);
          },
          [](TestRig& b) { b.form->Settings.standardPreset(); }},
-        {"sample average",
-         [](TestRig& b) { b.walkToReady(); },
+        {"sample average", [](TestRig& b) { b.walkToReady(); },
          [](TestRig& b) { b.pick(b.form->Combo3, "64", &Form1::sampleAveragePicked); }},
     };
     return all;
 }
 
 enum class Fault {
-    WriteFails, Silent, ReadError, StatusFourWithData, NoCR, NoLF, EmptyLine, Garbage,
-    NotANumber, OverLong, CyclePortFails, CloseFails
+    WriteFails,
+    Silent,
+    ReadError,
+    StatusFourWithData,
+    NoCR,
+    NoLF,
+    EmptyLine,
+    Garbage,
+    NotANumber,
+    OverLong,
+    CyclePortFails,
+    CloseFails
 };
-const std::map<Fault, const char*> FaultNames{
-    {Fault::WriteFails, "failed write"}, {Fault::Silent, "silent scope"},
-    {Fault::ReadError, "read error"}, {Fault::StatusFourWithData, "status 4 with data"},
-    {Fault::NoCR, "no CR"}, {Fault::NoLF, "no LF"}, {Fault::EmptyLine, "empty line"},
-    {Fault::Garbage, "garbage and NUL bytes"}, {Fault::NotANumber, "not a number"},
-    {Fault::OverLong, "over-long answer"}, {Fault::CyclePortFails, "failed FT_CyclePort"},
-    {Fault::CloseFails, "failed FT_Close"}};
+const std::map<Fault, const char*> FaultNames{{Fault::WriteFails, "failed write"},
+                                              {Fault::Silent, "silent scope"},
+                                              {Fault::ReadError, "read error"},
+                                              {Fault::StatusFourWithData, "status 4 with data"},
+                                              {Fault::NoCR, "no CR"},
+                                              {Fault::NoLF, "no LF"},
+                                              {Fault::EmptyLine, "empty line"},
+                                              {Fault::Garbage, "garbage and NUL bytes"},
+                                              {Fault::NotANumber, "not a number"},
+                                              {Fault::OverLong, "over-long answer"},
+                                              {Fault::CyclePortFails, "failed FT_CyclePort"},
+                                              {Fault::CloseFails, "failed FT_Close"}};
 
 struct Exchange {
     std::string command;
@@ -151,8 +164,7 @@ std::optional<SimFault> faultFor(Fault fault, const Exchange& x) {
         f = SimFault::answered(std::string(300, 'A') + "\r\n");
         break;
     }
-    const bool answerFault = fault != Fault::WriteFails && fault != Fault::CyclePortFails &&
-                             fault != Fault::CloseFails;
+    const bool answerFault = fault != Fault::WriteFails && fault != Fault::CyclePortFails && fault != Fault::CloseFails;
     if (answerFault && !query) {
         return std::nullopt; // a plain command has no answer to spoil
     }
@@ -179,8 +191,8 @@ bool holdsEnding(const Lines& lines, const std::string& tail) {
 }
 
 void runCase(const Action& action, const Exchange& x, Fault fault, const SimFault& injected) {
-    const std::string what = std::string(action.name) + " / " + x.command + " #" +
-                             std::to_string(x.occurrence) + " / " + FaultNames.at(fault);
+    const std::string what = std::string(action.name) + " / " + x.command + " #" + std::to_string(x.occurrence) +
+                             " / " + FaultNames.at(fault);
     SCOPED_TRACE(what);
     TestRig b;
     action.setUp(b);
@@ -204,8 +216,8 @@ void runCase(const Action& action, const Exchange& x, Fault fault, const SimFaul
     EXPECT_FALSE(f.CalculationRunning);
     EXPECT_FALSE(f.DialogueRunning);
 
-    const bool resetOrReported = holds(logs, "Close Scope") || holds(logs, "CyclePort failed") ||
-                                 holds(logs, "Close Failed");
+    const bool resetOrReported =
+        holds(logs, "Close Scope") || holds(logs, "CyclePort failed") || holds(logs, "Close Failed");
     // A preset's read clears the settings list after its UPDATE SCOPE: a
     // failure there is reported by the read that follows and by the preset's
     // own check, which asks for the setup to be run again.
@@ -285,7 +297,6 @@ TEST(FaultSweep, EveryFaultAtEveryExchangeOfEveryActionEndsDefined) {
             }
         }
     }
-    std::printf("fault sweep: %zu actions, %zu exchanges, %zu cases\n", actions().size(),
-                exchanges, cases);
+    std::printf("fault sweep: %zu actions, %zu exchanges, %zu cases\n", actions().size(), exchanges, cases);
     EXPECT_GT(cases, 500u);
 }

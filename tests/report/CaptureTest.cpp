@@ -23,12 +23,13 @@ TEST_F(CaptureRig, CaptureLoadsTheReportTakesItsImageAndUnloadsIt) {
     // What the report shows while it is loaded, taken at the Print Screen press.
     std::vector<std::string> shown;
     Lines caretsAtPress;
-    b.pump.when([&] { return !b.keys.events.empty() && shown.empty(); }, [&] {
-        for (int n = 1; n <= 24; ++n) {
-            shown.push_back(f().Report.textBox(n)->text);
-        }
-        caretsAtPress = b.carets.calls;
-    });
+    b.pump.when([&] { return !b.keys.events.empty() && shown.empty(); },
+                [&] {
+                    for (int n = 1; n <= 24; ++n) {
+                        shown.push_back(f().Report.textBox(n)->text);
+                    }
+                    caretsAtPress = b.carets.calls;
+                });
     const std::uint64_t start = b.clock.slept();
     f().capture();
 
@@ -65,22 +66,23 @@ TEST_F(CaptureRig, CaptureLoadsTheReportTakesItsImageAndUnloadsIt) {
 
 TEST_F(CaptureRig, TheReportIsStyledAndCopiesTextsAsTheyStand) {
     f().Combo2.text = "OFF";
-    b.pump.when([&] { return f().Report.window.visible; }, [&] {
-        PrintScreen& r = f().Report;
-        EXPECT_EQ(r.Text1.text, "OFF");
-        EXPECT_EQ(r.Text23.alignment, Alignment::Left);
-        EXPECT_EQ(r.Text22.alignment, Alignment::Centre);
-        for (int n : {5, 12, 19, 22}) {
-            EXPECT_EQ(r.textBox(n)->font, (Font{18, true})) << n;
-        }
-        EXPECT_EQ(r.Text6.font, (Font{12, true}));
-        EXPECT_EQ(r.Label1.caption, "POWER SUPPLY  (V RMS)");
-        EXPECT_EQ(r.Label20.caption, "LOAD RESISTOR (OHMS)");
-        EXPECT_EQ(r.Label1.font, (Font{10, true}));
-        EXPECT_EQ(r.window.caption, "Print Screen");
-        EXPECT_EQ(r.window.left, (1600 - r.window.width) / 2);
-        f().Text3.show("copied?", Colours::Red, Colours::White);
-    });
+    b.pump.when([&] { return f().Report.window.visible; },
+                [&] {
+                    PrintScreen& r = f().Report;
+                    EXPECT_EQ(r.Text1.text, "OFF");
+                    EXPECT_EQ(r.Text23.alignment, Alignment::Left);
+                    EXPECT_EQ(r.Text22.alignment, Alignment::Centre);
+                    for (int n : {5, 12, 19, 22}) {
+                        EXPECT_EQ(r.textBox(n)->font, (Font{18, true})) << n;
+                    }
+                    EXPECT_EQ(r.Text6.font, (Font{12, true}));
+                    EXPECT_EQ(r.Label1.caption, "POWER SUPPLY  (V RMS)");
+                    EXPECT_EQ(r.Label20.caption, "LOAD RESISTOR (OHMS)");
+                    EXPECT_EQ(r.Label1.font, (Font{10, true}));
+                    EXPECT_EQ(r.window.caption, "Print Screen");
+                    EXPECT_EQ(r.window.left, (1600 - r.window.width) / 2);
+                    f().Text3.show("copied?", Colours::Red, Colours::White);
+                });
     f().capture();
     EXPECT_TRUE(b.pump.allDone());
 }
@@ -108,9 +110,7 @@ TEST_F(CaptureRig, CaptureIsRefusedWhenNotReadyRunningUnlinkedOrAfterAMalformedA
     b.pump.whenLogged(f().List1, "MEASU:MEAS2:VALUE?", [&] { f().capture(); });
     f().startCalculation();
     EXPECT_TRUE(b.keys.events.empty());
-    EXPECT_EQ(std::count(f().List1.lines.begin(), f().List1.lines.end(),
-                         "Capture Print-Screen to Clipboard"),
-              0);
+    EXPECT_EQ(std::count(f().List1.lines.begin(), f().List1.lines.end(), "Capture Print-Screen to Clipboard"), 0);
 }
 
 TEST_F(CaptureRig, ASecondPressDuringACaptureIsRefused) {
@@ -118,7 +118,5 @@ TEST_F(CaptureRig, ASecondPressDuringACaptureIsRefused) {
     f().capture();
     EXPECT_EQ(b.keys.events.size(), 4u);
     EXPECT_EQ(b.clipboard.empties, 1);
-    EXPECT_EQ(std::count(f().List1.lines.begin(), f().List1.lines.end(),
-                         "Print-Screen Captured to Clipboard"),
-              1);
+    EXPECT_EQ(std::count(f().List1.lines.begin(), f().List1.lines.end(), "Print-Screen Captured to Clipboard"), 1);
 }

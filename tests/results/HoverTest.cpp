@@ -32,7 +32,8 @@ TEST(ResultsHover, APointTellsItsSetUpUnderARealPointer) {
     auto* view = window.findChild<QChartView*>("efficiencyPlot");
     QScatterSeries* phase = nullptr;
     for (QAbstractSeries* s : view->chart()->series()) {
-        phase = s->name() == QStringLiteral("SPLIT-FLUX #1, 100 uF phase angle") ? static_cast<QScatterSeries*>(s) : phase;
+        phase =
+            s->name() == QStringLiteral("SPLIT-FLUX #1, 100 uF phase angle") ? static_cast<QScatterSeries*>(s) : phase;
     }
     ASSERT_NE(phase, nullptr);
     ASSERT_EQ(phase->count(), 2);

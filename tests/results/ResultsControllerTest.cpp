@@ -1,17 +1,17 @@
 #include "ResultsController.h"
 
 #include <QFile>
-#include <functional>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-#include <unistd.h>
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <functional>
+#include <gtest/gtest.h>
 #include <map>
 #include <random>
 #include <sstream>
 #include <tuple>
-#include <array>
-#include <algorithm>
+#include <unistd.h>
 
 // The results window's controller without its widgets: its points against a
 // computation of this test's own, over random records, and what it shows
@@ -25,9 +25,8 @@ struct Pass {
     std::optional<double> phase, resistor;
 };
 
-const char* const Header =
-    "date and time (ISO 8601),pass ended,transformer,power supply (V rms),load resistor (ohms),"
-    "load capacitor (uF),phase angle efficiency (%),load resistor efficiency (%)\r\n";
+const char* const Header = "date and time (ISO 8601),pass ended,transformer,power supply (V rms),load resistor (ohms),"
+                           "load capacitor (uF),phase angle efficiency (%),load resistor efficiency (%)\r\n";
 
 std::string number(const std::optional<double>& v) {
     if (!v) {
@@ -40,9 +39,9 @@ std::string number(const std::optional<double>& v) {
 }
 
 std::string line(const Pass& p, int n) {
-    return "2026-12-08T10:" + std::to_string(10 + n / 60) + ":" + std::to_string(10 + n % 40) + "Z," + p.ending +
-           "," + p.transformer + "," + p.supply + ",9.4," + p.capacitor + "," + number(p.phase) + "," +
-           number(p.resistor) + "\r\n";
+    return "2026-12-08T10:" + std::to_string(10 + n / 60) + ":" + std::to_string(10 + n % 40) + "Z," + p.ending + "," +
+           p.transformer + "," + p.supply + ",9.4," + p.capacitor + "," + number(p.phase) + "," + number(p.resistor) +
+           "\r\n";
 }
 
 std::vector<Pass> randomPasses(unsigned seed, int count) {
@@ -53,8 +52,11 @@ std::vector<Pass> randomPasses(unsigned seed, int count) {
     std::uniform_real_distribution<double> efficiency(70, 95);
     std::vector<Pass> passes;
     for (int n = 0; n < count; ++n) {
-        Pass p{pick({"SPLIT-FLUX TRANSFORMER #1", "STANDARD TRANSFORMER F-54X"}), pick({"5.0", "7.5", "10.0", "OFF"}),
-               pick({"100", "200", "NO LOAD"}), pick({"complete", "complete", "complete", "stopped"}), std::nullopt,
+        Pass p{pick({"SPLIT-FLUX TRANSFORMER #1", "STANDARD TRANSFORMER F-54X"}),
+               pick({"5.0", "7.5", "10.0", "OFF"}),
+               pick({"100", "200", "NO LOAD"}),
+               pick({"complete", "complete", "complete", "stopped"}),
+               std::nullopt,
                std::nullopt};
         if (p.ending == "complete") {
             p.phase = efficiency(draw);

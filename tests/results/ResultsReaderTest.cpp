@@ -9,14 +9,13 @@
 
 namespace {
 
-const QByteArray Header =
-    "date and time (ISO 8601),pass ended,transformer,power supply (V rms),load resistor (ohms),"
-    "load capacitor (uF),phase angle efficiency (%),load resistor efficiency (%),comment\r\n";
+const QByteArray Header = "date and time (ISO 8601),pass ended,transformer,power supply (V rms),load resistor (ohms),"
+                          "load capacitor (uF),phase angle efficiency (%),load resistor efficiency (%),comment\r\n";
 
-QByteArray row(const char* when, const char* ending, const char* transformer, const char* supply,
-               const char* phase, const char* resistor, const char* comment = "") {
-    return QByteArray(when) + "," + ending + "," + transformer + "," + supply + ",9.4,100," + phase + "," +
-           resistor + "," + comment + "\r\n";
+QByteArray row(const char* when, const char* ending, const char* transformer, const char* supply, const char* phase,
+               const char* resistor, const char* comment = "") {
+    return QByteArray(when) + "," + ending + "," + transformer + "," + supply + ",9.4,100," + phase + "," + resistor +
+           "," + comment + "\r\n";
 }
 
 void append(const QString& path, const QByteArray& bytes) {
@@ -28,7 +27,8 @@ void append(const QString& path, const QByteArray& bytes) {
 } // namespace
 
 TEST(ResultsReader, WhatCanBeReadIsShownAndWhatCannotIsCountedByLine) {
-    const QByteArray good = row("2026-12-08T10:00:00+01:00", "complete", "SPLIT-FLUX TRANSFORMER #1", "10.0", "88.5", "88.4");
+    const QByteArray good =
+        row("2026-12-08T10:00:00+01:00", "complete", "SPLIT-FLUX TRANSFORMER #1", "10.0", "88.5", "88.4");
     const struct {
         const char* what;
         QByteArray bytes;
@@ -39,7 +39,8 @@ TEST(ResultsReader, WhatCanBeReadIsShownAndWhatCannotIsCountedByLine) {
         {"a header alone", Header, 0, ""},
         {"a torn row ended by the next writer", Header + good + good.left(30) + "\r\n" + good, 2,
          "1 row not read: results.csv line 3"},
-        {"too few and too many fields", Header + good + "2026-12-08T10:00:00Z,complete\r\n" + good.chopped(2) + ",x\r\n", 1,
+        {"too few and too many fields",
+         Header + good + "2026-12-08T10:00:00Z,complete\r\n" + good.chopped(2) + ",x\r\n", 1,
          "2 rows not read: results.csv lines 3 and 4"},
         {"a number that is none", Header + row("2026-12-08T10:00:00Z", "complete", "T", "10.0", "eighty", "88.4"), 0,
          "1 row not read: results.csv line 2"},
@@ -119,7 +120,8 @@ TEST(ResultsAggregation, OnePointPerSetUpWithItsMeanRangeAndCount) {
     const struct {
         const char* transformer;
         double supply, phase, resistor;
-    } passes[]{{"A", 10, 88, 87}, {"A", 10, 90, 89}, {"A", 5, 80, 84}, {"B", 10, 70, 70}, {"A", 10, 85, 85}, {"A", 10, 86, 86}};
+    } passes[]{{"A", 10, 88, 87}, {"A", 10, 90, 89}, {"A", 5, 80, 84},
+               {"B", 10, 70, 70}, {"A", 10, 85, 85}, {"A", 10, 86, 86}};
     for (std::size_t i = 0; i < rows.size(); ++i) {
         rows[i].transformer = QString::fromLatin1(passes[i].transformer);
         rows[i].supply = passes[i].supply;

@@ -1,35 +1,35 @@
+#include "ResultsWindow.h"
 #include "LimitSet.h"
 #include "ResultsExport.h"
-#include "ResultsWindow.h"
 #include "SummaryModel.h"
 #include "UnitsTab.h"
 
 #include <QAbstractSeries>
 #include <QApplication>
+#include <QAreaSeries>
 #include <QChart>
 #include <QChartView>
 #include <QClipboard>
-#include <QDir>
 #include <QComboBox>
+#include <QDateTimeAxis>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QValueAxis>
-#include <QAreaSeries>
-#include <QLineSeries>
-#include <QDateTimeAxis>
 #include <QLegend>
 #include <QLegendMarker>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QPushButton>
 #include <QScatterSeries>
-#include <cmath>
-#include <QWheelEvent>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QValueAxis>
+#include <QWheelEvent>
+#include <cmath>
 #include <gtest/gtest.h>
 
 // The results window on a known set of passes, offscreen.
@@ -42,21 +42,23 @@ const QByteArray Header =
 
 QByteArray row(int minute, const char* ending, const char* transformer, const char* supply, const char* phase,
                const char* resistor, const char* comment = "") {
-    return QStringLiteral("2026-12-%1T10:%2:00Z").arg(minute < 30 ? 8 : 9, 2, 10, QLatin1Char('0')).arg(minute, 2, 10, QLatin1Char('0')).toUtf8() +
+    return QStringLiteral("2026-12-%1T10:%2:00Z")
+               .arg(minute < 30 ? 8 : 9, 2, 10, QLatin1Char('0'))
+               .arg(minute, 2, 10, QLatin1Char('0'))
+               .toUtf8() +
            "," + ending + "," + transformer + "," + supply + ",9.4,100," + phase + "," + resistor + ",8.5," + comment +
            "\r\n";
 }
 
 // Eight passes of two transformers; one stopped, one where the estimates part.
-const QByteArray Campaign =
-    Header + row(1, "complete", "SPLIT-FLUX TRANSFORMER #1", "10.0", "88", "87", "unit 1") +
-    row(2, "complete", "SPLIT-FLUX TRANSFORMER #1", "10.0", "90", "89") +
-    row(3, "complete", "SPLIT-FLUX TRANSFORMER #1", "5.0", "80", "84", "unit 1 warm") +
-    row(4, "stopped", "SPLIT-FLUX TRANSFORMER #1", "5.0", "", "") +
-    row(5, "complete", "STANDARD TRANSFORMER F-54X", "120.0", "84", "84") +
-    row(40, "complete", "STANDARD TRANSFORMER F-54X", "120.0", "85", "85") +
-    row(41, "link failure", "STANDARD TRANSFORMER F-54X", "100.0", "", "") +
-    row(42, "complete", "STANDARD TRANSFORMER F-54X", "100.0", "83.5", "83");
+const QByteArray Campaign = Header + row(1, "complete", "SPLIT-FLUX TRANSFORMER #1", "10.0", "88", "87", "unit 1") +
+                            row(2, "complete", "SPLIT-FLUX TRANSFORMER #1", "10.0", "90", "89") +
+                            row(3, "complete", "SPLIT-FLUX TRANSFORMER #1", "5.0", "80", "84", "unit 1 warm") +
+                            row(4, "stopped", "SPLIT-FLUX TRANSFORMER #1", "5.0", "", "") +
+                            row(5, "complete", "STANDARD TRANSFORMER F-54X", "120.0", "84", "84") +
+                            row(40, "complete", "STANDARD TRANSFORMER F-54X", "120.0", "85", "85") +
+                            row(41, "link failure", "STANDARD TRANSFORMER F-54X", "100.0", "", "") +
+                            row(42, "complete", "STANDARD TRANSFORMER F-54X", "100.0", "83.5", "83");
 
 struct WindowRig {
     explicit WindowRig(const QByteArray& record = Campaign) {
@@ -67,9 +69,7 @@ struct WindowRig {
         window = std::make_unique<ResultsWindow>(QStringList{dir.path()});
         window->show();
     }
-    QString cell(int row, int column) const {
-        return window->filter().index(row, column).data().toString();
-    }
+    QString cell(int row, int column) const { return window->filter().index(row, column).data().toString(); }
     QTemporaryDir dir;
     std::unique_ptr<ResultsWindow> window;
 };
@@ -99,8 +99,13 @@ TEST(ResultsWindow, FiltersNarrowTheTableAndThePlots) {
         std::function<void(ResultsWindow&)> set;
         int shown;
     } filters[]{
-        {"a transformer", [](ResultsWindow& w) { w.findChild<QComboBox*>("transformerFilter")->setCurrentText("STANDARD TRANSFORMER F-54X"); }, 4},
-        {"how a pass ended", [](ResultsWindow& w) { w.findChild<QComboBox*>("endingFilter")->setCurrentText("complete"); }, 6},
+        {"a transformer",
+         [](ResultsWindow& w) {
+             w.findChild<QComboBox*>("transformerFilter")->setCurrentText("STANDARD TRANSFORMER F-54X");
+         },
+         4},
+        {"how a pass ended",
+         [](ResultsWindow& w) { w.findChild<QComboBox*>("endingFilter")->setCurrentText("complete"); }, 6},
         {"text in the comment", [](ResultsWindow& w) { w.findChild<QLineEdit*>("commentFilter")->setText("WARM"); }, 1},
         {"a date range", [](ResultsWindow& w) { w.filter().setDates(QDate(2026, 12, 9), QDate(2026, 12, 9)); }, 3},
     };
@@ -159,8 +164,8 @@ TEST(ResultsWindow, AnAppendedRowAppearsWithinASecondKeepingSortAndSelection) {
     // The operator zooms with the wheel.
     auto* view = r.window->findChild<QChartView*>("efficiencyPlot");
     const QPointF middle(view->viewport()->width() / 2.0, view->viewport()->height() / 2.0);
-    QWheelEvent wheel(middle, view->viewport()->mapToGlobal(middle), {}, {0, 120}, Qt::NoButton, {},
-                      Qt::NoScrollPhase, false);
+    QWheelEvent wheel(middle, view->viewport()->mapToGlobal(middle), {}, {0, 120}, Qt::NoButton, {}, Qt::NoScrollPhase,
+                      false);
     QApplication::sendEvent(view->viewport(), &wheel);
     const auto yRange = [view] {
         auto* axis = static_cast<QValueAxis*>(view->chart()->axes(Qt::Vertical).first());
@@ -224,7 +229,8 @@ TEST(ResultsWindow, ExportsPlotsAndTheFilteredTable) {
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = csv.readAll().split('\n');
     EXPECT_EQ(lines.size(), 8) << "a header, six complete passes, the end";
-    EXPECT_TRUE(lines[1].startsWith("2026-12-09T10:42:00Z,complete,STANDARD TRANSFORMER F-54X,100.0,9.4,100,83.5,83,0.5,"));
+    EXPECT_TRUE(
+        lines[1].startsWith("2026-12-09T10:42:00Z,complete,STANDARD TRANSFORMER F-54X,100.0,9.4,100,83.5,83,0.5,"));
     ASSERT_EQ(r.window->exportTable(out.filePath("table.xlsx")), std::nullopt);
     EXPECT_GT(QFileInfo(out.filePath("table.xlsx")).size(), 4000);
 }
@@ -238,9 +244,11 @@ TEST(ResultsWindow, CtrlCCopiesTheSelectedRowsUnderTheirTitles) {
     ASSERT_EQ(lines.size(), 3) << "the titles and two rows";
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Time\tPass ended\tTransformer\t")));
     EXPECT_TRUE(lines[0].endsWith(QStringLiteral("\tComment\tFolder\tVerdict")));
-    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("2026-12-09 10:42:00 UTC\tcomplete\tSTANDARD TRANSFORMER F-54X\t100.0\t")))
+    EXPECT_TRUE(
+        lines[1].startsWith(QStringLiteral("2026-12-09 10:42:00 UTC\tcomplete\tSTANDARD TRANSFORMER F-54X\t100.0\t")))
         << lines[1].toStdString();
-    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("2026-12-09 10:41:00 UTC\tlink failure\t"))) << lines[2].toStdString();
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("2026-12-09 10:41:00 UTC\tlink failure\t")))
+        << lines[2].toStdString();
     EXPECT_EQ(lines[1].count(QLatin1Char('\t')), ResultsModel::ColumnCount - 1);
 }
 
@@ -486,8 +494,9 @@ TEST(ResultsWindow, VerdictsAreCountedAndFiltered) {
 // here by hand; a retest, two benches, a row cut short, and the filters.
 TEST(ResultsWindowUnits, YieldPerLotAndPlanFilteredByBenchOperatorAndDate) {
     QTemporaryDir a, b;
-    const QByteArray header = "unit test id,unit,lot,operator,plan,plan version,plan SHA-256,transformer,bench,started,"
-                              "ended,verdict,attempt,stopped at,step verdicts,reasons,simulated true verdict,report\r\n";
+    const QByteArray header =
+        "unit test id,unit,lot,operator,plan,plan version,plan SHA-256,transformer,bench,started,"
+        "ended,verdict,attempt,stopped at,step verdicts,reasons,simulated true verdict,report\r\n";
     const auto row = [](const char* id, const char* unit, const char* op, const char* bench, const char* day,
                         const char* verdict, const char* steps) {
         return QByteArray(id) + "," + unit + ",12," + op + ",outgoing,1,sha,SPLIT-FLUX TRANSFORMER #1," + bench + "," +
@@ -512,14 +521,17 @@ TEST(ResultsWindowUnits, YieldPerLotAndPlanFilteredByBenchOperatorAndDate) {
 
     auto* bench = window.findChild<QComboBox*>(QStringLiteral("unitsBench"));
     bench->setCurrentText(QStringLiteral("bench 1"));
-    EXPECT_EQ(window.units().lines().value(1), QStringLiteral("12\toutgoing, version 1\t3\t3\t33.3\t33.3\t0\t1\t0\t0\t1\t2 b: 1"));
+    EXPECT_EQ(window.units().lines().value(1),
+              QStringLiteral("12\toutgoing, version 1\t3\t3\t33.3\t33.3\t0\t1\t0\t0\t1\t2 b: 1"));
     bench->setCurrentIndex(0);
     auto* to = window.findChild<QLineEdit*>(QStringLiteral("unitsTo"));
     to->setText(QStringLiteral("2026-12-01"));
     emit to->editingFinished();
-    EXPECT_EQ(window.units().lines().value(1), QStringLiteral("12\toutgoing, version 1\t2\t2\t50.0\t50.0\t0\t0\t0\t0\t1\t2 b: 1"));
+    EXPECT_EQ(window.units().lines().value(1),
+              QStringLiteral("12\toutgoing, version 1\t2\t2\t50.0\t50.0\t0\t0\t0\t0\t1\t2 b: 1"));
     to->clear();
     emit to->editingFinished();
     window.findChild<QComboBox*>(QStringLiteral("unitsOperator"))->setCurrentText(QStringLiteral("bob"));
-    EXPECT_EQ(window.units().lines().value(1), QStringLiteral("12\toutgoing, version 1\t3\t3\t33.3\t33.3\t0\t1\t1\t0\t0\t1 a: 1; 2 b: 1"));
+    EXPECT_EQ(window.units().lines().value(1),
+              QStringLiteral("12\toutgoing, version 1\t3\t3\t33.3\t33.3\t0\t1\t1\t0\t0\t1 a: 1; 2 b: 1"));
 }

@@ -1,14 +1,14 @@
-#include "TestRig.h"
 #include "PtyPeer.h"
 #include "SerialD2xx.h"
 #include "SerialFixtures.h"
+#include "TestRig.h"
 
 #include <chrono>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
-#include <thread>
 #include <optional>
+#include <thread>
 
 // A measurement pass against a scope and a line that misbehave the way real
 // ones do, once over a pseudo-terminal pair and once on the in-memory line,
@@ -23,9 +23,9 @@ using Kind = SimFault::Kind;
 using How = PtyPeer::Misbehaviour;
 
 enum class Expect {
-    Clean,           // the pass ends "READY" with the scope's figures
-    Failure,         // a logged failure, the link reset
-    CleanOrFailure,  // either, depending on how the bytes fall in time
+    Clean,          // the pass ends "READY" with the scope's figures
+    Failure,        // a logged failure, the link reset
+    CleanOrFailure, // either, depending on how the bytes fall in time
 };
 
 struct Hostile {
@@ -37,28 +37,24 @@ struct Hostile {
     Expect fast;     // with --fast-reads
 };
 
-void PrintTo(const Hostile& h, std::ostream* out) { *out << h.name; }
+void PrintTo(const Hostile& h, std::ostream* out) {
+    *out << h.name;
+}
 
 const std::vector<Hostile>& hostiles() {
     static const std::vector<Hostile> all{
         {"AnswerTwice", "MEASU:MEAS1:VALUE?", Kind::AnswerTwice, How::AnswerTwice, Expect::Clean,
          Expect::CleanOrFailure},
-        {"LongAnswer", "MEASU:MEAS1:VALUE?", Kind::LongAnswer, How::LongAnswer, Expect::Failure,
-         Expect::Failure},
-        {"LateAnswer", "MEASU:MEAS2:VALUE?", Kind::LateAnswer, How::LateAnswer, Expect::Failure,
-         Expect::Failure},
-        {"StopBetweenWriteAndRead", "MEASU:MEAS1:VALUE?", std::nullopt, std::nullopt, Expect::Clean,
-         Expect::Clean},
-        {"NulBefore", "MEASU:MEAS1:VALUE?", Kind::NulBefore, How::NulBefore, Expect::Failure,
-         Expect::Failure},
+        {"LongAnswer", "MEASU:MEAS1:VALUE?", Kind::LongAnswer, How::LongAnswer, Expect::Failure, Expect::Failure},
+        {"LateAnswer", "MEASU:MEAS2:VALUE?", Kind::LateAnswer, How::LateAnswer, Expect::Failure, Expect::Failure},
+        {"StopBetweenWriteAndRead", "MEASU:MEAS1:VALUE?", std::nullopt, std::nullopt, Expect::Clean, Expect::Clean},
+        {"NulBefore", "MEASU:MEAS1:VALUE?", Kind::NulBefore, How::NulBefore, Expect::Failure, Expect::Failure},
         // With --fast-reads the read ends at the line feed; bytes that come
         // after it may still be on their way when the next query is written.
-        {"NulAfter", "MEASU:MEAS1:VALUE?", Kind::NulAfter, How::NulAfter, Expect::Clean,
-         Expect::CleanOrFailure},
+        {"NulAfter", "MEASU:MEAS1:VALUE?", Kind::NulAfter, How::NulAfter, Expect::Clean, Expect::CleanOrFailure},
         {"Trickle", "MEASU:MEAS4:VALUE?", Kind::Trickle, How::Trickle, Expect::Clean, Expect::Clean},
         {"Flood", "MEASU:MEAS2:VALUE?", Kind::Flood, How::Flood, Expect::Failure, Expect::Failure},
-        {"HangUpMidAnswer", "MEASU:MEAS1:VALUE?", Kind::HangUp, How::HangUp, Expect::Failure,
-         Expect::Failure},
+        {"HangUpMidAnswer", "MEASU:MEAS1:VALUE?", Kind::HangUp, How::HangUp, Expect::Failure, Expect::Failure},
     };
     return all;
 }
@@ -66,9 +62,9 @@ const std::vector<Hostile>& hostiles() {
 // The eighteen result boxes, in the order the pass clears them.
 Lines resultTexts(const Form1& f) {
     Lines texts;
-    for (const TextBox* box : {&f.Text3, &f.Text4, &f.Text5, &f.Text6, &f.Text7, &f.Text8, &f.Text9,
-                               &f.Text10, &f.Text11, &f.Text16, &f.Text17, &f.Text18, &f.Text19,
-                               &f.Text20, &f.Text21, &f.Text22, &f.Text23}) {
+    for (const TextBox* box :
+         {&f.Text3, &f.Text4, &f.Text5, &f.Text6, &f.Text7, &f.Text8, &f.Text9, &f.Text10, &f.Text11, &f.Text16,
+          &f.Text17, &f.Text18, &f.Text19, &f.Text20, &f.Text21, &f.Text22, &f.Text23}) {
         texts.push_back(box->text);
     }
     return texts;
@@ -94,8 +90,7 @@ void measure(Form1& f, ScriptedPump& pump, const Hostile& h, const std::function
     }
     pump.whenLogged(f.List1, h.command, [&f] { f.stopCalculation(); });
     f.startCalculation();
-    ASSERT_EQ(f.List1.lines.size() >= 2 ? f.List1.lines.at(f.List1.lines.size() - 2) : "",
-              "STOP CALCULATION")
+    ASSERT_EQ(f.List1.lines.size() >= 2 ? f.List1.lines.at(f.List1.lines.size() - 2) : "", "STOP CALCULATION")
         << joined(f.List1.lines);
     pause();
     f.startCalculation();
@@ -138,8 +133,7 @@ void expectOutcome(const Form1& f, Expect expect) {
         EXPECT_TRUE(loggedFailure(f.List1.lines)) << joined(f.List1.lines);
         break;
     case Expect::CleanOrFailure:
-        EXPECT_TRUE(ready || (f.Text12.text == "FAULT" && loggedFailure(f.List1.lines)))
-            << joined(f.List1.lines);
+        EXPECT_TRUE(ready || (f.Text12.text == "FAULT" && loggedFailure(f.List1.lines))) << joined(f.List1.lines);
         break;
     }
 }
@@ -192,5 +186,5 @@ TEST_P(HostileLine, OverAPseudoTerminal) {
     expectOutcome(f, expected());
 }
 
-INSTANTIATE_TEST_SUITE_P(Peers, HostileLine,
-                         testing::Combine(testing::ValuesIn(hostiles()), testing::Bool()), caseName);
+INSTANTIATE_TEST_SUITE_P(Peers, HostileLine, testing::Combine(testing::ValuesIn(hostiles()), testing::Bool()),
+                         caseName);

@@ -158,8 +158,7 @@ void PtyPeer::run() {
             received_.append(buffer, static_cast<std::size_t>(n));
         }
         pending_.append(buffer, static_cast<std::size_t>(n));
-        for (auto end = pending_.find("\r\n"); end != std::string::npos && running_;
-             end = pending_.find("\r\n")) {
+        for (auto end = pending_.find("\r\n"); end != std::string::npos && running_; end = pending_.find("\r\n")) {
             const std::string line = pending_.substr(0, end);
             pending_.erase(0, end + 2);
             const auto reply = scope.execute(line);

@@ -12,7 +12,7 @@
 // a real serial line. It runs in a thread of its own, as the instrument does,
 // and can misbehave the way real instruments and lines do.
 class PtyPeer {
-public:
+  public:
     // SplitAnswers: three pieces with pauses; SplitAtLineEnd: everything up
     // to the CR, a pause, then the LF alone.
     enum class Mode { Answer, Silent, SplitAnswers, SplitAtLineEnd };
@@ -39,7 +39,7 @@ public:
 
     SimScope scope;
 
-private:
+  private:
     void run();
     void answer(const std::string& reply);
     void answer(const std::string& reply, Misbehaviour how);

@@ -33,7 +33,6 @@ struct ShortTimeouts final : ForwardingD2xx {
     std::uint32_t ms;
 };
 
-
 // The adapter backend opened on a pseudo-terminal's other end, with a read
 // time-out of its own.
 struct OpenedAdapter {

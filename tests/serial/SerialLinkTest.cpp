@@ -1,9 +1,9 @@
 #include "CommandNumber.h"
 #include "HeadlessRun.h"
-#include "TestRig.h"
 #include "PtyPeer.h"
 #include "SerialD2xx.h"
 #include "SerialFixtures.h"
+#include "TestRig.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -11,10 +11,10 @@
 #include <QTemporaryDir>
 #include <chrono>
 #include <fcntl.h>
-#include <termios.h>
-#include <unistd.h>
-#include <thread>
 #include <gtest/gtest.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -51,8 +51,7 @@ TEST(SerialListing, OnlyFtdiAdaptersAreListedInTheOrderOfTheirNames) {
     ASSERT_EQ(d2xx.FT_ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY), FT_OK);
     EXPECT_EQ(count, 0u);
 
-    ports.list = {adapterAt("ttyUSB1", "FT232R USB UART", "B2"),
-                  adapterAt("ttyACM0", "Arduino Uno", "X", 0x2341),
+    ports.list = {adapterAt("ttyUSB1", "FT232R USB UART", "B2"), adapterAt("ttyACM0", "Arduino Uno", "X", 0x2341),
                   adapterAt("ttyUSB0", "TTL232R-3V3", "A1")};
     ASSERT_EQ(d2xx.FT_ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY), FT_OK);
     EXPECT_EQ(count, 2u);
@@ -77,8 +76,7 @@ TEST(SerialListing, OnlyFtdiAdaptersAreListedInTheOrderOfTheirNames) {
 TEST(SerialListing, TheConnectionFindsTheAdapterBesideAnotherFtdiDevice) {
     PtyPeer peer;
     ListedPorts ports;
-    ports.list = {adapterAt("/dev/aa-not-there", "USB <-> Serial Cable", "FT1"),
-                  adapterAt(peer.slavePath())};
+    ports.list = {adapterAt("/dev/aa-not-there", "USB <-> Serial Cable", "FT1"), adapterAt(peer.slavePath())};
     SerialD2xx serial(ports);
     serial.fastReads = true;
     TestRig b;
@@ -87,9 +85,8 @@ TEST(SerialListing, TheConnectionFindsTheAdapterBesideAnotherFtdiDevice) {
     f.Form_Load();
     const std::vector<std::string> head(f.List1.lines.begin() + 2, f.List1.lines.begin() + 9);
     EXPECT_EQ(head, (std::vector<std::string>{
-                        "Number of Devices: 2", "Device Description 1: USB <-> Serial Cable",
-                        "Serial Number 1: FT1", "Device Description 2: FT232R USB UART",
-                        "Serial Number 2: A10KX7Q2", "Open Scope Device 2",
+                        "Number of Devices: 2", "Device Description 1: USB <-> Serial Cable", "Serial Number 1: FT1",
+                        "Device Description 2: FT232R USB UART", "Serial Number 2: A10KX7Q2", "Open Scope Device 2",
                         "USB Port Number: " + commandNumber(SerialD2xx::portNumber(peer.slavePath()))}));
     EXPECT_EQ(f.Text1.text, "READY");
     EXPECT_EQ(f.Text13.text, "BENCHSIM DS40");

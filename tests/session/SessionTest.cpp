@@ -38,21 +38,23 @@ std::string masked(std::string bytes, const std::vector<std::string>& ids) {
 // while the pass runs (refused, put back), then in a second pass STOP.
 void scriptThePasses(ScriptedPump& pump, ListBox& events, const std::function<void()>& pickACount,
                      const std::function<void()>& stop, int& passes) {
-    pump.when([&events, &passes] {
-        return passes == 0 &&
-               std::find(events.lines.begin(), events.lines.end(), ">> Read the INPUT CURRENT in Amps RMS") !=
-                   events.lines.end();
-    }, pickACount);
-    pump.when([&events, &passes] {
-        return passes == 1 &&
-               std::find(events.lines.begin(), events.lines.end(), ">> Read the OUTPUT VOLTAGE in Volts RMS") !=
-                   events.lines.end();
-    }, stop);
+    pump.when(
+        [&events, &passes] {
+            return passes == 0 && std::find(events.lines.begin(), events.lines.end(),
+                                            ">> Read the INPUT CURRENT in Amps RMS") != events.lines.end();
+        },
+        pickACount);
+    pump.when(
+        [&events, &passes] {
+            return passes == 1 && std::find(events.lines.begin(), events.lines.end(),
+                                            ">> Read the OUTPUT VOLTAGE in Volts RMS") != events.lines.end();
+        },
+        stop);
 }
 
 Trace traceOf(MeasuringSession& s, const QTemporaryDir& dir, const std::vector<std::string>& ids) {
-    return Trace{s.panel.List1.lines, s.Settings.List1.lines, s.panel.Text12.text, s.panel.Text1.text,
-                 s.Settings.Text1.text, s.panel.Combo3.text, masked(recordBytes(dir), ids)};
+    return Trace{s.panel.List1.lines,   s.Settings.List1.lines, s.panel.Text12.text,          s.panel.Text1.text,
+                 s.Settings.Text1.text, s.panel.Combo3.text,    masked(recordBytes(dir), ids)};
 }
 
 } // namespace
@@ -75,8 +77,9 @@ TEST(Session, DrivenWithNoWindowItActsAsTheWindowsDo) {
         std::vector<std::string> ids;
         s.passListeners.push_back([&ids](const PassOutcome& p) { ids.push_back(p.passId); });
         int passes = 0;
-        scriptThePasses(pump, s.panel.List1, [&s] { s.setUp.pick(SetUpList::SampleAverage, "64"); },
-                        [&s] { s.stopCalculation(); }, passes);
+        scriptThePasses(
+            pump, s.panel.List1, [&s] { s.setUp.pick(SetUpList::SampleAverage, "64"); }, [&s] { s.stopCalculation(); },
+            passes);
         s.prepare();
         s.connect();
         s.openSettings();
@@ -104,8 +107,9 @@ TEST(Session, DrivenWithNoWindowItActsAsTheWindowsDo) {
         std::vector<std::string> ids;
         f.session.passListeners.push_back([&ids](const PassOutcome& p) { ids.push_back(p.passId); });
         int passes = 0;
-        scriptThePasses(b.pump, f.List1, [&b, &f] { b.pick(f.Combo3, "64", &Form1::sampleAveragePicked); },
-                        [&f] { f.stopCalculation(); }, passes);
+        scriptThePasses(
+            b.pump, f.List1, [&b, &f] { b.pick(f.Combo3, "64", &Form1::sampleAveragePicked); },
+            [&f] { f.stopCalculation(); }, passes);
         b.walkToReady("9.4", "10.0", "100");
         f.startCalculation();
         passes = 1;

@@ -1,5 +1,5 @@
-#include "TestRig.h"
 #include "CommandNumber.h"
+#include "TestRig.h"
 
 #include <algorithm>
 
@@ -28,8 +28,16 @@ TEST(GridTables, EveryAcceptedProbeFactorIsSentAndEveryOtherRefused) {
         std::vector<const char*> refused;
     };
     const std::vector<Column> columns{
-        {"VOLT PROBE", 34, "CH3:PROBE ", {1, 10, 20, 50, 100, 500, 1000}, {"0X", "2X", "5X", "200X", "0.2X", "2000X", "20"}},
-        {"AMP PROBE", 39, "CH4:CURRENTPROBE ", {0.2, 1, 2, 5, 10, 50, 100, 1000}, {"0X", "20X", "500X", "0.5X", "3X", "10"}},
+        {"VOLT PROBE",
+         34,
+         "CH3:PROBE ",
+         {1, 10, 20, 50, 100, 500, 1000},
+         {"0X", "2X", "5X", "200X", "0.2X", "2000X", "20"}},
+        {"AMP PROBE",
+         39,
+         "CH4:CURRENTPROBE ",
+         {0.2, 1, 2, 5, 10, 50, 100, 1000},
+         {"0X", "20X", "500X", "0.5X", "3X", "10"}},
     };
     for (const Column& c : columns) {
         for (double v : c.accepted) {
@@ -103,28 +111,32 @@ TEST(GridTables, TheGainNotesOfEverySetUpAndBand) {
         Lines lines;
     };
     const std::vector<Notes> sets{
-        {{20, 5, 100, 20, 5}, 20,
-         {"", "Recommended Scope Gain Settings for SPLIT-FLUX TRANSFORMER #1:",
-          "POWER SUPPLY VOLTAGE > 10.0 V RMS", "  CH1: 20.0 V/div", "  CH2: 5.0 A/div",
-          "  MATH: 100.0 VA/div", "  CH3: 20.0 V/div", "  CH4: 5.0 A/div", ""}},
-        {{10, 5, 50, 10, 5}, 20,
+        {{20, 5, 100, 20, 5},
+         20,
+         {"", "Recommended Scope Gain Settings for SPLIT-FLUX TRANSFORMER #1:", "POWER SUPPLY VOLTAGE > 10.0 V RMS",
+          "  CH1: 20.0 V/div", "  CH2: 5.0 A/div", "  MATH: 100.0 VA/div", "  CH3: 20.0 V/div", "  CH4: 5.0 A/div",
+          ""}},
+        {{10, 5, 50, 10, 5},
+         20,
          {"", "Recommended Scope Gain Settings for SPLIT-FLUX TRANSFORMER #1:",
           "POWER SUPPLY VOLTAGE > 5.0 V RMS <= 10.0 V RMS", "  CH1: 10.0 V/div", "  CH2: 5.0 A/div",
           "  MATH: 50.0 VA/div", "  CH3: 10.0 V/div", "  CH4: 5.0 A/div", ""}},
-        {{5, 2, 10, 5, 2}, 20,
-         {"", "Recommended Scope Gain Settings for SPLIT-FLUX TRANSFORMER #1:",
-          "POWER SUPPLY VOLTAGE <= 5.0V RMS ", "  CH1: 5.0 V/div", "  CH2: 2.0 A/div",
-          "  MATH: 10.0 VA/div", "  CH3: 5.0 V/div", "  CH4: 2.0 A/div", ""}},
+        {{5, 2, 10, 5, 2},
+         20,
+         {"", "Recommended Scope Gain Settings for SPLIT-FLUX TRANSFORMER #1:", "POWER SUPPLY VOLTAGE <= 5.0V RMS ",
+          "  CH1: 5.0 V/div", "  CH2: 2.0 A/div", "  MATH: 10.0 VA/div", "  CH3: 5.0 V/div", "  CH4: 2.0 A/div", ""}},
         // Split-flux probes with gains of no set: no notes at all.
         {{20, 5, 50, 10, 5}, 20, {}},
         // The standard set-up always lists its gains, whatever the scope has.
-        {{10, 5, 50, 10, 5}, 1,
+        {{10, 5, 50, 10, 5},
+         1,
          {"", "Recommended Scope Gain Settings for STANDARD TRANSFORMER F-54X:", "  CH1: 20.0 V/div",
           "  CH2: 500.0 mA/div", "  MATH: 10.0 VA/div", "  CH3: 5.0 V/div", "  CH4: 500.0 mA/div", ""}},
         // Any other set-up lists the gains the scope has.
-        {{2, 0.5, 1, 0.2, 0.1}, 5,
-         {"", "Gain Settings for GENERAL TRANSFORMER:", "  CH1: 2.0 V/div", "  CH2: 500.0 mA/div",
-          "  MATH: 1.0 VA/div", "  CH3: 200.0 mV/div", "  CH4: 100.0 mA/div", ""}},
+        {{2, 0.5, 1, 0.2, 0.1},
+         5,
+         {"", "Gain Settings for GENERAL TRANSFORMER:", "  CH1: 2.0 V/div", "  CH2: 500.0 mA/div", "  MATH: 1.0 VA/div",
+          "  CH3: 200.0 mV/div", "  CH4: 100.0 mA/div", ""}},
     };
     for (const Notes& n : sets) {
         TestRig b;
@@ -136,8 +148,8 @@ TEST(GridTables, TheGainNotesOfEverySetUpAndBand) {
         b.startAndReadSettings();
         const Lines& log = b.form->Settings.List1.lines;
         // The notes follow the last answer, CH4's.
-        const auto at = std::find_if(log.begin(), log.end(),
-                                     [](const std::string& line) { return line.starts_with(":CH4:"); });
+        const auto at =
+            std::find_if(log.begin(), log.end(), [](const std::string& line) { return line.starts_with(":CH4:"); });
         ASSERT_NE(at, log.end()) << joined(log);
         EXPECT_EQ(Lines(at + 1, log.end()), n.lines) << joined(log);
     }

@@ -60,8 +60,7 @@ TEST_F(PresetRig, TheSecondPressAppliesReadsBackAndChecksTheGains) {
     s().standardPreset();
     const Lines second = b.linesSince(again);
     EXPECT_EQ(Lines(second.begin(), second.begin() + 1), (Lines{"CH3:SCALE  5"}));
-    EXPECT_EQ(gains(), (Lines{"20.0 V/div", "500.0 mA/div", "10.0 VA/div", "5.0 V/div",
-                              "500.0 mA/div"}));
+    EXPECT_EQ(gains(), (Lines{"20.0 V/div", "500.0 mA/div", "10.0 VA/div", "5.0 V/div", "500.0 mA/div"}));
     EXPECT_NE(last(f().List1.lines), "Run STANDARD TRANSFORMER F-54X setup again");
     EXPECT_EQ(f().Text12.text, "READY");
     EXPECT_EQ(f().Text15.text, "STANDARD TRANSFORMER F-54X");

@@ -47,8 +47,8 @@ TEST_F(ReadRig, SettingsOpensTheWindowAndRefusesASecondOne) {
 
     s().Text40.text = "typed";
     f().openSettings();
-    EXPECT_EQ(f().List1.lines, (Lines{"Oscilloscope Settings Window Button Pressed", "",
-                                      "Oscilloscope Settings Window Already Open"}));
+    EXPECT_EQ(f().List1.lines,
+              (Lines{"Oscilloscope Settings Window Button Pressed", "", "Oscilloscope Settings Window Already Open"}));
     EXPECT_EQ(s().Text40.text, "typed");
 }
 
@@ -89,8 +89,7 @@ TEST_F(ReadRig, AScopeSetUpAsExpectedShowsNoRedAndRecognisesTheSplitFluxSet) {
     const Lines scales{"10.00", "5.00", "50.00", "10.00", "5.00"};
     const Lines gains{"10.0 V/div", "5.0 A/div", "50.0 VA/div", "10.0 V/div", "5.0 A/div"};
     const Lines positions{"2.0", "1.0", "0.0", "-1.0", "-2.0"};
-    const std::vector<Colour> swatches{Colours::Yellow, Colours::Blue, Colours::Red,
-                                       Colours::Magenta, Colours::Green};
+    const std::vector<Colour> swatches{Colours::Yellow, Colours::Blue, Colours::Red, Colours::Magenta, Colours::Green};
     for (int row = 0; row < 5; ++row) {
         const auto r = static_cast<std::size_t>(row);
         EXPECT_EQ(s().measurementBox(row).text, ":MEAS" + std::to_string(row + 1) + ":");
@@ -135,9 +134,8 @@ TEST_F(ReadRig, AScopeSetUpAsExpectedShowsNoRedAndRecognisesTheSplitFluxSet) {
     EXPECT_EQ(f().Combo1.items, (Lines{"NO LOAD", "97.2", "48.0", "23.1", "9.4", "5.0"}));
     EXPECT_EQ(f().Text15.text, "SPLIT-FLUX TRANSFORMER #1");
     EXPECT_EQ(s().Text70.text, "SPLIT-FLUX TRANSFORMER #1");
-    EXPECT_EQ(f().List1.lines,
-              (Lines{"Oscilloscope Settings Window Button Pressed", "Get Settings Button Pressed",
-                     "", "Demonstrate SPLIT-FLUX TRANSFORMER #1"}));
+    EXPECT_EQ(f().List1.lines, (Lines{"Oscilloscope Settings Window Button Pressed", "Get Settings Button Pressed", "",
+                                      "Demonstrate SPLIT-FLUX TRANSFORMER #1"}));
     EXPECT_FALSE(s().SettingsBusy);
     EXPECT_FALSE(f().DialogueRunning);
 }
@@ -255,8 +253,7 @@ TEST_F(ReadRig, AnAnswerWithoutLineFeedEndsWithTestFailed) {
     b.d2xx.addFault("MEASU:MEAS3?", SimFault::noLF());
     s().getSettings();
     const auto& log = s().List1.lines;
-    const auto raw = std::find(log.begin(), log.end(),
-                               ":MEASUREMENT:MEAS3:TYPE MEAN;UNITS \"VA\";SOURCE MATH\r");
+    const auto raw = std::find(log.begin(), log.end(), ":MEASUREMENT:MEAS3:TYPE MEAN;UNITS \"VA\";SOURCE MATH\r");
     ASSERT_NE(raw, log.end());
     EXPECT_EQ(*(raw + 1), "Close Scope");
     EXPECT_EQ(*(raw + 2), "Test Failed");
@@ -275,11 +272,9 @@ TEST_F(ReadRig, AFailureBeforeTheChannelsRecognisesTheGeneralSetUpWithEmptyGains
     b.d2xx.addFault("MEASU:IMMED:VALUE?", SimFault::writeFails());
     s().getSettings();
     EXPECT_EQ(s().List1.lines,
-              (Lines{"MEASU:IMMED?",
-                     ":MEASUREMENT:IMMED:TYPE FREQUENCY;UNITS \"Hz\";SOURCE1 CH1\r\n",
-                     "FREQUENCY Request Failed", "Close Scope", "",
-                     "Gain Settings for GENERAL TRANSFORMER:", "  CH1: ", "  CH2: ", "  MATH: ",
-                     "  CH3: ", "  CH4: ", ""}));
+              (Lines{"MEASU:IMMED?", ":MEASUREMENT:IMMED:TYPE FREQUENCY;UNITS \"Hz\";SOURCE1 CH1\r\n",
+                     "FREQUENCY Request Failed", "Close Scope", "", "Gain Settings for GENERAL TRANSFORMER:", "  CH1: ",
+                     "  CH2: ", "  MATH: ", "  CH3: ", "  CH4: ", ""}));
     EXPECT_EQ(f().Text15.text, "GENERAL TRANSFORMER");
     EXPECT_EQ(last(f().List1.lines), "Demonstrate GENERAL TRANSFORMER");
 }
@@ -287,9 +282,7 @@ TEST_F(ReadRig, AFailureBeforeTheChannelsRecognisesTheGeneralSetUpWithEmptyGains
 TEST_F(ReadRig, TheDemonstrateLineIsAddedOnlyWhenTheSetUpChanges) {
     s().getSettings(); // GET SETTINGS empties Text70 first: always a line
     s().getSettings();
-    EXPECT_EQ(std::count(f().List1.lines.begin(), f().List1.lines.end(),
-                         "Demonstrate SPLIT-FLUX TRANSFORMER #1"),
-              2);
+    EXPECT_EQ(std::count(f().List1.lines.begin(), f().List1.lines.end(), "Demonstrate SPLIT-FLUX TRANSFORMER #1"), 2);
     // Called with the set-up already named: no line.
     s().Text70.text = "SPLIT-FLUX TRANSFORMER #1";
     const std::size_t before = f().List1.lines.size();
@@ -304,9 +297,8 @@ TEST_F(ReadRig, TheDemonstrateLineIsAddedOnlyWhenTheSetUpChanges) {
     s().getSettings();
     EXPECT_EQ(f().Text15.text, "STANDARD TRANSFORMER F-54X");
     EXPECT_EQ(lastOf(s().List1.lines, 8),
-              (Lines{"", "Recommended Scope Gain Settings for STANDARD TRANSFORMER F-54X:",
-                     "  CH1: 20.0 V/div", "  CH2: 500.0 mA/div", "  MATH: 10.0 VA/div",
-                     "  CH3: 5.0 V/div", "  CH4: 500.0 mA/div", ""}));
+              (Lines{"", "Recommended Scope Gain Settings for STANDARD TRANSFORMER F-54X:", "  CH1: 20.0 V/div",
+                     "  CH2: 500.0 mA/div", "  MATH: 10.0 VA/div", "  CH3: 5.0 V/div", "  CH4: 500.0 mA/div", ""}));
 }
 
 TEST_F(ReadRig, ButtonsAreRefusedWhileAReadRunsAndCloseUnloadsOnlyTheControls) {

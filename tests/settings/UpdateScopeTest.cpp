@@ -1,5 +1,5 @@
-#include "TestRig.h"
 #include "CommandNumber.h"
+#include "TestRig.h"
 
 #include <gtest/gtest.h>
 
@@ -64,8 +64,7 @@ TEST_F(UpdateRig, AProbeChangeIsSentThenTheScaleReadBack) {
     EXPECT_EQ(s().Text32.text, "10X");
     EXPECT_EQ(sent(), (Lines{"CH1:PROBE  10X", "CH1:SCALE?", "CH1:SCALE  5"}));
     EXPECT_EQ(b.d2xx.transcript.at(mark).bytes.size(), 16u);
-    EXPECT_EQ(s().List1.lines,
-              (Lines{"CH1:PROBE  10X", "CH1:SCALE?", ":CH1:SCALE 5E+00\r\n", "CH1:SCALE  5"}));
+    EXPECT_EQ(s().List1.lines, (Lines{"CH1:PROBE  10X", "CH1:SCALE?", ":CH1:SCALE 5E+00\r\n", "CH1:SCALE  5"}));
     EXPECT_EQ(s().Text40.text, "5.00");
     EXPECT_EQ(s().Text45.text, "5.0 V/div");
     EXPECT_EQ(s().ProbeFactor[0], 10);
@@ -90,8 +89,8 @@ TEST_F(UpdateRig, OnlyTheChannelOneVoltageProbeCarriesTheLetter) {
 }
 
 TEST_F(UpdateRig, RejectedProbeEntriesTurnRedAndLaterRowsGoOn) {
-    s().Text32.text = "10";  // no letter
-    s().Text34.text = "15X"; // not an accepted factor
+    s().Text32.text = "10";   // no letter
+    s().Text34.text = "15X";  // not an accepted factor
     s().Text35.text = "abcX"; // no number
     s().Text39.text = "5X";
     s().updateScope();
@@ -152,8 +151,7 @@ TEST_F(UpdateRig, ATimeOutOnTheFirstReadBackClosesTheLinkAndStops) {
     s().Text34.text = "10X";
     b.d2xx.addFault("CH1:SCALE?", SimFault::noAnswer());
     s().updateScope();
-    EXPECT_EQ(s().List1.lines, (Lines{"CH1:PROBE  10X", "CH1:SCALE?",
-                                      "FT_Read timeout ftStatus =  0", "Close Scope"}));
+    EXPECT_EQ(s().List1.lines, (Lines{"CH1:PROBE  10X", "CH1:SCALE?", "FT_Read timeout ftStatus =  0", "Close Scope"}));
     EXPECT_EQ(sent(), (Lines{"CH1:PROBE  10X", "CH1:SCALE?"}));
     EXPECT_EQ(s().Text34.text, "10X") << "later rows untouched";
     EXPECT_EQ(s().Text1.text, "RESET SCOPE");
@@ -232,8 +230,8 @@ TEST_F(UpdateRig, EachActionTakesTheMainWindowsHandleAsItIsThen) {
         EXPECT_EQ(b.d2xx.calls.at(i).handle, f().lngHandle) << b.d2xx.calls.at(i).name;
     }
 
-    for (const auto& [box, text] : {std::pair{54, "3"}, {55, "1"}, {56, "0"}, {57, "-1"}, {58, "-2"},
-                                    {59, "CH1 * CH2"}}) {
+    for (const auto& [box, text] :
+         {std::pair{54, "3"}, {55, "1"}, {56, "0"}, {57, "-1"}, {58, "-2"}, {59, "CH1 * CH2"}}) {
         s().textBox(box)->text = text;
     }
     s().updateTrace();

@@ -1,6 +1,6 @@
-#include "TestRig.h"
 #include "NumberText.h"
 #include "ScopeExchange.h"
+#include "TestRig.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -14,7 +14,7 @@ double valueOf(SimScope& scope, const std::string& query) {
     const std::string text = answer.value_or("");
     // With headers on, the value follows the 25-character header.
     const auto value = first(text) == ':' ? AnswerValue(text, firstPosition(text, '\r'))
-                                           : parseNumber(text.substr(0, text.find('\r')));
+                                          : parseNumber(text.substr(0, text.find('\r')));
     EXPECT_TRUE(value.has_value()) << text;
     return value.value_or(0);
 }
@@ -45,8 +45,7 @@ TEST(Circuit, EfficiencyIsBelowOneAndFallsAsLossesRise) {
         EXPECT_GT(s.efficiency(), 0.5) << t.name;
         EXPECT_LT(s.efficiency(), 1.0) << t.name;
         // The power balance: what goes in is what comes out plus the losses.
-        const double copper = std::norm(s.inputCurrent) * t.primaryR +
-                              std::norm(s.outputCurrent) * t.secondaryR;
+        const double copper = std::norm(s.inputCurrent) * t.primaryR + std::norm(s.outputCurrent) * t.secondaryR;
         EXPECT_GT(s.inputPower, s.outputPower + copper * 0.99) << t.name;
         TransformerModel lossy = t;
         lossy.primaryR *= 3;
@@ -159,8 +158,7 @@ TEST(Circuit, EveryPresetOnEveryBandEndsWithEveryTraceOnScreen) {
         b.pick(f.Combo4, "10", &Form1::loadCapacitorPicked);
         ASSERT_EQ(f.Text12.text, "READY");
         f.startCalculation();
-        for (const TextBox* box : {&f.Text4, &f.Text5, &f.Text7, &f.Text8, &f.Text9, &f.Text10,
-                                   &f.Text11, &f.Text16}) {
+        for (const TextBox* box : {&f.Text4, &f.Text5, &f.Text7, &f.Text8, &f.Text9, &f.Text10, &f.Text11, &f.Text16}) {
             EXPECT_NE(box->text, "OVERFLOW");
             EXPECT_NE(box->text, "----");
             EXPECT_NE(box->text, "0.0000");

@@ -1,5 +1,5 @@
-#include "Clock.h"
 #include "SimLine.h"
+#include "Clock.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "LimitSet.h"
-#include "TestRig.h"
 #include "PassMarks.h"
+#include "TestRig.h"
 #include "VerdictLook.h"
 
 #include <cmath>
@@ -107,7 +107,8 @@ TEST(Verdicts, ALimitSetIsTakenWholeOrRefusedWithItsProblemNamed) {
     } bad[]{
         {"{", "not JSON"},
         {R"j({"rule": "simple", "limits": {"efficiency": {"lower": 85}}})j", "unknown column \"efficiency\""},
-        {R"j({"rule": "simple", "limits": {"input power (W)": {"lower": 50, "upper": 1}}})j", "lower 50 is above upper 1"},
+        {R"j({"rule": "simple", "limits": {"input power (W)": {"lower": 50, "upper": 1}}})j",
+         "lower 50 is above upper 1"},
         {R"j({"rule": "simple", "limits": {"input power (W)": {"lower": "1"}}})j", "lower is not a number"},
         {R"j({"limits": {"input power (W)": {"lower": 1}}})j", "missing rule"},
         {R"j({"rule": "strict", "limits": {"input power (W)": {"lower": 1}}})j", "unknown rule \"strict\""},
@@ -123,7 +124,8 @@ TEST(Verdicts, ALimitSetIsTakenWholeOrRefusedWithItsProblemNamed) {
         EXPECT_EQ(why.find('\n'), std::string::npos) << "one line";
     }
     // Infinite bounds are absent; a pass stopped has no verdict.
-    const auto open = limitSetFromJson(R"j({"rule": "simple", "limits": {"input power (W)": {"lower": "-inf", "upper": "Infinity"}}})j");
+    const auto open = limitSetFromJson(
+        R"j({"rule": "simple", "limits": {"input power (W)": {"lower": "-inf", "upper": "Infinity"}}})j");
     ASSERT_TRUE(std::holds_alternative<LimitSet>(open));
     PassOutcome pass;
     pass.values[PassOutcome::InputPower] = 10;
@@ -178,9 +180,8 @@ TEST(Verdicts, CalibratedFiguresAreJudgedOnlyWhereTheCalibrationFits) {
     const auto set = [](const std::string& limits, const std::string& decides = "") {
         const auto read = limitSetFromJson(R"j({"name": "cal", "rule": "guard-band", "limits": {)j" + limits + "}" +
                                            (decides.empty() ? "" : ", \"decides\": " + decides) + "}");
-        EXPECT_TRUE(std::holds_alternative<LimitSet>(read)) << (std::holds_alternative<std::string>(read)
-                                                                    ? std::get<std::string>(read)
-                                                                    : "");
+        EXPECT_TRUE(std::holds_alternative<LimitSet>(read))
+            << (std::holds_alternative<std::string>(read) ? std::get<std::string>(read) : "");
         return std::holds_alternative<LimitSet>(read) ? std::get<LimitSet>(read) : LimitSet{};
     };
     PassOutcome pass;
@@ -244,7 +245,7 @@ TEST(Verdicts, EveryMarkReadsOnEveryBackgroundItCanHave) {
     const auto readable = [](const std::optional<Colour>& fore, const std::optional<Colour>& back) {
         return contrastRatio(fore.value_or(Colours::Black), back.value_or(WindowBackground));
     };
-    const std::optional<Verdict> verdicts[]{std::nullopt,      V::Pass, V::ConditionalPass, V::NoVerdict,
+    const std::optional<Verdict> verdicts[]{std::nullopt,       V::Pass, V::ConditionalPass, V::NoVerdict,
                                             V::ConditionalFail, V::Fail};
     const Expanded::State states[]{Expanded::State::Number, Expanded::State::Unusable, Expanded::State::Clipped};
     int checked = 0;
@@ -264,7 +265,8 @@ TEST(Verdicts, EveryMarkReadsOnEveryBackgroundItCanHave) {
                 pass.calibrated.uResistorEfficiency = {Expanded::State::Number, 5};
                 pass.calibrated.misfit = lowPowerFactor ? "calibration does not fit this bench: x" : "";
                 if (verdict) {
-                    pass.verdict = PassVerdict{*verdict, "why", "set", "", {{"phase angle efficiency (%)", *verdict, "why"}}};
+                    pass.verdict =
+                        PassVerdict{*verdict, "why", "set", "", {{"phase angle efficiency (%)", *verdict, "why"}}};
                 }
                 showPassMarks(panel, pass);
                 const Label& mark = panel.PlusMinus[PassOutcome::PhaseEfficiencyBox];
@@ -292,7 +294,8 @@ TEST(Verdicts, EveryMarkReadsOnEveryBackgroundItCanHave) {
 // U, limit, rule and w judged, ties included.
 TEST(Verdicts, TheDomainsEdgesAndTheReasonsWordForWord) {
     const auto set = [](const std::string& rule, const std::string& limits) {
-        return limitSetFromJson(R"j({"name": "edges", "version": "1", )j" + rule + R"j(, "limits": {)j" + limits + "}}");
+        return limitSetFromJson(R"j({"name": "edges", "version": "1", )j" + rule + R"j(, "limits": {)j" + limits +
+                                "}}");
     };
     const std::string guard = R"j("rule": "guard-band")j";
     const std::string simple = R"j("rule": "simple")j";
@@ -333,7 +336,8 @@ TEST(Verdicts, TheDomainsEdgesAndTheReasonsWordForWord) {
     } cases[]{
         {simple, R"j("input power (W)": {"lower": 10, "upper": 10})j", 1, 1, V::Pass,
          "every limited figure inside its limit"},
-        {guard, R"j("input power (W)": {"lower": 10})j", 0, 0, V::Pass, "every limited figure inside its acceptance limit"},
+        {guard, R"j("input power (W)": {"lower": 10})j", 0, 0, V::Pass,
+         "every limited figure inside its acceptance limit"},
         {guard + R"j(, "guard": 0)j", R"j("input power (W)": {"lower": 10.5})j", 1, 1, V::Fail,
          "input power (W) 10 \u00b1 1 is below the lower limit 10.5 (guard-band, w = 0)"},
         {guard + R"j(, "guard": 2)j", R"j("input power (W)": {"lower": 11})j", 1, 1, V::ConditionalFail,

@@ -1,6 +1,6 @@
 #include "AccuracyWindow.h"
-#include "LimitsWindow.h"
 #include "Configuration.h"
+#include "LimitsWindow.h"
 
 #include <QCoreApplication>
 #include <QDoubleSpinBox>
@@ -28,7 +28,8 @@ TEST(AccuracyWindow, AFileIsTakenWholeOrNotAtAllAndASetIsKeptPerAdapter) {
     EXPECT_EQ(window.accuracy(), declared);
 
     EXPECT_FALSE(window.openFile(write("bad.json", R"({"scope_gain_percent": -1})")));
-    EXPECT_TRUE(window.error().contains(QStringLiteral("\"scope_gain_percent\" is negative"))) << window.error().toStdString();
+    EXPECT_TRUE(window.error().contains(QStringLiteral("\"scope_gain_percent\" is negative")))
+        << window.error().toStdString();
     EXPECT_EQ(window.accuracy(), declared) << "the values stay as they were";
 
     Accuracy tight;
@@ -64,7 +65,8 @@ TEST(LimitsWindow, ABadFileKeepsTheSetAndTheSetTakenIsKeptForTheNextRun) {
         "limits": {"phase angle efficiency (%)": {"lower": 85}}})j")))
         << window.error().toStdString();
     const std::string sha = window.limits()->sha256;
-    EXPECT_FALSE(window.openFile(write("bad.json", R"j({"rule": "simple", "limits": {"efficiency": {"lower": 85}}})j")));
+    EXPECT_FALSE(
+        window.openFile(write("bad.json", R"j({"rule": "simple", "limits": {"efficiency": {"lower": 85}}})j")));
     EXPECT_TRUE(window.error().contains(QStringLiteral("unknown column \"efficiency\"")));
     ASSERT_TRUE(window.limits().has_value()) << "the set it had";
     EXPECT_EQ(window.limits()->sha256, sha);

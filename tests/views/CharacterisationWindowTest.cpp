@@ -1,5 +1,5 @@
-#include "CharacterisationPlots.h"
 #include "CharacterisationWindow.h"
+#include "CharacterisationPlots.h"
 #include "CharacterisationsKept.h"
 #include "NumberText.h"
 #include "PlanEditor.h"
@@ -76,10 +76,9 @@ TEST_F(CharacteriseRig, NextStopAndResumeAsTheOperatorPressesThem) {
     const QStringList table = window.plots().tableLines();
     ASSERT_GT(table.size(), 2);
     const SupplyFit& s = window.run()->result().supplies.at(0);
-    EXPECT_EQ(table[1].toStdString(), QStringLiteral("no-load loss P0 (W)\t%1\t%2")
-                                          .arg(s.p0.value, 0, 'f', 4)
-                                          .arg(s.p0.U, 0, 'f', 4)
-                                          .toStdString());
+    EXPECT_EQ(
+        table[1].toStdString(),
+        QStringLiteral("no-load loss P0 (W)\t%1\t%2").arg(s.p0.value, 0, 'f', 4).arg(s.p0.U, 0, 'f', 4).toStdString());
     EXPECT_TRUE(button("CharacteriseExport")->isEnabled());
 
     // The results window's view of the ones kept: the same table from the
@@ -93,7 +92,8 @@ TEST_F(CharacteriseRig, NextStopAndResumeAsTheOperatorPressesThem) {
     spoilt.write("{\"characterisation id\": \"x\", \"plan\": 3");
     spoilt.close();
     EXPECT_FALSE(kept.showKept(0));
-    EXPECT_TRUE(kept.statusText().contains(QStringLiteral("not a characterisation"))) << kept.statusText().toStdString();
+    EXPECT_TRUE(kept.statusText().contains(QStringLiteral("not a characterisation")))
+        << kept.statusText().toStdString();
 }
 
 // A plan the window cannot run is refused in the plan file's own words, and

@@ -1,19 +1,20 @@
 #include "ApplicationViews.h"
-#include "QtRig.h"
 #include "Clock.h"
-#include "ForwardingD2xx.h"
 #include "Form1.h"
 #include "Form1View.h"
+#include "ForwardingD2xx.h"
 #include "InputGate.h"
 #include "OsVersion.h"
 #include "PickComboBox.h"
 #include "QtEventPump.h"
 #include "QtReportPlatform.h"
+#include "QtRig.h"
 #include "Screen.h"
 #include "SimD2xx.h"
 #include "ThreadedD2xx.h"
 #include "WindowFit.h"
 
+#include "Checked.h"
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QInputMethodEvent>
@@ -25,7 +26,6 @@
 #include <QWheelEvent>
 #include <atomic>
 #include <chrono>
-#include "Checked.h"
 
 #include <gtest/gtest.h>
 #include <thread>
@@ -69,10 +69,9 @@ struct DesktopRig : testing::Test {
     void walkToReady() {
         form.openSettings();
         form.Settings.getSettings();
-        for (auto [combo, item, action] :
-             {std::tuple{&form.Combo1, "9.4", &Form1::loadResistorPicked},
-              std::tuple{&form.Combo2, "10.0", &Form1::supplyVoltagePicked},
-              std::tuple{&form.Combo4, "100", &Form1::loadCapacitorPicked}}) {
+        for (auto [combo, item, action] : {std::tuple{&form.Combo1, "9.4", &Form1::loadResistorPicked},
+                                           std::tuple{&form.Combo2, "10.0", &Form1::supplyVoltagePicked},
+                                           std::tuple{&form.Combo4, "100", &Form1::loadCapacitorPicked}}) {
             combo->text = item;
             (form.*action)();
         }
@@ -129,8 +128,7 @@ TEST_F(DesktopRig, WindowsPaintWhileAReadBlocksAndAClickWaitsForTheNextYield) {
     // It acted at the yield after the frequency read: the pass stopped there.
     const std::vector<std::string>& log = form.List1.lines;
     ASSERT_GE(log.size(), 3u);
-    EXPECT_EQ(lastOf(log, 3),
-              (std::vector<std::string>{"MATH:DEFINE \"CH1 * CH2\"", "STOP CALCULATION", "READY"}));
+    EXPECT_EQ(lastOf(log, 3), (std::vector<std::string>{"MATH:DEFINE \"CH1 * CH2\"", "STOP CALCULATION", "READY"}));
     EXPECT_EQ(std::count(log.begin(), log.end(), "MEASU:MEAS1:VALUE?"), 0);
     EXPECT_EQ(InputGate::instance().held(), 0u);
 }
@@ -193,8 +191,8 @@ TEST_F(DesktopRig, AListActsOnlyOnAPickFromItsOpenList) {
     const std::vector<std::string> before = form.List1.lines;
     const QString shown = combo->currentText();
 
-    QWheelEvent wheel(QPointF(10, 10), combo->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, -120),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent wheel(QPointF(10, 10), combo->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(combo, &wheel);
     combo->setFocus();
     EXPECT_EQ(combo->currentText(), shown) << "a wheel over the closed list changes nothing";

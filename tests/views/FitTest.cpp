@@ -1,5 +1,4 @@
 #include "ApplicationViews.h"
-#include "QtRig.h"
 #include "BenchPanelView.h"
 #include "Clock.h"
 #include "Form1.h"
@@ -7,14 +6,15 @@
 #include "OsVersion.h"
 #include "QtEventPump.h"
 #include "QtReportPlatform.h"
+#include "QtRig.h"
 #include "Screen.h"
 #include "SimD2xx.h"
 #include "WindowFit.h"
 
-#include <QApplication>
-#include <QTemporaryDir>
 #include "ResultsWindow.h"
+#include <QApplication>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 // Run once per screen (see the test list): a desk monitor, a 1366 x 768
@@ -26,8 +26,8 @@ namespace {
 void expectFits(QWidget* window, QSize design, const char* name) {
     const QRect area = WindowFit::availableArea();
     const QRect frame = WindowFit::centredFrame(window->size());
-    EXPECT_TRUE(area.contains(frame)) << name << ": frame " << frame.width() << "x" << frame.height()
-                                      << " on " << area.width() << "x" << area.height();
+    EXPECT_TRUE(area.contains(frame)) << name << ": frame " << frame.width() << "x" << frame.height() << " on "
+                                      << area.width() << "x" << area.height();
     const double scale = WindowFit::scaleToFit(design);
     EXPECT_NEAR(window->width(), design.width() * scale, 1.0) << name;
     EXPECT_NEAR(window->height(), design.height() * scale, 1.0) << name;
@@ -67,12 +67,11 @@ TEST(WindowFit, EveryWindowLiesWhollyOnTheScreen) {
         // On a screen too small for it, it stands beside the main window's
         // results, wholly on the screen, in its design proportions.
         const QRect frame(settings->pos(), settings->size() + QSize(WindowFit::FrameWidth, WindowFit::FrameHeight));
-        EXPECT_TRUE(WindowFit::availableArea().contains(frame)) << frame.x() << "," << frame.y() << " " << frame.width()
-                                                                << "x" << frame.height();
+        EXPECT_TRUE(WindowFit::availableArea().contains(frame))
+            << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
         EXPECT_NEAR(double(settings->width()) / settings->height(), 1197.0 / 670, 0.01);
         const int resultsRight = main->pos().x() + int(Form1View::ResultsWidth * scale);
-        const bool atItsSmallest =
-            std::abs(settings->width() - 1197 * ApplicationViews::SmallestSettingsScale) <= 1.0;
+        const bool atItsSmallest = std::abs(settings->width() - 1197 * ApplicationViews::SmallestSettingsScale) <= 1.0;
         EXPECT_TRUE(settings->pos().x() >= resultsRight || atItsSmallest)
             << "the main window's results stay in view, unless it would be too small to read";
     }

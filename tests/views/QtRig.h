@@ -28,8 +28,8 @@ struct QtParts : SimulatedDesk<VirtualClock> {
 // `device` is what the forms call (the simulated device, or a wrapper of it).
 struct QtRig {
     QtRig(QtParts& parts, D2xx& device)
-        : platform(parts.platformOn(device, parts.pump, parts.clipboard, parts.keys, parts.carets)),
-          form(platform), views(std::make_unique<ApplicationViews>(form)) {
+        : platform(parts.platformOn(device, parts.pump, parts.clipboard, parts.keys, parts.carets)), form(platform),
+          views(std::make_unique<ApplicationViews>(form)) {
         parts.pump.beforeEvents = [this] { views->refresh(); };
         parts.keys.target = [this]() -> QWidget* { return views->reportView(); };
         parts.carets.root = [this]() -> QWidget* { return views->reportView(); };

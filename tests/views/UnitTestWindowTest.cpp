@@ -1,8 +1,8 @@
+#include "UnitTestWindow.h"
 #include "NumberText.h"
 #include "QtRig.h"
 #include "ReportPdf.h"
 #include "UnitTestReport.h"
-#include "UnitTestWindow.h"
 
 #include <QDir>
 #include <QListWidget>
@@ -69,7 +69,8 @@ TEST_F(UnitTestRig, StoppedThenTestedAgainAndAmended) {
     press("UnitTestStart");
     ASSERT_NE(window.run(), nullptr);
     EXPECT_EQ(window.run()->result().verdict, Verdict::NoVerdict);
-    EXPECT_TRUE(window.verdictText().contains(QStringLiteral("stopped at step 2 (half load)"))) << window.verdictText().toStdString();
+    EXPECT_TRUE(window.verdictText().contains(QStringLiteral("stopped at step 2 (half load)")))
+        << window.verdictText().toStdString();
     EXPECT_EQ(window.findChild<QListWidget*>()->count(), 1) << "the one step that ended";
     EXPECT_TRUE(button("UnitTestReport")->isEnabled()) << "a stopped test has its report";
 
@@ -88,11 +89,13 @@ TEST_F(UnitTestRig, StoppedThenTestedAgainAndAmended) {
     EXPECT_TRUE(r.stoppedAt.empty());
     EXPECT_EQ(r.attempt, 2);
     EXPECT_EQ(window.findChild<QListWidget*>()->count(), 3);
-    EXPECT_TRUE(window.verdictText().startsWith(QStringLiteral("UNIT SN 4711: ") + QString::fromLatin1(verdictName(r.verdict))));
+    EXPECT_TRUE(window.verdictText().startsWith(QStringLiteral("UNIT SN 4711: ") +
+                                                QString::fromLatin1(verdictName(r.verdict))));
     EXPECT_TRUE(window.verdictText().contains(QStringLiteral("retest, attempt 2")));
 
     window.amendReport("the operator is ann b.");
-    EXPECT_TRUE(window.statusText().startsWith(QStringLiteral("amended report ") + QString::fromStdString(r.id) + QStringLiteral("/2")))
+    EXPECT_TRUE(window.statusText().startsWith(QStringLiteral("amended report ") + QString::fromStdString(r.id) +
+                                               QStringLiteral("/2")))
         << window.statusText().toStdString();
     // The stopped test's report, its resumed issue, the retest's and its amendment.
     const QStringList pdfs = QDir(folder.path()).entryList({QStringLiteral("*.pdf")});

@@ -1,5 +1,4 @@
 #include "ApplicationViews.h"
-#include "QtRig.h"
 #include "BenchPanelView.h"
 #include "Clock.h"
 #include "Form1.h"
@@ -9,10 +8,12 @@
 #include "PickComboBox.h"
 #include "QtEventPump.h"
 #include "QtReportPlatform.h"
+#include "QtRig.h"
 #include "RecordHooks.h"
 #include "Screen.h"
 #include "SimD2xx.h"
 
+#include "Checked.h"
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
@@ -25,7 +26,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include "Checked.h"
 
 #include <gtest/gtest.h>
 
@@ -81,13 +81,11 @@ TEST_F(ViewRig, ClicksAndPicksReachTheirActionsAndTypingReachesTheModel) {
     EXPECT_EQ(find<QLineEdit>("Text32", settings)->geometry(), QRect(544, 24, 65, 25));
     EXPECT_EQ(settings->findChild<QWidget*>("Text57")->geometry().top(), 8040 / 15);
     // A caption too wide for its button is drawn on two lines.
-    EXPECT_EQ(find<QPushButton>("Command6", settings)->text().replace('\n', ' '),
-              "STANDARD TRANSFORMER  F-54X");
+    EXPECT_EQ(find<QPushButton>("Command6", settings)->text().replace('\n', ' '), "STANDARD TRANSFORMER  F-54X");
 
     click("Command2", settings); // GET SETTINGS
     EXPECT_EQ(find<QLineEdit>("Text45", settings)->text(), "10.0 V/div");
-    EXPECT_EQ(find<QLineEdit>("Text65", settings)->palette().color(QPalette::Base),
-              QColor(255, 255, 0));
+    EXPECT_EQ(find<QLineEdit>("Text65", settings)->palette().color(QPalette::Base), QColor(255, 255, 0));
 
     const int before = static_cast<int>(form.List1.lines.size());
     click("Command8", settings); // GENERAL TRANSFORMER: nothing

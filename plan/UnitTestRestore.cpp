@@ -1,0 +1,152 @@
+#include "UnitTestRestore.h"
+
+#include "FigureColumns.h"
+#include "NumberText.h"
+#include "RecordLayout.h"
+#include "ResultsTable.h"
+#include "SmallFiles.h"
+#include "UnitTestsFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <algorithm>
+#include <map>
+
+namespace {
+
+using Row = std::map<std::string, std::string>;
+
+std::string fieldOf(const Row& row, const std::string& title) {
+    const auto i = row.find(title);
+    return i == row.end() ? std::string() : i->second;
+}
+
+// The record's rows of one unit test, file by file in the record's order. A
+// row is looked for by its id first: the rest of a large record is not parsed.
+std::vector<Row> recordRowsOf(const std::string& folder, const std::string& id) {
+    std::vector<std::pair<int, QString>> files;
+    const QDir dir(QString::fromStdString(folder));
+    for (const QString& name : dir.entryList({QStringLiteral("results*.csv")}, QDir::Files)) {
+        if (const int n = numberOfFile(name.toStdString(), RecordFileName); n > 0) {
+            files.emplace_back(n, name);
+        }
+    }
+    std::sort(files.begin(), files.end());
+    std::vector<Row> rows;
+    const QByteArray wanted = QByteArray::fromStdString(id);
+    for (const auto& [n, name] : files) {
+        QFile f(dir.filePath(name));
+        if (!f.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        const auto header = csvFields(f.readLine().toStdString());
+        while (!f.atEnd()) {
+            const QByteArray line = f.readLine();
+            if (!line.contains(wanted)) {
+                continue;
+            }
+            const auto fields = csvFields(line.toStdString());
+            if (fields.size() != header.size()) {
+                continue; // cut off: its step is measured again
+            }
+            Row row;
+            for (std::size_t i = 0; i < fields.size(); ++i) {
+                row[header[i]] = fields[i];
+            }
+            if (fieldOf(row, RecordColumn::UnitTestId.title()) == id) {
+                rows.push_back(std::move(row));
+            }
+        }
+    }
+    return rows;
+}
+
+// A pass as the report and the step's verdict read it, from its record row.
+PassOutcome passOf(const Row& row, const UnitTestPlan::Step& step) {
+    PassOutcome p;
+    p.passId = fieldOf(row, RecordColumn::PassId.title());
+    p.bench = fieldOf(row, RecordColumn::Bench.title());
+    p.when = QDateTime::fromString(QString::fromStdString(fieldOf(row, RecordColumn::When.title())), Qt::ISODateWithMs);
+    p.ending = fieldOf(row, RecordColumn::Ending.title()) == ResultsTable::endingName(PassOutcome::Ending::Complete)
+                   ? PassOutcome::Ending::Complete
+                   : PassOutcome::Ending::Stopped;
+    p.instrument.scopeIdentity = fieldOf(row, "scope identity");
+    p.instrument.adapter = fieldOf(row, "adapter");
+    p.setUp.comment = fieldOf(row, RecordColumn::Comment.title());
+    p.belongs.simulatedTrueVerdict = fieldOf(row, RecordColumn::SimulatedTrueVerdict.title());
+    for (const FigureColumn& c : figureColumns()) {
+        c.restore(p, parseNumber(fieldOf(row, c.title)), parseNumber(fieldOf(row, "U95 " + c.title)));
+    }
+    if (const auto verdict = verdictNamed(fieldOf(row, RecordColumn::Verdict.title()))) {
+        PassVerdict v;
+        v.verdict = *verdict;
+        v.reason = fieldOf(row, "verdict reason");
+        v.limitSet = fieldOf(row, "limit set");
+        v.limitSetSha = fieldOf(row, RecordColumn::LimitSetSha.title());
+        for (const LimitSet::Limit& limit : step.limits.limits) {
+            if (const auto each = verdictNamed(fieldOf(row, "verdict " + limit.column))) {
+                v.figures.push_back({limit.column, *each, {}});
+            }
+        }
+        p.verdict = v;
+    }
+    return p;
+}
+
+} // namespace
+
+std::variant<UnitTestResult, std::string> stoppedUnitTest(const std::string& folder, const std::string& id,
+                                                          const UnitTestPlan& plan) {
+    const UnitTestRow* last = nullptr;
+    int ends = 0;
+    const auto tests = UnitTestsFile::read({folder});
+    for (const UnitTestRow& t : tests) {
+        if (t.id == id) {
+            last = &t;
+            ++ends;
+        }
+    }
+    if (last == nullptr) {
+        return "no unit test " + id + " in " + folder + "/" + UnitTestsFile::Name;
+    }
+    const std::string stoppedAt = last->fields.count("stopped at") != 0 ? last->fields.at("stopped at") : "";
+    if (last->verdict != verdictName(Verdict::NoVerdict) || stoppedAt.empty()) {
+        return "unit test " + id + " ended with " + last->verdict +
+               ": there is nothing to resume (testing the unit again is a retest)";
+    }
+    const std::string sha = last->fields.count("plan SHA-256") != 0 ? last->fields.at("plan SHA-256") : "";
+    if (sha != plan.sha256) {
+        return "unit test " + id + " was begun with another plan (SHA-256 " + sha + "): resume it with that plan";
+    }
+    UnitTestResult r;
+    r.id = id;
+    r.plan = plan;
+    r.who = {last->unit, last->operatorName, last->lot, {}};
+    r.bench = last->bench;
+    r.started = last->started;
+    r.attempt = std::max(1, static_cast<int>(parseNumber(last->fields.at("attempt")).value_or(1)));
+    r.stoppedAt = stoppedAt;
+    r.reportIssue = ends;
+    const std::vector<Row> rows = recordRowsOf(folder, id);
+    for (std::size_t n = 0; n < plan.steps.size(); ++n) {
+        const UnitTestPlan::Step& planned = plan.steps[n];
+        StepResult step;
+        step.number = static_cast<int>(n + 1);
+        step.name = planned.name;
+        for (const Row& row : rows) {
+            if (fieldOf(row, RecordColumn::Step.title()) == std::to_string(n + 1) + " " + planned.name) {
+                step.passes.push_back(passOf(row, planned));
+                r.who.comment = step.passes.back().setUp.comment;
+            }
+        }
+        if (step.passes.empty()) {
+            break; // not begun: nor are those after it
+        }
+        const bool whole = static_cast<int>(step.passes.size()) == planned.passes &&
+                           std::all_of(step.passes.begin(), step.passes.end(),
+                                       [](const PassOutcome& p) { return p.ending == PassOutcome::Ending::Complete; });
+        judgeStep(step, whole, "the step did not end");
+        r.steps.push_back(std::move(step));
+    }
+    return r;
+}
