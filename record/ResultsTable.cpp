@@ -99,22 +99,6 @@ ResultsTable::Column answer(std::string name, Pass::Value v) {
             [v](const Pass& p) { return p.answers[v] ? textField(*p.answers[v]) : std::string(); }};
 }
 
-ResultsTable::Column value(std::string name, std::string unit, Pass::Value v) {
-    return {std::move(name), std::move(unit), [v](const Pass& p) { return numberField(p.values[v]); }, true};
-}
-
-ResultsTable::Column value(ColumnName n, Pass::Value v) {
-    return value(n.name, n.unit, v);
-}
-
-ResultsTable::Column figure(std::string name, std::string unit, std::optional<double> Figures::*f) {
-    return {std::move(name), std::move(unit), [f](const Pass& p) { return numberField(p.figures.*f); }, true};
-}
-
-ResultsTable::Column figure(ColumnName n, std::optional<double> Figures::*f) {
-    return figure(n.name, n.unit, f);
-}
-
 ResultsTable::Column box(std::string caption, Pass::Box b) {
     return {"box " + std::move(caption), "", [b](const Pass& p) { return textField(p.shown[b]); }};
 }
@@ -310,7 +294,6 @@ void addBenchColumns(std::vector<ResultsTable::Column>& c) {
 }
 
 std::vector<ResultsTable::Column> makeColumns() {
-    using F = Figures;
     std::vector<ResultsTable::Column> c{
         {RecordColumn::When.name, RecordColumn::When.unit,
          [](const Pass& p) { return textField(dateTimeField(p.when)); }},
@@ -328,28 +311,14 @@ std::vector<ResultsTable::Column> makeColumns() {
         answer("output voltage", Pass::OutputVoltage),
         answer("output current", Pass::OutputCurrent),
         answer("output power", Pass::OutputPower),
-        value("frequency", "Hz", Pass::Frequency),
-        value("input voltage", "V rms", Pass::InputVoltage),
-        value("input current", "A rms", Pass::InputCurrent),
-        value(RecordColumn::InputPower, Pass::InputPower),
-        value("output voltage", "V rms", Pass::OutputVoltage),
-        value("output current", "A rms", Pass::OutputCurrent),
-        value(RecordColumn::OutputPower, Pass::OutputPower),
-        figure(RecordColumn::ApparentInput, &F::ApparentInputPower),
-        figure("input phase angle", "degrees", &F::InputPhaseAngle),
-        figure(RecordColumn::ReactiveInput, &F::ReactiveInputPower),
-        figure(RecordColumn::ApparentOutput, &F::ApparentOutputPower),
-        figure("apparent power multiplier", "", &F::ApparentMultiplier),
-        figure("apparent power multiplier efficiency", "%", &F::ApparentMultiplierEfficiency),
-        figure("output phase angle", "degrees", &F::OutputPhaseAngle),
-        figure(RecordColumn::ReactiveOutput, &F::ReactiveOutputPower),
-        figure(RecordColumn::PhaseEfficiency, &F::PhaseEfficiency),
-        figure(RecordColumn::ResistorOutputPower, &F::ResistorOutputPower),
-        figure(RecordColumn::ResistorEfficiency, &F::ResistorEfficiency),
-        figure("percent efficiency difference", "%", &F::EfficiencyDifference),
-        figure(RecordColumn::PhasePowerFactor, &F::PhaseOutputPowerFactor),
-        figure(RecordColumn::ResistorPowerFactor, &F::ResistorOutputPowerFactor),
     };
+    // Each value and figure as the figure table lists them.
+    for (const FigureColumn& f : figureColumns()) {
+        if (!f.calibrated) {
+            const auto number = f.number;
+            c.push_back({f.name(), f.unit(), [number](const Pass& p) { return numberField(number(p)); }, true});
+        }
+    }
     addBoxColumns(c);
     addBenchColumns(c);
     addUncertaintyColumns(c);
