@@ -511,15 +511,17 @@ def lot_yields(rows, bench="", operator="", day=None, zone=None):
     return lines
 
 
-def hand_made_tests(folder, header, today):
+def hand_made_tests(folder, header, today, rows_written=None):
     """A file as a bench could leave it: a test stopped and resumed (a row for
     each end), a unit failed and retested, a step named with ": ", a test of
-    another day; and two rows that cannot go up."""
-    os.makedirs(folder)
+    another day; and two rows that cannot go up. With `rows_written`, only
+    that many rows so far (the same ids each time)."""
+    os.makedirs(folder, exist_ok=True)
     plan = {"plan": "hand plan", "plan version": "3", "transformer": "STANDARD TRANSFORMER #1", "bench": "bench C",
             "operator": "carol", "lot": "L2", "attempt": "1"}
     day = today.isoformat()
-    resumed = str(uuid.uuid4())
+    ids = [str(uuid.UUID(int=(random.Random(7).getrandbits(128) + n) % (1 << 128), version=4)) for n in range(6)]
+    resumed = ids[0]
     rows = [
         dict(plan, **{"unit test id": resumed, "unit": "S-1", "started": f"{day}T08:00:00Z",
                       "ended": f"{day}T08:05:00Z", "verdict": "NO VERDICT", "stopped at": "step 2 (hot: full)",
@@ -527,27 +529,27 @@ def hand_made_tests(folder, header, today):
         dict(plan, **{"unit test id": resumed, "unit": "S-1", "started": f"{day}T08:00:00Z",
                       "ended": f"{day}T09:00:00Z", "verdict": "PASS",
                       "step verdicts": "1 cold: PASS; 2 hot: full: PASS"}),
-        dict(plan, **{"unit test id": str(uuid.uuid4()), "unit": "S-2", "started": f"{day}T08:10:00Z",
+        dict(plan, **{"unit test id": ids[1], "unit": "S-2", "started": f"{day}T08:10:00Z",
                       "ended": f"{day}T08:20:00Z", "verdict": "FAIL",
                       "step verdicts": "1 cold: PASS; 2 hot: full: FAIL"}),
-        dict(plan, **{"unit test id": str(uuid.uuid4()), "unit": "S-2", "started": f"{day}T10:10:00Z",
+        dict(plan, **{"unit test id": ids[2], "unit": "S-2", "started": f"{day}T10:10:00Z",
                       "ended": f"{day}T10:20:00Z", "verdict": "PASS", "attempt": "2",
                       "step verdicts": "1 cold: PASS; 2 hot: full: PASS"}),
-        dict(plan, **{"unit test id": str(uuid.uuid4()), "unit": "S-3", "started": f"{day}T11:00:00Z",
+        dict(plan, **{"unit test id": ids[3], "unit": "S-3", "started": f"{day}T11:00:00Z",
                       "ended": f"{day}T11:10:00Z", "verdict": "CONDITIONAL PASS",
                       "step verdicts": "1 cold: CONDITIONAL PASS; 2 hot: full: PASS"}),
-        dict(plan, **{"unit test id": str(uuid.uuid4()), "unit": "S-4", "started": "2026-12-01T11:00:00Z",
+        dict(plan, **{"unit test id": ids[4], "unit": "S-4", "started": "2026-12-01T11:00:00Z",
                       "ended": "2026-12-01T11:10:00Z", "verdict": "CONDITIONAL FAIL",
                       "step verdicts": "1 cold: CONDITIONAL FAIL; 2 hot: full: PASS"}),
         dict(plan, **{"unit test id": "not-a-uuid", "unit": "S-5", "started": f"{day}T12:00:00Z",
                       "ended": f"{day}T12:10:00Z", "verdict": "PASS"}),
-        dict(plan, **{"unit test id": str(uuid.uuid4()), "unit": "S-6", "started": "yesterday noon",
+        dict(plan, **{"unit test id": ids[5], "unit": "S-6", "started": "yesterday noon",
                       "ended": f"{day}T12:10:00Z", "verdict": "PASS"}),
     ]
     with open(os.path.join(folder, "unit-tests.csv"), "w", newline="", encoding="utf-8") as f:
         writer = csv.DictWriter(f, fieldnames=header, restval="", lineterminator="\r\n")
         writer.writeheader()
-        writer.writerows(rows)
+        writer.writerows(rows[:rows_written])
 
 
 def unit_lots(server, root):
@@ -570,6 +572,10 @@ def unit_lots(server, root):
     zone = datetime.datetime.now().astimezone().tzinfo
     today = started_of(unit_rows(folders)[0]).astimezone(zone).date()
     hand = os.path.join(root, "units-hand")
+    # The stopped test's row goes up before the row of its resumed end exists.
+    hand_made_tests(hand, header, today, rows_written=1)
+    check(run([PROGRAM, "--upload", "--record", hand, "--database", server.url("units")],
+              env_extra=settings).returncode == 0, "the stopped test's row uploaded")
     hand_made_tests(hand, header, today)
     folders.append(hand)
     for folder in folders:

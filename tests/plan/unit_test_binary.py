@@ -193,6 +193,11 @@ def resumed_without_a_window(folder, stopped):
         check(f"{tid}/2" in text and f"replacesreport{tid}/1" in text
               and os.path.exists(os.path.join(folder, tests[0]["report"])),
               "the resumed test's report is issue 2, names issue 1, and issue 1 is kept")
+        for row in after:
+            if row["pass ended"] == "complete":
+                figure = (f"phaseangleefficiency(%)={float(row['phase angle efficiency (%)']):.6g}"
+                          f"+-{float(row['U95 phase angle efficiency (%)']):.3g}")
+                check(figure in text, f"the resumed report's {row['step']} pass as the record has it: {figure}")
         again = subprocess.run([PROGRAM, *SIM, "--unit-test", PLAN, "--record", folder, "--resume", tid], env=ENV,
                                capture_output=True, text=True, timeout=120)
         check(again.returncode == 2 and "nothing to resume" in again.stderr,
