@@ -1,6 +1,7 @@
 #include "BenchPanelView.h"
 
 #include "NumberText.h"
+#include "SetupLists.h"
 #include "SimScope.h"
 #include "WindowFit.h"
 
@@ -53,16 +54,18 @@ BenchPanelView::BenchPanelView(SimScope& scope) : scope_(scope) {
     resistor_ = new QComboBox;
     resistor_->setObjectName(QStringLiteral("resistor"));
     resistor_->setEditable(true);
-    resistor_->addItems({QStringLiteral("open"), QStringLiteral("97.2"), QStringLiteral("48.0"), QStringLiteral("23.1"),
-                         QStringLiteral("9.4"), QStringLiteral("5.0")});
+    // The bench's resistors and capacitors are the main window's list items:
+    // a choice added there is on the bench too ("NO LOAD" is "open" or "none").
+    for (const char* ohms : LoadResistorItems) {
+        resistor_->addItem(ohms == std::string(NoLoadItem) ? QStringLiteral("open") : QString::fromLatin1(ohms));
+    }
     resistor_->setCurrentText(QStringLiteral("9.4"));
     form->addRow(QStringLiteral("Load resistor (ohms, or type one)"), resistor_);
 
     capacitor_ = new QComboBox;
     capacitor_->setObjectName(QStringLiteral("capacitor"));
-    capacitor_->addItem(QStringLiteral("none"));
-    for (const char* uf : {"10", "20", "50", "100", "200", "300", "400", "500"}) {
-        capacitor_->addItem(QString::fromLatin1(uf));
+    for (const char* uf : LoadCapacitorItems) {
+        capacitor_->addItem(uf == std::string(NoLoadItem) ? QStringLiteral("none") : QString::fromLatin1(uf));
     }
     form->addRow(QStringLiteral("Load capacitor (uF)"), capacitor_);
 
