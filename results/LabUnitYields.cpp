@@ -9,9 +9,11 @@
 std::string labUnitYieldQuery() {
     // Each test's last row; the filters; each unit's tests in time order;
     // the failing steps of every test; a row a lot and plan. Texts sort by
-    // their bytes, as the folder's window does.
-    return "WITH last AS (SELECT DISTINCT ON (unit_test_id) unit_test_id, unit, lot, plan, plan_version, bench, "
-           "operator, verdict, step_verdicts, started, ended FROM unit_tests "
+    // their bytes, as the folder's window does; a field a file did not have
+    // (NULL) counts as empty, as it does there.
+    return "WITH last AS (SELECT DISTINCT ON (unit_test_id) unit_test_id, coalesce(unit, '') AS unit, "
+           "coalesce(lot, '') AS lot, coalesce(plan, '') AS plan, coalesce(plan_version, '') AS plan_version, "
+           "bench, operator, verdict, step_verdicts, started, ended FROM unit_tests "
            "ORDER BY unit_test_id, ended DESC, uploaded_at DESC), "
            "kept AS (SELECT * FROM last WHERE (CAST(? AS text) = '' OR bench = ?) "
            "AND (CAST(? AS text) = '' OR operator = ?) "

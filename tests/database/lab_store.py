@@ -22,7 +22,8 @@
 5. A lab of version 1 (one table, as the last program made it) upgraded by
    the next bench, its passes kept and summed.
 6. Lots of units from two benches and a hand-made file (a test stopped and
-   resumed, retests, a step whose name holds ": ", rows that cannot go up):
+   resumed, retests, a step whose name holds ": ", rows that cannot go up,
+   a file of a layout without the lot column):
    the Units tab's yields as the server counts them equal this script's own
    count from the unit-tests.csv files, with every filter.
 """
@@ -484,7 +485,7 @@ def lot_yields(rows, bench="", operator="", day=None, zone=None):
         local = started_of(r).astimezone(zone).date()
         if (bench and r["bench"] != bench) or (operator and r["operator"] != operator) or (day and local != day):
             continue
-        key = (r["lot"], f"{r['plan']}, version {r['plan version']}")
+        key = (r.get("lot") or "", f"{r['plan']}, version {r['plan version']}")  # a file without lots
         lots.setdefault(key, {}).setdefault(r["unit"], []).append(r)
     lines = []
     for key in sorted(lots, key=lambda k: (k[0].encode(), k[1].encode())):
@@ -578,6 +579,18 @@ def unit_lots(server, root):
               env_extra=settings).returncode == 0, "the stopped test's row uploaded")
     hand_made_tests(hand, header, today)
     folders.append(hand)
+    # A file of a layout without the lot column: its tests in the lot "".
+    older = os.path.join(root, "units-older")
+    os.makedirs(older)
+    with open(os.path.join(older, "unit-tests.csv"), "w", newline="", encoding="utf-8") as f:
+        writer = csv.DictWriter(f, fieldnames=[h for h in header if h != "lot"], extrasaction="ignore",
+                                lineterminator="\r\n")
+        writer.writeheader()
+        writer.writerow({"unit test id": str(uuid.uuid4()), "unit": "O-1", "plan": "hand plan", "plan version": "3",
+                         "bench": "bench C", "operator": "carol", "started": f"{today.isoformat()}T13:00:00Z",
+                         "ended": f"{today.isoformat()}T13:10:00Z", "verdict": "FAIL",
+                         "step verdicts": "1 cold: FAIL", "attempt": "1"})
+    folders.append(older)
     for folder in folders:
         r = run([PROGRAM, "--upload", "--record", folder, "--database", server.url("units")], env_extra=settings)
         check(r.returncode == 0, f"{os.path.basename(folder)} uploaded: {r.stderr[-300:]}")
