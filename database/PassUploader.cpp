@@ -70,8 +70,22 @@ void PassUploader::State::run() {
     std::size_t sinceOutage = 0;
     std::set<std::string> months; // made ready on this connection
     std::string lastBesideFault;
-    const auto besideWaiting = [this] {
-        return CharacterisationUpload::waiting(folder) != 0 || UnitTestUpload::waiting(folder) != 0;
+    // The unit tests' file is read again only once it changed after none of
+    // its rows waited: an idle poll does not read it twice a second.
+    std::string unitTestsDone;
+    const auto besideWaiting = [this, &unitTestsDone] {
+        if (CharacterisationUpload::waiting(folder) != 0) {
+            return true;
+        }
+        const std::string now = UnitTestUpload::fileState(folder);
+        if (now == unitTestsDone) {
+            return false;
+        }
+        if (UnitTestUpload::waiting(folder) != 0) {
+            return true;
+        }
+        unitTestsDone = now;
+        return false;
     };
     {
         QSqlDatabase db = addLabConnection(target, name);

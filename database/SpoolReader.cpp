@@ -154,16 +154,8 @@ SpoolReader::SpoolReader(QString folder) : folder_(std::move(folder)) {
 }
 
 std::vector<SpoolReader::File> SpoolReader::files() {
-    std::vector<std::pair<int, QString>> numbered;
-    const QStringList names = QDir(folder_).entryList({QStringLiteral("results*.csv")}, QDir::Files);
-    for (const QString& name : names) {
-        if (const int n = numberOfFile(name.toStdString(), RecordFileName); n > 0) {
-            numbered.emplace_back(n, name);
-        }
-    }
-    std::sort(numbered.begin(), numbered.end());
     std::vector<File> out;
-    for (const auto& [n, name] : numbered) {
+    for (const QString& name : numberedRecordFiles(folder_)) {
         const QString path = QDir(folder_).filePath(name);
         QFile f(path);
         if (!f.open(QIODevice::ReadOnly)) {

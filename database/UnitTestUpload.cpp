@@ -4,6 +4,8 @@
 #include "SentList.h"
 #include "UnitTestsFile.h"
 
+#include <QDateTime>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSqlError>
@@ -65,6 +67,15 @@ QString documentOf(const UnitTestRow& r) {
     return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
 }
 
+// Why nothing more goes up now (tried again later).
+std::string outageOf(const QSqlError& e) {
+    if (e.nativeErrorCode() == QLatin1String("42P01")) {
+        return "the lab's layout has no table unit_tests (made by an older program): run the program once as the "
+               "database's owner";
+    }
+    return e.text().simplified().toStdString();
+}
+
 void tell(const QString& folder, const UnitTestRow& r, const std::string& outcome, std::vector<std::string>& said) {
     SentList::note(folder, SentFile, Header, keyOf(r), outcome);
     said.push_back("DATABASE unit test " + r.id + " (" + r.unit + ") " + outcome);
@@ -74,6 +85,12 @@ void tell(const QString& folder, const UnitTestRow& r, const std::string& outcom
 
 std::size_t waiting(const QString& folder) {
     return notDealtWith(folder).size();
+}
+
+std::string fileState(const QString& folder) {
+    const QFileInfo file(folder + QLatin1Char('/') + QLatin1String(UnitTestsFile::Name));
+    return file.exists() ? std::to_string(file.size()) + " " + std::to_string(file.lastModified().toMSecsSinceEpoch())
+                         : std::string("none");
 }
 
 std::vector<std::string> createStatements() {
@@ -89,13 +106,18 @@ std::vector<std::string> createStatements() {
 }
 
 bool sendNew(QSqlDatabase& db, const QString& folder, std::vector<std::string>& said, std::string& why) {
+    QSqlQuery q(db);
+    bool prepared = false;
     for (const UnitTestRow& r : notDealtWith(folder)) {
         if (QUuid::fromString(QString::fromStdString(r.id)).isNull()) {
             tell(folder, r, "set aside: its unit test id is not a UUID", said);
             continue;
         }
-        QSqlQuery q(db);
-        q.prepare(QString::fromStdString(insertStatement()));
+        if (!prepared && !q.prepare(QString::fromStdString(insertStatement()))) {
+            why = outageOf(q.lastError());
+            return false;
+        }
+        prepared = true;
         for (const std::string& c : UnitTestsFile::columns()) {
             q.addBindValue(bound(r, c));
         }
@@ -108,11 +130,7 @@ bool sendNew(QSqlDatabase& db, const QString& folder, std::vector<std::string>& 
                 tell(folder, r, "set aside: " + reason.toStdString(), said);
                 continue;
             }
-            why = q.lastError().text().simplified().toStdString();
-            if (state == QLatin1String("42P01")) {
-                why = "the lab's layout has no table unit_tests (made by an older program): run the program once "
-                      "as the database's owner";
-            }
+            why = outageOf(q.lastError());
             return false;
         }
         tell(folder, r, "stored", said);

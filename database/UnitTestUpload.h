@@ -16,6 +16,9 @@ inline constexpr const char* SentFile = "database-unit-tests.csv";
 
 // How many of the folder's rows are neither sent nor set aside.
 std::size_t waiting(const QString& folder);
+// The folder's file as it is now (its size and last change): one that has
+// not changed since none of its rows waited needs no reading again.
+std::string fileState(const QString& folder);
 
 // The table and its index, as the layout makes them.
 std::vector<std::string> createStatements();

@@ -2,6 +2,7 @@
 
 #include "FigureColumns.h"
 #include "NumberText.h"
+#include "RecordFileRule.h"
 #include "RecordLayout.h"
 #include "ResultsTable.h"
 #include "SmallFiles.h"
@@ -24,17 +25,10 @@ std::string fieldOf(const Row& row, const std::string& title) {
 // The record's rows of one unit test, file by file in the record's order. A
 // row is looked for by its id first: the rest of a large record is not parsed.
 std::vector<Row> recordRowsOf(const std::string& folder, const std::string& id) {
-    std::vector<std::pair<int, QString>> files;
     const QDir dir(QString::fromStdString(folder));
-    for (const QString& name : dir.entryList({QStringLiteral("results*.csv")}, QDir::Files)) {
-        if (const int n = numberOfFile(name.toStdString(), RecordFileName); n > 0) {
-            files.emplace_back(n, name);
-        }
-    }
-    std::sort(files.begin(), files.end());
     std::vector<Row> rows;
     const QByteArray wanted = QByteArray::fromStdString(id);
-    for (const auto& [n, name] : files) {
+    for (const QString& name : numberedRecordFiles(dir.path())) {
         QFile f(dir.filePath(name));
         if (!f.open(QIODevice::ReadOnly)) {
             continue;

@@ -1,7 +1,13 @@
 #include "RecordFileRule.h"
 
+#include "RecordLayout.h"
+
+#include <QDir>
 #include <QFile>
+#include <algorithm>
 #include <sys/stat.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -15,6 +21,21 @@ bool same(std::uint64_t a, std::uint64_t b) {
 }
 
 } // namespace
+
+QStringList numberedRecordFiles(const QString& folder) {
+    std::vector<std::pair<int, QString>> numbered;
+    for (const QString& name : QDir(folder).entryList({QStringLiteral("results*.csv")}, QDir::Files)) {
+        if (const int n = numberOfFile(name.toStdString(), RecordFileName); n > 0) {
+            numbered.emplace_back(n, name);
+        }
+    }
+    std::sort(numbered.begin(), numbered.end());
+    QStringList names;
+    for (const auto& [n, name] : numbered) {
+        names << name;
+    }
+    return names;
+}
 
 std::optional<FileIdentity> fileIdentityOf(const QString& path) {
     struct stat st {};

@@ -1,8 +1,13 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <optional>
+
+// The record's files in a folder (results.csv, results-2.csv, ...) in the
+// order they were made, by name; other files are not the record's.
+QStringList numberedRecordFiles(const QString& folder);
 
 // Which file a reader of the record read, as the system knows it: its device
 // and inode (0: not known, as in a cursor kept by an older program).
