@@ -40,6 +40,15 @@ struct PassUploader::State {
     std::thread thread;
 
     void run();
+    // Whether characterisations or unit tests wait beside the passes. The
+    // unit tests' file is read again only once it changed after none of its
+    // rows waited: an idle poll does not read it twice a second.
+    bool besideWaiting();
+    std::string unitTestsDone;
+    // Every pass up: the characterisations and unit tests kept beside them
+    // too; a fault said once, and tried again at the next poll.
+    void sendBeside(QSqlDatabase& db, bool& ready, std::set<std::string>& months);
+    std::string lastBesideFault;
     // Each row set aside, said once and kept beside the record.
     void keepSetAside(const std::vector<SetAside>& rows);
     void event(std::string line) {
@@ -63,54 +72,54 @@ struct PassUploader::State {
     }
 };
 
+bool PassUploader::State::besideWaiting() {
+    if (CharacterisationUpload::waiting(folder) != 0) {
+        return true;
+    }
+    const std::string now = UnitTestUpload::fileState(folder);
+    if (now == unitTestsDone) {
+        return false;
+    }
+    if (UnitTestUpload::waiting(folder) != 0) {
+        return true;
+    }
+    unitTestsDone = now;
+    return false;
+}
+
+void PassUploader::State::sendBeside(QSqlDatabase& db, bool& ready, std::set<std::string>& months) {
+    std::vector<std::string> said;
+    std::string why;
+    if (!ready) {
+        months.clear();
+        ready = open(db, why) && readySchema(db, why);
+    }
+    if (!ready || !CharacterisationUpload::sendNew(db, folder, said, why) ||
+        !UnitTestUpload::sendNew(db, folder, said, why)) {
+        ready = false;
+        if (why != lastBesideFault) {
+            said.push_back("DATABASE not sent beside the passes: " + why);
+            lastBesideFault = why;
+        }
+    }
+    for (std::string& line : said) {
+        event(std::move(line));
+    }
+}
+
 void PassUploader::State::run() {
     const QString name = QStringLiteral("lab-%1").arg(reinterpret_cast<quintptr>(this));
     SpoolReader spool(folder);
     bool outage = false;
     std::size_t sinceOutage = 0;
     std::set<std::string> months; // made ready on this connection
-    std::string lastBesideFault;
-    // The unit tests' file is read again only once it changed after none of
-    // its rows waited: an idle poll does not read it twice a second.
-    std::string unitTestsDone;
-    const auto besideWaiting = [this, &unitTestsDone] {
-        if (CharacterisationUpload::waiting(folder) != 0) {
-            return true;
-        }
-        const std::string now = UnitTestUpload::fileState(folder);
-        if (now == unitTestsDone) {
-            return false;
-        }
-        if (UnitTestUpload::waiting(folder) != 0) {
-            return true;
-        }
-        unitTestsDone = now;
-        return false;
-    };
     {
         QSqlDatabase db = addLabConnection(target, name);
         bool ready = false;
         for (;;) {
             const std::vector<SpoolReader::Pass> batch = spool.next(Batch);
             if (batch.empty() && besideWaiting()) {
-                // Every pass up: the characterisations and unit tests kept beside them too.
-                std::vector<std::string> said;
-                std::string why;
-                if (!ready) {
-                    months.clear();
-                    ready = open(db, why) && readySchema(db, why);
-                }
-                if (!ready || !CharacterisationUpload::sendNew(db, folder, said, why) ||
-                    !UnitTestUpload::sendNew(db, folder, said, why)) {
-                    ready = false; // tried again at the next poll, said once
-                    if (why != lastBesideFault) {
-                        said.push_back("DATABASE not sent beside the passes: " + why);
-                        lastBesideFault = why;
-                    }
-                }
-                for (std::string& line : said) {
-                    event(std::move(line));
-                }
+                sendBeside(db, ready, months);
             }
             if (batch.empty()) {
                 if (outage) {
