@@ -8,6 +8,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 // One measurement pass as a value: when it ended and how, the set-up it ran
 // with, the answers it read and the values it took from them, the figures it
@@ -130,19 +131,14 @@ struct PassOutcome {
         std::optional<double> outputVoltage, outputCurrent, outputPower, outputReactive;
     };
     Calibrated calibrated;
+    // The figures computed beyond the boxes (the figure catalogue's), each
+    // with its U, in the catalogue's order; empty until they are computed.
+    struct MoreFigure {
+        std::optional<double> value;
+        Expanded U;
+    };
+    std::vector<MoreFigure> more;
 };
-
-// What goes beside a result box: its figure's U ("±8.9"), or "unusable" or
-// "clipped"; marked (with the reason in words) when the figure rests on a
-// low power factor or a clipped channel. Empty for a box without a U.
-struct BoxMark {
-    std::string text;
-    std::string reason;
-    bool marked = false;
-};
-BoxMark boxMark(const PassUncertainty& u, PassOutcome::Box box);
-// The result box that shows a quantity, if one does.
-std::optional<PassOutcome::Box> boxOf(Quantity q);
 
 // The U of a pass's values and figures from its accuracy and the scope's
 // set-up (the channels' scales).

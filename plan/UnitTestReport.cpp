@@ -1,6 +1,6 @@
 #include "UnitTestReport.h"
 
-#include "FigureColumns.h"
+#include "FigureCatalogue.h"
 #include "ProgramVersion.h"
 #include "ResultsTable.h"
 
@@ -90,7 +90,7 @@ ReportDocument::Section results(const UnitTestResult& r) {
                               (p.ending == PassOutcome::Ending::Complete ? std::string("complete")
                                                                          : std::string("did not complete")));
             for (const LimitSet::Limit& limit : set.limits) {
-                const FigureColumn* c = figureColumnTitled(limit.column);
+                const CatalogueFigure* c = catalogueFigure(limit.column);
                 if (c == nullptr) {
                     continue;
                 }

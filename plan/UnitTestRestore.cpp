@@ -1,6 +1,6 @@
 #include "UnitTestRestore.h"
 
-#include "FigureColumns.h"
+#include "FigureCatalogue.h"
 #include "NumberText.h"
 #include "RecordFileRule.h"
 #include "RecordLayout.h"
@@ -68,7 +68,7 @@ PassOutcome passOf(const Row& row, const UnitTestPlan::Step& step) {
     p.instrument.adapter = fieldOf(row, "adapter");
     p.setUp.comment = fieldOf(row, RecordColumn::Comment.title());
     p.belongs.simulatedTrueVerdict = fieldOf(row, RecordColumn::SimulatedTrueVerdict.title());
-    for (const FigureColumn& c : figureColumns()) {
+    for (const CatalogueFigure& c : figureCatalogue()) {
         c.restore(p, parseNumber(fieldOf(row, c.title)), parseNumber(fieldOf(row, "U95 " + c.title)));
     }
     if (const auto verdict = verdictNamed(fieldOf(row, RecordColumn::Verdict.title()))) {

@@ -1,7 +1,7 @@
 #include "ResultsTable.h"
 
 #include "AccuracySet.h"
-#include "FigureColumns.h"
+#include "FigureCatalogue.h"
 #include "RecordLayout.h"
 
 #include <QString>
@@ -132,8 +132,8 @@ void addUncertaintyColumns(std::vector<ResultsTable::Column>& c) {
                      [value](const Pass& p) { return numberField(p.accuracy.*value); }, true});
     }
     // "U95 input voltage (V rms)": each value's and figure's U beside the others.
-    for (const FigureColumn& f : figureColumns()) {
-        if (const auto q = f.quantity) {
+    for (const CatalogueFigure& f : figureCatalogue()) {
+        if (const auto q = f.quantity; q && f.compute == nullptr) {
             c.push_back({"U95 " + f.name(), f.unit(),
                          [q](const Pass& p) { return numberField(p.uncertainty[*q].number()); }, true});
         }
@@ -164,7 +164,11 @@ void addUncertaintyColumns(std::vector<ResultsTable::Column>& c) {
 
 std::string verdictField(const std::optional<PassVerdict>& v, const std::string& column);
 
-ResultsTable::Column verdictColumn(const FigureColumn& f) {
+ResultsTable::Column valueColumn(const CatalogueFigure& f) {
+    return {f.name(), f.unit(), [&f](const Pass& p) { return numberField(f.number(p)); }, true};
+}
+
+ResultsTable::Column verdictColumn(const CatalogueFigure& f) {
     const std::string title = f.title;
     return {"verdict " + f.name(), f.unit(), [title](const Pass& p) { return verdictField(p.verdict, title); }};
 }
@@ -191,8 +195,8 @@ void addVerdictColumns(std::vector<ResultsTable::Column>& c) {
     c.push_back({"limit set", "", [](const Pass& p) { return textField(p.verdict ? p.verdict->limitSet : ""); }});
     c.push_back({RecordColumn::LimitSetSha.name, RecordColumn::LimitSetSha.unit,
                  [](const Pass& p) { return p.verdict ? p.verdict->limitSetSha : ""; }});
-    for (const FigureColumn& f : figureColumns()) {
-        if (!f.calibrated) {
+    for (const CatalogueFigure& f : figureCatalogue()) {
+        if (!f.calibrated && f.compute == nullptr) {
             c.push_back(verdictColumn(f));
         }
     }
@@ -226,7 +230,7 @@ void addLaterColumns(std::vector<ResultsTable::Column>& c) {
                      return numberField(u ? std::optional<double>(*u * 100) : std::nullopt);
                  },
                  true});
-    for (const FigureColumn& f : figureColumns()) {
+    for (const CatalogueFigure& f : figureCatalogue()) {
         if (f.calibrated) {
             c.push_back(verdictColumn(f));
         }
@@ -239,6 +243,18 @@ void addLaterColumns(std::vector<ResultsTable::Column>& c) {
           std::pair{RecordColumn::SimulatedTrueVerdict, &B::simulatedTrueVerdict}}) {
         std::string B::*member = field;
         c.push_back({title.name, title.unit, [member](const Pass& p) { return textField(p.belongs.*member); }});
+    }
+}
+
+// The figures computed beyond the boxes, after everything else: each its
+// value, its U95 and its verdict.
+void addMoreFigureColumns(std::vector<ResultsTable::Column>& c) {
+    for (const CatalogueFigure& f : figureCatalogue()) {
+        if (f.compute != nullptr) {
+            c.push_back(valueColumn(f));
+            c.push_back({"U95 " + f.name(), f.unit(), [&f](const Pass& p) { return numberField(f.U(p)); }, true});
+            c.push_back(verdictColumn(f));
+        }
     }
 }
 
@@ -313,10 +329,9 @@ std::vector<ResultsTable::Column> makeColumns() {
         answer("output power", Pass::OutputPower),
     };
     // Each value and figure as the figure table lists them.
-    for (const FigureColumn& f : figureColumns()) {
-        if (!f.calibrated) {
-            const auto number = f.number;
-            c.push_back({f.name(), f.unit(), [number](const Pass& p) { return numberField(number(p)); }, true});
+    for (const CatalogueFigure& f : figureCatalogue()) {
+        if (!f.calibrated && f.compute == nullptr) {
+            c.push_back(valueColumn(f));
         }
     }
     addBoxColumns(c);
@@ -330,6 +345,7 @@ std::vector<ResultsTable::Column> makeColumns() {
         {RecordColumn::PassId.name, RecordColumn::PassId.unit, [](const Pass& p) { return textField(p.passId); }});
     c.push_back({RecordColumn::Bench.name, RecordColumn::Bench.unit, [](const Pass& p) { return textField(p.bench); }});
     addLaterColumns(c);
+    addMoreFigureColumns(c);
     return c;
 }
 

@@ -1,5 +1,7 @@
 #include "MeasuringSession.h"
 
+#include "FigureCatalogue.h"
+
 #include "Clock.h"
 #include "DialogueFlag.h"
 #include "EventPump.h"
@@ -201,6 +203,7 @@ void MeasuringSession::describeBench(PassOutcome& pass) {
         auto& warnings = pass.uncertainty.warnings;
         warnings += (warnings.empty() ? "" : "; ") + pass.calibrated.misfit;
     }
+    computeMoreFigures(pass);
     pass.verdict = limits ? std::optional<PassVerdict>(judgePass(pass, *limits)) : std::nullopt;
     if (const auto truly = limits ? judgeTruth(pass, *limits) : std::nullopt) {
         pass.belongs.simulatedTrueVerdict = verdictName(*truly);

@@ -1,6 +1,6 @@
 #include "PassMarks.h"
 
-#include "FigureColumns.h"
+#include "FigureCatalogue.h"
 #include "VerdictLook.h"
 
 #include <cstdio>
@@ -56,7 +56,7 @@ void showVerdict(MainPanel& panel, const PassOutcome& pass) {
     }
     // Each limited figure's ± takes its own verdict's colour.
     for (const PassVerdict::Figure& f : v.figures) {
-        const FigureColumn* column = figureColumnTitled(f.column);
+        const CatalogueFigure* column = catalogueFigure(f.column);
         const auto box = column != nullptr && column->quantity ? boxOf(*column->quantity) : std::nullopt;
         if (box) {
             Label& mark = panel.PlusMinus[static_cast<std::size_t>(*box)];

@@ -1,6 +1,6 @@
 #include "LimitSet.h"
 
-#include "FigureColumns.h"
+#include "FigureCatalogue.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -50,7 +50,7 @@ std::variant<std::optional<double>, std::string> boundOf(const QJsonObject& limi
 
 std::variant<LimitSet::Limit, std::string> limitOf(const QString& column, const QJsonValue& value) {
     const std::string title = column.toStdString();
-    if (figureColumnTitled(title) == nullptr) {
+    if (catalogueFigure(title) == nullptr) {
         return Where + "unknown column " + quoted(title) + " (a record column of a measured value or a figure)";
     }
     if (!value.isObject()) {
@@ -239,7 +239,7 @@ PassVerdict judgePass(const PassOutcome& pass, const LimitSet& set) {
     Verdict worst = Verdict::Pass;
     std::string worstReason;
     for (const LimitSet::Limit& limit : set.limits) {
-        const FigureColumn* column = figureColumnTitled(limit.column);
+        const CatalogueFigure* column = catalogueFigure(limit.column);
         const std::optional<double> value = column != nullptr ? column->number(pass) : std::nullopt;
         const std::optional<double> U = column != nullptr ? column->U(pass) : std::nullopt;
         // A calibrated figure whose calibration is not in force, or does not
@@ -270,30 +270,18 @@ std::optional<Verdict> judgeTruth(const PassOutcome& pass, const LimitSet& set) 
     if (!pass.truth || pass.ending != PassOutcome::Ending::Complete || !(pass.truth->inputPower > 0)) {
         return std::nullopt;
     }
-    const double efficiency = pass.truth->outputPower / pass.truth->inputPower * 100;
-    // The circuit knows its real powers; every efficiency is their ratio
-    // (the load capacitor takes no real power).
-    const std::array<std::pair<std::string, double>, 6> truths{{
-        {"input power (W)", pass.truth->inputPower},
-        {"output power (W)", pass.truth->outputPower},
-        {"phase angle efficiency (%)", efficiency},
-        {"load resistor efficiency (%)", efficiency},
-        {"calibrated phase angle efficiency (%)", efficiency},
-        {"calibrated load resistor efficiency (%)", efficiency},
-    }};
     Verdict worst = Verdict::Pass;
     for (const LimitSet::Limit& limit : set.limits) {
         if (!set.decides.empty() &&
             std::find(set.decides.begin(), set.decides.end(), limit.column) == set.decides.end()) {
             continue;
         }
-        const auto truth =
-            std::find_if(truths.begin(), truths.end(), [&limit](const auto& t) { return t.first == limit.column; });
-        const FigureColumn* column = figureColumnTitled(limit.column);
-        if (truth == truths.end() || column == nullptr) {
+        const CatalogueFigure* column = catalogueFigure(limit.column);
+        const auto truth = column != nullptr && column->truth != nullptr ? column->truth(*pass.truth) : std::nullopt;
+        if (!truth) {
             return std::nullopt; // a figure whose truth the bench does not know
         }
-        worst = std::max(worst, judge(truth->second, column->U(pass), limit.bounds, set.rule, set.guard));
+        worst = std::max(worst, judge(*truth, column->U(pass), limit.bounds, set.rule, set.guard));
     }
     return worst;
 }

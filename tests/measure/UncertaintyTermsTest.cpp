@@ -1,4 +1,4 @@
-#include "FigureColumns.h"
+#include "FigureCatalogue.h"
 #include "MeasuringSession.h"
 #include "NumberText.h"
 #include "PointPicks.h"
@@ -102,8 +102,8 @@ TEST(UncertaintyTerms, EveryFiguresUAgreesWithAMonteCarloOfEachTerm) {
             bench.errors = term.draw(random, term.bound);
             const OnePass drawn(bench, only);
             ASSERT_TRUE(drawn.pass.has_value());
-            for (const FigureColumn& c : figureColumns()) {
-                if (const auto v = c.number(*drawn.pass); v && c.quantity && !c.calibrated) {
+            for (const CatalogueFigure& c : figureCatalogue()) {
+                if (const auto v = c.number(*drawn.pass); v && c.hasDeclaredU()) {
                     values[c.title].push_back(*v);
                 }
             }
@@ -115,8 +115,8 @@ TEST(UncertaintyTerms, EveryFiguresUAgreesWithAMonteCarloOfEachTerm) {
             const double r = *f.PhaseEfficiency / *f.ResistorEfficiency;
             values["percent efficiency difference (%)"].back() = 200 * (r - 1) / (r + 1);
         }
-        for (const FigureColumn& c : figureColumns()) {
-            if (!c.quantity || c.calibrated || values[c.title].size() != Draws) {
+        for (const CatalogueFigure& c : figureCatalogue()) {
+            if (!c.hasDeclaredU() || values[c.title].size() != Draws) {
                 continue;
             }
             const auto& v = values[c.title];
@@ -157,8 +157,8 @@ TEST(UncertaintyTerms, TheResistorsToleranceAgainstTheGumByHand) {
     const OnePass declared(exact, only);
     ASSERT_TRUE(declared.pass && declared.pass->ending == PassOutcome::Ending::Complete) << declared.why;
     const double relative = 2 * 0.01 / std::sqrt(3.0);
-    for (const FigureColumn& c : figureColumns()) {
-        if (!c.quantity || c.calibrated) {
+    for (const CatalogueFigure& c : figureCatalogue()) {
+        if (!c.hasDeclaredU()) {
             continue;
         }
         const auto v = c.number(*declared.pass);
@@ -193,7 +193,7 @@ TEST(UncertaintyTerms, TheOffsetAgainstTheReadmesFormula) {
         const auto scale = parseNumber(p.scopeSetUp.channels[static_cast<std::size_t>(channel)].scale);
         ASSERT_TRUE(scale.has_value()) << title;
         const double a = 0.05 * *scale;
-        const FigureColumn* c = figureColumnTitled(title);
+        const CatalogueFigure* c = catalogueFigure(title);
         ASSERT_NE(c, nullptr) << title;
         EXPECT_NEAR(c->U(p).value_or(0), 2 * (std::hypot(X, a) - X) / std::sqrt(3.0), 1e-9)
             << title << " on " << *scale;

@@ -1,6 +1,6 @@
 #include "AccuracySet.h"
 #include "CsvFile.h"
-#include "FigureColumns.h"
+#include "FigureCatalogue.h"
 #include "MeasurementRecord.h"
 #include "RecordReader.h"
 
@@ -211,7 +211,7 @@ struct PinnedPass {
                                  {"verdict reason", "phase angle efficiency (%) below, \"guard-band\""},
                                  {"limit set", "F-54X acceptance, version 3"},
                                  {"limit set SHA-256", "ab12"}});
-        for (const FigureColumn& f : figureColumns()) {
+        for (const CatalogueFigure& f : figureCatalogue()) {
             const std::string expected = f.title == "phase angle efficiency (%)" ? "CONDITIONAL FAIL"
                                          : f.title == "input power (W)"          ? "PASS"
                                                                                  : "";
