@@ -52,6 +52,7 @@ struct PinnedPass {
         pinVerdict();
         pinCalibration();
         pinBelongings();
+        pinMoreFigures();
         pass.passId = "0f8b6c1e-3a52-4c1d-9a7e-2b9f4e6d8a10";
         pass.bench = "bench 7, room \"B\"";
         pins.insert(pins.end(), {{"pass id", pass.passId}, {"bench", pass.bench}});
@@ -237,6 +238,18 @@ struct PinnedPass {
                                  {"unit test id", "c0ffee00-0000-4000-8000-000000000002"},
                                  {"step", "2 of 3: full load"},
                                  {"simulated true verdict", "PASS"}});
+    }
+
+    // The figures beyond the boxes: each 90.25 + i, its U 110.25 + i.
+    void pinMoreFigures() {
+        int n = 90;
+        for (const CatalogueFigure& f : figureCatalogue()) {
+            if (f.compute != nullptr) {
+                f.restore(pass, n + 0.25, n + 20.25);
+                pins.insert(pins.end(), {{f.title, quarter(n)}, {"U95 " + f.title, quarter(n + 20)}});
+                ++n;
+            }
+        }
     }
 
     void pinCalibration() {
