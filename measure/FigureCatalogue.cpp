@@ -10,7 +10,31 @@ using More = PassOutcome::MoreFigure;
 
 // ---- The figures beyond the boxes: each computed with its U from the pass.
 
-// (Each one's function goes here; its entry at the end of the list below.)
+// U of a sum or difference of two figures whose errors are apart (GUM
+// 5.1.2): the root sum of their squares, or why there is none.
+Expanded rootSumSquare(const Expanded& a, const Expanded& b) {
+    for (const auto state : {Expanded::State::Clipped, Expanded::State::Unusable, Expanded::State::None}) {
+        if (a.state == state || b.state == state) {
+            return {state, 0};
+        }
+    }
+    return {Expanded::State::Number, std::hypot(a.U, b.U)};
+}
+
+// The transformer's loss: input real power less output real power. The two
+// are read on different channels and probes, so their errors are taken apart;
+// what they share (one scope, probes of one kind) would only shrink the U.
+More powerLoss(const Pass& p) {
+    const auto in = p.values[Pass::InputPower];
+    const auto out = p.values[Pass::OutputPower];
+    if (!in || !out) {
+        return {};
+    }
+    return {*in - *out, rootSumSquare(p.uncertainty[Q::InputPower], p.uncertainty[Q::OutputPower])};
+}
+std::optional<double> trueLoss(const Pass::Truth& t) {
+    return t.inputPower - t.outputPower;
+}
 
 // ---- How an entry reads and puts its number.
 
@@ -60,8 +84,8 @@ CatalogueFigure figureEntry(const char* title, Quantity q, std::optional<Pass::B
                             RestsOn on = Neither) {
     return {title, figure<F>, q, false, putFigure<F>, box, on == Input || on == Both, on == Output || on == Both};
 }
-[[maybe_unused]] CatalogueFigure moreEntry(const char* title, More (*compute)(const Pass&),
-                                           std::optional<double> (*truth)(const Pass::Truth&) = nullptr) {
+CatalogueFigure moreEntry(const char* title, More (*compute)(const Pass&),
+                          std::optional<double> (*truth)(const Pass::Truth&) = nullptr) {
     return {title, nullptr, std::nullopt, false, nullptr, std::nullopt, false, false, compute, -1, truth};
 }
 
@@ -111,6 +135,7 @@ std::vector<CatalogueFigure> makeCatalogue() {
                    [](Pass& p, std::optional<double> x) { p.calibrated.resistorEfficiency = x; }, std::nullopt},
                   trueEfficiency),
         // The figures beyond the boxes, after all the others.
+        moreEntry("power loss (W)", powerLoss, trueLoss),
     };
     int more = 0;
     for (CatalogueFigure& f : c) {
