@@ -3,6 +3,7 @@
 #include "LabSchema.h"
 #include "RecordFileRule.h"
 #include "RecordLayout.h"
+#include "RecordRows.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -58,17 +59,19 @@ std::size_t countRecords(QFile& f, qint64 at) {
     return count;
 }
 
-// A line's fields, or none when a quote in it is not closed.
-std::optional<std::vector<std::string>> fieldsOfLine(const QByteArray& line) {
-    QByteArray whole = line; // one line, or the lines of one row
-    if (!whole.endsWith('\n')) {
-        whole += '\n';
-    }
-    const auto record = nextCsvRecord(whole, 0);
-    if (!record || record->end != static_cast<std::size_t>(whole.size())) {
-        return std::nullopt;
-    }
-    return record->fields;
+// A file's header: its fields and where it ends; none before its line end.
+std::optional<std::pair<std::vector<std::string>, qint64>> headerOf(QFile& f) {
+    std::optional<std::pair<std::vector<std::string>, qint64>> header;
+    f.seek(0);
+    const QByteArray start = f.read(1 << 20);
+    RecordRowScanner(0, 0, 0).feed(start.constData(), start.size(), f.atEnd(),
+                                   [&header](const RecordRowScanner::Row& r) {
+                                       RowFields fields;
+                                       fields.split(r.data, r.size);
+                                       header.emplace(fields.strings(r.data), r.end);
+                                       return false;
+                                   });
+    return header;
 }
 
 } // namespace
@@ -114,41 +117,6 @@ std::string problemOf(const std::vector<std::string>& header, const std::vector<
     return problemOf(header, fields, fieldOf);
 }
 
-std::optional<CsvRecord> nextCsvRecord(const QByteArray& bytes, std::size_t from) {
-    CsvRecord r;
-    std::string field;
-    bool quoted = false;
-    const auto size = static_cast<std::size_t>(bytes.size());
-    for (std::size_t i = from; i < size; ++i) {
-        const char c = bytes[static_cast<qsizetype>(i)];
-        if (quoted) {
-            if (c != '"') {
-                field += c;
-            } else if (i + 1 < size && bytes[static_cast<qsizetype>(i + 1)] == '"') {
-                field += '"';
-                ++i;
-            } else {
-                quoted = false;
-            }
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == ',') {
-            r.fields.push_back(std::move(field));
-            field.clear();
-        } else if (c == '\n') {
-            if (!field.empty() && field.back() == '\r') {
-                field.pop_back();
-            }
-            r.fields.push_back(std::move(field));
-            r.end = i + 1;
-            return r;
-        } else {
-            field += c;
-        }
-    }
-    return std::nullopt;
-}
-
 SpoolReader::SpoolReader(QString folder) : folder_(std::move(folder)) {
     readCursor();
 }
@@ -161,8 +129,8 @@ std::vector<SpoolReader::File> SpoolReader::files() {
         if (!f.open(QIODevice::ReadOnly)) {
             continue;
         }
-        if (const auto header = nextCsvRecord(f.read(1 << 20), 0)) {
-            out.push_back({name, header->fields, static_cast<qint64>(header->end), identityOf(path)});
+        if (auto header = headerOf(f)) {
+            out.push_back({name, std::move(header->first), header->second, identityOf(path)});
         }
     }
     return out;
@@ -193,53 +161,24 @@ std::vector<int> SpoolReader::fieldsOf(const File& file) {
 }
 
 // The rows of a file from `place` on, a slice at a time, each told to
-// `take` (which says whether to go on). A row is a line, or (RFC 4180) the
-// lines a quoted field runs over when they make a whole row: a stray quote
-// spoils its own line and no other.
+// `take` (which says whether to go on), as the record's one rule for rows
+// says.
 void SpoolReader::forEachRow(const File& file, QFile& f, const Place& place,
                              const std::function<bool(Pass&&)>& take) const {
     const std::vector<int> fieldOf = fieldsOf(file);
-    qint64 at = place.at;
-    qint64 line = place.line;
-    for (;;) {
-        f.seek(at);
+    RecordRowScanner rows(place.at, place.line, static_cast<int>(file.header.size()));
+    f.seek(place.at);
+    while (!f.atEnd()) {
         const QByteArray bytes = f.read(ReadAtOnce);
-        std::size_t from = 0;
-        for (;;) {
-            const auto end = static_cast<std::size_t>(bytes.indexOf('\n', static_cast<qsizetype>(from)));
-            if (end == static_cast<std::size_t>(-1)) {
-                break;
-            }
-            std::size_t rowEnd = end + 1;
-            if (!fieldsOfLine(bytes.mid(static_cast<qsizetype>(from), static_cast<qsizetype>(rowEnd - from)))) {
-                const auto record = nextCsvRecord(bytes, from);
-                if (record && record->fields.size() == file.header.size()) {
-                    rowEnd = record->end;
-                }
-            }
-            const QByteArray row = bytes.mid(static_cast<qsizetype>(from), static_cast<qsizetype>(rowEnd - from));
-            line += std::count(row.begin(), row.end(), '\n');
-            from = rowEnd;
-            if (!take(passOf(file, fieldOf, row, at + static_cast<qint64>(rowEnd), line))) {
-                return;
-            }
+        if (bytes.isEmpty()) {
+            return;
         }
-        if (from == 0 && bytes.size() == ReadAtOnce) {
-            Pass big = oversized(file.name, f, at, line + 1);
-            if (big.end <= at) {
-                return; // still being written
-            }
-            at = big.end;
-            ++line;
-            if (!take(std::move(big))) {
-                return;
-            }
-            continue;
+        const bool more = rows.feed(bytes.constData(), bytes.size(), f.atEnd(), [&](const RecordRowScanner::Row& r) {
+            return take(r.tooLong ? oversized(file.name, r) : passOf(file, fieldOf, r));
+        });
+        if (!more) {
+            return;
         }
-        if (from == 0) {
-            return; // no whole row more
-        }
-        at += static_cast<qint64>(from);
     }
 }
 
@@ -259,53 +198,43 @@ std::vector<SpoolReader::Pass> SpoolReader::next(std::size_t most) {
     return out;
 }
 
-SpoolReader::Pass SpoolReader::passOf(const File& file, const std::vector<int>& fieldOf, const QByteArray& row,
-                                      qint64 end, qint64 line) const {
+SpoolReader::Pass SpoolReader::passOf(const File& file, const std::vector<int>& fieldOf,
+                                      const RecordRowScanner::Row& row) const {
     const auto& columns = LabSchema::columns();
     Pass p;
     p.file = file.name;
-    p.end = end;
-    p.line = line;
-    p.text = row.trimmed().toStdString();
-    p.line = line - std::count(row.begin(), row.end(), '\n') + 1; // where the row starts
-    const auto fields = fieldsOfLine(row);
-    p.problem = fields ? problemOf(file.header, *fields, fieldOf) : "not a whole pass (a quote not closed)";
+    p.end = row.end;
+    p.line = row.line;
+    const QByteArray bytes(row.data, row.withLineEnd); // as the file holds it: a row's made id rests on it
+    p.text = QByteArray(row.data, row.size).trimmed().toStdString();
+    RowFields split;
+    split.split(row.data, row.size);
+    const std::vector<std::string> fields = split.whole ? split.strings(row.data) : std::vector<std::string>();
+    p.problem = split.whole ? problemOf(file.header, fields, fieldOf) : "not a whole pass (a quote not closed)";
     p.values.resize(columns.size());
-    for (std::size_t c = 0; fields && c < columns.size(); ++c) {
+    for (std::size_t c = 0; split.whole && c < columns.size(); ++c) {
         const int i = fieldOf[c];
         const auto field = static_cast<std::size_t>(i);
-        if (i >= 0 && field < fields->size() && !(*fields)[field].empty()) {
-            p.values[c] = (*fields)[field];
+        if (i >= 0 && field < fields.size() && !fields[field].empty()) {
+            p.values[c] = fields[field];
         }
     }
     for (std::size_t c = 0; c < columns.size(); ++c) {
         if (columns[c].type == LabSchema::Type::Uuid && p.problem.empty()) {
-            p.values[c] = passIdOf(p.values[c], row);
+            p.values[c] = passIdOf(p.values[c], bytes);
         }
     }
     return p;
 }
 
-// A line longer than a slice is no pass: it is passed over whole once its
-// end has come (a line still being written waits).
-SpoolReader::Pass SpoolReader::oversized(const QString& file, QFile& f, qint64 at, qint64 line) const {
+// A row longer than the record's longest is no pass: it is passed over
+// whole once its end has come.
+SpoolReader::Pass SpoolReader::oversized(const QString& file, const RecordRowScanner::Row& row) const {
     Pass p;
     p.file = file;
-    p.line = line;
+    p.line = row.line;
+    p.end = row.end;
     p.problem = "not a pass (a line longer than 4 MiB)";
-    f.seek(at);
-    qint64 end = at;
-    while (!f.atEnd()) {
-        const QByteArray slice = f.read(ReadAtOnce);
-        const qsizetype newline = slice.indexOf('\n');
-        if (newline >= 0) {
-            p.end = end + newline + 1;
-            return p;
-        }
-        end += slice.size();
-    }
-    p.end = at; // no end yet: nothing is passed over
-    p.problem.clear();
     return p;
 }
 
@@ -368,8 +297,8 @@ void SpoolReader::readCursor() {
             QFile file(QDir(folder_).filePath(name));
             place.line = 1;
             if (file.open(QIODevice::ReadOnly) && file.size() >= place.at) {
-                const auto header = nextCsvRecord(file.read(1 << 20), 0);
-                const qint64 headerEnd = header ? static_cast<qint64>(header->end) : place.at;
+                const auto header = headerOf(file);
+                const qint64 headerEnd = header ? header->second : place.at;
                 const QByteArray done = (file.seek(headerEnd), file.read(std::max<qint64>(0, place.at - headerEnd)));
                 place.line += static_cast<qint64>(std::count(done.begin(), done.end(), '\n'));
             }

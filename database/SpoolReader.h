@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RecordRows.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -14,8 +16,9 @@
 // complete rows of its results*.csv files after a cursor kept in the folder
 // (.database-cursor), in the files' order. The record is the spool: a pass
 // is uploaded from it, so whatever happens to the upload, the row is there.
-// A row still being written (no line end yet) waits for the next read. A
-// file cut shorter than the cursor, or replaced under its name, is read
+// Its rows are the record's rows (RecordRows.h), as the results window reads
+// them: a row still being written (no line end yet) waits for the next read.
+// A file cut shorter than the cursor, or replaced under its name, is read
 // again from its start (the database keeps each pass once).
 class SpoolReader {
   public:
@@ -60,9 +63,8 @@ class SpoolReader {
     std::vector<File> files();
     static std::vector<int> fieldsOf(const File& file);
     void forEachRow(const File& file, QFile& f, const Place& place, const std::function<bool(Pass&&)>& take) const;
-    Pass passOf(const File& file, const std::vector<int>& fieldOf, const QByteArray& row, qint64 end,
-                qint64 line) const;
-    Pass oversized(const QString& file, QFile& f, qint64 at, qint64 line) const;
+    Pass passOf(const File& file, const std::vector<int>& fieldOf, const RecordRowScanner::Row& row) const;
+    Pass oversized(const QString& file, const RecordRowScanner::Row& row) const;
     Place& placeIn(const File& file, qint64 size);
     void readCursor();
     bool writeCursor() const;
@@ -71,13 +73,6 @@ class SpoolReader {
     std::map<QString, Place> cursor_; // file name -> how far it is done with
 };
 
-// A record split into its fields as RFC 4180 says; `end` is where the record
-// ends after its line end, or none when the bytes hold no whole record.
-struct CsvRecord {
-    std::vector<std::string> fields;
-    std::size_t end = 0;
-};
-std::optional<CsvRecord> nextCsvRecord(const QByteArray& bytes, std::size_t from);
 // Why a row's fields cannot go up as the database's columns say (fields
 // missing, a time or a number that is none, a pass id that is no UUID);
 // empty when they can.

@@ -96,36 +96,12 @@ bool RecordFileReader::readMore(std::vector<ResultRow>& rows, qint64 maxBytes) {
     if (got <= 0) {
         return false;
     }
-    const QByteArrayView chunk(buffer_.constData(), static_cast<qsizetype>(got));
-    offset_ += chunk.size();
-    qsizetype from = 0;
-    while (from < chunk.size()) {
-        const qsizetype end = chunk.indexOf('\n', from);
-        if (end < 0) {
-            // A line still being written, or cut off: kept until it ends,
-            // unless it is longer than any row.
-            if (partial_.size() + (chunk.size() - from) > LongestLine) {
-                skippingLongLine_ = true;
-                partial_.clear();
-            } else if (!skippingLongLine_) {
-                partial_.append(chunk.constData() + from, chunk.size() - from);
-            }
-            break;
-        }
-        if (skippingLongLine_ || partial_.size() + (end - from) > LongestLine) {
-            skippingLongLine_ = false;
-            partial_.clear();
-            ++line_;
-            notRead();
-        } else if (partial_.isEmpty()) {
-            takeLine(chunk.constData() + from, end - from, rows); // read where it lies
-        } else {
-            partial_.append(chunk.constData() + from, end - from);
-            takeLine(partial_.constData(), partial_.size(), rows);
-            partial_.clear();
-        }
-        from = end + 1;
-    }
+    offset_ += got;
+    rows_.feed(buffer_.constData(), static_cast<qsizetype>(got), offset_ >= size,
+               [this, &rows](const RecordRowScanner::Row& row) {
+                   takeRow(row, rows);
+                   return true;
+               });
     if (offset_ >= size) {
         buffer_ = QByteArray(); // caught up: the rows that follow come a few at a time
     }
@@ -145,82 +121,14 @@ QString RecordFileReader::trouble(const QString& name) const {
     return {};
 }
 
-void RecordFileReader::notRead() {
+void RecordFileReader::notRead(qint64 line) {
     ++unreadCount_;
     if (unread_.size() < KeptUnreadLines) {
-        unread_.push_back(line_);
+        unread_.push_back(line);
     }
 }
 
 namespace {
-
-// A line's fields as byte ranges; quoted ones are unquoted on demand.
-struct Field {
-    qsizetype from = 0, size = 0;
-    bool quoted = false;
-};
-struct Fields {
-    std::vector<Field> list;
-    bool whole = true; // no quote left open
-};
-
-void split(const char* d, qsizetype n, Fields& f) {
-    f.list.clear();
-    f.whole = true;
-    qsizetype i = 0;
-    while (true) {
-        Field field;
-        if (i < n && d[i] == '"') {
-            field.quoted = true;
-            field.from = ++i;
-            while (true) {
-                if (i >= n) {
-                    f.whole = false;
-                    break;
-                }
-                if (d[i] == '"') {
-                    if (i + 1 < n && d[i + 1] == '"') {
-                        i += 2;
-                        continue;
-                    }
-                    break;
-                }
-                ++i;
-            }
-            field.size = i - field.from;
-            if (i < n) {
-                ++i; // the closing quote
-            }
-            while (i < n && d[i] != ',') {
-                ++i; // bytes after a closing quote belong to nothing
-            }
-        } else {
-            field.from = i;
-            const void* comma = std::memchr(d + i, ',', static_cast<std::size_t>(n - i));
-            i = comma == nullptr ? n : static_cast<const char*>(comma) - d;
-            field.size = i - field.from;
-        }
-        f.list.push_back(field);
-        if (i >= n) {
-            break;
-        }
-        ++i; // the comma
-    }
-}
-
-// A field's bytes, unquoted.
-std::string_view bytesOf(const char* d, const Field& field, std::string& unquoted) {
-    std::string_view bytes(d + field.from, static_cast<std::size_t>(field.size));
-    if (!field.quoted || bytes.find('"') == std::string_view::npos) {
-        return bytes;
-    }
-    unquoted.clear();
-    for (std::size_t k = 0; k < bytes.size(); ++k) {
-        unquoted += bytes[k];
-        k += bytes[k] == '"' ? 1 : 0; // "" is one quote
-    }
-    return unquoted;
-}
 
 // "." decimals whatever the locale; "inf" as the record writes it. None for
 // an empty field; `ok` false for one that is no number.
@@ -324,14 +232,14 @@ RowText RecordFileReader::shared(std::string_view bytes) {
     return text;
 }
 
-void RecordFileReader::takeHeader(const char* line, qsizetype size) {
-    Fields fields;
-    split(line, size, fields);
+void RecordFileReader::takeHeader(const char* line, qsizetype size, qint64 lineNumber) {
+    RowFields fields;
+    fields.split(line, size);
     fieldCount_ = static_cast<int>(fields.list.size());
     QHash<QString, int> columns;
     std::string unquoted;
     for (int i = 0; i < fieldCount_; ++i) {
-        const std::string_view title = bytesOf(line, fields.list[static_cast<std::size_t>(i)], unquoted);
+        const std::string_view title = RowFields::bytesOf(line, fields.list[static_cast<std::size_t>(i)], unquoted);
         columns.insert(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())), i);
     }
     wanted_.clear();
@@ -341,32 +249,37 @@ void RecordFileReader::takeHeader(const char* line, qsizetype size) {
     if (!fields.whole || wanted_[WhenAt] < 0 || wanted_[EndingAt] < 0) {
         wanted_.clear(); // no record's header: none of its lines is a row
         fieldCount_ = -1;
-        notRead();
+        notRead(lineNumber);
+        return;
     }
+    rows_.setWidth(fieldCount_);
 }
 
-void RecordFileReader::takeLine(const char* line, qsizetype size, std::vector<ResultRow>& rows) {
-    ++line_;
-    if (size > 0 && line[size - 1] == '\r') {
-        --size;
+void RecordFileReader::takeRow(const RecordRowScanner::Row& r, std::vector<ResultRow>& rows) {
+    if (r.tooLong) {
+        notRead(r.line);
+        return;
     }
+    const char* line = r.data;
+    const qsizetype size = r.size;
     if (size == 0) {
         return; // a blank line is no row
     }
     if (fieldCount_ == 0) {
-        takeHeader(line, size);
+        takeHeader(line, size, r.line);
         return;
     }
-    thread_local Fields fields;
-    split(line, size, fields);
+    thread_local RowFields fields;
+    fields.split(line, size);
     if (fieldCount_ < 0 || !fields.whole || static_cast<int>(fields.list.size()) != fieldCount_) {
-        notRead();
+        notRead(r.line);
         return;
     }
     thread_local std::string unquoted;
     const auto bytes = [&](int wanted) -> std::string_view {
         const int at = wanted_[static_cast<std::size_t>(wanted)];
-        return at < 0 ? std::string_view() : bytesOf(line, fields.list[static_cast<std::size_t>(at)], unquoted);
+        return at < 0 ? std::string_view()
+                      : RowFields::bytesOf(line, fields.list[static_cast<std::size_t>(at)], unquoted);
     };
     // A column's text is most often the row before's: that is looked at first.
     const auto text = [&](int wanted) {
@@ -380,12 +293,12 @@ void RecordFileReader::takeLine(const char* line, qsizetype size, std::vector<Re
     };
     ResultRow row;
     row.file = index_;
-    row.line = line_;
+    row.line = r.line;
     const QDateTime when = timeOf(bytes(WhenAt));
     row.setWhen(when);
     row.ending = text(EndingAt);
     if (!when.isValid() || row.ending.isEmpty()) {
-        notRead();
+        notRead(r.line);
         return;
     }
     row.transformer = text(TransformerAt);
@@ -406,7 +319,7 @@ void RecordFileReader::takeLine(const char* line, qsizetype size, std::vector<Re
     for (std::size_t f = 0; f < figures.size(); ++f) {
         row.*(figures[f].second) = numberOf(bytes(FiguresAt + static_cast<int>(f)), &ok);
         if (!ok) {
-            notRead(); // a figure that is no number
+            notRead(r.line); // a figure that is no number
             return;
         }
     }

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "RecordFileRule.h"
+#include "RecordRows.h"
 #include "ResultRow.h"
 
 #include <QByteArray>
@@ -46,27 +47,24 @@ class RecordFileReader {
     // its last row is still being written. `name` is the file as the operator
     // knows it.
     QString trouble(const QString& name) const;
-    bool rowWaiting() const { return !partial_.isEmpty() && !skippingLongLine_; }
+    bool rowWaiting() const { return rows_.rowWaiting(); }
 
     static constexpr std::size_t KeptUnreadLines = 20;
-    static constexpr qint64 LongestLine = 1 << 20;
 
   private:
-    void takeLine(const char* line, qsizetype size, std::vector<ResultRow>& rows);
-    void takeHeader(const char* line, qsizetype size);
+    void takeRow(const RecordRowScanner::Row& row, std::vector<ResultRow>& rows);
+    void takeHeader(const char* line, qsizetype size, qint64 lineNumber);
     // A text field as the row text every row with the same text shares.
     RowText shared(std::string_view bytes);
-    void notRead();
+    void notRead(qint64 line);
 
     QString path_;
     int index_;
     // Per column read, the text of the row before and its bytes.
     std::array<std::pair<std::string, RowText>, 16> lastTexts_;
-    qint64 offset_ = 0;
-    qint64 line_ = 0;
-    QByteArray partial_;
-    QByteArray buffer_; // what the last read brought
-    bool skippingLongLine_ = false;
+    qint64 offset_ = 0;     // the bytes read
+    RecordRowScanner rows_; // the rows in them
+    QByteArray buffer_;     // what the last read brought
     int fieldCount_ = 0;
     // The field each wanted column is in (-1: the file has none), in the
     // order of the reader's wanted-column table.
