@@ -4,8 +4,8 @@
 #include "NumberText.h"
 #include "RecordFileRule.h"
 #include "RecordLayout.h"
+#include "RecordRows.h"
 #include "ResultsTable.h"
-#include "SmallFiles.h"
 #include "UnitTestsFile.h"
 
 #include <QDir>
@@ -22,34 +22,54 @@ std::string fieldOf(const Row& row, const std::string& title) {
     return i == row.end() ? std::string() : i->second;
 }
 
-// The record's rows of one unit test, file by file in the record's order. A
-// row is looked for by its id first: the rest of a large record is not parsed.
+// The record's rows of one unit test, file by file in the record's order, as
+// the record's rule for rows reads them. A row is looked for by its id first:
+// the rest of a large record is not split into fields.
 std::vector<Row> recordRowsOf(const std::string& folder, const std::string& id) {
     const QDir dir(QString::fromStdString(folder));
     std::vector<Row> rows;
-    const QByteArray wanted = QByteArray::fromStdString(id);
+    const std::string_view wanted(id);
     for (const QString& name : numberedRecordFiles(dir.path())) {
         QFile f(dir.filePath(name));
         if (!f.open(QIODevice::ReadOnly)) {
             continue;
         }
-        const auto header = csvFields(f.readLine().toStdString());
-        while (!f.atEnd()) {
-            const QByteArray line = f.readLine();
-            if (!line.contains(wanted)) {
-                continue;
+        std::vector<std::string> header;
+        RecordRowScanner scanner;
+        const auto take = [&](const RecordRowScanner::Row& r) {
+            if (r.tooLong) {
+                return true;
             }
-            const auto fields = csvFields(line.toStdString());
-            if (fields.size() != header.size()) {
-                continue; // cut off: its step is measured again
+            RowFields fields;
+            if (header.empty()) {
+                fields.split(r.data, r.size);
+                header = fields.strings(r.data);
+                scanner.setWidth(static_cast<int>(header.size()));
+                return true;
             }
+            if (std::string_view(r.data, static_cast<std::size_t>(r.size)).find(wanted) == std::string_view::npos) {
+                return true;
+            }
+            fields.split(r.data, r.size);
+            if (!fields.whole || fields.list.size() != header.size()) {
+                return true; // cut off: its step is measured again
+            }
+            const std::vector<std::string> values = fields.strings(r.data);
             Row row;
-            for (std::size_t i = 0; i < fields.size(); ++i) {
-                row[header[i]] = fields[i];
+            for (std::size_t i = 0; i < values.size(); ++i) {
+                row[header[i]] = values[i];
             }
             if (fieldOf(row, RecordColumn::UnitTestId.title()) == id) {
                 rows.push_back(std::move(row));
             }
+            return true;
+        };
+        while (!f.atEnd()) {
+            const QByteArray slice = f.read(1 << 20);
+            if (slice.isEmpty()) {
+                break;
+            }
+            scanner.feed(slice.constData(), slice.size(), f.atEnd(), take);
         }
     }
     return rows;

@@ -157,7 +157,17 @@ def resumed_without_a_window(folder, stopped):
     the steps that ended kept from the record (not measured again), their
     verdicts as before, the next report naming the stopped one's."""
     tid = stopped["unit test id"]
-    before = [r for r in read_rows(os.path.join(folder, "results.csv")) if r["unit test id"] == tid]
+    record = os.path.join(folder, "results.csv")
+    # A record row may run over lines (a quoted line end, here in its
+    # comment): the resume reads it as one row all the same.
+    with open(record, newline="", encoding="utf-8") as f:
+        table = list(csv.reader(f))
+    for row in table[1:]:
+        if row[table[0].index("unit test id")] == tid:
+            row[table[0].index("comment")] = "shelf 3,\r\nleft"
+    with open(record, "w", newline="", encoding="utf-8") as f:
+        csv.writer(f, lineterminator="\r\n").writerows(table)
+    before = [r for r in read_rows(record) if r["unit test id"] == tid]
     other_plan = os.path.join(HOME, "other-plan.json")
     with open(PLAN) as f:
         plan = json.load(f)
