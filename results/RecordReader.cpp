@@ -1,5 +1,6 @@
 #include "RecordReader.h"
 
+#include "FigureCatalogue.h"
 #include "RecordLayout.h"
 
 #include <QFile>
@@ -210,6 +211,9 @@ const std::vector<QString>& wantedTitles() {
         for (const auto& [title, target] : figureColumns()) {
             t.push_back(title);
         }
+        for (const CatalogueFigure* f : moreFiguresShown()) {
+            t.push_back(QString::fromStdString(f->title));
+        }
         return t;
     }();
     return titles;
@@ -320,6 +324,14 @@ void RecordFileReader::takeRow(const RecordRowScanner::Row& r, std::vector<Resul
         row.*(figures[f].second) = numberOf(bytes(FiguresAt + static_cast<int>(f)), &ok);
         if (!ok) {
             notRead(r.line); // a figure that is no number
+            return;
+        }
+    }
+    const int moreAt = FiguresAt + static_cast<int>(figures.size());
+    for (std::size_t m = 0; m < moreFiguresShown().size(); ++m) {
+        row.more[m] = numberOf(bytes(moreAt + static_cast<int>(m)), &ok);
+        if (!ok) {
+            notRead(r.line);
             return;
         }
     }

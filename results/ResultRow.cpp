@@ -1,5 +1,7 @@
 #include "ResultRow.h"
 
+#include "FigureCatalogue.h"
+
 #include <QHash>
 #include <deque>
 #include <mutex>
@@ -40,4 +42,17 @@ const QString& RowText::text() const {
     TextTable& t = table();
     std::lock_guard lock(t.mutex);
     return t.texts[index_];
+}
+
+const std::vector<const CatalogueFigure*>& moreFiguresShown() {
+    static const std::vector<const CatalogueFigure*> shown = [] {
+        std::vector<const CatalogueFigure*> figures;
+        for (const CatalogueFigure& f : figureCatalogue()) {
+            if (f.compute != nullptr && figures.size() < ResultRow::MoreFiguresShown) {
+                figures.push_back(&f);
+            }
+        }
+        return figures;
+    }();
+    return shown;
 }

@@ -2,9 +2,11 @@
 
 #include <QDateTime>
 #include <QString>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <vector>
 
 // A text of a row, as one index into a table of every text the rows hold:
 // a million rows of a few transformers, set-ups and campaigns hold each text
@@ -77,6 +79,10 @@ struct ResultRow {
     Number phasePowerFactor, resistorPowerFactor;
     // The estimates' U95 (points) and their ratio's (per cent), when recorded.
     Number phaseU, resistorU, ratioU;
+    // The figure catalogue's figures beyond the result boxes (power loss, ...),
+    // in its order; room for MoreFiguresShown of them.
+    static constexpr std::size_t MoreFiguresShown = 2;
+    std::array<Number, MoreFiguresShown> more{};
     RowText comment;
     RowText folder;      // the record folder's name the row came from
     RowText verdict;     // against the limit set it was measured with; empty without
@@ -99,3 +105,8 @@ struct ResultRow {
         return std::fabs(*phaseEfficiency) * *ratioU / 100;
     }
 };
+
+struct CatalogueFigure;
+// The figures beyond the result boxes the results window reads and shows,
+// in the catalogue's order (the first ResultRow::MoreFiguresShown of them).
+const std::vector<const CatalogueFigure*>& moreFiguresShown();

@@ -73,13 +73,13 @@ std::optional<QString> writeSummaryCsv(const QString& path, const SummaryModel& 
 std::optional<QString> writeCsv(const QString& path, const std::vector<ResultRow>& rows,
                                 const std::vector<int>& which) {
     QByteArray bytes;
-    for (int c = 0; c < ResultsModel::ColumnCount; ++c) {
+    for (int c = 0; c < ResultsModel::columns(); ++c) {
         bytes += (c == 0 ? "" : ",") + csvText(ResultsModel::title(c));
     }
     bytes += "\r\n";
     for (const int r : which) {
         const ResultRow& row = rows[static_cast<std::size_t>(r)];
-        for (int c = 0; c < ResultsModel::ColumnCount; ++c) {
+        for (int c = 0; c < ResultsModel::columns(); ++c) {
             bytes += c == 0 ? "" : ",";
             const auto number = ResultsModel::number(row, c);
             const bool isText =
@@ -113,15 +113,15 @@ std::optional<QString> writeWorkbook(const QString& path, const std::vector<Resu
     format_set_bold(bold);
     lxw_format* time = workbook_add_format(book);
     format_set_num_format(time, "yyyy-mm-dd hh:mm:ss");
-    for (int c = 0; c < ResultsModel::ColumnCount; ++c) {
+    for (int c = 0; c < ResultsModel::columns(); ++c) {
         worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(c), ResultsModel::title(c).toUtf8().constData(), bold);
     }
     worksheet_set_column(sheet, 0, 0, 20, nullptr);
-    worksheet_set_column(sheet, 1, static_cast<lxw_col_t>(ResultsModel::ColumnCount - 1), 14, nullptr);
+    worksheet_set_column(sheet, 1, static_cast<lxw_col_t>(ResultsModel::columns() - 1), 14, nullptr);
     lxw_row_t r = 1;
     for (const int index : which) {
         const ResultRow& row = rows[static_cast<std::size_t>(index)];
-        for (int c = 0; c < ResultsModel::ColumnCount; ++c) {
+        for (int c = 0; c < ResultsModel::columns(); ++c) {
             const auto column = static_cast<lxw_col_t>(c);
             const auto number = ResultsModel::number(row, c);
             if (c == ResultsModel::Time) {

@@ -1,5 +1,9 @@
 #include "ResultsModel.h"
 
+#include "FigureCatalogue.h"
+
+#include <cctype>
+
 #include <QBrush>
 #include <QColor>
 #include <QLocale>
@@ -65,7 +69,11 @@ int ResultsModel::rowCount(const QModelIndex& parent) const {
 }
 
 int ResultsModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : ColumnCount;
+    return parent.isValid() ? 0 : columns();
+}
+
+int ResultsModel::columns() {
+    return ColumnCount + static_cast<int>(moreFiguresShown().size());
 }
 
 namespace {
@@ -122,7 +130,37 @@ constexpr std::array<TableColumn, ResultsModel::ColumnCount> TableColumns{{
     {"Verdict", nullptr, 0, textOf<&ResultRow::verdict>},
 }};
 
+template <std::size_t I> std::optional<double> moreOf(const ResultRow& row) {
+    return row.more[I];
+}
+constexpr std::array<std::optional<double> (*)(const ResultRow&), ResultRow::MoreFiguresShown> MoreNumbers{moreOf<0>,
+                                                                                                           moreOf<1>};
+
+// After those: the figure catalogue's figures beyond the boxes, each with
+// two decimals, titled as the record names it ("Power loss (W)").
+const std::vector<TableColumn>& moreColumns() {
+    static const std::vector<std::string> titles = [] {
+        std::vector<std::string> t;
+        for (const CatalogueFigure* f : moreFiguresShown()) {
+            t.push_back(f->title);
+            t.back().front() = static_cast<char>(std::toupper(static_cast<unsigned char>(t.back().front())));
+        }
+        return t;
+    }();
+    static const std::vector<TableColumn> columns = [] {
+        std::vector<TableColumn> c;
+        for (std::size_t m = 0; m < titles.size(); ++m) {
+            c.push_back({titles[m].c_str(), MoreNumbers[m], 2, nullptr});
+        }
+        return c;
+    }();
+    return columns;
+}
+
 const TableColumn* tableColumn(int column) {
+    if (column >= ResultsModel::ColumnCount && column < ResultsModel::columns()) {
+        return &moreColumns()[static_cast<std::size_t>(column - ResultsModel::ColumnCount)];
+    }
     return column >= 0 && column < ResultsModel::ColumnCount ? &TableColumns[static_cast<std::size_t>(column)]
                                                              : nullptr;
 }

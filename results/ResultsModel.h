@@ -57,6 +57,9 @@ class ResultsModel final : public QAbstractTableModel {
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+    // Every column: the fixed ones, then the figure catalogue's figures
+    // beyond the result boxes.
+    static int columns();
     static QString title(int column);
     // A cell as the table and the exported table show it.
     static QString text(const ResultRow& row, int column);

@@ -128,7 +128,7 @@ void ResultsWindow::buildTable() {
     // Columns as wide as their titles (the time as its text), whatever the
     // number of rows.
     const QFontMetrics metrics = table_->fontMetrics();
-    for (int c = 0; c < ResultsModel::ColumnCount; ++c) {
+    for (int c = 0; c < ResultsModel::columns(); ++c) {
         const QString widest = c == ResultsModel::Time ? QStringLiteral("2026-12-08 14:30:05") : ResultsModel::title(c);
         table_->setColumnWidth(c, metrics.horizontalAdvance(widest) + 24);
     }
@@ -321,7 +321,7 @@ void ResultsWindow::selectRows(const std::vector<int>& rows) {
     for (const int row : rows) {
         const QModelIndex at = filter().mapFromSource(model().index(row, 0));
         if (at.isValid()) {
-            selection.select(at, at.siblingAtColumn(ResultsModel::ColumnCount - 1));
+            selection.select(at, at.siblingAtColumn(ResultsModel::columns() - 1));
         }
     }
     table_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
@@ -333,7 +333,7 @@ void ResultsWindow::selectRows(const std::vector<int>& rows) {
 QString ResultsWindow::selectedRowsText() const {
     QStringList lines;
     QStringList titles;
-    for (int c = 0; c < ResultsModel::ColumnCount; ++c) {
+    for (int c = 0; c < ResultsModel::columns(); ++c) {
         titles << ResultsModel::title(c);
     }
     lines << titles.join(QLatin1Char('\t'));
@@ -344,7 +344,7 @@ QString ResultsWindow::selectedRowsText() const {
         const ResultRow& row =
             controller_.model().rows()[static_cast<std::size_t>(controller_.filter().mapToSource(index).row())];
         QStringList cells;
-        for (int c = 0; c < ResultsModel::ColumnCount; ++c) {
+        for (int c = 0; c < ResultsModel::columns(); ++c) {
             // A tab or line end inside a cell would break the row.
             cells << ResultsModel::text(row, c)
                          .replace(QLatin1Char('\t'), QLatin1Char(' '))

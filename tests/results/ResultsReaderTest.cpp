@@ -1,4 +1,5 @@
 #include "Aggregation.h"
+#include "FigureCatalogue.h"
 #include "RecordFolders.h"
 
 #include <QFile>
@@ -213,4 +214,31 @@ TEST(ResultsAggregation, APointIsOneWholeSetUp) {
     EXPECT_EQ(onX[0].name(), QStringLiteral("A, 100 uF"));
     groupSeries(grouped, SeriesBy::Supply); // the supply is on the X axis here
     EXPECT_EQ(grouped[0].name(), QStringLiteral("A, 100 uF, 9.4 ohms, avg 16"));
+}
+
+// The figure catalogue's figures beyond the boxes reach the table by their
+// titles, every one of them; one that is no number leaves its row unread.
+TEST(ResultsReader, TheFiguresBeyondTheBoxesAreReadByTheirTitles) {
+    std::size_t beyond = 0;
+    for (const CatalogueFigure& f : figureCatalogue()) {
+        beyond += f.compute != nullptr ? 1 : 0;
+    }
+    EXPECT_EQ(moreFiguresShown().size(), beyond) << "room for every one: ResultRow::MoreFiguresShown";
+    QTemporaryDir dir;
+    const auto withLoss = [](const QByteArray& line, const char* loss) {
+        return line.chopped(2) + "," + loss + "\r\n";
+    };
+    append(dir.filePath("results.csv"),
+           withLoss(Header, "power loss (W)") +
+               withLoss(row("2026-12-08T10:00:00Z", "complete", "T", "10.0", "88.5", "88.4"), "1.25") +
+               withLoss(row("2026-12-08T10:01:00Z", "stopped", "T", "10.0", "", ""), "") +
+               withLoss(row("2026-12-08T10:02:00Z", "complete", "T", "10.0", "88.5", "88.4"), "lots"));
+    RecordFolders folders({dir.path()});
+    std::vector<ResultRow> rows;
+    while (folders.readMore(rows)) {
+    }
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].more[0], 1.25);
+    EXPECT_FALSE(rows[1].more[0]) << "an empty field is none";
+    EXPECT_EQ(folders.unreadSummary(), QStringLiteral("1 row not read: results.csv line 4"));
 }
