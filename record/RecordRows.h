@@ -57,9 +57,9 @@ class RecordRowScanner {
     void setWidth(int width) { width_ = width; }
 
     // Feeds the bytes that follow those fed before; `toTheEnd`: they reach
-    // the file's end as it stands. False when `take` asked for no more: the
-    // scanner then stands after the last row taken, and the bytes after it
-    // must be fed again.
+    // the file's end as it stands. False when `take` asked for no more: at()
+    // is then after the last row taken, and a reader that wants more starts a
+    // new scanner there (this one is not fed again).
     bool feed(const char* bytes, qsizetype size, bool toTheEnd, const Take& take);
 
     // Where the whole rows end in the file, and the lines up to there.
