@@ -3,6 +3,7 @@
 #include "FigureCatalogue.h"
 
 #include <cctype>
+#include <utility>
 
 #include <QBrush>
 #include <QColor>
@@ -133,8 +134,11 @@ constexpr std::array<TableColumn, ResultsModel::ColumnCount> TableColumns{{
 template <std::size_t I> std::optional<double> moreOf(const ResultRow& row) {
     return row.more[I];
 }
-constexpr std::array<std::optional<double> (*)(const ResultRow&), ResultRow::MoreFiguresShown> MoreNumbers{moreOf<0>,
-                                                                                                           moreOf<1>};
+template <std::size_t... I> constexpr auto moreNumbers(std::index_sequence<I...>) {
+    return std::array<std::optional<double> (*)(const ResultRow&), sizeof...(I)>{moreOf<I>...};
+}
+// One reader for each room a row has for them.
+constexpr auto MoreNumbers = moreNumbers(std::make_index_sequence<ResultRow::MoreFiguresShown>());
 
 // After those: the figure catalogue's figures beyond the boxes, each with
 // two decimals, titled as the record names it ("Power loss (W)").
